@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillmate needs to build, run and test, only those missing.
+# Runs "apt-get update" once, before the first install.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
+  libarchive-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libarchive-tools zip unzip p7zip-full gcab jlha-utils arj lhasa cabextract
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  python3 xvfb xauth x11-apps imagemagick
+  fonts-ipafont-gothic hicolor-icon-theme adwaita-icon-theme
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

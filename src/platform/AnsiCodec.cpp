@@ -1,0 +1,148 @@
+#include "platform/AnsiCodec.h"
+
+#include "platform/Exception.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <string>
+
+namespace qm {
+
+namespace {
+
+int g_codePage = CP_SHIFT_JIS;
+
+const char* IconvName(int codePage)
+{
+    switch (codePage) {
+    case CP_UTF8_PAGE:
+        return "UTF-8";
+    case CP_SHIFT_JIS:
+        return "CP932";
+    default:
+        return nullptr;
+    }
+}
+
+// One conversion through iconv; false when the input holds something the target cannot take.
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out)
+{
+    out.clear();
+    if (in.empty())
+        return true;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    out.resize(in.size() * 4 + 16);
+    char* inPtr = const_cast<char*>(in.data());
+    size_t inLeft = in.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    bool ok = true;
+    while (inLeft > 0) {
+        size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (r != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            size_t used = out.size() - outLeft;
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        ok = false; // EILSEQ or EINVAL: never replace a character silently
+        break;
+    }
+    if (ok) {
+        // Flush any shift state.
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    }
+    out.resize(out.size() - outLeft);
+    iconv_close(cd);
+    return ok;
+}
+
+bool IsValidUtf8(std::string_view s)
+{
+    std::string ignored;
+    return Convert("UTF-8", "UTF-8", s, ignored);
+}
+
+} // namespace
+
+int GetAnsiCodePage() { return g_codePage; }
+
+void SetAnsiCodePage(int codePage)
+{
+    if (IconvName(codePage) == nullptr)
+        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
+    g_codePage = codePage;
+}
+
+std::string ToAnsi(std::string_view utf8)
+{
+    if (g_codePage == CP_UTF8_PAGE) {
+        if (!IsValidUtf8(utf8))
+            throw EEncodingError("文字列を変換できません: " + std::string(utf8));
+        return std::string(utf8);
+    }
+    std::string out;
+    if (!Convert(IconvName(g_codePage), "UTF-8", utf8, out))
+        throw EEncodingError("文字列をシステムの文字コードで表せません: " + std::string(utf8));
+    return out;
+}
+
+std::string FromAnsi(std::string_view ansi)
+{
+    if (g_codePage == CP_UTF8_PAGE) {
+        if (!IsValidUtf8(ansi))
+            throw EEncodingError("文字列を UTF-8 として読めません");
+        return std::string(ansi);
+    }
+    std::string out;
+    if (!Convert("UTF-8", IconvName(g_codePage), ansi, out))
+        throw EEncodingError("文字列をシステムの文字コードから変換できません");
+    return out;
+}
+
+bool CanEncodeAnsi(std::string_view utf8)
+{
+    try {
+        ToAnsi(utf8);
+        return true;
+    } catch (const EEncodingError&) {
+        return false;
+    }
+}
+
+bool IsAnsiLeadByte(unsigned char byte)
+{
+    if (g_codePage != CP_SHIFT_JIS)
+        return false;
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+size_t AnsiFind(std::string_view ansi, char c, size_t from)
+{
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        if (i >= from && ansi[i] == c)
+            return i;
+        if (IsAnsiLeadByte(static_cast<unsigned char>(ansi[i])))
+            ++i; // the next byte belongs to this character
+    }
+    return std::string_view::npos;
+}
+
+size_t AnsiFindLast(std::string_view ansi, char c)
+{
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        if (ansi[i] == c)
+            found = i;
+        else if (IsAnsiLeadByte(static_cast<unsigned char>(ansi[i])))
+            ++i;
+    }
+    return found;
+}
+
+} // namespace qm

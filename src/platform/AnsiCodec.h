@@ -1,0 +1,32 @@
+#pragma once
+// The system ANSI code page: every stored format and every archiver command line uses it, while
+// the program keeps UTF-8 in memory. This is the only place that converts.
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+constexpr int CP_SHIFT_JIS = 932;
+constexpr int CP_UTF8_PAGE = 65001;
+
+// The code page of this process: 932 unless changed (65001 makes the ANSI text UTF-8).
+int GetAnsiCodePage();
+void SetAnsiCodePage(int codePage);
+
+// UTF-8 -> ANSI. A text that the code page cannot hold raises EEncodingError naming the text.
+std::string ToAnsi(std::string_view utf8);
+// ANSI -> UTF-8. Bytes that are not valid in the code page raise EEncodingError.
+std::string FromAnsi(std::string_view ansi);
+// Whether the text can be written in the code page.
+bool CanEncodeAnsi(std::string_view utf8);
+
+// Whether the byte starts a double-byte character of the current code page (code page 932:
+// 0x81-0x9F and 0xE0-0xFC). Always false for UTF-8, where no trail byte can be taken for ASCII.
+bool IsAnsiLeadByte(unsigned char byte);
+
+// Byte position of the first occurrence of c in an ANSI text, skipping the second byte of
+// double-byte characters; npos when absent. LastAnsiDelimiter likewise from the end.
+size_t AnsiFind(std::string_view ansi, char c, size_t from = 0);
+size_t AnsiFindLast(std::string_view ansi, char c);
+
+} // namespace qm

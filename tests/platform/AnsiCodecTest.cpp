@@ -1,0 +1,57 @@
+#include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+TEST(AnsiCodec, RoundTripsJapaneseInCodePage932)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    const std::string text = "manualのヘルプ";
+    const std::string ansi = ToAnsi(text);
+    // "の" is 82 CC, "ヘ" 83 77, "ル" 83 8B, "プ" 83 76 in code page 932.
+    EXPECT_EQ(ansi, std::string("manual\x82\xCC\x83\x77\x83\x8B\x83\x76"));
+    EXPECT_EQ(FromAnsi(ansi), text);
+}
+
+TEST(AnsiCodec, UsesTheWindowsVariantOfShiftJis)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    // 0x8160 is the full-width tilde U+FF5E in code page 932, not the wave dash.
+    EXPECT_EQ(FromAnsi("\x81\x60"), "\xEF\xBD\x9E");
+}
+
+TEST(AnsiCodec, UnrepresentableTextIsAnErrorNamingIt)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    try {
+        ToAnsi("caf\xC3\xA9.txt");
+        FAIL() << "no error";
+    } catch (const EEncodingError& e) {
+        EXPECT_NE(std::string(e.what()).find("caf\xC3\xA9.txt"), std::string::npos);
+    }
+    EXPECT_FALSE(CanEncodeAnsi("\xF0\xA0\xAE\xB7")); // U+20BB7
+    EXPECT_THROW(FromAnsi("\x82"), EEncodingError);  // a lone lead byte
+}
+
+TEST(AnsiCodec, Utf8CodePagePassesTextThrough)
+{
+    SetAnsiCodePage(CP_UTF8_PAGE);
+    EXPECT_EQ(ToAnsi("caf\xC3\xA9"), "caf\xC3\xA9");
+    EXPECT_FALSE(IsAnsiLeadByte(0x82));
+    EXPECT_THROW(ToAnsi("\xFF"), EEncodingError);
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    EXPECT_THROW(SetAnsiCodePage(1252), EEncodingError);
+}
+
+TEST(AnsiCodec, CharacterSearchSkipsTrailBytes)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    // "表" is 95 5C: its trail byte is a backslash that must not count as a separator.
+    const std::string path = ToAnsi("C:\\表\\a");
+    EXPECT_EQ(AnsiFind(path, '\\'), 2u);
+    EXPECT_EQ(AnsiFind(path, '\\', 3), 5u);
+    EXPECT_EQ(AnsiFindLast(path, '\\'), 5u);
+    EXPECT_EQ(AnsiFindLast(ToAnsi("表"), '\\'), std::string::npos);
+}
