@@ -1,0 +1,56 @@
+#pragma once
+// The file system as the rest of the program sees it. Paths are UTF-8; folder paths that the
+// program stores carry a trailing PathDelim. Nothing here follows a symbolic link when deleting.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+#ifdef _WIN32
+constexpr char PathDelim = '\\';
+#else
+constexpr char PathDelim = '/';
+#endif
+
+// A calendar date and time with no time zone attached (what the file-time conversions give).
+struct DateTime {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// One entry of a folder as enumeration returns it; hidden entries are included.
+struct FoundEntry {
+    std::string name;        // name only, no folder
+    bool isFolder = false;   // a real folder (a link to a folder is not one)
+    bool isSymlink = false;  // the entry itself is a symbolic link
+    std::int64_t size = 0;   // 64-bit size of a file (of the link itself for a link)
+    DateTime lastWriteLocal; // last-write time converted to local time
+};
+
+// Entries of a folder other than "." and "..", in the order the file system returns them.
+// False when the folder cannot be enumerated (it does not exist, is not a folder, no access).
+bool EnumerateFolder(const std::string& folder, std::vector<FoundEntry>& entries);
+
+bool PathExists(const std::string& path);   // anything, a dangling link included
+bool FileExists(const std::string& path);   // a non-folder entry (a link counts as a file)
+bool FolderExists(const std::string& path); // a folder, not a link to one
+
+bool CreateFolder(const std::string& path);     // one level; false if it fails or exists
+bool RemoveEmptyFolder(const std::string& path); // false unless it was an empty folder
+bool DeleteFileEntry(const std::string& path);   // unlinks a file or a link, never a folder
+bool MoveFileEntry(const std::string& from, const std::string& to); // false if 'to' exists
+
+// Path of the running executable and its folder (with a trailing PathDelim).
+std::string ProgramPath();
+std::string ProgramFolder();
+
+// The root of a path's drive ("/" on POSIX) and its drive part ("" on POSIX, "C:" on Windows).
+std::string PathRoot(const std::string& path);
+std::string PathDrive(const std::string& path);
+
+// Current local time as a DateTime.
+DateTime LocalNow();
+
+} // namespace qm
