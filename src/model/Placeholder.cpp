@@ -1,0 +1,2 @@
+// Keeps the target non-empty until the model's sources arrive.
+namespace qm { int ModelPlaceholder() { return 0; } }

@@ -1,0 +1,99 @@
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace qmtest {
+
+namespace {
+
+std::string g_root;
+
+void SetEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+
+class SandboxEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        std::string base = fs::temp_directory_path().string() + "/qmtest.XXXXXX";
+        if (mkdtemp(base.data()) == nullptr)
+            std::abort();
+        g_root = base;
+        const std::string home = g_root + "/home";
+        fs::create_directories(home + "/.local/share");
+        fs::create_directories(home + "/.config");
+        fs::create_directories(g_root + "/system");
+        fs::create_directories(g_root + "/tmp");
+        SetEnv("HOME", home);
+        SetEnv("XDG_DATA_HOME", home + "/.local/share");
+        SetEnv("XDG_CONFIG_HOME", home + "/.config");
+        SetEnv("XDG_CACHE_HOME", home + "/.cache");
+        SetEnv("XDG_DESKTOP_DIR", home + "/Desktop");
+        SetEnv("QUILLMATE_SYSTEM_ROOT", g_root + "/system");
+        SetEnv("TMPDIR", g_root + "/tmp");
+    }
+    void TearDown() override
+    {
+        if (std::getenv("QMTEST_KEEP") == nullptr) {
+            std::error_code ec;
+            fs::remove_all(g_root, ec);
+        }
+    }
+};
+
+} // namespace
+
+const std::string& SandboxRoot() { return g_root; }
+
+std::string MakeTempFolder(const std::string& hint)
+{
+    std::string path = g_root + "/tmp/" + hint + ".XXXXXX";
+    if (mkdtemp(path.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    return path;
+}
+
+std::string WriteFile(const std::string& path, const std::string& bytes)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int Run(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    if (status == -1)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string PluginFolder() { return QM_TEST_PLUGIN_DIR; }
+std::string TestDataFolder() { return QM_TEST_DATA_DIR; }
+
+} // namespace qmtest
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new qmtest::SandboxEnvironment);
+    return RUN_ALL_TESTS();
+}
