@@ -1,0 +1,153 @@
+#pragma once
+// One file of an install plan or of an installed application, its shortcut settings, and the
+// owned, ordered list of them. The same classes describe the plan, a record of the installed-
+// application database and the head of the instruction files, so their stream layout is shared.
+#include "model/Persistent.h"
+#include "model/Stream.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class TFileMembers;
+class TInstallAppInfo;
+
+// Role of a member.
+constexpr std::uint8_t mrNormal = 0;
+constexpr std::uint8_t mrMain = 1;     // main executable
+constexpr std::uint8_t mrHelp = 2;     // help file
+constexpr std::uint8_t mrExcluded = 3; // left out: never installed, skipped by views and AutoSelect
+
+// Shortcut flag bits of a member.
+constexpr std::uint8_t scDesktop = 1;
+constexpr std::uint8_t scStartMenu = 2; // in StartMenuPath
+constexpr std::uint8_t scFolders = 4;   // in each of ShortcutFolders
+constexpr std::uint8_t scAllFlags = scDesktop | scStartMenu | scFolders;
+
+// Window size of a started shortcut.
+constexpr std::uint8_t wsNormal = 0;
+constexpr std::uint8_t wsMaximized = 1;
+constexpr std::uint8_t wsMinimized = 2;
+
+class TShortcutOption : public TPersistent {
+public:
+    std::string Arguments;
+    std::string Description;
+    std::string ShortcutName;
+    std::uint8_t WindowSize = wsNormal;
+    std::string WorkingDirectory;
+
+    void Assign(const TPersistent& source) override;
+    const char* ClassName() const override { return "TShortcutOption"; }
+
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const;
+};
+
+class TFileMember : public TPersistent {
+public:
+    explicit TFileMember(TFileMembers* owner = nullptr) : owner_(owner) {}
+
+    // Plain fields: writing them raises no change event.
+    std::vector<std::string> ShortcutFolders;
+    std::string FileName;
+    double FileDate = 0;   // day count, local time
+    bool IsTarget = false; // checked for installation
+    double InstallDate = 0;
+    std::string ArchivePath; // "/"-separated folder inside the archive with a trailing "/"; root ""
+    TShortcutOption ShortcutOption;
+    std::int64_t FileSize = 0;
+    std::int32_t SizeDelta = 0; // set by UpdateFrom; not stored
+    std::string StartMenuPath;
+    std::int32_t DateCompare = 0; // set by UpdateFrom; not stored
+
+    std::uint8_t Role() const { return role_; }
+    void SetRole(std::uint8_t value);
+    std::uint8_t ShortcutFlags() const { return shortcutFlags_; }
+    void SetShortcutFlags(std::uint8_t value);
+    void SetShortcutFolders(const std::vector<std::string>& list) { ShortcutFolders = list; }
+
+    // InstallDir as stored; GetInstallDir with a trailing PathDelim.
+    const std::string& InstallDir() const { return installDir_; }
+    std::string GetInstallDir() const;
+    // With ignorePath the folder is stored unchanged; otherwise folder + ArchivePath (without a
+    // leading "/", "/" turned into PathDelim) with a trailing PathDelim.
+    void SetInstallDir(const std::string& folder, bool ignorePath);
+
+    bool IsExcluded() const { return role_ == mrExcluded; }
+    bool HasShortcut() const { return shortcutFlags_ != 0; }
+    // "2,047 バイト", "2.0 KB", "2.00 MB".
+    std::string SizeText() const;
+
+    // Copies every field except the owner, without a change event.
+    void Assign(const TPersistent& source) override;
+    const char* ClassName() const override { return "TFileMember"; }
+    // Takes over the settings of the installed copy, keeps this file's own facts, then raises the
+    // change event once.
+    void UpdateFrom(const TFileMember& installed);
+
+    TFileMembers* Owner() const { return owner_; }
+
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const;
+
+private:
+    friend class TFileMembers;
+    std::uint8_t role_ = mrNormal;
+    std::uint8_t shortcutFlags_ = 0;
+    std::string installDir_;
+    TFileMembers* owner_ = nullptr;
+    void Changed();
+};
+
+class TFileMembers {
+public:
+    explicit TFileMembers(TInstallAppInfo* appInfo = nullptr) : AppInfo(appInfo) {}
+    TFileMembers(const TFileMembers&) = delete;
+    TFileMembers& operator=(const TFileMembers&) = delete;
+
+    std::string InstallRoot;
+    // Raised with the member's index when its role or shortcut flags change.
+    std::function<void(TFileMembers& sender, int index)> OnMemberChange;
+    TInstallAppInfo* const AppInfo;
+
+    TFileMember& Add();
+    // A member for one file found on disk; relativeFolder is the file's folder below the scanned
+    // root in PathDelim form with a trailing PathDelim ("" at the root).
+    TFileMember& AddFound(const std::string& relativeFolder, const FoundEntry& found);
+    void CopyFrom(const TFileMembers& other);
+    void Clear();
+    int Count() const { return static_cast<int>(items_.size()); }
+    // EListError when index is outside the list.
+    TFileMember& Items(int index);
+    const TFileMember& Items(int index) const;
+    int IndexOf(const TFileMember* member) const;
+    // First member with that name and archive folder, ignoring case; nullptr when none.
+    TFileMember* Find(const std::string& fileName, const std::string& archivePath);
+
+    int MainIndex() const;
+    int HelpIndex() const;
+    // Picks the main executable (mrMain) or the help file (any other role) by extension rank
+    // and folder depth, and gives it a start-menu shortcut.
+    void AutoSelect(std::uint8_t role);
+
+    void SetInstallRoot(const std::string& root);
+    // Makes the member at index the main executable; choosing the current one leaves none.
+    void SetMain(int index);
+    void SetMainByPath(const std::string& path);
+    void SetHelpByPath(const std::string& path);
+
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const;
+
+private:
+    std::vector<std::unique_ptr<TFileMember>> items_;
+    int IndexByPath(const std::string& path) const;
+};
+
+} // namespace qm

@@ -1,0 +1,66 @@
+#pragma once
+// One application: name, version, source archive, dates, identifier and file members. It serves
+// as the install plan of the opened archive (then it also owns the working folder and opens
+// archives through three events), as a database record and as the head of instruction files.
+#include "model/FileMember.h"
+#include "model/Persistent.h"
+#include "model/Stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qm {
+
+class TInstallAppInfo : public TPersistent {
+public:
+    TInstallAppInfo() : Members(this) {}
+    TInstallAppInfo(const TInstallAppInfo&) = delete;
+    TInstallAppInfo& operator=(const TInstallAppInfo&) = delete;
+
+    std::string AppName;
+    std::string ArchiveName; // full path while opened; the file name alone in stored records
+    TFileMembers Members;
+    double FirstInstallDate = 0;
+    std::int32_t AppId = 0;
+    double LastUpdateDate = 0;
+    std::string Version;
+
+    // Asked to accept an archive; accepted starts false, so without a handler nothing opens.
+    std::function<void(TInstallAppInfo& sender, const std::string& fileName, bool& accepted)>
+        OnOpenArchive;
+    // Raised when the member list of a newly opened archive is complete.
+    std::function<void(TInstallAppInfo& sender)> OnMembersReady;
+    // Asked to extract the whole archive into WorkFolder.
+    std::function<void(TInstallAppInfo& sender)> OnExtractArchive;
+
+    // The working folder of the opened archive, with a trailing PathDelim; empty before.
+    const std::string& WorkFolder() const { return workFolder_; }
+
+    // Copies identifier, names, dates and members; not the working folder or the events.
+    void Assign(const TPersistent& source) override;
+    const char* ClassName() const override { return "TInstallAppInfo"; }
+
+    // Accept, extract into a fresh working folder, build the plan; false when not accepted
+    // (then nothing changes).
+    bool OpenArchive(const std::string& fileName);
+    // Name and version from the version information of a member's extracted file; a failed
+    // lookup leaves the field as it was.
+    void ReadMainExeInfo(const TFileMember& member);
+    // A new, not yet existing working folder below the data folder, created; never reuses one.
+    std::string MakeWorkFolder();
+    // Deletes the working folder and everything in it; failures are ignored.
+    void RemoveWorkFolder();
+    void SetArchiveName(const std::string& text) { ArchiveName = text; }
+
+    // The record with its signed 64-bit length prefix.
+    void SaveToStream(TStream& stream) const;
+    void LoadFromStream(TStream& stream);
+
+private:
+    std::string workFolder_;
+    std::string ExtractedPath(const TFileMember& member) const;
+    void ScanFolder(const std::string& folder);
+};
+
+} // namespace qm
