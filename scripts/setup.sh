@@ -9,7 +9,7 @@ PACKAGES=(
   libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libarchive-tools zip unzip p7zip-full gcab jlha-utils arj lhasa cabextract
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686 binutils-mingw-w64-i686
   python3 xvfb xauth x11-apps imagemagick
   fonts-ipafont-gothic hicolor-icon-theme adwaita-icon-theme
 )

@@ -37,10 +37,19 @@ bool PathExists(const std::string& path);   // anything, a dangling link include
 bool FileExists(const std::string& path);   // a non-folder entry (a link counts as a file)
 bool FolderExists(const std::string& path); // a folder, not a link to one
 
-bool CreateFolder(const std::string& path);     // one level; false if it fails or exists
+bool CreateFolder(const std::string& path);      // one level; false if it fails or exists
 bool RemoveEmptyFolder(const std::string& path); // false unless it was an empty folder
 bool DeleteFileEntry(const std::string& path);   // unlinks a file or a link, never a folder
-bool MoveFileEntry(const std::string& from, const std::string& to); // false if 'to' exists
+// Renames a file, link or folder; false if 'to' exists. Across file systems it copies, then
+// deletes the source.
+bool MoveFileEntry(const std::string& from, const std::string& to);
+
+namespace detail {
+// The fallback of MoveFileEntry between file systems: copies the entry (a folder with its whole
+// tree, links as links) and removes the source only once the copy is complete. False, with the
+// source untouched and no partial copy left, when anything fails or 'to' exists.
+bool MoveByCopy(const std::string& from, const std::string& to);
+} // namespace detail
 
 // Path of the running executable and its folder (with a trailing PathDelim).
 std::string ProgramPath();

@@ -5,20 +5,47 @@
 
 namespace qm {
 
+// Shell folder numbers. Those without a place on this platform are listed so callers can name
+// them; they read as empty.
 enum Csidl : int {
     CSIDL_PROGRAMS = 2,
+    CSIDL_PERSONAL = 5,
+    CSIDL_FAVORITES = 6,
     CSIDL_STARTUP = 7,
+    CSIDL_RECENT = 8,
     CSIDL_SENDTO = 9,
     CSIDL_STARTMENU = 11,
+    CSIDL_MYMUSIC = 13,
+    CSIDL_MYVIDEO = 14,
     CSIDL_DESKTOPDIRECTORY = 16,
+    CSIDL_NETHOOD = 19,
+    CSIDL_FONTS = 20,
+    CSIDL_TEMPLATES = 21,
     CSIDL_COMMON_STARTMENU = 22,
     CSIDL_COMMON_PROGRAMS = 23,
     CSIDL_COMMON_STARTUP = 24,
-    CSIDL_APPDATA = 26,
-    CSIDL_FAVORITES = 6,
-    CSIDL_COMMON_FAVORITES = 31,
     CSIDL_COMMON_DESKTOPDIRECTORY = 25,
+    CSIDL_APPDATA = 26,
+    CSIDL_PRINTHOOD = 27,
+    CSIDL_LOCAL_APPDATA = 28,
+    CSIDL_ALTSTARTUP = 29,
+    CSIDL_COMMON_ALTSTARTUP = 30,
+    CSIDL_COMMON_FAVORITES = 31,
+    CSIDL_INTERNET_CACHE = 32,
+    CSIDL_COOKIES = 33,
+    CSIDL_HISTORY = 34,
+    CSIDL_COMMON_APPDATA = 35,
     CSIDL_PROGRAM_FILES = 38,
+    CSIDL_MYPICTURES = 39,
+    CSIDL_PROFILE = 40,
+    CSIDL_PROGRAM_FILES_COMMON = 43,
+    CSIDL_COMMON_DOCUMENTS = 46,
+    CSIDL_COMMON_ADMINTOOLS = 47,
+    CSIDL_ADMINTOOLS = 48,
+    CSIDL_COMMON_MUSIC = 53,
+    CSIDL_COMMON_PICTURES = 54,
+    CSIDL_COMMON_VIDEO = 55,
+    CSIDL_RESOURCES = 56,
 };
 
 // Path of a shell folder without a trailing delimiter; empty when it has none on this platform.

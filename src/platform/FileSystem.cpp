@@ -1,0 +1,340 @@
+// POSIX implementation of the file-system layer. Every test of an entry uses lstat, so a symbolic
+// link is always seen as itself and never as what it points to.
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+// A path without its trailing delimiters ("/" stays "/"). lstat of "link/" would resolve the
+// link, so every entry test strips them first.
+std::string WithoutTrailingDelim(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == PathDelim)
+        p.pop_back();
+    return p;
+}
+
+bool LStat(const std::string& path, struct stat& st) {
+    if (path.empty())
+        return false;
+    return ::lstat(WithoutTrailingDelim(path).c_str(), &st) == 0;
+}
+
+DateTime ToLocalDateTime(time_t seconds, long nanoseconds) {
+    DateTime dt;
+    struct tm local {};
+    if (::localtime_r(&seconds, &local) == nullptr)
+        return dt;
+    dt.year = local.tm_year + 1900;
+    dt.month = local.tm_mon + 1;
+    dt.day = local.tm_mday;
+    dt.hour = local.tm_hour;
+    dt.minute = local.tm_min;
+    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second is not a valid time
+    dt.millisecond = static_cast<int>(nanoseconds / 1000000);
+    return dt;
+}
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+struct FdCloser {
+    int fd = -1;
+    explicit FdCloser(int f) : fd(f) {}
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+};
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == PathDelim)
+        return folder + name;
+    return folder + PathDelim + name;
+}
+
+// Copies one regular file's bytes, mode and times to a new file; the target must not exist.
+// On failure the partial target is removed.
+bool CopyRegularFile(const std::string& from, const std::string& to, const struct stat& st) {
+    int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    FdCloser inGuard(in);
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0)
+        return false;
+    bool ok = true;
+    {
+        FdCloser outGuard(out);
+        std::unique_ptr<char[]> buffer(new char[1 << 16]);
+        for (;;) {
+            ssize_t n = ::read(in, buffer.get(), 1 << 16);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
+            ssize_t done = 0;
+            while (done < n) {
+                ssize_t w = ::write(out, buffer.get() + done, static_cast<size_t>(n - done));
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w <= 0) {
+                    ok = false;
+                    break;
+                }
+                done += w;
+            }
+            if (!ok)
+                break;
+        }
+        if (ok) {
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            ::futimens(out, times); // the copy keeps its date; failing to set it loses no data
+            ok = ::fsync(out) == 0;
+        }
+        if (::close(out) != 0)
+            ok = false;
+        outGuard.fd = -1;
+    }
+    if (!ok)
+        ::unlink(to.c_str());
+    return ok;
+}
+
+bool CopyEntry(const std::string& from, const std::string& to, int depth);
+
+bool CopyFolder(const std::string& from, const std::string& to, const struct stat& st, int depth) {
+    if (::mkdir(to.c_str(), (st.st_mode & 07777) | S_IRWXU) != 0)
+        return false;
+    std::vector<FoundEntry> entries;
+    bool ok = EnumerateFolder(from, entries);
+    for (size_t i = 0; ok && i < entries.size(); ++i)
+        ok = CopyEntry(JoinPath(from, entries[i].name), JoinPath(to, entries[i].name), depth + 1);
+    if (ok)
+        ::chmod(to.c_str(), st.st_mode & 07777);
+    return ok;
+}
+
+// Copies an entry without following links; a copied tree that fails half-way is left for the
+// caller to remove.
+bool CopyEntry(const std::string& from, const std::string& to, int depth) {
+    // Far deeper than any real tree; a guard against a tree that grows while it is copied.
+    if (depth > 256)
+        return false;
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode)) {
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        ssize_t n = ::readlink(from.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<size_t>(n) >= target.size())
+            return false;
+        target.resize(static_cast<size_t>(n));
+        return ::symlink(target.c_str(), to.c_str()) == 0;
+    }
+    if (S_ISDIR(st.st_mode))
+        return CopyFolder(from, to, st, depth);
+    if (S_ISREG(st.st_mode))
+        return CopyRegularFile(from, to, st);
+    return false; // devices, sockets and pipes are not moved between file systems
+}
+
+// Removes a tree without following links (used to undo a partial copy and to remove the
+// source after a successful one).
+bool RemoveTree(const std::string& path, int depth) {
+    if (depth > 256)
+        return false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.c_str()) == 0;
+    std::vector<FoundEntry> entries;
+    if (!EnumerateFolder(path, entries))
+        return false;
+    bool ok = true;
+    for (const FoundEntry& e : entries)
+        ok = RemoveTree(JoinPath(path, e.name), depth + 1) && ok;
+    return ok && ::rmdir(path.c_str()) == 0;
+}
+
+} // namespace
+
+bool EnumerateFolder(const std::string& folder, std::vector<FoundEntry>& entries) {
+    entries.clear();
+    if (folder.empty())
+        return false;
+    const std::string path = WithoutTrailingDelim(folder);
+    // O_NOFOLLOW: a link to a folder is not a folder, so it is not enumerated either.
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        struct dirent* d = ::readdir(dir.get());
+        if (d == nullptr) {
+            if (errno != 0) {
+                entries.clear();
+                return false;
+            }
+            break;
+        }
+        const std::string name = d->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // removed between readdir and fstatat: it is no longer there
+        FoundEntry e;
+        e.name = name;
+        e.isSymlink = S_ISLNK(st.st_mode);
+        e.isFolder = S_ISDIR(st.st_mode);
+        e.size = e.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
+        e.lastWriteLocal = ToLocalDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+        entries.push_back(std::move(e));
+    }
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return LStat(path, st);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return LStat(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return LStat(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool CreateFolder(const std::string& path) {
+    if (path.empty())
+        return false;
+    return ::mkdir(WithoutTrailingDelim(path).c_str(), 0777) == 0;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+    if (!FolderExists(path))
+        return false;
+    return ::rmdir(WithoutTrailingDelim(path).c_str()) == 0;
+}
+
+bool DeleteFileEntry(const std::string& path) {
+    struct stat st {};
+    if (!LStat(path, st) || S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(WithoutTrailingDelim(path).c_str()) == 0;
+}
+
+namespace detail {
+
+bool MoveByCopy(const std::string& from, const std::string& to) {
+    const std::string source = WithoutTrailingDelim(from);
+    const std::string target = WithoutTrailingDelim(to);
+    if (PathExists(target) || !PathExists(source))
+        return false;
+    // Copy first and delete the source only when the whole copy is there, so a failure (a full
+    // disk) leaves the source as it was and no half copy behind.
+    if (!CopyEntry(source, target, 0)) {
+        RemoveTree(target, 0);
+        return false;
+    }
+    if (!RemoveTree(source, 0)) {
+        // Part of the source could not be removed: both copies exist, nothing is lost. Report
+        // failure so the caller does not believe the source is gone.
+        return false;
+    }
+    return true;
+}
+
+} // namespace detail
+
+bool MoveFileEntry(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty())
+        return false;
+    const std::string source = WithoutTrailingDelim(from);
+    const std::string target = WithoutTrailingDelim(to);
+    // renameat2 with RENAME_NOREPLACE refuses an existing target without a window between the
+    // test and the rename.
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+        // A file system without RENAME_NOREPLACE: test, then rename.
+        if (PathExists(target))
+            return false;
+        if (::rename(source.c_str(), target.c_str()) == 0)
+            return true;
+    }
+    if (errno == EXDEV)
+        return detail::MoveByCopy(source, target);
+    return false;
+}
+
+std::string ProgramPath() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0)
+            return std::string();
+        if (static_cast<size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<size_t>(n));
+            return buffer;
+        }
+        if (buffer.size() > (1u << 20))
+            return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string ProgramFolder() {
+    const std::string path = ProgramPath();
+    const size_t slash = path.rfind(PathDelim);
+    if (slash == std::string::npos)
+        return std::string();
+    return path.substr(0, slash + 1);
+}
+
+std::string PathRoot(const std::string&) {
+    // POSIX has one tree: every path, relative ones included, lives below "/".
+    return std::string(1, PathDelim);
+}
+
+std::string PathDrive(const std::string&) {
+    return std::string();
+}
+
+DateTime LocalNow() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return ToLocalDateTime(now.tv_sec, now.tv_nsec);
+}
+
+} // namespace qm

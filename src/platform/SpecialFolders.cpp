@@ -1,0 +1,170 @@
+// Shell folders placed the way a freedesktop session expects them. Per-user folders follow HOME
+// and the XDG variables; all-users folders sit below QUILLMATE_SYSTEM_ROOT when it is set, so a
+// test (or a staged install) never writes to the real system folders.
+#include "platform/SpecialFolders.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+// An environment variable; unset and empty read the same, as the XDG rules ask.
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string HomeFolder() {
+    std::string home = Env("HOME");
+    if (home.empty()) {
+        // No HOME (a service start): the account's own home folder.
+        if (const struct passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir)
+            home = pw->pw_dir;
+    }
+    return WithoutTrailingSlash(home);
+}
+
+// An XDG base folder: the variable when it holds an absolute path (relative ones are invalid
+// and ignored), otherwise the default below HOME.
+std::string XdgFolder(const char* variable, const char* defaultBelowHome) {
+    const std::string value = Env(variable);
+    if (!value.empty() && value.front() == '/')
+        return WithoutTrailingSlash(value);
+    const std::string home = HomeFolder();
+    if (home.empty())
+        return std::string();
+    return home + "/" + defaultBelowHome;
+}
+
+std::string DataHome() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
+std::string ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
+// A value of user-dirs.dirs: "$HOME/Name" or an absolute path, in double quotes, with
+// backslash escapes. Anything else is not a folder.
+std::string ParseUserDirValue(const std::string& raw, const std::string& home) {
+    std::string value = raw;
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        value.pop_back();
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"')
+        return std::string();
+    std::string unquoted;
+    for (size_t i = 1; i + 1 < value.size(); ++i) {
+        if (value[i] == '\\' && i + 2 < value.size())
+            ++i;
+        unquoted += value[i];
+    }
+    if (unquoted.rfind("$HOME", 0) == 0) {
+        const std::string rest = unquoted.substr(5);
+        if (!rest.empty() && rest.front() != '/')
+            return std::string(); // "$HOMEX" is not below HOME
+        return WithoutTrailingSlash(home + rest);
+    }
+    if (!unquoted.empty() && unquoted.front() == '/')
+        return WithoutTrailingSlash(unquoted);
+    return std::string();
+}
+
+// The desktop of xdg-user-dirs: XDG_DESKTOP_DIR in the environment, else in user-dirs.dirs,
+// else ~/Desktop.
+std::string DesktopFolder() {
+    const std::string home = HomeFolder();
+    const std::string fromEnv = Env("XDG_DESKTOP_DIR");
+    if (!fromEnv.empty() && fromEnv.front() == '/')
+        return WithoutTrailingSlash(fromEnv);
+    const std::string config = ConfigHome();
+    if (!config.empty()) {
+        std::ifstream in(config + "/user-dirs.dirs");
+        std::string line;
+        std::string found;
+        while (std::getline(in, line)) {
+            size_t start = line.find_first_not_of(" \t");
+            if (start == std::string::npos || line[start] == '#')
+                continue;
+            const std::string key = "XDG_DESKTOP_DIR=";
+            if (line.compare(start, key.size(), key) != 0)
+                continue;
+            std::string parsed = ParseUserDirValue(line.substr(start + key.size()), home);
+            if (!parsed.empty())
+                found = parsed; // the last assignment wins, as in the shell
+        }
+        if (!found.empty())
+            return found;
+    }
+    if (home.empty())
+        return std::string();
+    return home + "/Desktop";
+}
+
+// A folder shared by all users: below QUILLMATE_SYSTEM_ROOT when it is set.
+std::string SystemFolder(const char* absolute) {
+    std::string root = WithoutTrailingSlash(Env("QUILLMATE_SYSTEM_ROOT"));
+    if (root == "/")
+        root.clear();
+    return root + absolute;
+}
+
+std::string Below(const std::string& base, const char* name) {
+    if (base.empty())
+        return std::string();
+    return base + "/" + name;
+}
+
+} // namespace
+
+std::string ShellFolderPath(int csidl) {
+    switch (csidl) {
+    case CSIDL_APPDATA:
+        return DataHome();
+    case CSIDL_PROGRAM_FILES:
+        return Below(HomeFolder(), ".local/opt");
+    case CSIDL_STARTMENU:
+        return DataHome();
+    case CSIDL_PROGRAMS:
+        return Below(DataHome(), "applications");
+    case CSIDL_COMMON_STARTMENU:
+        return SystemFolder("/usr/local/share");
+    case CSIDL_COMMON_PROGRAMS:
+        return SystemFolder("/usr/local/share/applications");
+    case CSIDL_DESKTOPDIRECTORY:
+        return DesktopFolder();
+    case CSIDL_STARTUP:
+        return Below(ConfigHome(), "autostart");
+    case CSIDL_COMMON_STARTUP:
+        return SystemFolder("/etc/xdg/autostart");
+    default:
+        // Send-to, favourites, the common desktop and every other shell folder have no
+        // counterpart here: like a folder missing on a machine, they have no path.
+        return std::string();
+    }
+}
+
+std::string SystemFolderPath() {
+    return std::string();
+}
+
+std::string TempFolderPath() {
+    const std::string tmp = Env("TMPDIR");
+    if (!tmp.empty() && tmp.front() == '/')
+        return WithoutTrailingSlash(tmp);
+    return "/tmp";
+}
+
+std::string WindowsFolderPath() {
+    return std::string();
+}
+
+} // namespace qm
