@@ -1,0 +1,483 @@
+#include "app/ExtIniFile.h"
+
+#include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/SpecialFolders.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace qm {
+
+namespace {
+
+std::string WithDelim(std::string folder)
+{
+    if (!folder.empty() && folder.back() != PathDelim)
+        folder += PathDelim;
+    return folder;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads an unsigned magnitude in base 10 or 16; false on an empty text, a stray character or
+// more than 'limit'.
+bool ParseMagnitude(const std::string& digits, int base, std::uint64_t limit, std::uint64_t& out)
+{
+    if (digits.empty())
+        return false;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        const int d = base == 16 ? HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (d < 0)
+            return false;
+        if (value > (limit - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
+            return false;
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+    }
+    out = value;
+    return true;
+}
+
+// Shared by both widths. Leading blanks and a sign are accepted; "$" makes the rest hexadecimal,
+// and a hexadecimal text may use the full unsigned range (it is a bit pattern).
+bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::uint64_t signedMax = (std::uint64_t{1} << (bits - 1)) - 1;
+    const std::uint64_t unsignedMax =
+        bits == 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << bits) - 1;
+    std::uint64_t magnitude = 0;
+    if (i < text.size() && text[i] == '$') {
+        if (!ParseMagnitude(text.substr(i + 1), 16, unsignedMax, magnitude))
+            return false;
+        // A pattern above the signed maximum wraps into the negative range of the width.
+        std::int64_t v;
+        if (bits == 64)
+            v = static_cast<std::int64_t>(magnitude);
+        else
+            v = magnitude > signedMax ? static_cast<std::int64_t>(magnitude) - (std::int64_t{1} << bits)
+                                      : static_cast<std::int64_t>(magnitude);
+        value = negative ? -v : v;
+        return true;
+    }
+    if (!ParseMagnitude(text.substr(i), 10, signedMax + (negative ? 1 : 0), magnitude))
+        return false;
+    // Negated in unsigned arithmetic so the most negative value needs no special case.
+    value = static_cast<std::int64_t>(negative ? std::uint64_t{0} - magnitude : magnitude);
+    return true;
+}
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+bool SameTextAscii(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+// Splits at CR LF, a lone LF or a lone CR, as text files of any origin come.
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string current;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(current);
+            current.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty())
+        lines.push_back(current);
+    return lines;
+}
+
+} // namespace
+
+bool TryParseInt32(const std::string& text, std::int32_t& value)
+{
+    std::int64_t v = 0;
+    if (!ParseNumber(text, 32, v))
+        return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+bool TryParseInt64(const std::string& text, std::int64_t& value)
+{
+    return ParseNumber(text, 64, value);
+}
+
+TExtIniFile::TExtIniFile(const std::string& programPath)
+{
+    const fs::path program(programPath.empty() ? ProgramPath() : programPath);
+    FProgramFolder = WithDelim(program.parent_path().string());
+    FBaseName = program.stem().string();
+    FPath = FProgramFolder + program.filename().replace_extension(".ini").string();
+    LoadFile();
+}
+
+TExtIniFile::~TExtIniFile()
+{
+    if (AutoUpdate && !FUpdateAtOnce) {
+        // A destructor must not throw; a failing OnUpdate handler cannot be reported here.
+        try {
+            UpdateFile();
+        } catch (...) {
+        }
+    }
+}
+
+std::string TExtIniFile::FolderOf(TDefaultFolder folder) const
+{
+    std::string path;
+    switch (folder) {
+    case TDefaultFolder::dfAppData: {
+        const std::string appData = ShellFolderPath(CSIDL_APPDATA);
+        if (!appData.empty())
+            path = WithDelim(appData) + FBaseName;
+        break;
+    }
+    case TDefaultFolder::dfApplication:
+        path = FProgramFolder;
+        break;
+    case TDefaultFolder::dfUser:
+        break;
+    case TDefaultFolder::dfWindows:
+        path = WindowsFolderPath();
+        break;
+    }
+    if (path.empty())
+        return path;
+    path = WithDelim(path);
+    std::error_code ec;
+    if (!fs::is_directory(path, ec))
+        fs::create_directories(path, ec); // a folder that cannot be made leaves an unreadable path
+    return path;
+}
+
+void TExtIniFile::SetFileName(const std::string& value)
+{
+    FFileName = value;
+    ChangePath();
+}
+
+void TExtIniFile::SetDefaultFolder(TDefaultFolder value)
+{
+    FDefaultFolder = value;
+    ChangePath();
+}
+
+void TExtIniFile::SetUpdateAtOnce(bool value)
+{
+    FUpdateAtOnce = value;
+    if (value)
+        UpdateFile();
+}
+
+void TExtIniFile::ChangePath()
+{
+    // The old file keeps what was read from it; nothing carries over to the new one.
+    if (AutoUpdate)
+        SaveFile(true);
+    FPath = FolderOf(FDefaultFolder) + FFileName;
+    LoadFile();
+}
+
+void TExtIniFile::LoadFile()
+{
+    FSections.clear();
+    std::ifstream in(FPath, std::ios::binary);
+    if (!in)
+        return; // a missing file is an empty store
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    // A line that is not valid in the code page ends the reading: what came before stays, and
+    // the file is never taken apart further than it can be read back.
+    for (const std::string& raw : SplitLines(buffer.str())) {
+        if (raw.size() < 2)
+            continue;
+        std::string line;
+        try {
+            line = FromAnsi(raw);
+        } catch (const Exception&) {
+            return;
+        }
+        if (line.front() == '[' && line.back() == ']')
+            FSections.push_back({line, {}});
+        else if (!FSections.empty())
+            FSections.back().lines.push_back(line);
+    }
+    if (OnLoad)
+        OnLoad(*this);
+}
+
+std::string TExtIniFile::Text() const
+{
+    std::string text;
+    for (const TSection& s : FSections) {
+        text += s.header + "\r\n";
+        for (const std::string& line : s.lines)
+            text += line + "\r\n";
+        text += "\r\n";
+    }
+    return text;
+}
+
+void TExtIniFile::SaveFile(bool onlyIfNotEmpty)
+{
+    if (onlyIfNotEmpty && FSections.empty())
+        return;
+    if (FPath.empty())
+        return;
+    // Settings are never worth an error box; a text the code page cannot hold or a folder that
+    // cannot be written leaves the previous file as it was.
+    std::string bytes;
+    try {
+        bytes = ToAnsi(Text());
+    } catch (const Exception&) {
+        return;
+    }
+    // Written beside and renamed over, so an interrupted write never leaves half a file.
+    const std::string temp = FPath + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, FPath, ec);
+    if (ec)
+        fs::remove(temp, ec);
+}
+
+void TExtIniFile::UpdateFile()
+{
+    SaveFile(false);
+    if (OnUpdate)
+        OnUpdate(*this);
+}
+
+std::string TExtIniFile::Bracketed(const std::string& section)
+{
+    std::string name = section;
+    if (name.empty() || name.front() != '[')
+        name.insert(name.begin(), '[');
+    if (name.size() < 2 || name.back() != ']')
+        name += ']';
+    return name;
+}
+
+bool TExtIniFile::SameText(const std::string& a, const std::string& b) const
+{
+    return CaseSensitive ? a == b : SameTextAscii(a, b);
+}
+
+const TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section) const
+{
+    const std::string header = Bracketed(section);
+    for (const TSection& s : FSections)
+        if (SameText(s.header, header))
+            return &s;
+    return nullptr;
+}
+
+TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section)
+{
+    return const_cast<TSection*>(std::as_const(*this).FindSection(section));
+}
+
+int TExtIniFile::FindKey(const TSection& section, const std::string& key) const
+{
+    for (size_t i = 0; i < section.lines.size(); ++i) {
+        const std::string& line = section.lines[i];
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos && SameText(line.substr(0, eq), key))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool TExtIniFile::ReadValue(const std::string& section, const std::string& key,
+                            std::string& value) const
+{
+    const TSection* s = FindSection(section);
+    if (s == nullptr)
+        return false;
+    const int index = FindKey(*s, key);
+    if (index < 0)
+        return false;
+    const std::string& line = s->lines[static_cast<size_t>(index)];
+    value = line.substr(line.find('=') + 1);
+    return true;
+}
+
+bool TExtIniFile::ValueExists(const std::string& section, const std::string& key) const
+{
+    std::string value;
+    return ReadValue(section, key, value);
+}
+
+std::string TExtIniFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& def) const
+{
+    std::string value;
+    return ReadValue(section, key, value) ? value : def;
+}
+
+bool TExtIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const
+{
+    std::string value;
+    if (!ReadValue(section, key, value))
+        return def;
+    return value == "1" || SameTextAscii(value, "true");
+}
+
+std::int32_t TExtIniFile::ReadInteger(const std::string& section, const std::string& key,
+                                      std::int32_t def) const
+{
+    std::string value;
+    if (!ReadValue(section, key, value))
+        return def;
+    std::int32_t result = def;
+    if (value.size() >= 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
+        return TryParseInt32("$" + value.substr(2), result) ? result : def;
+    return TryParseInt32(value, result) ? result : def;
+}
+
+std::int64_t TExtIniFile::ReadInt64(const std::string& section, const std::string& key,
+                                    std::int64_t def) const
+{
+    std::string value;
+    if (!ReadValue(section, key, value))
+        return def;
+    std::int64_t result = def;
+    return TryParseInt64(value, result) ? result : def;
+}
+
+void TExtIniFile::WriteValue(const std::string& section, const std::string& key,
+                             const std::string& value)
+{
+    TSection* s = FindSection(section);
+    if (s == nullptr) {
+        FSections.push_back({Bracketed(section), {}});
+        s = &FSections.back();
+    }
+    const int index = FindKey(*s, key);
+    if (!value.empty()) {
+        if (index >= 0)
+            s->lines[static_cast<size_t>(index)] = key + "=" + value;
+        else
+            s->lines.push_back(key + "=" + value);
+        return;
+    }
+    // An emptied key keeps its name but moves to the end of its section.
+    if (index >= 0)
+        s->lines.erase(s->lines.begin() + index);
+    s->lines.push_back(key + "=");
+}
+
+void TExtIniFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value)
+{
+    WriteValue(section, key, value);
+}
+
+void TExtIniFile::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteValue(section, key, value ? "1" : "0");
+    if (FUpdateAtOnce)
+        UpdateFile();
+}
+
+void TExtIniFile::WriteInteger(const std::string& section, const std::string& key,
+                               std::int64_t value)
+{
+    WriteValue(section, key, std::to_string(value));
+    if (FUpdateAtOnce)
+        UpdateFile();
+}
+
+void TExtIniFile::WriteFormState(const std::string& section, const TFormPlacement& form)
+{
+    const std::string& p = form.name;
+    const TWindowPlacement& wp = form.placement;
+    WriteValue(section, p, "FORM");
+    WriteValue(section, p + ".flags", std::to_string(wp.flags));
+    WriteValue(section, p + ".show", std::to_string(wp.showCmd));
+    WriteValue(section, p + ".mx", std::to_string(wp.maxX));
+    WriteValue(section, p + ".my", std::to_string(wp.maxY));
+    WriteValue(section, p + ".left", std::to_string(wp.left));
+    WriteValue(section, p + ".top", std::to_string(wp.top));
+    WriteValue(section, p + ".right", std::to_string(wp.right));
+    WriteValue(section, p + ".bottom", std::to_string(wp.bottom));
+    WriteValue(section, p + ".state", std::to_string(form.windowState));
+    WriteValue(section, p + ".cwidth", std::to_string(form.clientWidth));
+    WriteValue(section, p + ".cheight", std::to_string(form.clientHeight));
+    if (FUpdateAtOnce)
+        UpdateFile();
+}
+
+TFormPlacement TExtIniFile::ReadFormState(const std::string& section,
+                                          const TFormPlacement& form) const
+{
+    TFormPlacement result = form;
+    TWindowPlacement& wp = result.placement;
+    const std::string& p = form.name;
+    wp.flags = static_cast<std::uint32_t>(ReadInt64(section, p + ".flags", wp.flags));
+    wp.maxX = ReadInteger(section, p + ".mx", wp.maxX);
+    wp.maxY = ReadInteger(section, p + ".my", wp.maxY);
+    wp.left = ReadInteger(section, p + ".left", wp.left);
+    wp.top = ReadInteger(section, p + ".top", wp.top);
+    wp.right = ReadInteger(section, p + ".right", wp.right);
+    wp.bottom = ReadInteger(section, p + ".bottom", wp.bottom);
+    wp.showCmd = static_cast<std::uint32_t>(ReadInt64(section, p + ".show", wp.showCmd));
+    if (form.showing)
+        return result;
+    // A form not shown yet is placed hidden; only a maximised state survives to the next start.
+    wp.showCmd = 0;
+    result.windowState = ReadInteger(section, p + ".state", 0) == wsMaximized ? wsMaximized
+                                                                               : wsNormal;
+    return result;
+}
+
+} // namespace qm

@@ -1,0 +1,239 @@
+#include "app/ConfigKeys.h"
+#include "app/ExtIniFile.h"
+#include "platform/AnsiCodec.h"
+
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace qm;
+using qmtest::MakeTempFolder;
+using qmtest::ReadFile;
+using qmtest::WriteFile;
+
+namespace {
+
+// A store whose "program" lives in a fresh sandbox folder, so its default file is ours.
+struct Store {
+    std::string folder = MakeTempFolder("ini");
+    std::string program = folder + "/Quillmate";
+    std::string iniPath = folder + "/Quillmate.ini";
+};
+
+} // namespace
+
+TEST(ExtIniFile, TypedReadsFollowTheStoredText)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    Store s;
+    WriteFile(s.iniPath, "[Options]\r\nWizard=yes\r\nA=TRUE\r\nB=1\r\nC=2\r\nD=\r\n"
+                         "[Default]\r\nOverWrite=0x3\r\nConfirmMode=abc\r\nE=$1F\r\nF=-7\r\n"
+                         "G=0x\r\nH=99999999999\r\nI=0XFFFFFFFF\r\nJ= 12\r\nK=12a\r\n");
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    EXPECT_FALSE(ReadConfigBool(ini, cfg::Wizard)); // "yes" is not a true value
+    EXPECT_TRUE(ini.ReadBool("Options", "A", false));
+    EXPECT_TRUE(ini.ReadBool("Options", "B", false));
+    EXPECT_FALSE(ini.ReadBool("Options", "C", true));
+    EXPECT_FALSE(ini.ReadBool("Options", "D", true));
+    EXPECT_TRUE(ini.ReadBool("Options", "Missing", true));
+
+    EXPECT_EQ(ReadConfigInt(ini, cfg::OverWrite), 3);
+    EXPECT_EQ(ReadConfigInt(ini, cfg::ConfirmMode), cfg::ConfirmMode.Default);
+    EXPECT_EQ(ini.ReadInteger("Default", "E", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("Default", "F", 0), -7);
+    EXPECT_EQ(ini.ReadInteger("Default", "G", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("Default", "H", 5), 5); // beyond 32 bits
+    EXPECT_EQ(ini.ReadInteger("Default", "I", 5), -1);
+    EXPECT_EQ(ini.ReadInteger("Default", "J", 5), 12);
+    EXPECT_EQ(ini.ReadInteger("Default", "K", 5), 5);
+    EXPECT_EQ(ini.ReadInt64("Default", "H", 5), 99999999999);
+    EXPECT_EQ(ini.ReadInt64("Default", "OverWrite", 5), 5); // no "0x" rule in 64 bits
+    EXPECT_EQ(ini.ReadInt64("Default", "E", 5), 31);
+}
+
+TEST(ExtIniFile, ConfigurationTableGivesEveryDefaultOnAnEmptyStore)
+{
+    Store s;
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    EXPECT_TRUE(ReadConfigBool(ini, cfg::Wizard));
+    EXPECT_EQ(ReadConfigInt(ini, cfg::OverWrite), 1);
+    EXPECT_EQ(ReadConfigInt(ini, cfg::UpdateMode), 0);
+    EXPECT_FALSE(ReadConfigBool(ini, cfg::AutoExit));
+    EXPECT_EQ(ColumnKey(cfg::ColsMain, 3), "Main.3");
+    WriteConfigBool(ini, cfg::BootApp, true);
+    WriteConfigInt(ini, cfg::OverWrite, 4);
+    EXPECT_EQ(ini.ReadString("Default", "BootApp", ""), "1");
+    EXPECT_EQ(ini.ReadString("Default", "OverWrite", ""), "4");
+}
+
+TEST(ExtIniFile, SectionNamesIgnoreBracketsAndCaseUnlessAsked)
+{
+    Store s;
+    WriteFile(s.iniPath, "stray=line before any section\r\n[default]\r\nUpdateMode=2\r\n"
+                         "[DEFAULT]\r\nUpdateMode=9\r\n");
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    EXPECT_EQ(ini.ReadInteger("Default", "UpdateMode", 0), 2); // the first of two sections
+    EXPECT_EQ(ini.ReadInteger("[Default]", "updatemode", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("[Default", "UPDATEMODE", 0), 2);
+    EXPECT_FALSE(ini.ValueExists("Default", "stray"));
+    ini.CaseSensitive = true;
+    EXPECT_EQ(ini.ReadInteger("Default", "UpdateMode", 0), 0);
+    EXPECT_EQ(ini.ReadInteger("DEFAULT", "UpdateMode", 0), 9);
+    EXPECT_EQ(ini.ReadInteger("default", "updateMode", 0), 0);
+}
+
+TEST(ExtIniFile, WritesAnsiTextWithCrLfAndDropsOneCharacterLines)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    Store s;
+    // "名" is 96 BC in code page 932.
+    WriteFile(s.iniPath, "[A]\nx\r\n;comment kept\r\nName=\x96\xBC\r\n\r\n[B]\rk=v");
+    {
+        TExtIniFile ini(s.program);
+        EXPECT_EQ(ini.ReadString("A", "Name", ""), "名");
+        ini.WriteString("B", "New", "値");
+    }
+    // "値" is 92 6C.
+    EXPECT_EQ(ReadFile(s.iniPath), "[A]\r\n;comment kept\r\nName=\x96\xBC\r\n\r\n"
+                                   "[B]\r\nk=v\r\nNew=\x92\x6C\r\n\r\n");
+}
+
+TEST(ExtIniFile, BytesInvalidInTheCodePageEndTheReadingButKeepWhatCameBefore)
+{
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    Store s;
+    WriteFile(s.iniPath, "[A]\r\nk=1\r\nbad=\x82\r\n[B]\r\nm=2\r\n");
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+    EXPECT_FALSE(ini.ValueExists("B", "m"));
+}
+
+TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd)
+{
+    Store s;
+    WriteFile(s.iniPath, "[S]\r\na=1\r\nb=2\r\nc=3\r\n");
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    ini.WriteString("S", "A", "10"); // found ignoring case, replaced in place with this spelling
+    ini.WriteString("S", "b", "");
+    ini.WriteString("S", "d", "4");
+    ini.WriteString("T", "x", "");
+    EXPECT_EQ(ini.Text(), "[S]\r\nA=10\r\nc=3\r\nb=\r\nd=4\r\n\r\n[T]\r\nx=\r\n\r\n");
+    EXPECT_TRUE(ini.ValueExists("S", "b"));
+    EXPECT_EQ(ini.ReadInteger("S", "b", 7), 7);
+}
+
+TEST(ExtIniFile, FileIsWrittenAtDestructionOrAfterEachTypedWriteWhenAsked)
+{
+    Store s;
+    {
+        TExtIniFile ini(s.program);
+        ini.AutoUpdate = false;
+        ini.WriteInteger("S", "k", 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(s.iniPath));
+    {
+        TExtIniFile ini(s.program); // an empty store is still written at the end
+    }
+    EXPECT_EQ(ReadFile(s.iniPath), "");
+
+    int updates = 0;
+    TExtIniFile ini(s.program);
+    ini.OnUpdate = [&](TExtIniFile&) { ++updates; };
+    ini.SetUpdateAtOnce(true);
+    EXPECT_EQ(updates, 1);
+    ini.WriteString("S", "text", "only in memory");
+    EXPECT_EQ(ReadFile(s.iniPath), "");
+    ini.WriteInteger("S", "n", 5);
+    EXPECT_EQ(updates, 2);
+    EXPECT_EQ(ReadFile(s.iniPath), "[S]\r\ntext=only in memory\r\nn=5\r\n\r\n");
+}
+
+TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver)
+{
+    Store s;
+    const std::string appData = std::getenv("XDG_DATA_HOME");
+    const std::string perUser = appData + "/Quillmate/Quillmate.ini";
+    WriteFile(s.iniPath, "[Default]\r\nOverWrite=3\r\n");
+    WriteFile(perUser, "[Default]\r\nOverWrite=2\r\n");
+    int loads = 0;
+    {
+        TExtIniFile ini(s.program);
+        ini.OnLoad = [&](TExtIniFile&) { ++loads; };
+        ini.SetFileName("Quillmate.ini");
+        EXPECT_EQ(ini.Path(), s.folder + "/Quillmate.ini");
+        ini.WriteInteger("Default", "UpdateMode", 1);
+        ini.SetDefaultFolder(TDefaultFolder::dfAppData);
+        EXPECT_EQ(ini.Path(), perUser);
+        EXPECT_EQ(ReadConfigInt(ini, cfg::OverWrite), 2);
+        EXPECT_FALSE(ini.ValueExists("Default", "UpdateMode"));
+        EXPECT_EQ(loads, 2);
+    }
+    // The old file got its change when the path moved away from it.
+    EXPECT_EQ(ReadFile(s.iniPath), "[Default]\r\nOverWrite=3\r\nUpdateMode=1\r\n\r\n");
+
+    // A per-user folder that does not exist yet is made.
+    Store other;
+    std::filesystem::remove_all(appData + "/Quillmate");
+    TExtIniFile ini(other.program);
+    ini.SetFileName("Quillmate.ini");
+    ini.SetDefaultFolder(TDefaultFolder::dfAppData);
+    EXPECT_TRUE(std::filesystem::is_directory(appData + "/Quillmate"));
+    // An empty store writes nothing when it moves away; the next one is read as it stands.
+    WriteFile(other.iniPath, "[Keep]\r\nk=1\r\n");
+    ini.SetDefaultFolder(TDefaultFolder::dfApplication);
+    EXPECT_FALSE(std::filesystem::exists(appData + "/Quillmate/Quillmate.ini"));
+    EXPECT_EQ(ini.ReadInteger("Keep", "k", 0), 1);
+}
+
+TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState)
+{
+    Store s;
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    TFormPlacement form;
+    form.name = "frmMain";
+    form.placement = {2, 3, -1, -1, -8, -8, 10, 20, 537, 460};
+    form.windowState = wsMaximized;
+    form.clientWidth = 527;
+    form.clientHeight = 422;
+    ini.WriteFormState("Forms", form);
+    EXPECT_EQ(ini.ReadString("Forms", "frmMain", ""), "FORM");
+    EXPECT_EQ(ini.ReadInteger("Forms", "frmMain.cwidth", 0), 527);
+
+    TFormPlacement fresh;
+    fresh.name = "frmMain";
+    fresh.placement = {0, 1, -1, -1, -1, -1, 0, 0, 100, 100};
+    TFormPlacement read = ini.ReadFormState("Forms", fresh);
+    EXPECT_EQ(read.placement.left, 10);
+    EXPECT_EQ(read.placement.bottom, 460);
+    EXPECT_EQ(read.placement.maxX, -8);
+    EXPECT_EQ(read.placement.flags, 2u);
+    EXPECT_EQ(read.placement.showCmd, 0u); // hidden until the form shows itself
+    EXPECT_EQ(read.windowState, wsMaximized);
+
+    form.windowState = wsMinimized;
+    ini.WriteFormState("Forms", form);
+    EXPECT_EQ(ini.ReadFormState("Forms", fresh).windowState, wsNormal);
+
+    // A form already showing takes the stored show command and keeps its own state.
+    fresh.showing = true;
+    fresh.windowState = wsMinimized;
+    read = ini.ReadFormState("Forms", fresh);
+    EXPECT_EQ(read.placement.showCmd, 3u);
+    EXPECT_EQ(read.windowState, wsMinimized);
+
+    // Nothing stored: the current placement stands.
+    fresh.name = "frmAppList";
+    fresh.showing = false;
+    read = ini.ReadFormState("Forms", fresh);
+    EXPECT_EQ(read.placement.right, 100);
+    EXPECT_EQ(read.windowState, wsNormal);
+}
