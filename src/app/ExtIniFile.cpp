@@ -450,7 +450,7 @@ void TExtIniFile::WriteFormState(const std::string& section, const TFormPlacemen
     WriteValue(section, p + ".top", std::to_string(wp.top));
     WriteValue(section, p + ".right", std::to_string(wp.right));
     WriteValue(section, p + ".bottom", std::to_string(wp.bottom));
-    WriteValue(section, p + ".state", std::to_string(form.windowState));
+    WriteValue(section, p + ".state", std::to_string(static_cast<int>(form.windowState)));
     WriteValue(section, p + ".cwidth", std::to_string(form.clientWidth));
     WriteValue(section, p + ".cheight", std::to_string(form.clientHeight));
     if (FUpdateAtOnce)
@@ -475,8 +475,8 @@ TFormPlacement TExtIniFile::ReadFormState(const std::string& section,
         return result;
     // A form not shown yet is placed hidden; only a maximised state survives to the next start.
     wp.showCmd = 0;
-    result.windowState = ReadInteger(section, p + ".state", 0) == wsMaximized ? wsMaximized
-                                                                               : wsNormal;
+    result.windowState = ReadInteger(section, p + ".state", 0) == 2 ? TWindowState::Maximized
+                                                                     : TWindowState::Normal;
     return result;
 }
 

@@ -21,13 +21,14 @@ struct TWindowPlacement {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0; // the normal-position rectangle
 };
 
-enum TWindowState : int { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
+// Stored as its number: 0 normal, 1 minimised, 2 maximised.
+enum class TWindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 
 // One form as the settings store sees it: its component name, placement and state.
 struct TFormPlacement {
     std::string name;           // the form's component name, the prefix of its keys
     TWindowPlacement placement; // current placement
-    int windowState = wsNormal;
+    TWindowState windowState = TWindowState::Normal;
     int clientWidth = 0, clientHeight = 0;
     bool showing = false;       // the form is visible already
 };

@@ -201,7 +201,7 @@ TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState)
     TFormPlacement form;
     form.name = "frmMain";
     form.placement = {2, 3, -1, -1, -8, -8, 10, 20, 537, 460};
-    form.windowState = wsMaximized;
+    form.windowState = TWindowState::Maximized;
     form.clientWidth = 527;
     form.clientHeight = 422;
     ini.WriteFormState("Forms", form);
@@ -217,23 +217,23 @@ TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState)
     EXPECT_EQ(read.placement.maxX, -8);
     EXPECT_EQ(read.placement.flags, 2u);
     EXPECT_EQ(read.placement.showCmd, 0u); // hidden until the form shows itself
-    EXPECT_EQ(read.windowState, wsMaximized);
+    EXPECT_EQ(read.windowState, TWindowState::Maximized);
 
-    form.windowState = wsMinimized;
+    form.windowState = TWindowState::Minimized;
     ini.WriteFormState("Forms", form);
-    EXPECT_EQ(ini.ReadFormState("Forms", fresh).windowState, wsNormal);
+    EXPECT_EQ(ini.ReadFormState("Forms", fresh).windowState, TWindowState::Normal);
 
     // A form already showing takes the stored show command and keeps its own state.
     fresh.showing = true;
-    fresh.windowState = wsMinimized;
+    fresh.windowState = TWindowState::Minimized;
     read = ini.ReadFormState("Forms", fresh);
     EXPECT_EQ(read.placement.showCmd, 3u);
-    EXPECT_EQ(read.windowState, wsMinimized);
+    EXPECT_EQ(read.windowState, TWindowState::Minimized);
 
     // Nothing stored: the current placement stands.
     fresh.name = "frmAppList";
     fresh.showing = false;
     read = ini.ReadFormState("Forms", fresh);
     EXPECT_EQ(read.placement.right, 100);
-    EXPECT_EQ(read.windowState, wsNormal);
+    EXPECT_EQ(read.windowState, TWindowState::Normal);
 }
