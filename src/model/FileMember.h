@@ -146,8 +146,12 @@ public:
     void SaveToStream(TStream& stream) const;
 
 private:
+    friend class TInstallAppInfo;
     std::vector<std::unique_ptr<TFileMember>> items_;
     int IndexByPath(const std::string& path) const;
+    // Replaces this list's members by other's (other ends empty); used to commit a record that
+    // was read completely.
+    void TakeFrom(TFileMembers& other);
 };
 
 } // namespace qm

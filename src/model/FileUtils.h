@@ -81,7 +81,9 @@ int GetWindowsClass();
 bool IsVistaClass();
 
 // Position (from 1) of the first ASCII digit that is not part of a double-byte character among
-// the ANSI bytes 1 to length - 1 (the last byte is never examined); 0 when none.
+// the ANSI bytes 1 to length - 1 (the last byte is never examined); 0 when none. The position
+// counts ANSI bytes. A text the code page cannot hold is examined in its UTF-8 bytes instead
+// (no ASCII digit hides inside a UTF-8 character).
 int FirstDigitPos(const std::string& text);
 // 0 for an empty text, else 1 + the occurrences of c.
 int CountFields(const std::string& text, char c);
@@ -89,6 +91,13 @@ int CountFields(const std::string& text, char c);
 std::string GetField(const std::string& text, int index, char c);
 // text + "/" unless it is empty or already ends with "/".
 std::string IncludeTrailingSlash(const std::string& text);
+
+// Whether two names are equal ignoring case: ASCII letters and the full-width Latin letters fold
+// (the letters a Japanese user locale treats as case pairs in file names); other characters
+// compare exactly.
+bool SameText(const std::string& a, const std::string& b);
+// Whether a file name matches a mask of '*' and '?' ignoring case; "*.*" and "*" match every name.
+bool MatchesMask(const std::string& name, const std::string& mask);
 
 // Path helpers in the program's own separator.
 std::string IncludeTrailingPathDelimiter(const std::string& path);

@@ -1,0 +1,413 @@
+#include "model/FileMember.h"
+
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+#include "platform/Exception.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+std::string Replace(std::string text, char from, char to)
+{
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
+}
+
+// An install folder always ends with the delimiter; an empty one stays empty, since adding the
+// delimiter alone would name the root of the file system.
+std::string WithTrailingDelim(const std::string& folder)
+{
+    return folder.empty() ? folder : IncludeTrailingPathDelimiter(folder);
+}
+
+// value with 'decimals' decimals and ',' between groups of three digits.
+std::string FormatGrouped(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string text = buffer;
+    const std::size_t sign = text[0] == '-' ? 1 : 0;
+    std::size_t end = text.find('.');
+    if (end == std::string::npos)
+        end = text.size();
+    for (std::size_t p = end; p > sign + 3; p -= 3)
+        text.insert(p - 3, 1, ',');
+    return text;
+}
+
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return text;
+}
+
+} // namespace
+
+// ---- TShortcutOption -------------------------------------------------------------------------
+
+void TShortcutOption::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TShortcutOption*>(&source);
+    if (other == nullptr)
+        AssignError(source);
+    Arguments = other->Arguments;
+    Description = other->Description;
+    ShortcutName = other->ShortcutName;
+    WindowSize = other->WindowSize;
+    WorkingDirectory = other->WorkingDirectory;
+}
+
+void TShortcutOption::LoadFromStream(TStream& stream)
+{
+    Arguments = ReadString(stream);
+    Description = ReadString(stream);
+    ShortcutName = ReadString(stream);
+    WindowSize = ReadByte(stream);
+    WorkingDirectory = ReadString(stream);
+}
+
+void TShortcutOption::SaveToStream(TStream& stream) const
+{
+    WriteString(stream, Arguments);
+    WriteString(stream, Description);
+    WriteString(stream, ShortcutName);
+    WriteByte(stream, WindowSize);
+    WriteString(stream, WorkingDirectory);
+}
+
+// ---- TFileMember -----------------------------------------------------------------------------
+
+void TFileMember::Changed()
+{
+    if (owner_ != nullptr && owner_->OnMemberChange)
+        owner_->OnMemberChange(*owner_, owner_->IndexOf(this));
+}
+
+void TFileMember::SetRole(std::uint8_t value)
+{
+    role_ = value;
+    Changed();
+}
+
+void TFileMember::SetShortcutFlags(std::uint8_t value)
+{
+    shortcutFlags_ = value;
+    Changed();
+}
+
+std::string TFileMember::GetInstallDir() const { return WithTrailingDelim(installDir_); }
+
+void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath)
+{
+    if (ignorePath) {
+        installDir_ = folder;
+        return;
+    }
+    std::string relative = ArchivePath;
+    if (!relative.empty() && relative.front() == '/')
+        relative.erase(0, 1);
+    installDir_ = WithTrailingDelim(folder + Replace(relative, '/', PathDelim));
+}
+
+std::string TFileMember::SizeText() const
+{
+    if (FileSize < 2048)
+        return FormatGrouped(static_cast<double>(FileSize), 0) + " バイト";
+    const double k = static_cast<double>(FileSize) / 1024.0;
+    if (k < 2048)
+        return FormatGrouped(k, 1) + " KB";
+    return FormatGrouped(k / 1024.0, 2) + " MB";
+}
+
+void TFileMember::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TFileMember*>(&source);
+    if (other == nullptr)
+        AssignError(source);
+    if (other == this)
+        return;
+    role_ = other->role_;
+    ShortcutFolders = other->ShortcutFolders;
+    FileName = other->FileName;
+    FileDate = other->FileDate;
+    IsTarget = other->IsTarget;
+    InstallDate = other->InstallDate;
+    installDir_ = WithTrailingDelim(other->installDir_);
+    ArchivePath = other->ArchivePath;
+    shortcutFlags_ = other->shortcutFlags_;
+    FileSize = other->FileSize;
+    SizeDelta = other->SizeDelta;
+    StartMenuPath = other->StartMenuPath;
+    DateCompare = other->DateCompare;
+    ShortcutOption.Assign(other->ShortcutOption);
+}
+
+void TFileMember::UpdateFrom(const TFileMember& installed)
+{
+    role_ = installed.role_;
+    ShortcutFolders = installed.ShortcutFolders;
+    IsTarget = installed.IsTarget;
+    InstallDate = installed.InstallDate;
+    installDir_ = WithTrailingDelim(installed.installDir_);
+    shortcutFlags_ = installed.shortcutFlags_;
+    StartMenuPath = installed.StartMenuPath;
+    ShortcutOption.Assign(installed.ShortcutOption);
+    DateCompare = CompareDates(FileDate, installed.FileDate);
+    // Only the low 32 bits of each size take part, wrapping like the stored difference does.
+    SizeDelta = static_cast<std::int32_t>(static_cast<std::uint32_t>(FileSize) -
+                                          static_cast<std::uint32_t>(installed.FileSize));
+    Changed();
+}
+
+void TFileMember::LoadFromStream(TStream& stream)
+{
+    FileName = ReadString(stream);
+    ArchivePath = ReadString(stream);
+    role_ = ReadByte(stream);
+    FileDate = ReadDouble(stream);
+    FileSize = ReadInt64(stream);
+    IsTarget = ReadByte(stream) != 0;
+    InstallDate = ReadDouble(stream);
+    installDir_ = ReadString(stream);
+    shortcutFlags_ = ReadByte(stream) & scAllFlags;
+    // Entries are appended as they are read, never reserved for the stored count: a damaged
+    // count then ends with the read error instead of a huge allocation.
+    const std::int32_t count = ReadInt32(stream);
+    ShortcutFolders.clear();
+    for (std::int32_t i = 0; i < count; ++i)
+        ShortcutFolders.push_back(ReadString(stream));
+    StartMenuPath = ReadString(stream);
+    ShortcutOption.LoadFromStream(stream);
+    SkipBytes(stream, 8);
+}
+
+void TFileMember::SaveToStream(TStream& stream) const
+{
+    WriteString(stream, FileName);
+    WriteString(stream, ArchivePath);
+    WriteByte(stream, role_);
+    WriteDouble(stream, FileDate);
+    WriteInt64(stream, FileSize);
+    WriteByte(stream, IsTarget ? 1 : 0);
+    WriteDouble(stream, InstallDate);
+    WriteString(stream, installDir_);
+    WriteByte(stream, shortcutFlags_ & scAllFlags);
+    WriteInt32(stream, static_cast<std::int32_t>(ShortcutFolders.size()));
+    for (const std::string& folder : ShortcutFolders)
+        WriteString(stream, folder);
+    WriteString(stream, StartMenuPath);
+    ShortcutOption.SaveToStream(stream);
+    WriteZeros(stream, 8);
+}
+
+// ---- TFileMembers ----------------------------------------------------------------------------
+
+TFileMember& TFileMembers::Add()
+{
+    items_.push_back(std::make_unique<TFileMember>(this));
+    return *items_.back();
+}
+
+TFileMember& TFileMembers::AddFound(const std::string& relativeFolder, const FoundEntry& found)
+{
+    TFileMember& member = Add();
+    member.ArchivePath = Replace(relativeFolder, PathDelim, '/');
+    member.FileName = found.name;
+    member.FileSize = found.size;
+    member.FileDate = FileTimeToDayCount(found.lastWriteLocal);
+    return member;
+}
+
+void TFileMembers::CopyFrom(const TFileMembers& other)
+{
+    if (&other == this)
+        return;
+    Clear();
+    for (const auto& item : other.items_)
+        Add().Assign(*item);
+}
+
+void TFileMembers::Clear() { items_.clear(); }
+
+TFileMember& TFileMembers::Items(int index)
+{
+    return const_cast<TFileMember&>(static_cast<const TFileMembers&>(*this).Items(index));
+}
+
+const TFileMember& TFileMembers::Items(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) +
+                         ")");
+    return *items_[static_cast<std::size_t>(index)];
+}
+
+int TFileMembers::IndexOf(const TFileMember* member) const
+{
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == member)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Names compare as the user's locale does for file names: ASCII and full-width Latin letters
+// without case (SameText); everything else exactly.
+TFileMember* TFileMembers::Find(const std::string& fileName, const std::string& archivePath)
+{
+    for (const auto& item : items_)
+        if (SameText(item->FileName, fileName) && SameText(item->ArchivePath, archivePath))
+            return item.get();
+    return nullptr;
+}
+
+int TFileMembers::MainIndex() const
+{
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i]->role_ == mrMain)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TFileMembers::HelpIndex() const
+{
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i]->role_ == mrHelp)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TFileMembers::AutoSelect(std::uint8_t role)
+{
+    static const std::vector<std::string> mainExts = {".exe", ".msi"};
+    static const std::vector<std::string> helpExts = {".chm", ".hlp", ".hxs", ".txt"};
+    const auto& exts = role == mrMain ? mainExts : helpExts;
+
+    // The best extension rank wins; among equal or better ranks only a shallower folder replaces
+    // the current choice, so ties keep the earlier member.
+    TFileMember* best = nullptr;
+    int bestRank = INT_MAX;
+    int bestDepth = INT_MAX;
+    for (const auto& item : items_) {
+        if (item->IsExcluded())
+            continue;
+        const std::string ext = LowerAscii(ExtractFileExt(item->FileName));
+        if (ext.empty())
+            continue;
+        const auto found = std::find(exts.begin(), exts.end(), ext);
+        if (found == exts.end())
+            continue;
+        const int rank = static_cast<int>(found - exts.begin());
+        if (rank > bestRank)
+            continue;
+        const int depth = CountFields(item->ArchivePath, '/');
+        if (depth < bestDepth) {
+            best = item.get();
+            bestRank = rank;
+            bestDepth = depth;
+        }
+    }
+    if (best == nullptr)
+        return;
+
+    best->SetRole(role);
+    best->SetShortcutFlags(scStartMenu);
+    const std::string programs = ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS));
+    best->StartMenuPath = ExtractFileName(programs);
+    best->ShortcutOption.ShortcutName = RemoveFileExt(best->FileName);
+    if (role != mrMain)
+        best->ShortcutOption.ShortcutName += "のヘルプ";
+}
+
+void TFileMembers::SetInstallRoot(const std::string& root)
+{
+    InstallRoot = root;
+    for (const auto& item : items_) {
+        const std::string relative = Replace(item->ArchivePath, '/', PathDelim);
+        const std::string base = !item->ArchivePath.empty() && item->ArchivePath.front() == '/'
+                                     ? ExcludeTrailingPathDelimiter(root)
+                                     : IncludeTrailingPathDelimiter(root);
+        item->installDir_ = WithTrailingDelim(base + relative);
+    }
+}
+
+void TFileMembers::SetMain(int index)
+{
+    // Every member marked main loses the mark, so at most one is left afterwards even when a
+    // stored list held several.
+    bool wasMain = false;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i]->role_ == mrMain) {
+            wasMain = wasMain || static_cast<int>(i) == index;
+            items_[i]->SetRole(mrNormal);
+        }
+    }
+    if (index < 0)
+        return;
+    TFileMember& member = Items(index);
+    if (member.IsExcluded() || wasMain)
+        return;
+    member.SetRole(mrMain);
+    if (AppInfo != nullptr)
+        AppInfo->ReadMainExeInfo(member);
+}
+
+int TFileMembers::IndexByPath(const std::string& path) const
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (IncludeTrailingSlash(items_[i]->ArchivePath) == folder && items_[i]->FileName == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TFileMembers::SetMainByPath(const std::string& path)
+{
+    const int index = IndexByPath(path);
+    if (index >= 0)
+        SetMain(index);
+}
+
+void TFileMembers::SetHelpByPath(const std::string& path)
+{
+    const int index = IndexByPath(path);
+    if (index >= 0)
+        items_[static_cast<std::size_t>(index)]->SetRole(mrHelp);
+}
+
+void TFileMembers::LoadFromStream(TStream& stream)
+{
+    Clear();
+    const std::int32_t count = ReadInt32(stream);
+    // One member at a time, appended only when read whole; nothing is reserved for the count.
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto member = std::make_unique<TFileMember>(this);
+        member->LoadFromStream(stream);
+        items_.push_back(std::move(member));
+    }
+}
+
+void TFileMembers::SaveToStream(TStream& stream) const
+{
+    WriteInt32(stream, static_cast<std::int32_t>(items_.size()));
+    for (const auto& item : items_)
+        item->SaveToStream(stream);
+}
+
+void TFileMembers::TakeFrom(TFileMembers& other)
+{
+    items_ = std::move(other.items_);
+    other.items_.clear();
+    for (const auto& item : items_)
+        item->owner_ = this;
+}
+
+} // namespace qm

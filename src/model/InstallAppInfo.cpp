@@ -1,0 +1,199 @@
+#include "model/InstallAppInfo.h"
+
+#include "model/FileUtils.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+namespace qm {
+
+namespace {
+
+// One generator for the process, seeded once, so working-folder names do not repeat between
+// archives opened in the same second.
+std::mt19937& WorkFolderRandom()
+{
+    static std::mt19937 generator = [] {
+        std::random_device device;
+        const auto clock = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+        std::seed_seq seed{device(), static_cast<unsigned>(clock),
+                           static_cast<unsigned>(clock >> 32)};
+        return std::mt19937(seed);
+    }();
+    return generator;
+}
+
+// The application name as one folder name below the program-files folder. The name comes from the
+// version resource of a file inside a downloaded archive, so a separator or a "." / ".." must not
+// let it choose a folder elsewhere.
+std::string InstallFolderName(const std::string& appName)
+{
+    std::string name = appName;
+    for (char& c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    if (name == "." || name == "..")
+        name = std::string(name.size(), '_');
+    return name;
+}
+
+} // namespace
+
+void TInstallAppInfo::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TInstallAppInfo*>(&source);
+    if (other == nullptr)
+        AssignError(source);
+    if (other == this)
+        return;
+    AppId = other->AppId;
+    AppName = other->AppName;
+    ArchiveName = other->ArchiveName;
+    Members.CopyFrom(other->Members);
+    FirstInstallDate = other->FirstInstallDate;
+    LastUpdateDate = other->LastUpdateDate;
+    Version = other->Version;
+}
+
+std::string TInstallAppInfo::ExtractedPath(const TFileMember& member) const
+{
+    std::string folder = member.ArchivePath;
+    std::replace(folder.begin(), folder.end(), '/', PathDelim);
+    return workFolder_ + folder + member.FileName;
+}
+
+bool TInstallAppInfo::OpenArchive(const std::string& fileName)
+{
+    // The handler decides; without one nothing is opened.
+    bool accepted = false;
+    if (OnOpenArchive)
+        OnOpenArchive(*this, fileName, accepted);
+    if (!accepted)
+        return false;
+
+    ArchiveName = fileName;
+    Members.Clear();
+    RemoveWorkFolder();
+    workFolder_ = MakeWorkFolder();
+    // Without a data folder there is nowhere to extract to; the plan then stays empty.
+    if (!workFolder_.empty()) {
+        if (OnExtractArchive)
+            OnExtractArchive(*this);
+        ScanFolder(workFolder_);
+    }
+
+    Members.AutoSelect(mrMain);
+    Members.AutoSelect(mrHelp);
+    const int mainIndex = Members.MainIndex();
+    if (mainIndex >= 0) {
+        const TFileMember& main = Members.Items(mainIndex);
+        const std::string path = ExtractedPath(main);
+        std::string value;
+        AppName = GetVersionString(path, "ProductName", value) ? value : RemoveFileExt(main.FileName);
+        Version = GetVersionString(path, "ProductVersion", value) ? value : std::string();
+    }
+    Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
+                                                        InstallFolderName(AppName)));
+
+    if (OnMembersReady)
+        OnMembersReady(*this);
+    return true;
+}
+
+void TInstallAppInfo::ScanFolder(const std::string& folder)
+{
+    // Depth first: a subfolder is listed when it is met, before the next entry of its parent.
+    std::vector<FoundEntry> entries;
+    if (!EnumerateFolder(folder, entries))
+        return;
+    for (const FoundEntry& entry : entries) {
+        if (entry.isFolder)
+            ScanFolder(folder + entry.name + PathDelim);
+        else
+            Members.AddFound(folder.substr(workFolder_.size()), entry);
+    }
+}
+
+void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member)
+{
+    // A database record has no extracted files to read.
+    if (workFolder_.empty())
+        return;
+    const std::string path = ExtractedPath(member);
+    std::string value;
+    if (GetVersionString(path, "ProductName", value))
+        AppName = value;
+    if (GetVersionString(path, "ProductVersion", value))
+        Version = value;
+}
+
+std::string TInstallAppInfo::MakeWorkFolder()
+{
+    const std::string data = GetDataFolder();
+    if (data.empty())
+        return {};
+    CreateFolderPath(data);
+    std::uniform_int_distribution<std::uint32_t> draw(0, 2147483646);
+    std::string path;
+    // A folder that exists already may hold files of another archive, which would then enter
+    // this plan: draw again until the name is new. Creating the one folder level is the claim.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(draw(WorkFolderRandom())));
+        path = data + hex + PathDelim;
+        if (!PathExists(ExcludeTrailingPathDelimiter(path)) && CreateFolder(path))
+            return path;
+    }
+    // Not created: extraction into it fails and its scan finds nothing, as for any creation
+    // failure.
+    return path;
+}
+
+void TInstallAppInfo::RemoveWorkFolder()
+{
+    if (!workFolder_.empty() && FolderExists(workFolder_))
+        DeleteFolderTree(workFolder_, true, true); // a leftover folder is harmless; not reported
+}
+
+void TInstallAppInfo::SaveToStream(TStream& stream) const
+{
+    // The body first, in memory, so its length can precede it.
+    TMemoryStream body;
+    WriteInt32(body, AppId);
+    WriteString(body, AppName);
+    WriteString(body, Version);
+    WriteString(body, ExtractFileName(ArchiveName));
+    WriteDouble(body, FirstInstallDate);
+    WriteDouble(body, LastUpdateDate);
+    WriteZeros(body, 8);
+    Members.SaveToStream(body);
+    WriteInt64(stream, body.Size());
+    stream.WriteBuffer(body.Bytes().data(), body.Bytes().size());
+}
+
+void TInstallAppInfo::LoadFromStream(TStream& stream)
+{
+    // Everything is read before anything is changed, so a damaged record leaves this one whole.
+    SkipBytes(stream, 8); // the length prefix; the items themselves say where the record ends
+    const std::int32_t appId = ReadInt32(stream);
+    std::string appName = ReadString(stream);
+    std::string version = ReadString(stream);
+    std::string archiveName = ReadString(stream);
+    const double firstInstallDate = ReadDouble(stream);
+    const double lastUpdateDate = ReadDouble(stream);
+    SkipBytes(stream, 8);
+    TFileMembers members(this);
+    members.LoadFromStream(stream);
+
+    AppId = appId;
+    AppName = std::move(appName);
+    Version = std::move(version);
+    ArchiveName = std::move(archiveName);
+    FirstInstallDate = firstInstallDate;
+    LastUpdateDate = lastUpdateDate;
+    Members.TakeFrom(members);
+}
+
+} // namespace qm

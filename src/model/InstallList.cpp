@@ -1,0 +1,289 @@
+#include "model/InstallList.h"
+
+#include "model/FileUtils.h"
+#include "platform/AnsiCodec.h"
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace qm {
+
+const char* const InstallListFileName = "Quillmate.his";
+
+namespace {
+
+// Bytes in the ANSI code page. A name the code page cannot hold cannot be stored either, so no
+// stored name can equal it; its UTF-8 bytes serve for the comparison instead of failing the
+// whole detection.
+std::string AnsiForCompare(const std::string& utf8)
+{
+    try {
+        return ToAnsi(utf8);
+    } catch (const EEncodingError&) {
+        return utf8;
+    }
+}
+
+// For each byte, whether it is the second byte of a double-byte character.
+std::vector<bool> TrailBytes(std::string_view ansi)
+{
+    std::vector<bool> trail(ansi.size(), false);
+    for (size_t i = 0; i + 1 < ansi.size(); ++i) {
+        if (IsAnsiLeadByte(static_cast<unsigned char>(ansi[i])))
+            trail[++i] = true;
+    }
+    return trail;
+}
+
+// FirstDigitPos on ANSI bytes: position from 1 of the first ASCII digit that is not part of a
+// double-byte character, among bytes 1 to length - 1; 0 when none.
+size_t FirstDigitPosAnsi(std::string_view ansi)
+{
+    for (size_t i = 0; i + 1 < ansi.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(ansi[i]);
+        if (c >= '0' && c <= '9')
+            return i + 1;
+        if (IsAnsiLeadByte(c))
+            ++i;
+    }
+    return 0;
+}
+
+// The name cut before its first digit; the whole name when the digit is the first character or
+// there is none.
+std::string_view Stem(std::string_view ansi)
+{
+    const size_t p = FirstDigitPosAnsi(ansi);
+    return p > 1 ? ansi.substr(0, p - 1) : ansi;
+}
+
+// ASCII letters to lower case, leaving double-byte characters whole (their second byte may look
+// like an ASCII letter).
+std::string LowerAnsi(std::string_view ansi)
+{
+    std::string out(ansi);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (IsAnsiLeadByte(c))
+            ++i;
+        else if (c >= 'A' && c <= 'Z')
+            out[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+int NameScoreAnsi(std::string_view a, std::string_view b)
+{
+    std::string_view stemA = Stem(a);
+    std::string_view stemB = Stem(b);
+    const int base = stemA.size() == stemB.size() ? 100 : 0;
+    const size_t n = std::min(stemA.size(), stemB.size());
+    stemA = stemA.substr(0, n);
+    stemB = stemB.substr(0, n);
+    if (n == 0)
+        return base;
+    const int w = static_cast<int>((n + 99) / n);
+    const std::vector<bool> trailA = TrailBytes(stemA);
+    const std::vector<bool> trailB = TrailBytes(stemB);
+    int sum = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (stemA[i] == stemB[i])
+            sum += w;
+        else if (!trailA[i] && !trailB[i] && UpperAscii(stemA[i]) == UpperAscii(stemB[i]))
+            sum += w / 2; // a trail byte is never an ASCII letter, so it never matches by case
+    }
+    return base + sum;
+}
+
+// The members' names prepared once per record: lower case ANSI.
+int MemberScoreAnsi(const TInstallAppInfo& record, const std::string& exeAnsiLower)
+{
+    if (exeAnsiLower.empty())
+        return 150;
+    const std::string_view stem = Stem(exeAnsiLower);
+    for (int i = 0; i < record.Members.Count(); ++i) {
+        const std::string name = LowerAnsi(AnsiForCompare(record.Members.Items(i).FileName));
+        if (stem == name || exeAnsiLower == name)
+            return 200;
+        const size_t p = FirstDigitPosAnsi(name);
+        if (p >= 2 && stem == std::string_view(name).substr(0, p - 1))
+            return 200;
+    }
+    return 0;
+}
+
+// A stream onto a file being replaced; it collects bytes and hands them to the writer in large
+// pieces.
+class TAtomicWriterStream : public TStream {
+public:
+    explicit TAtomicWriterStream(TAtomicFileWriter& writer) : FWriter(writer) {}
+
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void* buffer, std::size_t count) override
+    {
+        const auto* p = static_cast<const std::uint8_t*>(buffer);
+        FBuffer.insert(FBuffer.end(), p, p + count);
+        FPosition += static_cast<std::int64_t>(count);
+        if (FBuffer.size() >= BufferSize)
+            Flush();
+        return count;
+    }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
+    {
+        // Only the position can be asked for; the bytes written so far are final.
+        if (offset != 0 || origin == TSeekOrigin::soBeginning)
+            throw EWriteError(SWriteError);
+        return FPosition;
+    }
+    std::int64_t Size() override { return FPosition; }
+
+    void Flush()
+    {
+        if (!FBuffer.empty())
+            FWriter.Write(FBuffer.data(), FBuffer.size());
+        FBuffer.clear();
+    }
+
+private:
+    static constexpr std::size_t BufferSize = 1 << 16;
+    TAtomicFileWriter& FWriter;
+    std::vector<std::uint8_t> FBuffer;
+    std::int64_t FPosition = 0;
+};
+
+} // namespace
+
+// ---- list operations ----
+
+TInstallAppInfo& TInstallList::Add()
+{
+    FItems.push_back(std::make_unique<TInstallAppInfo>());
+    FItems.back()->AppId = NextId;
+    return *FItems.back();
+}
+
+TInstallAppInfo& TInstallList::Items(int index)
+{
+    if (index < 0 || index >= Count())
+        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")");
+    return *FItems[static_cast<size_t>(index)];
+}
+
+const TInstallAppInfo& TInstallList::Items(int index) const
+{
+    return const_cast<TInstallList*>(this)->Items(index);
+}
+
+std::int32_t TInstallList::TakeNextId() { return NextId++; }
+
+int TInstallList::IndexOfId(std::int32_t id) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        if (FItems[static_cast<size_t>(i)]->AppId == id)
+            return i;
+    }
+    return -1;
+}
+
+// ---- stream layout ----
+
+void TInstallList::LoadFromStream(TStream& stream)
+{
+    // The fixed head is taken over only when it was read whole.
+    const std::int32_t header = ReadInt32(stream);
+    const std::int32_t nextId = ReadInt32(stream);
+    const std::int32_t count = ReadInt32(stream);
+    SkipBytes(stream, 8);
+    HeaderValue = header;
+    NextId = nextId;
+    Clear();
+    // No room is reserved for the claimed count: a hostile count ends at the end of the data
+    // with the read error, having used memory only for records that were really there.
+    for (std::int32_t i = 0; i < count; ++i) {
+        TInstallAppInfo& record = Add();
+        try {
+            record.LoadFromStream(stream);
+        } catch (...) {
+            FItems.pop_back(); // a half-read record is not a record that was read
+            throw;
+        }
+    }
+}
+
+void TInstallList::SaveToStream(TStream& stream) const
+{
+    WriteInt32(stream, HeaderValue);
+    WriteInt32(stream, NextId);
+    WriteInt32(stream, static_cast<std::int32_t>(FItems.size()));
+    WriteZeros(stream, 8);
+    for (const auto& record : FItems)
+        record->SaveToStream(stream);
+}
+
+// ---- files ----
+
+void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking)
+{
+    std::string bytes;
+    if (!ReadWholeFileLocked(fileName, bytes, locking == TLocking::Take)) {
+        Clear();
+        return;
+    }
+    TMemoryStream stream(bytes);
+    LoadFromStream(stream);
+}
+
+void TInstallList::SaveToFile(const std::string& fileName, TLocking locking) const
+{
+    const std::string folder = ExtractFilePath(fileName);
+    if (!folder.empty() && !FolderExists(folder) && !CreateFolderPath(folder))
+        throw EFCreateError("フォルダ \"" + folder + "\" を作成できません。");
+    SaveFileAtomically(fileName, [this](TStream& stream) { SaveToStream(stream); }, locking);
+}
+
+void SaveFileAtomically(const std::string& fileName, const std::function<void(TStream&)>& write,
+                        TLocking locking)
+{
+    std::unique_ptr<TAtomicFileWriter> writer;
+    try {
+        writer = std::make_unique<TAtomicFileWriter>(fileName, locking == TLocking::Take);
+    } catch (const EWriteError& e) {
+        throw EFCreateError(e.Message());
+    }
+    TAtomicWriterStream stream(*writer);
+    write(stream);
+    stream.Flush();
+    writer->Commit();
+}
+
+// ---- update detection ----
+
+int NameScore(const std::string& a, const std::string& b)
+{
+    return NameScoreAnsi(AnsiForCompare(a), AnsiForCompare(b));
+}
+
+int MemberScore(const TInstallAppInfo& record, const std::string& exe)
+{
+    return MemberScoreAnsi(record, LowerAnsi(AnsiForCompare(exe)));
+}
+
+TInstallAppInfo* TInstallList::FindUpdateTarget(const std::string& archiveFileName,
+                                                const std::string& mainExeName)
+{
+    const std::string archive = AnsiForCompare(archiveFileName);
+    const std::string exe = LowerAnsi(AnsiForCompare(mainExeName));
+    for (auto& record : FItems) {
+        const int score = NameScoreAnsi(AnsiForCompare(record->ArchiveName), archive) +
+                          MemberScoreAnsi(*record, exe);
+        if (score >= UpdateTargetThreshold)
+            return record.get();
+    }
+    return nullptr;
+}
+
+} // namespace qm
