@@ -150,8 +150,11 @@ bool RemoveEmptyTree(const std::string& folder)
 bool CreateFolderPath(const std::string& path)
 {
     try {
+        // Only a path from its root: the fields of a relative path would otherwise be created
+        // below the root itself.
         const std::string root = PathRoot(path);
-        if (root.empty() || !IsFolderFollowingLinks(root))
+        if (root.empty() || path.compare(0, root.size(), root) != 0 ||
+            !IsFolderFollowingLinks(root))
             return false;
         int n = CountFields(path, PathDelim);
         if (!path.empty() && path.back() == PathDelim)

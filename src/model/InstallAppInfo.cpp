@@ -41,6 +41,8 @@ std::string InstallFolderName(const std::string& appName)
 
 } // namespace
 
+std::function<std::uint32_t()> TInstallAppInfo::WorkFolderNumber;
+
 void TInstallAppInfo::Assign(const TPersistent& source)
 {
     const auto* other = dynamic_cast<const TInstallAppInfo*>(&source);
@@ -141,7 +143,9 @@ std::string TInstallAppInfo::MakeWorkFolder()
     // this plan: draw again until the name is new. Creating the one folder level is the claim.
     for (int attempt = 0; attempt < 100; ++attempt) {
         char hex[16];
-        std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(draw(WorkFolderRandom())));
+        const std::uint32_t number =
+            WorkFolderNumber ? WorkFolderNumber() : draw(WorkFolderRandom());
+        std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));
         path = data + hex + PathDelim;
         if (!PathExists(ExcludeTrailingPathDelimiter(path)) && CreateFolder(path))
             return path;

@@ -52,6 +52,9 @@ public:
     // Deletes the working folder and everything in it; failures are ignored.
     void RemoveWorkFolder();
     void SetArchiveName(const std::string& text) { ArchiveName = text; }
+    // Where MakeWorkFolder draws its numbers (0 to 2147483646); the process-wide generator,
+    // seeded once, when empty. Tests set it to force a name that exists already.
+    static std::function<std::uint32_t()> WorkFolderNumber;
 
     // The record with its signed 64-bit length prefix.
     void SaveToStream(TStream& stream) const;

@@ -1,0 +1,399 @@
+// The application record: its stream bytes, hostile records, copies, and the install plan built
+// by OpenArchive from a real folder tree with real PE files.
+#include "HexBytes.h"
+#include "Sandbox.h"
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+using namespace qm;
+using qmtest::Hex;
+using qmtest::ToHex;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Pe(const std::string& name) { return qmtest::TestDataFolder() + "/pe/" + name; }
+
+// A prepared tree that the extract handler copies into the working folder, as the archive
+// layer would extract it.
+class Plan : public ::testing::Test {
+protected:
+    TInstallAppInfo info;
+    std::string source;
+    std::vector<std::string> events;
+
+    void SetUp() override
+    {
+        source = qmtest::MakeTempFolder("archive");
+        info.OnOpenArchive = [this](TInstallAppInfo& sender, const std::string& name, bool& ok) {
+            EXPECT_EQ(&sender, &info);
+            events.push_back("open " + name);
+            ok = true;
+        };
+        info.OnExtractArchive = [this](TInstallAppInfo& sender) {
+            events.push_back("extract");
+            EXPECT_TRUE(fs::is_directory(sender.WorkFolder()));
+            // cp -a keeps the files' times, as extraction does.
+            EXPECT_EQ(qmtest::Run("cp -a '" + source + "/.' '" + sender.WorkFolder() + "'"), 0);
+        };
+        info.OnMembersReady = [this](TInstallAppInfo&) { events.push_back("ready"); };
+    }
+
+    void Put(const std::string& path, const std::string& peName = "")
+    {
+        if (peName.empty())
+            qmtest::WriteFile(source + "/" + path, "data of " + path);
+        else
+            qmtest::WriteFile(source + "/" + path, qmtest::ReadFile(Pe(peName)));
+    }
+
+    // ArchivePath + FileName -> member, for checks that do not depend on enumeration order.
+    std::map<std::string, const TFileMember*> ByPath() const
+    {
+        std::map<std::string, const TFileMember*> result;
+        for (int i = 0; i < info.Members.Count(); ++i) {
+            const TFileMember& m = info.Members.Items(i);
+            result[m.ArchivePath + m.FileName] = &m;
+        }
+        return result;
+    }
+
+    static std::string ProgramFiles() { return GetSpecialFolder(SF_PROGRAM_FILES); }
+};
+
+} // namespace
+
+TEST(InstallAppInfoLayout, EmptyRecordBytes)
+{
+    TInstallAppInfo info;
+    info.SetArchiveName("/dl/sub/tool12.zip");
+    TMemoryStream s;
+    info.SaveToStream(s);
+    // Only the archive's file name is stored: 35 + 10 bytes of "tool12.zip".
+    EXPECT_EQ(ToHex(s.Bytes()), ToHex(Hex("2d00000000000000" // length of what follows
+                                          "00000000"         // AppId
+                                          "00 00"            // AppName, Version
+                                          "746f6f6c31322e7a697000" // "tool12.zip"
+                                          "0000000000000000 0000000000000000" // dates
+                                          "0000000000000000"                  // reserved
+                                          "00000000")));                      // no members
+    TInstallAppInfo none;
+    s.Clear();
+    none.SaveToStream(s);
+    EXPECT_EQ(s.Bytes()[0], 35);
+}
+
+TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack)
+{
+    TInstallAppInfo info;
+    info.AppId = 0x0102;
+    info.AppName = "ツール";
+    info.Version = "1.2";
+    info.ArchiveName = "tool.zip";
+    info.FirstInstallDate = 1.5;
+    info.LastUpdateDate = 2.0;
+    info.Members.Add().FileName = "a";
+    TMemoryStream s;
+    info.SaveToStream(s);
+    const std::string member = Hex("6100 00 00 0000000000000000 0000000000000000 00"
+                                   "0000000000000000 00 00 00000000 00 00 00 00 00 00"
+                                   "0000000000000000");
+    const std::string body = Hex("02010000 8363815b838b00 312e3200 746f6f6c2e7a697000"
+                                 "000000000000f83f 0000000000000040 0000000000000000"
+                                 "01000000") +
+                             member;
+    ASSERT_EQ(body.size(), 101u);
+    EXPECT_EQ(ToHex(s.Bytes()), ToHex(Hex("6500000000000000") + body));
+
+    TInstallAppInfo read;
+    read.Members.Add();
+    read.Members.Add();
+    s.SetPosition(0);
+    read.LoadFromStream(s);
+    EXPECT_EQ(read.AppId, 0x0102);
+    EXPECT_EQ(read.AppName, "ツール");
+    EXPECT_EQ(read.Version, "1.2");
+    EXPECT_EQ(read.ArchiveName, "tool.zip");
+    EXPECT_EQ(read.FirstInstallDate, 1.5);
+    EXPECT_EQ(read.LastUpdateDate, 2.0);
+    ASSERT_EQ(read.Members.Count(), 1);
+    EXPECT_EQ(read.Members.Items(0).Owner(), &read.Members);
+    EXPECT_EQ(read.WorkFolder(), "");
+
+    // The length prefix is not trusted on reading: the items say where the record ends.
+    std::string wrongLength = s.ToString();
+    wrongLength[0] = 0x7F;
+    TMemoryStream again(wrongLength);
+    TInstallAppInfo read2;
+    read2.LoadFromStream(again);
+    EXPECT_EQ(read2.AppName, "ツール");
+}
+
+// A record cut anywhere is a read error, and the record being read into keeps what it had.
+TEST(InstallAppInfoHostile, TruncatedRecordChangesNothing)
+{
+    TInstallAppInfo info;
+    info.AppId = 7;
+    info.AppName = "Tool";
+    info.Version = "1.2";
+    info.Members.Add().FileName = "tool.exe";
+    info.Members.Add().FileName = "manual.chm";
+    TMemoryStream whole;
+    info.SaveToStream(whole);
+
+    for (std::int64_t limit = 0; limit < whole.Size(); ++limit) {
+        whole.SetPosition(0);
+        TLimitedStream cut(whole, limit);
+        TInstallAppInfo target;
+        target.AppName = "kept";
+        target.Members.Add().FileName = "kept.exe";
+        EXPECT_THROW(target.LoadFromStream(cut), EReadError) << limit;
+        EXPECT_EQ(target.AppName, "kept");
+        EXPECT_EQ(target.AppId, 0);
+        ASSERT_EQ(target.Members.Count(), 1);
+        EXPECT_EQ(target.Members.Items(0).FileName, "kept.exe");
+    }
+    for (std::int64_t limit = 0; limit < whole.Size(); ++limit) {
+        TMemoryStream sink;
+        TLimitedStream full(sink, limit);
+        EXPECT_THROW(info.SaveToStream(full), EWriteError) << limit;
+    }
+    // A text the code page cannot hold is refused before anything reaches the stream.
+    info.AppName = "Café";
+    TMemoryStream sink;
+    EXPECT_THROW(info.SaveToStream(sink), EEncodingError);
+    EXPECT_EQ(sink.Size(), 0);
+}
+
+TEST(InstallAppInfo, AssignCopiesTheRecordNotTheWorkFolder)
+{
+    TInstallAppInfo source;
+    source.AppId = 3;
+    source.AppName = "Tool";
+    source.Version = "1.2";
+    source.ArchiveName = "/dl/tool.zip";
+    source.FirstInstallDate = 10;
+    source.LastUpdateDate = 20;
+    source.Members.Add().FileName = "tool.exe";
+    source.OnMembersReady = [](TInstallAppInfo&) {};
+
+    TInstallAppInfo copy;
+    copy.Assign(source);
+    EXPECT_EQ(copy.AppId, 3);
+    EXPECT_EQ(copy.AppName, "Tool");
+    EXPECT_EQ(copy.Version, "1.2");
+    EXPECT_EQ(copy.ArchiveName, "/dl/tool.zip");
+    EXPECT_EQ(copy.FirstInstallDate, 10);
+    EXPECT_EQ(copy.LastUpdateDate, 20);
+    ASSERT_EQ(copy.Members.Count(), 1);
+    EXPECT_EQ(copy.Members.Items(0).Owner(), &copy.Members);
+    EXPECT_FALSE(copy.OnMembersReady);
+    try {
+        copy.Assign(source.Members.Items(0));
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "TInstallAppInfo に TFileMember を代入できません。");
+    }
+}
+
+TEST_F(Plan, RejectedOrUnhandledArchiveChangesNothing)
+{
+    TInstallAppInfo bare;
+    bare.AppName = "Before";
+    EXPECT_FALSE(bare.OpenArchive("/dl/a.zip"));
+    EXPECT_EQ(bare.ArchiveName, "");
+    EXPECT_EQ(bare.WorkFolder(), "");
+
+    Put("tool.exe", "tool64.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/first.zip"));
+    const std::string folder = info.WorkFolder();
+    info.OnOpenArchive = [](TInstallAppInfo&, const std::string&, bool& ok) { ok = false; };
+    EXPECT_FALSE(info.OpenArchive("/dl/second.zip"));
+    EXPECT_EQ(info.ArchiveName, "/dl/first.zip");
+    EXPECT_EQ(info.WorkFolder(), folder);
+    EXPECT_TRUE(fs::exists(folder + "tool.exe"));
+    EXPECT_EQ(info.Members.Count(), 1);
+}
+
+TEST_F(Plan, FolderTreeWithVersionInformation)
+{
+    Put("app/tool.exe", "tool64.exe");
+    Put("app/manual.chm");
+    Put("app/doc/readme.txt");
+    Put("app/doc/img/logo.png");
+    Put("app/extra/setup.msi");
+    Put("app/.hidden");
+    Put("top.dat");
+    qmtest::Run("touch -d '2020-05-06 07:08:09' '" + source + "/app/manual.chm'");
+
+    ASSERT_TRUE(info.OpenArchive("/dl/tool12.zip"));
+    EXPECT_EQ(events, (std::vector<std::string>{"open /dl/tool12.zip", "extract", "ready"}));
+    EXPECT_EQ(info.ArchiveName, "/dl/tool12.zip");
+
+    // The working folder: the data folder plus eight upper-case hex digits.
+    const std::string data = GetDataFolder();
+    const std::string work = info.WorkFolder();
+    ASSERT_EQ(work.size(), data.size() + 9);
+    EXPECT_EQ(work.substr(0, data.size()), data);
+    EXPECT_EQ(work.back(), '/');
+    EXPECT_TRUE(std::all_of(work.begin() + static_cast<long>(data.size()), work.end() - 1,
+                            [](char c) { return std::isdigit(c) || (c >= 'A' && c <= 'F'); }));
+
+    // Every file, hidden ones included, with its folder inside the archive.
+    const auto members = ByPath();
+    EXPECT_EQ(members.size(), 7u);
+    for (const char* path : {"app/tool.exe", "app/manual.chm", "app/doc/readme.txt",
+                             "app/doc/img/logo.png", "app/extra/setup.msi", "app/.hidden",
+                             "top.dat"})
+        EXPECT_EQ(members.count(path), 1u) << path;
+    const TFileMember& logo = *members.at("app/doc/img/logo.png");
+    EXPECT_EQ(logo.ArchivePath, "app/doc/img/");
+    EXPECT_EQ(logo.FileName, "logo.png");
+    EXPECT_EQ(logo.FileSize, static_cast<std::int64_t>(std::string("data of app/doc/img/logo.png").size()));
+    EXPECT_EQ(members.at("top.dat")->ArchivePath, "");
+    EXPECT_EQ(members.at("app/manual.chm")->FileDate,
+              DateTimeToDayCount(DateTime{2020, 5, 6, 7, 8, 9}));
+
+    // The main executable beats the deeper installer, the .chm beats the deeper .txt.
+    const TFileMember& main = *members.at("app/tool.exe");
+    const TFileMember& help = *members.at("app/manual.chm");
+    EXPECT_EQ(main.Role(), mrMain);
+    EXPECT_EQ(help.Role(), mrHelp);
+    EXPECT_EQ(help.ShortcutOption.ShortcutName, "manualのヘルプ");
+    EXPECT_EQ(members.at("app/extra/setup.msi")->Role(), mrNormal);
+
+    // Name and version from the executable; every member installs below program files + name.
+    EXPECT_EQ(info.AppName, "Tool");
+    EXPECT_EQ(info.Version, "1.2");
+    EXPECT_EQ(info.Members.InstallRoot, ProgramFiles() + "Tool/");
+    EXPECT_EQ(main.InstallDir(), ProgramFiles() + "Tool/app/");
+    EXPECT_EQ(logo.InstallDir(), ProgramFiles() + "Tool/app/doc/img/");
+    EXPECT_EQ(members.at("top.dat")->InstallDir(), ProgramFiles() + "Tool/");
+}
+
+TEST_F(Plan, NameAndVersionFallbacks)
+{
+    // Without version information: the file name, no version.
+    Put("bin/noversion.exe", "noversion.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
+    EXPECT_EQ(info.AppName, "noversion");
+    EXPECT_EQ(info.Version, "");
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "noversion/bin/");
+
+    // A translation without "ProductName": an empty name, the version still read.
+    fs::remove_all(source);
+    Put("noname.exe", "noname.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/b.zip"));
+    EXPECT_EQ(info.AppName, "");
+    EXPECT_EQ(info.Version, "3.0");
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles());
+
+    // Japanese values, trimmed.
+    fs::remove_all(source);
+    Put("japanese.exe", "japanese.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/c.zip"));
+    EXPECT_EQ(info.AppName, "ツール");
+    EXPECT_EQ(info.Version, "2.0");
+
+    // No executable at all: name and version stay as they were.
+    fs::remove_all(source);
+    Put("readme.txt");
+    ASSERT_TRUE(info.OpenArchive("/dl/d.zip"));
+    EXPECT_EQ(info.AppName, "ツール");
+    EXPECT_EQ(info.Version, "2.0");
+    EXPECT_EQ(info.Members.MainIndex(), -1);
+    EXPECT_EQ(info.Members.HelpIndex(), 0);
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "ツール/");
+}
+
+TEST_F(Plan, ChoosingAnotherMainExecutableRereadsItsVersion)
+{
+    Put("tool.exe", "tool64.exe");
+    Put("sub/multi.exe", "multi.exe");
+    Put("sub/noversion.exe", "noversion.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
+    EXPECT_EQ(info.AppName, "Tool");
+    const auto members = ByPath();
+    const int multi = info.Members.IndexOf(members.at("sub/multi.exe"));
+    info.Members.SetMain(multi);
+    EXPECT_EQ(info.AppName, "English");
+    EXPECT_EQ(info.Version, "4.0");
+    // A failed lookup keeps what was there.
+    info.Members.SetMainByPath("sub/noversion.exe");
+    EXPECT_EQ(info.Members.MainIndex(), info.Members.IndexOf(members.at("sub/noversion.exe")));
+    EXPECT_EQ(info.AppName, "English");
+}
+
+TEST_F(Plan, EachArchiveGetsAFreshWorkingFolder)
+{
+    Put("one.txt");
+    ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
+    const std::string first = info.WorkFolder();
+    ASSERT_TRUE(fs::exists(first + "one.txt"));
+    ASSERT_TRUE(info.OpenArchive("/dl/b.zip"));
+    EXPECT_NE(info.WorkFolder(), first);
+    EXPECT_FALSE(fs::exists(first)); // the previous one is gone
+    info.RemoveWorkFolder();
+    EXPECT_FALSE(fs::exists(info.WorkFolder()));
+    // The data folder itself and its other contents are untouched.
+    EXPECT_TRUE(fs::is_directory(GetDataFolder()));
+}
+
+// An existing folder may hold another archive's files: it is never reused.
+TEST_F(Plan, ExistingWorkFolderIsNeverReused)
+{
+    const std::string stale = GetDataFolder() + "0000ABCD/";
+    qmtest::WriteFile(stale + "stale.exe", qmtest::ReadFile(Pe("tool64.exe")));
+    std::vector<std::uint32_t> numbers = {0xABCD, 0xABCD, 0x1234};
+    std::size_t next = 0;
+    TInstallAppInfo::WorkFolderNumber = [&] { return numbers[std::min(next++, numbers.size() - 1)]; };
+
+    Put("fresh.txt");
+    const bool opened = info.OpenArchive("/dl/a.zip");
+    TInstallAppInfo::WorkFolderNumber = nullptr;
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(info.WorkFolder(), GetDataFolder() + "00001234/");
+    ASSERT_EQ(info.Members.Count(), 1);
+    EXPECT_EQ(info.Members.Items(0).FileName, "fresh.txt");
+    EXPECT_TRUE(fs::exists(stale + "stale.exe"));
+    info.RemoveWorkFolder();
+}
+
+// A working folder with a link to a folder outside: removing the working folder leaves the
+// outside files alone.
+TEST_F(Plan, RemovingTheWorkFolderDoesNotFollowLinks)
+{
+    const std::string outside = qmtest::MakeTempFolder("outside");
+    qmtest::WriteFile(outside + "/precious.txt", "precious");
+    info.OnExtractArchive = [&](TInstallAppInfo& sender) {
+        qmtest::WriteFile(sender.WorkFolder() + "a.txt", "a");
+        fs::create_directory_symlink(outside, sender.WorkFolder() + "link");
+    };
+    ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
+    const std::string work = info.WorkFolder();
+    info.RemoveWorkFolder();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(work)));
+    EXPECT_EQ(qmtest::ReadFile(outside + "/precious.txt"), "precious");
+}
+
+// The product name of a downloaded file picks the install folder's name, never a folder
+// elsewhere. An archive without an executable keeps the name it had, which lets the test choose it.
+TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles)
+{
+    Put("readme.txt");
+    const std::pair<const char*, const char*> cases[] = {
+        {"..", "__/"}, {".", "_/"}, {"a/../../b", "a_.._.._b/"}, {"x\\y", "x_y/"}};
+    for (const auto& [name, folder] : cases) {
+        info.AppName = name;
+        ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
+        EXPECT_EQ(info.AppName, name); // the name itself is shown as it is
+        EXPECT_EQ(info.Members.InstallRoot, ProgramFiles() + folder);
+    }
+}
