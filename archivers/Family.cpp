@@ -1,0 +1,365 @@
+#include "Family.h"
+
+#include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace qm::arc {
+
+namespace {
+
+std::mutex g_stateLock;
+std::array<FamilyState, 6> g_states;
+
+// The charset of names stored without a Unicode flag: the ANSI code page.
+const char* AnsiCharsetName()
+{
+    return GetAnsiCodePage() == CP_UTF8_PAGE ? "UTF-8" : "CP932";
+}
+
+void EnableFormats(Family family, archive* a)
+{
+    switch (family) {
+    case Family::Lha:
+        archive_read_support_format_lha(a);
+        archive_read_set_format_option(a, "lha", "hdrcharset", AnsiCharsetName());
+        break;
+    case Family::Zip:
+        archive_read_support_format_zip(a);
+        archive_read_set_format_option(a, "zip", "hdrcharset", AnsiCharsetName());
+        break;
+    case Family::Cab:
+        archive_read_support_format_cab(a);
+        archive_read_set_format_option(a, "cab", "hdrcharset", AnsiCharsetName());
+        break;
+    case Family::Tar:
+        // tar, cpio and ar carry no charset mark: names are taken as UTF-8 when they are, and
+        // read in the ANSI code page otherwise (MemberName).
+        archive_read_support_format_tar(a);
+        archive_read_support_format_gnutar(a);
+        archive_read_support_format_cpio(a);
+        archive_read_support_format_ar(a);
+        archive_read_support_format_raw(a);
+        break;
+    case Family::Rar:
+        archive_read_support_format_rar(a);
+        archive_read_support_format_rar5(a);
+        archive_read_set_format_option(a, "rar", "hdrcharset", AnsiCharsetName());
+        break;
+    case Family::SevenZip:
+        archive_read_support_format_7zip(a);
+        break;
+    }
+}
+
+bool IsValidUtf8(const std::string& s)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        if (extra == 9 || i + extra >= s.size())
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::string BaseName(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name of the single file inside a compressed file: the archive's name without its
+// compression suffix.
+std::string RawMemberName(const std::string& archivePath)
+{
+    std::string base = BaseName(archivePath);
+    size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        return base.substr(0, dot);
+    return base + ".out";
+}
+
+bool HasFilter(archive* a, int code)
+{
+    for (int i = 0; i < archive_filter_count(a); ++i)
+        if (archive_filter_code(a, i) == code)
+            return true;
+    return false;
+}
+
+// The compression part of a TAR-family type code.
+int FilterOffset(archive* a)
+{
+    switch (archive_filter_code(a, 0)) {
+    case ARCHIVE_FILTER_NONE:
+        return 0;
+    case ARCHIVE_FILTER_GZIP:
+        return 4;
+    case ARCHIVE_FILTER_COMPRESS:
+        return 5;
+    case ARCHIVE_FILTER_BZIP2:
+        return 7;
+    case ARCHIVE_FILTER_XZ:
+        return 11;
+    default:
+        return 15;
+    }
+}
+
+} // namespace
+
+FamilyState GetFamilyState(Family family)
+{
+    std::lock_guard<std::mutex> guard(g_stateLock);
+    return g_states[static_cast<size_t>(family)];
+}
+
+void UpdateFamilyState(Family family, const FamilyState& state)
+{
+    std::lock_guard<std::mutex> guard(g_stateLock);
+    g_states[static_cast<size_t>(family)] = state;
+}
+
+const char* FamilyName(Family family)
+{
+    switch (family) {
+    case Family::Lha:
+        return "LHA";
+    case Family::Zip:
+        return "ZIP";
+    case Family::Cab:
+        return "CAB";
+    case Family::Tar:
+        return "TAR";
+    case Family::Rar:
+        return "RAR";
+    case Family::SevenZip:
+        return "7z";
+    }
+    return "?";
+}
+
+Utf8LocaleScope::Utf8LocaleScope()
+{
+    static locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+    if (utf8 != nullptr) {
+        previous_ = uselocale(utf8);
+        active_ = true;
+    }
+}
+
+Utf8LocaleScope::~Utf8LocaleScope()
+{
+    if (active_)
+        uselocale(previous_);
+}
+
+Reader::~Reader() { Close(); }
+
+void Reader::Close()
+{
+    if (a_ != nullptr)
+        archive_read_free(a_);
+    a_ = nullptr;
+    entry_ = nullptr;
+    pending_ = false;
+}
+
+int Reader::Open(Family family, const std::string& path)
+{
+    Close();
+    family_ = family;
+    path_ = path;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ERROR_NOT_FIND_ARC_FILE : ERROR_ARC_FILE_OPEN;
+    if (!S_ISREG(st.st_mode))
+        return ERROR_NOT_ARC_FILE;
+
+    a_ = archive_read_new();
+    if (a_ == nullptr)
+        return ERROR_ENOUGH_MEMORY;
+    archive_read_support_filter_all(a_);
+    EnableFormats(family, a_);
+    if (archive_read_open_filename(a_, path.c_str(), 64 * 1024) != ARCHIVE_OK) {
+        int code = archive_errno(a_) == EACCES ? ERROR_ARC_FILE_OPEN : ERROR_NOT_ARC_FILE;
+        Close();
+        return code;
+    }
+    // The first header decides whether this is an archive of the family at all.
+    int r = archive_read_next_header(a_, &entry_);
+    if (r == ARCHIVE_EOF) {
+        // An empty archive is still an archive when a format took it.
+        if (archive_format(a_) == 0 || !IsOwnFormat(family, a_)) {
+            Close();
+            return ERROR_NOT_ARC_FILE;
+        }
+        pending_ = true;
+        pendingResult_ = QM_ERROR_END_OF_SEARCH;
+        return 0;
+    }
+    if (r < ARCHIVE_WARN || !IsOwnFormat(family, a_)) {
+        Close();
+        return ERROR_NOT_ARC_FILE;
+    }
+    pending_ = true;
+    pendingResult_ = 0;
+    return 0;
+}
+
+int Reader::Next()
+{
+    if (a_ == nullptr)
+        return ERROR_HARC_ISNOT_OPENED;
+    if (pending_) {
+        pending_ = false;
+        return pendingResult_;
+    }
+    int r = archive_read_next_header(a_, &entry_);
+    if (r == ARCHIVE_EOF)
+        return QM_ERROR_END_OF_SEARCH;
+    if (r < ARCHIVE_WARN)
+        return ReadErrorCode(a_, nullptr);
+    return 0;
+}
+
+std::string Reader::ErrorText() const
+{
+    const char* s = a_ != nullptr ? archive_error_string(a_) : nullptr;
+    return s != nullptr ? s : "unknown error";
+}
+
+bool IsOwnFormat(Family family, archive* a)
+{
+    int format = archive_format(a) & ARCHIVE_FORMAT_BASE_MASK;
+    switch (family) {
+    case Family::Lha:
+        return format == ARCHIVE_FORMAT_LHA;
+    case Family::Zip:
+        return format == ARCHIVE_FORMAT_ZIP;
+    case Family::Cab:
+        return format == ARCHIVE_FORMAT_CAB;
+    case Family::Tar:
+        if (format == ARCHIVE_FORMAT_RAW)
+            return archive_filter_count(a) > 1; // only a compressed single file
+        return format == ARCHIVE_FORMAT_TAR || format == ARCHIVE_FORMAT_CPIO ||
+               format == ARCHIVE_FORMAT_AR;
+    case Family::Rar:
+        return format == ARCHIVE_FORMAT_RAR || format == ARCHIVE_FORMAT_RAR_V5;
+    case Family::SevenZip:
+        return format == ARCHIVE_FORMAT_7ZIP;
+    }
+    return false;
+}
+
+std::optional<std::string> MemberName(Reader& reader)
+{
+    archive_entry* entry = reader.Entry();
+    if ((archive_format(reader.Handle()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW)
+        return RawMemberName(reader.Path());
+    if (const char* utf8 = archive_entry_pathname_utf8(entry); utf8 != nullptr) {
+        std::string name(utf8);
+        if (IsValidUtf8(name))
+            return name;
+    }
+    const char* raw = archive_entry_pathname(entry);
+    if (raw == nullptr)
+        return std::nullopt;
+    std::string name(raw);
+    if (IsValidUtf8(name) && reader.GetFamily() == Family::Tar)
+        return name;
+    try {
+        return FromAnsi(name);
+    } catch (const EEncodingError&) {
+        return std::nullopt;
+    }
+}
+
+int ReadErrorCode(archive* a, archive_entry* entry)
+{
+    if (entry != nullptr && archive_entry_is_encrypted(entry))
+        return ERROR_PASSWORD_FILE;
+    if (archive_errno(a) == ENOMEM)
+        return ERROR_ENOUGH_MEMORY;
+    const char* text = archive_error_string(a);
+    std::string s = text != nullptr ? text : "";
+    auto has = [&](const char* word) { return s.find(word) != std::string::npos; };
+    if (has("assword") || has("ncrypt"))
+        return ERROR_PASSWORD_FILE;
+    if (has("nsupported") || has("not supported"))
+        return ERROR_METHOD;
+    if (has("runcated") || has("nexpected end") || has("remature"))
+        return ERROR_UNEXPECTED_EOF;
+    if (has("CRC") || has("hecksum"))
+        return ERROR_FILE_CRC;
+    if (has("header") || has("Header"))
+        return ERROR_HEADER_BROKEN;
+    return ERROR_BROKEN_DATA;
+}
+
+int TarArchiveType(const std::string& path)
+{
+    Utf8LocaleScope locale;
+    Reader reader;
+    int r = reader.Open(Family::Tar, path);
+    if (r == ERROR_NOT_FIND_ARC_FILE || r == ERROR_ARC_FILE_OPEN)
+        return -1;
+    if (r != 0)
+        return 0;
+    archive* a = reader.Handle();
+    int format = archive_format(a) & ARCHIVE_FORMAT_BASE_MASK;
+    int offset = FilterOffset(a);
+    if (HasFilter(a, ARCHIVE_FILTER_RPM))
+        return ARCHIVETYPE_RPM;
+    switch (format) {
+    case ARCHIVE_FORMAT_TAR:
+        switch (offset) {
+        case 0:
+            return ARCHIVETYPE_TAR;
+        case 4:
+            return ARCHIVETYPE_TARGZ;
+        case 5:
+            return ARCHIVETYPE_TARZ;
+        case 7:
+            return ARCHIVETYPE_TARBZ2;
+        case 11:
+            return ARCHIVETYPE_TARXZ;
+        default:
+            return ARCHIVETYPE_TAROTHER;
+        }
+    case ARCHIVE_FORMAT_RAW:
+        switch (offset) {
+        case 4:
+            return ARCHIVETYPE_GZ;
+        case 5:
+            return ARCHIVETYPE_Z;
+        case 7:
+            return ARCHIVETYPE_BZ2;
+        case 11:
+            return ARCHIVETYPE_XZ;
+        default:
+            return ARCHIVETYPE_OTHER;
+        }
+    case ARCHIVE_FORMAT_CPIO:
+        return ARCHIVETYPE_CPIO + offset;
+    case ARCHIVE_FORMAT_AR:
+        return ARCHIVETYPE_AR + offset;
+    default:
+        return 0;
+    }
+}
+
+} // namespace qm::arc

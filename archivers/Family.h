@@ -1,0 +1,95 @@
+#pragma once
+// The archive families the library answers for, and how each one opens an archive through
+// libarchive: which formats it accepts and in which charset unflagged names are stored.
+#include "archiver_abi.h"
+
+#include <locale.h>
+#include <mutex>
+#include <optional>
+#include <string>
+
+struct archive;
+struct archive_entry;
+
+namespace qm::arc {
+
+enum class Family { Lha, Zip, Cab, Tar, Rar, SevenZip };
+
+// What the program set for one family: the owner window for progress messages and the
+// enumeration callback. Kept per family because the family names are links to one file, so
+// every family shares this library's globals.
+struct FamilyState {
+    QM_HWND owner = nullptr;
+    QM_ARCHIVERPROC ownerProc = nullptr;
+    QM_ENUMMEMBERPROC64 enumProc = nullptr;
+};
+
+// A copy of the family's state, taken at the start of a command.
+FamilyState GetFamilyState(Family family);
+void UpdateFamilyState(Family family, const FamilyState& state);
+
+// Name of the family for logs ("LHA", "ZIP", ...).
+const char* FamilyName(Family family);
+
+// Runs the caller's thread with a UTF-8 C locale while it lives, so libarchive converts names
+// to UTF-8 whatever locale the host program chose; the process locale is left alone.
+class Utf8LocaleScope {
+public:
+    Utf8LocaleScope();
+    ~Utf8LocaleScope();
+    Utf8LocaleScope(const Utf8LocaleScope&) = delete;
+    Utf8LocaleScope& operator=(const Utf8LocaleScope&) = delete;
+
+private:
+    locale_t previous_ = nullptr;
+    bool active_ = false;
+};
+
+// Owns a libarchive reader.
+class Reader {
+public:
+    Reader() = default;
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Opens the archive for the family; 0 or an ERROR_* code (ERROR_NOT_FIND_ARC_FILE when the
+    // file is missing, ERROR_NOT_ARC_FILE when it is no archive of this family). The first
+    // header is read; Pending() tells whether it is waiting to be taken.
+    int Open(Family family, const std::string& path);
+    // Next member header: 0, QM_ERROR_END_OF_SEARCH at the end, or an ERROR_* code.
+    int Next();
+    void Close();
+
+    archive* Handle() const { return a_; }
+    archive_entry* Entry() const { return entry_; }
+    Family GetFamily() const { return family_; }
+    const std::string& Path() const { return path_; }
+    // The last libarchive error text, for the log.
+    std::string ErrorText() const;
+
+private:
+    archive* a_ = nullptr;
+    archive_entry* entry_ = nullptr;
+    Family family_ = Family::Lha;
+    std::string path_;
+    bool pending_ = false;
+    int pendingResult_ = 0;
+};
+
+// Whether the opened archive is one this family answers for (the TAR family refuses an
+// uncompressed file read as raw data).
+bool IsOwnFormat(Family family, archive* a);
+
+// The member's name in UTF-8 with "/" separators, or nothing when it cannot be decoded. Names
+// that are not UTF-8 are read in the ANSI code page. A compressed single file takes its name
+// from the archive's name.
+std::optional<std::string> MemberName(Reader& reader);
+
+// Maps a failed libarchive read to an ERROR_* code.
+int ReadErrorCode(archive* a, archive_entry* entry);
+
+// The GetArchiveType code of a file for the TAR family (see archiver_abi.h).
+int TarArchiveType(const std::string& path);
+
+} // namespace qm::arc
