@@ -1,0 +1,67 @@
+#include "cmarc/SZip32.h"
+
+namespace qm {
+
+namespace {
+std::unique_ptr<TArchiverDll> g_sevenZipDll;
+std::unique_ptr<TArchiverDll> MakeSevenZipDll()
+{
+    return std::make_unique<TArchiverDll>("7z 形式書庫", "7-zip32.dll", "SevenZip");
+}
+} // namespace
+
+QM_DEFINE_DRIVER_BINDING(TSevenZip32, TArchiverDll, g_sevenZipDll, MakeSevenZipDll)
+
+std::string TSevenZip32::Build7zCommand(const std::string& word, bool extract,
+                                        const std::string& archive,
+                                        const std::string& destination, bool useResponseFile,
+                                        const TFileArgs& files, const TArchiverOptions& o)
+{
+    TCmdOpt cmd;
+    if (extract) {
+        if (o.m == 2)
+            cmd.Add("-aou");
+        else if (o.jn > 0)
+            cmd.Add("-aos");
+        else if (o.c > 0)
+            cmd.Add("-aoa");
+    }
+    cmd.Add("-ms=off");
+    if (o.n > 0)
+        cmd.Add("-hide");
+    if (o.r == 0)
+        cmd.Add("-r-");
+    else if (o.r > 1)
+        cmd.Add("-r");
+    cmd.AddDir("w", o.w);
+    if (o.y > 0)
+        cmd.Add("-y");
+    cmd.AddList("x!", o.jx);
+    cmd.AddDir("o", destination);
+    cmd.Add(o.UserOptions);
+    cmd.AddStr("", archive);
+    AddFileArguments(cmd, o, useResponseFile, files);
+    // Without stored folders the extract word becomes "e".
+    return (extract && o.x == 0 ? std::string("e") : word) + cmd.Text;
+}
+
+std::string TSevenZip32::BuildExtractCommand(QM_BUILD_PARAMS)
+{
+    (void)window;
+    return Build7zCommand("x", true, archive, destination, useResponseFile, files, options);
+}
+
+std::string TSevenZip32::BuildAddCommand(QM_BUILD_PARAMS)
+{
+    (void)window;
+    return Build7zCommand("u", false, archive, destination, useResponseFile, files, options);
+}
+
+std::string TSevenZip32::BuildDeleteCommand(QM_BUILD_PARAMS)
+{
+    (void)window;
+    (void)destination;
+    return Build7zCommand("d", false, archive, "", useResponseFile, files, options);
+}
+
+} // namespace qm

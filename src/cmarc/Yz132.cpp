@@ -1,0 +1,89 @@
+#include "cmarc/Yz132.h"
+
+namespace qm {
+
+namespace {
+std::unique_ptr<TYZ1Dll> g_yz1Dll;
+}
+
+// Unlike the other formats, a binding whose library does not load is dropped, so that the next
+// attempt can choose between the two names again.
+void TYZ1::ClassLoadDLL()
+{
+    if (g_yz1Dll)
+        return;
+    for (const std::string& name : YZ1DllNames) {
+        if (name.empty())
+            continue;
+        auto binding = std::make_unique<TYZ1Dll>("YZ1 形式書庫", name, "Yz1");
+        try {
+            binding->LoadDLL();
+        } catch (const EArchiver&) {
+            continue; // this name is not there; the next one may be
+        }
+        g_yz1Dll = std::move(binding);
+        return;
+    }
+    std::string names;
+    if (!YZ1DllNames[0].empty() && !YZ1DllNames[1].empty())
+        names = YZ1DllNames[0] + " か " + YZ1DllNames[1];
+    else
+        names = YZ1DllNames[0].empty() ? YZ1DllNames[1] : YZ1DllNames[0];
+    throw EArchiver("Yz1 形式書庫を扱うには " + names + " が必要です。");
+}
+
+void TYZ1::ClassFreeDLL()
+{
+    if (g_yz1Dll)
+        g_yz1Dll->FreeDLL();
+    g_yz1Dll.reset();
+}
+
+TYZ1Dll* TYZ1::ClassDLL() { return g_yz1Dll.get(); }
+
+TCustomArchiverDll& TYZ1::DLL()
+{
+    if (!g_yz1Dll)
+        ClassLoadDLL();
+    return *g_yz1Dll;
+}
+
+std::string TYZ1::BuildYz1Command(const std::string& word, const std::string& archive,
+                                  const std::string& destination, bool useResponseFile,
+                                  const TFileArgs& files, const TArchiverOptions& o)
+{
+    int y = -1;
+    switch (o.m) {
+    case 0: y = 2; break;
+    case 1: y = 1; break;
+    case 2: y = 2; break;
+    case 9: y = 0; break;
+    default: break;
+    }
+    const int k = y == 2 ? 2 : o.c;
+    TCmdOpt cmd;
+    cmd.Add("-+");
+    cmd.AddNum("c", k);
+    cmd.AddNum("y", y);
+    cmd.AddBool("i", o.n > 0 || HasOwnerWindow());
+    cmd.AddNum("z", o.p);
+    cmd.AddNum("x", o.x);
+    cmd.Add(o.UserOptions);
+    AddArchiveAndFolder(cmd, archive, destination);
+    AddFileArguments(cmd, o, useResponseFile, files);
+    return word + cmd.Text;
+}
+
+std::string TYZ1::BuildExtractCommand(QM_BUILD_PARAMS)
+{
+    (void)window;
+    return BuildYz1Command("x", archive, destination, useResponseFile, files, options);
+}
+
+std::string TYZ1::BuildAddCommand(QM_BUILD_PARAMS)
+{
+    (void)window;
+    return BuildYz1Command("c", archive, destination, useResponseFile, files, options);
+}
+
+} // namespace qm
