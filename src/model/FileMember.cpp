@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 namespace qm {
@@ -25,18 +26,27 @@ std::string WithTrailingDelim(const std::string& folder)
     return folder.empty() ? folder : IncludeTrailingPathDelimiter(folder);
 }
 
-// value with 'decimals' decimals and ',' between groups of three digits.
+// value with 'decimals' decimals and ',' between groups of three digits. Halves round away from
+// zero (2.25 KB shows as "2.3 KB"), as users of the format know it; printf would round them to
+// even.
 std::string FormatGrouped(double value, int decimals)
 {
+    double scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const double rounded = std::round(std::fabs(value) * scale);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    std::string text = buffer;
-    const std::size_t sign = text[0] == '-' ? 1 : 0;
-    std::size_t end = text.find('.');
-    if (end == std::string::npos)
-        end = text.size();
-    for (std::size_t p = end; p > sign + 3; p -= 3)
-        text.insert(p - 3, 1, ',');
+    std::snprintf(buffer, sizeof buffer, "%.0f", rounded);
+    std::string digits = buffer;
+    if (digits.size() <= static_cast<std::size_t>(decimals))
+        digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    std::string whole = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+    const std::string fraction = digits.substr(whole.size());
+    for (std::size_t p = whole.size(); p > 3; p -= 3)
+        whole.insert(p - 3, 1, ',');
+    std::string text = (value < 0 && rounded != 0 ? "-" : "") + whole;
+    if (decimals > 0)
+        text += "." + fraction;
     return text;
 }
 

@@ -3,8 +3,8 @@
 #include "platform/AnsiCodec.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <sys/types.h>
 
 namespace qm {
 
@@ -117,6 +117,22 @@ void TMemoryStream::SaveToFile(const std::string& fileName) const
 
 // ---- TFileStream -----------------------------------------------------------------------------
 
+namespace {
+
+// 64-bit file positions: files of the database can outgrow what a long holds on some systems.
+#ifdef _WIN32
+int SeekTo(std::FILE* f, std::int64_t pos, int whence) { return _fseeki64(f, pos, whence); }
+std::int64_t Tell(std::FILE* f) { return _ftelli64(f); }
+#else
+int SeekTo(std::FILE* f, std::int64_t pos, int whence)
+{
+    return ::fseeko(f, static_cast<off_t>(pos), whence);
+}
+std::int64_t Tell(std::FILE* f) { return static_cast<std::int64_t>(::ftello(f)); }
+#endif
+
+} // namespace
+
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName)
 {
     switch (mode) {
@@ -146,7 +162,7 @@ TFileStream::~TFileStream()
 void TFileStream::SwitchTo(bool write)
 {
     if (write != lastWasWrite_)
-        std::fseek(file_, 0, SEEK_CUR);
+        SeekTo(file_, 0, SEEK_CUR);
     lastWasWrite_ = write;
 }
 
@@ -164,21 +180,23 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count)
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
 {
-    const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
-                       : origin == TSeekOrigin::soCurrent ? SEEK_CUR
-                                                          : SEEK_END;
-    if (std::fseek(file_, static_cast<long>(offset), whence) != 0 && whence != SEEK_SET)
-        std::fseek(file_, 0, SEEK_SET);
+    std::int64_t base = 0;
+    if (origin == TSeekOrigin::soCurrent)
+        base = Tell(file_);
+    else if (origin == TSeekOrigin::soEnd)
+        base = Size();
+    const std::int64_t target = std::max<std::int64_t>(0, base + offset);
+    SeekTo(file_, target, SEEK_SET);
     lastWasWrite_ = false;
-    return static_cast<std::int64_t>(std::ftell(file_));
+    return Tell(file_);
 }
 
 std::int64_t TFileStream::Size()
 {
-    const long here = std::ftell(file_);
-    std::fseek(file_, 0, SEEK_END);
-    const long end = std::ftell(file_);
-    std::fseek(file_, here, SEEK_SET);
+    const std::int64_t here = Tell(file_);
+    SeekTo(file_, 0, SEEK_END);
+    const std::int64_t end = Tell(file_);
+    SeekTo(file_, here, SEEK_SET);
     lastWasWrite_ = false;
     return end;
 }

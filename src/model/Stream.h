@@ -91,7 +91,8 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::int64_t Size() override;
-    // Pushes buffered bytes to the file; EWriteError when the system refuses them.
+    // Pushes buffered bytes to the file; EWriteError when the system refuses them (a full disk
+    // may show only here). Call it before the stream goes away: the destructor cannot report.
     void Flush();
     const std::string& FileName() const { return fileName_; }
 
