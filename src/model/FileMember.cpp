@@ -13,24 +13,21 @@ namespace qm {
 
 namespace {
 
-std::string Replace(std::string text, char from, char to)
-{
+std::string Replace(std::string text, char from, char to) {
     std::replace(text.begin(), text.end(), from, to);
     return text;
 }
 
 // An install folder always ends with the delimiter; an empty one stays empty, since adding the
 // delimiter alone would name the root of the file system.
-std::string WithTrailingDelim(const std::string& folder)
-{
+std::string WithTrailingDelim(const std::string& folder) {
     return folder.empty() ? folder : IncludeTrailingPathDelimiter(folder);
 }
 
 // value with 'decimals' decimals and ',' between groups of three digits. Halves round away from
 // zero (2.25 KB shows as "2.3 KB"), as users of the format know it; printf would round them to
 // even.
-std::string FormatGrouped(double value, int decimals)
-{
+std::string FormatGrouped(double value, int decimals) {
     double scale = 1;
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
@@ -50,8 +47,7 @@ std::string FormatGrouped(double value, int decimals)
     return text;
 }
 
-std::string LowerAscii(std::string text)
-{
+std::string LowerAscii(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c + 32);
@@ -62,8 +58,7 @@ std::string LowerAscii(std::string text)
 
 // ---- TShortcutOption -------------------------------------------------------------------------
 
-void TShortcutOption::Assign(const TPersistent& source)
-{
+void TShortcutOption::Assign(const TPersistent& source) {
     const auto* other = dynamic_cast<const TShortcutOption*>(&source);
     if (other == nullptr)
         AssignError(source);
@@ -74,8 +69,7 @@ void TShortcutOption::Assign(const TPersistent& source)
     WorkingDirectory = other->WorkingDirectory;
 }
 
-void TShortcutOption::LoadFromStream(TStream& stream)
-{
+void TShortcutOption::LoadFromStream(TStream& stream) {
     Arguments = ReadString(stream);
     Description = ReadString(stream);
     ShortcutName = ReadString(stream);
@@ -83,8 +77,7 @@ void TShortcutOption::LoadFromStream(TStream& stream)
     WorkingDirectory = ReadString(stream);
 }
 
-void TShortcutOption::SaveToStream(TStream& stream) const
-{
+void TShortcutOption::SaveToStream(TStream& stream) const {
     WriteString(stream, Arguments);
     WriteString(stream, Description);
     WriteString(stream, ShortcutName);
@@ -94,28 +87,26 @@ void TShortcutOption::SaveToStream(TStream& stream) const
 
 // ---- TFileMember -----------------------------------------------------------------------------
 
-void TFileMember::Changed()
-{
+void TFileMember::Changed() {
     if (owner_ != nullptr && owner_->OnMemberChange)
         owner_->OnMemberChange(*owner_, owner_->IndexOf(this));
 }
 
-void TFileMember::SetRole(std::uint8_t value)
-{
+void TFileMember::SetRole(std::uint8_t value) {
     role_ = value;
     Changed();
 }
 
-void TFileMember::SetShortcutFlags(std::uint8_t value)
-{
+void TFileMember::SetShortcutFlags(std::uint8_t value) {
     shortcutFlags_ = value;
     Changed();
 }
 
-std::string TFileMember::GetInstallDir() const { return WithTrailingDelim(installDir_); }
+std::string TFileMember::GetInstallDir() const {
+    return WithTrailingDelim(installDir_);
+}
 
-void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath)
-{
+void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath) {
     if (ignorePath) {
         installDir_ = folder;
         return;
@@ -126,8 +117,7 @@ void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath)
     installDir_ = WithTrailingDelim(folder + Replace(relative, '/', PathDelim));
 }
 
-std::string TFileMember::SizeText() const
-{
+std::string TFileMember::SizeText() const {
     if (FileSize < 2048)
         return FormatGrouped(static_cast<double>(FileSize), 0) + " バイト";
     const double k = static_cast<double>(FileSize) / 1024.0;
@@ -136,8 +126,7 @@ std::string TFileMember::SizeText() const
     return FormatGrouped(k / 1024.0, 2) + " MB";
 }
 
-void TFileMember::Assign(const TPersistent& source)
-{
+void TFileMember::Assign(const TPersistent& source) {
     const auto* other = dynamic_cast<const TFileMember*>(&source);
     if (other == nullptr)
         AssignError(source);
@@ -159,8 +148,7 @@ void TFileMember::Assign(const TPersistent& source)
     ShortcutOption.Assign(other->ShortcutOption);
 }
 
-void TFileMember::UpdateFrom(const TFileMember& installed)
-{
+void TFileMember::UpdateFrom(const TFileMember& installed) {
     role_ = installed.role_;
     ShortcutFolders = installed.ShortcutFolders;
     IsTarget = installed.IsTarget;
@@ -176,8 +164,7 @@ void TFileMember::UpdateFrom(const TFileMember& installed)
     Changed();
 }
 
-void TFileMember::LoadFromStream(TStream& stream)
-{
+void TFileMember::LoadFromStream(TStream& stream) {
     FileName = ReadString(stream);
     ArchivePath = ReadString(stream);
     role_ = ReadByte(stream);
@@ -198,8 +185,7 @@ void TFileMember::LoadFromStream(TStream& stream)
     SkipBytes(stream, 8);
 }
 
-void TFileMember::SaveToStream(TStream& stream) const
-{
+void TFileMember::SaveToStream(TStream& stream) const {
     WriteString(stream, FileName);
     WriteString(stream, ArchivePath);
     WriteByte(stream, role_);
@@ -219,14 +205,12 @@ void TFileMember::SaveToStream(TStream& stream) const
 
 // ---- TFileMembers ----------------------------------------------------------------------------
 
-TFileMember& TFileMembers::Add()
-{
+TFileMember& TFileMembers::Add() {
     items_.push_back(std::make_unique<TFileMember>(this));
     return *items_.back();
 }
 
-TFileMember& TFileMembers::AddFound(const std::string& relativeFolder, const FoundEntry& found)
-{
+TFileMember& TFileMembers::AddFound(const std::string& relativeFolder, const FoundEntry& found) {
     TFileMember& member = Add();
     member.ArchivePath = Replace(relativeFolder, PathDelim, '/');
     member.FileName = found.name;
@@ -235,8 +219,7 @@ TFileMember& TFileMembers::AddFound(const std::string& relativeFolder, const Fou
     return member;
 }
 
-void TFileMembers::CopyFrom(const TFileMembers& other)
-{
+void TFileMembers::CopyFrom(const TFileMembers& other) {
     if (&other == this)
         return;
     Clear();
@@ -244,23 +227,22 @@ void TFileMembers::CopyFrom(const TFileMembers& other)
         Add().Assign(*item);
 }
 
-void TFileMembers::Clear() { items_.clear(); }
+void TFileMembers::Clear() {
+    items_.clear();
+}
 
-TFileMember& TFileMembers::Items(int index)
-{
+TFileMember& TFileMembers::Items(int index) {
     return const_cast<TFileMember&>(static_cast<const TFileMembers&>(*this).Items(index));
 }
 
-const TFileMember& TFileMembers::Items(int index) const
-{
+const TFileMember& TFileMembers::Items(int index) const {
     if (index < 0 || index >= Count())
         throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) +
                          ")");
     return *items_[static_cast<std::size_t>(index)];
 }
 
-int TFileMembers::IndexOf(const TFileMember* member) const
-{
+int TFileMembers::IndexOf(const TFileMember* member) const {
     for (std::size_t i = 0; i < items_.size(); ++i)
         if (items_[i].get() == member)
             return static_cast<int>(i);
@@ -269,32 +251,28 @@ int TFileMembers::IndexOf(const TFileMember* member) const
 
 // Names compare as the user's locale does for file names: ASCII and full-width Latin letters
 // without case (SameText); everything else exactly.
-TFileMember* TFileMembers::Find(const std::string& fileName, const std::string& archivePath)
-{
+TFileMember* TFileMembers::Find(const std::string& fileName, const std::string& archivePath) {
     for (const auto& item : items_)
         if (SameText(item->FileName, fileName) && SameText(item->ArchivePath, archivePath))
             return item.get();
     return nullptr;
 }
 
-int TFileMembers::MainIndex() const
-{
+int TFileMembers::MainIndex() const {
     for (std::size_t i = 0; i < items_.size(); ++i)
         if (items_[i]->role_ == mrMain)
             return static_cast<int>(i);
     return -1;
 }
 
-int TFileMembers::HelpIndex() const
-{
+int TFileMembers::HelpIndex() const {
     for (std::size_t i = 0; i < items_.size(); ++i)
         if (items_[i]->role_ == mrHelp)
             return static_cast<int>(i);
     return -1;
 }
 
-void TFileMembers::AutoSelect(std::uint8_t role)
-{
+void TFileMembers::AutoSelect(std::uint8_t role) {
     static const std::vector<std::string> mainExts = {".exe", ".msi"};
     static const std::vector<std::string> helpExts = {".chm", ".hlp", ".hxs", ".txt"};
     const auto& exts = role == mrMain ? mainExts : helpExts;
@@ -335,8 +313,7 @@ void TFileMembers::AutoSelect(std::uint8_t role)
         best->ShortcutOption.ShortcutName += "のヘルプ";
 }
 
-void TFileMembers::SetInstallRoot(const std::string& root)
-{
+void TFileMembers::SetInstallRoot(const std::string& root) {
     InstallRoot = root;
     for (const auto& item : items_) {
         const std::string relative = Replace(item->ArchivePath, '/', PathDelim);
@@ -347,8 +324,7 @@ void TFileMembers::SetInstallRoot(const std::string& root)
     }
 }
 
-void TFileMembers::SetMain(int index)
-{
+void TFileMembers::SetMain(int index) {
     // Every member marked main loses the mark, so at most one is left afterwards even when a
     // stored list held several.
     bool wasMain = false;
@@ -368,8 +344,7 @@ void TFileMembers::SetMain(int index)
         AppInfo->ReadMainExeInfo(member);
 }
 
-int TFileMembers::IndexByPath(const std::string& path) const
-{
+int TFileMembers::IndexByPath(const std::string& path) const {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -379,22 +354,19 @@ int TFileMembers::IndexByPath(const std::string& path) const
     return -1;
 }
 
-void TFileMembers::SetMainByPath(const std::string& path)
-{
+void TFileMembers::SetMainByPath(const std::string& path) {
     const int index = IndexByPath(path);
     if (index >= 0)
         SetMain(index);
 }
 
-void TFileMembers::SetHelpByPath(const std::string& path)
-{
+void TFileMembers::SetHelpByPath(const std::string& path) {
     const int index = IndexByPath(path);
     if (index >= 0)
         items_[static_cast<std::size_t>(index)]->SetRole(mrHelp);
 }
 
-void TFileMembers::LoadFromStream(TStream& stream)
-{
+void TFileMembers::LoadFromStream(TStream& stream) {
     Clear();
     const std::int32_t count = ReadInt32(stream);
     // One member at a time, appended only when read whole; nothing is reserved for the count.
@@ -405,15 +377,13 @@ void TFileMembers::LoadFromStream(TStream& stream)
     }
 }
 
-void TFileMembers::SaveToStream(TStream& stream) const
-{
+void TFileMembers::SaveToStream(TStream& stream) const {
     WriteInt32(stream, static_cast<std::int32_t>(items_.size()));
     for (const auto& item : items_)
         item->SaveToStream(stream);
 }
 
-void TFileMembers::TakeFrom(TFileMembers& other)
-{
+void TFileMembers::TakeFrom(TFileMembers& other) {
     items_ = std::move(other.items_);
     other.items_.clear();
     for (const auto& item : items_)

@@ -28,8 +28,7 @@ constexpr int kShellFolderOfIndex[47] = {
 
 } // namespace
 
-std::string GetSpecialFolder(int index)
-{
+std::string GetSpecialFolder(int index) {
     if (index < 0 || index >= static_cast<int>(std::size(kShellFolderOfIndex)))
         return {};
     std::string path;
@@ -50,8 +49,7 @@ std::string GetSpecialFolder(int index)
     return path.empty() ? path : IncludeTrailingPathDelimiter(path);
 }
 
-std::string GetDataFolder()
-{
+std::string GetDataFolder() {
     const std::string appData = GetSpecialFolder(SF_APPDATA);
     if (appData.empty())
         return {};
@@ -64,8 +62,7 @@ namespace {
 
 // Blanks and control characters (every byte up to the space) at both ends. No byte of a UTF-8
 // multi-byte character is that small, so cutting bytes cannot split a character.
-std::string Trim(const std::string& s)
-{
+std::string Trim(const std::string& s) {
     std::size_t first = 0;
     std::size_t last = s.size();
     while (first < last && static_cast<unsigned char>(s[first]) <= ' ')
@@ -75,8 +72,7 @@ std::string Trim(const std::string& s)
     return s.substr(first, last - first);
 }
 
-std::string Hex4(unsigned value)
-{
+std::string Hex4(unsigned value) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%04X", value & 0xFFFFu);
     return buffer;
@@ -84,8 +80,7 @@ std::string Hex4(unsigned value)
 
 } // namespace
 
-bool GetVersionString(const std::string& fileName, const std::string& keyName, std::string& value)
-{
+bool GetVersionString(const std::string& fileName, const std::string& keyName, std::string& value) {
     value.clear();
     const auto info = VersionInfo::Load(fileName);
     if (!info)
@@ -110,16 +105,14 @@ bool GetVersionString(const std::string& fileName, const std::string& keyName, s
 namespace {
 
 // A folder through any links on the way: the data folder may sit below a linked home.
-bool IsFolderFollowingLinks(const std::string& path)
-{
+bool IsFolderFollowingLinks(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_directory(path, ec);
 }
 
 // Collects the files below folder (with a trailing delimiter), depth first; links are files.
 // False when some folder could not be enumerated.
-bool CollectFiles(const std::string& folder, std::vector<std::string>& list)
-{
+bool CollectFiles(const std::string& folder, std::vector<std::string>& list) {
     std::vector<FoundEntry> entries;
     if (!EnumerateFolder(folder, entries))
         return false;
@@ -135,8 +128,7 @@ bool CollectFiles(const std::string& folder, std::vector<std::string>& list)
 
 // Removes a tree of folders that holds no files any more: subfolders last to first, stopping at
 // the first failure, then the folder itself.
-bool RemoveEmptyTree(const std::string& folder)
-{
+bool RemoveEmptyTree(const std::string& folder) {
     std::vector<std::string> subfolders;
     ListSubfolders(folder, subfolders);
     for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
@@ -147,8 +139,7 @@ bool RemoveEmptyTree(const std::string& folder)
 
 } // namespace
 
-bool CreateFolderPath(const std::string& path)
-{
+bool CreateFolderPath(const std::string& path) {
     try {
         // Only a path from its root: the fields of a relative path would otherwise be created
         // below the root itself.
@@ -181,8 +172,7 @@ bool CreateFolderPath(const std::string& path)
     }
 }
 
-bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteFiles)
-{
+bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteFiles) {
     try {
         const std::string base = IncludeTrailingPathDelimiter(folder);
         // Only a real folder is deleted: a missing folder or a link to one deletes nothing.
@@ -213,8 +203,7 @@ bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteF
 
 // ---- File lists ------------------------------------------------------------------------------
 
-bool ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list)
-{
+bool ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list) {
     list.clear();
     const std::string base = IncludeTrailingPathDelimiter(folder);
     std::vector<FoundEntry> entries;
@@ -226,8 +215,7 @@ bool ListFiles(const std::string& folder, const std::string& mask, std::vector<s
     return !list.empty();
 }
 
-bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& list)
-{
+bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& list) {
     list.clear();
     // A missing folder lists nothing; looking at its parent instead would hand the files of a
     // neighbouring folder to DeleteFolderTree.
@@ -238,8 +226,7 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& lis
     return true;
 }
 
-int ListSubfolders(const std::string& folder, std::vector<std::string>& list)
-{
+int ListSubfolders(const std::string& folder, std::vector<std::string>& list) {
     std::vector<FoundEntry> entries;
     if (EnumerateFolder(IncludeTrailingPathDelimiter(folder), entries))
         for (const FoundEntry& entry : entries)
@@ -249,8 +236,7 @@ int ListSubfolders(const std::string& folder, std::vector<std::string>& list)
 }
 
 std::string MakeUniqueFileName(const std::string& fileName, const std::string& separator,
-                               const std::string& suffix)
-{
+                               const std::string& suffix) {
     if (!PathExists(fileName))
         return fileName;
     const std::string ext = ExtractFileExt(fileName);
@@ -267,8 +253,7 @@ std::string MakeUniqueFileName(const std::string& fileName, const std::string& s
 namespace {
 
 // Byte position of the two-character sequence first+second at a character boundary.
-std::size_t FindPair(const std::string& ansi, char first, char second, std::size_t from = 0)
-{
+std::size_t FindPair(const std::string& ansi, char first, char second, std::size_t from = 0) {
     for (std::size_t p = AnsiFind(ansi, first, from); p != std::string::npos;
          p = AnsiFind(ansi, first, p + 1))
         if (p + 1 < ansi.size() && ansi[p + 1] == second)
@@ -278,8 +263,7 @@ std::size_t FindPair(const std::string& ansi, char first, char second, std::size
 
 } // namespace
 
-bool CheckPathName(const std::string& name)
-{
+bool CheckPathName(const std::string& name) {
     std::string ansi;
     try {
         ansi = ToAnsi(name);
@@ -308,16 +292,14 @@ bool CheckPathName(const std::string& name)
 
 // ---- Dates and versions ----------------------------------------------------------------------
 
-int CompareDates(double a, double b)
-{
+int CompareDates(double a, double b) {
     constexpr double oneMillisecond = 1.0 / 86400000.0;
     if (std::fabs(a - b) < oneMillisecond)
         return 0;
     return a > b ? 1 : -1;
 }
 
-int GetWindowsClass()
-{
+int GetWindowsClass() {
     const OsVersion v = GetOsVersion();
     if (v.major == 6)
         return 0;
@@ -334,12 +316,13 @@ int GetWindowsClass()
     return 8;
 }
 
-bool IsVistaClass() { return GetWindowsClass() == 0; }
+bool IsVistaClass() {
+    return GetWindowsClass() == 0;
+}
 
 // ---- Text functions --------------------------------------------------------------------------
 
-int FirstDigitPos(const std::string& text)
-{
+int FirstDigitPos(const std::string& text) {
     std::string bytes;
     bool ansi = true;
     try {
@@ -362,8 +345,7 @@ int FirstDigitPos(const std::string& text)
     return 0;
 }
 
-int CountFields(const std::string& text, char c)
-{
+int CountFields(const std::string& text, char c) {
     if (text.empty())
         return 0;
     int n = 1;
@@ -373,8 +355,7 @@ int CountFields(const std::string& text, char c)
     return n;
 }
 
-std::string GetField(const std::string& text, int index, char c)
-{
+std::string GetField(const std::string& text, int index, char c) {
     if (index < 0)
         return {};
     std::size_t start = 0;
@@ -388,8 +369,7 @@ std::string GetField(const std::string& text, int index, char c)
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-std::string IncludeTrailingSlash(const std::string& text)
-{
+std::string IncludeTrailingSlash(const std::string& text) {
     if (text.empty() || text.back() == '/')
         return text;
     return text + '/';
@@ -398,8 +378,7 @@ std::string IncludeTrailingSlash(const std::string& text)
 namespace {
 
 // Appends the case-folded form of a UTF-8 text.
-std::string Fold(const std::string& s)
-{
+std::string Fold(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -420,10 +399,11 @@ std::string Fold(const std::string& s)
     return out;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
-bool Match(const char* name, const char* mask)
-{
+bool Match(const char* name, const char* mask) {
     // Iterative wildcard match with one backtrack point for the last '*'.
     const char* starMask = nullptr;
     const char* starName = nullptr;
@@ -448,13 +428,11 @@ bool Match(const char* name, const char* mask)
 
 } // namespace
 
-bool SameText(const std::string& a, const std::string& b)
-{
+bool SameText(const std::string& a, const std::string& b) {
     return Fold(a) == Fold(b);
 }
 
-bool MatchesMask(const std::string& name, const std::string& mask)
-{
+bool MatchesMask(const std::string& name, const std::string& mask) {
     if (mask == "*.*" || mask == "*")
         return true;
     return Match(name.c_str(), mask.c_str());
@@ -462,15 +440,13 @@ bool MatchesMask(const std::string& name, const std::string& mask)
 
 // ---- Paths -----------------------------------------------------------------------------------
 
-std::string IncludeTrailingPathDelimiter(const std::string& path)
-{
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
     if (!path.empty() && path.back() == PathDelim)
         return path;
     return path + PathDelim;
 }
 
-std::string ExcludeTrailingPathDelimiter(const std::string& path)
-{
+std::string ExcludeTrailingPathDelimiter(const std::string& path) {
     if (!path.empty() && path.back() == PathDelim)
         return path.substr(0, path.size() - 1);
     return path;
@@ -478,8 +454,7 @@ std::string ExcludeTrailingPathDelimiter(const std::string& path)
 
 namespace {
 
-std::size_t NameStart(const std::string& path)
-{
+std::size_t NameStart(const std::string& path) {
 #ifdef _WIN32
     const std::size_t p = path.find_last_of("\\:");
 #else
@@ -490,12 +465,15 @@ std::size_t NameStart(const std::string& path)
 
 } // namespace
 
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string ExtractFileName(const std::string& path) {
+    return path.substr(NameStart(path));
+}
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+std::string ExtractFilePath(const std::string& path) {
+    return path.substr(0, NameStart(path));
+}
 
-std::string ExtractFileExt(const std::string& fileName)
-{
+std::string ExtractFileExt(const std::string& fileName) {
     const std::size_t start = NameStart(fileName);
     const std::size_t dot = fileName.find_last_of('.');
     if (dot == std::string::npos || dot < start)
@@ -503,8 +481,7 @@ std::string ExtractFileExt(const std::string& fileName)
     return fileName.substr(dot);
 }
 
-std::string RemoveFileExt(const std::string& fileName)
-{
+std::string RemoveFileExt(const std::string& fileName) {
     return fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size());
 }
 
@@ -513,8 +490,7 @@ std::string RemoveFileExt(const std::string& fileName)
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
+long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -523,8 +499,7 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d)
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
-void CivilFromDays(long long z, int& y, int& m, int& d)
-{
+void CivilFromDays(long long z, int& y, int& m, int& d) {
     z += 719468;
     const long long era = (z >= 0 ? z : z - 146096) / 146097;
     const unsigned doe = static_cast<unsigned>(z - era * 146097);
@@ -541,17 +516,15 @@ const long long kDayCountEpoch = DaysFromCivil(1899, 12, 30);
 
 } // namespace
 
-double DateTimeToDayCount(const DateTime& t)
-{
-    const long long days = DaysFromCivil(t.year, static_cast<unsigned>(t.month),
-                                         static_cast<unsigned>(t.day)) -
-                           kDayCountEpoch;
+double DateTimeToDayCount(const DateTime& t) {
+    const long long days =
+        DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
+        kDayCountEpoch;
     const double ms = ((t.hour * 60.0 + t.minute) * 60.0 + t.second) * 1000.0 + t.millisecond;
     return static_cast<double>(days) + ms / 86400000.0;
 }
 
-DateTime DayCountToDateTime(double dayCount)
-{
+DateTime DayCountToDateTime(double dayCount) {
     long long totalMs = std::llround(dayCount * 86400000.0);
     long long days = totalMs / 86400000;
     long long ms = totalMs % 86400000;
@@ -568,8 +541,12 @@ DateTime DayCountToDateTime(double dayCount)
     return t;
 }
 
-double FileTimeToDayCount(const DateTime& fileTime) { return DateTimeToDayCount(fileTime); }
+double FileTimeToDayCount(const DateTime& fileTime) {
+    return DateTimeToDayCount(fileTime);
+}
 
-double NowDayCount() { return DateTimeToDayCount(LocalNow()); }
+double NowDayCount() {
+    return DateTimeToDayCount(LocalNow());
+}
 
 } // namespace qm

@@ -13,8 +13,7 @@ namespace {
 
 // One generator for the process, seeded once, so working-folder names do not repeat between
 // archives opened in the same second.
-std::mt19937& WorkFolderRandom()
-{
+std::mt19937& WorkFolderRandom() {
     static std::mt19937 generator = [] {
         std::random_device device;
         const auto clock = std::chrono::high_resolution_clock::now().time_since_epoch().count();
@@ -28,8 +27,7 @@ std::mt19937& WorkFolderRandom()
 // The application name as one folder name below the program-files folder. The name comes from the
 // version resource of a file inside a downloaded archive, so a separator or a "." / ".." must not
 // let it choose a folder elsewhere.
-std::string InstallFolderName(const std::string& appName)
-{
+std::string InstallFolderName(const std::string& appName) {
     std::string name = appName;
     for (char& c : name)
         if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
@@ -43,8 +41,7 @@ std::string InstallFolderName(const std::string& appName)
 
 std::function<std::uint32_t()> TInstallAppInfo::WorkFolderNumber;
 
-void TInstallAppInfo::Assign(const TPersistent& source)
-{
+void TInstallAppInfo::Assign(const TPersistent& source) {
     const auto* other = dynamic_cast<const TInstallAppInfo*>(&source);
     if (other == nullptr)
         AssignError(source);
@@ -59,15 +56,13 @@ void TInstallAppInfo::Assign(const TPersistent& source)
     Version = other->Version;
 }
 
-std::string TInstallAppInfo::ExtractedPath(const TFileMember& member) const
-{
+std::string TInstallAppInfo::ExtractedPath(const TFileMember& member) const {
     std::string folder = member.ArchivePath;
     std::replace(folder.begin(), folder.end(), '/', PathDelim);
     return workFolder_ + folder + member.FileName;
 }
 
-bool TInstallAppInfo::OpenArchive(const std::string& fileName)
-{
+bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     // The handler decides; without one nothing is opened.
     bool accepted = false;
     if (OnOpenArchive)
@@ -93,7 +88,8 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName)
         const TFileMember& main = Members.Items(mainIndex);
         const std::string path = ExtractedPath(main);
         std::string value;
-        AppName = GetVersionString(path, "ProductName", value) ? value : RemoveFileExt(main.FileName);
+        AppName =
+            GetVersionString(path, "ProductName", value) ? value : RemoveFileExt(main.FileName);
         Version = GetVersionString(path, "ProductVersion", value) ? value : std::string();
     }
     Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
@@ -104,8 +100,7 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName)
     return true;
 }
 
-void TInstallAppInfo::ScanFolder(const std::string& folder)
-{
+void TInstallAppInfo::ScanFolder(const std::string& folder) {
     // Depth first: a subfolder is listed when it is met, before the next entry of its parent.
     std::vector<FoundEntry> entries;
     if (!EnumerateFolder(folder, entries))
@@ -118,8 +113,7 @@ void TInstallAppInfo::ScanFolder(const std::string& folder)
     }
 }
 
-void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member)
-{
+void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {
     // A database record has no extracted files to read.
     if (workFolder_.empty())
         return;
@@ -131,8 +125,7 @@ void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member)
         Version = value;
 }
 
-std::string TInstallAppInfo::MakeWorkFolder()
-{
+std::string TInstallAppInfo::MakeWorkFolder() {
     const std::string data = GetDataFolder();
     if (data.empty())
         return {};
@@ -155,14 +148,12 @@ std::string TInstallAppInfo::MakeWorkFolder()
     return path;
 }
 
-void TInstallAppInfo::RemoveWorkFolder()
-{
+void TInstallAppInfo::RemoveWorkFolder() {
     if (!workFolder_.empty() && FolderExists(workFolder_))
         DeleteFolderTree(workFolder_, true, true); // a leftover folder is harmless; not reported
 }
 
-void TInstallAppInfo::SaveToStream(TStream& stream) const
-{
+void TInstallAppInfo::SaveToStream(TStream& stream) const {
     // The body first, in memory, so its length can precede it.
     TMemoryStream body;
     WriteInt32(body, AppId);
@@ -177,8 +168,7 @@ void TInstallAppInfo::SaveToStream(TStream& stream) const
     stream.WriteBuffer(body.Bytes().data(), body.Bytes().size());
 }
 
-void TInstallAppInfo::LoadFromStream(TStream& stream)
-{
+void TInstallAppInfo::LoadFromStream(TStream& stream) {
     // Everything is read before anything is changed, so a damaged record leaves this one whole.
     SkipBytes(stream, 8); // the length prefix; the items themselves say where the record ends
     const std::int32_t appId = ReadInt32(stream);

@@ -6,10 +6,11 @@ namespace qm {
 
 TPersistent::~TPersistent() = default;
 
-void TPersistent::Assign(const TPersistent& source) { AssignError(source); }
+void TPersistent::Assign(const TPersistent& source) {
+    AssignError(source);
+}
 
-void TPersistent::AssignError(const TPersistent& source) const
-{
+void TPersistent::AssignError(const TPersistent& source) const {
     throw EConvertError(std::string(ClassName()) + " に " + source.ClassName() +
                         " を代入できません。");
 }

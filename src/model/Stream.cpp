@@ -15,32 +15,32 @@ const char* const SWriteError = "ストリームの書き込みエラー";
 
 TStream::~TStream() = default;
 
-std::int64_t TStream::Position() { return Seek(0, TSeekOrigin::soCurrent); }
+std::int64_t TStream::Position() {
+    return Seek(0, TSeekOrigin::soCurrent);
+}
 
-void TStream::SetPosition(std::int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+void TStream::SetPosition(std::int64_t position) {
+    Seek(position, TSeekOrigin::soBeginning);
+}
 
-std::int64_t TStream::Size()
-{
+std::int64_t TStream::Size() {
     const std::int64_t here = Position();
     const std::int64_t end = Seek(0, TSeekOrigin::soEnd);
     Seek(here, TSeekOrigin::soBeginning);
     return end;
 }
 
-void TStream::ReadBuffer(void* buffer, std::size_t count)
-{
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (count != 0 && Read(buffer, count) != count)
         throw EReadError(SReadError);
 }
 
-void TStream::WriteBuffer(const void* buffer, std::size_t count)
-{
+void TStream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count)
         throw EWriteError(SWriteError);
 }
 
-void TStream::CopyFrom(TStream& source, std::int64_t count)
-{
+void TStream::CopyFrom(TStream& source, std::int64_t count) {
     if (count < 0)
         count = source.Size() - source.Position();
     char chunk[65536];
@@ -54,8 +54,7 @@ void TStream::CopyFrom(TStream& source, std::int64_t count)
 
 // ---- TMemoryStream ---------------------------------------------------------------------------
 
-std::size_t TMemoryStream::Read(void* buffer, std::size_t count)
-{
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     if (position_ >= data_.size())
         return 0;
     const std::size_t n = std::min(count, data_.size() - position_);
@@ -64,8 +63,7 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count)
     return n;
 }
 
-std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
-{
+std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0)
         return 0;
     if (position_ + count > data_.size())
@@ -75,8 +73,7 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
     return count;
 }
 
-std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = 0;
     if (origin == TSeekOrigin::soCurrent)
         base = static_cast<std::int64_t>(position_);
@@ -87,20 +84,17 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
     return static_cast<std::int64_t>(position_);
 }
 
-void TMemoryStream::Clear()
-{
+void TMemoryStream::Clear() {
     data_.clear();
     position_ = 0;
 }
 
-void TMemoryStream::SetSize(std::int64_t size)
-{
+void TMemoryStream::SetSize(std::int64_t size) {
     data_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, size)));
     position_ = std::min(position_, data_.size());
 }
 
-void TMemoryStream::LoadFromFile(const std::string& fileName)
-{
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
     TFileStream file(fileName, TFileMode::fmOpenRead);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
     file.ReadBuffer(bytes.data(), bytes.size());
@@ -108,8 +102,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName)
     position_ = 0;
 }
 
-void TMemoryStream::SaveToFile(const std::string& fileName) const
-{
+void TMemoryStream::SaveToFile(const std::string& fileName) const {
     TFileStream file(fileName, TFileMode::fmCreate);
     file.WriteBuffer(data_.data(), data_.size());
     file.Flush();
@@ -121,20 +114,24 @@ namespace {
 
 // 64-bit file positions: files of the database can outgrow what a long holds on some systems.
 #ifdef _WIN32
-int SeekTo(std::FILE* f, std::int64_t pos, int whence) { return _fseeki64(f, pos, whence); }
-std::int64_t Tell(std::FILE* f) { return _ftelli64(f); }
+int SeekTo(std::FILE* f, std::int64_t pos, int whence) {
+    return _fseeki64(f, pos, whence);
+}
+std::int64_t Tell(std::FILE* f) {
+    return _ftelli64(f);
+}
 #else
-int SeekTo(std::FILE* f, std::int64_t pos, int whence)
-{
+int SeekTo(std::FILE* f, std::int64_t pos, int whence) {
     return ::fseeko(f, static_cast<off_t>(pos), whence);
 }
-std::int64_t Tell(std::FILE* f) { return static_cast<std::int64_t>(::ftello(f)); }
+std::int64_t Tell(std::FILE* f) {
+    return static_cast<std::int64_t>(::ftello(f));
+}
 #endif
 
 } // namespace
 
-TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName)
-{
+TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
     switch (mode) {
     case TFileMode::fmCreate:
         file_ = std::fopen(fileName.c_str(), "w+b");
@@ -152,34 +149,29 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
         throw EFOpenError("ファイル " + fileName + " を開けません。");
 }
 
-TFileStream::~TFileStream()
-{
+TFileStream::~TFileStream() {
     if (file_ != nullptr)
         std::fclose(file_);
 }
 
 // C streams need a positioning call between a write and a read in either direction.
-void TFileStream::SwitchTo(bool write)
-{
+void TFileStream::SwitchTo(bool write) {
     if (write != lastWasWrite_)
         SeekTo(file_, 0, SEEK_CUR);
     lastWasWrite_ = write;
 }
 
-std::size_t TFileStream::Read(void* buffer, std::size_t count)
-{
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     SwitchTo(false);
     return std::fread(buffer, 1, count, file_);
 }
 
-std::size_t TFileStream::Write(const void* buffer, std::size_t count)
-{
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     SwitchTo(true);
     return std::fwrite(buffer, 1, count, file_);
 }
 
-std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = 0;
     if (origin == TSeekOrigin::soCurrent)
         base = Tell(file_);
@@ -191,8 +183,7 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
     return Tell(file_);
 }
 
-std::int64_t TFileStream::Size()
-{
+std::int64_t TFileStream::Size() {
     const std::int64_t here = Tell(file_);
     SeekTo(file_, 0, SEEK_END);
     const std::int64_t end = Tell(file_);
@@ -201,45 +192,41 @@ std::int64_t TFileStream::Size()
     return end;
 }
 
-void TFileStream::Flush()
-{
+void TFileStream::Flush() {
     if (std::fflush(file_) != 0)
         throw EWriteError(SWriteError);
 }
 
 // ---- TLimitedStream --------------------------------------------------------------------------
 
-std::size_t TLimitedStream::Allowed(std::size_t count)
-{
+std::size_t TLimitedStream::Allowed(std::size_t count) {
     const std::int64_t left = limit_ - inner_.Position();
     if (left <= 0)
         return 0;
     return static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count)));
 }
 
-std::size_t TLimitedStream::Read(void* buffer, std::size_t count)
-{
+std::size_t TLimitedStream::Read(void* buffer, std::size_t count) {
     return inner_.Read(buffer, Allowed(count));
 }
 
-std::size_t TLimitedStream::Write(const void* buffer, std::size_t count)
-{
+std::size_t TLimitedStream::Write(const void* buffer, std::size_t count) {
     return inner_.Write(buffer, Allowed(count));
 }
 
-std::int64_t TLimitedStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TLimitedStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     return inner_.Seek(offset, origin);
 }
 
-std::int64_t TLimitedStream::Size() { return std::min(limit_, inner_.Size()); }
+std::int64_t TLimitedStream::Size() {
+    return std::min(limit_, inner_.Size());
+}
 
 // ---- Numbers and strings ---------------------------------------------------------------------
 
 namespace {
 
-template <typename T> void WriteLE(TStream& stream, T value)
-{
+template <typename T> void WriteLE(TStream& stream, T value) {
     std::uint8_t bytes[sizeof(T)];
     std::uint64_t v = 0;
     std::memcpy(&v, &value, sizeof(T));
@@ -248,8 +235,7 @@ template <typename T> void WriteLE(TStream& stream, T value)
     stream.WriteBuffer(bytes, sizeof bytes);
 }
 
-template <typename T> T ReadLE(TStream& stream)
-{
+template <typename T> T ReadLE(TStream& stream) {
     std::uint8_t bytes[sizeof(T)];
     stream.ReadBuffer(bytes, sizeof bytes);
     std::uint64_t v = 0;
@@ -262,13 +248,20 @@ template <typename T> T ReadLE(TStream& stream)
 
 } // namespace
 
-void WriteByte(TStream& stream, std::uint8_t value) { stream.WriteBuffer(&value, 1); }
-void WriteInt32(TStream& stream, std::int32_t value) { WriteLE(stream, value); }
-void WriteInt64(TStream& stream, std::int64_t value) { WriteLE(stream, value); }
-void WriteDouble(TStream& stream, double value) { WriteLE(stream, value); }
+void WriteByte(TStream& stream, std::uint8_t value) {
+    stream.WriteBuffer(&value, 1);
+}
+void WriteInt32(TStream& stream, std::int32_t value) {
+    WriteLE(stream, value);
+}
+void WriteInt64(TStream& stream, std::int64_t value) {
+    WriteLE(stream, value);
+}
+void WriteDouble(TStream& stream, double value) {
+    WriteLE(stream, value);
+}
 
-void WriteZeros(TStream& stream, std::size_t count)
-{
+void WriteZeros(TStream& stream, std::size_t count) {
     static const std::uint8_t zeros[64] = {};
     while (count > 0) {
         const std::size_t n = std::min(count, sizeof zeros);
@@ -277,28 +270,30 @@ void WriteZeros(TStream& stream, std::size_t count)
     }
 }
 
-void WriteString(TStream& stream, const std::string& utf8)
-{
+void WriteString(TStream& stream, const std::string& utf8) {
     if (utf8.find('\0') != std::string::npos)
-        throw EEncodingError("0 の文字を含む文字列は保存できません: " +
-                             std::string(utf8.c_str()));
+        throw EEncodingError("0 の文字を含む文字列は保存できません: " + std::string(utf8.c_str()));
     const std::string ansi = ToAnsi(utf8);
     stream.WriteBuffer(ansi.c_str(), ansi.size() + 1);
 }
 
-std::uint8_t ReadByte(TStream& stream)
-{
+std::uint8_t ReadByte(TStream& stream) {
     std::uint8_t value;
     stream.ReadBuffer(&value, 1);
     return value;
 }
 
-std::int32_t ReadInt32(TStream& stream) { return ReadLE<std::int32_t>(stream); }
-std::int64_t ReadInt64(TStream& stream) { return ReadLE<std::int64_t>(stream); }
-double ReadDouble(TStream& stream) { return ReadLE<double>(stream); }
+std::int32_t ReadInt32(TStream& stream) {
+    return ReadLE<std::int32_t>(stream);
+}
+std::int64_t ReadInt64(TStream& stream) {
+    return ReadLE<std::int64_t>(stream);
+}
+double ReadDouble(TStream& stream) {
+    return ReadLE<double>(stream);
+}
 
-void SkipBytes(TStream& stream, std::size_t count)
-{
+void SkipBytes(TStream& stream, std::size_t count) {
     // Read rather than seek, so a stream that ends inside the skipped bytes is a read error.
     char chunk[256];
     while (count > 0) {
@@ -308,8 +303,7 @@ void SkipBytes(TStream& stream, std::size_t count)
     }
 }
 
-std::string ReadString(TStream& stream)
-{
+std::string ReadString(TStream& stream) {
     std::string ansi;
     char c;
     for (;;) {

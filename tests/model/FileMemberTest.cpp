@@ -1,8 +1,8 @@
 // File members, shortcut options and member lists: stream bytes against the layout, hostile
 // streams, copies, update state, automatic selection, install folders and change events.
+#include "model/FileMember.h"
 #include "HexBytes.h"
 #include "Sandbox.h"
-#include "model/FileMember.h"
 #include "model/FileUtils.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,7 @@ using qmtest::ToHex;
 namespace {
 
 // "manual.chm" in "doc/", the help file with a start-menu and folder shortcut.
-void FillHelpMember(TFileMember& m)
-{
+void FillHelpMember(TFileMember& m) {
     m.FileName = "manual.chm";
     m.ArchivePath = "doc/";
     m.SetRole(mrHelp);
@@ -37,13 +36,13 @@ void FillHelpMember(TFileMember& m)
 }
 
 // The same member, byte by byte from the layout table.
-const std::string kHelpMemberBytes = Hex("6d616e75616c2e63686d00" // FileName
-                                         "646f632f00"             // ArchivePath
-                                         "02"                     // Role
-                                         "000000000000f83f"       // FileDate 1.5
-                                         "0201000000000000"       // FileSize
-                                         "01"                     // IsTarget
-                                         "0000000000000040"       // InstallDate 2.0
+const std::string kHelpMemberBytes = Hex("6d616e75616c2e63686d00"         // FileName
+                                         "646f632f00"                     // ArchivePath
+                                         "02"                             // Role
+                                         "000000000000f83f"               // FileDate 1.5
+                                         "0201000000000000"               // FileSize
+                                         "01"                             // IsTarget
+                                         "0000000000000040"               // InstallDate 2.0
                                          "2f6f70742f546f6f6c2f646f632f00" // InstallDir
                                          "06"                             // flags
                                          "02000000 2f612f00 6200"         // ShortcutFolders
@@ -53,8 +52,7 @@ const std::string kHelpMemberBytes = Hex("6d616e75616c2e63686d00" // FileName
                                          "01 00"                          // WindowSize, WorkDir
                                          "0000000000000000");             // reserved
 
-std::string Saved(const TFileMember& m)
-{
+std::string Saved(const TFileMember& m) {
     TMemoryStream s;
     m.SaveToStream(s);
     return s.ToString();
@@ -62,8 +60,7 @@ std::string Saved(const TFileMember& m)
 
 } // namespace
 
-TEST(FileMemberLayout, ShortcutOptionBytes)
-{
+TEST(FileMemberLayout, ShortcutOptionBytes) {
     TShortcutOption empty;
     empty.WindowSize = wsMinimized;
     TMemoryStream s;
@@ -80,8 +77,7 @@ TEST(FileMemberLayout, ShortcutOptionBytes)
     EXPECT_EQ(read.WorkingDirectory, "d");
 }
 
-TEST(FileMemberLayout, MemberBytesAndReadBack)
-{
+TEST(FileMemberLayout, MemberBytesAndReadBack) {
     TFileMember m;
     FillHelpMember(m);
     EXPECT_EQ(ToHex(Saved(m)), ToHex(kHelpMemberBytes));
@@ -109,8 +105,7 @@ TEST(FileMemberLayout, MemberBytesAndReadBack)
     EXPECT_EQ(Saved(read), kHelpMemberBytes);
 }
 
-TEST(FileMemberLayout, FlagByteKeepsOnlyKnownBits)
-{
+TEST(FileMemberLayout, FlagByteKeepsOnlyKnownBits) {
     std::string bytes = kHelpMemberBytes;
     const std::size_t flagPos = 11 + 5 + 1 + 8 + 8 + 1 + 8 + 15;
     ASSERT_EQ(bytes[flagPos], 0x06);
@@ -121,8 +116,7 @@ TEST(FileMemberLayout, FlagByteKeepsOnlyKnownBits)
     EXPECT_EQ(read.ShortcutFlags(), scAllFlags);
 }
 
-TEST(FileMemberLayout, ListBytes)
-{
+TEST(FileMemberLayout, ListBytes) {
     TFileMembers list;
     TMemoryStream s;
     list.SaveToStream(s);
@@ -147,8 +141,7 @@ TEST(FileMemberLayout, ListBytes)
 }
 
 // A stream cut at any byte gives the read error and keeps the members that were read whole.
-TEST(FileMemberHostile, TruncatedAtEveryByte)
-{
+TEST(FileMemberHostile, TruncatedAtEveryByte) {
     TFileMembers list;
     FillHelpMember(list.Add());
     FillHelpMember(list.Add());
@@ -172,8 +165,7 @@ TEST(FileMemberHostile, TruncatedAtEveryByte)
     }
 }
 
-TEST(FileMemberHostile, AbsurdCountsStopAtTheEndOfTheData)
-{
+TEST(FileMemberHostile, AbsurdCountsStopAtTheEndOfTheData) {
     // A list claiming 2^31-1 members with one present: one member, then the read error.
     TMemoryStream list(Hex("ffffff7f") + kHelpMemberBytes);
     TFileMembers read;
@@ -194,8 +186,7 @@ TEST(FileMemberHostile, AbsurdCountsStopAtTheEndOfTheData)
     EXPECT_EQ(read.Count(), 0);
 }
 
-TEST(FileMember, AssignCopiesEverythingButTheOwner)
-{
+TEST(FileMember, AssignCopiesEverythingButTheOwner) {
     TFileMembers owner;
     TFileMember source;
     FillHelpMember(source);
@@ -229,8 +220,7 @@ TEST(FileMember, AssignCopiesEverythingButTheOwner)
     EXPECT_THROW(copy.Assign(copy.ShortcutOption), EConvertError);
 }
 
-TEST(FileMember, UpdateFromTakesSettingsAndKeepsFileFacts)
-{
+TEST(FileMember, UpdateFromTakesSettingsAndKeepsFileFacts) {
     TFileMembers list;
     TFileMember& plan = list.Add();
     list.Add();
@@ -278,8 +268,7 @@ TEST(FileMember, UpdateFromTakesSettingsAndKeepsFileFacts)
     EXPECT_EQ(changed, (std::vector<int>{0, 0}));
 }
 
-TEST(FileMember, InstallFolders)
-{
+TEST(FileMember, InstallFolders) {
     TFileMembers list;
     TFileMember& inFolder = list.Add();
     inFolder.ArchivePath = "app/";
@@ -307,8 +296,7 @@ TEST(FileMember, InstallFolders)
     EXPECT_EQ(nested.GetInstallDir(), "/flat/");
 }
 
-TEST(FileMember, SizeText)
-{
+TEST(FileMember, SizeText) {
     TFileMember m;
     const std::pair<std::int64_t, const char*> cases[] = {
         {0, "0 バイト"},
@@ -328,8 +316,7 @@ TEST(FileMember, SizeText)
     }
 }
 
-TEST(FileMembers, AutoSelectByRankThenDepth)
-{
+TEST(FileMembers, AutoSelectByRankThenDepth) {
     auto build = [](std::initializer_list<std::pair<const char*, const char*>> files,
                     TFileMembers& list) {
         list.Clear();
@@ -377,8 +364,7 @@ TEST(FileMembers, AutoSelectByRankThenDepth)
     EXPECT_EQ(main.StartMenuPath, "applications");
 }
 
-TEST(FileMembers, SetMainAndPaths)
-{
+TEST(FileMembers, SetMainAndPaths) {
     TFileMembers list;
     for (const char* name : {"a.exe", "b.exe", "c.exe"})
         list.Add().FileName = name;
@@ -417,8 +403,7 @@ TEST(FileMembers, SetMainAndPaths)
     EXPECT_EQ(list.Items(1).Role(), mrHelp);
 }
 
-TEST(FileMembers, FindCopyAndBounds)
-{
+TEST(FileMembers, FindCopyAndBounds) {
     TFileMembers list;
     TFileMember& readme = list.Add();
     readme.FileName = "README.TXT";
@@ -444,8 +429,7 @@ TEST(FileMembers, FindCopyAndBounds)
     EXPECT_THROW(list.Items(-1), EListError);
 }
 
-TEST(FileMembers, AddFoundFromDisk)
-{
+TEST(FileMembers, AddFoundFromDisk) {
     TFileMembers list;
     FoundEntry entry;
     entry.name = "logo.png";

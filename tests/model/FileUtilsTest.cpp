@@ -1,7 +1,7 @@
 // File and path utilities: special folders, version strings of real PE files, folder creation and
 // deletion (symbolic links, missing folders), file lists, names, dates and text functions.
-#include "Sandbox.h"
 #include "model/FileUtils.h"
+#include "Sandbox.h"
 #include "platform/WindowsVersion.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +15,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Env(const char* name)
-{
+std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
 }
 
-std::string Pe(const std::string& name) { return qmtest::TestDataFolder() + "/pe/" + name; }
+std::string Pe(const std::string& name) {
+    return qmtest::TestDataFolder() + "/pe/" + name;
+}
 
 } // namespace
 
-TEST(FileUtils, SpecialFoldersByIndex)
-{
+TEST(FileUtils, SpecialFoldersByIndex) {
     EXPECT_EQ(GetSpecialFolder(SF_APPDATA), Env("XDG_DATA_HOME") + "/");
     EXPECT_EQ(GetSpecialFolder(SF_PROGRAM_FILES), Env("HOME") + "/.local/opt/");
     EXPECT_EQ(GetSpecialFolder(SF_COMMON_PROGRAMS),
@@ -40,8 +40,7 @@ TEST(FileUtils, SpecialFoldersByIndex)
     EXPECT_EQ(GetSpecialFolder(-1), "");
 }
 
-TEST(FileUtils, VersionStringsOfRealExecutables)
-{
+TEST(FileUtils, VersionStringsOfRealExecutables) {
     std::string value = "stale";
     EXPECT_TRUE(GetVersionString(Pe("tool64.exe"), "ProductName", value));
     EXPECT_EQ(value, "Tool");
@@ -74,8 +73,7 @@ TEST(FileUtils, VersionStringsOfRealExecutables)
     EXPECT_EQ(value, "");
 }
 
-TEST(FileUtils, CreateFolderPath)
-{
+TEST(FileUtils, CreateFolderPath) {
     const std::string base = qmtest::MakeTempFolder("create");
     EXPECT_TRUE(CreateFolderPath(base + "/a/b/c/"));
     EXPECT_TRUE(fs::is_directory(base + "/a/b/c"));
@@ -97,8 +95,7 @@ TEST(FileUtils, CreateFolderPath)
     EXPECT_FALSE(fs::exists(before / "relative-qm-folder"));
 }
 
-TEST(FileUtils, DeleteFolderTreeRemovesEverythingInside)
-{
+TEST(FileUtils, DeleteFolderTreeRemovesEverythingInside) {
     const std::string base = qmtest::MakeTempFolder("delete");
     const std::string tree = base + "/tree/";
     qmtest::WriteFile(tree + "a.txt", "a");
@@ -124,8 +121,7 @@ TEST(FileUtils, DeleteFolderTreeRemovesEverythingInside)
 
 // A missing working folder must not turn into its parent: the data folder beside it holds the
 // database.
-TEST(FileUtils, MissingFolderDeletesNothingBesideIt)
-{
+TEST(FileUtils, MissingFolderDeletesNothingBesideIt) {
     const std::string data = qmtest::MakeTempFolder("data");
     qmtest::WriteFile(data + "/Quillmate.his", "database");
     qmtest::WriteFile(data + "/keep/file.txt", "kept");
@@ -138,8 +134,7 @@ TEST(FileUtils, MissingFolderDeletesNothingBesideIt)
 }
 
 // Links inside the tree go as links; what they point at stays.
-TEST(FileUtils, DeleteFolderTreeNeverFollowsLinks)
-{
+TEST(FileUtils, DeleteFolderTreeNeverFollowsLinks) {
     const std::string base = qmtest::MakeTempFolder("links");
     const std::string outside = base + "/outside";
     qmtest::WriteFile(outside + "/precious.txt", "precious");
@@ -170,8 +165,7 @@ TEST(FileUtils, DeleteFolderTreeNeverFollowsLinks)
     EXPECT_EQ(qmtest::ReadFile(outside + "/precious.txt"), "precious");
 }
 
-TEST(FileUtils, FileLists)
-{
+TEST(FileUtils, FileLists) {
     const std::string base = qmtest::MakeTempFolder("lists");
     qmtest::WriteFile(base + "/A.TXT", "");
     qmtest::WriteFile(base + "/b.txt", "");
@@ -205,8 +199,7 @@ TEST(FileUtils, FileLists)
     EXPECT_TRUE(MatchesMask("noext", "*.*"));
 }
 
-TEST(FileUtils, MakeUniqueFileName)
-{
+TEST(FileUtils, MakeUniqueFileName) {
     const std::string base = qmtest::MakeTempFolder("unique");
     EXPECT_EQ(MakeUniqueFileName(base + "/Quillmate.bak", "_", ""), base + "/Quillmate.bak");
     qmtest::WriteFile(base + "/Quillmate.bak", "");
@@ -219,15 +212,14 @@ TEST(FileUtils, MakeUniqueFileName)
     EXPECT_EQ(MakeUniqueFileName(base + "/v1.0/readme", "_", ""), base + "/v1.0/readme_1");
 }
 
-TEST(FileUtils, CheckPathName)
-{
+TEST(FileUtils, CheckPathName) {
     EXPECT_TRUE(CheckPathName("Tool.lnk"));
     EXPECT_TRUE(CheckPathName("\\Tool.lnk"));
     EXPECT_TRUE(CheckPathName("C:\\x\\Tool.lnk"));
     EXPECT_TRUE(CheckPathName("..\\Tool.lnk"));
     EXPECT_TRUE(CheckPathName("\\\\server\\share\\Tool.lnk"));
-    for (const char* bad : {"Tool?.lnk", "a|b.lnk", "a\\b.lnk", "a/b.lnk", "a*.lnk", "a\"b",
-                            "<a>", "", "\\", "C:\\x\\y:z.lnk", "C:\\x\\\\Tool.lnk"})
+    for (const char* bad : {"Tool?.lnk", "a|b.lnk", "a\\b.lnk", "a/b.lnk", "a*.lnk", "a\"b", "<a>",
+                            "", "\\", "C:\\x\\y:z.lnk", "C:\\x\\\\Tool.lnk"})
         EXPECT_FALSE(CheckPathName(bad)) << bad;
     // The second byte of these characters is '\' (ソ, 表) or '|' (倒) in code page 932; they are
     // parts of a character, not separators.
@@ -237,8 +229,7 @@ TEST(FileUtils, CheckPathName)
     EXPECT_FALSE(CheckPathName("café.lnk"));
 }
 
-TEST(FileUtils, TextFunctions)
-{
+TEST(FileUtils, TextFunctions) {
     EXPECT_EQ(FirstDigitPos("tool12.zip"), 5);
     EXPECT_EQ(FirstDigitPos("tool2"), 0); // the last character is never examined
     EXPECT_EQ(FirstDigitPos("1tool.zip"), 1);
@@ -268,8 +259,7 @@ TEST(FileUtils, TextFunctions)
     EXPECT_FALSE(SameText("ツール", "ツーム"));
 }
 
-TEST(FileUtils, DatesAndDayCounts)
-{
+TEST(FileUtils, DatesAndDayCounts) {
     const double halfMs = 0.5 / 86400000.0;
     EXPECT_EQ(CompareDates(100.0 + halfMs, 100.0), 0);
     EXPECT_EQ(CompareDates(100.0 + 4 * halfMs, 100.0), 1);
@@ -286,16 +276,15 @@ TEST(FileUtils, DatesAndDayCounts)
               std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, t.millisecond));
 }
 
-TEST(FileUtils, WindowsClasses)
-{
+TEST(FileUtils, WindowsClasses) {
     struct Case {
         OsVersion version;
         int windowsClass;
     };
-    const Case cases[] = {{{6, 0, true}, 0},  {{6, 3, true}, 0},  {{5, 2, true}, 1},
-                          {{5, 1, true}, 2},  {{5, 0, true}, 3},  {{4, 90, false}, 4},
+    const Case cases[] = {{{6, 0, true}, 0},   {{6, 3, true}, 0}, {{5, 2, true}, 1},
+                          {{5, 1, true}, 2},   {{5, 0, true}, 3}, {{4, 90, false}, 4},
                           {{4, 10, false}, 5}, {{4, 0, true}, 6}, {{4, 0, false}, 7},
-                          {{10, 0, true}, 8}, {{5, 3, true}, 8},  {{3, 51, true}, 8}};
+                          {{10, 0, true}, 8},  {{5, 3, true}, 8}, {{3, 51, true}, 8}};
     for (const Case& c : cases) {
         SetOsVersionOverride(c.version);
         EXPECT_EQ(GetWindowsClass(), c.windowsClass) << c.version.major << "." << c.version.minor;

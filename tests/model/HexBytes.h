@@ -7,8 +7,7 @@
 namespace qmtest {
 
 // "6d 61 00" -> the three bytes; spaces and line breaks between pairs are ignored.
-inline std::string Hex(const std::string& text)
-{
+inline std::string Hex(const std::string& text) {
     std::string out;
     int high = -1;
     for (char c : text) {
@@ -31,8 +30,7 @@ inline std::string Hex(const std::string& text)
     return out;
 }
 
-inline std::string ToHex(const std::string& bytes)
-{
+inline std::string ToHex(const std::string& bytes) {
     static const char* digits = "0123456789abcdef";
     std::string out;
     for (unsigned char b : bytes) {
@@ -44,8 +42,7 @@ inline std::string ToHex(const std::string& bytes)
     return out;
 }
 
-inline std::string ToHex(const std::vector<std::uint8_t>& bytes)
-{
+inline std::string ToHex(const std::vector<std::uint8_t>& bytes) {
     return ToHex(std::string(bytes.begin(), bytes.end()));
 }
 

@@ -1,9 +1,9 @@
 // The application record: its stream bytes, hostile records, copies, and the install plan built
 // by OpenArchive from a real folder tree with real PE files.
+#include "model/InstallAppInfo.h"
 #include "HexBytes.h"
 #include "Sandbox.h"
 #include "model/FileUtils.h"
-#include "model/InstallAppInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Pe(const std::string& name) { return qmtest::TestDataFolder() + "/pe/" + name; }
+std::string Pe(const std::string& name) {
+    return qmtest::TestDataFolder() + "/pe/" + name;
+}
 
 // A prepared tree that the extract handler copies into the working folder, as the archive
 // layer would extract it.
@@ -29,8 +31,7 @@ protected:
     std::string source;
     std::vector<std::string> events;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         source = qmtest::MakeTempFolder("archive");
         info.OnOpenArchive = [this](TInstallAppInfo& sender, const std::string& name, bool& ok) {
             EXPECT_EQ(&sender, &info);
@@ -46,8 +47,7 @@ protected:
         info.OnMembersReady = [this](TInstallAppInfo&) { events.push_back("ready"); };
     }
 
-    void Put(const std::string& path, const std::string& peName = "")
-    {
+    void Put(const std::string& path, const std::string& peName = "") {
         if (peName.empty())
             qmtest::WriteFile(source + "/" + path, "data of " + path);
         else
@@ -55,8 +55,7 @@ protected:
     }
 
     // ArchivePath + FileName -> member, for checks that do not depend on enumeration order.
-    std::map<std::string, const TFileMember*> ByPath() const
-    {
+    std::map<std::string, const TFileMember*> ByPath() const {
         std::map<std::string, const TFileMember*> result;
         for (int i = 0; i < info.Members.Count(); ++i) {
             const TFileMember& m = info.Members.Items(i);
@@ -70,16 +69,15 @@ protected:
 
 } // namespace
 
-TEST(InstallAppInfoLayout, EmptyRecordBytes)
-{
+TEST(InstallAppInfoLayout, EmptyRecordBytes) {
     TInstallAppInfo info;
     info.SetArchiveName("/dl/sub/tool12.zip");
     TMemoryStream s;
     info.SaveToStream(s);
     // Only the archive's file name is stored: 35 + 10 bytes of "tool12.zip".
-    EXPECT_EQ(ToHex(s.Bytes()), ToHex(Hex("2d00000000000000" // length of what follows
-                                          "00000000"         // AppId
-                                          "00 00"            // AppName, Version
+    EXPECT_EQ(ToHex(s.Bytes()), ToHex(Hex("2d00000000000000"       // length of what follows
+                                          "00000000"               // AppId
+                                          "00 00"                  // AppName, Version
                                           "746f6f6c31322e7a697000" // "tool12.zip"
                                           "0000000000000000 0000000000000000" // dates
                                           "0000000000000000"                  // reserved
@@ -90,8 +88,7 @@ TEST(InstallAppInfoLayout, EmptyRecordBytes)
     EXPECT_EQ(s.Bytes()[0], 35);
 }
 
-TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack)
-{
+TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack) {
     TInstallAppInfo info;
     info.AppId = 0x0102;
     info.AppName = "ツール";
@@ -137,8 +134,7 @@ TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack)
 }
 
 // A record cut anywhere is a read error, and the record being read into keeps what it had.
-TEST(InstallAppInfoHostile, TruncatedRecordChangesNothing)
-{
+TEST(InstallAppInfoHostile, TruncatedRecordChangesNothing) {
     TInstallAppInfo info;
     info.AppId = 7;
     info.AppName = "Tool";
@@ -172,8 +168,7 @@ TEST(InstallAppInfoHostile, TruncatedRecordChangesNothing)
     EXPECT_EQ(sink.Size(), 0);
 }
 
-TEST(InstallAppInfo, AssignCopiesTheRecordNotTheWorkFolder)
-{
+TEST(InstallAppInfo, AssignCopiesTheRecordNotTheWorkFolder) {
     TInstallAppInfo source;
     source.AppId = 3;
     source.AppName = "Tool";
@@ -203,8 +198,7 @@ TEST(InstallAppInfo, AssignCopiesTheRecordNotTheWorkFolder)
     }
 }
 
-TEST_F(Plan, RejectedOrUnhandledArchiveChangesNothing)
-{
+TEST_F(Plan, RejectedOrUnhandledArchiveChangesNothing) {
     TInstallAppInfo bare;
     bare.AppName = "Before";
     EXPECT_FALSE(bare.OpenArchive("/dl/a.zip"));
@@ -222,8 +216,7 @@ TEST_F(Plan, RejectedOrUnhandledArchiveChangesNothing)
     EXPECT_EQ(info.Members.Count(), 1);
 }
 
-TEST_F(Plan, FolderTreeWithVersionInformation)
-{
+TEST_F(Plan, FolderTreeWithVersionInformation) {
     Put("app/tool.exe", "tool64.exe");
     Put("app/manual.chm");
     Put("app/doc/readme.txt");
@@ -249,14 +242,15 @@ TEST_F(Plan, FolderTreeWithVersionInformation)
     // Every file, hidden ones included, with its folder inside the archive.
     const auto members = ByPath();
     EXPECT_EQ(members.size(), 7u);
-    for (const char* path : {"app/tool.exe", "app/manual.chm", "app/doc/readme.txt",
-                             "app/doc/img/logo.png", "app/extra/setup.msi", "app/.hidden",
-                             "top.dat"})
+    for (const char* path :
+         {"app/tool.exe", "app/manual.chm", "app/doc/readme.txt", "app/doc/img/logo.png",
+          "app/extra/setup.msi", "app/.hidden", "top.dat"})
         EXPECT_EQ(members.count(path), 1u) << path;
     const TFileMember& logo = *members.at("app/doc/img/logo.png");
     EXPECT_EQ(logo.ArchivePath, "app/doc/img/");
     EXPECT_EQ(logo.FileName, "logo.png");
-    EXPECT_EQ(logo.FileSize, static_cast<std::int64_t>(std::string("data of app/doc/img/logo.png").size()));
+    EXPECT_EQ(logo.FileSize,
+              static_cast<std::int64_t>(std::string("data of app/doc/img/logo.png").size()));
     EXPECT_EQ(members.at("top.dat")->ArchivePath, "");
     EXPECT_EQ(members.at("app/manual.chm")->FileDate,
               DateTimeToDayCount(DateTime{2020, 5, 6, 7, 8, 9}));
@@ -278,8 +272,7 @@ TEST_F(Plan, FolderTreeWithVersionInformation)
     EXPECT_EQ(members.at("top.dat")->InstallDir(), ProgramFiles() + "Tool/");
 }
 
-TEST_F(Plan, NameAndVersionFallbacks)
-{
+TEST_F(Plan, NameAndVersionFallbacks) {
     // Without version information: the file name, no version.
     Put("bin/noversion.exe", "noversion.exe");
     ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
@@ -313,8 +306,7 @@ TEST_F(Plan, NameAndVersionFallbacks)
     EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "ツール/");
 }
 
-TEST_F(Plan, ChoosingAnotherMainExecutableRereadsItsVersion)
-{
+TEST_F(Plan, ChoosingAnotherMainExecutableRereadsItsVersion) {
     Put("tool.exe", "tool64.exe");
     Put("sub/multi.exe", "multi.exe");
     Put("sub/noversion.exe", "noversion.exe");
@@ -331,8 +323,7 @@ TEST_F(Plan, ChoosingAnotherMainExecutableRereadsItsVersion)
     EXPECT_EQ(info.AppName, "English");
 }
 
-TEST_F(Plan, EachArchiveGetsAFreshWorkingFolder)
-{
+TEST_F(Plan, EachArchiveGetsAFreshWorkingFolder) {
     Put("one.txt");
     ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
     const std::string first = info.WorkFolder();
@@ -347,13 +338,14 @@ TEST_F(Plan, EachArchiveGetsAFreshWorkingFolder)
 }
 
 // An existing folder may hold another archive's files: it is never reused.
-TEST_F(Plan, ExistingWorkFolderIsNeverReused)
-{
+TEST_F(Plan, ExistingWorkFolderIsNeverReused) {
     const std::string stale = GetDataFolder() + "0000ABCD/";
     qmtest::WriteFile(stale + "stale.exe", qmtest::ReadFile(Pe("tool64.exe")));
     std::vector<std::uint32_t> numbers = {0xABCD, 0xABCD, 0x1234};
     std::size_t next = 0;
-    TInstallAppInfo::WorkFolderNumber = [&] { return numbers[std::min(next++, numbers.size() - 1)]; };
+    TInstallAppInfo::WorkFolderNumber = [&] {
+        return numbers[std::min(next++, numbers.size() - 1)];
+    };
 
     Put("fresh.txt");
     const bool opened = info.OpenArchive("/dl/a.zip");
@@ -368,8 +360,7 @@ TEST_F(Plan, ExistingWorkFolderIsNeverReused)
 
 // A working folder with a link to a folder outside: removing the working folder leaves the
 // outside files alone.
-TEST_F(Plan, RemovingTheWorkFolderDoesNotFollowLinks)
-{
+TEST_F(Plan, RemovingTheWorkFolderDoesNotFollowLinks) {
     const std::string outside = qmtest::MakeTempFolder("outside");
     qmtest::WriteFile(outside + "/precious.txt", "precious");
     info.OnExtractArchive = [&](TInstallAppInfo& sender) {
@@ -385,8 +376,7 @@ TEST_F(Plan, RemovingTheWorkFolderDoesNotFollowLinks)
 
 // The product name of a downloaded file picks the install folder's name, never a folder
 // elsewhere. An archive without an executable keeps the name it had, which lets the test choose it.
-TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles)
-{
+TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles) {
     Put("readme.txt");
     const std::pair<const char*, const char*> cases[] = {
         {"..", "__/"}, {".", "_/"}, {"a/../../b", "a_.._.._b/"}, {"x\\y", "x_y/"}};

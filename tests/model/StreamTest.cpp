@@ -1,7 +1,7 @@
 // Byte streams and the little-endian number and ANSI string encodings of the stored formats.
+#include "model/Stream.h"
 #include "HexBytes.h"
 #include "Sandbox.h"
-#include "model/Stream.h"
 #include "platform/AnsiCodec.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,7 @@ using namespace qm;
 using qmtest::Hex;
 using qmtest::ToHex;
 
-TEST(Stream, NumbersAreLittleEndian)
-{
+TEST(Stream, NumbersAreLittleEndian) {
     TMemoryStream s;
     WriteByte(s, 0xAB);
     WriteInt32(s, 0x12345678);
@@ -31,8 +30,7 @@ TEST(Stream, NumbersAreLittleEndian)
     EXPECT_THROW(ReadByte(s), EReadError);
 }
 
-TEST(Stream, StringsAreAnsiWithOneZero)
-{
+TEST(Stream, StringsAreAnsiWithOneZero) {
     TMemoryStream s;
     WriteString(s, "");
     WriteString(s, "ツール");
@@ -44,8 +42,7 @@ TEST(Stream, StringsAreAnsiWithOneZero)
     EXPECT_EQ(ReadString(s), "a");
 }
 
-TEST(Stream, StringErrorsNameTheProblem)
-{
+TEST(Stream, StringErrorsNameTheProblem) {
     // A string cut off before its 0 is a read error, not a shorter string.
     TMemoryStream unterminated(std::string("abc"));
     try {
@@ -71,8 +68,7 @@ TEST(Stream, StringErrorsNameTheProblem)
     EXPECT_THROW(ReadString(bad), EEncodingError);
 }
 
-TEST(Stream, LimitedStreamFailsLikeAFullDisk)
-{
+TEST(Stream, LimitedStreamFailsLikeAFullDisk) {
     TMemoryStream inner;
     TLimitedStream limited(inner, 5);
     WriteInt32(limited, 7);
@@ -90,8 +86,7 @@ TEST(Stream, LimitedStreamFailsLikeAFullDisk)
     EXPECT_THROW(ReadInt32(truncated), EReadError);
 }
 
-TEST(Stream, MemoryStreamSeekAndOverwrite)
-{
+TEST(Stream, MemoryStreamSeekAndOverwrite) {
     TMemoryStream s;
     WriteInt32(s, 0x11111111);
     s.SetPosition(2);
@@ -103,8 +98,7 @@ TEST(Stream, MemoryStreamSeekAndOverwrite)
     EXPECT_EQ(s.Seek(-100, TSeekOrigin::soCurrent), 0);
 }
 
-TEST(Stream, FileStreamModes)
-{
+TEST(Stream, FileStreamModes) {
     const std::string folder = qmtest::MakeTempFolder("stream");
     const std::string path = folder + "/data.bin";
     {
