@@ -1,0 +1,220 @@
+#include "app/FileListModel.h"
+
+#include "model/FileUtils.h"
+#include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace qm {
+
+namespace {
+
+// Texts order as the system compares them: by their bytes in the ANSI code page, with the
+// ASCII letters folded to upper case. A text the code page cannot hold orders by its UTF-8.
+std::string SortKey(const QString& text)
+{
+    const std::string utf8 = text.toStdString();
+    std::string key;
+    try {
+        key = ToAnsi(utf8);
+    } catch (const Exception&) {
+        key = utf8;
+    }
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+} // namespace
+
+TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TFileListModel::BeginUpdate()
+{
+    if (FUpdateDepth++ == 0)
+        beginResetModel();
+}
+
+void TFileListModel::EndUpdate()
+{
+    if (--FUpdateDepth == 0)
+        endResetModel();
+}
+
+void TFileListModel::Clear()
+{
+    BeginUpdate();
+    FRows.clear();
+    FRowOfMember.clear();
+    EndUpdate();
+}
+
+void TFileListModel::AddRow(const TFileRow& row)
+{
+    const bool bracketed = FUpdateDepth > 0;
+    if (!bracketed)
+        beginInsertRows({}, Count(), Count());
+    FRows.append(row);
+    if (row.Member != nullptr)
+        FRowOfMember.insert(row.Member, Count() - 1);
+    if (!bracketed)
+        endInsertRows();
+}
+
+int TFileListModel::IndexOfMember(const TFileMember* member) const
+{
+    return FRowOfMember.value(member, -1);
+}
+
+void TFileListModel::RowChanged(int index)
+{
+    if (FUpdateDepth == 0 && index >= 0 && index < Count())
+        emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
+}
+
+void TFileListModel::SetChecked(int index, bool checked)
+{
+    setData(this->index(index, ColName), checked ? Qt::Checked : Qt::Unchecked,
+            Qt::CheckStateRole);
+}
+
+void TFileListModel::Reindex()
+{
+    FRowOfMember.clear();
+    for (int i = 0; i < Count(); ++i)
+        if (FRows[i].Member != nullptr)
+            FRowOfMember.insert(FRows[i].Member, i);
+}
+
+void TFileListModel::SortByColumn(int column)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    // The keys are made once per sort; comparing converted texts inside the sort would convert
+    // every row many times over.
+    std::vector<int> order(static_cast<size_t>(Count()));
+    std::iota(order.begin(), order.end(), 0);
+    if (column == ColDate) {
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            const TFileRow& ra = FRows[a];
+            const TFileRow& rb = FRows[b];
+            if (ra.Member == nullptr || rb.Member == nullptr)
+                return false;
+            return CompareDates(ra.FileDate, rb.FileDate) < 0;
+        });
+    } else {
+        std::vector<std::string> keys(order.size());
+        for (int i = 0; i < Count(); ++i) {
+            const TFileRow& r = FRows[i];
+            keys[static_cast<size_t>(i)] =
+                SortKey(column == ColName ? r.Caption : column == ColFolder ? r.Folder : r.InstallDir);
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+    }
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    QVector<int> newPosition(Count());
+    QVector<TFileRow> sorted;
+    sorted.reserve(Count());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.append(FRows[order[i]]);
+        newPosition[order[i]] = static_cast<int>(i);
+    }
+    FRows.swap(sorted);
+    Reindex();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(this->index(newPosition[index.row()], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+int TFileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Count();
+}
+
+int TFileListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TFileListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= Count())
+        return {};
+    const TFileRow& row = FRows[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case ColName: return row.Caption;
+        case ColFolder: return row.Folder;
+        case ColInstallPath: return row.InstallDir;
+        case ColDate: return row.Date;
+        }
+        break;
+    case Qt::DecorationRole:
+        if (index.column() == ColName && row.ImageIndex >= 0 && row.ImageIndex < FImages.size())
+            return FImages[row.ImageIndex];
+        break;
+    case Qt::CheckStateRole:
+        if (index.column() == ColName)
+            return row.Checked ? Qt::Checked : Qt::Unchecked;
+        break;
+    case Qt::TextAlignmentRole:
+        if (index.column() == ColDate)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    }
+    return {};
+}
+
+bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.column() != ColName || role != Qt::CheckStateRole)
+        return false;
+    TFileRow& row = FRows[index.row()];
+    const bool checked = value.toInt() == Qt::Checked;
+    if (row.Checked == checked)
+        return true;
+    row.Checked = checked;
+    RowChanged(index.row());
+    if (OnChange)
+        OnChange(index.row());
+    return true;
+}
+
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole) {
+        switch (section) {
+        case ColName: return QStringLiteral("ファイル名");
+        case ColFolder: return QStringLiteral("フォルダ");
+        case ColInstallPath: return QStringLiteral("インストールパス");
+        case ColDate: return QStringLiteral("日時");
+        }
+    }
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue((section == ColDate ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == ColName)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+} // namespace qm

@@ -1,0 +1,63 @@
+#include "app/UiHooks.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+
+namespace qm {
+
+bool TUiHooks::Active = false;
+std::deque<QString> TUiHooks::NextOpenFileNames;
+std::deque<QMessageBox::StandardButton> TUiHooks::NextAnswers;
+QStringList TUiHooks::Messages;
+std::function<void(QProgressDialog&, int)> TUiHooks::OnProgressStep;
+
+void TUiHooks::Reset()
+{
+    Active = false;
+    NextOpenFileNames.clear();
+    NextAnswers.clear();
+    Messages.clear();
+    OnProgressStep = nullptr;
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           const QString& title)
+{
+    if (TUiHooks::Active) {
+        TUiHooks::Messages.append(text);
+        if (TUiHooks::NextAnswers.empty())
+            return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+                   : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
+                                                         : QMessageBox::Ok;
+        const QMessageBox::StandardButton answer = TUiHooks::NextAnswers.front();
+        TUiHooks::NextAnswers.pop_front();
+        return answer;
+    }
+    QMessageBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title, text,
+                    buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters)
+{
+    if (TUiHooks::Active) {
+        if (TUiHooks::NextOpenFileNames.empty())
+            return {};
+        const QString name = TUiHooks::NextOpenFileNames.front();
+        TUiHooks::NextOpenFileNames.pop_front();
+        return name;
+    }
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; Qt's own pattern list stays hidden.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(nameFilters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace qm

@@ -1,0 +1,42 @@
+#pragma once
+// Every modal question the program asks a person goes through here: message boxes and the file
+// dialogs. Tests queue the answers in advance, so no test ever waits for a person; a shown
+// message is recorded so a test can check its text.
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+class QProgressDialog;
+class QWidget;
+
+namespace qm {
+
+struct TUiHooks {
+    // While set, no box or dialog is shown: answers come from the queues below. An empty queue
+    // answers "cancel" (no file, the escape button of a box).
+    static bool Active;
+    static std::deque<QString> NextOpenFileNames;
+    static std::deque<QMessageBox::StandardButton> NextAnswers;
+    // The texts of every message box asked for while active, oldest first.
+    static QStringList Messages;
+    // Called at each progress step of a long operation with the dialog that shows it and the
+    // step number (from 1), so a test can press its cancel button at a chosen moment.
+    static std::function<void(QProgressDialog& dialog, int step)> OnProgressStep;
+
+    static void Reset();
+};
+
+// A modal message box with the application's title; returns the button pressed.
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                           const QString& title = {});
+
+// A modal file-open dialog; an empty result when the user cancels.
+QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters);
+
+} // namespace qm

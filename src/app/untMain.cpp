@@ -1,0 +1,845 @@
+#include "app/untMain.h"
+
+#include "app/ConfigKeys.h"
+#include "app/FileListModel.h"
+#include "app/UiHooks.h"
+#include "cmarc/Archives.h"
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+#include "platform/AnsiCodec.h"
+#include "platform/FileSystem.h"
+#include "platform/WindowsVersion.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <ctime>
+
+// The images are compiled into this library; a static library's resources must be pulled in by
+// name, and only from outside any namespace.
+static void InitImages() { Q_INIT_RESOURCE(icons); }
+
+namespace qm {
+
+namespace {
+
+TfrmMain* g_frmMain = nullptr;
+
+// Thrown out of the extraction when the user cancels it, so the open stops before the plan is
+// built from a half-extracted folder.
+struct TOpenCancelled {};
+
+const char* const kCaption = "Quillmate";
+const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
+
+// Hourglass for the length of a list-wide change.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// One update bracket of the list model.
+class TUpdateBracket {
+public:
+    explicit TUpdateBracket(TFileListModel& model) : FModel(model) { FModel.BeginUpdate(); }
+    ~TUpdateBracket() { FModel.EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket&) = delete;
+    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+private:
+    TFileListModel& FModel;
+};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QIcon Image(const char* name) { return QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name))); }
+
+// The state image with the shortcut arrow in its lower left corner.
+QIcon WithShortcutMark(const QIcon& base)
+{
+    QPixmap pixmap = base.pixmap(16, 16).scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&pixmap);
+    painter.drawPixmap(0, 6, 10, 10, QPixmap(QStringLiteral(":/icons/shortcut-mark.png")));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+// The system's default date-time text: short date, then the long time unless exactly midnight.
+QString DateText(double dayCount)
+{
+    const DateTime dt = DayCountToDateTime(dayCount);
+    const QDate date(dt.year, dt.month, dt.day);
+    const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(date, QLocale::ShortFormat);
+    if (time != QTime(0, 0)) {
+        // The day count carries no time zone, so the zone part of the long format is dropped.
+        QString format = locale.timeFormat(QLocale::LongFormat);
+        format.remove(QLatin1Char('t'));
+        text += QLatin1Char(' ') + locale.toString(time, format.trimmed());
+    }
+    return text;
+}
+
+intptr_t DefaultWindowProc(void*, unsigned, uintptr_t, intptr_t) { return 0; }
+
+} // namespace
+
+TfrmMain* frmMain() { return g_frmMain; }
+
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), FArguments(arguments)
+{
+    InitImages();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QLatin1String(kCaption));
+    setWindowIcon(Image("quillmate"));
+    FHandle.magic = QM_SINK_MAGIC;
+    FHandle.proc = &DefaultWindowProc;
+    FHandle.context = this;
+
+    // The settings store comes with the form and first reads the program's default file.
+    FIniMain = std::make_unique<TExtIniFile>();
+    FIniMain->SetFileName("Quillmate.ini");
+    FArcMain = std::make_unique<TArchiveFile>();
+    FArcMain->Options = ArcMainOptions();
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateControls();
+    resize(527, 422 + menuBar()->sizeHint().height());
+    g_frmMain = this;
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+    if (g_frmMain == this)
+        g_frmMain = nullptr;
+}
+
+// --- construction -------------------------------------------------------------------------
+
+void TfrmMain::CreateActions()
+{
+    struct Spec {
+        QAction** field;
+        const char* name;
+        const char* category;
+        const char* caption;
+        const char* hint;
+        const char* image;
+        QKeySequence shortcut;
+        bool enabled;
+    };
+    const Spec specs[] = {
+        {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open", {}, true},
+        {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
+         QKeySequence(Qt::CTRL | Qt::Key_S), false},
+        {&actAddInstall, "actAddInstall", "設定", "対象に含める(&A)", "インストール対象", "add-install", {}, false},
+        {&actNoInstall, "actNoInstall", "設定", "対象から外す(&D)", "インストール除外", "no-install", {}, false},
+        {&actChangeFolder, "actChangeFolder", "設定", "インストール先の変更(&F)...", "インストール先の変更",
+         "change-folder", {}, false},
+        {&actSetMain, "actSetMain", "設定", "メインの実行ファイルに設定(&M)", "メイン実行ファイルに指定",
+         "set-main", {}, false},
+        {&actUpdate, "actUpdate", "設定", "アップデート設定(&U)...", "アップデート設定", "update", {}, false},
+        {&actInstall, "actInstall", "実行", "インストール(&I)...", "インストール", "install", {}, false},
+        {&actUninstall, "actUninstall", "実行", "アンインストール(&U)...", "アンインストール", "uninstall", {}, true},
+        {&actWizard, "actWizard", "実行", "インストールウィザード(&W)...", "インストールウィザード", "wizard", {}, true},
+        {&actClearShortcut, "actClearShortcut", "設定", "ショートカットのクリア(&L)", "ショートカットのクリア",
+         nullptr, {}, false},
+    };
+    for (const Spec& s : specs) {
+        auto* action = new QAction(QString::fromUtf8(s.caption), this);
+        action->setObjectName(QLatin1String(s.name));
+        action->setProperty("category", QString::fromUtf8(s.category));
+        action->setToolTip(QString::fromUtf8(s.hint));
+        action->setStatusTip(QString::fromUtf8(s.hint));
+        if (s.image != nullptr)
+            action->setIcon(Image(s.image));
+        if (!s.shortcut.isEmpty())
+            action->setShortcut(s.shortcut);
+        action->setEnabled(s.enabled);
+        addAction(action); // shortcuts work while the window is active, menus or not
+        *s.field = action;
+    }
+    connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
+}
+
+void TfrmMain::CreateMenus()
+{
+    auto item = [this](const char* name, const char* caption, bool enabled) {
+        auto* action = new QAction(QString::fromUtf8(caption), this);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+        return action;
+    };
+    auto menu = [this](QWidget* parent, const char* name, const char* caption) {
+        auto* m = new QMenu(QString::fromUtf8(caption), parent);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    mitFile = menu(this, "mitFile", "ファイル(&F)");
+    mitFile->addAction(actOpen);
+    mitClose = item("mitClose", "閉じる(&C)", false);
+    mitFile->addAction(mitClose);
+    mitFile->addSeparator();
+    mitExit = item("mitExit", "終了(&X)", true);
+    mitFile->addAction(mitExit);
+
+    mitSetting = menu(this, "mitSetting", "設定(&S)");
+    mitSetting->addAction(actShortCut);
+    mitSetting->addAction(actClearShortcut);
+    mitInstallTarget = menu(mitSetting, "mitInstallTarget", "インストール対象(&T)");
+    mitInstallTarget->addAction(actAddInstall);
+    mitInstallTarget->addAction(actNoInstall);
+    mitSetting->addMenu(mitInstallTarget);
+    mitSetting->addAction(actChangeFolder);
+    mitSetting->addAction(actSetMain);
+    mitSetHelp = item("mitSetHelp", "ヘルプファイルに指定(&H)", false);
+    mitSetting->addAction(mitSetHelp);
+    mitSetting->addSeparator();
+    mitSetting->addAction(actUpdate);
+
+    mitExecute = menu(this, "mitExecute", "実行(&E)");
+    mitExecute->addAction(actInstall);
+    mitExecute->addAction(actUninstall);
+    mitExecute->addSeparator();
+    mitExecute->addAction(actWizard);
+
+    mitTool = menu(this, "mitTool", "ツール(&T)");
+    mitOption = item("mitOption", "オプションの設定(&O)...", true);
+    mitTool->addAction(mitOption);
+
+    mitHelp = menu(this, "mitHelp", "ヘルプ(&H)");
+    mitShowHelp = item("mitShowHelp", "ヘルプの表示(&S)", true);
+    mitHelp->addAction(mitShowHelp);
+    mitAbout = item("mitAbout", "バージョン情報(&A)...", true);
+    mitHelp->addAction(mitAbout);
+
+    for (QMenu* m : {mitFile, mitSetting, mitExecute, mitTool, mitHelp})
+        menuBar()->addMenu(m);
+
+    ppmTarget = menu(this, "ppmTarget", "");
+    ppmTarget->addAction(actAddInstall);
+    ppmTarget->addAction(actNoInstall);
+
+    ppmFile = menu(this, "ppmFile", "");
+    ppmFile->addAction(actAddInstall);
+    ppmFile->addAction(actNoInstall);
+    ppmFile->addSeparator();
+    ppmFile->addAction(actShortCut);
+    ppmFile->addAction(actClearShortcut);
+    ppmFile->addAction(actChangeFolder);
+    ppmFile->addAction(actSetMain);
+    // The same command as the main menu's, worded "設定" here where the main menu says "指定".
+    pmitFileSetHelp = item("pmitFileSetHelp", "ヘルプファイルに設定(&H)", false);
+    ppmFile->addAction(pmitFileSetHelp);
+}
+
+void TfrmMain::CreateToolBar()
+{
+    tbrMain = new QToolBar(this);
+    tbrMain->setObjectName(QStringLiteral("tbrMain"));
+    tbrMain->setMovable(false);
+    tbrMain->setFloatable(false);
+    tbrMain->setIconSize(QSize(24, 24));
+    tbrMain->setFixedHeight(35);
+    tbrMain->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, tbrMain);
+
+    auto button = [this](QAction* action, const char* name) {
+        auto* b = new QToolButton(tbrMain);
+        b->setObjectName(QLatin1String(name));
+        b->setDefaultAction(action);
+        b->setAutoRaise(true);
+        b->setIconSize(QSize(24, 24));
+        b->setFixedSize(31, 30);
+        tbrMain->addWidget(b);
+        return b;
+    };
+    toolOpen = button(actOpen, "toolOpen");
+    tbrMain->addSeparator();
+    toolShortCut = button(actShortCut, "toolShortCut");
+    toolTarget = button(actAddInstall, "toolTarget");
+    toolTarget->setMenu(ppmTarget);
+    toolTarget->setPopupMode(QToolButton::MenuButtonPopup);
+    toolTarget->setFixedSize(31 + 13, 30); // room for the drop-down arrow
+    toolChangeFolder = button(actChangeFolder, "toolChangeFolder");
+    toolSetMain = button(actSetMain, "toolSetMain");
+    toolUpdate = button(actUpdate, "toolUpdate");
+    tbrMain->addSeparator();
+    toolInstall = button(actInstall, "toolInstall");
+    toolUninstall = button(actUninstall, "toolUninstall");
+    toolWizard = button(actWizard, "toolWizard");
+}
+
+void TfrmMain::CreateControls()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(78);
+    auto* grid = new QGridLayout(Panel1);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(2);
+    auto* lblAppName = new QLabel(QStringLiteral("アプリケーション名"), Panel1);
+    lblAppName->setObjectName(QStringLiteral("lblAppName"));
+    edtAppName = new QLineEdit(Panel1);
+    edtAppName->setObjectName(QStringLiteral("edtAppName"));
+    lblAppName->setBuddy(edtAppName);
+    auto* lblAppVersion = new QLabel(QStringLiteral("バージョン"), Panel1);
+    lblAppVersion->setObjectName(QStringLiteral("lblAppVersion"));
+    edtAppVersion = new QLineEdit(Panel1);
+    edtAppVersion->setObjectName(QStringLiteral("edtAppVersion"));
+    lblAppVersion->setBuddy(edtAppVersion);
+    lblUpdate = new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
+    lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
+    lblUpdate->setVisible(false);
+    grid->addWidget(lblAppName, 0, 0);
+    grid->addWidget(lblAppVersion, 0, 1);
+    grid->addWidget(edtAppName, 1, 0);
+    grid->addWidget(edtAppVersion, 1, 1);
+    grid->addWidget(lblUpdate, 2, 0, 1, 2);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
+    layout->addWidget(Panel1);
+
+    lvFileModel = new TFileListModel(this);
+    QVector<QIcon> images{Image("state-file"), Image("state-main"), Image("state-help")};
+    for (int i = 0; i < 3; ++i)
+        images.append(WithShortcutMark(images[i]));
+    lvFileModel->SetStateImages(images);
+    lvFileModel->OnChange = [this](int row) { lvFileChange(row); };
+
+    lvFile = new QTreeView(central);
+    lvFile->setObjectName(QStringLiteral("lvFile"));
+    lvFile->setModel(lvFileModel);
+    lvFile->setRootIsDecorated(false);
+    lvFile->setItemsExpandable(false);
+    lvFile->setUniformRowHeights(true); // many rows stay fast
+    lvFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvFile->setIconSize(QSize(16, 16));
+    lvFile->setAllColumnsShowFocus(true);
+    lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The selection stays as visible when the list loses the focus.
+    QPalette palette = lvFile->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    lvFile->setPalette(palette);
+    QHeaderView* header = lvFile->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    const int widths[] = {150, 150, 200, 80};
+    for (int i = 0; i < TFileListModel::ColumnCount; ++i)
+        header->resizeSection(i, widths[i]);
+    layout->addWidget(lvFile, 1);
+    setCentralWidget(central);
+
+    connect(header, &QHeaderView::sectionClicked, this, &TfrmMain::lvFileColumnClick);
+    connect(lvFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { lvFileSelectItem(); });
+    connect(lvFileModel, &QAbstractItemModel::modelReset, this, [this] { lvFileSelectItem(); });
+    connect(lvFile, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ppmFile->popup(lvFile->viewport()->mapToGlobal(pos)); });
+
+    stbMain = new QLabel(QStringLiteral("ファイル数: 0"), this);
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    stbMain->setMinimumWidth(50);
+    statusBar()->setObjectName(QStringLiteral("stbMainBar"));
+    statusBar()->addWidget(stbMain);
+}
+
+void TfrmMain::FormCreate()
+{
+    // Work folder names are random.
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    if (IsWindows6())
+        FIniMain->SetDefaultFolder(TDefaultFolder::dfAppData);
+    FirstShow = true;
+    LoadFormState(this);
+    LoadListColumns(lvFile, cfg::ColsMain.Key);
+    FInstallInfo = std::make_unique<TInstallAppInfo>();
+    AttachPlan(*FInstallInfo);
+    ListFileName = GetDataFolder() + "Quillmate.his";
+    FUpdateInfo = std::make_unique<TInstallAppInfo>();
+}
+
+void TfrmMain::FormDestroy()
+{
+    // The list refers to the plan's members; empty it before the plan goes.
+    lvFileModel->OnChange = nullptr;
+    lvFileModel->Clear();
+    if (FInstallInfo)
+        FInstallInfo->RemoveWorkFolder();
+    FUpdateInfo.reset();
+    FInstallInfo.reset();
+    SaveListColumns(lvFile, cfg::ColsMain.Key);
+    SaveFormState(this);
+    // The settings file is written when the store goes, right after this.
+}
+
+void TfrmMain::AttachPlan(TInstallAppInfo& plan)
+{
+    plan.OnOpenArchive = [this](TInstallAppInfo& sender, const std::string& path, bool& accepted) {
+        OpenArchiveFile(sender, path, accepted);
+    };
+    plan.OnExtractArchive = [this](TInstallAppInfo& sender) { ExtractArchiveFile(sender); };
+    plan.OnMembersReady = [this](TInstallAppInfo& sender) { FillFileList(sender); };
+    plan.Members.OnMemberChange = [this](TFileMembers& members, int index) {
+        MemberChanged(members, index);
+    };
+}
+
+// --- state of the window ---------------------------------------------------------------------
+
+bool TfrmMain::IsWindows6() { return GetOsVersion().major == 6; }
+
+void TfrmMain::SetShieldIcon(QAbstractButton* button, bool show)
+{
+    if (button == nullptr || !IsWindows6())
+        return;
+    // The style's elevation shield, where the style has one; elsewhere the button stays plain.
+    button->setIcon(show ? button->style()->standardIcon(QStyle::SP_VistaShield) : QIcon());
+}
+
+void TfrmMain::LoadFormState(QWidget* form)
+{
+    TFormPlacement current;
+    current.name = form->objectName().toStdString();
+    const QRect g = form->isMaximized() || form->normalGeometry().isEmpty() ? form->geometry()
+                                                                             : form->normalGeometry();
+    current.placement.left = g.left();
+    current.placement.top = g.top();
+    current.placement.right = g.left() + g.width();
+    current.placement.bottom = g.top() + g.height();
+    current.placement.showCmd = form->isMaximized() ? 3 : form->isMinimized() ? 2 : 1;
+    current.showing = form->isVisible();
+    const TFormPlacement stored = FIniMain->ReadFormState(cfg::FormsSection, current);
+    const TWindowPlacement& p = stored.placement;
+    if (p.right > p.left && p.bottom > p.top)
+        form->setGeometry(p.left, p.top, p.right - p.left, p.bottom - p.top);
+    if (current.showing) {
+        if (p.showCmd == 3)
+            form->showMaximized();
+        else if (p.showCmd == 2)
+            form->showMinimized();
+        else
+            form->showNormal();
+        return;
+    }
+    form->setWindowState(stored.windowState == TWindowState::Maximized ? Qt::WindowMaximized
+                                                                        : Qt::WindowNoState);
+}
+
+void TfrmMain::SaveFormState(QWidget* form)
+{
+    TFormPlacement state;
+    state.name = form->objectName().toStdString();
+    // The normal-position rectangle survives maximising and minimising.
+    const QRect g = form->normalGeometry().isEmpty() ? form->geometry() : form->normalGeometry();
+    state.placement.left = g.left();
+    state.placement.top = g.top();
+    state.placement.right = g.left() + g.width();
+    state.placement.bottom = g.top() + g.height();
+    state.windowState = form->isMinimized()   ? TWindowState::Minimized
+                        : form->isMaximized() ? TWindowState::Maximized
+                                              : TWindowState::Normal;
+    state.placement.showCmd = form->isMaximized() ? 3 : form->isMinimized() ? 2 : 1;
+    const QRect client = form->contentsRect();
+    state.clientWidth = client.width();
+    state.clientHeight = client.height();
+    FIniMain->WriteFormState(cfg::FormsSection, state);
+}
+
+void TfrmMain::LoadListColumns(QHeaderView* header, const std::string& name)
+{
+    for (int i = 0; i < header->count(); ++i)
+        header->resizeSection(i, FIniMain->ReadInteger(cfg::ColsSection, name + "." + std::to_string(i),
+                                                       header->sectionSize(i)));
+}
+
+void TfrmMain::SaveListColumns(QHeaderView* header, const std::string& name)
+{
+    for (int i = 0; i < header->count(); ++i)
+        FIniMain->WriteInteger(cfg::ColsSection, name + "." + std::to_string(i), header->sectionSize(i));
+}
+
+void TfrmMain::LoadListColumns(QTreeView* listView, const std::string& name)
+{
+    LoadListColumns(listView->header(), name);
+}
+
+void TfrmMain::SaveListColumns(QTreeView* listView, const std::string& name)
+{
+    SaveListColumns(listView->header(), name);
+}
+
+void TfrmMain::EnableArchiveItems(bool enabled)
+{
+    for (QAction* a : {mitClose, actChangeFolder, actUpdate, actInstall})
+        a->setEnabled(enabled);
+}
+
+void TfrmMain::UpdateStatusBar()
+{
+    stbMain->setText(QStringLiteral("ファイル数:%1").arg(lvFileModel->Count()));
+}
+
+int TfrmMain::RowImageIndex(int row) const
+{
+    const TFileMember* m = lvFileModel->Row(row).Member;
+    return m == nullptr ? 0 : m->Role() + (m->ShortcutFlags() != 0 ? 3 : 0);
+}
+
+// --- the file list ----------------------------------------------------------------------------
+
+void TfrmMain::FillFileList(TInstallAppInfo& plan)
+{
+    // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
+    // and the one it replaces gives up its working folder.
+    if (&plan != FInstallInfo.get()) {
+        FRetiredPlan = std::move(FInstallInfo);
+        FInstallInfo.reset(&plan);
+        FRetiredPlan->RemoveWorkFolder();
+    }
+    {
+        TWaitCursor wait;
+        TUpdateBracket bracket(*lvFileModel);
+        lvFileModel->Clear();
+        TFileMembers& members = plan.Members;
+        for (int i = 0; i < members.Count(); ++i) {
+            TFileMember& m = members.Items(i);
+            if (m.Role() == mrExcluded)
+                continue;
+            TFileRow row;
+            row.Member = &m;
+            row.Caption = Q(m.FileName);
+            row.Folder = Q(m.ArchivePath);
+            row.InstallDir = Q(m.GetInstallDir());
+            row.FileDate = m.FileDate;
+            row.Date = DateText(m.FileDate);
+            row.ImageIndex = m.Role() + (m.ShortcutFlags() != 0 ? 3 : 0);
+            // Checking a row makes its member an install target.
+            row.Checked = true;
+            m.IsTarget = true;
+            lvFileModel->AddRow(row);
+        }
+    }
+    edtAppName->setText(Q(plan.AppName));
+    edtAppVersion->setText(Q(plan.Version));
+    UpdateStatusBar();
+    EnableArchiveItems(true);
+    DetectUpdate();
+}
+
+void TfrmMain::DetectUpdate()
+{
+    // The lookup of the opened archive in the installed-application database comes here; until
+    // it exists no update target is claimed, and the update line stays hidden.
+}
+
+void TfrmMain::MemberChanged(TFileMembers& members, int index)
+{
+    if (index < 0 || index >= members.Count())
+        return;
+    const int row = lvFileModel->IndexOfMember(&members.Items(index));
+    if (row < 0)
+        return;
+    lvFileModel->Row(row).ImageIndex = RowImageIndex(row);
+    lvFileModel->RowChanged(row);
+}
+
+void TfrmMain::RefreshFileList()
+{
+    TWaitCursor wait;
+    TUpdateBracket bracket(*lvFileModel);
+    for (int i = 0; i < lvFileModel->Count(); ++i) {
+        TFileRow& row = lvFileModel->Row(i);
+        if (row.Member == nullptr)
+            continue;
+        row.InstallDir = Q(row.Member->GetInstallDir());
+        row.Checked = row.Member->IsTarget;
+        row.ImageIndex = RowImageIndex(i);
+    }
+}
+
+void TfrmMain::lvFileChange(int row)
+{
+    TFileRow& r = lvFileModel->Row(row);
+    if (r.Member != nullptr)
+        r.Member->IsTarget = r.Checked;
+}
+
+void TfrmMain::lvFileSelectItem()
+{
+    const bool any = lvFile->selectionModel()->hasSelection();
+    for (QAction* a : {actShortCut, actAddInstall, actNoInstall, actClearShortcut, actSetMain,
+                       mitSetHelp, pmitFileSetHelp})
+        a->setEnabled(any);
+}
+
+void TfrmMain::lvFileColumnClick(int column)
+{
+    SortColumn = column;
+    lvFileModel->SortByColumn(column);
+}
+
+// --- update target ---------------------------------------------------------------------------
+
+void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record)
+{
+    if (record != nullptr) {
+        if (record != FUpdateInfo.get())
+            FUpdateInfo->Assign(*record);
+        IsUpdate = true;
+        TFileMembers& old = FUpdateInfo->Members;
+        for (int i = 0; i < old.Count(); ++i) {
+            const TFileMember& installed = old.Items(i);
+            if (TFileMember* m = FInstallInfo->Members.Find(installed.FileName, installed.ArchivePath))
+                m->UpdateFrom(installed);
+        }
+        RefreshFileList();
+        lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
+                               .arg(Q(FUpdateInfo->AppName), Q(FUpdateInfo->Version)));
+        edtAppName->setText(Q(FUpdateInfo->AppName));
+        edtAppVersion->setText(Q(FUpdateInfo->Version));
+    } else {
+        IsUpdate = false;
+        lblUpdate->setText(QString::fromUtf8(kNewInstallText));
+    }
+    lblUpdate->setVisible(true);
+}
+
+// --- opening an archive ----------------------------------------------------------------------
+
+QStringList TfrmMain::OpenArchiveFilters()
+{
+    const char* const pairs[][2] = {
+        {"すべてのアーカイブ",
+         "*.lzh;*.lha;*.lzs;*.zip;*.jar;*.cab;*.arj;*.tar;*.tgz;*.taz;*.gz;*.z;*.bz2;*.cpio;*.rpm;"
+         "*.deb;*.rar;*.ish;*.gza;*.bza;*.yz1;*.yz2;*.gca;*.bel;*.7z;*.imp;*.bh;*.noa;*.hki;*.ace;"
+         "*.dz;*.ha;*.pma;*.jak;*.exe"},
+        {"すべてのファイル(*.*)", "*"},
+        {"LZH書庫(*.lzh;*.lha;*.lzs)", "*.lzh;*.lha;*.lzs"},
+        {"ZIP書庫(*.zip;*.jar)", "*.zip;*.jar"},
+        {"CAB書庫(*.cab)", "*.cab"},
+        {"自己解凍書庫(*.exe)", "*.exe"},
+    };
+    QStringList filters;
+    for (const auto& pair : pairs) {
+        // Qt separates patterns with blanks, and names differ in case on this system.
+        QStringList patterns;
+        for (const QString& p : QString::fromUtf8(pair[1]).split(QLatin1Char(';'))) {
+            patterns << p;
+            if (p != p.toUpper())
+                patterns << p.toUpper();
+        }
+        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(pair[0]), patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}
+
+void TfrmMain::actOpenExecute()
+{
+    const QString fileName =
+        RunOpenFileDialog(this, QStringLiteral("アーカイブを開く"), OpenArchiveFilters());
+    if (fileName.isEmpty())
+        return;
+    if (!OpenArchive(fileName.toStdString()) && !FExtractCancelled)
+        throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+}
+
+bool TfrmMain::OpenArchive(const std::string& fileName)
+{
+    if (FBusy)
+        return false;
+    FBusy = true;
+    FExtractCancelled = false;
+    // The archive opens into a plan of its own, which replaces the window's plan only once it
+    // is complete; so a refused, failed or cancelled open leaves the shown plan as it was.
+    // What a plan keeps from one archive to the next comes along.
+    auto plan = std::make_unique<TInstallAppInfo>();
+    plan->AppName = FInstallInfo->AppName;
+    plan->Version = FInstallInfo->Version;
+    plan->AppId = FInstallInfo->AppId;
+    plan->FirstInstallDate = FInstallInfo->FirstInstallDate;
+    plan->LastUpdateDate = FInstallInfo->LastUpdateDate;
+    plan->ArchiveName = FInstallInfo->ArchiveName;
+    AttachPlan(*plan);
+    TInstallAppInfo* opening = plan.get();
+    const QString caption = windowTitle();
+
+    auto undo = [&] {
+        opening->RemoveWorkFolder();
+        setWindowTitle(caption);
+        FBusy = false;
+        if (FInstallInfo.get() == opening)
+            (void)plan.release(); // adopted after all; the window owns it now
+    };
+    bool opened = false;
+    try {
+        // From here on the plan may be adopted by FillFileList, which takes ownership.
+        opened = plan->OpenArchive(fileName);
+    } catch (const TOpenCancelled&) {
+        undo();
+        return false;
+    } catch (...) {
+        undo();
+        throw;
+    }
+    if (FInstallInfo.get() == opening)
+        (void)plan.release();
+    FRetiredPlan.reset();
+    FBusy = false;
+    return opened;
+}
+
+void TfrmMain::OpenArchiveFile(TInstallAppInfo&, const std::string& path, bool& accepted)
+{
+    FArcMain->SetFileName(path);
+    accepted = FArcMain->CheckArchive(1, 0) != 0;
+    if (accepted)
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption), Q(ExtractFileName(path))));
+}
+
+void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
+{
+    QProgressDialog progress(this);
+    progress.setObjectName(QStringLiteral("dlgProgress"));
+    progress.setWindowTitle(QStringLiteral("展開"));
+    progress.setLabelText(QStringLiteral("アーカイブを展開しています..."));
+    progress.setCancelButtonText(QStringLiteral("キャンセル"));
+    progress.setRange(0, 0);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.hide();
+    FProgress = &progress;
+    FProgressSteps = 0;
+    QElapsedTimer clock;
+    clock.start();
+    FProgressStart = 0;
+
+    FArcMain->OnProgress = [this, &clock](TArchiveFile&, int state, LPEXTRACTINGINFOEX lpEis,
+                                          bool& abort) {
+        FProgressStart = clock.elapsed();
+        ExtractProgress(state, lpEis != nullptr ? lpEis->szSourceFileName : nullptr, abort);
+    };
+    struct Detach {
+        TArchiveFile& arc;
+        ~Detach() { arc.OnProgress = nullptr; }
+    } detach{*FArcMain};
+    // The result is not looked at: what was extracted is what the plan lists.
+    FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
+    if (FExtractCancelled)
+        throw TOpenCancelled{};
+}
+
+void TfrmMain::ExtractProgress(int /*state*/, const char* memberName, bool& abort)
+{
+    QProgressDialog* dialog = FProgress.data();
+    if (dialog == nullptr)
+        return;
+    ++FProgressSteps;
+    if (memberName != nullptr && memberName[0] != '\0') {
+        QString name;
+        try {
+            name = Q(FromAnsi(memberName));
+        } catch (const Exception&) {
+            name = QString::fromLatin1(memberName);
+        }
+        dialog->setLabelText(name);
+    }
+    // A short extraction finishes before the dialog would only flash.
+    if (!dialog->isVisible() && FProgressStart >= 300)
+        dialog->show();
+    if (TUiHooks::OnProgressStep)
+        TUiHooks::OnProgressStep(*dialog, FProgressSteps);
+    // The window keeps painting; input reaches only the modal dialog, once it shows.
+    QCoreApplication::processEvents(dialog->isVisible() ? QEventLoop::AllEvents
+                                                        : QEventLoop::ExcludeUserInputEvents);
+    if (dialog->wasCanceled()) {
+        FExtractCancelled = true;
+        abort = true;
+    }
+}
+
+// --- showing and closing ---------------------------------------------------------------------
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!FirstShow)
+        return;
+    FirstShow = false;
+    // The window paints first; the archive named on the command line opens right after.
+    QTimer::singleShot(0, this, [this] { FormShowFirst(); });
+}
+
+void TfrmMain::FormShowFirst()
+{
+    if (FArguments.isEmpty())
+        return;
+    const std::string path = FArguments.constFirst().toStdString();
+    if (path.empty() || !FileExists(path))
+        return;
+    // Nothing is reported at start-up: a file that does not open leaves the empty window.
+    try {
+        if (!OpenArchive(path))
+            return;
+    } catch (const Exception&) {
+        return;
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // An extraction in progress holds the plan; the window closes once it has ended.
+    if (FBusy) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace qm

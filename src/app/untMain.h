@@ -1,0 +1,171 @@
+#pragma once
+// The main window: the hub that owns the settings, the archive component, the install plan and
+// the update target, shows the plan as a checked file list, and is reached by every dialog.
+#include "app/ExtIniFile.h"
+#include "platform/WinMessage.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QAbstractButton;
+class QAction;
+class QHeaderView;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressDialog;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+
+namespace qm {
+
+class TArchiveFile;
+class TFileListModel;
+class TFileMembers;
+class TInstallAppInfo;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // arguments: the command line without the program's own name.
+    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // --- what the dialogs reach ----------------------------------------------------------
+    TInstallAppInfo* InstallInfo() const { return FInstallInfo.get(); }
+    TInstallAppInfo* UpdateInfo() const { return FUpdateInfo.get(); }
+    bool IsUpdate = false;
+    std::uint8_t UpdateMode = 0;
+    std::string ListFileName;
+    int SortColumn = 0;
+    bool FirstShow = false;
+    TExtIniFile& iniMain() { return *FIniMain; }
+    TArchiveFile& arcMain() { return *FArcMain; }
+
+    void SetUpdateTarget(const TInstallAppInfo* record);
+    void LoadFormState(QWidget* form);
+    void SaveFormState(QWidget* form);
+    void LoadListColumns(QTreeView* listView, const std::string& name);
+    void SaveListColumns(QTreeView* listView, const std::string& name);
+    void LoadListColumns(QHeaderView* header, const std::string& name);
+    void SaveListColumns(QHeaderView* header, const std::string& name);
+    void RefreshFileList();
+    void UpdateStatusBar();
+    static bool IsWindows6();
+    static void SetShieldIcon(QAbstractButton* button, bool show);
+
+    // Opens an archive through the install plan, as the open command, a drop and the command
+    // line do. False when the archive was refused or its extraction cancelled; then the plan,
+    // the list, the edits and the caption are as they were.
+    bool OpenArchive(const std::string& fileName);
+
+    // --- the plan's handlers ---------------------------------------------------------------
+    void OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted);
+    void ExtractArchiveFile(TInstallAppInfo& plan);
+    void FillFileList(TInstallAppInfo& plan);
+    void MemberChanged(TFileMembers& members, int index);
+
+    // The filter pairs of the open dialog, in Qt's form, the archives first.
+    static QStringList OpenArchiveFilters();
+
+    // --- controls --------------------------------------------------------------------------
+    QToolBar* tbrMain = nullptr;
+    QToolButton* toolOpen = nullptr;
+    QToolButton* toolShortCut = nullptr;
+    QToolButton* toolTarget = nullptr;
+    QToolButton* toolChangeFolder = nullptr;
+    QToolButton* toolSetMain = nullptr;
+    QToolButton* toolUpdate = nullptr;
+    QToolButton* toolInstall = nullptr;
+    QToolButton* toolUninstall = nullptr;
+    QToolButton* toolWizard = nullptr;
+    QWidget* Panel1 = nullptr;
+    QLineEdit* edtAppName = nullptr;
+    QLineEdit* edtAppVersion = nullptr;
+    QLabel* lblUpdate = nullptr;
+    QTreeView* lvFile = nullptr;
+    TFileListModel* lvFileModel = nullptr;
+    QLabel* stbMain = nullptr; // the status bar's one panel
+
+    QAction* actOpen = nullptr;
+    QAction* actShortCut = nullptr;
+    QAction* actAddInstall = nullptr;
+    QAction* actNoInstall = nullptr;
+    QAction* actChangeFolder = nullptr;
+    QAction* actSetMain = nullptr;
+    QAction* actUpdate = nullptr;
+    QAction* actInstall = nullptr;
+    QAction* actUninstall = nullptr;
+    QAction* actWizard = nullptr;
+    QAction* actClearShortcut = nullptr;
+
+    QMenu* mitFile = nullptr;
+    QAction* mitClose = nullptr;
+    QAction* mitExit = nullptr;
+    QMenu* mitSetting = nullptr;
+    QMenu* mitInstallTarget = nullptr;
+    QAction* mitSetHelp = nullptr;
+    QMenu* mitExecute = nullptr;
+    QMenu* mitTool = nullptr;
+    QAction* mitOption = nullptr;
+    QMenu* mitHelp = nullptr;
+    QAction* mitShowHelp = nullptr;
+    QAction* mitAbout = nullptr;
+    QMenu* ppmTarget = nullptr;
+    QMenu* ppmFile = nullptr;
+    QAction* pmitFileSetHelp = nullptr;
+
+public slots:
+    void actOpenExecute();
+    // Looks the opened archive up among the installed applications (empty for now: the lookup
+    // arrives with the database's update detection).
+    void DetectUpdate();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateControls();
+    void FormCreate();
+    void FormDestroy();
+    void FormShowFirst();
+    void lvFileChange(int row);
+    void lvFileSelectItem();
+    void lvFileColumnClick(int column);
+    void EnableArchiveItems(bool enabled);
+    void AttachPlan(TInstallAppInfo& plan);
+    int RowImageIndex(int row) const;
+    void ExtractProgress(int state, const char* memberName, bool& abort);
+
+    std::unique_ptr<TExtIniFile> FIniMain;
+    std::unique_ptr<TArchiveFile> FArcMain;
+    std::unique_ptr<TInstallAppInfo> FInstallInfo;
+    std::unique_ptr<TInstallAppInfo> FUpdateInfo;
+    // The plan that a newly opened one replaced: released once the open has returned, because
+    // the list's rows may still point into it until the new list is filled.
+    std::unique_ptr<TInstallAppInfo> FRetiredPlan;
+    QStringList FArguments;
+    QmMessageSink FHandle{};
+    // Progress of an extraction: the dialog, the number of steps seen, whether cancelled.
+    QPointer<QProgressDialog> FProgress;
+    int FProgressSteps = 0;
+    bool FExtractCancelled = false;
+    bool FBusy = false;
+    qint64 FProgressStart = 0;
+};
+
+// The one main window of the process (null before it exists and after it is gone).
+TfrmMain* frmMain();
+
+} // namespace qm
