@@ -71,10 +71,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 // Copies one regular file's bytes, mode and times to a new file; the target must not exist.
 // On failure the partial target is removed.
 bool CopyRegularFile(const std::string& from, const std::string& to, const struct stat& st) {
-    int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // O_NONBLOCK: should the entry have turned into a named pipe meanwhile, fail rather than
+    // wait for a writer.
+    int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         return false;
     FdCloser inGuard(in);
+    struct stat opened {};
+    if (::fstat(in, &opened) != 0 || !S_ISREG(opened.st_mode))
+        return false;
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
     if (out < 0)
         return false;

@@ -38,7 +38,8 @@ std::size_t Align4(std::size_t n) {
 class FileReader {
 public:
     explicit FileReader(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: opening a named pipe must not wait for a writer; regular files ignore it.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
         if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
             size_ = static_cast<std::uint64_t>(st.st_size);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace qm;
 
 namespace {
@@ -65,6 +67,9 @@ TEST(VersionInfo, FilesThatAreNoImagesHaveNone) {
     EXPECT_FALSE(VersionInfo::Load(dir)); // a folder
     EXPECT_FALSE(VersionInfo::Load(qmtest::WriteFile(dir + "/empty.exe", "")));
     EXPECT_FALSE(VersionInfo::Load(qmtest::WriteFile(dir + "/text.exe", "MZ just text")));
+    // A named pipe must not block the reader waiting for a writer.
+    ASSERT_EQ(mkfifo((dir + "/pipe.exe").c_str(), 0644), 0);
+    EXPECT_FALSE(VersionInfo::Load(dir + "/pipe.exe"));
     EXPECT_FALSE(VersionInfo::Load(qmtest::WriteFile(dir + "/elf.exe", "\x7f"
                                                                        "ELF")));
 }
