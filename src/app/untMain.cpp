@@ -333,6 +333,7 @@ void TfrmMain::CreateControls()
     grid->addWidget(edtAppName, 1, 0);
     grid->addWidget(edtAppVersion, 1, 1);
     grid->addWidget(lblUpdate, 2, 0, 1, 2);
+    grid->setRowStretch(3, 1); // the rows keep together at the top, the update line or not
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     layout->addWidget(Panel1);

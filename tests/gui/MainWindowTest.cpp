@@ -1,0 +1,435 @@
+// The main window driven offscreen, with archives made by the real tools and opened through the
+// real archiver libraries.
+#include "app/Application.h"
+#include "app/FileListModel.h"
+#include "app/UiHooks.h"
+#include "app/untMain.h"
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+#include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
+
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <filesystem>
+#include <memory>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
+}
+
+using namespace qm;
+namespace fs = std::filesystem;
+
+namespace {
+
+TApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: at process exit Qt's own globals may be gone before it.
+    static TApplication* app = new TApplication(argc, argv);
+    return *app;
+}
+
+void WaitUntil(const std::function<bool()>& done, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+std::string PeFile(const std::string& name) { return qmtest::TestDataFolder() + "/pe/" + name; }
+
+// A ZIP made by Info-ZIP from a folder: tool.exe (with version information), the help file
+// manual.chm, B.doc and sub/a.dat, each with its own modification time.
+std::string MakeSampleZip(const std::string& name = "sample.zip")
+{
+    const std::string dir = qmtest::MakeTempFolder("src");
+    fs::copy_file(PeFile("tool64.exe"), dir + "/tool.exe");
+    qmtest::WriteFile(dir + "/manual.chm", "help");
+    qmtest::WriteFile(dir + "/B.doc", "text");
+    qmtest::WriteFile(dir + "/sub/a.dat", "data");
+    const std::string cmd = "cd '" + dir + "' && touch -d '2020-01-03 10:00' tool.exe && "
+                            "touch -d '2020-01-01 10:00' manual.chm && "
+                            "touch -d '2020-01-04 10:00' B.doc && "
+                            "touch -d '2020-01-02 10:00' sub/a.dat && "
+                            "zip -q -r '" + dir + "/" + name + "' tool.exe manual.chm B.doc sub";
+    EXPECT_EQ(qmtest::Run(cmd), 0);
+    return dir + "/" + name;
+}
+
+QString Text(const TfrmMain& w, int row, int column)
+{
+    return w.lvFileModel->data(w.lvFileModel->index(row, column), Qt::DisplayRole).toString();
+}
+
+int RowOf(const TfrmMain& w, const QString& name)
+{
+    for (int i = 0; i < w.lvFileModel->Count(); ++i)
+        if (w.lvFileModel->Row(i).Caption == name)
+            return i;
+    return -1;
+}
+
+QStringList Column(const TfrmMain& w, int column)
+{
+    QStringList list;
+    for (int i = 0; i < w.lvFileModel->Count(); ++i)
+        list << Text(w, i, column);
+    return list;
+}
+
+std::vector<std::string> WorkFolders()
+{
+    std::vector<std::string> found;
+    const fs::path data = GetDataFolder();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(data, ec))
+        if (entry.is_directory() && entry.path().filename().string().size() == 8)
+            found.push_back(entry.path().string());
+    return found;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { App(); }
+    void SetUp() override
+    {
+        SetAnsiCodePage(CP_SHIFT_JIS);
+        TUiHooks::Reset();
+        TUiHooks::Active = true;
+        std::error_code ec;
+        fs::remove_all(GetDataFolder(), ec);
+        fs::remove_all(GetSpecialFolder(SF_APPDATA) + "test_gui", ec); // the settings
+    }
+    void TearDown() override { TUiHooks::Reset(); }
+
+    // Opens through the open command, as the user would.
+    static void OpenByCommand(TfrmMain& w, const std::string& path)
+    {
+        TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(path));
+        w.actOpenExecute();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace)
+{
+    TfrmMain w;
+    EXPECT_EQ(w.windowTitle(), "Quillmate");
+    EXPECT_EQ(w.lvFileModel->Count(), 0);
+    EXPECT_EQ(w.stbMain->text(), "ファイル数: 0");
+    EXPECT_FALSE(w.lblUpdate->isVisibleTo(&w));
+    EXPECT_EQ(w.lvFileModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "インストールパス");
+    EXPECT_EQ(w.lvFile->header()->sectionSize(0), 150);
+    EXPECT_EQ(w.lvFile->header()->sectionSize(2), 200);
+    EXPECT_EQ(w.width(), 527);
+    // Enabled at start: open, uninstall, wizard and the plain menu items; the rest wait.
+    for (const char* name : {"actOpen", "actUninstall", "actWizard", "mitExit", "mitOption",
+                             "mitShowHelp", "mitAbout"})
+        EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
+    for (const char* name : {"actShortCut", "actAddInstall", "actNoInstall", "actChangeFolder",
+                             "actSetMain", "actUpdate", "actInstall", "actClearShortcut",
+                             "mitClose", "mitSetHelp", "pmitFileSetHelp"})
+        EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
+    EXPECT_EQ(w.actShortCut->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(w.actSetMain->toolTip(), "メイン実行ファイルに指定");
+    EXPECT_FALSE(w.actOpen->icon().isNull());
+    EXPECT_TRUE(w.actClearShortcut->icon().isNull());
+    EXPECT_EQ(w.toolTarget->menu(), w.ppmTarget);
+}
+
+TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+
+    ASSERT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.stbMain->text(), "ファイル数:4");
+    EXPECT_EQ(w.edtAppName->text(), "Tool");
+    EXPECT_EQ(w.edtAppVersion->text(), "1.2");
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+    for (const char* name : {"mitClose", "actChangeFolder", "actUpdate", "actInstall"})
+        EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
+
+    const std::string root = GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/";
+    for (int i = 0; i < w.lvFileModel->Count(); ++i) {
+        const TFileRow& row = w.lvFileModel->Row(i);
+        ASSERT_NE(row.Member, nullptr);
+        EXPECT_TRUE(row.Checked);
+        EXPECT_TRUE(row.Member->IsTarget);
+        EXPECT_EQ(w.lvFileModel->data(w.lvFileModel->index(i, 0), Qt::CheckStateRole).toInt(),
+                  Qt::Checked);
+        EXPECT_TRUE(Text(w, i, 2).startsWith(QString::fromStdString(root)));
+        EXPECT_TRUE(Text(w, i, 2).endsWith('/'));
+        EXPECT_FALSE(w.lvFileModel->data(w.lvFileModel->index(i, 0), Qt::DecorationRole)
+                         .value<QIcon>().isNull());
+    }
+    const int exe = RowOf(w, "tool.exe");
+    const int help = RowOf(w, "manual.chm");
+    const int sub = RowOf(w, "a.dat");
+    // The chosen main executable and help file carry a start-menu shortcut: their images show
+    // the role and the shortcut mark.
+    EXPECT_EQ(w.lvFileModel->Row(exe).ImageIndex, 1 + 3);
+    EXPECT_EQ(w.lvFileModel->Row(help).ImageIndex, 2 + 3);
+    EXPECT_EQ(w.lvFileModel->Row(RowOf(w, "B.doc")).ImageIndex, 0);
+    EXPECT_EQ(Text(w, sub, 1), "sub/");
+    EXPECT_EQ(Text(w, sub, 2), QString::fromStdString(root + "sub/"));
+    EXPECT_TRUE(Text(w, sub, 3).contains("2020") || Text(w, sub, 3).contains("20"));
+
+    // Unchecking a row takes the member out of the install.
+    w.lvFileModel->SetChecked(sub, false);
+    EXPECT_FALSE(w.lvFileModel->Row(sub).Member->IsTarget);
+
+    // A change of a member's shortcut reaches its row's image.
+    w.lvFileModel->Row(sub).Member->SetShortcutFlags(1);
+    EXPECT_EQ(w.lvFileModel->Row(sub).ImageIndex, 3);
+}
+
+TEST_F(MainWindow, SortsOnceByTheClickedColumn)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    QHeaderView* header = w.lvFile->header();
+
+    emit header->sectionClicked(0);
+    EXPECT_EQ(w.SortColumn, 0);
+    EXPECT_EQ(Column(w, 0), QStringList({"a.dat", "B.doc", "manual.chm", "tool.exe"}));
+    emit header->sectionClicked(1);
+    EXPECT_EQ(Column(w, 1).last(), "sub/");
+    emit header->sectionClicked(3);
+    EXPECT_EQ(w.SortColumn, 3);
+    EXPECT_EQ(Column(w, 0), QStringList({"manual.chm", "a.dat", "tool.exe", "B.doc"}));
+    emit header->sectionClicked(2);
+    EXPECT_EQ(Column(w, 0).last(), "a.dat"); // the only one in a subfolder
+    // The rows still find their members after the moves.
+    const int exe = RowOf(w, "tool.exe");
+    w.lvFileModel->Row(exe).Member->SetShortcutFlags(0);
+    EXPECT_EQ(w.lvFileModel->Row(exe).ImageIndex, 1);
+}
+
+TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas)
+{
+    const std::string zip = MakeSampleZip();
+    const std::string bad = qmtest::WriteFile(qmtest::MakeTempFolder("bad") + "/broken.zip",
+                                              "this is not an archive");
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    const TInstallAppInfo* plan = w.InstallInfo();
+    const std::string work = plan->WorkFolder();
+    w.edtAppName->setText("typed by the user");
+
+    try {
+        OpenByCommand(w, bad);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "ファイルが不正か、または非対応のアーカイブです。");
+    }
+    EXPECT_EQ(w.InstallInfo(), plan);
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.edtAppName->text(), "typed by the user");
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+    EXPECT_TRUE(fs::is_directory(work));
+    EXPECT_EQ(WorkFolders().size(), 1u);
+
+    // A name without a known extension is no archive either; the error names why.
+    const std::string odd = qmtest::WriteFile(qmtest::MakeTempFolder("odd") + "/notes.xyz", "x");
+    EXPECT_THROW(OpenByCommand(w, odd), Exception);
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+
+    // A cancelled file dialog does nothing at all.
+    w.actOpenExecute();
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+}
+
+TEST_F(MainWindow, OpeningAnotherArchiveReplacesThePlanAndItsWorkFolder)
+{
+    const std::string first = MakeSampleZip("first.zip");
+    const std::string second = MakeSampleZip("second.zip");
+    TfrmMain w;
+    OpenByCommand(w, first);
+    const std::string oldWork = w.InstallInfo()->WorkFolder();
+    OpenByCommand(w, second);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - second.zip");
+    EXPECT_FALSE(fs::exists(oldWork));
+    EXPECT_TRUE(fs::is_directory(w.InstallInfo()->WorkFolder()));
+    EXPECT_EQ(WorkFolders().size(), 1u);
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.lvFileModel->Row(0).Member->Owner(), &w.InstallInfo()->Members);
+}
+
+TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind)
+{
+    const std::string first = MakeSampleZip("first.zip");
+    const std::string second = MakeSampleZip("second.zip");
+    TfrmMain w;
+    OpenByCommand(w, first);
+    const TInstallAppInfo* plan = w.InstallInfo();
+
+    int steps = 0;
+    TUiHooks::OnProgressStep = [&](QProgressDialog& dialog, int) {
+        ++steps;
+        dialog.cancel();
+    };
+    OpenByCommand(w, second); // cancelled by the user: no error box
+    EXPECT_GT(steps, 0);
+    EXPECT_TRUE(TUiHooks::Messages.isEmpty());
+    EXPECT_EQ(w.InstallInfo(), plan);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - first.zip");
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    const std::vector<std::string> folders = WorkFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
+}
+
+TEST_F(MainWindow, AMemberLeftOutHasNoRow)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    TInstallAppInfo& plan = *w.InstallInfo();
+    TFileMember* left = w.lvFileModel->Row(RowOf(w, "B.doc")).Member;
+    left->SetRole(mrExcluded);
+    w.FillFileList(plan);
+    EXPECT_EQ(plan.Members.Count(), 4);
+    EXPECT_EQ(w.lvFileModel->Count(), 3);
+    EXPECT_EQ(RowOf(w, "B.doc"), -1);
+    EXPECT_EQ(w.stbMain->text(), "ファイル数:3");
+}
+
+TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+
+    TInstallAppInfo installed;
+    installed.AppName = "Tool";
+    installed.Version = "1.0";
+    TFileMember& old = installed.Members.Add();
+    old.FileName = "B.DOC"; // the same file, other letter case
+    old.ArchivePath = "";
+    old.SetInstallDir("/opt/elsewhere/", true);
+    old.IsTarget = false;
+    w.SetUpdateTarget(&installed);
+
+    EXPECT_TRUE(w.IsUpdate);
+    EXPECT_TRUE(w.lblUpdate->isVisibleTo(&w));
+    EXPECT_EQ(w.lblUpdate->text(), "アップデート対象: Tool 1.0");
+    EXPECT_EQ(w.edtAppVersion->text(), "1.0");
+    const int row = RowOf(w, "B.doc");
+    EXPECT_EQ(Text(w, row, 2), "/opt/elsewhere/");
+    EXPECT_EQ(w.lvFileModel->Row(row).Checked, w.lvFileModel->Row(row).Member->IsTarget);
+
+    w.SetUpdateTarget(nullptr);
+    EXPECT_FALSE(w.IsUpdate);
+    EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
+    EXPECT_EQ(w.UpdateInfo()->Version, "1.0"); // kept, only no longer the target
+}
+
+TEST_F(MainWindow, SelectionEnablesTheRowCommands)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    w.lvFile->selectionModel()->select(w.lvFileModel->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    for (const char* name : {"actShortCut", "actAddInstall", "actNoInstall", "actClearShortcut",
+                             "actSetMain", "mitSetHelp", "pmitFileSetHelp"})
+        EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
+    w.lvFile->clearSelection();
+    EXPECT_FALSE(w.actShortCut->isEnabled());
+    EXPECT_FALSE(w.pmitFileSetHelp->isEnabled());
+}
+
+TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart)
+{
+    {
+        TfrmMain w;
+        w.setGeometry(40, 50, 640, 480);
+        w.lvFile->header()->resizeSection(0, 222);
+        w.lvFile->header()->resizeSection(3, 95);
+    }
+    const std::string ini = GetSpecialFolder(SF_APPDATA) + "test_gui/Quillmate.ini";
+    const std::string text = qmtest::ReadFile(ini);
+    EXPECT_NE(text.find("[Cols]\r\nMain.0=222\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("frmMain=FORM\r\n"), std::string::npos) << text;
+    {
+        TfrmMain w;
+        EXPECT_EQ(w.lvFile->header()->sectionSize(0), 222);
+        EXPECT_EQ(w.lvFile->header()->sectionSize(3), 95);
+        EXPECT_EQ(w.geometry(), QRect(40, 50, 640, 480));
+        EXPECT_FALSE(w.isMaximized());
+        w.show();
+        w.showMaximized();
+        WaitUntil([&] { return w.isMaximized(); });
+    }
+    {
+        TfrmMain w;
+        EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+        w.show();
+        w.showMinimized();
+        WaitUntil([&] { return w.isMinimized(); });
+    }
+    TfrmMain w; // a window closed minimised opens normal
+    EXPECT_FALSE(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
+TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows)
+{
+    const std::string zip = MakeSampleZip();
+    TfrmMain w({QString::fromStdString(zip), QStringLiteral("ignored.zip")});
+    EXPECT_EQ(w.lvFileModel->Count(), 0);
+    w.show();
+    WaitUntil([&] { return w.lvFileModel->Count() == 4; });
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+
+    // A name that is no file, or no archive, leaves the empty window without a message.
+    for (const std::string& arg : {std::string("/no/such/file.zip"),
+                                   qmtest::WriteFile(qmtest::MakeTempFolder("b") + "/x.zip", "no")}) {
+        TfrmMain empty({QString::fromStdString(arg)});
+        empty.show();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(empty.lvFileModel->Count(), 0);
+        EXPECT_EQ(empty.windowTitle(), "Quillmate");
+    }
+    EXPECT_TRUE(TUiHooks::Messages.isEmpty());
+}
+
+namespace {
+class Thrower : public QObject {
+protected:
+    bool event(QEvent*) override { throw Exception("kaputt"); }
+};
+} // namespace
+
+TEST_F(MainWindow, UncaughtErrorsReachTheApplicationsErrorBox)
+{
+    Thrower target;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&target, &event);
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_EQ(TUiHooks::Messages.first(), "kaputt");
+}
