@@ -14,6 +14,8 @@ std::string TZip32::BuildUnzipCommand(const std::string& word, const std::string
                                       const TFileArgs& files, const TArchiverOptions& o)
 {
     auto& dll = static_cast<TZipDll&>(DLL());
+    // A library that was missing when the driver was made may be there by now.
+    dll.LoadDLL();
     if (!dll.IsLoaded(TZipDll::zmUnzip) && !dll.IsLoaded(TZipDll::zmLmzip))
         throw EArchiver("ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
     TCmdOpt cmd;
@@ -75,6 +77,7 @@ std::string TZip32::BuildAddCommand(QM_BUILD_PARAMS)
 {
     (void)window;
     auto& dll = static_cast<TZipDll&>(DLL());
+    dll.LoadDLL();
     if (dll.IsLoaded(TZipDll::zmZip32j))
         return BuildZip32jCommand("", archive, destination, useResponseFile, files, options);
     if (!dll.IsLoaded(TZipDll::zmLmzip))
