@@ -123,9 +123,9 @@ QM_BOOL CheckArchive(Family family, const char* archive, int mode)
             size_t length;
             la_int64_t offset;
             int d;
+            // A warning here is a checksum mismatch.
             while ((d = archive_read_data_block(reader.Handle(), &block, &length, &offset)) ==
-                       ARCHIVE_OK ||
-                   d == ARCHIVE_WARN) {
+                   ARCHIVE_OK) {
             }
             if (d != ARCHIVE_EOF)
                 return 0;

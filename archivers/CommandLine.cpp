@@ -126,7 +126,7 @@ bool Matches(const Command& command, std::string pattern, const std::string& mem
         }
         pattern = escaped;
     }
-    std::string name = member;
+    std::string name = NormalizePattern(member);
     while (!name.empty() && name.back() == '/')
         name.pop_back();
     int flags = FNM_NOESCAPE | FNM_CASEFOLD;

@@ -36,7 +36,8 @@ Command ParseCommand(Family family, std::string_view line);
 // Reads the names of a response file (ANSI text, one quoted name a line). Throws CommandError.
 std::vector<std::string> ReadResponseFile(const std::string& path);
 
-// Whether a member (UTF-8, "/"-separated) is selected by the command's patterns.
+// Whether a member (UTF-8) is selected by the command's patterns; "\" counts as "/" and a
+// leading "./" is ignored on both sides.
 bool IsSelected(const Command& command, const std::string& member);
 
 } // namespace qm::arc

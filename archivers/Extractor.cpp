@@ -222,11 +222,15 @@ bool Extraction::Member(const std::string& name)
 
     PathParts parts;
     Failure failure;
+    if (archive_entry_filetype(entry) == AE_IFDIR && IsRootName(name))
+        return true;
     if (!SplitMemberPath(name, parts, failure)) {
         Refuse(failure);
         return true;
     }
-    const unsigned type = archive_entry_filetype(entry);
+    unsigned type = archive_entry_filetype(entry);
+    if (type == 0)
+        type = AE_IFREG; // ar archives made deterministically store bare permission bits
     const bool hard = archive_entry_hardlink(entry) != nullptr;
     if (command_.action == Action::Test) {
         return type != AE_IFREG || hard || WriteFile(name, {});
@@ -329,7 +333,8 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
         int r = archive_read_data_block(a, &block, &length, &offset);
         if (r == ARCHIVE_EOF)
             break;
-        if (r < ARCHIVE_WARN) {
+        // A warning while reading data is a checksum that did not match: the file is wrong.
+        if (r != ARCHIVE_OK) {
             abandon(ReadErrorCode(a, entry), reader_.ErrorText());
             return r != ARCHIVE_FATAL;
         }

@@ -24,6 +24,9 @@ const char* AnsiCharsetName()
     return GetAnsiCodePage() == CP_UTF8_PAGE ? "UTF-8" : "CP932";
 }
 
+// Names without a Unicode flag reach MemberName as stored: UTF-8 when they are valid UTF-8
+// (archives made on Linux rarely set the flag), text of the ANSI code page otherwise. LHA needs
+// the charset up front, as libarchive cannot read its Shift_JIS names without it.
 void EnableFormats(Family family, archive* a)
 {
     switch (family) {
@@ -33,15 +36,11 @@ void EnableFormats(Family family, archive* a)
         break;
     case Family::Zip:
         archive_read_support_format_zip(a);
-        archive_read_set_format_option(a, "zip", "hdrcharset", AnsiCharsetName());
         break;
     case Family::Cab:
         archive_read_support_format_cab(a);
-        archive_read_set_format_option(a, "cab", "hdrcharset", AnsiCharsetName());
         break;
     case Family::Tar:
-        // tar, cpio and ar carry no charset mark: names are taken as UTF-8 when they are, and
-        // read in the ANSI code page otherwise (MemberName).
         archive_read_support_format_tar(a);
         archive_read_support_format_gnutar(a);
         archive_read_support_format_cpio(a);
@@ -51,7 +50,6 @@ void EnableFormats(Family family, archive* a)
     case Family::Rar:
         archive_read_support_format_rar(a);
         archive_read_support_format_rar5(a);
-        archive_read_set_format_option(a, "rar", "hdrcharset", AnsiCharsetName());
         break;
     case Family::SevenZip:
         archive_read_support_format_7zip(a);
@@ -279,7 +277,7 @@ std::optional<std::string> MemberName(Reader& reader)
     if (raw == nullptr)
         return std::nullopt;
     std::string name(raw);
-    if (IsValidUtf8(name) && reader.GetFamily() == Family::Tar)
+    if (IsValidUtf8(name))
         return name;
     try {
         return FromAnsi(name);

@@ -103,6 +103,12 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
     return true;
 }
 
+bool IsRootName(const std::string& name)
+{
+    return !name.empty() && name.find_first_not_of("./\\") == std::string::npos &&
+           name.find("..") == std::string::npos;
+}
+
 SafeTree::SafeTree(const std::string& destination)
 {
     destination_ = destination.empty() ? "./" : destination;

@@ -22,6 +22,8 @@ struct Failure {
 // Splits a member name into folder components, taking "\" as a separator too (archives made on
 // Windows use it). Refuses absolute names, drive letters and "..": false with the reason.
 bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure);
+// Whether the name stands for the archive's root itself ("./", "."): nothing to make.
+bool IsRootName(const std::string& name);
 
 class SafeTree {
 public:

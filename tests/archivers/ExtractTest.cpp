@@ -1,0 +1,153 @@
+// Extraction through the command entry, with the command lines the program's drivers build,
+// on archives of every family made at test time.
+#include "ArchiverLibrary.h"
+#include "Fixtures.h"
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace qmtest;
+
+namespace {
+
+using TreeList = std::vector<std::pair<std::string, std::string>>;
+
+class FormatExtract : public ::testing::TestWithParam<ArchiveFixture> {
+protected:
+    int Extract(const std::string& dest, bool keepFolders, const std::vector<std::string>& names = {},
+                const std::string& responseFile = "")
+    {
+        const ArchiveFixture& f = GetParam();
+        std::string line = ExtractLine(f.kind, ArchiveOf(f.label), dest, keepFolders, names,
+                                       responseFile);
+        return Library(f.kind).Command(line, &log_);
+    }
+    std::string log_;
+};
+
+TEST_P(FormatExtract, KeepsTheStoredFoldersAndNames)
+{
+    std::string dest = MakeTempFolder("dest");
+    ASSERT_EQ(Extract(dest, true), 0) << log_;
+    EXPECT_EQ(Tree(dest), Tree(SourceTree()));
+
+    // A second extraction over the first replaces the files and still succeeds.
+    WriteFile(dest + "/readme.txt", "changed by the user");
+    ASSERT_EQ(Extract(dest, true), 0) << log_;
+    EXPECT_EQ(Tree(dest), Tree(SourceTree()));
+}
+
+TEST_P(FormatExtract, WithoutFoldersPutsEveryFileInTheDestination)
+{
+    std::string dest = MakeTempFolder("flat");
+    ASSERT_EQ(Extract(dest, false), 0) << log_;
+    TreeList expected = {{"data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")},
+                         {"manual.txt", "manual text"},
+                         {"readme.txt", "hello\n"},
+                         {"日本語.txt", "japanese"}};
+    EXPECT_EQ(Tree(dest), expected);
+}
+
+TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers)
+{
+    std::string dest = MakeTempFolder("named");
+    ASSERT_EQ(Extract(dest, true, {"docs/manual.txt", "日本語.txt"}), 0) << log_;
+    TreeList expected = {{"docs", "<dir>"}, {"docs/manual.txt", "manual text"},
+                         {"日本語.txt", "japanese"}};
+    EXPECT_EQ(Tree(dest), expected);
+
+    // The same through a response file, and a folder name selects what lies below it.
+    std::string viaFile = MakeTempFolder("response");
+    ASSERT_EQ(Extract(viaFile, true, {"docs/deep"}, MakeTempFolder("rsp") + "/files.rsp"), 0)
+        << log_;
+    TreeList deep = {{"docs", "<dir>"},
+                     {"docs/deep", "<dir>"},
+                     {"docs/deep/data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")}};
+    EXPECT_EQ(Tree(viaFile), deep);
+
+    std::string none = MakeTempFolder("none");
+    EXPECT_EQ(Extract(none, true, {"no-such-member.txt"}), ERROR_NOT_FIND_FILE);
+    EXPECT_TRUE(Tree(none).empty());
+}
+
+const ArchiveFixture kFixtures[] = {
+    {"Zip", Kind::Zip, "info.zip"},     {"ZipCp932", Kind::Zip, "cp932.zip"},
+    {"Jar", Kind::Zip, "app.jar"},      {"ZipSfx", Kind::Zip, "setup.exe"},
+    {"Tar", Kind::Tar, "a.tar"},        {"Tgz", Kind::Tgz, "a.tgz"},
+    {"Tbz2", Kind::Bz2, "a.tar.bz2"},   {"Cpio", Kind::Tar, "a.cpio"},
+    {"SevenZip", Kind::SevenZip, "a.7z"}, {"Cab", Kind::Cab, "a.cab"},
+    {"Lzh", Kind::Lha, "a.lzh"},        {"Rar", Kind::Rar, "a.rar"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Families, FormatExtract, ::testing::ValuesIn(kFixtures),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ExtractFailures, ReportCommandAndArchiveProblemsWithTheirCodes)
+{
+    std::string dest = MakeTempFolder("fail");
+    auto& zip = Library(Kind::Zip);
+    std::string log;
+    EXPECT_EQ(zip.Command("-q \"" + ArchiveOf("Zip") + "\"", &log), ERROR_COMMAND_NAME);
+    EXPECT_EQ(zip.Command(ExtractLine(Kind::Zip, dest + "/missing.zip", dest), &log),
+              ERROR_NOT_FIND_ARC_FILE);
+    // An archive of another family is no archive for this library.
+    EXPECT_EQ(zip.Command(ExtractLine(Kind::Zip, ArchiveOf("Lzh"), dest), &log),
+              ERROR_NOT_ARC_FILE);
+    EXPECT_EQ(Library(Kind::Lha).Command(ExtractLine(Kind::Lha, ArchiveOf("Zip"), dest), &log),
+              ERROR_NOT_ARC_FILE);
+    // A command line that is not text of the code page.
+    EXPECT_EQ(zip.Command("-x \"\x81\x20\"", &log), ERROR_COMMAND_NAME);
+    EXPECT_TRUE(Tree(dest).empty());
+}
+
+TEST(ExtractFailures, DamagedDataIsReportedAndLeavesNoPartialFile)
+{
+    std::string folder = MakeTempFolder("damaged");
+    WriteFile(folder + "/bad.zip", DamagedZip());
+    std::string dest = folder + "/out";
+    std::string log;
+    int result = Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/bad.zip", dest), &log);
+    EXPECT_EQ(result, ERROR_FILE_CRC) << log;
+    EXPECT_NE(log.find("bad.txt"), std::string::npos) << log;
+    TreeList expected = {{"good.txt", "fine"}};
+    EXPECT_EQ(Tree(dest), expected);
+
+    // A truncated ZIP: the members that are complete come out, the result says it failed.
+    std::string zip = ReadFile(ArchiveOf("ZipCp932"));
+    WriteFile(folder + "/cut.zip", zip.substr(0, zip.size() / 2));
+    std::string cutDest = folder + "/cut";
+    EXPECT_NE(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/cut.zip", cutDest), &log),
+              0);
+}
+
+TEST(ExtractFailures, EncryptedMembersAreRefusedWithThePasswordCode)
+{
+    std::string folder = MakeTempFolder("crypt");
+    RunInSource("zip -q -P secret " + folder + "/locked.zip readme.txt");
+    std::string dest = folder + "/out";
+    std::string log;
+    EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/locked.zip", dest), &log),
+              ERROR_PASSWORD_FILE);
+    EXPECT_TRUE(Tree(dest).empty());
+}
+
+TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily)
+{
+    std::string folder = MakeTempFolder("single");
+    WriteFile(folder + "/notes.txt", "some notes");
+    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
+                  "ar rc lib.a notes.txt"), 0);
+    auto& tar = Library(Kind::Tar);
+    std::string log;
+    for (const char* name : {"notes.txt.gz", "notes.txt.bz2", "lib.a"}) {
+        SCOPED_TRACE(name);
+        std::string dest = MakeTempFolder("out");
+        ASSERT_EQ(tar.Command(ExtractLine(Kind::Tgz, folder + "/" + name, dest), &log), 0) << log;
+        TreeList expected = {{"notes.txt", "some notes"}};
+        EXPECT_EQ(Tree(dest), expected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// Hostile archives made at test time with Python's zipfile and tarfile. Each one tries to reach
+// a target folder beside the destination; the target must stay as it was, nothing in the
+// destination may lead outside it, and the result must say that something was refused.
+#include "ArchiverLibrary.h"
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace qmtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Scene {
+    std::string root, dest, target, archive;
+};
+
+Scene MakeScene(const std::string& name, const std::string& extension)
+{
+    Scene s;
+    s.root = MakeTempFolder(name);
+    s.dest = s.root + "/dest";
+    s.target = s.root + "/target";
+    s.archive = s.root + "/" + name + extension;
+    WriteFile(s.target + "/sentinel.txt", "original");
+    fs::create_directories(s.dest);
+    int status = qmtest::Run("python3 " QM_HOSTILE_SCRIPT " " + name + " '" + s.archive + "' '" +
+                     s.target + "'");
+    EXPECT_EQ(status, 0) << name;
+    return s;
+}
+
+// Every symbolic link in the destination resolves (as far as it resolves) inside it.
+void ExpectNoLinkLeadsOut(const std::string& dest)
+{
+    std::string realDest = fs::canonical(dest).string();
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(dest, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (!it->is_symlink())
+            continue;
+        fs::path resolved = fs::weakly_canonical(it->path(), error);
+        std::string text = resolved.string();
+        EXPECT_TRUE(text == realDest || text.rfind(realDest + "/", 0) == 0)
+            << it->path() << " leads to " << text;
+    }
+}
+
+struct HostileCase {
+    const char* name;
+    Kind kind;
+};
+
+class HostileArchive : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileArchive, LeavesTheTargetUntouchedAndFails)
+{
+    const HostileCase& c = GetParam();
+    Scene s = MakeScene(c.name, c.kind == Kind::Zip ? ".zip" : ".tar");
+    if (std::string(c.name) == "zip_pre_existing_link")
+        fs::create_directory_symlink("../target", s.dest + "/pre");
+
+    std::string log;
+    int result = Library(c.kind).Command(ExtractLine(c.kind, s.archive, s.dest), &log);
+    EXPECT_NE(result, 0) << log;
+    EXPECT_NE(log.find("refused"), std::string::npos) << log;
+    std::vector<std::pair<std::string, std::string>> untouched = {{"sentinel.txt", "original"}};
+    EXPECT_EQ(Tree(s.target), untouched);
+    EXPECT_FALSE(fs::exists(s.root + "/evil.txt"));
+    if (std::string(c.name) == "zip_pre_existing_link")
+        fs::remove(s.dest + "/pre"); // the test's own link, not the archive's
+    ExpectNoLinkLeadsOut(s.dest);
+
+    // Without stored folders the same members must be just as harmless.
+    std::string flat = s.root + "/flat";
+    Library(c.kind).Command(ExtractLine(c.kind, s.archive, flat, false), &log);
+    EXPECT_EQ(Tree(s.target), untouched);
+    ExpectNoLinkLeadsOut(flat);
+}
+
+const HostileCase kHostile[] = {
+    {"zip_dotdot", Kind::Zip},
+    {"zip_nested_dotdot", Kind::Zip},
+    {"zip_absolute", Kind::Zip},
+    {"zip_backslash", Kind::Zip},
+    {"zip_drive", Kind::Zip},
+    {"zip_symlink_dir", Kind::Zip},
+    {"zip_pre_existing_link", Kind::Zip},
+    {"tar_dotdot", Kind::Tar},
+    {"tar_symlink_dir", Kind::Tar},
+    {"tar_symlink_absolute", Kind::Tar},
+    {"tar_symlink_write_through", Kind::Tar},
+    {"tar_symlink_then_folder", Kind::Tar},
+    {"tar_hardlink_out", Kind::Tar},
+    {"tar_hardlink_absolute", Kind::Tar},
+    {"tar_chained_links", Kind::Tar},
+    {"tar_link_before_parent_link", Kind::Tar},
+    {"tar_device", Kind::Tar},
+    {"tar_fifo", Kind::Tar},
+};
+
+INSTANTIATE_TEST_SUITE_P(Escapes, HostileArchive, ::testing::ValuesIn(kHostile),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SafeArchive, LinksThatStayInsideAreKept)
+{
+    Scene s = MakeScene("tar_inside_links", ".tar");
+    std::string log;
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0) << log;
+    EXPECT_EQ(fs::read_symlink(s.dest + "/readme"), "docs/readme.txt");
+    EXPECT_EQ(ReadFile(s.dest + "/readme"), "read me");
+    EXPECT_EQ(fs::read_symlink(s.dest + "/docs/self"), "../docs");
+    struct stat a {}, b {};
+    ASSERT_EQ(lstat((s.dest + "/copy.txt").c_str(), &a), 0);
+    ASSERT_EQ(lstat((s.dest + "/docs/readme.txt").c_str(), &b), 0);
+    EXPECT_EQ(a.st_ino, b.st_ino);
+}
+
+TEST(SafeArchive, SetIdBitsAreDropped)
+{
+    Scene s = MakeScene("tar_setid", ".tar");
+    std::string log;
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0) << log;
+    struct stat st {};
+    ASSERT_EQ(stat((s.dest + "/tool").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07000, 0u);
+    EXPECT_NE(st.st_mode & 0100, 0u); // still executable for its owner
+    EXPECT_EQ(ReadFile(s.dest + "/tool"), "#!/bin/sh\n");
+}
+
+TEST(SafeArchive, ExtractionNeverChangesTheCurrentFolder)
+{
+    char before[PATH_MAX];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+    Scene s = MakeScene("tar_inside_links", ".tar");
+    Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest));
+    char after[PATH_MAX];
+    ASSERT_NE(getcwd(after, sizeof after), nullptr);
+    EXPECT_STREQ(before, after);
+}
+
+} // namespace
