@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -456,8 +457,15 @@ void TfrmMain::LoadFormState(QWidget* form)
     current.showing = form->isVisible();
     const TFormPlacement stored = FIniMain->ReadFormState(cfg::FormsSection, current);
     const TWindowPlacement& p = stored.placement;
-    if (p.right > p.left && p.bottom > p.top)
-        form->setGeometry(p.left, p.top, p.right - p.left, p.bottom - p.top);
+    // Without a stored rectangle the window system places the window; a stored one that no
+    // screen shows any more (a monitor gone since) is moved onto the primary screen.
+    const bool hasRect = FIniMain->ValueExists(cfg::FormsSection, current.name + ".left");
+    if (hasRect && p.right > p.left && p.bottom > p.top) {
+        QRect rect(p.left, p.top, p.right - p.left, p.bottom - p.top);
+        if (QGuiApplication::screenAt(rect.center()) == nullptr && QGuiApplication::primaryScreen())
+            rect.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+        form->setGeometry(rect);
+    }
     if (current.showing) {
         if (p.showCmd == 3)
             form->showMaximized();
@@ -493,9 +501,12 @@ void TfrmMain::SaveFormState(QWidget* form)
 
 void TfrmMain::LoadListColumns(QHeaderView* header, const std::string& name)
 {
-    for (int i = 0; i < header->count(); ++i)
-        header->resizeSection(i, FIniMain->ReadInteger(cfg::ColsSection, name + "." + std::to_string(i),
-                                                       header->sectionSize(i)));
+    for (int i = 0; i < header->count(); ++i) {
+        const int width = FIniMain->ReadInteger(cfg::ColsSection, name + "." + std::to_string(i),
+                                                header->sectionSize(i));
+        if (width >= 0) // a negative width in a hand-edited file keeps the designed one
+            header->resizeSection(i, width);
+    }
 }
 
 void TfrmMain::SaveListColumns(QHeaderView* header, const std::string& name)
