@@ -1,5 +1,7 @@
 #include "cmarc/SZip32.h"
 
+#include "cmarc/SelfExtract.h"
+
 namespace qm {
 
 namespace {
@@ -62,6 +64,20 @@ std::string TSevenZip32::BuildDeleteCommand(QM_BUILD_PARAMS)
     (void)window;
     (void)destination;
     return Build7zCommand("d", false, archive, "", useResponseFile, files, options);
+}
+
+int TSevenZip32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
+                         const std::string& destination, const TArchiverOptions& options)
+{
+    if (options.gw <= 0)
+        throw EArchiver("16bit SFX を作成することはできません。");
+    // 7-Zip's own install folder would be searched first; this system records none, so the
+    // standard search is the only one.
+    const std::string module = SearchModuleFile(SevenZipSfxModule);
+    if (module.empty())
+        throw ESfxNoRequiredFile("7z", "", SevenZipSfxModule);
+    CopySfx(SfxTargetName(archive, ".exe", destination), module, archive, false);
+    return 0;
 }
 
 } // namespace qm

@@ -10,6 +10,9 @@ class TSevenZip32 : public TArchiver {
 public:
     std::string BuildExtractCommand(QM_BUILD_PARAMS) override;
     std::string BuildAddCommand(QM_BUILD_PARAMS) override;
+    int MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
+                std::string& commandLine, const std::string& destination,
+                const TArchiverOptions& options) override;
     std::string BuildDeleteCommand(QM_BUILD_PARAMS) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "cmarc/Tar32.h"
 
+#include "cmarc/SelfExtract.h"
+
 namespace qm {
 
 namespace {
@@ -65,6 +67,18 @@ std::string TTar32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const TArchiverOptions& options)
 {
     return BuildTarCommand("", archive, "", false, {memberName}, options);
+}
+
+int TTar32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
+                    const std::string& destination, const TArchiverOptions&)
+{
+    if (Kind() == tkBZ2)
+        throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
+    const std::string module = SearchModuleFile("kmtarsef.exe");
+    if (module.empty())
+        throw ESfxNoRequiredFile("tar/tgz", "", "kmtarsef.exe");
+    CopySfx(SfxTargetName(archive, ".EXE", destination), module, archive, false);
+    return 0;
 }
 
 } // namespace qm

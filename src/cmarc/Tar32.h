@@ -10,6 +10,9 @@ class TTar32 : public TArchiver {
 public:
     std::string BuildExtractCommand(QM_BUILD_PARAMS) override;
     std::string BuildAddCommand(QM_BUILD_PARAMS) override;
+    int MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
+                std::string& commandLine, const std::string& destination,
+                const TArchiverOptions& options) override;
     std::string BuildExtractMemCommand(void* window, const std::string& archive,
                                        const std::string& memberName,
                                        const TArchiverOptions& options) override;

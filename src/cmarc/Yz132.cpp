@@ -1,5 +1,7 @@
 #include "cmarc/Yz132.h"
 
+#include "cmarc/SelfExtract.h"
+
 namespace qm {
 
 namespace {
@@ -84,6 +86,26 @@ std::string TYZ1::BuildAddCommand(QM_BUILD_PARAMS)
 {
     (void)window;
     return BuildYz1Command("c", archive, destination, useResponseFile, files, options);
+}
+
+int TYZ1::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
+                  const std::string& destination, const TArchiverOptions& options)
+{
+    std::string module;
+    if (options.gw <= 0) {
+        module = SearchModuleFile("yzdos16.sfx");
+        if (module.empty())
+            throw EArchiver("yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。");
+    } else {
+        module = SearchModuleFile("yzw32cui.sfx");
+        if (module.empty())
+            module = SearchModuleFile("yzdec.exe");
+        if (module.empty())
+            throw EArchiver("yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
+    }
+    // The YZ1 stub finds the archive from the length written after it.
+    CopySfx(SfxTargetName(archive, ".exe", destination), module, archive, true);
+    return 0;
 }
 
 } // namespace qm

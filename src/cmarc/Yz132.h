@@ -9,6 +9,9 @@ class TYZ1 : public TArchiver {
     QM_DRIVER_BINDING(TYZ1Dll)
 public:
     std::string BuildExtractCommand(QM_BUILD_PARAMS) override;
+    int MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
+                std::string& commandLine, const std::string& destination,
+                const TArchiverOptions& options) override;
     std::string BuildAddCommand(QM_BUILD_PARAMS) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "cmarc/Zip32.h"
 
+#include "cmarc/SelfExtract.h"
+
 namespace qm {
 
 namespace {
@@ -112,6 +114,27 @@ std::string TZip32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const TArchiverOptions& options)
 {
     return BuildUnzipCommand("", archive, "", false, {memberName}, options);
+}
+
+// The stub and the archive are joined here; ZIP32J.DLL then corrects the offsets inside.
+int TZip32::MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
+                    std::string& commandLine, const std::string& destination,
+                    const TArchiverOptions& options)
+{
+    auto& dll = static_cast<TZipDll&>(DLL());
+    dll.LoadDLL();
+    if (!dll.IsLoaded(TZipDll::zmZip32j))
+        throw ESfxNoRequiredFile("zip", "", "ZIP32J.DLL");
+    const bool win32 = options.gw > 0;
+    const std::string moduleName = win32 ? "sfx32gui.dat" : "sfx16.dat";
+    const std::string module = SearchModuleFile(moduleName);
+    if (module.empty())
+        throw ESfxNoRequiredFile("zip", win32 ? "Win32" : "DOS", moduleName);
+    const std::string target = SfxTargetName(archive, ".EXE", destination);
+    CopySfx(target, module, archive, false);
+    commandLine = "-A " + target;
+    return dll.WriteCommand(window, archive, static_cast<std::uint32_t>(output.size()),
+                            output.empty() ? nullptr : output.data(), commandLine);
 }
 
 } // namespace qm

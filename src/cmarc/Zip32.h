@@ -14,6 +14,9 @@ public:
     std::string BuildAddCommand(QM_BUILD_PARAMS) override;
     std::string BuildDeleteCommand(QM_BUILD_PARAMS) override;
     std::string BuildUpdateCommand(QM_BUILD_PARAMS) override;
+    int MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
+                std::string& commandLine, const std::string& destination,
+                const TArchiverOptions& options) override;
     std::string BuildExtractMemCommand(void* window, const std::string& archive,
                                        const std::string& memberName,
                                        const TArchiverOptions& options) override;

@@ -1,0 +1,108 @@
+#include "cmarc/SelfExtract.h"
+
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace qm {
+
+std::string SevenZipSfxModule = "7z.sfx";
+const std::array<const char*, 4> SevenZipSfxModules = {"7z.sfx", "7zC.sfx", "7zCon.sfx",
+                                                       "7zS.sfx"};
+
+namespace {
+
+std::string InFolder(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == PathDelim ? folder + name : folder + PathDelim + name;
+}
+
+bool IsFile(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw EReadError(path + " を開けません。");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw EReadError(path + " を読み込めません。");
+    return bytes;
+}
+
+} // namespace
+
+std::string SearchModuleFile(const std::string& fileName)
+{
+    std::vector<std::string> folders = LibrarySearchFolders();
+    folders.push_back(ProgramFolder());
+    std::error_code ec;
+    folders.push_back(std::filesystem::current_path(ec).string());
+    if (const char* path = std::getenv("PATH")) {
+        std::string list = path;
+        for (size_t start = 0; start <= list.size();) {
+            size_t end = list.find(':', start);
+            if (end == std::string::npos)
+                end = list.size();
+            if (end > start)
+                folders.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    for (const std::string& folder : folders) {
+        if (folder.empty())
+            continue;
+        const std::string candidate = InFolder(folder, fileName);
+        if (IsFile(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+std::string SfxTargetName(const std::string& archive, const std::string& extension,
+                          const std::string& destination)
+{
+    const size_t sep = archive.find_last_of(PathDelim);
+    const size_t dot = archive.find_last_of('.');
+    std::string target = (dot != std::string::npos && (sep == std::string::npos || dot > sep))
+                             ? archive.substr(0, dot) + extension
+                             : archive + extension;
+    if (destination.empty())
+        return target;
+    const size_t nameStart = target.find_last_of(PathDelim);
+    return InFolder(destination,
+                    nameStart == std::string::npos ? target : target.substr(nameStart + 1));
+}
+
+void CopySfx(const std::string& target, const std::string& module, const std::string& archive,
+             bool appendSize)
+{
+    const std::string stub = ReadWhole(module);
+    const std::string body = ReadWhole(archive);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw EWriteError(target + " を作成できません。");
+    out.write(stub.data(), static_cast<std::streamsize>(stub.size()));
+    out.write(body.data(), static_cast<std::streamsize>(body.size()));
+    if (appendSize) {
+        const auto size = static_cast<std::uint32_t>(body.size());
+        const char bytes[4] = {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                               static_cast<char>(size >> 8), static_cast<char>(size)};
+        out.write(bytes, 4);
+    }
+    out.close();
+    if (!out)
+        throw EWriteError(target + " に書き込めません。");
+}
+
+} // namespace qm
