@@ -34,28 +34,58 @@ TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TFileListModel::BeginUpdate()
 {
-    if (FUpdateDepth++ == 0)
-        beginResetModel();
+    ++FUpdateDepth;
 }
 
 void TFileListModel::EndUpdate()
 {
-    if (--FUpdateDepth == 0)
+    if (--FUpdateDepth > 0)
+        return;
+    // Rows added or removed make one reset; changed rows only one change over all rows, which
+    // keeps the selection and the scroll position.
+    if (FResetting) {
+        FResetting = false;
+        FDataChanged = false;
+        endResetModel();
+    } else if (FDataChanged) {
+        FDataChanged = false;
+        if (Count() > 0)
+            emit dataChanged(index(0, 0), index(Count() - 1, ColumnCount - 1));
+    }
+}
+
+void TFileListModel::BeginStructureChange()
+{
+    if (FUpdateDepth > 0) {
+        if (!FResetting) {
+            FResetting = true;
+            beginResetModel();
+        }
+    } else {
+        beginResetModel();
+    }
+}
+
+void TFileListModel::EndStructureChange()
+{
+    if (FUpdateDepth == 0)
         endResetModel();
 }
 
 void TFileListModel::Clear()
 {
-    BeginUpdate();
+    BeginStructureChange();
     FRows.clear();
     FRowOfMember.clear();
-    EndUpdate();
+    EndStructureChange();
 }
 
 void TFileListModel::AddRow(const TFileRow& row)
 {
     const bool bracketed = FUpdateDepth > 0;
-    if (!bracketed)
+    if (bracketed)
+        BeginStructureChange();
+    else
         beginInsertRows({}, Count(), Count());
     FRows.append(row);
     if (row.Member != nullptr)
@@ -71,7 +101,11 @@ int TFileListModel::IndexOfMember(const TFileMember* member) const
 
 void TFileListModel::RowChanged(int index)
 {
-    if (FUpdateDepth == 0 && index >= 0 && index < Count())
+    if (index < 0 || index >= Count())
+        return;
+    if (FUpdateDepth > 0)
+        FDataChanged = true;
+    else
         emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
 }
 

@@ -47,7 +47,7 @@ public:
     const TFileRow& Row(int index) const { return FRows[index]; }
     // The row of a member, or -1.
     int IndexOfMember(const TFileMember* member) const;
-    // Tells the views that a row's content changed (outside an update bracket).
+    // Tells the views that a row's content changed (inside a bracket: once, at its end).
     void RowChanged(int index);
     void SetChecked(int index, bool checked);
 
@@ -64,11 +64,15 @@ public:
 
 private:
     void Reindex();
+    void BeginStructureChange();
+    void EndStructureChange();
 
     QVector<TFileRow> FRows;
     QHash<const TFileMember*, int> FRowOfMember;
     QVector<QIcon> FImages;
     int FUpdateDepth = 0;
+    bool FResetting = false;   // a reset began inside the current bracket
+    bool FDataChanged = false; // rows changed inside the current bracket
 };
 
 } // namespace qm

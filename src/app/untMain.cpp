@@ -90,21 +90,31 @@ QIcon WithShortcutMark(const QIcon& base)
 }
 
 // The system's default date-time text: short date, then the long time unless exactly midnight.
-QString DateText(double dayCount)
-{
-    const DateTime dt = DayCountToDateTime(dayCount);
-    const QDate date(dt.year, dt.month, dt.day);
-    const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
-    const QLocale locale = QLocale::system();
-    QString text = locale.toString(date, QLocale::ShortFormat);
-    if (time != QTime(0, 0)) {
+// Made once per list fill: asking the system for its formats for every row is slow.
+class TDateFormat {
+public:
+    TDateFormat() : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat))
+    {
         // The day count carries no time zone, so the zone part of the long format is dropped.
-        QString format = locale.timeFormat(QLocale::LongFormat);
-        format.remove(QLatin1Char('t'));
-        text += QLatin1Char(' ') + locale.toString(time, format.trimmed());
+        FTimeFormat = FLocale.timeFormat(QLocale::LongFormat);
+        FTimeFormat.remove(QLatin1Char('t'));
+        FTimeFormat = FTimeFormat.trimmed();
     }
-    return text;
-}
+    QString Text(double dayCount) const
+    {
+        const DateTime dt = DayCountToDateTime(dayCount);
+        const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
+        QString text = FLocale.toString(QDate(dt.year, dt.month, dt.day), FDateFormat);
+        if (time != QTime(0, 0))
+            text += QLatin1Char(' ') + FLocale.toString(time, FTimeFormat);
+        return text;
+    }
+
+private:
+    QLocale FLocale;
+    QString FDateFormat;
+    QString FTimeFormat;
+};
 
 intptr_t DefaultWindowProc(void*, unsigned, uintptr_t, intptr_t) { return 0; }
 
@@ -548,7 +558,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan)
 {
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
-    if (&plan != FInstallInfo.get()) {
+    if (&plan == FOpening && &plan != FInstallInfo.get()) {
         FRetiredPlan = std::move(FInstallInfo);
         FInstallInfo.reset(&plan);
         FRetiredPlan->RemoveWorkFolder();
@@ -558,6 +568,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan)
         TUpdateBracket bracket(*lvFileModel);
         lvFileModel->Clear();
         TFileMembers& members = plan.Members;
+        const TDateFormat dateFormat;
         for (int i = 0; i < members.Count(); ++i) {
             TFileMember& m = members.Items(i);
             if (m.Role() == mrExcluded)
@@ -568,7 +579,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan)
             row.Folder = Q(m.ArchivePath);
             row.InstallDir = Q(m.GetInstallDir());
             row.FileDate = m.FileDate;
-            row.Date = DateText(m.FileDate);
+            row.Date = dateFormat.Text(m.FileDate);
             row.ImageIndex = m.Role() + (m.ShortcutFlags() != 0 ? 3 : 0);
             // Checking a row makes its member an install target.
             row.Checked = true;
@@ -611,6 +622,7 @@ void TfrmMain::RefreshFileList()
         row.InstallDir = Q(row.Member->GetInstallDir());
         row.Checked = row.Member->IsTarget;
         row.ImageIndex = RowImageIndex(i);
+        lvFileModel->RowChanged(i);
     }
 }
 
@@ -717,31 +729,34 @@ bool TfrmMain::OpenArchive(const std::string& fileName)
     plan->LastUpdateDate = FInstallInfo->LastUpdateDate;
     plan->ArchiveName = FInstallInfo->ArchiveName;
     AttachPlan(*plan);
-    TInstallAppInfo* opening = plan.get();
+    FOpening = plan.get();
     const QString caption = windowTitle();
 
-    auto undo = [&] {
-        opening->RemoveWorkFolder();
-        setWindowTitle(caption);
+    // Once FillFileList has adopted the new plan the window owns it, and the open counts as
+    // done even if something after the list fill fails.
+    auto finish = [&](bool failed) {
+        const bool adopted = FInstallInfo.get() == FOpening;
+        if (adopted)
+            (void)plan.release();
+        else if (failed) {
+            plan->RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
+            setWindowTitle(caption);
+        }
+        FOpening = nullptr;
+        FRetiredPlan.reset();
         FBusy = false;
-        if (FInstallInfo.get() == opening)
-            (void)plan.release(); // adopted after all; the window owns it now
     };
     bool opened = false;
     try {
-        // From here on the plan may be adopted by FillFileList, which takes ownership.
         opened = plan->OpenArchive(fileName);
     } catch (const TOpenCancelled&) {
-        undo();
+        finish(true);
         return false;
     } catch (...) {
-        undo();
+        finish(true);
         throw;
     }
-    if (FInstallInfo.get() == opening)
-        (void)plan.release();
-    FRetiredPlan.reset();
-    FBusy = false;
+    finish(!opened);
     return opened;
 }
 

@@ -155,6 +155,8 @@ private:
     // The plan that a newly opened one replaced: released once the open has returned, because
     // the list's rows may still point into it until the new list is filled.
     std::unique_ptr<TInstallAppInfo> FRetiredPlan;
+    // The plan an archive is being opened into (owned by OpenArchive until adopted).
+    TInstallAppInfo* FOpening = nullptr;
     QStringList FArguments;
     QmMessageSink FHandle{};
     // Progress of an extraction: the dialog, the number of steps seen, whether cancelled.
