@@ -128,9 +128,10 @@ bool TArchiver::SetOwnerWindow(void* window, void* notifyProc)
 
 bool TArchiver::KillOwnerWindow(void* window)
 {
-    const bool result = DLL().KillOwnerWindowEx(window) != 0;
+    // The window is forgotten even when the library fails here: a stale one would keep
+    // turning the libraries' own dialogs off for later commands that have no progress window.
     OwnerWindow = nullptr;
-    return result;
+    return DLL().KillOwnerWindowEx(window) != 0;
 }
 
 int TArchiver::SetEnumMembersProc(TEnumMembersProc proc, std::uint32_t recordSize)

@@ -53,8 +53,15 @@ typedef struct TEnumMemberInfo64 {
 
 #pragma pack(pop)
 
+/* Guarded: the archiver libraries' own header defines the same names with the same values. */
+#ifndef QM_ENUM_MEMBER_INFO_SIZE
+#define QM_ENUM_MEMBER_INFO_SIZE 1094
+#endif
+#ifndef QM_WM_ARCEXTRACT
+#define QM_WM_ARCEXTRACT "wm_arcextract" /* name of the registered progress message */
+#endif
+
 enum {
-    QM_ENUM_MEMBER_INFO_SIZE = 1094,
     QM_ARCEXTRACT_BEGIN = 0,
     QM_ARCEXTRACT_INPROCESS = 1,
     QM_ARCEXTRACT_END = 2,
@@ -62,9 +69,6 @@ enum {
     QM_ARCEXTRACT_COPY = 4,
     QM_ERROR_PASSWORD_FILE = 0x800A
 };
-
-/* Name of the registered progress message. */
-#define QM_WM_ARCEXTRACT "wm_arcextract"
 
 /* Non-zero lets the library go on; 0 stops the enumeration. */
 typedef int (*TEnumMembersProc)(TEnumMemberInfo64* info);

@@ -49,9 +49,10 @@ std::string SearchModuleFile(const std::string& fileName)
     std::error_code ec;
     folders.push_back(std::filesystem::current_path(ec).string());
     if (const char* path = std::getenv("PATH")) {
+        const char listSeparator = PathDelim == '/' ? ':' : ';';
         std::string list = path;
         for (size_t start = 0; start <= list.size();) {
-            size_t end = list.find(':', start);
+            size_t end = list.find(listSeparator, start);
             if (end == std::string::npos)
                 end = list.size();
             if (end > start)

@@ -330,3 +330,20 @@ TEST_F(Yz1Test, WithoutAPasswordDialogThereIsOneAttempt)
     EXPECT_EQ(driver->FindFirst(h, "*", info), 0x800A);
     EXPECT_EQ(lib->CallsStartingWith("Yz1FindFirst").size(), 1u);
 }
+
+TEST_F(FakeArchiverTest, AFailedReleaseOfTheProgressWindowStillForgetsIt)
+{
+    // LMZIP32.DLL alone has no progress entries: the component ignores the failures, and the
+    // next command without a progress handler must not believe a window is still there.
+    auto l = Install("LMZIP32.DLL");
+    TArchiveFile arc;
+    arc.Options = ArcMainOptions();
+    arc.Options.n = 0;
+    arc.SetFileName("a.zip");
+    arc.OnProgress = [](TArchiveFile&, std::int32_t, LPEXTRACTINGINFOEX, bool&) {};
+    arc.Extract(nullptr, nullptr, {nullptr}, "/d");
+    EXPECT_EQ(arc.CommandLine(), "-x -o --i  \"a.zip\" \"/d/\" ");
+    arc.OnProgress = nullptr;
+    arc.Extract(nullptr, nullptr, {nullptr}, "/d");
+    EXPECT_EQ(arc.CommandLine(), "-x -o  \"a.zip\" \"/d/\" ");
+}
