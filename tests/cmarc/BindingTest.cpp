@@ -5,12 +5,15 @@
 #include "cmarc/Yz132.h"
 
 #include "FakeArchiver.h"
+#include "Sandbox.h"
+#include "platform/DynamicLibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 using namespace qm;
 using cmarctest::FakeArchiverTest;
@@ -346,4 +349,29 @@ TEST_F(FakeArchiverTest, AFailedReleaseOfTheProgressWindowStillForgetsIt)
     arc.OnProgress = nullptr;
     arc.Extract(nullptr, nullptr, {nullptr}, "/d");
     EXPECT_EQ(arc.CommandLine(), "-x -o  \"a.zip\" \"/d/\" ");
+}
+
+TEST(DynamicLibrary, OwnFoldersComeFirstAndFailuresAreNotRemembered)
+{
+    const std::string folder = qmtest::MakeTempFolder("dl");
+    SetLibrarySearchFolders({folder}, false);
+    EXPECT_EQ(LoadDynamicLibrary("FAKE.DLL"), nullptr);
+    // Only the program's folders: a library the system would find stays out of sight.
+    EXPECT_EQ(LoadDynamicLibrary("libc.so.6"), nullptr);
+
+    std::filesystem::copy_file(QM_FAKE_ARCHIVER, folder + "/FAKE.DLL");
+    LibraryHandle h = LoadDynamicLibrary("FAKE.DLL");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(DynamicLibraryPath(h), folder + "/FAKE.DLL");
+    EXPECT_NE(FindLibraryEntry(h, "UnlhaOpenArchive"), nullptr);
+    EXPECT_EQ(FindLibraryEntry(h, "unlhaOpenArchive"), nullptr);
+    EXPECT_EQ(FindLibraryEntry(nullptr, "malloc"), nullptr);
+    EXPECT_EQ(LoadDynamicLibrary("fake.dll"), nullptr);
+    FreeDynamicLibrary(h);
+
+    SetLibrarySearchFolders({folder}, true);
+    LibraryHandle libc = LoadDynamicLibrary("libc.so.6");
+    EXPECT_NE(libc, nullptr);
+    FreeDynamicLibrary(libc);
+    SetLibrarySearchFolders({}, true);
 }
