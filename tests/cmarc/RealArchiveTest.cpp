@@ -163,3 +163,16 @@ TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord)
     EXPECT_NE(driver->FindNext(h, info), 0);
     driver->CloseArchive(h);
 }
+
+TEST_F(RealArchiveTest, JapaneseMemberNamesArriveAsTheSameNames)
+{
+    qmtest::WriteFile(Source + "/日本語.txt", "nihongo");
+    // "y" stores the names in Shift_JIS, as the archivers of the code page do.
+    ExpectExtracts(Make("j.lzh", "jlha ay ../j.lzh readme.txt bin/app.dat 日本語.txt"), atLha);
+    TArchiveFile arc;
+    arc.Options = ArcMainOptions();
+    arc.SetFileName(Work + "/j.lzh");
+    const std::string out = qmtest::MakeTempFolder("out");
+    EXPECT_EQ(arc.Extract(nullptr, nullptr, {nullptr}, out), 0);
+    EXPECT_EQ(qmtest::ReadFile(out + "/日本語.txt"), "nihongo");
+}
