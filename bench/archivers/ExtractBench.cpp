@@ -1,0 +1,154 @@
+// Extracts a 10 000-file, about 200 MB ZIP and tgz through the libraries' command entries and
+// with `bsdtar -xf`, alternately, and prints the best time of each and their ratio.
+//
+// usage: bench_archivers [work folder] [rounds]
+// The work folder (default: $TMPDIR or /tmp) receives the source tree, the archives and the
+// extraction folders; it is removed at the end.
+#include "archiver_abi.h"
+#include "platform/AnsiCodec.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFiles = 10000;
+constexpr size_t kAverageSize = 20 * 1024;
+
+int Shell(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    if (status != 0)
+        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
+    return status;
+}
+
+// Text-like content that compresses about as well as program files do.
+void MakeSourceTree(const fs::path& root)
+{
+    static const char* words[] = {"install", "archive", "member", "folder", "setup", "value",
+                                  "window", "version", "library", "program", "data", "file",
+                                  "0x8000", "return", "static", "config", "\n", "  "};
+    uint32_t x = 2463534242u;
+    auto next = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    for (int i = 0; i < kFiles; ++i) {
+        fs::path folder = root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
+        fs::create_directories(folder);
+        size_t size = kAverageSize / 2 + next() % kAverageSize;
+        std::string data;
+        data.reserve(size + 16);
+        while (data.size() < size) {
+            if (next() % 4 == 0) {
+                for (int k = 0; k < 8; ++k)
+                    data += static_cast<char>(next());
+            } else {
+                data += words[next() % (sizeof words / sizeof *words)];
+                data += ' ';
+            }
+        }
+        data.resize(size);
+        std::ofstream(folder / ("file" + std::to_string(i) + ".dat"), std::ios::binary) << data;
+    }
+}
+
+double Seconds(const std::chrono::steady_clock::time_point& start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double TimeLibrary(QM_COMMAND_PROC command, const std::string& line)
+{
+    auto start = std::chrono::steady_clock::now();
+    int result = command(nullptr, line.c_str(), nullptr, 0);
+    double elapsed = Seconds(start);
+    if (result != 0)
+        std::fprintf(stderr, "command entry failed: 0x%X\n", result);
+    return elapsed;
+}
+
+double TimeBsdtar(const fs::path& archive, const fs::path& dest)
+{
+    fs::create_directories(dest);
+    auto start = std::chrono::steady_clock::now();
+    Shell("bsdtar -xf '" + archive.string() + "' -C '" + dest.string() + "'");
+    return Seconds(start);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    fs::path work = fs::path(argc > 1 ? argv[1] : (tmp != nullptr ? tmp : "/tmp")) / "qm-arc-bench";
+    int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    fs::remove_all(work);
+    fs::create_directories(work / "src");
+
+    std::printf("making %d files...\n", kFiles);
+    MakeSourceTree(work / "src");
+    std::string src = (work / "src").string();
+    if (Shell("cd '" + src + "' && zip -qr ../bench.zip .") != 0 ||
+        Shell("bsdtar -czf '" + (work / "bench.tgz").string() + "' -C '" + src + "' .") != 0)
+        return 1;
+
+    std::string plugins = QM_BENCH_PLUGIN_DIR;
+    struct Case {
+        const char* archive;
+        const char* library;
+        const char* prefix;
+        const char* lineFormat; // archive, destination
+    } cases[] = {
+        {"bench.zip", "UNZIP32.DLL", "UnZip", "-x -o --i  \"%s\" \"%s/\" "},
+        {"bench.tgz", "TAR32.DLL", "Tar",
+         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -z2  -f \"%s\" -o \"%s/\" "},
+    };
+    int status = 0;
+    for (const Case& c : cases) {
+        void* module = dlopen((plugins + "/" + c.library).c_str(), RTLD_NOW);
+        auto command = module ? reinterpret_cast<QM_COMMAND_PROC>(dlsym(module, c.prefix)) : nullptr;
+        if (command == nullptr) {
+            std::fprintf(stderr, "cannot load %s\n", c.library);
+            return 1;
+        }
+        fs::path archive = work / c.archive;
+        double bestLibrary = 1e9, bestBsdtar = 1e9;
+        for (int round = 0; round < rounds; ++round) {
+            // Nothing is deleted between timed runs (ext4 slows inode allocation right after
+            // deletions), dirty pages are flushed before each run, and the order alternates.
+            fs::path dest = work / (std::string(c.prefix) + "-lib" + std::to_string(round));
+            fs::path reference = work / (std::string(c.prefix) + "-bsdtar" + std::to_string(round));
+            char line[2048];
+            std::snprintf(line, sizeof line, c.lineFormat, archive.c_str(), dest.c_str());
+            for (int turn = 0; turn < 2; ++turn) {
+                Shell("sync");
+                if ((turn + round) % 2 == 0)
+                    bestLibrary = std::min(bestLibrary, TimeLibrary(command, qm::ToAnsi(line)));
+                else
+                    bestBsdtar = std::min(bestBsdtar, TimeBsdtar(archive, reference));
+            }
+            if (round == 0 && Shell("diff -r '" + dest.string() + "' '" + reference.string() +
+                                    "' > /dev/null") != 0) {
+                std::fprintf(stderr, "%s: extracted trees differ\n", c.archive);
+                status = 1;
+            }
+        }
+        std::printf("%-10s %6.1f MB  library %.3f s  bsdtar %.3f s  ratio %.2f (goal <= 1.15)\n",
+                    c.archive, fs::file_size(archive) / 1e6, bestLibrary, bestBsdtar,
+                    bestLibrary / bestBsdtar);
+    }
+    fs::remove_all(work);
+    return status;
+}
