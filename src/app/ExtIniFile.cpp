@@ -124,6 +124,16 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+// The digits after "0x": hexadecimal, the full 32-bit pattern allowed.
+bool ParseHex32(const std::string& digits, std::int32_t& value)
+{
+    std::uint64_t magnitude = 0;
+    if (!ParseMagnitude(digits, 16, 0xFFFFFFFFu, magnitude))
+        return false;
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+    return true;
+}
+
 } // namespace
 
 bool TryParseInt32(const std::string& text, std::int32_t& value)
@@ -299,9 +309,11 @@ void TExtIniFile::UpdateFile()
 
 std::string TExtIniFile::Bracketed(const std::string& section)
 {
-    std::string name = section;
-    if (name.empty() || name.front() != '[')
-        name.insert(name.begin(), '[');
+    std::string name;
+    name.reserve(section.size() + 2);
+    if (section.empty() || section.front() != '[')
+        name.push_back('[');
+    name.append(section);
     if (name.size() < 2 || name.back() != ']')
         name += ']';
     return name;
@@ -380,7 +392,7 @@ std::int32_t TExtIniFile::ReadInteger(const std::string& section, const std::str
         return def;
     std::int32_t result = def;
     if (value.size() >= 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
-        return TryParseInt32("$" + value.substr(2), result) ? result : def;
+        return ParseHex32(value.substr(2), result) ? result : def;
     return TryParseInt32(value, result) ? result : def;
 }
 
