@@ -19,6 +19,10 @@ namespace {
 // whole detection.
 std::string AnsiForCompare(const std::string& utf8)
 {
+    // ASCII is the same in every code page this program uses; most names are ASCII, and the
+    // detection converts every stored name of every record.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+        return utf8;
     try {
         return ToAnsi(utf8);
     } catch (const EEncodingError&) {
@@ -99,18 +103,39 @@ int NameScoreAnsi(std::string_view a, std::string_view b)
     return base + sum;
 }
 
-// The members' names prepared once per record: lower case ANSI.
+// Whether name, with its ASCII letters in lower case, equals lowered (already in lower case).
+// Double-byte characters are compared whole; as long as the bytes so far are equal, both texts
+// split into characters alike.
+bool EqualsLowered(std::string_view lowered, std::string_view name)
+{
+    if (lowered.size() != name.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsAnsiLeadByte(c)) {
+            if (lowered[i] != name[i] || (i + 1 < name.size() && lowered[i + 1] != name[i + 1]))
+                return false;
+            ++i;
+        } else {
+            const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : name[i];
+            if (lowered[i] != lower)
+                return false;
+        }
+    }
+    return true;
+}
+
 int MemberScoreAnsi(const TInstallAppInfo& record, const std::string& exeAnsiLower)
 {
     if (exeAnsiLower.empty())
         return 150;
     const std::string_view stem = Stem(exeAnsiLower);
     for (int i = 0; i < record.Members.Count(); ++i) {
-        const std::string name = LowerAnsi(AnsiForCompare(record.Members.Items(i).FileName));
-        if (stem == name || exeAnsiLower == name)
+        const std::string name = AnsiForCompare(record.Members.Items(i).FileName);
+        if (EqualsLowered(stem, name) || EqualsLowered(exeAnsiLower, name))
             return 200;
         const size_t p = FirstDigitPosAnsi(name);
-        if (p >= 2 && stem == std::string_view(name).substr(0, p - 1))
+        if (p >= 2 && EqualsLowered(stem, std::string_view(name).substr(0, p - 1)))
             return 200;
     }
     return 0;
