@@ -187,8 +187,9 @@ int ReadLegacyRecords(TStream& stream, TInstallList& list)
 {
     const std::int32_t count = ReadInt32(stream);
     MakeRoomForNewIds(list);
+    const std::string sendTo = GetSpecialFolder(SF_SENDTO);
     for (std::int32_t i = 0; i < count; ++i)
-        ReadLegacyRecord(stream, list, GetSpecialFolder(SF_SENDTO));
+        ReadLegacyRecord(stream, list, sendTo);
     return std::max<std::int32_t>(count, 0);
 }
 
