@@ -802,13 +802,15 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
         throw TOpenCancelled{};
 }
 
-void TfrmMain::ExtractProgress(int /*state*/, const char* memberName, bool& abort)
+void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort)
 {
     QProgressDialog* dialog = FProgress.data();
     if (dialog == nullptr)
         return;
     ++FProgressSteps;
-    if (memberName != nullptr && memberName[0] != '\0') {
+    // Only the steps of one member name a member; the others name the archive itself.
+    const bool memberStep = state == QM_ARCEXTRACT_BEGIN || state == QM_ARCEXTRACT_INPROCESS;
+    if (memberStep && memberName != nullptr && memberName[0] != '\0') {
         QString name;
         try {
             name = Q(FromAnsi(memberName));
