@@ -747,6 +747,7 @@ bool TfrmMain::OpenArchive(const std::string& fileName)
         FBusy = false;
     };
     bool opened = false;
+    FExtractResult = 0;
     try {
         opened = plan->OpenArchive(fileName);
     } catch (const TOpenCancelled&) {
@@ -757,6 +758,11 @@ bool TfrmMain::OpenArchive(const std::string& fileName)
         throw;
     }
     finish(!opened);
+    if (opened && FExtractResult != 0)
+        ShowMessageBox(this, QMessageBox::Warning,
+                       QStringLiteral("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
+                                      "一覧にないファイルはインストールされません。")
+                           .arg(static_cast<quint32>(FExtractResult), 0, 16));
     return opened;
 }
 
@@ -796,8 +802,9 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
         TArchiveFile& arc;
         ~Detach() { arc.OnProgress = nullptr; }
     } detach{*FArcMain};
-    // The result is not looked at: what was extracted is what the plan lists.
-    FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
+    // What was extracted is what the plan lists; a library that could not extract everything
+    // (a damaged member, a name it refused to write) is reported once the list is shown.
+    FExtractResult = FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
     if (FExtractCancelled)
         throw TOpenCancelled{};
 }

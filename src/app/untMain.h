@@ -163,6 +163,7 @@ private:
     QPointer<QProgressDialog> FProgress;
     int FProgressSteps = 0;
     bool FExtractCancelled = false;
+    std::int32_t FExtractResult = 0; // the library's answer to the last extraction
     bool FBusy = false;
     qint64 FProgressStart = 0;
 };

@@ -166,6 +166,7 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
     OpenByCommand(w, zip);
 
     ASSERT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_TRUE(TUiHooks::Messages.isEmpty()); // everything extracted, nothing to report
     EXPECT_EQ(w.stbMain->text(), "ファイル数:4");
     EXPECT_EQ(w.edtAppName->text(), "Tool");
     EXPECT_EQ(w.edtAppVersion->text(), "1.2");
@@ -313,6 +314,24 @@ TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind)
     const std::vector<std::string> folders = WorkFolders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
+}
+
+TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported)
+{
+    // Made with Python's zipfile: a name that climbs out of the extraction folder.
+    const std::string dir = qmtest::MakeTempFolder("evil");
+    const std::string zip = dir + "/evil.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); z.writestr('../escaped.txt', 'x'); z.writestr('ok.txt', 'y'); "
+                          "z.close()\""),
+              0);
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    ASSERT_EQ(w.lvFileModel->Count(), 1);
+    EXPECT_EQ(w.lvFileModel->Row(0).Caption, "ok.txt");
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages.first().startsWith("アーカイブの一部のファイルを展開できませんでした"));
+    EXPECT_FALSE(fs::exists(GetDataFolder() + "escaped.txt"));
 }
 
 TEST_F(MainWindow, AMemberLeftOutHasNoRow)
