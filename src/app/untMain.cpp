@@ -6,6 +6,7 @@
 #include "cmarc/Archives.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
+#include "model/InstallList.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/WindowsVersion.h"
@@ -411,7 +412,7 @@ void TfrmMain::FormCreate()
     LoadListColumns(lvFile, cfg::ColsMain.Key);
     FInstallInfo = std::make_unique<TInstallAppInfo>();
     AttachPlan(*FInstallInfo);
-    ListFileName = GetDataFolder() + "Quillmate.his";
+    ListFileName = GetDataFolder() + InstallListFileName;
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
 }
 
