@@ -24,15 +24,54 @@ const char* IconvName(int codePage)
     }
 }
 
+bool IsAscii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// Opening a converter costs far more than converting one name, and the stored formats convert
+// every string: keep one descriptor per direction for the thread, reset before each use.
+iconv_t Converter(const char* to, const char* from)
+{
+    struct Slot {
+        std::string to, from;
+        iconv_t cd = reinterpret_cast<iconv_t>(-1);
+        ~Slot()
+        {
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                iconv_close(cd);
+        }
+    };
+    thread_local Slot slots[4];
+    thread_local unsigned next = 0;
+    for (Slot& slot : slots) {
+        if (slot.cd != reinterpret_cast<iconv_t>(-1) && slot.to == to && slot.from == from) {
+            iconv(slot.cd, nullptr, nullptr, nullptr, nullptr);
+            return slot.cd;
+        }
+    }
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    Slot& slot = slots[next++ % 4];
+    if (slot.cd != reinterpret_cast<iconv_t>(-1))
+        iconv_close(slot.cd);
+    slot.to = to;
+    slot.from = from;
+    slot.cd = cd;
+    return cd;
+}
+
 // One conversion through iconv; false when the input holds something the target cannot take.
 bool Convert(const char* to, const char* from, std::string_view in, std::string& out)
 {
     out.clear();
     if (in.empty())
         return true;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    iconv_t cd = Converter(to, from);
     out.resize(in.size() * 4 + 16);
     char* inPtr = const_cast<char*>(in.data());
     size_t inLeft = in.size();
@@ -58,7 +97,6 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
         iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     }
     out.resize(out.size() - outLeft);
-    iconv_close(cd);
     return ok;
 }
 
@@ -81,6 +119,8 @@ void SetAnsiCodePage(int codePage)
 
 std::string ToAnsi(std::string_view utf8)
 {
+    if (IsAscii(utf8))
+        return std::string(utf8); // the same bytes in every supported code page
     if (g_codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(utf8))
             throw EEncodingError("文字列を変換できません: " + std::string(utf8));
@@ -94,6 +134,8 @@ std::string ToAnsi(std::string_view utf8)
 
 std::string FromAnsi(std::string_view ansi)
 {
+    if (IsAscii(ansi))
+        return std::string(ansi);
     if (g_codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(ansi))
             throw EEncodingError("文字列を UTF-8 として読めません");
