@@ -130,7 +130,6 @@ private:
     int result_ = 0;
     uint32_t index_ = 0;
     size_t selected_ = 0;
-    std::vector<char> buffer_;
 };
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,

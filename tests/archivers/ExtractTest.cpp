@@ -3,6 +3,7 @@
 #include "ArchiverLibrary.h"
 #include "Fixtures.h"
 #include "Sandbox.h"
+#include "platform/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,58 @@ TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily)
         TreeList expected = {{"notes.txt", "some notes"}};
         EXPECT_EQ(Tree(dest), expected);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(SelectedMembers, NamesFollowEachFamilysWildcardSyntax)
+{
+    std::string folder = MakeTempFolder("wild");
+    std::string zip = folder + "/names.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); [z.writestr(n, n) for n in ('-x/[1].txt', '-x/1.txt', "
+                          "'a.txt', 'b.log')]\""),
+              0);
+    // The ZIP driver escapes a leading "-" as "[-]" and "[" as "[[]".
+    std::string dest = folder + "/zip";
+    std::string log;
+    ASSERT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, zip, dest, true, {"[-]x/[[]1].txt"}), &log), 0)
+        << log;
+    TreeList onlyBracket = {{"-x", "<dir>"}, {"-x/[1].txt", "-x/[1].txt"}};
+    EXPECT_EQ(Tree(dest), onlyBracket);
+
+    // Elsewhere "[" is an ordinary character, "*" and "?" are wildcards, and a name without a
+    // folder also matches by the member's own name.
+    std::string tarSource = folder + "/src";
+    WriteFile(tarSource + "/[1].txt", "bracket");
+    WriteFile(tarSource + "/1.txt", "plain");
+    WriteFile(tarSource + "/sub/a.log", "log");
+    ASSERT_EQ(qmtest::Run("cd " + tarSource + " && bsdtar -cf ../names.tar '[1].txt' 1.txt sub"), 0);
+    std::string tarDest = folder + "/tar";
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, folder + "/names.tar", tarDest, true,
+                                                     {"[1].txt", "*.lo?"}), &log),
+              0)
+        << log;
+    TreeList expected = {{"[1].txt", "bracket"}, {"sub", "<dir>"}, {"sub/a.log", "log"}};
+    EXPECT_EQ(Tree(tarDest), expected);
+}
+
+TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting)
+{
+    auto& lha = Library(Kind::Lha);
+    std::string log;
+    ASSERT_EQ(lha.Command(qm::ToAnsi("l \"" + ArchiveOf("Lzh") + "\""), &log), 0);
+    EXPECT_NE(log.find("docs/deep/data.bin"), std::string::npos) << log;
+    EXPECT_NE(log.find("100000"), std::string::npos) << log;
+    EXPECT_NE(log.find("日本語.txt"), std::string::npos) << log;
+
+    EXPECT_EQ(Library(Kind::SevenZip).Command("t \"" + ArchiveOf("SevenZip") + "\"", &log), 0) << log;
+    std::string folder = MakeTempFolder("test");
+    WriteFile(folder + "/bad.zip", DamagedZip());
+    EXPECT_EQ(Library(Kind::Zip).Command("-t \"" + folder + "/bad.zip\"", &log), ERROR_FILE_CRC);
+    EXPECT_EQ(Tree(folder).size(), 1u); // nothing was written beside the archive
 }
 
 } // namespace
