@@ -210,6 +210,32 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
     EXPECT_EQ(w.lvFileModel->Row(sub).ImageIndex, 3);
 }
 
+TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten)
+{
+    const std::string dir = qmtest::MakeTempFolder("ja");
+    qmtest::WriteFile(dir + "/ツール/説明書.txt", "help");
+    qmtest::WriteFile(dir + "/ツール/データ/設定.ini", "[s]");
+    qmtest::WriteFile(dir + "/ツール/あ.doc", "1");
+    qmtest::WriteFile(dir + "/ツール/Ａ.doc", "2");
+    const std::string zip = dir + "/ツール12.zip";
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar --format zip --options zip:hdrcharset=CP932 "
+                          "-cf '" + zip + "' ツール"),
+              0);
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    ASSERT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - ツール12.zip");
+    const int ini = RowOf(w, "設定.ini");
+    ASSERT_GE(ini, 0);
+    EXPECT_EQ(Text(w, ini, 1), "ツール/データ/");
+    EXPECT_TRUE(Text(w, ini, 2).endsWith("ツール/データ/"));
+    EXPECT_GE(RowOf(w, "説明書.txt"), 0);
+    // Names order by their bytes in the code page, where the full-width Ａ (82 60) comes before
+    // あ (82 A0), although in UTF-8 it comes after; 設 (90 DD) before 説 (90 E0).
+    emit w.lvFile->header()->sectionClicked(0);
+    EXPECT_EQ(Column(w, 0), QStringList({"Ａ.doc", "あ.doc", "設定.ini", "説明書.txt"}));
+}
+
 TEST_F(MainWindow, SortsOnceByTheClickedColumn)
 {
     const std::string zip = MakeSampleZip();
