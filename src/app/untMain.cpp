@@ -160,7 +160,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::CreateActions()
 {
-    struct Spec {
+    struct TActionDef {
         QAction** field;
         const char* name;
         const char* category;
@@ -170,7 +170,7 @@ void TfrmMain::CreateActions()
         QKeySequence shortcut;
         bool enabled;
     };
-    const Spec specs[] = {
+    const TActionDef actions[] = {
         {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open", {}, true},
         {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
          QKeySequence(Qt::CTRL | Qt::Key_S), false},
@@ -187,7 +187,7 @@ void TfrmMain::CreateActions()
         {&actClearShortcut, "actClearShortcut", "設定", "ショートカットのクリア(&L)", "ショートカットのクリア",
          nullptr, {}, false},
     };
-    for (const Spec& s : specs) {
+    for (const TActionDef& s : actions) {
         auto* action = new QAction(QString::fromUtf8(s.caption), this);
         action->setObjectName(QLatin1String(s.name));
         action->setProperty("category", QString::fromUtf8(s.category));
