@@ -90,6 +90,22 @@ std::string RawMemberName(const std::string& archivePath)
     return base + ".out";
 }
 
+// Some readers turn every "\\" byte of a stored name into "/" before the name is decoded, which
+// breaks Shift_JIS characters whose second byte is 0x5C (表, ソ, 能). A lead byte followed by
+// "/" never occurs in valid Shift_JIS, so such a pair is put back.
+std::string RestoreTrailBackslashes(const std::string& raw)
+{
+    std::string fixed = raw;
+    for (size_t i = 0; i + 1 < fixed.size(); ++i) {
+        if (!IsAnsiLeadByte(static_cast<unsigned char>(fixed[i])))
+            continue;
+        if (fixed[i + 1] == '/')
+            fixed[i + 1] = '\\';
+        ++i;
+    }
+    return fixed;
+}
+
 bool HasFilter(archive* a, int code)
 {
     for (int i = 0; i < archive_filter_count(a); ++i)
@@ -281,6 +297,10 @@ std::optional<std::string> MemberName(Reader& reader)
         return name;
     try {
         return FromAnsi(name);
+    } catch (const EEncodingError&) {
+    }
+    try {
+        return FromAnsi(RestoreTrailBackslashes(name));
     } catch (const EEncodingError&) {
         return std::nullopt;
     }

@@ -156,7 +156,7 @@ TEST(Entries, ListsMembersWithNamesSizesAndTimes)
     EXPECT_EQ(all[0].name, "readme.txt");
     EXPECT_EQ(all[2].name, "docs/deep/data.bin");
     EXPECT_EQ(all[2].size, 100000u);
-    EXPECT_EQ(all[3].name, "日本語.txt");
+    EXPECT_EQ(all[3].name, "表示ソフト.txt");
     EXPECT_EQ(all[3].attribute, "---A-");
     // 2021-03-04 05:06:08 local time in MS-DOS form.
     EXPECT_EQ(all[0].date, ((2021 - 1980) << 9) | (3 << 5) | 4);
@@ -229,11 +229,11 @@ TEST(Progress, OwnerWindowReceivesEveryStepWithTheNamesAtTheirOffsets)
     EXPECT_EQ(progress.seen.back().state, static_cast<unsigned>(ARCEXTRACT_END));
     bool begun = false, written = false;
     for (const Recorded& r : progress.seen) {
-        if (r.source == "日本語.txt" && r.state == ARCEXTRACT_BEGIN)
+        if (r.source == "表示ソフト.txt" && r.state == ARCEXTRACT_BEGIN)
             begun = true;
-        if (r.source == "日本語.txt" && r.state == ARCEXTRACT_INPROCESS) {
+        if (r.source == "表示ソフト.txt" && r.state == ARCEXTRACT_INPROCESS) {
             written = true;
-            EXPECT_EQ(r.destination, dest + "/日本語.txt");
+            EXPECT_EQ(r.destination, dest + "/表示ソフト.txt");
         }
     }
     EXPECT_TRUE(begun);
@@ -258,7 +258,7 @@ TEST(Progress, NonZeroAnswerStopsAndLeavesNoPartialFile)
     std::string dest = MakeTempFolder("cancel");
     EXPECT_EQ(tar.Command(ExtractLine(Kind::Bz2, ArchiveOf("Tbz2"), dest)), ERROR_USER_CANCEL);
     tar.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&progress.sink);
-    // readme.txt and manual.txt are done; data.bin was stopped and removed; 日本語.txt never began.
+    // readme.txt and manual.txt are done; data.bin was stopped and removed; 表示ソフト.txt never began.
     std::vector<std::pair<std::string, std::string>> expected = {
         {"docs", "<dir>"}, {"docs/deep", "<dir>"}, {"docs/manual.txt", "manual text"},
         {"readme.txt", "hello\n"}};
@@ -290,7 +290,7 @@ TEST(Progress, EnumerationCallbackSeesEachMemberAndCanStop)
     ASSERT_EQ(seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), MakeTempFolder("enum"))), 0);
     EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "docs/deep/data.bin"),
               g_enumerated.end());
-    EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "日本語.txt"), g_enumerated.end());
+    EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "表示ソフト.txt"), g_enumerated.end());
 
     g_enumerated.clear();
     g_enumStopAfter = 0;

@@ -47,16 +47,16 @@ TEST_P(FormatExtract, WithoutFoldersPutsEveryFileInTheDestination)
     TreeList expected = {{"data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")},
                          {"manual.txt", "manual text"},
                          {"readme.txt", "hello\n"},
-                         {"日本語.txt", "japanese"}};
+                         {"表示ソフト.txt", "japanese"}};
     EXPECT_EQ(Tree(dest), expected);
 }
 
 TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers)
 {
     std::string dest = MakeTempFolder("named");
-    ASSERT_EQ(Extract(dest, true, {"docs/manual.txt", "日本語.txt"}), 0) << log_;
+    ASSERT_EQ(Extract(dest, true, {"docs/manual.txt", "表示ソフト.txt"}), 0) << log_;
     TreeList expected = {{"docs", "<dir>"}, {"docs/manual.txt", "manual text"},
-                         {"日本語.txt", "japanese"}};
+                         {"表示ソフト.txt", "japanese"}};
     EXPECT_EQ(Tree(dest), expected);
 
     // The same through a response file, and a folder name selects what lies below it.
@@ -194,13 +194,50 @@ TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting)
     ASSERT_EQ(lha.Command(qm::ToAnsi("l \"" + ArchiveOf("Lzh") + "\""), &log), 0);
     EXPECT_NE(log.find("docs/deep/data.bin"), std::string::npos) << log;
     EXPECT_NE(log.find("100000"), std::string::npos) << log;
-    EXPECT_NE(log.find("日本語.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("表示ソフト.txt"), std::string::npos) << log;
 
     EXPECT_EQ(Library(Kind::SevenZip).Command("t \"" + ArchiveOf("SevenZip") + "\"", &log), 0) << log;
     std::string folder = MakeTempFolder("test");
     WriteFile(folder + "/bad.zip", DamagedZip());
     EXPECT_EQ(Library(Kind::Zip).Command("-t \"" + folder + "/bad.zip\"", &log), ERROR_FILE_CRC);
     EXPECT_EQ(Tree(folder).size(), 1u); // nothing was written beside the archive
+}
+
+} // namespace
+
+namespace {
+
+// Archives written on Windows store names in Shift_JIS without a Unicode mark; here the
+// second byte of 表 and ソ is 0x5C, the backslash, which must not split the name.
+TEST(ShiftJisNames, ComeOutUnderTheirRealNamesInEveryFamily)
+{
+    std::string folder = MakeTempFolder("sjis");
+    const std::string name = "表示ソフト.txt";
+    ASSERT_EQ(qmtest::Run("cd " + folder + " && mkdir src && python3 -c \"open(b'src/' + '" + name +
+                          "'.encode('cp932'), 'w').write('sjis')\""),
+              0);
+    ASSERT_EQ(qmtest::Run("cd " + folder + "/src && LC_ALL=C zip -q ../a.zip * && "
+                          "LC_ALL=C bsdtar -cf ../a.tar * 2>/dev/null && gcab -c ../a.cab *"),
+              0);
+    // gcab marks every name as UTF-8; clear the mark as a Windows cabinet would have it.
+    std::string cab = ReadFile(folder + "/a.cab");
+    size_t attributes = cab.find(std::string("\xa0\x00\x95", 3));
+    ASSERT_NE(attributes, std::string::npos);
+    cab[attributes] = '\x20';
+    WriteFile(folder + "/a.cab", cab);
+
+    const std::pair<Kind, const char*> archives[] = {
+        {Kind::Zip, "a.zip"}, {Kind::Tar, "a.tar"}, {Kind::Cab, "a.cab"}};
+    for (const auto& [kind, file] : archives) {
+        SCOPED_TRACE(file);
+        std::string dest = folder + "/out-" + file;
+        std::string log;
+        ASSERT_EQ(Library(kind).Command(ExtractLine(kind, folder + "/" + file, dest, true, {name}), &log),
+                  0)
+            << log;
+        TreeList expected = {{name, "sjis"}};
+        EXPECT_EQ(Tree(dest), expected);
+    }
 }
 
 } // namespace

@@ -25,7 +25,7 @@ std::string PseudoRandom(size_t size)
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-const char* kMembers = "readme.txt docs/manual.txt docs/deep/data.bin 日本語.txt";
+const char* kMembers = "readme.txt docs/manual.txt docs/deep/data.bin 表示ソフト.txt";
 
 } // namespace
 
@@ -36,7 +36,7 @@ const std::string& SourceTree()
         WriteFile(dir + "/readme.txt", "hello\n");
         WriteFile(dir + "/docs/manual.txt", "manual text");
         WriteFile(dir + "/docs/deep/data.bin", PseudoRandom(100000));
-        WriteFile(dir + "/日本語.txt", "japanese");
+        WriteFile(dir + "/表示ソフト.txt", "japanese");
         Run("cd " + Quote(dir) + " && touch -d '2021-03-04 05:06:08' " + kMembers +
             " docs docs/deep");
         return dir;
@@ -75,7 +75,7 @@ const std::string& ArchiveOf(const std::string& label)
     auto in = [&](const std::string& name) { return path = folder + "/" + name; };
     const std::string members = kMembers;
     if (label == "Zip") {
-        RunInSource("zip -qr " + Quote(in("info.zip")) + " readme.txt docs 日本語.txt");
+        RunInSource("zip -qr " + Quote(in("info.zip")) + " readme.txt docs 表示ソフト.txt");
     } else if (label == "ZipCp932") {
         RunInSource("bsdtar --format zip --options zip:hdrcharset=CP932 -cf " +
                     Quote(in("cp932.zip")) + " " + members);
@@ -97,7 +97,7 @@ const std::string& ArchiveOf(const std::string& label)
     } else if (label == "Cpio") {
         RunInSource("bsdtar --format newc -cf " + Quote(in("a.cpio")) + " " + members);
     } else if (label == "SevenZip") {
-        RunInSource("7z a -bd " + Quote(in("a.7z")) + " readme.txt docs 日本語.txt");
+        RunInSource("7z a -bd " + Quote(in("a.7z")) + " readme.txt docs 表示ソフト.txt");
     } else if (label == "Cab") {
         RunInSource("gcab -c " + Quote(in("a.cab")) + " " + members);
     } else if (label == "Lzh") {
@@ -108,7 +108,7 @@ const std::string& ArchiveOf(const std::string& label)
             {"docs", "", true},
             {"docs\\manual.txt", "manual text"},
             {"docs\\deep\\data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")},
-            {qm::ToAnsi("日本語.txt"), "japanese"},
+            {qm::ToAnsi("表示ソフト.txt"), "japanese"},
         };
         WriteFile(in("a.rar"), BuildStoredRar(rar));
     } else {

@@ -7,7 +7,7 @@
 namespace qmtest {
 
 // The source tree: readme.txt, docs/manual.txt, docs/deep/data.bin (100 000 bytes) and
-// 日本語.txt, all dated 2021-03-04 05:06:08 local time.
+// 表示ソフト.txt, all dated 2021-03-04 05:06:08 local time.
 const std::string& SourceTree();
 
 struct ArchiveFixture {
