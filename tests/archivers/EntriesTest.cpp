@@ -265,6 +265,29 @@ TEST(Progress, NonZeroAnswerStopsAndLeavesNoPartialFile)
     EXPECT_EQ(Tree(dest), expected);
 }
 
+int g_procCalls = 0;
+
+QM_BOOL CountingProc(QM_HWND, unsigned message, unsigned state, EXTRACTINGINFOEX* info)
+{
+    EXPECT_EQ(message, QmRegisterWindowMessage("wm_arcextract"));
+    EXPECT_NE(info, nullptr);
+    ++g_procCalls;
+    return state == ARCEXTRACT_INPROCESS ? 0 : 1; // stop at the first member written
+}
+
+TEST(Progress, NotificationProcedureReplacesTheMessageAndCanStop)
+{
+    auto& cab = Library(Kind::Cab);
+    ProgressSink unused;
+    ASSERT_NE(cab.Get<QM_SETOWNERWINDOWEX_PROC>("SetOwnerWindowEx")(&unused.sink, &CountingProc), 0);
+    std::string dest = MakeTempFolder("proc");
+    EXPECT_EQ(cab.Command(ExtractLine(Kind::Cab, ArchiveOf("Cab"), dest)), ERROR_USER_CANCEL);
+    cab.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&unused.sink);
+    EXPECT_GE(g_procCalls, 2);        // open, begin, the stopping in-process step, end
+    EXPECT_TRUE(unused.seen.empty()); // the sink got no message while the procedure was set
+    EXPECT_TRUE(Tree(dest).empty());
+}
+
 std::vector<std::string> g_enumerated;
 int g_enumStopAfter = -1;
 

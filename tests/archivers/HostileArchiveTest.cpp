@@ -121,6 +121,19 @@ TEST(SafeArchive, LinksThatStayInsideAreKept)
     EXPECT_EQ(a.st_ino, b.st_ino);
 }
 
+TEST(SafeArchive, RefusedMembersAreLoggedAndTheOthersStillExtracted)
+{
+    Scene s = MakeScene("zip_mixed", ".zip");
+    std::string log;
+    EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log),
+              ERROR_NOT_FILENAME);
+    std::vector<std::pair<std::string, std::string>> expected = {{"first.txt", "first"},
+                                                                 {"last.txt", "last"}};
+    EXPECT_EQ(Tree(s.dest), expected);
+    EXPECT_NE(log.find("../target/evil.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("/etc/evil.txt"), std::string::npos) << log;
+}
+
 TEST(SafeArchive, SetIdBitsAreDropped)
 {
     Scene s = MakeScene("tar_setid", ".tar");

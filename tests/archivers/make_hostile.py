@@ -63,6 +63,8 @@ def main():
         "zip_drive": [("C:/target/evil.txt", evil, False)],
         "zip_symlink_dir": [("link", "../target", True), ("link/evil.txt", evil, False)],
         "zip_pre_existing_link": [("pre/evil.txt", evil, False)],
+        "zip_mixed": [("first.txt", "first", False), ("../target/evil.txt", evil, False),
+                      ("/etc/evil.txt", evil, False), ("last.txt", "last", False)],
     }
     tars = {
         "tar_dotdot": [("file", "../target/evil.txt", evil)],
