@@ -86,7 +86,10 @@ inline bool IsNotGiven(const std::string& text) { return text.size() == 1 && tex
 //   TVariantArg                       a variant: each element of an array, or the single value,
 //                                     converted to text
 //   std::int64_t, bool, double, char  nothing (numbers, Booleans and characters are no names)
-// Empty names are dropped everywhere.
+// Objects other than string lists, classes, interfaces, currency values, wide characters and
+// wide character pointers, which give no names either, have no alternative here: the compiler
+// refuses them (a wide string literal is taken as a std::wstring). Empty names are dropped
+// everywhere.
 struct TVariantArg {
     using Value_t = std::variant<std::string, std::int64_t, double, std::vector<std::string>>;
     Value_t Value;

@@ -163,8 +163,12 @@ bool DosDateTimeToUtcFileTime(std::uint16_t date, std::uint16_t time, QmFileTime
     if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday < 1 || local.tm_hour > 23 ||
         local.tm_min > 59 || local.tm_sec > 59)
         return false;
+    const int month = local.tm_mon;
+    const int day = local.tm_mday;
     const std::time_t utc = std::mktime(&local);
-    if (utc == static_cast<std::time_t>(-1))
+    // mktime rolls a day that the month does not have (30 February) into the next month; the
+    // system's conversion refuses such a stamp, and so do we.
+    if (utc == static_cast<std::time_t>(-1) || local.tm_mon != month || local.tm_mday != day)
         return false;
     // FILETIME counts 100-ns steps from 1601-01-01; the Unix epoch is 11644473600 s later.
     const std::uint64_t ticks =

@@ -21,10 +21,22 @@ void TCmdOpt::AddBool(const std::string& name, bool value)
         Add("-" + name);
 }
 
+namespace {
+// The libraries split their command lines at quotes and read response files line by line, with
+// no escape for either: a name holding one would be cut apart, and its pieces taken for further
+// switches or folders (another destination, for one). Such a name is refused instead.
+void RequirePlainName(const std::string& value, const char* forbidden)
+{
+    if (value.find_first_of(forbidden) != std::string::npos)
+        throw EArchiver("二重引用符または改行を含む名前は書庫ライブラリに渡せません: " + value);
+}
+} // namespace
+
 void TCmdOpt::AddStr(const std::string& name, const std::string& value)
 {
     if (IsNotGiven(value))
         return;
+    RequirePlainName(value, "\"");
     const std::string quoted = "\"" + value + "\"";
     if (name.empty()) {
         Add(quoted);
@@ -76,8 +88,11 @@ int TCmdOpt::AddResponseFile(const TFileArgs& files, const std::string& response
     const std::vector<std::string> names = FlattenFileArgs(files);
     // Build the whole content first, so a name the code page cannot hold leaves no half file.
     std::string content;
-    for (const std::string& file : names)
-        content += "\"" + ToAnsi(Converted(file)) + "\"\r\n";
+    for (const std::string& file : names) {
+        const std::string converted = Converted(file);
+        RequirePlainName(converted, "\"\r\n");
+        content += "\"" + ToAnsi(converted) + "\"\r\n";
+    }
     std::FILE* out = std::fopen(responseFile.c_str(), "wb");
     if (out == nullptr)
         throw EWriteError("応答ファイル " + responseFile + " を作成できません。");

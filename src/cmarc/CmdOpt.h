@@ -21,13 +21,15 @@ public:
     void Add(const std::string& item);
     void AddNum(const std::string& name, int value);
     void AddBool(const std::string& name, bool value);
+    // Raises EArchiver for a value holding a double quote, which no library could read back.
     void AddStr(const std::string& name, const std::string& value);
     void AddDir(const std::string& name, const std::string& folder);
     int AddList(const std::string& name, const TFileArgs& files);
     int AddList(const std::string& name, const std::vector<std::string>& names);
     // Writes the names, quoted and one per CR LF line in the ANSI code page, to the response
     // file (created or truncated) and adds the quoted "@" + path. Raises EWriteError when the
-    // file cannot be written, and EEncodingError for a name the code page cannot hold.
+    // file cannot be written, EEncodingError for a name the code page cannot hold, and
+    // EArchiver for a name holding a double quote or a line break; the file is not touched then.
     int AddResponseFile(const TFileArgs& files, const std::string& responseFile);
 
 private:

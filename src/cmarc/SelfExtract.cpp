@@ -3,6 +3,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,15 +30,33 @@ bool IsFile(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
-std::string ReadWhole(const std::string& path)
+std::ifstream OpenSource(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw EReadError(path + " を開けません。");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return in;
+}
+
+// Copies the whole source into `out` in pieces, so a large archive is never held in memory;
+// returns the number of bytes copied.
+std::uint64_t CopyInto(std::ofstream& out, std::ifstream& in, const std::string& source,
+                       const std::string& target)
+{
+    std::vector<char> buffer(1 << 16);
+    std::uint64_t total = 0;
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const std::streamsize got = in.gcount();
+        if (got <= 0)
+            break;
+        if (!out.write(buffer.data(), got))
+            throw EWriteError(target + " に書き込めません。");
+        total += static_cast<std::uint64_t>(got);
+    }
     if (in.bad())
-        throw EReadError(path + " を読み込めません。");
-    return bytes;
+        throw EReadError(source + " を読み込めません。");
+    return total;
 }
 
 } // namespace
@@ -88,15 +107,25 @@ std::string SfxTargetName(const std::string& archive, const std::string& extensi
 void CopySfx(const std::string& target, const std::string& module, const std::string& archive,
              bool appendSize)
 {
-    const std::string stub = ReadWhole(module);
-    const std::string body = ReadWhole(archive);
+    // An archive that already carries the target's name (b.EXE) would be truncated before it
+    // is read: refuse rather than lose it.
+    for (const std::string* source : {&archive, &module}) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(target, *source, ec))
+            throw EWriteError("自己解凍書庫 " + target + " は " + *source +
+                              " 自身なので上書きできません。");
+    }
+    // Both sources are opened before the target is created or truncated.
+    std::ifstream stub = OpenSource(module);
+    std::ifstream body = OpenSource(archive);
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     if (!out)
         throw EWriteError(target + " を作成できません。");
-    out.write(stub.data(), static_cast<std::streamsize>(stub.size()));
-    out.write(body.data(), static_cast<std::streamsize>(body.size()));
+    CopyInto(out, stub, module, target);
+    const std::uint64_t archiveSize = CopyInto(out, body, archive, target);
     if (appendSize) {
-        const auto size = static_cast<std::uint32_t>(body.size());
+        // The stub reads the low 32 bits of the archive's length, most significant byte first.
+        const auto size = static_cast<std::uint32_t>(archiveSize);
         const char bytes[4] = {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
                                static_cast<char>(size >> 8), static_cast<char>(size)};
         out.write(bytes, 4);

@@ -175,6 +175,7 @@ TEST(DosTime, InvalidStampsAreNotConverted)
     EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (13 << 5) | 1, 0, t)); // month 13
     EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (1 << 5) | 0, 0, t));  // day 0
     EXPECT_FALSE(DosDateTimeToUtcFileTime(kDosDate, (24 << 11), t));          // hour 24
+    EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (2 << 5) | 30, 0, t)); // 30 February
     EXPECT_EQ(t.dwLowDateTime, 1u);
     EXPECT_EQ(t.dwHighDateTime, 2u);
 }

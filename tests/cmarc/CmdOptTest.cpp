@@ -68,6 +68,7 @@ TEST(CmdOpt, OpenListsFlattenByKind)
                       "",
                       "b.txt",
                       std::wstring(L"日本.txt"),
+                      L"w.txt",
                       names,
                       none,
                       std::vector<std::string>{"l1", "", "l2"},
@@ -78,7 +79,7 @@ TEST(CmdOpt, OpenListsFlattenByKind)
                       1.5,
                       'c'};
     EXPECT_EQ(FlattenFileArgs(args),
-              (std::vector<std::string>{"a.txt", "b.txt", "日本.txt", "p1.txt", "p2.txt", "l1",
+              (std::vector<std::string>{"a.txt", "b.txt", "日本.txt", "w.txt", "p1.txt", "p2.txt", "l1",
                                         "l2", "42", "v1", "v2"}));
     EXPECT_TRUE(FlattenFileArgs({nullptr}).empty());
 }
@@ -124,8 +125,21 @@ TEST(CmdOpt, ResponseFileFailuresAreReported)
     qmtest::WriteFile(path, "kept");
     SetAnsiCodePage(CP_SHIFT_JIS);
     EXPECT_THROW(cmd.AddResponseFile({"é.txt"}, path), EEncodingError);
+    // A line break would split one name into two lines of the file.
+    EXPECT_THROW(cmd.AddResponseFile({"a.txt", "b\nc.txt"}, path), EArchiver);
     EXPECT_EQ(qmtest::ReadFile(path), "kept");
     EXPECT_EQ(cmd.Text, "");
+}
+
+TEST(CmdOpt, NamesWithAQuoteAreRefusedBeforeTheLineIsBuilt)
+{
+    // The library would split this archive name at its quotes and take ".." for the folder.
+    TCmdOpt cmd;
+    cmd.AddStr("", "a.lzh");
+    EXPECT_THROW(cmd.AddStr("", "/dl/x\" \"..\" \".lzh"), EArchiver);
+    EXPECT_THROW(cmd.AddDir("o", "/tmp/\"q"), EArchiver);
+    EXPECT_THROW(cmd.AddList("", TFileArgs{"ok.txt", "b\"ad.txt"}), EArchiver);
+    EXPECT_EQ(cmd.Text.substr(0, 8), " \"a.lzh\"");
 }
 
 TEST(ArchiverType, ExtensionsChooseTheFormatWithoutRegardToCase)
@@ -142,4 +156,38 @@ TEST(ArchiverType, ExtensionsChooseTheFormatWithoutRegardToCase)
     };
     for (const auto& [name, type] : cases)
         EXPECT_EQ(GetArchiverType(name, true), type) << name;
+}
+
+TEST(ArchiverOptions, ConstructedValuesAreNotGivenAndCopiesTakeEverything)
+{
+    const TArchiverOptions fresh;
+    EXPECT_EQ(fresh.a, -1);
+    EXPECT_EQ(fresh.jse, -1);
+    EXPECT_EQ(fresh.gyx, -1);
+    EXPECT_EQ(fresh.w, NotGivenText());
+    EXPECT_EQ(fresh.gyw, NotGivenText());
+    EXPECT_TRUE(fresh.jx.empty());
+    EXPECT_EQ(fresh.UserOptions, "");
+    EXPECT_EQ(fresh.PackFilter, pfComponent);
+    EXPECT_EQ(fresh.ResFileName, "");
+    EXPECT_EQ(fresh.ResFileUsage, (TResFileUsage{ruOnPack, ruOnUnpack, ruOnRemoveItem}));
+    EXPECT_TRUE(fresh.IncludeExtraStreams);
+    EXPECT_EQ(fresh.StreamSeparator, ";#");
+
+    TArchiverOptions copy;
+    TArchiverOptions source = ArcMainOptions();
+    source.jx = {"*.tmp"};
+    source.gyt = "t";
+    source.UserFileList = "more";
+    source.PackFilter = pfArchiver;
+    source.ResFileUsage = {ruOnUpdate};
+    source.IncludeExtraStreams = false;
+    copy.Assign(source);
+    EXPECT_EQ(copy.jm, 2);
+    EXPECT_EQ(copy.jx, std::vector<std::string>{"*.tmp"});
+    EXPECT_EQ(copy.gyt, "t");
+    EXPECT_EQ(copy.UserFileList, "more");
+    EXPECT_EQ(copy.PackFilter, pfArchiver);
+    EXPECT_EQ(copy.ResFileUsage, TResFileUsage{ruOnUpdate});
+    EXPECT_FALSE(copy.IncludeExtraStreams);
 }

@@ -83,6 +83,10 @@ TEST_F(SelfExtractTest, TarJoinsItsStubAndRefusesBzip2)
     qmtest::WriteFile(LibraryFolder + "/kmtarsef.exe", "MZTAR");
     EXPECT_EQ(tgz.MakeSfx(nullptr, Archive, Output, CommandLine, "", WithStub(1)), 0);
     EXPECT_EQ(qmtest::ReadFile(WorkFolder + "/b.EXE"), "MZTARARCHIVE");
+    // An archive that already has the target's name is refused, not truncated.
+    const std::string exe = qmtest::WriteFile(WorkFolder + "/c.EXE", "KEEP");
+    EXPECT_THROW(tgz.MakeSfx(nullptr, exe, Output, CommandLine, "", WithStub(1)), EWriteError);
+    EXPECT_EQ(qmtest::ReadFile(exe), "KEEP");
 }
 
 TEST_F(SelfExtractTest, Yz1AppendsTheArchiveLengthMostSignificantByteFirst)
@@ -96,6 +100,11 @@ TEST_F(SelfExtractTest, Yz1AppendsTheArchiveLengthMostSignificantByteFirst)
     const std::string out = qmtest::MakeTempFolder("sfx");
     EXPECT_EQ(yz1.MakeSfx(nullptr, Archive, Output, CommandLine, out, WithStub(1)), 0);
     EXPECT_EQ(qmtest::ReadFile(out + "/b.exe"), std::string("DECARCHIVE\0\0\0\x07", 14));
+    // A body larger than one copy step arrives whole, its length after it.
+    const std::string big(0x12345, 'z');
+    Archive = qmtest::WriteFile(WorkFolder + "/big.yz1", big);
+    EXPECT_EQ(yz1.MakeSfx(nullptr, Archive, Output, CommandLine, out, WithStub(1)), 0);
+    EXPECT_EQ(qmtest::ReadFile(out + "/big.exe"), "DEC" + big + std::string("\0\x01\x23\x45", 4));
 }
 
 TEST_F(SelfExtractTest, SevenZipMakesOnlyWindowsStubs)
