@@ -203,7 +203,14 @@ const TInstallAppInfo& TInstallList::Items(int index) const
     return const_cast<TInstallList*>(this)->Items(index);
 }
 
-std::int32_t TInstallList::TakeNextId() { return NextId++; }
+std::int32_t TInstallList::TakeNextId()
+{
+    // A counter read from a damaged file may stand at the top of the range; it wraps instead of
+    // overflowing.
+    const std::int32_t id = NextId;
+    NextId = static_cast<std::int32_t>(static_cast<std::uint32_t>(id) + 1u);
+    return id;
+}
 
 int TInstallList::IndexOfId(std::int32_t id) const
 {
@@ -232,6 +239,10 @@ void TInstallList::LoadFromStream(TStream& stream)
         TInstallAppInfo& record = Add();
         try {
             record.LoadFromStream(stream);
+        } catch (const EEncodingError& e) {
+            // Text bytes the code page does not allow are a damaged file like any other.
+            FItems.pop_back();
+            throw EReadError(e.Message());
         } catch (...) {
             FItems.pop_back(); // a half-read record is not a record that was read
             throw;

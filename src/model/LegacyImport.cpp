@@ -252,7 +252,12 @@ TLegacyImportResult ImportLegacyDatabase(const std::string& legacyFileName,
         size_t bodyStart = 0;
         if (HasSignature(bytes, bodyStart)) {
             TMemoryStream stream(bytes.substr(bodyStart));
-            result.RecordCount = ReadLegacyRecords(stream, list);
+            try {
+                result.RecordCount = ReadLegacyRecords(stream, list);
+            } catch (const EEncodingError& e) {
+                // Text bytes the code page does not allow: a damaged file, like a cut one.
+                throw EReadError(e.Message());
+            }
             result.Status = TLegacyImportStatus::Imported;
         } else {
             result.Status = TLegacyImportStatus::NoSignature;

@@ -14,6 +14,9 @@ namespace qm {
 
 namespace {
 
+// Far above any database or legacy file that real use produces.
+constexpr off_t MaxWholeFileSize = off_t(1) << 30;
+
 std::string SystemError(int error) { return std::strerror(error); }
 
 // Retries a call that a signal interrupted.
@@ -179,18 +182,29 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
     std::unique_ptr<TFileLock> lock;
     if (takeLock)
         lock = std::make_unique<TFileLock>(LockFileNameFor(path), TFileLock::Mode::Shared);
-    const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+    // O_NONBLOCK: a named pipe put in the file's place must not hang the program at open.
+    const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
             return false; // removed between the two looks
         throw EReadError("ファイル \"" + path + "\" を開けません: " + SystemError(error));
     }
+    // Only a regular file of a sane size is read: a device would never end, and a huge (or
+    // sparse) file would take all memory before its damage could be found.
     struct stat opened {};
-    if (::fstat(fd, &opened) == 0 && opened.st_size > 0)
-        bytes.reserve(static_cast<size_t>(opened.st_size));
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > MaxWholeFileSize) {
+        ::close(fd);
+        throw EReadError("ファイル \"" + path + "\" を読めません: 通常のファイルでないか、大きすぎます");
+    }
+    bytes.reserve(static_cast<size_t>(opened.st_size));
     char buffer[65536];
     for (;;) {
+        if (bytes.size() > static_cast<size_t>(MaxWholeFileSize)) { // grew while being read
+            ::close(fd);
+            bytes.clear();
+            throw EReadError("ファイル \"" + path + "\" を読めません: 大きすぎます");
+        }
         const ssize_t got = Retry([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got < 0) {
             const int error = errno;

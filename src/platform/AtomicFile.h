@@ -66,7 +66,8 @@ private:
 
 // Reads a whole file under a shared lock of its lock file, so a writer that holds the exclusive
 // lock is waited for (takeLock false: the caller holds the lock already). Returns false when the
-// file does not exist; raises EReadError when it exists but cannot be read.
+// file does not exist; raises EReadError when it exists but cannot be read, is no regular file
+// (a folder, a pipe, a device) or is larger than 1 GiB.
 bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock = true);
 
 } // namespace qm

@@ -166,7 +166,8 @@ TEST(InstallListHostile, BytesInvalidInTheCodePageAreAnError)
     file.add(dbtest::Record(body));
     TInstallList list;
     TMemoryStream in(file.data());
-    EXPECT_THROW(list.LoadFromStream(in), qm::Exception);
+    // Damaged text is a damaged file: the same read error as a cut one.
+    EXPECT_THROW(list.LoadFromStream(in), EReadError);
     EXPECT_EQ(list.Count(), 0);
 }
 
@@ -192,6 +193,11 @@ TEST(InstallList, IdentifiersAndIndexes)
     EXPECT_EQ(list.IndexOfId(7), -1);
     EXPECT_THROW(list.Items(2), EListError);
     EXPECT_THROW(list.Items(-1), EListError);
+
+    // A counter at the top of the range, as a damaged file may hold it, wraps around.
+    list.NextId = INT32_MAX;
+    EXPECT_EQ(list.TakeNextId(), INT32_MAX);
+    EXPECT_EQ(list.NextId, INT32_MIN);
 }
 
 TEST(InstallListFile, MissingFileClearsButKeepsTheCounters)

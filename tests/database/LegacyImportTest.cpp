@@ -261,6 +261,12 @@ TEST(LegacyImport, ReadErrorLeavesDatabaseAndLegacyFileAlone)
     qmtest::WriteFile(p.legacy, absurd.data());
     EXPECT_THROW(ImportLegacyDatabase(p.legacy, p.database), EReadError);
     EXPECT_EQ(qmtest::ReadFile(p.database), before);
+
+    // Bytes that are no Shift_JIS text (a lead byte alone) are damage as well.
+    qmtest::WriteFile(p.legacy, LegacyFile({LegacyRecord("a\x83.zip", "", 0, {})}).data());
+    EXPECT_THROW(ImportLegacyDatabase(p.legacy, p.database), EReadError);
+    EXPECT_EQ(qmtest::ReadFile(p.database), before);
+    EXPECT_TRUE(FileExists(p.legacy));
 }
 
 TEST(LegacyImport, NoLegacyFileDoesNothing)

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -221,5 +222,12 @@ TEST(AtomicFile, UncommittedWriterLeavesNothingBehind)
     EXPECT_EQ(bytes, "abc");
     EXPECT_FALSE(ReadWholeFileLocked(folder + "/none", bytes));
     EXPECT_THROW(ReadWholeFileLocked(folder, bytes), EReadError); // a folder is no file
+    // A pipe in the file's place is refused at once instead of waiting for a writer.
+    const std::string pipe = folder + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(ReadWholeFileLocked(pipe, bytes), EReadError);
+    TInstallList list;
+    EXPECT_THROW(list.LoadFromFile(pipe), EReadError);
+    EXPECT_THROW(ReadWholeFileLocked("/dev/zero", bytes), EReadError);
     EXPECT_THROW(TAtomicFileWriter(folder + "/missing/f.bin"), EWriteError);
 }
