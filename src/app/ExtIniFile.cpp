@@ -229,11 +229,10 @@ void TExtIniFile::ChangePath()
 void TExtIniFile::LoadFile()
 {
     FSections.clear();
-    std::ifstream in(FPath, std::ios::binary);
-    if (!in)
-        return; // a missing file is an empty store
+    // A missing file is an empty store, read as successfully as any other.
     std::ostringstream buffer;
-    buffer << in.rdbuf();
+    if (std::ifstream in(FPath, std::ios::binary); in)
+        buffer << in.rdbuf();
     // A line that is not valid in the code page ends the reading: what came before stays, and
     // the file is never taken apart further than it can be read back.
     for (const std::string& raw : SplitLines(buffer.str())) {

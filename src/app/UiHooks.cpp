@@ -40,7 +40,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters)
+QString RunOpenFileDialog(QFileDialog& dialog)
 {
     if (TUiHooks::Active) {
         if (TUiHooks::NextOpenFileNames.empty())
@@ -49,15 +49,20 @@ QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringLi
         TUiHooks::NextOpenFileNames.pop_front();
         return name;
     }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters)
+{
     QFileDialog dialog(parent, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // The descriptions already name their patterns; Qt's own pattern list stays hidden.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(nameFilters);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunOpenFileDialog(dialog);
 }
 
 } // namespace qm

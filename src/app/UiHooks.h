@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class QFileDialog;
 class QProgressDialog;
 class QWidget;
 
@@ -38,5 +39,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
 
 // A modal file-open dialog; an empty result when the user cancels.
 QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters);
+// Runs a prepared file-open dialog modally; the picked file, or empty when the user cancels.
+QString RunOpenFileDialog(QFileDialog& dialog);
 
 } // namespace qm

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -204,6 +205,30 @@ void TfrmMain::CreateActions()
     connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
 }
 
+// A menu item that stands for an action: it shows the action's caption, image and shortcut,
+// is enabled exactly when the action is, and runs it. The shortcut is only shown (after a tab)
+// so that the key belongs to the action alone and never becomes ambiguous.
+QAction* TfrmMain::LinkedItem(const char* name, QAction* action)
+{
+    auto* item = new QAction(this);
+    item->setObjectName(QLatin1String(name));
+    auto follow = [item, action] {
+        QString text = action->text();
+        if (!action->shortcut().isEmpty())
+            text += QLatin1Char('\t') + action->shortcut().toString(QKeySequence::NativeText);
+        item->setText(text);
+        item->setIcon(action->icon());
+        item->setToolTip(action->toolTip());
+        item->setStatusTip(action->statusTip());
+        item->setEnabled(action->isEnabled());
+        item->setVisible(action->isVisible());
+    };
+    follow();
+    connect(action, &QAction::changed, item, follow);
+    connect(item, &QAction::triggered, action, [action] { action->trigger(); });
+    return item;
+}
+
 void TfrmMain::CreateMenus()
 {
     auto item = [this](const char* name, const char* caption, bool enabled) {
@@ -212,6 +237,11 @@ void TfrmMain::CreateMenus()
         action->setEnabled(enabled);
         return action;
     };
+    auto linked = [this](QMenu* menu, const char* name, QAction* action) {
+        QAction* a = LinkedItem(name, action);
+        menu->addAction(a);
+        return a;
+    };
     auto menu = [this](QWidget* parent, const char* name, const char* caption) {
         auto* m = new QMenu(QString::fromUtf8(caption), parent);
         m->setObjectName(QLatin1String(name));
@@ -219,7 +249,7 @@ void TfrmMain::CreateMenus()
     };
 
     mitFile = menu(this, "mitFile", "ファイル(&F)");
-    mitFile->addAction(actOpen);
+    linked(mitFile, "mitOpen", actOpen);
     mitClose = item("mitClose", "閉じる(&C)", false);
     mitFile->addAction(mitClose);
     mitFile->addSeparator();
@@ -227,24 +257,24 @@ void TfrmMain::CreateMenus()
     mitFile->addAction(mitExit);
 
     mitSetting = menu(this, "mitSetting", "設定(&S)");
-    mitSetting->addAction(actShortCut);
-    mitSetting->addAction(actClearShortcut);
+    linked(mitSetting, "mitShortCut", actShortCut);
+    linked(mitSetting, "mitClearShortcut", actClearShortcut);
     mitInstallTarget = menu(mitSetting, "mitInstallTarget", "インストール対象(&T)");
-    mitInstallTarget->addAction(actAddInstall);
-    mitInstallTarget->addAction(actNoInstall);
+    linked(mitInstallTarget, "mitAddInstall", actAddInstall);
+    linked(mitInstallTarget, "mitNoInstall", actNoInstall);
     mitSetting->addMenu(mitInstallTarget);
-    mitSetting->addAction(actChangeFolder);
-    mitSetting->addAction(actSetMain);
+    linked(mitSetting, "mitChangeFolder", actChangeFolder);
+    linked(mitSetting, "mitSetMain", actSetMain);
     mitSetHelp = item("mitSetHelp", "ヘルプファイルに指定(&H)", false);
     mitSetting->addAction(mitSetHelp);
     mitSetting->addSeparator();
-    mitSetting->addAction(actUpdate);
+    linked(mitSetting, "mitUpdate", actUpdate);
 
     mitExecute = menu(this, "mitExecute", "実行(&E)");
-    mitExecute->addAction(actInstall);
-    mitExecute->addAction(actUninstall);
+    linked(mitExecute, "mitInstall", actInstall);
+    linked(mitExecute, "mitUninstall", actUninstall);
     mitExecute->addSeparator();
-    mitExecute->addAction(actWizard);
+    linked(mitExecute, "mitWizard", actWizard);
 
     mitTool = menu(this, "mitTool", "ツール(&T)");
     mitOption = item("mitOption", "オプションの設定(&O)...", true);
@@ -260,17 +290,17 @@ void TfrmMain::CreateMenus()
         menuBar()->addMenu(m);
 
     ppmTarget = menu(this, "ppmTarget", "");
-    ppmTarget->addAction(actAddInstall);
-    ppmTarget->addAction(actNoInstall);
+    linked(ppmTarget, "ppmTargetAdd", actAddInstall);
+    linked(ppmTarget, "ppmTargetDel", actNoInstall);
 
     ppmFile = menu(this, "ppmFile", "");
-    ppmFile->addAction(actAddInstall);
-    ppmFile->addAction(actNoInstall);
+    linked(ppmFile, "pmitFileAddIns", actAddInstall);
+    linked(ppmFile, "pmitFileDelIns", actNoInstall);
     ppmFile->addSeparator();
-    ppmFile->addAction(actShortCut);
-    ppmFile->addAction(actClearShortcut);
-    ppmFile->addAction(actChangeFolder);
-    ppmFile->addAction(actSetMain);
+    linked(ppmFile, "pmitFileShortcut", actShortCut);
+    linked(ppmFile, "pmitClearShortcut", actClearShortcut);
+    linked(ppmFile, "pmitFileChangeFolder", actChangeFolder);
+    linked(ppmFile, "pmitFileSetMain", actSetMain);
     // The same command as the main menu's, worded "設定" here where the main menu says "指定".
     pmitFileSetHelp = item("pmitFileSetHelp", "ヘルプファイルに設定(&H)", false);
     ppmFile->addAction(pmitFileSetHelp);
@@ -399,6 +429,13 @@ void TfrmMain::CreateControls()
     stbMain->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("stbMainBar"));
     statusBar()->addWidget(stbMain);
+
+    dlgOpenArc = new QFileDialog(this, QStringLiteral("アーカイブを開く"));
+    dlgOpenArc->setObjectName(QStringLiteral("dlgOpenArc"));
+    dlgOpenArc->setFileMode(QFileDialog::ExistingFile);
+    dlgOpenArc->setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; Qt's own pattern list stays hidden.
+    dlgOpenArc->setOption(QFileDialog::HideNameFilterDetails, true);
 }
 
 void TfrmMain::FormCreate()
@@ -410,6 +447,7 @@ void TfrmMain::FormCreate()
     FirstShow = true;
     LoadFormState(this);
     LoadListColumns(lvFile, cfg::ColsMain.Key);
+    dlgOpenArc->setNameFilters(OpenArchiveFilters()); // the first pair is the default
     FInstallInfo = std::make_unique<TInstallAppInfo>();
     AttachPlan(*FInstallInfo);
     ListFileName = GetDataFolder() + InstallListFileName;
@@ -450,8 +488,20 @@ void TfrmMain::SetShieldIcon(QAbstractButton* button, bool show)
 {
     if (button == nullptr || !IsWindows6())
         return;
-    // The style's elevation shield, where the style has one; elsewhere the button stays plain.
-    button->setIcon(show ? button->style()->standardIcon(QStyle::SP_VistaShield) : QIcon());
+    // The style's elevation shield, where the style has one; elsewhere the button keeps what it
+    // shows. Only a shield put there by this function is taken away again, never the button's
+    // own image.
+    const char* const shownKey = "qmShieldShown";
+    if (show) {
+        const QIcon shield = button->style()->standardIcon(QStyle::SP_VistaShield);
+        if (shield.isNull())
+            return;
+        button->setIcon(shield);
+        button->setProperty(shownKey, true);
+    } else if (button->property(shownKey).toBool()) {
+        button->setIcon(QIcon());
+        button->setProperty(shownKey, false);
+    }
 }
 
 void TfrmMain::LoadFormState(QWidget* form)
@@ -597,8 +647,12 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan)
 
 void TfrmMain::DetectUpdate()
 {
-    // The lookup of the opened archive in the installed-application database comes here; until
-    // it exists no update target is claimed, and the update line stays hidden.
+    // The database is read fresh each time: the installer may have changed it since.
+    TInstallList list;
+    list.LoadFromFile(ListFileName);
+    const int main = FInstallInfo->Members.MainIndex();
+    const std::string mainExe = main >= 0 ? FInstallInfo->Members.Items(main).FileName : std::string();
+    SetUpdateTarget(list.FindUpdateTarget(ExtractFileName(FInstallInfo->ArchiveName), mainExe));
 }
 
 void TfrmMain::MemberChanged(TFileMembers& members, int index)
@@ -705,8 +759,7 @@ QStringList TfrmMain::OpenArchiveFilters()
 
 void TfrmMain::actOpenExecute()
 {
-    const QString fileName =
-        RunOpenFileDialog(this, QStringLiteral("アーカイブを開く"), OpenArchiveFilters());
+    const QString fileName = RunOpenFileDialog(*dlgOpenArc);
     if (fileName.isEmpty())
         return;
     if (!OpenArchive(fileName.toStdString()) && !FExtractCancelled)

@@ -15,6 +15,7 @@
 
 class QAbstractButton;
 class QAction;
+class QFileDialog;
 class QHeaderView;
 class QLabel;
 class QLineEdit;
@@ -93,6 +94,7 @@ public:
     QTreeView* lvFile = nullptr;
     TFileListModel* lvFileModel = nullptr;
     QLabel* stbMain = nullptr; // the status bar's one panel
+    QFileDialog* dlgOpenArc = nullptr;
 
     QAction* actOpen = nullptr;
     QAction* actShortCut = nullptr;
@@ -124,8 +126,8 @@ public:
 
 public slots:
     void actOpenExecute();
-    // Looks the opened archive up among the installed applications (empty for now: the lookup
-    // arrives with the database's update detection).
+    // Looks the opened archive up among the installed applications and makes the match, if
+    // any, the update target; without one the plan is a new install.
     void DetectUpdate();
 
 protected:
@@ -135,6 +137,7 @@ protected:
 private:
     void CreateActions();
     void CreateMenus();
+    QAction* LinkedItem(const char* name, QAction* action);
     void CreateToolBar();
     void CreateControls();
     void FormCreate();

@@ -184,8 +184,11 @@ TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingO
     std::filesystem::remove_all(appData + "/Quillmate");
     TExtIniFile ini(other.program);
     ini.SetFileName("Quillmate.ini");
+    loads = 0;
+    ini.OnLoad = [&](TExtIniFile&) { ++loads; };
     ini.SetDefaultFolder(TDefaultFolder::dfAppData);
     EXPECT_TRUE(std::filesystem::is_directory(appData + "/Quillmate"));
+    EXPECT_EQ(loads, 1); // a missing file loads as an empty store
     // An empty store writes nothing when it moves away; the next one is read as it stands.
     WriteFile(other.iniPath, "[Keep]\r\nk=1\r\n");
     ini.SetDefaultFolder(TDefaultFolder::dfApplication);

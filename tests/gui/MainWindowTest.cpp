@@ -6,6 +6,7 @@
 #include "app/untMain.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
+#include "model/InstallList.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/WindowsVersion.h"
@@ -16,9 +17,11 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
@@ -157,6 +160,41 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace)
     EXPECT_FALSE(w.actOpen->icon().isNull());
     EXPECT_TRUE(w.actClearShortcut->icon().isNull());
     EXPECT_EQ(w.toolTarget->menu(), w.ppmTarget);
+
+    // Menu items that name an action show its caption, image and shortcut and follow its state.
+    const struct {
+        const char* item;
+        QAction* action;
+    } linked[] = {{"mitOpen", w.actOpen}, {"mitShortCut", w.actShortCut},
+                  {"mitClearShortcut", w.actClearShortcut}, {"mitAddInstall", w.actAddInstall},
+                  {"mitNoInstall", w.actNoInstall}, {"mitChangeFolder", w.actChangeFolder},
+                  {"mitSetMain", w.actSetMain}, {"mitUpdate", w.actUpdate},
+                  {"mitInstall", w.actInstall}, {"mitUninstall", w.actUninstall},
+                  {"mitWizard", w.actWizard}, {"ppmTargetAdd", w.actAddInstall},
+                  {"ppmTargetDel", w.actNoInstall}, {"pmitFileAddIns", w.actAddInstall},
+                  {"pmitFileDelIns", w.actNoInstall}, {"pmitFileShortcut", w.actShortCut},
+                  {"pmitClearShortcut", w.actClearShortcut},
+                  {"pmitFileChangeFolder", w.actChangeFolder},
+                  {"pmitFileSetMain", w.actSetMain}};
+    for (const auto& l : linked) {
+        const QAction* item = w.findChild<QAction*>(l.item);
+        ASSERT_NE(item, nullptr) << l.item;
+        EXPECT_TRUE(item->text().startsWith(l.action->text())) << l.item;
+        EXPECT_EQ(item->icon().cacheKey(), l.action->icon().cacheKey()) << l.item;
+        EXPECT_EQ(item->isEnabled(), l.action->isEnabled()) << l.item;
+    }
+    const QAction* mitShortCut = w.findChild<QAction*>("mitShortCut");
+    EXPECT_EQ(mitShortCut->text(), "ショートカット(&C)...\tCtrl+S");
+    EXPECT_TRUE(mitShortCut->shortcut().isEmpty()); // the key stays the action's alone
+    w.actShortCut->setEnabled(true);
+    EXPECT_TRUE(mitShortCut->isEnabled());
+    EXPECT_EQ(w.findChild<QMenu*>("ppmFile")->actions().size(), 8); // with its separator
+
+    // The open dialog offers the archives first.
+    EXPECT_EQ(w.dlgOpenArc->windowTitle(), "アーカイブを開く");
+    ASSERT_EQ(w.dlgOpenArc->nameFilters().size(), 6);
+    EXPECT_TRUE(w.dlgOpenArc->nameFilters().first().startsWith("すべてのアーカイブ (*.lzh "));
+    EXPECT_TRUE(w.dlgOpenArc->nameFilters().last().startsWith("自己解凍書庫(*.exe) (*.exe"));
 }
 
 TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
@@ -171,8 +209,13 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
     EXPECT_EQ(w.edtAppName->text(), "Tool");
     EXPECT_EQ(w.edtAppVersion->text(), "1.2");
     EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
-    for (const char* name : {"mitClose", "actChangeFolder", "actUpdate", "actInstall"})
+    for (const char* name : {"mitClose", "actChangeFolder", "actUpdate", "actInstall",
+                             "mitChangeFolder", "pmitFileChangeFolder"})
         EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
+    // Nothing installed matches: a new install.
+    EXPECT_FALSE(w.IsUpdate);
+    EXPECT_TRUE(w.lblUpdate->isVisibleTo(&w));
+    EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
 
     const std::string root = GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/";
     for (int i = 0; i < w.lvFileModel->Count(); ++i) {
@@ -405,6 +448,34 @@ TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers)
     EXPECT_EQ(w.UpdateInfo()->Version, "1.0"); // kept, only no longer the target
 }
 
+TEST_F(MainWindow, OpeningFindsTheInstalledApplicationItUpdates)
+{
+    const std::string zip = MakeSampleZip("tool13.zip");
+    const std::string other = MakeSampleZip("other.zip");
+    TfrmMain w;
+    {
+        TInstallList list;
+        TInstallAppInfo& record = list.Add();
+        record.AppName = "Tool";
+        record.Version = "1.2";
+        record.ArchiveName = "tool12.zip";
+        record.Members.Add().FileName = "tool.exe";
+        list.SaveToFile(w.ListFileName);
+    }
+    // Through the menu item, which runs the open command.
+    TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(zip));
+    w.findChild<QAction*>("mitOpen")->trigger();
+    ASSERT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_TRUE(w.IsUpdate);
+    EXPECT_EQ(w.lblUpdate->text(), "アップデート対象: Tool 1.2");
+    EXPECT_EQ(w.UpdateInfo()->ArchiveName, "tool12.zip");
+
+    // The next archive is looked up afresh and replaces the target.
+    OpenByCommand(w, other);
+    EXPECT_FALSE(w.IsUpdate);
+    EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
+}
+
 TEST_F(MainWindow, SelectionEnablesTheRowCommands)
 {
     const std::string zip = MakeSampleZip();
@@ -509,7 +580,15 @@ TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield)
     }
     SetOsVersionOverride(OsVersion{6, 2, true});
     EXPECT_TRUE(TfrmMain::IsWindows6());
+    // With a shield in the style the button shows it and loses it again; a style without one
+    // leaves the button's own image alone either way.
+    const bool styleHasShield = !button.style()->standardIcon(QStyle::SP_VistaShield).isNull();
+    TfrmMain::SetShieldIcon(&button, true);
+    EXPECT_EQ(button.icon().cacheKey() != plain.cacheKey(), styleHasShield);
     TfrmMain::SetShieldIcon(&button, false);
-    EXPECT_TRUE(button.icon().isNull());
+    EXPECT_EQ(button.icon().isNull(), styleHasShield);
+    if (!styleHasShield) {
+        EXPECT_EQ(button.icon().cacheKey(), plain.cacheKey());
+    }
     SetOsVersionOverride(std::nullopt);
 }
