@@ -10,9 +10,10 @@ namespace qm {
 
 using LibraryHandle = void*;
 
-// The folders searched before the system search. The program sets them to its own library
-// folder at start. With systemSearch false only these folders are searched, which keeps a
-// process that must not see the installed libraries (a test with its own stand-ins) away from them.
+// The folders searched before the system search; none by default, since the executable's
+// RUNPATH already leads the system search to the program's library folder. With systemSearch
+// false only these folders are searched, which keeps a process that must not see the installed
+// libraries (a test with its own stand-ins) away from them.
 void SetLibrarySearchFolders(std::vector<std::string> folders, bool systemSearch = true);
 std::vector<std::string> LibrarySearchFolders();
 

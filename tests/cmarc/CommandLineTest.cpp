@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace qm;
 
 namespace {
@@ -304,4 +306,61 @@ TEST_F(ZipCommandTest, AddingChoosesZip32jThenLmzip32)
     auto zip32j = Install("ZIP32J.DLL");
     EXPECT_EQ(zip.BuildAddCommand(nullptr, A, false, {"-a\\b"}, "", o),
               " -S -D -q -r -o -2  " + QA + " \"[-]a/b\" ");
+}
+
+namespace {
+// A driver that binds nothing: the base's own answers show through.
+class TBareDriver : public TArchiver {
+public:
+    TCustomArchiverDll& DLL() override { throw std::logic_error("no binding"); }
+    std::string BuildExtractCommand(void*, const std::string&, bool, const TFileArgs&,
+                                    const std::string&, const TArchiverOptions&) override
+    {
+        return "x";
+    }
+};
+} // namespace
+
+TEST(ExtractCommand, ABareDriverNamesTheAbstractMethod)
+{
+    TBareDriver driver;
+    try {
+        driver.ReloadDLL();
+        FAIL() << "no error";
+    } catch (const EArchiver& e) {
+        EXPECT_EQ(e.Message(), "Abstract method 'TArchiver.LoadDLL' was called");
+    }
+    try {
+        driver.FreeDLL();
+        FAIL() << "no error";
+    } catch (const EArchiver& e) {
+        EXPECT_EQ(e.Message(), "Abstract method 'TArchiver.FreeDLL' was called");
+    }
+    EXPECT_FALSE(driver.HasOwnerWindow());
+}
+
+class DriverCommandTest : public cmarctest::FakeArchiverTest {};
+
+TEST_F(DriverCommandTest, EveryOperationReachesItsEntryWithTheLineItBuilt)
+{
+    auto lha = Install("UNLHA32.DLL");
+    auto driver = CreateArchiver(atLha);
+    std::vector<char> output;
+    std::string line;
+    const TArchiverOptions o = ArcMainOptions();
+    driver->Add(nullptr, A, output, line, false, {"f.txt"}, D, o);
+    EXPECT_EQ(line.substr(0, 5), "u -+ ");
+    driver->Delete(nullptr, A, output, line, false, {"f.txt"}, D, o);
+    // Deleting names no destination.
+    const std::string tail = QA + " \"f.txt\" ";
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+    EXPECT_EQ(line.find(QD), std::string::npos);
+    std::uint32_t written = 0;
+    driver->ExtractMem(nullptr, A, line, "m.txt", o, nullptr, 0, &written);
+    EXPECT_EQ(line.substr(0, 4), " -+ ");
+    const auto calls = lha->Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].substr(0, 11), "Unlha|u -+ ");
+    EXPECT_EQ(calls[1].substr(0, 11), "Unlha|d -+ ");
+    EXPECT_EQ(calls[2], "UnlhaExtractMem|" + line);
 }
