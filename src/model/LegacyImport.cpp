@@ -186,11 +186,13 @@ void MakeRoomForNewIds(TInstallList& list)
 int ReadLegacyRecords(TStream& stream, TInstallList& list)
 {
     const std::int32_t count = ReadInt32(stream);
+    if (count <= 0)
+        return 0; // nothing to add: the database is saved as it was loaded
     MakeRoomForNewIds(list);
     const std::string sendTo = GetSpecialFolder(SF_SENDTO);
     for (std::int32_t i = 0; i < count; ++i)
         ReadLegacyRecord(stream, list, sendTo);
-    return std::max<std::int32_t>(count, 0);
+    return count;
 }
 
 // Whether the bytes begin with the signature string ("Quillmate", any case, and its 0 byte).

@@ -206,6 +206,9 @@ TEST(LegacyImport, BackupNameSkipsExistingFiles)
     EXPECT_TRUE(result.Moved);
     EXPECT_EQ(qmtest::ReadFile(p.program + "Quillmate.bak"), "old");
     EXPECT_EQ(qmtest::ReadFile(p.program + "Quillmate_2.bak"), LegacyFile({}).data());
+    // No record: the new database is saved as the empty list it was, counter included.
+    EXPECT_EQ(result.RecordCount, 0);
+    EXPECT_EQ(qmtest::ReadFile(p.database), Bytes().zeros(20).data());
 }
 
 TEST(LegacyImport, FileThatCannotBeMovedIsNotImportedTwice)
