@@ -12,7 +12,8 @@ if [ ! -x "$build/bin/Quillmate" ] || [ ! -f "$build/testdata/pe/japanese.exe" ]
 fi
 
 # A private home, so the shot neither reads nor leaves settings, work folders or a database.
-work="$(mktemp -d)"
+# A short folder name keeps the proposed install paths readable in the picture.
+work="$(mktemp -d /tmp/qmXXX)"
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
 export XDG_CACHE_HOME="$work/home/.cache" QUILLMATE_SYSTEM_ROOT="$work/system" TMPDIR="$work"

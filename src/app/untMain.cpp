@@ -50,8 +50,11 @@ namespace {
 TfrmMain* g_frmMain = nullptr;
 
 // Thrown out of the extraction when the user cancels it, so the open stops before the plan is
-// built from a half-extracted folder.
-struct TOpenCancelled {};
+// built from a half-extracted folder. TfrmMain::OpenArchive takes it as a quiet failure; should
+// it ever reach the error box, it still says what happened.
+struct TOpenCancelled : Exception {
+    TOpenCancelled() : Exception("アーカイブの展開は取り消されました。") {}
+};
 
 const char* const kCaption = "Quillmate";
 const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
@@ -820,12 +823,19 @@ bool TfrmMain::OpenArchive(const std::string& fileName)
     return opened;
 }
 
-void TfrmMain::OpenArchiveFile(TInstallAppInfo&, const std::string& path, bool& accepted)
+void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted)
 {
     FArcMain->SetFileName(path);
     accepted = FArcMain->CheckArchive(1, 0) != 0;
-    if (accepted)
-        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption), Q(ExtractFileName(path))));
+    if (!accepted)
+        return;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption), Q(ExtractFileName(path))));
+    // The shown plan opening in place (not through OpenArchive) is about to drop its members:
+    // the rows must not outlive them.
+    if (&plan == FInstallInfo.get() && &plan != FOpening) {
+        lvFileModel->Clear();
+        UpdateStatusBar();
+    }
 }
 
 void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
@@ -843,6 +853,7 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
     progress.hide();
     FProgress = &progress;
     FProgressSteps = 0;
+    FExtractCancelled = false;
     QElapsedTimer clock;
     clock.start();
     FProgressStart = 0;
@@ -859,8 +870,10 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
     // What was extracted is what the plan lists; a library that could not extract everything
     // (a damaged member, a name it refused to write) is reported once the list is shown.
     FExtractResult = FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
-    if (FExtractCancelled)
+    if (FExtractCancelled) {
+        plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
         throw TOpenCancelled{};
+    }
 }
 
 void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort)

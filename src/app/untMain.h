@@ -62,9 +62,13 @@ public:
     static bool IsWindows6();
     static void SetShieldIcon(QAbstractButton* button, bool show);
 
-    // Opens an archive through the install plan, as the open command, a drop and the command
-    // line do. False when the archive was refused or its extraction cancelled; then the plan,
-    // the list, the edits and the caption are as they were.
+    // Opens an archive through the install plan, as the open command, a drop, the command line
+    // and the wizard do. False when the archive was refused or its extraction cancelled; then
+    // the plan, the list, the edits and the caption are as they were. The archive opens into a
+    // plan of its own that becomes InstallInfo() once its list is complete (the handlers are
+    // attached to it first), so InstallInfo() is a different object after each open: keep no
+    // pointer to it across an open, and open through here rather than InstallInfo()->OpenArchive,
+    // which could not keep the shown plan on a failure.
     bool OpenArchive(const std::string& fileName);
 
     // --- the plan's handlers ---------------------------------------------------------------

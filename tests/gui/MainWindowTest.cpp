@@ -385,6 +385,32 @@ TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind)
     EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
 }
 
+TEST_F(MainWindow, APlanOpenedInPlaceNeverLeavesRowsWithoutMembers)
+{
+    const std::string first = MakeSampleZip("first.zip");
+    const std::string second = MakeSampleZip("second.zip");
+    TfrmMain w;
+    OpenByCommand(w, first);
+    TInstallAppInfo& plan = *w.InstallInfo();
+    TUiHooks::OnProgressStep = [](QProgressDialog& dialog, int) { dialog.cancel(); };
+    try {
+        plan.OpenArchive(second);
+        FAIL() << "not cancelled";
+    } catch (const Exception& e) {
+        EXPECT_FALSE(std::string(e.what()).empty());
+    }
+    // The members went with the open, so did their rows, and the half-extracted folder.
+    EXPECT_EQ(plan.Members.Count(), 0);
+    EXPECT_EQ(w.lvFileModel->Count(), 0);
+    EXPECT_EQ(w.stbMain->text(), "ファイル数:0");
+    EXPECT_TRUE(WorkFolders().empty());
+
+    TUiHooks::OnProgressStep = nullptr;
+    ASSERT_TRUE(plan.OpenArchive(second));
+    ASSERT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.lvFileModel->Row(0).Member->Owner(), &plan.Members);
+}
+
 TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported)
 {
     // Made with Python's zipfile: a name that climbs out of the extraction folder.
