@@ -124,6 +124,13 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+// A line the code page cannot decode (a file touched by an editor in another encoding) is kept
+// as its bytes behind this mark, a byte no UTF-8 text holds: it never matches a lookup and is
+// written back exactly as it was read, so nothing of the file is lost.
+constexpr char RawLineMark = '\xFF';
+
+bool IsRawLine(const std::string& line) { return !line.empty() && line.front() == RawLineMark; }
+
 // The digits after "0x": hexadecimal, the full 32-bit pattern allowed.
 bool ParseHex32(const std::string& digits, std::int32_t& value)
 {
@@ -233,8 +240,6 @@ void TExtIniFile::LoadFile()
     std::ostringstream buffer;
     if (std::ifstream in(FPath, std::ios::binary); in)
         buffer << in.rdbuf();
-    // A line that is not valid in the code page ends the reading: what came before stays, and
-    // the file is never taken apart further than it can be read back.
     for (const std::string& raw : SplitLines(buffer.str())) {
         if (raw.size() < 2)
             continue;
@@ -242,9 +247,10 @@ void TExtIniFile::LoadFile()
         try {
             line = FromAnsi(raw);
         } catch (const Exception&) {
-            return;
+            line = RawLineMark + raw;
         }
-        if (line.front() == '[' && line.back() == ']')
+        // Brackets are told by the bytes, as the file has them.
+        if (raw.front() == '[' && raw.back() == ']')
             FSections.push_back({line, {}});
         else if (!FSections.empty())
             FSections.back().lines.push_back(line);
@@ -253,16 +259,28 @@ void TExtIniFile::LoadFile()
         OnLoad(*this);
 }
 
-std::string TExtIniFile::Text() const
+std::string TExtIniFile::BuildText(bool ansi) const
 {
     std::string text;
+    auto append = [&](const std::string& line) {
+        if (IsRawLine(line))
+            text.append(line, 1, std::string::npos);
+        else
+            text += ansi ? ToAnsi(line) : line;
+        text += "\r\n";
+    };
     for (const TSection& s : FSections) {
-        text += s.header + "\r\n";
+        append(s.header);
         for (const std::string& line : s.lines)
-            text += line + "\r\n";
+            append(line);
         text += "\r\n";
     }
     return text;
+}
+
+std::string TExtIniFile::Text() const
+{
+    return BuildText(false);
 }
 
 void TExtIniFile::SaveFile(bool onlyIfNotEmpty)
@@ -275,7 +293,7 @@ void TExtIniFile::SaveFile(bool onlyIfNotEmpty)
     // cannot be written leaves the previous file as it was.
     std::string bytes;
     try {
-        bytes = ToAnsi(Text());
+        bytes = BuildText(true);
     } catch (const Exception&) {
         return;
     }

@@ -88,7 +88,8 @@ public:
     // Rereads the file, dropping what is in memory.
     void LoadFile();
 
-    // The whole store as it would be written (UTF-8, CR LF).
+    // The whole store as it would be written (UTF-8, CR LF; a line the code page could not
+    // decode as its original bytes).
     std::string Text() const;
     int SectionCount() const { return static_cast<int>(FSections.size()); }
 
@@ -99,6 +100,9 @@ private:
     };
 
     void SaveFile(bool onlyIfNotEmpty);
+    // The lines in UTF-8, or in the code page when ansi is set (raising EEncodingError for a
+    // text the code page cannot hold).
+    std::string BuildText(bool ansi) const;
     void ChangePath();
     static std::string Bracketed(const std::string& section);
     bool SameText(const std::string& a, const std::string& b) const;

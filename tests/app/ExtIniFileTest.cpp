@@ -104,15 +104,23 @@ TEST(ExtIniFile, WritesAnsiTextWithCrLfAndDropsOneCharacterLines)
                                    "[B]\r\nk=v\r\nNew=\x92\x6C\r\n\r\n");
 }
 
-TEST(ExtIniFile, BytesInvalidInTheCodePageEndTheReadingButKeepWhatCameBefore)
+TEST(ExtIniFile, BytesInvalidInTheCodePageAreSkippedByLookupsAndWrittenBackUnchanged)
 {
     SetAnsiCodePage(CP_SHIFT_JIS);
     Store s;
-    WriteFile(s.iniPath, "[A]\r\nk=1\r\nbad=\x82\r\n[B]\r\nm=2\r\n");
-    TExtIniFile ini(s.program);
-    ini.AutoUpdate = false;
-    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
-    EXPECT_FALSE(ini.ValueExists("B", "m"));
+    // Lead bytes without their second byte, in a line and in a section header.
+    const std::string original = "[A]\r\nk=1\r\nbad=\x82\r\n[\x82 ]\r\nx=1\r\n[B]\r\nm=2\r\n";
+    WriteFile(s.iniPath, original);
+    {
+        TExtIniFile ini(s.program);
+        EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+        EXPECT_FALSE(ini.ValueExists("A", "bad"));
+        EXPECT_EQ(ini.ReadInteger("B", "m", 0), 2); // reading goes on past the damage
+        EXPECT_EQ(ini.SectionCount(), 3);
+        ini.WriteInteger("B", "n", 3);
+    }
+    EXPECT_EQ(ReadFile(s.iniPath),
+              "[A]\r\nk=1\r\nbad=\x82\r\n\r\n[\x82 ]\r\nx=1\r\n\r\n[B]\r\nm=2\r\nn=3\r\n\r\n");
 }
 
 TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd)
