@@ -912,15 +912,17 @@ void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort)
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // The window paints first; the first-show work runs right after.
+    if (FirstShow)
+        QTimer::singleShot(0, this, [this] { FormResize(); });
+}
+
+void TfrmMain::FormResize()
+{
+    // Only the first show does anything; a later show of the window is only a show.
     if (!FirstShow)
         return;
     FirstShow = false;
-    // The window paints first; the archive named on the command line opens right after.
-    QTimer::singleShot(0, this, [this] { FormShowFirst(); });
-}
-
-void TfrmMain::FormShowFirst()
-{
     if (FArguments.isEmpty())
         return;
     const std::string path = FArguments.constFirst().toStdString();

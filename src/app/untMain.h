@@ -146,7 +146,8 @@ private:
     void CreateControls();
     void FormCreate();
     void FormDestroy();
-    void FormShowFirst();
+    // The show handler: at the first show, opens the archive named on the command line.
+    void FormResize();
     void lvFileChange(int row);
     void lvFileSelectItem();
     void lvFileColumnClick(int column);
