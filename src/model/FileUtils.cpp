@@ -6,6 +6,7 @@
 #include "platform/VersionInfo.h"
 #include "platform/WindowsVersion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -174,6 +175,9 @@ bool CreateFolderPath(const std::string& path) {
 
 bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteFiles) {
     try {
+        // An empty name would become the root of the file system once the delimiter is added.
+        if (folder.empty())
+            return false;
         const std::string base = IncludeTrailingPathDelimiter(folder);
         // Only a real folder is deleted: a missing folder or a link to one deletes nothing.
         if (!FolderExists(base))
@@ -205,6 +209,8 @@ bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteF
 
 bool ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list) {
     list.clear();
+    if (folder.empty())
+        return false; // not the root of the file system
     const std::string base = IncludeTrailingPathDelimiter(folder);
     std::vector<FoundEntry> entries;
     if (!EnumerateFolder(base, entries))
@@ -218,7 +224,9 @@ bool ListFiles(const std::string& folder, const std::string& mask, std::vector<s
 bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& list) {
     list.clear();
     // A missing folder lists nothing; looking at its parent instead would hand the files of a
-    // neighbouring folder to DeleteFolderTree.
+    // neighbouring folder to DeleteFolderTree. An empty name is missing too, not the root.
+    if (folder.empty())
+        return false;
     const std::string base = IncludeTrailingPathDelimiter(folder);
     if (!FolderExists(base))
         return false;
@@ -228,7 +236,7 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>& lis
 
 int ListSubfolders(const std::string& folder, std::vector<std::string>& list) {
     std::vector<FoundEntry> entries;
-    if (EnumerateFolder(IncludeTrailingPathDelimiter(folder), entries))
+    if (!folder.empty() && EnumerateFolder(IncludeTrailingPathDelimiter(folder), entries))
         for (const FoundEntry& entry : entries)
             if (entry.isFolder)
                 list.push_back(entry.name);
@@ -525,6 +533,13 @@ double DateTimeToDayCount(const DateTime& t) {
 }
 
 DateTime DayCountToDateTime(double dayCount) {
+    // Day counts come from stored records too: keep them to the years 1 to 9999, so a damaged
+    // value cannot overflow the calendar arithmetic below. What is not a number reads as day 0.
+    constexpr double kFirstDay = -693593.0;                   // 0001-01-01
+    constexpr double kLastDay = 2958466.0 - 1.0 / 86400000.0; // 9999-12-31 23:59:59.999
+    if (!std::isfinite(dayCount))
+        dayCount = 0;
+    dayCount = std::clamp(dayCount, kFirstDay, kLastDay);
     long long totalMs = std::llround(dayCount * 86400000.0);
     long long days = totalMs / 86400000;
     long long ms = totalMs % 86400000;

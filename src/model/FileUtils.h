@@ -50,7 +50,7 @@ bool GetVersionString(const std::string& fileName, const std::string& keyName, s
 bool CreateFolderPath(const std::string& path);
 // Deletes every file below folder (deleteFiles), the emptied subfolders and, with removeFolder,
 // the folder itself. Symbolic links are removed as links and never followed. A folder that does
-// not exist deletes nothing and gives false. Never raises.
+// not exist (or an empty name) deletes nothing and gives false. Never raises.
 bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteFiles);
 
 // Full paths of the files directly in folder whose names match mask ('*' and '?', case-
@@ -114,6 +114,8 @@ std::string RemoveFileExt(const std::string& fileName);
 
 // Day counts: days since 1899-12-30 00:00 with the time of day as fraction (local time).
 double DateTimeToDayCount(const DateTime& dateTime);
+// Counts outside the years 1 to 9999 give the nearest of those days; one that is not a number
+// gives day 0.
 DateTime DayCountToDateTime(double dayCount);
 // A file time already converted to a calendar date and time, as a day count.
 double FileTimeToDayCount(const DateTime& fileTime);

@@ -131,7 +131,6 @@ std::string TInstallAppInfo::MakeWorkFolder() {
         return {};
     CreateFolderPath(data);
     std::uniform_int_distribution<std::uint32_t> draw(0, 2147483646);
-    std::string path;
     // A folder that exists already may hold files of another archive, which would then enter
     // this plan: draw again until the name is new. Creating the one folder level is the claim.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -139,13 +138,13 @@ std::string TInstallAppInfo::MakeWorkFolder() {
         const std::uint32_t number =
             WorkFolderNumber ? WorkFolderNumber() : draw(WorkFolderRandom());
         std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));
-        path = data + hex + PathDelim;
+        const std::string path = data + hex + PathDelim;
         if (!PathExists(ExcludeTrailingPathDelimiter(path)) && CreateFolder(path))
             return path;
     }
-    // Not created: extraction into it fails and its scan finds nothing, as for any creation
-    // failure.
-    return path;
+    // No fresh folder could be claimed. The last name drawn may be a folder that exists, so it
+    // is not handed out: without a working folder nothing is extracted, scanned or deleted.
+    return {};
 }
 
 void TInstallAppInfo::RemoveWorkFolder() {

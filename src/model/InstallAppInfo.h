@@ -48,6 +48,7 @@ public:
     // lookup leaves the field as it was.
     void ReadMainExeInfo(const TFileMember& member);
     // A new, not yet existing working folder below the data folder, created; never reuses one.
+    // Empty when no new folder could be made.
     std::string MakeWorkFolder();
     // Deletes the working folder and everything in it; failures are ignored.
     void RemoveWorkFolder();

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstring>
 #include <sys/types.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace qm {
 
@@ -96,8 +99,11 @@ void TMemoryStream::SetSize(std::int64_t size) {
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
     TFileStream file(fileName, TFileMode::fmOpenRead);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
-    file.ReadBuffer(bytes.data(), bytes.size());
+    // Read to the end rather than trusting the reported size, which a special file can make up.
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[65536];
+    for (std::size_t n; (n = file.Read(chunk, sizeof chunk)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
     data_ = std::move(bytes);
     position_ = 0;
 }
@@ -145,6 +151,14 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
         file_ = std::fopen(fileName.c_str(), "r+b");
         break;
     }
+#ifndef _WIN32
+    // A folder opens for reading on POSIX, but it is no file to read.
+    struct stat st {};
+    if (file_ != nullptr && (::fstat(::fileno(file_), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+#endif
     if (file_ == nullptr)
         throw EFOpenError("ファイル " + fileName + " を開けません。");
 }

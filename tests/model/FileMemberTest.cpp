@@ -351,8 +351,11 @@ TEST(FileMembers, AutoSelectByRankThenDepth) {
     // The chosen member gets a start-menu shortcut in the all-users programs folder's name.
     build({{"", "tool.exe"}, {"doc/", "manual.chm"}, {"", "readme.txt"}}, list);
     list.Items(0).SetShortcutFlags(scDesktop);
+    std::vector<int> changed;
+    list.OnMemberChange = [&](TFileMembers&, int index) { changed.push_back(index); };
     list.AutoSelect(mrMain);
     list.AutoSelect(mrHelp);
+    EXPECT_EQ(changed, (std::vector<int>{0, 0, 1, 1})); // role, then flags, of each chosen one
     EXPECT_EQ(list.HelpIndex(), 1);
     const TFileMember& main = list.Items(0);
     const TFileMember& help = list.Items(1);
@@ -371,9 +374,14 @@ TEST(FileMembers, SetMainAndPaths) {
     list.Items(1).ArchivePath = "bin/";
     list.Items(2).SetRole(mrExcluded);
 
+    std::vector<int> changed;
+    list.OnMemberChange = [&](TFileMembers&, int index) { changed.push_back(index); };
     list.SetMain(0);
     EXPECT_EQ(list.MainIndex(), 0);
+    // The old main executable's change comes first, then the new one's.
+    changed.clear();
     list.SetMain(1);
+    EXPECT_EQ(changed, (std::vector<int>{0, 1}));
     EXPECT_EQ(list.MainIndex(), 1);
     EXPECT_EQ(list.Items(0).Role(), mrNormal);
     list.SetMain(1); // choosing the current main executable again leaves none

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -131,6 +132,13 @@ TEST(FileUtils, MissingFolderDeletesNothingBesideIt) {
     EXPECT_FALSE(DeleteFolderTree(data + "/0000ABCD/", true, true));
     EXPECT_EQ(qmtest::ReadFile(data + "/Quillmate.his"), "database");
     EXPECT_EQ(qmtest::ReadFile(data + "/keep/file.txt"), "kept");
+
+    // An empty name is no folder at all, not the root of the file system.
+    list = {"stale"};
+    EXPECT_FALSE(ListFilesRecursive("", list));
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(ListFiles("", "*.*", list));
+    EXPECT_EQ(ListSubfolders("", list), 0);
 }
 
 // Links inside the tree go as links; what they point at stays.
@@ -269,6 +277,10 @@ TEST(FileUtils, DatesAndDayCounts) {
     EXPECT_EQ(FileTimeToDayCount(DateTime{1900, 1, 1}), 2.0);
     EXPECT_EQ(FileTimeToDayCount(DateTime{2000, 1, 1, 12}), 36526.5);
     EXPECT_EQ(FileTimeToDayCount(DateTime{1899, 12, 29, 0}), -1.0);
+    // Damaged stored counts stay inside the calendar instead of overflowing it.
+    EXPECT_EQ(DayCountToDateTime(1e300).year, 9999);
+    EXPECT_EQ(DayCountToDateTime(-1e300).year, 1);
+    EXPECT_EQ(DayCountToDateTime(std::nan("")).year, 1899);
     const DateTime t{2024, 2, 29, 23, 59, 58, 123};
     const DateTime back = DayCountToDateTime(FileTimeToDayCount(t));
     EXPECT_EQ(std::tie(back.year, back.month, back.day, back.hour, back.minute, back.second,

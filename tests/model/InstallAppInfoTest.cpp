@@ -356,6 +356,19 @@ TEST_F(Plan, ExistingWorkFolderIsNeverReused) {
     EXPECT_EQ(info.Members.Items(0).FileName, "fresh.txt");
     EXPECT_TRUE(fs::exists(stale + "stale.exe"));
     info.RemoveWorkFolder();
+
+    // When every name drawn exists, the stale folder is still not handed out: the plan stays
+    // empty, nothing is extracted, and the next open leaves the stale files alone.
+    events.clear();
+    TInstallAppInfo::WorkFolderNumber = [] { return 0xABCDu; };
+    const bool openedAgain = info.OpenArchive("/dl/b.zip");
+    TInstallAppInfo::WorkFolderNumber = nullptr;
+    ASSERT_TRUE(openedAgain);
+    EXPECT_EQ(info.WorkFolder(), "");
+    EXPECT_EQ(info.Members.Count(), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"open /dl/b.zip", "ready"}));
+    info.RemoveWorkFolder();
+    EXPECT_TRUE(fs::exists(stale + "stale.exe"));
 }
 
 // A working folder with a link to a folder outside: removing the working folder leaves the

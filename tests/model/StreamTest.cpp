@@ -129,4 +129,10 @@ TEST(Stream, FileStreamModes) {
         EXPECT_NE(std::string(e.what()).find("missing.bin"), std::string::npos);
     }
     EXPECT_THROW(TFileStream(folder + "/no/such/folder.bin", TFileMode::fmCreate), EFCreateError);
+    // A folder is no file, whatever size the system reports for it.
+    EXPECT_THROW(TFileStream(folder, TFileMode::fmOpenRead), EFOpenError);
+    TMemoryStream loaded;
+    EXPECT_THROW(loaded.LoadFromFile(folder), EFOpenError);
+    loaded.LoadFromFile(path);
+    EXPECT_EQ(loaded.Size(), 4 + 5 + 1);
 }
