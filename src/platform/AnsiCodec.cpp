@@ -12,8 +12,7 @@ namespace {
 
 int g_codePage = CP_SHIFT_JIS;
 
-const char* IconvName(int codePage)
-{
+const char* IconvName(int codePage) {
     switch (codePage) {
     case CP_UTF8_PAGE:
         return "UTF-8";
@@ -24,8 +23,7 @@ const char* IconvName(int codePage)
     }
 }
 
-bool IsAscii(std::string_view s)
-{
+bool IsAscii(std::string_view s) {
     for (char c : s)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
@@ -34,13 +32,11 @@ bool IsAscii(std::string_view s)
 
 // Opening a converter costs far more than converting one name, and the stored formats convert
 // every string: keep one descriptor per direction for the thread, reset before each use.
-iconv_t Converter(const char* to, const char* from)
-{
+iconv_t Converter(const char* to, const char* from) {
     struct Slot {
         std::string to, from;
         iconv_t cd = reinterpret_cast<iconv_t>(-1);
-        ~Slot()
-        {
+        ~Slot() {
             if (cd != reinterpret_cast<iconv_t>(-1))
                 iconv_close(cd);
         }
@@ -66,8 +62,7 @@ iconv_t Converter(const char* to, const char* from)
 }
 
 // One conversion through iconv; false when the input holds something the target cannot take.
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out)
-{
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
     out.clear();
     if (in.empty())
         return true;
@@ -100,25 +95,24 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     return ok;
 }
 
-bool IsValidUtf8(std::string_view s)
-{
+bool IsValidUtf8(std::string_view s) {
     std::string ignored;
     return Convert("UTF-8", "UTF-8", s, ignored);
 }
 
 } // namespace
 
-int GetAnsiCodePage() { return g_codePage; }
+int GetAnsiCodePage() {
+    return g_codePage;
+}
 
-void SetAnsiCodePage(int codePage)
-{
+void SetAnsiCodePage(int codePage) {
     if (IconvName(codePage) == nullptr)
         throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
     g_codePage = codePage;
 }
 
-std::string ToAnsi(std::string_view utf8)
-{
+std::string ToAnsi(std::string_view utf8) {
     if (IsAscii(utf8))
         return std::string(utf8); // the same bytes in every supported code page
     if (g_codePage == CP_UTF8_PAGE) {
@@ -132,8 +126,7 @@ std::string ToAnsi(std::string_view utf8)
     return out;
 }
 
-std::string FromAnsi(std::string_view ansi)
-{
+std::string FromAnsi(std::string_view ansi) {
     if (IsAscii(ansi))
         return std::string(ansi);
     if (g_codePage == CP_UTF8_PAGE) {
@@ -147,8 +140,7 @@ std::string FromAnsi(std::string_view ansi)
     return out;
 }
 
-bool CanEncodeAnsi(std::string_view utf8)
-{
+bool CanEncodeAnsi(std::string_view utf8) {
     try {
         ToAnsi(utf8);
         return true;
@@ -157,15 +149,13 @@ bool CanEncodeAnsi(std::string_view utf8)
     }
 }
 
-bool IsAnsiLeadByte(unsigned char byte)
-{
+bool IsAnsiLeadByte(unsigned char byte) {
     if (g_codePage != CP_SHIFT_JIS)
         return false;
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-size_t AnsiFind(std::string_view ansi, char c, size_t from)
-{
+size_t AnsiFind(std::string_view ansi, char c, size_t from) {
     for (size_t i = 0; i < ansi.size(); ++i) {
         if (i >= from && ansi[i] == c)
             return i;
@@ -175,8 +165,7 @@ size_t AnsiFind(std::string_view ansi, char c, size_t from)
     return std::string_view::npos;
 }
 
-size_t AnsiFindLast(std::string_view ansi, char c)
-{
+size_t AnsiFindLast(std::string_view ansi, char c) {
     size_t found = std::string_view::npos;
     for (size_t i = 0; i < ansi.size(); ++i) {
         if (ansi[i] == c)

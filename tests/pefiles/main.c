@@ -1,2 +1,4 @@
 /* The smallest program a version resource can be attached to. */
-int main(void) { return 0; }
+int main(void) {
+    return 0;
+}

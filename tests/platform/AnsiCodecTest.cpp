@@ -5,8 +5,7 @@
 
 using namespace qm;
 
-TEST(AnsiCodec, RoundTripsJapaneseInCodePage932)
-{
+TEST(AnsiCodec, RoundTripsJapaneseInCodePage932) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     const std::string text = "manualのヘルプ";
     const std::string ansi = ToAnsi(text);
@@ -15,15 +14,13 @@ TEST(AnsiCodec, RoundTripsJapaneseInCodePage932)
     EXPECT_EQ(FromAnsi(ansi), text);
 }
 
-TEST(AnsiCodec, UsesTheWindowsVariantOfShiftJis)
-{
+TEST(AnsiCodec, UsesTheWindowsVariantOfShiftJis) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     // 0x8160 is the full-width tilde U+FF5E in code page 932, not the wave dash.
     EXPECT_EQ(FromAnsi("\x81\x60"), "\xEF\xBD\x9E");
 }
 
-TEST(AnsiCodec, UnrepresentableTextIsAnErrorNamingIt)
-{
+TEST(AnsiCodec, UnrepresentableTextIsAnErrorNamingIt) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     try {
         ToAnsi("caf\xC3\xA9.txt");
@@ -35,8 +32,7 @@ TEST(AnsiCodec, UnrepresentableTextIsAnErrorNamingIt)
     EXPECT_THROW(FromAnsi("\x82"), EEncodingError);  // a lone lead byte
 }
 
-TEST(AnsiCodec, Utf8CodePagePassesTextThrough)
-{
+TEST(AnsiCodec, Utf8CodePagePassesTextThrough) {
     SetAnsiCodePage(CP_UTF8_PAGE);
     EXPECT_EQ(ToAnsi("caf\xC3\xA9"), "caf\xC3\xA9");
     EXPECT_FALSE(IsAnsiLeadByte(0x82));
@@ -45,8 +41,7 @@ TEST(AnsiCodec, Utf8CodePagePassesTextThrough)
     EXPECT_THROW(SetAnsiCodePage(1252), EEncodingError);
 }
 
-TEST(AnsiCodec, CharacterSearchSkipsTrailBytes)
-{
+TEST(AnsiCodec, CharacterSearchSkipsTrailBytes) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     // "表" is 95 5C: its trail byte is a backslash that must not count as a separator.
     const std::string path = ToAnsi("C:\\表\\a");

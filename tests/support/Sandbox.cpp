@@ -16,12 +16,13 @@ namespace {
 
 std::string g_root;
 
-void SetEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+void SetEnv(const char* name, const std::string& value) {
+    setenv(name, value.c_str(), 1);
+}
 
 class SandboxEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string base = fs::temp_directory_path().string() + "/qmtest.XXXXXX";
         if (mkdtemp(base.data()) == nullptr)
             std::abort();
@@ -39,8 +40,7 @@ public:
         SetEnv("QUILLMATE_SYSTEM_ROOT", g_root + "/system");
         SetEnv("TMPDIR", g_root + "/tmp");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (std::getenv("QMTEST_KEEP") == nullptr) {
             std::error_code ec;
             fs::remove_all(g_root, ec);
@@ -50,18 +50,18 @@ public:
 
 } // namespace
 
-const std::string& SandboxRoot() { return g_root; }
+const std::string& SandboxRoot() {
+    return g_root;
+}
 
-std::string MakeTempFolder(const std::string& hint)
-{
+std::string MakeTempFolder(const std::string& hint) {
     std::string path = g_root + "/tmp/" + hint + ".XXXXXX";
     if (mkdtemp(path.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     return path;
 }
 
-std::string WriteFile(const std::string& path, const std::string& bytes)
-{
+std::string WriteFile(const std::string& path, const std::string& bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -70,29 +70,30 @@ std::string WriteFile(const std::string& path, const std::string& bytes)
     return path;
 }
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-int Run(const std::string& command)
-{
+int Run(const std::string& command) {
     int status = std::system(command.c_str());
     if (status == -1)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string PluginFolder() { return QM_TEST_PLUGIN_DIR; }
-std::string TestDataFolder() { return QM_TEST_DATA_DIR; }
+std::string PluginFolder() {
+    return QM_TEST_PLUGIN_DIR;
+}
+std::string TestDataFolder() {
+    return QM_TEST_DATA_DIR;
+}
 
 } // namespace qmtest
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new qmtest::SandboxEnvironment);
     return RUN_ALL_TESTS();
