@@ -318,6 +318,24 @@ void SkipBytes(TStream& stream, std::size_t count) {
 }
 
 std::string ReadString(TStream& stream) {
+    // Stored files are read whole into memory first; there the text can be taken in one piece
+    // instead of byte by byte. Without its terminating 0 the byte-wise path below raises the
+    // read error at the end of the data.
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+        const std::vector<std::uint8_t>& bytes = memory->Bytes();
+        const std::int64_t position = memory->Position();
+        if (position >= 0 && static_cast<std::uint64_t>(position) < bytes.size()) {
+            const auto* start = bytes.data() + position;
+            const auto* zero = static_cast<const std::uint8_t*>(
+                std::memchr(start, 0, bytes.size() - static_cast<std::size_t>(position)));
+            if (zero != nullptr) {
+                std::string ansi(reinterpret_cast<const char*>(start),
+                                 static_cast<std::size_t>(zero - start));
+                memory->Seek(static_cast<std::int64_t>(ansi.size()) + 1, TSeekOrigin::soCurrent);
+                return FromAnsi(ansi);
+            }
+        }
+    }
     std::string ansi;
     char c;
     for (;;) {

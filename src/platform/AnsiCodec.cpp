@@ -1,6 +1,7 @@
 #include "platform/AnsiCodec.h"
 
 #include "platform/Exception.h"
+#include "platform/WinMessage.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -10,7 +11,6 @@ namespace qm {
 
 namespace {
 
-int g_codePage = CP_SHIFT_JIS;
 
 const char* IconvName(int codePage) {
     switch (codePage) {
@@ -103,25 +103,25 @@ bool IsValidUtf8(std::string_view s) {
 } // namespace
 
 int GetAnsiCodePage() {
-    return g_codePage;
+    return QmGetAnsiCodePage();
 }
 
 void SetAnsiCodePage(int codePage) {
     if (IconvName(codePage) == nullptr)
         throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
-    g_codePage = codePage;
+    QmSetAnsiCodePage(codePage);
 }
 
 std::string ToAnsi(std::string_view utf8) {
     if (IsAscii(utf8))
         return std::string(utf8); // the same bytes in every supported code page
-    if (g_codePage == CP_UTF8_PAGE) {
+    if (GetAnsiCodePage() == CP_UTF8_PAGE) {
         if (!IsValidUtf8(utf8))
             throw EEncodingError("文字列を変換できません: " + std::string(utf8));
         return std::string(utf8);
     }
     std::string out;
-    if (!Convert(IconvName(g_codePage), "UTF-8", utf8, out))
+    if (!Convert(IconvName(GetAnsiCodePage()), "UTF-8", utf8, out))
         throw EEncodingError("文字列をシステムの文字コードで表せません: " + std::string(utf8));
     return out;
 }
@@ -129,13 +129,13 @@ std::string ToAnsi(std::string_view utf8) {
 std::string FromAnsi(std::string_view ansi) {
     if (IsAscii(ansi))
         return std::string(ansi);
-    if (g_codePage == CP_UTF8_PAGE) {
+    if (GetAnsiCodePage() == CP_UTF8_PAGE) {
         if (!IsValidUtf8(ansi))
             throw EEncodingError("文字列を UTF-8 として読めません");
         return std::string(ansi);
     }
     std::string out;
-    if (!Convert("UTF-8", IconvName(g_codePage), ansi, out))
+    if (!Convert("UTF-8", IconvName(GetAnsiCodePage()), ansi, out))
         throw EEncodingError("文字列をシステムの文字コードから変換できません");
     return out;
 }
@@ -150,7 +150,7 @@ bool CanEncodeAnsi(std::string_view utf8) {
 }
 
 bool IsAnsiLeadByte(unsigned char byte) {
-    if (g_codePage != CP_SHIFT_JIS)
+    if (GetAnsiCodePage() != CP_SHIFT_JIS)
         return false;
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

@@ -1,5 +1,6 @@
 #include "platform/WinMessage.h"
 
+#include <atomic>
 #include <cctype>
 #include <mutex>
 #include <string>
@@ -37,3 +38,11 @@ extern "C" intptr_t QmSendMessage(void* window, unsigned message, uintptr_t wpar
         return 0;
     return sink->proc(sink->context, message, wparam, lparam);
 }
+
+namespace {
+std::atomic<int> g_ansiCodePage{932};
+} // namespace
+
+extern "C" int QmGetAnsiCodePage(void) { return g_ansiCodePage.load(); }
+
+extern "C" void QmSetAnsiCodePage(int codePage) { g_ansiCodePage.store(codePage); }

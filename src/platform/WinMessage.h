@@ -30,6 +30,12 @@ unsigned QmRegisterWindowMessage(const char* name);
  * is null or not a sink. */
 intptr_t QmSendMessage(void* window, unsigned message, uintptr_t wparam, intptr_t lparam);
 
+/* The process's ANSI code page (932 unless changed). It lives here, beside the message table,
+ * for the same reason: the archiver libraries must follow the program's setting, and they carry
+ * their own copy of everything else of the platform layer. */
+int QmGetAnsiCodePage(void);
+void QmSetAnsiCodePage(int codePage);
+
 #ifdef __cplusplus
 }
 #endif
