@@ -925,7 +925,11 @@ void TfrmMain::FormResize()
     FirstShow = false;
     if (FArguments.isEmpty())
         return;
-    const std::string path = FArguments.constFirst().toStdString();
+    // The plan keeps the full path of the opened archive; a relative name beginning with "-"
+    // would otherwise reach the archiver's command line looking like a switch.
+    const QString argument = FArguments.constFirst();
+    const std::string path =
+        argument.isEmpty() ? std::string() : QFileInfo(argument).absoluteFilePath().toStdString();
     if (path.empty() || !FileExists(path))
         return;
     // Nothing is reported at start-up: a file that does not open leaves the empty window.

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <QDir>
 #include <QAction>
 #include <QDeadlineTimer>
 #include <QFileDialog>
@@ -563,6 +565,20 @@ TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows)
     WaitUntil([&] { return w.lvFileModel->Count() == 4; });
     EXPECT_EQ(w.lvFileModel->Count(), 4);
     EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+
+    // A relative name is taken from the current folder and kept as a full path, so a name that
+    // begins with "-" never reaches the archiver looking like a switch.
+    const std::string dashed = MakeSampleZip("-dashed.zip");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(QString::fromStdString(dashed)).absolutePath());
+    {
+        TfrmMain relative({QStringLiteral("-dashed.zip")});
+        relative.show();
+        WaitUntil([&] { return relative.lvFileModel->Count() == 4; });
+        EXPECT_EQ(relative.lvFileModel->Count(), 4);
+        EXPECT_EQ(relative.InstallInfo()->ArchiveName, dashed);
+    }
+    QDir::setCurrent(previous);
 
     // A name that is no file, or no archive, leaves the empty window without a message.
     for (const std::string& arg : {std::string("/no/such/file.zip"),
