@@ -21,6 +21,11 @@ namespace qm::arc {
 namespace {
 
 constexpr int64_t kFreeSpaceCheckFrom = 1 << 20;
+// A member whose size the archive does not declare (a compressed single file) is written
+// until it ends or until the free space would fall below this; a small file can expand to
+// any size, and filling the disk would harm every other program.
+constexpr int64_t kFreeSpaceReserve = 16 << 20;
+constexpr int64_t kFreeSpaceRecheckEvery = 16 << 20;
 
 // Sends the progress message (or calls the owner's procedure) and the enumeration callback;
 // each answers whether the command may go on.
@@ -324,6 +329,7 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
         Note(code);
     };
     int64_t end = 0;
+    int64_t nextSpaceCheck = kFreeSpaceCheckFrom;
     bool progressSent = false;
     for (;;) {
         const void* block = nullptr;
@@ -336,6 +342,20 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
         if (r != ARCHIVE_OK) {
             abandon(ReadErrorCode(a, entry), reader_.ErrorText());
             return r != ARCHIVE_FATAL;
+        }
+        // Never trust the data over the header: a member that inflates past its declared
+        // size is a bomb or broken, and is stopped before the excess reaches the disk.
+        const int64_t blockEnd = static_cast<int64_t>(offset) + static_cast<int64_t>(length);
+        if (size >= 0 && blockEnd > size) {
+            abandon(ERROR_BROKEN_DATA, "holds more data than its header declares");
+            return true;
+        }
+        if (size < 0 && !testing && blockEnd >= nextSpaceCheck) {
+            nextSpaceCheck = blockEnd + kFreeSpaceRecheckEvery;
+            if (tree_->FreeBytes() < static_cast<unsigned long long>(kFreeSpaceReserve)) {
+                abandon(ERROR_DISK_SPACE, "not enough free space");
+                return false;
+            }
         }
         if (fd >= 0) {
             const char* p = static_cast<const char*>(block);

@@ -6,6 +6,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace qm::arc {
@@ -40,6 +41,15 @@ int64_t SizeOf(archive_entry* entry)
 
 uint64_t ToFileTime(time_t seconds, long nanoseconds)
 {
+    // A header may carry any 64-bit time; times a FILETIME cannot hold stop at its ends.
+    constexpr int64_t kFirst = -static_cast<int64_t>(kUnixEpochInFileTime / 10000000ULL);
+    constexpr int64_t kLast = static_cast<int64_t>(INT64_MAX / 10000000LL) + kFirst - 1;
+    if (seconds < kFirst)
+        return 0;
+    if (seconds > kLast)
+        seconds = static_cast<time_t>(kLast);
+    if (nanoseconds < 0 || nanoseconds > 999999999)
+        nanoseconds = 0;
     int64_t ticks = static_cast<int64_t>(seconds) * 10000000LL + nanoseconds / 100;
     return static_cast<uint64_t>(ticks + static_cast<int64_t>(kUnixEpochInFileTime));
 }

@@ -19,6 +19,7 @@ namespace {
 
 constexpr size_t kMaxCachedFolders = 512;
 constexpr int kMaxLinkHops = 40;
+constexpr size_t kMaxNameBytes = PATH_MAX;
 
 std::string Join(const PathParts& parts, size_t count)
 {
@@ -74,6 +75,15 @@ PathParts SplitLinkText(const std::string& text)
 bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure)
 {
     parts.clear();
+    // Formats with long-name records carry names of up to megabytes; walking such a name one
+    // folder at a time would take minutes and overflow the stack. No system opens a path that
+    // long anyway.
+    if (name.size() >= kMaxNameBytes) {
+        failure = {ERROR_LONG_FILE_NAME,
+                   name.substr(0, 64) + "...: name of " + std::to_string(name.size()) +
+                       " bytes refused"};
+        return false;
+    }
     std::string path = name;
     for (char& c : path)
         if (c == '\\')
@@ -269,11 +279,13 @@ bool SafeTree::TargetStaysInside(const PathParts& linkFolder, const std::string&
                                  Failure& failure)
 {
     auto refuse = [&](const std::string& why) {
-        failure = {ERROR_NOT_FILENAME, "link to \"" + target + "\": " + why};
+        failure = {ERROR_NOT_FILENAME, "link to \"" + target.substr(0, 256) + "\": " + why};
         return false;
     };
     if (target.empty())
         return refuse("empty target");
+    if (target.size() >= kMaxNameBytes)
+        return refuse("target too long");
     if (target[0] == '/')
         return refuse("absolute target refused");
 

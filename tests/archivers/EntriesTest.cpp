@@ -58,12 +58,31 @@ TEST(Entries, EveryFamilyFileExportsItsEntriesAndIsOneInstance)
         EXPECT_NE(qmtest::Run("test -e " + PluginFolder() + "/" + missing), 0) << missing;
 }
 
+// The TAR family's lesser formats, made from notes.txt in the folder: notes.txt.gz,
+// notes.txt.bz2, lib.a, pkg.deb (an ar archive), a.tar.Z, a.cpio.gz and notes.rpm (a lead and
+// two empty headers in front of a gzipped cpio payload, as rpm writes them).
+void MakeTarFamilyFiles(const std::string& folder)
+{
+    WriteFile(folder + "/notes.txt", "some notes");
+    WriteFile(folder + "/debian-binary", "2.0\n");
+    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
+                          "ar rc lib.a notes.txt && ar rc pkg.deb debian-binary && "
+                          "bsdtar -cZf a.tar.Z notes.txt && "
+                          "bsdtar --format newc -czf a.cpio.gz notes.txt"),
+              0);
+    ASSERT_EQ(qmtest::Run("cd " + folder + " && python3 -c \"import struct; "
+                          "lead = b'\\xed\\xab\\xee\\xdb\\x03\\x00' + struct.pack('>hh', 0, 1) + "
+                          "b'notes'.ljust(66, b'\\0') + struct.pack('>hh', 1, 5) + bytes(16); "
+                          "header = b'\\x8e\\xad\\xe8\\x01' + bytes(12); "
+                          "open('notes.rpm', 'wb').write(lead + header + header + "
+                          "open('a.cpio.gz', 'rb').read())\""),
+              0);
+}
+
 TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
 {
     std::string folder = MakeTempFolder("single");
-    WriteFile(folder + "/notes.txt", "some notes");
-    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
-                  "ar rc lib.a notes.txt"), 0);
+    MakeTarFamilyFiles(folder);
     struct Case {
         std::string archive;
         Kind owner;
@@ -74,6 +93,8 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
         {ArchiveOf("Tgz"), Kind::Tar},        {ArchiveOf("Tbz2"), Kind::Tar},
         {ArchiveOf("Cpio"), Kind::Tar},       {folder + "/notes.txt.gz", Kind::Tar},
         {folder + "/notes.txt.bz2", Kind::Tar}, {folder + "/lib.a", Kind::Tar},
+        {folder + "/pkg.deb", Kind::Tar},     {folder + "/a.tar.Z", Kind::Tar},
+        {folder + "/notes.rpm", Kind::Tar},
         {ArchiveOf("SevenZip"), Kind::SevenZip}, {ArchiveOf("Cab"), Kind::Cab},
         {ArchiveOf("Lzh"), Kind::Lha},        {ArchiveOf("Rar"), Kind::Rar},
         {folder + "/notes.txt", Kind::Tgz /* nobody's */},
@@ -100,10 +121,7 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
 TEST(Entries, TarArchiveTypeTellsFormatAndCompression)
 {
     std::string folder = MakeTempFolder("types");
-    WriteFile(folder + "/notes.txt", "some notes");
-    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
-                  "ar rc lib.a notes.txt && bsdtar -cZf a.tar.Z notes.txt && "
-                  "bsdtar --format newc -czf a.cpio.gz notes.txt"), 0);
+    MakeTarFamilyFiles(folder);
     auto type = Library(Kind::Tar).Get<QM_GETARCHIVETYPE_PROC>("GetArchiveType");
     EXPECT_EQ(type(ArchiveOf("Tar").c_str()), ARCHIVETYPE_TAR);
     EXPECT_EQ(type(ArchiveOf("Tgz").c_str()), ARCHIVETYPE_TARGZ);
@@ -114,6 +132,8 @@ TEST(Entries, TarArchiveTypeTellsFormatAndCompression)
     EXPECT_EQ(type(ArchiveOf("Cpio").c_str()), ARCHIVETYPE_CPIO);
     EXPECT_EQ(type((folder + "/a.cpio.gz").c_str()), ARCHIVETYPE_CPIOGZ);
     EXPECT_EQ(type((folder + "/lib.a").c_str()), ARCHIVETYPE_AR);
+    EXPECT_EQ(type((folder + "/pkg.deb").c_str()), ARCHIVETYPE_AR);
+    EXPECT_EQ(type((folder + "/notes.rpm").c_str()), ARCHIVETYPE_RPM);
     // Not recognised: the program reads any code outside 1..7 as no TAR archive.
     EXPECT_EQ(type(ArchiveOf("Zip").c_str()), 0);
     EXPECT_EQ(type((folder + "/notes.txt").c_str()), 0);

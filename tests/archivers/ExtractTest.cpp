@@ -241,3 +241,105 @@ TEST(ShiftJisNames, ComeOutUnderTheirRealNamesInEveryFamily)
 }
 
 } // namespace
+
+namespace {
+
+// Names without a Unicode mark are read as UTF-8 when they are valid UTF-8 (archives made on
+// Linux rarely set the mark), else in the code page. Half-width katakana bytes can look like
+// UTF-8: ﾀｲﾃｽ (C0 B2 C3 BD) only as an overlong form, which is not UTF-8, so it keeps its name;
+// ﾃｽﾄｱ (C3 BD C4 B1) really is "ýı". That one comes out under the UTF-8 reading, whole, once
+// and inside the destination: a name the program cannot carry in its code page and reports,
+// rather than a wrong name taken silently.
+TEST(ShiftJisNames, CodePageNamesThatLookLikeUtf8AreHarmless)
+{
+    std::string folder = MakeTempFolder("lookalike");
+    WriteFile(folder + "/src/ﾀｲﾃｽ.txt", "overlong");
+    WriteFile(folder + "/src/ﾃｽﾄｱ.txt", "valid");
+    ASSERT_EQ(qmtest::Run("cd " + folder + "/src && LC_ALL=C.UTF-8 bsdtar --format zip "
+                          "--options zip:hdrcharset=CP932 -cf ../a.zip ﾀｲﾃｽ.txt ﾃｽﾄｱ.txt"),
+              0);
+    std::string zip = ReadFile(folder + "/a.zip");
+    ASSERT_NE(zip.find("\xC3\xBD\xC4\xB1.txt"), std::string::npos); // stored as code page bytes
+
+    std::string dest = folder + "/out";
+    std::string log;
+    ASSERT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/a.zip", dest), &log), 0)
+        << log;
+    TreeList tree = Tree(dest);
+    ASSERT_EQ(tree.size(), 2u);
+    EXPECT_EQ(tree[0], (std::pair<std::string, std::string>("ýı.txt", "valid")));
+    EXPECT_EQ(tree[1], (std::pair<std::string, std::string>("ﾀｲﾃｽ.txt", "overlong")));
+    TreeList outside = Tree(folder);
+    EXPECT_EQ(outside.size(), 7u); // src and its 2 files, a.zip, out and its 2 files
+}
+
+} // namespace
+
+namespace {
+
+// The extract command lines of every driver as the drivers spell them, including switch
+// settings other than the main window's (each must be accepted and ignored or obeyed), for an
+// archive and a destination whose paths hold spaces and Japanese text (表 ends in the byte of
+// a backslash in the code page).
+TEST(DriverCommandLines, EveryDriversExtractLineIsUnderstood)
+{
+    struct Row {
+        const char* fixture;
+        Kind kind;
+        const char* line; // {A}: the quoted archive, {D}: the quoted destination with "/"
+        bool keepFolders;
+    };
+    const Row rows[] = {
+        {"Lzh", Kind::Lha,
+         "x -+ -a1 -c1 -f1 -i0 -l0 -m1 -n1 -o2 -p0 -r1 -s1 -t0 -u0 -x1 -y1 -z0 -jc0 -jd0 -jf0 "
+         "-ji0 -jm2 -jn0 -jsb0 -jsc0 -jsd0 -jse1 -jsf1 -jsl0 -jso0 -jss0 -jst1 -jsv0 -jsz1 -jyc1 "
+         "-jyd1 -jyk0 -jyn1 -jyo1 -ga1 -gd0 -ge0 -gm1 -gya0 -gyc0  {A} {D} ",
+         true},
+        {"Lzh", Kind::Lha, "x -+ -n1 -x0 \"-w/tmp/\" -jse1 -jso0 \"-jx*.bak\"  {A} {D} ", false},
+        {"Zip", Kind::Zip, "-x -o --i  {A} {D} ", true},
+        {"Zip", Kind::Zip, "-x --i -j  {A} {D} ", false},
+        {"Cab", Kind::Cab, "-x -o -i -r  {A} {D} ", true},
+        {"Cab", Kind::Cab, "-x -i \"-h/tmp/\" -j -q  {A} {D} ", false},
+        {"Tar", Kind::Tar,
+         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1  -f {A} -o {D} ", true},
+        {"Tgz", Kind::Tgz,
+         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -z2  -f {A} -o {D} ",
+         true},
+        {"Tgz", Kind::Tgz, "x -I --check-all-path=0 --use-directory=0 -z  -f {A} -o {D} ", false},
+        {"Tbz2", Kind::Bz2,
+         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -B2  -f {A} -o {D} ",
+         true},
+        {"Rar", Kind::Rar, "-x -y  {A} {D} ", true},
+        {"Rar", Kind::Rar, "-e -u -y -s  {A} {D} ", false},
+        {"SevenZip", Kind::SevenZip, "x -aoa -ms=off -hide -y \"-o{d}\"  {A} ", true},
+        {"SevenZip", Kind::SevenZip, "e -aou -ms=off -r- \"-w/tmp/\" -y \"-o{d}\"  {A} ", false},
+    };
+    const TreeList flat = {{"data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")},
+                           {"manual.txt", "manual text"},
+                           {"readme.txt", "hello\n"},
+                           {"表示ソフト.txt", "japanese"}};
+    std::string folder = MakeTempFolder("lines") + "/my 表 folder";
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        std::string archive = folder + "/アプリ " + std::to_string(n) + "." + row.fixture;
+        WriteFile(archive, ReadFile(ArchiveOf(row.fixture)));
+        std::string dest = folder + "/出力 表 " + std::to_string(n++) + "/";
+        std::string line = row.line;
+        auto replace = [&line](const std::string& key, const std::string& value) {
+            size_t at = line.find(key);
+            ASSERT_NE(at, std::string::npos);
+            line.replace(at, key.size(), value);
+        };
+        replace("{A}", "\"" + archive + "\"");
+        if (line.find("{D}") != std::string::npos)
+            replace("{D}", "\"" + dest + "\"");
+        else
+            replace("{d}", dest);
+        std::string log;
+        ASSERT_EQ(Library(row.kind).Command(qm::ToAnsi(line), &log), 0) << log;
+        EXPECT_EQ(Tree(dest), row.keepFolders ? Tree(SourceTree()) : flat);
+    }
+}
+
+} // namespace

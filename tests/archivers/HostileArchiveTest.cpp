@@ -3,9 +3,11 @@
 // destination may lead outside it, and the result must say that something was refused.
 #include "ArchiverLibrary.h"
 #include "Sandbox.h"
+#include "platform/WinMessage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -102,6 +104,7 @@ const HostileCase kHostile[] = {
     {"tar_link_before_parent_link", Kind::Tar},
     {"tar_device", Kind::Tar},
     {"tar_fifo", Kind::Tar},
+    {"tar_deep_name", Kind::Tar},
 };
 
 INSTANTIATE_TEST_SUITE_P(Escapes, HostileArchive, ::testing::ValuesIn(kHostile),
@@ -132,6 +135,38 @@ TEST(SafeArchive, RefusedMembersAreLoggedAndTheOthersStillExtracted)
     EXPECT_EQ(Tree(s.dest), expected);
     EXPECT_NE(log.find("../target/evil.txt"), std::string::npos) << log;
     EXPECT_NE(log.find("/etc/evil.txt"), std::string::npos) << log;
+}
+
+// The most bytes the owner window heard of as written for one member.
+struct WrittenWatch {
+    QmMessageSink sink {QM_SINK_MAGIC, &WrittenWatch::Proc, this};
+    unsigned message = QmRegisterWindowMessage("wm_arcextract");
+    uint32_t mostWritten = 0;
+
+    static intptr_t Proc(void* context, unsigned msg, uintptr_t wparam, intptr_t lparam)
+    {
+        auto* self = static_cast<WrittenWatch*>(context);
+        if (msg == self->message && wparam == ARCEXTRACT_INPROCESS)
+            self->mostWritten = std::max(self->mostWritten,
+                                         reinterpret_cast<EXTRACTINGINFOEX*>(lparam)->dwWriteSize);
+        return 0;
+    }
+};
+
+TEST(SafeArchive, DataBeyondTheDeclaredSizeNeverReachesTheDisk)
+{
+    // 20 MB of zeros under headers that declare 1000 bytes: a bomb that hides its size.
+    Scene s = MakeScene("zip_understated_size", ".zip");
+    auto& zip = Library(Kind::Zip);
+    WrittenWatch watch;
+    ASSERT_NE(zip.Get<QM_SETOWNERWINDOWEX_PROC>("SetOwnerWindowEx")(&watch.sink, nullptr), 0);
+    std::string log;
+    int result = zip.Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log);
+    zip.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&watch.sink);
+    EXPECT_EQ(result, ERROR_BROKEN_DATA) << log;
+    EXPECT_NE(log.find("bomb.bin"), std::string::npos) << log;
+    EXPECT_LE(watch.mostWritten, 1000u);
+    EXPECT_TRUE(Tree(s.dest).empty());
 }
 
 TEST(SafeArchive, SetIdBitsAreDropped)

@@ -6,6 +6,7 @@ TARGET is the absolute path of the folder the archive tries to reach; it lies be
 destination folder, so "../target" from the destination is TARGET.
 """
 import io
+import struct
 import sys
 import tarfile
 import zipfile
@@ -19,6 +20,17 @@ def zip_with(path, entries):
                 info.create_system = 3
                 info.external_attr = 0o120777 << 16
             z.writestr(info, data)
+
+
+def zip_understating(path, name, size, declared):
+    """A deflated member of size zero bytes whose headers declare only declared bytes."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(name, bytes(size))
+    data = bytearray(open(path, "rb").read())
+    struct.pack_into("<I", data, 22, declared)
+    central = data.find(b"PK\x01\x02")
+    struct.pack_into("<I", data, central + 24, declared)
+    open(path, "wb").write(data)
 
 
 def tar_with(path, entries):
@@ -87,8 +99,12 @@ def main():
                              ("symlink", "docs/self", "../docs"),
                              ("hardlink", "copy.txt", "docs/readme.txt")],
         "tar_setid": [("setid", "tool", "#!/bin/sh\n")],
+        "tar_deep_name": [("file", "a/" * 100000 + "evil.txt", evil),
+                          ("file", "fine.txt", "fine")],
     }
-    if case in zips:
+    if case == "zip_understated_size":
+        zip_understating(archive, "bomb.bin", 20 << 20, 1000)
+    elif case in zips:
         zip_with(archive, zips[case])
     elif case in tars:
         tar_with(archive, tars[case])
