@@ -195,9 +195,18 @@ const char* FamilyName(Family family)
 
 Utf8LocaleScope::Utf8LocaleScope()
 {
-    static locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-    if (utf8 != nullptr) {
-        previous_ = uselocale(utf8);
+    // Made once and released when the library is unloaded, which a host may do many times.
+    struct Locale {
+        locale_t handle = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+        ~Locale()
+        {
+            if (handle != nullptr)
+                freelocale(handle);
+        }
+    };
+    static const Locale utf8;
+    if (utf8.handle != nullptr) {
+        previous_ = uselocale(utf8.handle);
         active_ = true;
     }
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
+#include <memory>
 
 using namespace qmtest;
 
@@ -40,9 +41,11 @@ TEST(Entries, EveryFamilyFileExportsItsEntriesAndIsOneInstance)
         {"UNLHA32.DLL", "Unlha"}, {"UNZIP32.DLL", "UnZip"},   {"CAB32.DLL", "Cab"},
         {"TAR32.DLL", "Tar"},     {"UNRAR32.DLL", "Unrar"},   {"7-zip32.dll", "SevenZip"}};
     void* first = nullptr;
+    // All stay loaded until the end, so equal handles mean one file, not a reused address.
+    std::vector<std::unique_ptr<ArchiverLibrary>> loaded;
     for (const auto& [file, prefix] : families) {
         SCOPED_TRACE(file);
-        ArchiverLibrary library(file, prefix);
+        ArchiverLibrary& library = *loaded.emplace_back(std::make_unique<ArchiverLibrary>(file, prefix));
         for (const char* suffix : kSuffixes)
             EXPECT_NE(library.Entry(suffix), nullptr) << prefix << suffix;
         std::string writeTime = std::string(prefix) == "UnZip" ? "UnzipGetWriteTimeEx"
