@@ -44,6 +44,19 @@ void WriteOutput(const std::string& text, char* output, uint32_t size)
     if (output == nullptr || size == 0)
         return;
     size_t n = std::min<size_t>(text.size(), size - 1);
+    if (n < text.size()) {
+        // The caller reads the log as text: a cut never splits a character.
+        size_t whole = 0;
+        for (size_t i = 0; i < n;) {
+            i += IsAnsiLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+            if (i <= n)
+                whole = i;
+        }
+        while (whole > 0 && (static_cast<unsigned char>(text[whole]) & 0xC0) == 0x80 &&
+               GetAnsiCodePage() == CP_UTF8_PAGE)
+            --whole;
+        n = whole;
+    }
     std::memcpy(output, text.data(), n);
     output[n] = '\0';
 }

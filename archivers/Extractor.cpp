@@ -135,6 +135,7 @@ private:
     int result_ = 0;
     uint32_t index_ = 0;
     size_t selected_ = 0;
+    size_t done_ = 0; // files and links written, or files tested
 };
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,
@@ -198,6 +199,10 @@ int Extraction::Run()
         log_.Line("no member matches the names given");
         Note(ERROR_NOT_FIND_FILE);
     }
+    if (command_.action == Action::Extract)
+        log_.Line(std::to_string(done_) + " file(s) extracted to " + tree_->Destination());
+    else if (command_.action == Action::Test)
+        log_.Line(std::to_string(done_) + " file(s) tested");
     SendProgress(ARCEXTRACT_END, command_.archive, command_.destination);
     return result_;
 }
@@ -255,7 +260,9 @@ bool Extraction::Member(const std::string& name)
         }
         if (!command_.keepFolders)
             targetParts = {targetParts.back()};
-        if (!tree_->HardLink(targetParts, parts, failure))
+        if (tree_->HardLink(targetParts, parts, failure))
+            ++done_;
+        else
             Refuse(failure);
         return true;
     }
@@ -386,8 +393,10 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
             }
         }
     }
-    if (testing)
+    if (testing) {
+        ++done_;
         return true;
+    }
     if (!progressSent && !SendProgress(ARCEXTRACT_INPROCESS, name, destination)) {
         abandon(ERROR_USER_CANCEL, "cancelled");
         return false;
@@ -409,7 +418,9 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
         fd = -1;
         abandon(ERROR_CLOSE_FILE, std::strerror(errno));
         tree_->RemoveFile(parts);
+        return true;
     }
+    ++done_;
     return true;
 }
 
@@ -417,7 +428,9 @@ void Extraction::FinishLinksAndFolders()
 {
     for (const PendingLink& link : links_) {
         Failure failure;
-        if (!tree_->SymLink(link.parts, link.target, failure))
+        if (tree_->SymLink(link.parts, link.target, failure))
+            ++done_;
+        else
             Refuse(failure);
     }
     // Deepest first is not needed: every change below a folder is done by now.

@@ -33,6 +33,7 @@ TEST_P(FormatExtract, KeepsTheStoredFoldersAndNames)
     std::string dest = MakeTempFolder("dest");
     ASSERT_EQ(Extract(dest, true), 0) << log_;
     EXPECT_EQ(Tree(dest), Tree(SourceTree()));
+    EXPECT_NE(log_.find("4 file(s) extracted to " + dest + "/"), std::string::npos) << log_;
 
     // A second extraction over the first replaces the files and still succeeds.
     WriteFile(dest + "/readme.txt", "changed by the user");
@@ -195,6 +196,17 @@ TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting)
     EXPECT_NE(log.find("docs/deep/data.bin"), std::string::npos) << log;
     EXPECT_NE(log.find("100000"), std::string::npos) << log;
     EXPECT_NE(log.find("表示ソフト.txt"), std::string::npos) << log;
+    // A log cut to fit a smaller buffer is still whole characters of the code page.
+    auto command = lha.Get<QM_COMMAND_PROC>("");
+    const std::string line = qm::ToAnsi("l \"" + ArchiveOf("Lzh") + "\"");
+    const size_t full = qm::ToAnsi(log).size();
+    for (uint32_t size = 1; size <= full + 1; ++size) {
+        std::vector<char> buffer(size, '\x7f');
+        ASSERT_EQ(command(nullptr, line.c_str(), buffer.data(), size), 0);
+        std::string cut(buffer.data());
+        EXPECT_LT(cut.size(), size);
+        EXPECT_NO_THROW(qm::FromAnsi(cut)) << size;
+    }
 
     EXPECT_EQ(Library(Kind::SevenZip).Command("t \"" + ArchiveOf("SevenZip") + "\"", &log), 0) << log;
     std::string folder = MakeTempFolder("test");
