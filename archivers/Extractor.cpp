@@ -21,9 +21,10 @@ namespace qm::arc {
 namespace {
 
 constexpr int64_t kFreeSpaceCheckFrom = 1 << 20;
-// A member whose size the archive does not declare (a compressed single file) is written
-// until it ends or until the free space would fall below this; a small file can expand to
-// any size, and filling the disk would harm every other program.
+// Declared sizes are checked before a member is written, but a member of undeclared size (a
+// compressed single file) can expand to anything, and many members that each fit can
+// together fill the disk, which would harm every other program. So after every so many bytes
+// written the free space is asked again, and the command stops when it fell below a reserve.
 constexpr int64_t kFreeSpaceReserve = 16 << 20;
 constexpr int64_t kFreeSpaceRecheckEvery = 16 << 20;
 
@@ -136,6 +137,7 @@ private:
     uint32_t index_ = 0;
     size_t selected_ = 0;
     size_t done_ = 0; // files and links written, or files tested
+    int64_t writtenSinceSpaceCheck_ = 0;
 };
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,
@@ -336,7 +338,6 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
         Note(code);
     };
     int64_t end = 0;
-    int64_t nextSpaceCheck = kFreeSpaceCheckFrom;
     bool progressSent = false;
     for (;;) {
         const void* block = nullptr;
@@ -357,11 +358,14 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
             abandon(ERROR_BROKEN_DATA, "holds more data than its header declares");
             return true;
         }
-        if (size < 0 && !testing && blockEnd >= nextSpaceCheck) {
-            nextSpaceCheck = blockEnd + kFreeSpaceRecheckEvery;
-            if (tree_->FreeBytes() < static_cast<unsigned long long>(kFreeSpaceReserve)) {
-                abandon(ERROR_DISK_SPACE, "not enough free space");
-                return false;
+        if (!testing) {
+            writtenSinceSpaceCheck_ += static_cast<int64_t>(length);
+            if (writtenSinceSpaceCheck_ >= kFreeSpaceRecheckEvery) {
+                writtenSinceSpaceCheck_ = 0;
+                if (tree_->FreeBytes() < static_cast<unsigned long long>(kFreeSpaceReserve)) {
+                    abandon(ERROR_DISK_SPACE, "not enough free space");
+                    return false;
+                }
             }
         }
         if (fd >= 0) {
