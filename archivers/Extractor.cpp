@@ -285,6 +285,12 @@ bool Extraction::Member(const std::string& name)
             Refuse({ERROR_NOT_FILENAME, name + ": unreadable link target"});
             return true;
         }
+        // Refused now rather than held until the end: a thousand targets of a megabyte each
+        // would otherwise all sit in memory.
+        if (target->size() >= kMaxPathBytes) {
+            Refuse({ERROR_LONG_FILE_NAME, name + ": link target too long"});
+            return true;
+        }
         links_.push_back({parts, *target, name});
         return true;
     }

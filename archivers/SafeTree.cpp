@@ -19,7 +19,6 @@ namespace {
 
 constexpr size_t kMaxCachedFolders = 512;
 constexpr int kMaxLinkHops = 40;
-constexpr size_t kMaxNameBytes = PATH_MAX;
 
 std::string Join(const PathParts& parts, size_t count)
 {
@@ -78,7 +77,7 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
     // Formats with long-name records carry names of up to megabytes; walking such a name one
     // folder at a time would take minutes and overflow the stack. No system opens a path that
     // long anyway.
-    if (name.size() >= kMaxNameBytes) {
+    if (name.size() >= kMaxPathBytes) {
         failure = {ERROR_LONG_FILE_NAME,
                    name.substr(0, 64) + "...: name of " + std::to_string(name.size()) +
                        " bytes refused"};
@@ -284,7 +283,7 @@ bool SafeTree::TargetStaysInside(const PathParts& linkFolder, const std::string&
     };
     if (target.empty())
         return refuse("empty target");
-    if (target.size() >= kMaxNameBytes)
+    if (target.size() >= kMaxPathBytes)
         return refuse("target too long");
     if (target[0] == '/')
         return refuse("absolute target refused");

@@ -3,6 +3,7 @@
 // time from the destination's descriptor with O_NOFOLLOW, so neither a hostile member name nor
 // a symbolic link (from the archive or already on disk) can lead a write outside; the process's
 // current folder is never changed, as the library runs inside the GUI process.
+#include <cstddef>
 #include <string>
 #include <sys/types.h>
 #include <time.h>
@@ -12,6 +13,9 @@
 namespace qm::arc {
 
 using PathParts = std::vector<std::string>;
+
+// The longest member name or link target taken, in bytes; longer ones are refused.
+constexpr size_t kMaxPathBytes = 4096;
 
 // Why an operation was refused or failed: an ERROR_* code and a short text for the log.
 struct Failure {
