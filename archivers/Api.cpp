@@ -23,24 +23,22 @@ struct ArchiveHandle {
     Family family;
     std::string path;
     Reader reader;
-    Command selector;    // the wildcard of FindFirst
+    Command selector; // the wildcard of FindFirst
     bool searching = false;
-    bool used = false;   // a later FindFirst starts from the beginning again
+    bool used = false; // a later FindFirst starts from the beginning again
     bool current = false;
 };
 
 std::mutex g_handleLock;
 std::set<ArchiveHandle*> g_handles;
 
-ArchiveHandle* Lookup(HARC handle)
-{
+ArchiveHandle* Lookup(HARC handle) {
     std::lock_guard<std::mutex> guard(g_handleLock);
     auto* h = static_cast<ArchiveHandle*>(handle);
     return g_handles.count(h) != 0 ? h : nullptr;
 }
 
-void WriteOutput(const std::string& text, char* output, uint32_t size)
-{
+void WriteOutput(const std::string& text, char* output, uint32_t size) {
     if (output == nullptr || size == 0)
         return;
     size_t n = std::min<size_t>(text.size(), size - 1);
@@ -62,8 +60,7 @@ void WriteOutput(const std::string& text, char* output, uint32_t size)
 }
 
 // Reads the next member that the handle's wildcard selects into the record.
-int NextSelected(ArchiveHandle& h, INDIVIDUALINFO* info)
-{
+int NextSelected(ArchiveHandle& h, INDIVIDUALINFO* info) {
     h.current = false;
     for (;;) {
         int r = h.reader.Next();
@@ -84,8 +81,7 @@ int NextSelected(ArchiveHandle& h, INDIVIDUALINFO* info)
 } // namespace
 
 int CommandEntry(Family family, QM_HWND /*window: no dialogs are shown*/, const char* line,
-            char* output, uint32_t size)
-{
+                 char* output, uint32_t size) {
     try {
         Utf8LocaleScope locale;
         CommandLog log(output != nullptr && size > 0);
@@ -109,8 +105,7 @@ int CommandEntry(Family family, QM_HWND /*window: no dialogs are shown*/, const 
     }
 }
 
-QM_BOOL CheckArchive(Family family, const char* archive, int mode)
-{
+QM_BOOL CheckArchive(Family family, const char* archive, int mode) {
     try {
         Utf8LocaleScope locale;
         Reader reader;
@@ -148,8 +143,7 @@ QM_BOOL CheckArchive(Family family, const char* archive, int mode)
     }
 }
 
-HARC OpenArchive(Family family, QM_HWND, const char* archive, uint32_t)
-{
+HARC OpenArchive(Family family, QM_HWND, const char* archive, uint32_t) {
     try {
         Utf8LocaleScope locale;
         if (archive == nullptr)
@@ -168,8 +162,7 @@ HARC OpenArchive(Family family, QM_HWND, const char* archive, uint32_t)
     }
 }
 
-int CloseArchive(HARC handle)
-{
+int CloseArchive(HARC handle) {
     ArchiveHandle* h = Lookup(handle);
     if (h == nullptr)
         return ERROR_HARC_ISNOT_OPENED;
@@ -181,8 +174,7 @@ int CloseArchive(HARC handle)
     return 0;
 }
 
-int FindFirst(HARC handle, const char* wildcard, INDIVIDUALINFO* info)
-{
+int FindFirst(HARC handle, const char* wildcard, INDIVIDUALINFO* info) {
     try {
         Utf8LocaleScope locale;
         ArchiveHandle* h = Lookup(handle);
@@ -207,8 +199,7 @@ int FindFirst(HARC handle, const char* wildcard, INDIVIDUALINFO* info)
     }
 }
 
-int FindNext(HARC handle, INDIVIDUALINFO* info)
-{
+int FindNext(HARC handle, INDIVIDUALINFO* info) {
     try {
         Utf8LocaleScope locale;
         ArchiveHandle* h = Lookup(handle);
@@ -222,8 +213,7 @@ int FindNext(HARC handle, INDIVIDUALINFO* info)
     }
 }
 
-QM_BOOL GetTime(HARC handle, TimeKind kind, QM_FILETIME* time)
-{
+QM_BOOL GetTime(HARC handle, TimeKind kind, QM_FILETIME* time) {
     ArchiveHandle* h = Lookup(handle);
     if (h == nullptr || !h->current || time == nullptr)
         return 0;
@@ -237,8 +227,8 @@ QM_BOOL GetTime(HARC handle, TimeKind kind, QM_FILETIME* time)
     case TimeKind::Create:
         if (!archive_entry_birthtime_is_set(e))
             return 0;
-        *time = SplitFileTime(
-            ToFileTime(archive_entry_birthtime(e), archive_entry_birthtime_nsec(e)));
+        *time =
+            SplitFileTime(ToFileTime(archive_entry_birthtime(e), archive_entry_birthtime_nsec(e)));
         return 1;
     case TimeKind::Access:
         if (!archive_entry_atime_is_set(e))
@@ -249,8 +239,7 @@ QM_BOOL GetTime(HARC handle, TimeKind kind, QM_FILETIME* time)
     return 0;
 }
 
-QM_BOOL GetOriginalSize(HARC handle, int64_t* size)
-{
+QM_BOOL GetOriginalSize(HARC handle, int64_t* size) {
     ArchiveHandle* h = Lookup(handle);
     if (h == nullptr || !h->current || size == nullptr ||
         !archive_entry_size_is_set(h->reader.Entry()))
@@ -259,15 +248,13 @@ QM_BOOL GetOriginalSize(HARC handle, int64_t* size)
     return 1;
 }
 
-QM_BOOL GetCompressedSize(HARC, int64_t*)
-{
+QM_BOOL GetCompressedSize(HARC, int64_t*) {
     // libarchive does not tell a member's compressed size; the caller falls back to the
     // record's 32-bit field.
     return 0;
 }
 
-int GetArchiveType(Family family, const char* archive)
-{
+int GetArchiveType(Family family, const char* archive) {
     try {
         if (archive == nullptr)
             return -1;
@@ -284,8 +271,7 @@ int GetArchiveType(Family family, const char* archive)
     }
 }
 
-QM_BOOL SetOwnerWindow(Family family, QM_HWND window, QM_ARCHIVERPROC proc)
-{
+QM_BOOL SetOwnerWindow(Family family, QM_HWND window, QM_ARCHIVERPROC proc) {
     if (window == nullptr && proc == nullptr)
         return 0;
     FamilyState state = GetFamilyState(family);
@@ -295,8 +281,7 @@ QM_BOOL SetOwnerWindow(Family family, QM_HWND window, QM_ARCHIVERPROC proc)
     return 1;
 }
 
-QM_BOOL KillOwnerWindow(Family family, QM_HWND window)
-{
+QM_BOOL KillOwnerWindow(Family family, QM_HWND window) {
     FamilyState state = GetFamilyState(family);
     if (state.owner != window)
         return 0;
@@ -306,8 +291,7 @@ QM_BOOL KillOwnerWindow(Family family, QM_HWND window)
     return 1;
 }
 
-QM_BOOL SetEnumMembersProc(Family family, QM_ENUMMEMBERPROC64 proc, uint32_t size)
-{
+QM_BOOL SetEnumMembersProc(Family family, QM_ENUMMEMBERPROC64 proc, uint32_t size) {
     // The record is ours; a caller expecting another size would read it wrongly.
     if (proc == nullptr || size != QM_ENUM_MEMBER_INFO_SIZE)
         return 0;
@@ -317,8 +301,7 @@ QM_BOOL SetEnumMembersProc(Family family, QM_ENUMMEMBERPROC64 proc, uint32_t siz
     return 1;
 }
 
-QM_BOOL ClearEnumMembersProc(Family family)
-{
+QM_BOOL ClearEnumMembersProc(Family family) {
     FamilyState state = GetFamilyState(family);
     state.enumProc = nullptr;
     UpdateFamilyState(family, state);
@@ -326,8 +309,7 @@ QM_BOOL ClearEnumMembersProc(Family family)
 }
 
 int ExtractMem(Family family, QM_HWND, const char* line, uint8_t* buffer, uint32_t size,
-               int64_t* time, uint16_t* attributes, uint32_t* written)
-{
+               int64_t* time, uint16_t* attributes, uint32_t* written) {
     try {
         Utf8LocaleScope locale;
         if (line == nullptr || (buffer == nullptr && size > 0))

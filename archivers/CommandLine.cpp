@@ -13,21 +13,18 @@ namespace qm::arc {
 
 namespace {
 
-std::string Lower(std::string s)
-{
+std::string Lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-bool EndsWithDelimiter(const std::string& s)
-{
+bool EndsWithDelimiter(const std::string& s) {
     return !s.empty() && (s.back() == '/' || s.back() == '\\');
 }
 
 // Sets the action and folder mode from the command word; false for a word the family lacks.
-bool ApplyCommandWord(Family family, const std::string& word, Command& command)
-{
+bool ApplyCommandWord(Family family, const std::string& word, Command& command) {
     std::string w = Lower(word);
     // Most families take the word with or without a leading hyphen.
     std::string bare = (w.size() == 2 && w[0] == '-') ? w.substr(1) : w;
@@ -38,8 +35,8 @@ bool ApplyCommandWord(Family family, const std::string& word, Command& command)
     }
     if (bare == "x") {
         command.action = Action::Extract;
-    } else if (bare == "e" && (family == Family::Lha || family == Family::Rar ||
-                               family == Family::SevenZip)) {
+    } else if (bare == "e" &&
+               (family == Family::Lha || family == Family::Rar || family == Family::SevenZip)) {
         command.action = Action::Extract;
         command.keepFolders = false;
     } else if (bare == "l" || bare == "v") {
@@ -56,8 +53,7 @@ bool ApplyCommandWord(Family family, const std::string& word, Command& command)
 // Applies a switch; may take the following token as its value. Unknown switches are accepted
 // and ignored: the drivers pass many that mean nothing here.
 void ApplySwitch(Family family, const std::string& sw, const std::vector<std::string>& tokens,
-                 size_t& i, Command& command, bool& archiveFromSwitch)
-{
+                 size_t& i, Command& command, bool& archiveFromSwitch) {
     std::string lower = Lower(sw);
     switch (family) {
     case Family::Lha:
@@ -97,23 +93,20 @@ void ApplySwitch(Family family, const std::string& sw, const std::vector<std::st
     }
 }
 
-std::string NormalizePattern(std::string pattern)
-{
+std::string NormalizePattern(std::string pattern) {
     std::replace(pattern.begin(), pattern.end(), '\\', '/');
     while (pattern.rfind("./", 0) == 0)
         pattern.erase(0, 2);
     return pattern;
 }
 
-std::string Unquote(std::string s)
-{
+std::string Unquote(std::string s) {
     if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
         return s.substr(1, s.size() - 2);
     return s;
 }
 
-bool Matches(const Command& command, std::string pattern, const std::string& member)
-{
+bool Matches(const Command& command, std::string pattern, const std::string& member) {
     if (pattern == "*.*")
         pattern = "*";
     if (!command.bracketWildcards) {
@@ -153,8 +146,7 @@ bool Matches(const Command& command, std::string pattern, const std::string& mem
 
 } // namespace
 
-std::vector<std::string> Tokenize(std::string_view line)
-{
+std::vector<std::string> Tokenize(std::string_view line) {
     std::vector<std::string> tokens;
     std::string current;
     bool inToken = false;
@@ -178,8 +170,7 @@ std::vector<std::string> Tokenize(std::string_view line)
     return tokens;
 }
 
-std::vector<std::string> ReadResponseFile(const std::string& path)
-{
+std::vector<std::string> ReadResponseFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw CommandError{ERROR_RESPONSE_READ, "cannot read response file " + path};
@@ -206,8 +197,7 @@ std::vector<std::string> ReadResponseFile(const std::string& path)
     return names;
 }
 
-Command ParseCommand(Family family, std::string_view line)
-{
+Command ParseCommand(Family family, std::string_view line) {
     std::vector<std::string> tokens = Tokenize(line);
     if (tokens.empty())
         throw CommandError{ERROR_COMMAND_NAME, "empty command line"};
@@ -249,8 +239,7 @@ Command ParseCommand(Family family, std::string_view line)
     return command;
 }
 
-bool IsSelected(const Command& command, const std::string& member)
-{
+bool IsSelected(const Command& command, const std::string& member) {
     if (command.patterns.empty())
         return true;
     for (const std::string& pattern : command.patterns)

@@ -13,11 +13,11 @@ enum class Action { Extract, List, Test };
 
 struct Command {
     Action action = Action::Extract;
-    bool keepFolders = true;       // false: every member lands in the destination itself
-    std::string archive;           // UTF-8
-    std::string destination;       // UTF-8; empty means the current folder
+    bool keepFolders = true;           // false: every member lands in the destination itself
+    std::string archive;               // UTF-8
+    std::string destination;           // UTF-8; empty means the current folder
     std::vector<std::string> patterns; // UTF-8, "/"-separated wildcards; empty means all
-    bool bracketWildcards = false; // ZIP: "[...]" is a character class ("[[]" is "[")
+    bool bracketWildcards = false;     // ZIP: "[...]" is a character class ("[[]" is "[")
 };
 
 // A command line that cannot be carried out; code is an ERROR_* value.

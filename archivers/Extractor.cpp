@@ -32,25 +32,21 @@ constexpr int64_t kFreeSpaceRecheckEvery = 16 << 20;
 // each answers whether the command may go on.
 class Notifier {
 public:
-    explicit Notifier(Family family) : state_(GetFamilyState(family))
-    {
+    explicit Notifier(Family family) : state_(GetFamilyState(family)) {
         if (state_.owner != nullptr || state_.ownerProc != nullptr)
             message_ = QmRegisterWindowMessage(QM_WM_ARCEXTRACT);
     }
     bool WantsProgress() const { return message_ != 0; }
     bool WantsMembers() const { return state_.enumProc != nullptr; }
 
-    bool Progress(unsigned state, EXTRACTINGINFOEX& info) const
-    {
+    bool Progress(unsigned state, EXTRACTINGINFOEX& info) const {
         if (message_ == 0)
             return true;
         if (state_.ownerProc != nullptr)
             return state_.ownerProc(state_.owner, message_, state, &info) != 0;
-        return QmSendMessage(state_.owner, message_, state, reinterpret_cast<intptr_t>(&info)) ==
-               0;
+        return QmSendMessage(state_.owner, message_, state, reinterpret_cast<intptr_t>(&info)) == 0;
     }
-    bool Member(ENUM_MEMBER_INFO64& info) const
-    {
+    bool Member(ENUM_MEMBER_INFO64& info) const {
         return state_.enumProc == nullptr || state_.enumProc(&info) != 0;
     }
 
@@ -70,8 +66,7 @@ struct FolderTime {
     timespec mtime;
 };
 
-std::string JoinParts(const PathParts& parts)
-{
+std::string JoinParts(const PathParts& parts) {
     std::string path;
     for (const std::string& part : parts) {
         if (!path.empty())
@@ -82,9 +77,9 @@ std::string JoinParts(const PathParts& parts)
 }
 
 // The target text of a link entry in UTF-8, decoded like member names.
-std::optional<std::string> LinkText(archive_entry* entry, bool hard)
-{
-    const char* utf8 = hard ? archive_entry_hardlink_utf8(entry) : archive_entry_symlink_utf8(entry);
+std::optional<std::string> LinkText(archive_entry* entry, bool hard) {
+    const char* utf8 =
+        hard ? archive_entry_hardlink_utf8(entry) : archive_entry_symlink_utf8(entry);
     if (utf8 != nullptr)
         return std::string(utf8);
     const char* raw = hard ? archive_entry_hardlink(entry) : archive_entry_symlink(entry);
@@ -100,20 +95,16 @@ std::optional<std::string> LinkText(archive_entry* entry, bool hard)
 class Extraction {
 public:
     Extraction(Family family, const Command& command, CommandLog& log)
-        : family_(family), command_(command), log_(log), notifier_(family)
-    {
-    }
+        : family_(family), command_(command), log_(log), notifier_(family) {}
 
     int Run();
 
 private:
-    void Note(int code)
-    {
+    void Note(int code) {
         if (result_ == 0)
             result_ = code;
     }
-    void Refuse(const Failure& failure)
-    {
+    void Refuse(const Failure& failure) {
         log_.Line("refused: " + failure.reason);
         Note(failure.code);
     }
@@ -130,7 +121,7 @@ private:
     Notifier notifier_;
     Reader reader_;
     std::unique_ptr<SafeTree> tree_;
-    EXTRACTINGINFOEX progress_ {};
+    EXTRACTINGINFOEX progress_{};
     std::vector<PendingLink> links_;
     std::vector<FolderTime> folderTimes_;
     int result_ = 0;
@@ -141,13 +132,11 @@ private:
 };
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,
-                              const std::string& destination, int64_t written)
-{
+                              const std::string& destination, int64_t written) {
     if (!notifier_.WantsProgress())
         return true;
-    archive_entry* entry = state == ARCEXTRACT_BEGIN || state == ARCEXTRACT_INPROCESS
-                               ? reader_.Entry()
-                               : nullptr;
+    archive_entry* entry =
+        state == ARCEXTRACT_BEGIN || state == ARCEXTRACT_INPROCESS ? reader_.Entry() : nullptr;
     FillProgressInfo(progress_, reader_.Handle(), entry, name, destination);
     progress_.dwWriteSize = static_cast<uint32_t>(written);
     if (notifier_.Progress(state, progress_))
@@ -157,8 +146,7 @@ bool Extraction::SendProgress(unsigned state, const std::string& name,
     return false;
 }
 
-int Extraction::Run()
-{
+int Extraction::Run() {
     int opened = reader_.Open(family_, command_.archive);
     if (opened != 0) {
         log_.Line("cannot open " + command_.archive + " as a " + FamilyName(family_) + " archive");
@@ -209,8 +197,7 @@ int Extraction::Run()
     return result_;
 }
 
-bool Extraction::Member(const std::string& name)
-{
+bool Extraction::Member(const std::string& name) {
     archive_entry* entry = reader_.Entry();
     if (notifier_.WantsMembers()) {
         ENUM_MEMBER_INFO64 info;
@@ -305,8 +292,7 @@ bool Extraction::Member(const std::string& name)
 }
 
 // Writes (or, for a test, only decodes) the current member's data. Empty parts means test.
-bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
-{
+bool Extraction::WriteFile(const std::string& name, const PathParts& parts) {
     archive* a = reader_.Handle();
     archive_entry* entry = reader_.Entry();
     const bool testing = parts.empty();
@@ -434,8 +420,7 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts)
     return true;
 }
 
-void Extraction::FinishLinksAndFolders()
-{
+void Extraction::FinishLinksAndFolders() {
     for (const PendingLink& link : links_) {
         Failure failure;
         if (tree_->SymLink(link.parts, link.target, failure))
@@ -450,23 +435,20 @@ void Extraction::FinishLinksAndFolders()
 
 } // namespace
 
-void CommandLog::Line(const std::string& utf8)
-{
+void CommandLog::Line(const std::string& utf8) {
     if (!enabled_)
         return;
     text_ += LogText(utf8);
     text_ += "\r\n";
 }
 
-int RunCommand(Family family, const Command& command, CommandLog& log)
-{
+int RunCommand(Family family, const Command& command, CommandLog& log) {
     Extraction extraction(family, command, log);
     return extraction.Run();
 }
 
 int ExtractToMemory(Family family, const Command& command, uint8_t* buffer, uint32_t size,
-                    int64_t* time, uint16_t* attributes, uint32_t* written)
-{
+                    int64_t* time, uint16_t* attributes, uint32_t* written) {
     if (written != nullptr)
         *written = 0;
     Reader reader;

@@ -19,16 +19,14 @@ std::mutex g_stateLock;
 std::array<FamilyState, 6> g_states;
 
 // The charset of names stored without a Unicode flag: the ANSI code page.
-const char* AnsiCharsetName()
-{
+const char* AnsiCharsetName() {
     return GetAnsiCodePage() == CP_UTF8_PAGE ? "UTF-8" : "CP932";
 }
 
 // Names without a Unicode flag reach MemberName as stored: UTF-8 when they are valid UTF-8
 // (archives made on Linux rarely set the flag), text of the ANSI code page otherwise. LHA needs
 // the charset up front, as libarchive cannot read its Shift_JIS names without it.
-void EnableFormats(Family family, archive* a)
-{
+void EnableFormats(Family family, archive* a) {
     switch (family) {
     case Family::Lha:
         archive_read_support_format_lha(a);
@@ -60,8 +58,7 @@ void EnableFormats(Family family, archive* a)
 // Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are refused. Text of the
 // ANSI code page passes a lax check more often (half-width katakana 0xC0 and 0xC1 start
 // overlong pairs), and would then be read as the wrong characters.
-bool IsValidUtf8(const std::string& s)
-{
+bool IsValidUtf8(const std::string& s) {
     size_t i = 0;
     while (i < s.size()) {
         auto c = static_cast<unsigned char>(s[i]);
@@ -100,16 +97,14 @@ bool IsValidUtf8(const std::string& s)
     return true;
 }
 
-std::string BaseName(const std::string& path)
-{
+std::string BaseName(const std::string& path) {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The name of the single file inside a compressed file: the archive's name without its
 // compression suffix.
-std::string RawMemberName(const std::string& archivePath)
-{
+std::string RawMemberName(const std::string& archivePath) {
     std::string base = BaseName(archivePath);
     size_t dot = base.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
@@ -120,8 +115,7 @@ std::string RawMemberName(const std::string& archivePath)
 // Some readers turn every "\\" byte of a stored name into "/" before the name is decoded, which
 // breaks Shift_JIS characters whose second byte is 0x5C (表, ソ, 能). A lead byte followed by
 // "/" never occurs in valid Shift_JIS, so such a pair is put back.
-std::string RestoreTrailBackslashes(const std::string& raw)
-{
+std::string RestoreTrailBackslashes(const std::string& raw) {
     std::string fixed = raw;
     for (size_t i = 0; i + 1 < fixed.size(); ++i) {
         if (!IsAnsiLeadByte(static_cast<unsigned char>(fixed[i])))
@@ -133,8 +127,7 @@ std::string RestoreTrailBackslashes(const std::string& raw)
     return fixed;
 }
 
-bool HasFilter(archive* a, int code)
-{
+bool HasFilter(archive* a, int code) {
     for (int i = 0; i < archive_filter_count(a); ++i)
         if (archive_filter_code(a, i) == code)
             return true;
@@ -142,8 +135,7 @@ bool HasFilter(archive* a, int code)
 }
 
 // The compression part of a TAR-family type code.
-int FilterOffset(archive* a)
-{
+int FilterOffset(archive* a) {
     switch (archive_filter_code(a, 0)) {
     case ARCHIVE_FILTER_NONE:
         return 0;
@@ -162,20 +154,17 @@ int FilterOffset(archive* a)
 
 } // namespace
 
-FamilyState GetFamilyState(Family family)
-{
+FamilyState GetFamilyState(Family family) {
     std::lock_guard<std::mutex> guard(g_stateLock);
     return g_states[static_cast<size_t>(family)];
 }
 
-void UpdateFamilyState(Family family, const FamilyState& state)
-{
+void UpdateFamilyState(Family family, const FamilyState& state) {
     std::lock_guard<std::mutex> guard(g_stateLock);
     g_states[static_cast<size_t>(family)] = state;
 }
 
-const char* FamilyName(Family family)
-{
+const char* FamilyName(Family family) {
     switch (family) {
     case Family::Lha:
         return "LHA";
@@ -193,13 +182,11 @@ const char* FamilyName(Family family)
     return "?";
 }
 
-Utf8LocaleScope::Utf8LocaleScope()
-{
+Utf8LocaleScope::Utf8LocaleScope() {
     // Made once and released when the library is unloaded, which a host may do many times.
     struct Locale {
         locale_t handle = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-        ~Locale()
-        {
+        ~Locale() {
             if (handle != nullptr)
                 freelocale(handle);
         }
@@ -211,16 +198,16 @@ Utf8LocaleScope::Utf8LocaleScope()
     }
 }
 
-Utf8LocaleScope::~Utf8LocaleScope()
-{
+Utf8LocaleScope::~Utf8LocaleScope() {
     if (active_)
         uselocale(previous_);
 }
 
-Reader::~Reader() { Close(); }
+Reader::~Reader() {
+    Close();
+}
 
-void Reader::Close()
-{
+void Reader::Close() {
     if (a_ != nullptr)
         archive_read_free(a_);
     a_ = nullptr;
@@ -228,8 +215,7 @@ void Reader::Close()
     pending_ = false;
 }
 
-int Reader::Open(Family family, const std::string& path)
-{
+int Reader::Open(Family family, const std::string& path) {
     Close();
     family_ = family;
     path_ = path;
@@ -270,8 +256,7 @@ int Reader::Open(Family family, const std::string& path)
     return 0;
 }
 
-int Reader::Next()
-{
+int Reader::Next() {
     if (a_ == nullptr)
         return ERROR_HARC_ISNOT_OPENED;
     if (pending_) {
@@ -286,14 +271,12 @@ int Reader::Next()
     return 0;
 }
 
-std::string Reader::ErrorText() const
-{
+std::string Reader::ErrorText() const {
     const char* s = a_ != nullptr ? archive_error_string(a_) : nullptr;
     return s != nullptr ? s : "unknown error";
 }
 
-bool IsOwnFormat(Family family, archive* a)
-{
+bool IsOwnFormat(Family family, archive* a) {
     int format = archive_format(a) & ARCHIVE_FORMAT_BASE_MASK;
     switch (family) {
     case Family::Lha:
@@ -315,8 +298,7 @@ bool IsOwnFormat(Family family, archive* a)
     return false;
 }
 
-std::optional<std::string> MemberName(Reader& reader)
-{
+std::optional<std::string> MemberName(Reader& reader) {
     archive_entry* entry = reader.Entry();
     if ((archive_format(reader.Handle()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW)
         return RawMemberName(reader.Path());
@@ -342,8 +324,7 @@ std::optional<std::string> MemberName(Reader& reader)
     }
 }
 
-int ReadErrorCode(archive* a, archive_entry* entry)
-{
+int ReadErrorCode(archive* a, archive_entry* entry) {
     if (entry != nullptr && archive_entry_is_encrypted(entry))
         return ERROR_PASSWORD_FILE;
     if (archive_errno(a) == ENOMEM)
@@ -364,8 +345,7 @@ int ReadErrorCode(archive* a, archive_entry* entry)
     return ERROR_BROKEN_DATA;
 }
 
-int TarArchiveType(const std::string& path)
-{
+int TarArchiveType(const std::string& path) {
     Utf8LocaleScope locale;
     Reader reader;
     int r = reader.Open(Family::Tar, path);

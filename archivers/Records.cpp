@@ -15,32 +15,30 @@ namespace {
 
 constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ULL;
 
-void CopyText(char* field, size_t size, const std::string& text)
-{
+void CopyText(char* field, size_t size, const std::string& text) {
     size_t n = std::min(text.size(), size - 1);
     std::memcpy(field, text.data(), n);
     field[n] = '\0';
 }
 
-void CommonDosTime(archive_entry* entry, uint16_t& date, uint16_t& time)
-{
+void CommonDosTime(archive_entry* entry, uint16_t& date, uint16_t& time) {
     date = 0;
     time = 0;
     if (archive_entry_mtime_is_set(entry))
         ToDosDateTime(archive_entry_mtime(entry), date, time);
 }
 
-uint32_t Low32(int64_t value) { return static_cast<uint32_t>(static_cast<uint64_t>(value)); }
+uint32_t Low32(int64_t value) {
+    return static_cast<uint32_t>(static_cast<uint64_t>(value));
+}
 
-int64_t SizeOf(archive_entry* entry)
-{
+int64_t SizeOf(archive_entry* entry) {
     return archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
 }
 
 } // namespace
 
-uint64_t ToFileTime(time_t seconds, long nanoseconds)
-{
+uint64_t ToFileTime(time_t seconds, long nanoseconds) {
     // A header may carry any 64-bit time; times a FILETIME cannot hold stop at its ends.
     constexpr int64_t kFirst = -static_cast<int64_t>(kUnixEpochInFileTime / 10000000ULL);
     constexpr int64_t kLast = static_cast<int64_t>(INT64_MAX / 10000000LL) + kFirst - 1;
@@ -54,13 +52,11 @@ uint64_t ToFileTime(time_t seconds, long nanoseconds)
     return static_cast<uint64_t>(ticks + static_cast<int64_t>(kUnixEpochInFileTime));
 }
 
-QM_FILETIME SplitFileTime(uint64_t value)
-{
+QM_FILETIME SplitFileTime(uint64_t value) {
     return {static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32)};
 }
 
-void ToDosDateTime(time_t t, uint16_t& date, uint16_t& time)
-{
+void ToDosDateTime(time_t t, uint16_t& date, uint16_t& time) {
     date = 0;
     time = 0;
     struct tm local {};
@@ -71,8 +67,7 @@ void ToDosDateTime(time_t t, uint16_t& date, uint16_t& time)
     time = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
 }
 
-void CopyAnsiField(char* field, size_t size, const std::string& utf8)
-{
+void CopyAnsiField(char* field, size_t size, const std::string& utf8) {
     try {
         CopyText(field, size, ToAnsi(utf8));
     } catch (const EEncodingError&) {
@@ -80,8 +75,7 @@ void CopyAnsiField(char* field, size_t size, const std::string& utf8)
     }
 }
 
-std::string LogText(const std::string& utf8)
-{
+std::string LogText(const std::string& utf8) {
     try {
         return ToAnsi(utf8);
     } catch (const EEncodingError&) {
@@ -96,8 +90,7 @@ std::string LogText(const std::string& utf8)
     }
 }
 
-uint32_t WindowsAttributes(archive_entry* entry)
-{
+uint32_t WindowsAttributes(archive_entry* entry) {
     uint32_t attributes = 0;
     if (archive_entry_filetype(entry) == AE_IFDIR)
         attributes |= 0x10;
@@ -108,8 +101,7 @@ uint32_t WindowsAttributes(archive_entry* entry)
     return attributes;
 }
 
-std::string AttributeText(uint32_t attributes)
-{
+std::string AttributeText(uint32_t attributes) {
     std::string text = "-----";
     if (attributes & 0x01)
         text[0] = 'R';
@@ -124,8 +116,7 @@ std::string AttributeText(uint32_t attributes)
     return text;
 }
 
-const char* FormatText(archive* a)
-{
+const char* FormatText(archive* a) {
     switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_LHA:
         return "lha";
@@ -152,8 +143,7 @@ const char* FormatText(archive* a)
 }
 
 void FillMemberInfo(INDIVIDUALINFO& info, archive* a, archive_entry* entry,
-                    const std::string& name)
-{
+                    const std::string& name) {
     std::memset(&info, 0, sizeof info);
     info.dwOriginalSize = Low32(SizeOf(entry));
     CommonDosTime(entry, info.wDate, info.wTime);
@@ -163,8 +153,7 @@ void FillMemberInfo(INDIVIDUALINFO& info, archive* a, archive_entry* entry,
 }
 
 void FillProgressInfo(EXTRACTINGINFOEX& info, archive* a, archive_entry* entry,
-                      const std::string& name, const std::string& destination)
-{
+                      const std::string& name, const std::string& destination) {
     std::memset(&info, 0, sizeof info);
     if (entry != nullptr) {
         info.dwFileSize = Low32(SizeOf(entry));
@@ -179,21 +168,20 @@ void FillProgressInfo(EXTRACTINGINFOEX& info, archive* a, archive_entry* entry,
 }
 
 void FillEnumInfo(ENUM_MEMBER_INFO64& info, archive* a, archive_entry* entry,
-                  const std::string& name, uint32_t index)
-{
+                  const std::string& name, uint32_t index) {
     std::memset(&info, 0, sizeof info);
     info.dwStructSize = QM_ENUM_MEMBER_INFO_SIZE;
     info.dwIndex = index;
     info.llOriginalSize = static_cast<uint64_t>(SizeOf(entry));
     if (archive_entry_mtime_is_set(entry))
-        info.ftLastWriteTime = SplitFileTime(
-            ToFileTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)));
+        info.ftLastWriteTime =
+            SplitFileTime(ToFileTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)));
     if (archive_entry_birthtime_is_set(entry))
         info.ftCreationTime = SplitFileTime(
             ToFileTime(archive_entry_birthtime(entry), archive_entry_birthtime_nsec(entry)));
     if (archive_entry_atime_is_set(entry))
-        info.ftLastAccessTime = SplitFileTime(
-            ToFileTime(archive_entry_atime(entry), archive_entry_atime_nsec(entry)));
+        info.ftLastAccessTime =
+            SplitFileTime(ToFileTime(archive_entry_atime(entry), archive_entry_atime_nsec(entry)));
     info.dwAttributes = WindowsAttributes(entry);
     CommonDosTime(entry, info.wDate, info.wTime);
     CopyAnsiField(info.szFileName, sizeof info.szFileName, name);

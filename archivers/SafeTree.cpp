@@ -20,8 +20,7 @@ namespace {
 constexpr size_t kMaxCachedFolders = 512;
 constexpr int kMaxLinkHops = 40;
 
-std::string Join(const PathParts& parts, size_t count)
-{
+std::string Join(const PathParts& parts, size_t count) {
     std::string key;
     for (size_t i = 0; i < count; ++i) {
         if (i > 0)
@@ -31,8 +30,7 @@ std::string Join(const PathParts& parts, size_t count)
     return key;
 }
 
-Failure FromErrno(int error, const std::string& what)
-{
+Failure FromErrno(int error, const std::string& what) {
     int code = ERROR_CANNOT_WRITE;
     switch (error) {
     case ENOSPC:
@@ -55,8 +53,7 @@ Failure FromErrno(int error, const std::string& what)
     return {code, what + ": " + std::strerror(error)};
 }
 
-PathParts SplitLinkText(const std::string& text)
-{
+PathParts SplitLinkText(const std::string& text) {
     PathParts parts;
     size_t start = 0;
     while (start <= text.size()) {
@@ -71,16 +68,14 @@ PathParts SplitLinkText(const std::string& text)
 
 } // namespace
 
-bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure)
-{
+bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure) {
     parts.clear();
     // Formats with long-name records carry names of up to megabytes; walking such a name one
     // folder at a time would take minutes and overflow the stack. No system opens a path that
     // long anyway.
     if (name.size() >= kMaxPathBytes) {
-        failure = {ERROR_LONG_FILE_NAME,
-                   name.substr(0, 64) + "...: name of " + std::to_string(name.size()) +
-                       " bytes refused"};
+        failure = {ERROR_LONG_FILE_NAME, name.substr(0, 64) + "...: name of " +
+                                             std::to_string(name.size()) + " bytes refused"};
         return false;
     }
     std::string path = name;
@@ -112,14 +107,12 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
     return true;
 }
 
-bool IsRootName(const std::string& name)
-{
+bool IsRootName(const std::string& name) {
     return !name.empty() && name.find_first_not_of("./\\") == std::string::npos &&
            name.find("..") == std::string::npos;
 }
 
-SafeTree::SafeTree(const std::string& destination)
-{
+SafeTree::SafeTree(const std::string& destination) {
     destination_ = destination.empty() ? "./" : destination;
     if (destination_.back() != '/')
         destination_ += '/';
@@ -136,16 +129,14 @@ SafeTree::SafeTree(const std::string& destination)
     }
 }
 
-SafeTree::~SafeTree()
-{
+SafeTree::~SafeTree() {
     for (auto& [key, fd] : folders_)
         ::close(fd);
     if (root_ >= 0)
         ::close(root_);
 }
 
-int SafeTree::Folder(const PathParts& parts, size_t count, bool create, Failure& failure)
-{
+int SafeTree::Folder(const PathParts& parts, size_t count, bool create, Failure& failure) {
     if (count == 0)
         return root_;
     std::string key = Join(parts, count);
@@ -174,8 +165,7 @@ int SafeTree::Folder(const PathParts& parts, size_t count, bool create, Failure&
     return fd;
 }
 
-bool SafeTree::ClearLeaf(int folder, const std::string& leaf, Failure& failure)
-{
+bool SafeTree::ClearLeaf(int folder, const std::string& leaf, Failure& failure) {
     struct stat st {};
     if (::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
@@ -194,8 +184,7 @@ bool SafeTree::ClearLeaf(int folder, const std::string& leaf, Failure& failure)
     return true;
 }
 
-void SafeTree::TrimCache()
-{
+void SafeTree::TrimCache() {
     // Descriptors handed out earlier are not held by anyone between public calls.
     if (folders_.size() < kMaxCachedFolders)
         return;
@@ -204,8 +193,7 @@ void SafeTree::TrimCache()
     folders_.clear();
 }
 
-int SafeTree::CreateFile(const PathParts& parts, mode_t mode, Failure& failure)
-{
+int SafeTree::CreateFile(const PathParts& parts, mode_t mode, Failure& failure) {
     TrimCache();
     int parent = Folder(parts, parts.size() - 1, true, failure);
     if (parent < 0)
@@ -227,22 +215,19 @@ int SafeTree::CreateFile(const PathParts& parts, mode_t mode, Failure& failure)
     return fd;
 }
 
-void SafeTree::RemoveFile(const PathParts& parts)
-{
+void SafeTree::RemoveFile(const PathParts& parts) {
     Failure ignored;
     int parent = Folder(parts, parts.size() - 1, false, ignored);
     if (parent >= 0)
         ::unlinkat(parent, parts.back().c_str(), 0);
 }
 
-bool SafeTree::MakeFolder(const PathParts& parts, Failure& failure)
-{
+bool SafeTree::MakeFolder(const PathParts& parts, Failure& failure) {
     TrimCache();
     return Folder(parts, parts.size(), true, failure) >= 0;
 }
 
-bool SafeTree::HardLink(const PathParts& target, const PathParts& parts, Failure& failure)
-{
+bool SafeTree::HardLink(const PathParts& target, const PathParts& parts, Failure& failure) {
     TrimCache();
     if (target == parts)
         return true;
@@ -275,8 +260,7 @@ bool SafeTree::HardLink(const PathParts& target, const PathParts& parts, Failure
 }
 
 bool SafeTree::TargetStaysInside(const PathParts& linkFolder, const std::string& target,
-                                 Failure& failure)
-{
+                                 Failure& failure) {
     auto refuse = [&](const std::string& why) {
         failure = {ERROR_NOT_FILENAME, "link to \"" + target.substr(0, 256) + "\": " + why};
         return false;
@@ -341,8 +325,7 @@ bool SafeTree::TargetStaysInside(const PathParts& linkFolder, const std::string&
     return true;
 }
 
-bool SafeTree::SymLink(const PathParts& parts, const std::string& target, Failure& failure)
-{
+bool SafeTree::SymLink(const PathParts& parts, const std::string& target, Failure& failure) {
     TrimCache();
     PathParts folder(parts.begin(), parts.end() - 1);
     int parent = Folder(parts, parts.size() - 1, true, failure);
@@ -367,8 +350,7 @@ bool SafeTree::SymLink(const PathParts& parts, const std::string& target, Failur
     return true;
 }
 
-bool SafeTree::SetFolderTime(const PathParts& parts, const timespec& mtime)
-{
+bool SafeTree::SetFolderTime(const PathParts& parts, const timespec& mtime) {
     TrimCache();
     Failure ignored;
     int fd = Folder(parts, parts.size(), false, ignored);
@@ -378,8 +360,7 @@ bool SafeTree::SetFolderTime(const PathParts& parts, const timespec& mtime)
     return ::futimens(fd, times) == 0;
 }
 
-unsigned long long SafeTree::FreeBytes() const
-{
+unsigned long long SafeTree::FreeBytes() const {
     struct statvfs st {};
     if (root_ < 0 || ::fstatvfs(root_, &st) != 0)
         return ~0ULL;

@@ -17,9 +17,9 @@
 extern "C" {
 #endif
 
-typedef void* HARC;       /* archive handle of OpenArchive, 0 on failure */
-typedef void* QM_HWND;    /* QmMessageSink*, or 0 */
-typedef int32_t QM_BOOL;  /* non-zero is true */
+typedef void* HARC;      /* archive handle of OpenArchive, 0 on failure */
+typedef void* QM_HWND;   /* QmMessageSink*, or 0 */
+typedef int32_t QM_BOOL; /* non-zero is true */
 
 #define QM_FNAME_MAX32 512
 
@@ -33,58 +33,58 @@ typedef struct QM_FILETIME { /* 100-ns intervals since 1601-01-01 UTC */
 /* Member record filled by FindFirst and FindNext (bytes 0..557); the caller's binding owns
  * bytes 558..597 of its 598-byte buffer, which the library never touches. */
 typedef struct INDIVIDUALINFO {
-    uint32_t dwOriginalSize;   /* 0: low 32 bits of the size */
-    uint32_t dwCompressedSize; /* 4: 0 when the format does not tell */
-    uint32_t dwCRC;            /* 8: 0, libarchive does not report it */
-    uint32_t uFlag;            /* 12: 0 */
-    uint32_t uOSType;          /* 16: 0 */
-    uint16_t wRatio;           /* 20: per mille, 0 when the compressed size is unknown */
-    uint16_t wDate;            /* 22: last write, MS-DOS date, local time */
-    uint16_t wTime;            /* 24: last write, MS-DOS time, local time */
+    uint32_t dwOriginalSize;             /* 0: low 32 bits of the size */
+    uint32_t dwCompressedSize;           /* 4: 0 when the format does not tell */
+    uint32_t dwCRC;                      /* 8: 0, libarchive does not report it */
+    uint32_t uFlag;                      /* 12: 0 */
+    uint32_t uOSType;                    /* 16: 0 */
+    uint16_t wRatio;                     /* 20: per mille, 0 when the compressed size is unknown */
+    uint16_t wDate;                      /* 22: last write, MS-DOS date, local time */
+    uint16_t wTime;                      /* 24: last write, MS-DOS time, local time */
     char szFileName[QM_FNAME_MAX32 + 1]; /* 26: "/"-separated, ANSI; empty when the code page
                                             cannot hold the name */
-    char dummy1[3];            /* 539 */
-    char szAttribute[8];       /* 542: e.g. "--A--", "D----" (R H S A D letters) */
-    char szMode[8];            /* 550: short method or format text, e.g. "zip", "lha" */
-} INDIVIDUALINFO;              /* 558 */
+    char dummy1[3];                      /* 539 */
+    char szAttribute[8];                 /* 542: e.g. "--A--", "D----" (R H S A D letters) */
+    char szMode[8];                      /* 550: short method or format text, e.g. "zip", "lha" */
+} INDIVIDUALINFO;                        /* 558 */
 
 /* Progress record passed, by pointer in the second message parameter, with "wm_arcextract". */
 typedef struct EXTRACTINGINFOEX {
-    uint32_t dwFileSize;       /* 0: member size (low 32 bits) */
-    uint32_t dwWriteSize;      /* 4: bytes written so far */
+    uint32_t dwFileSize;                       /* 0: member size (low 32 bits) */
+    uint32_t dwWriteSize;                      /* 4: bytes written so far */
     char szSourceFileName[QM_FNAME_MAX32 + 1]; /* 8: member name in the archive, ANSI */
-    char dummy1[3];            /* 521 */
+    char dummy1[3];                            /* 521 */
     char szDestFileName[QM_FNAME_MAX32 + 1];   /* 524: full path of the file written, ANSI */
-    char dummy[3];             /* 1037 */
-    uint32_t dwCompressedSize; /* 1040 */
-    uint32_t dwCRC;            /* 1044 */
-    uint32_t uOSType;          /* 1048 */
-    uint16_t wRatio;           /* 1052 */
-    uint16_t wDate;            /* 1054 */
-    uint16_t wTime;            /* 1056 */
-    char szAttribute[8];       /* 1058 */
-    char szMode[8];            /* 1066 */
-} EXTRACTINGINFOEX;            /* 1074 */
+    char dummy[3];                             /* 1037 */
+    uint32_t dwCompressedSize;                 /* 1040 */
+    uint32_t dwCRC;                            /* 1044 */
+    uint32_t uOSType;                          /* 1048 */
+    uint16_t wRatio;                           /* 1052 */
+    uint16_t wDate;                            /* 1054 */
+    uint16_t wTime;                            /* 1056 */
+    char szAttribute[8];                       /* 1058 */
+    char szMode[8];                            /* 1066 */
+} EXTRACTINGINFOEX;                            /* 1074 */
 
 /* Record handed to the enumeration callback once per member before it is processed. */
 #define QM_ENUM_MEMBER_INFO_SIZE 1094
 typedef struct ENUM_MEMBER_INFO64 {
-    uint32_t dwStructSize;     /* 0: 1094 */
-    uint32_t dwIndex;          /* 4: 0-based position of the member in the archive */
-    uint64_t llOriginalSize;   /* 8 */
-    uint64_t llCompressedSize; /* 16: 0 when unknown */
+    uint32_t dwStructSize;        /* 0: 1094 */
+    uint32_t dwIndex;             /* 4: 0-based position of the member in the archive */
+    uint64_t llOriginalSize;      /* 8 */
+    uint64_t llCompressedSize;    /* 16: 0 when unknown */
     QM_FILETIME ftLastWriteTime;  /* 24: 0 when unknown */
     QM_FILETIME ftCreationTime;   /* 32 */
     QM_FILETIME ftLastAccessTime; /* 40 */
-    uint32_t dwAttributes;     /* 48: Windows attribute bits (0x01 read-only, 0x10 folder, 0x20) */
-    uint16_t wDate;            /* 52 */
-    uint16_t wTime;            /* 54 */
+    uint32_t dwAttributes; /* 48: Windows attribute bits (0x01 read-only, 0x10 folder, 0x20) */
+    uint16_t wDate;        /* 52 */
+    uint16_t wTime;        /* 54 */
     char szFileName[QM_FNAME_MAX32 + 1]; /* 56: ANSI */
-    char dummy1[3];            /* 569 */
-    char szAttribute[8];       /* 572 */
-    char szMode[8];            /* 580 */
-    char reserved[506];        /* 588 */
-} ENUM_MEMBER_INFO64;          /* 1094 */
+    char dummy1[3];                      /* 569 */
+    char szAttribute[8];                 /* 572 */
+    char szMode[8];                      /* 580 */
+    char reserved[506];                  /* 588 */
+} ENUM_MEMBER_INFO64;                    /* 1094 */
 
 #pragma pack(pop)
 
@@ -140,12 +140,12 @@ typedef QM_BOOL (*QM_ENUMMEMBERPROC64)(void* info);
 #define ARCHIVETYPE_CPIOGZ 36
 #define ARCHIVETYPE_CPIOZ 37
 #define ARCHIVETYPE_CPIOBZ2 39
-#define ARCHIVETYPE_AR 48       /* ar, deb, lib (+4 gz, +5 Z, +7 bz2, +11 xz, +15 other) */
+#define ARCHIVETYPE_AR 48 /* ar, deb, lib (+4 gz, +5 Z, +7 bz2, +11 xz, +15 other) */
 #define ARCHIVETYPE_ARGZ 52
 #define ARCHIVETYPE_ARZ 53
 #define ARCHIVETYPE_ARBZ2 55
 #define ARCHIVETYPE_RPM 64
-#define ARCHIVETYPE_OTHER 255   /* a compressed single file through another filter */
+#define ARCHIVETYPE_OTHER 255 /* a compressed single file through another filter */
 /* GetArchiveType answers 0 for a file the family cannot read, -1 for a file that cannot be
  * opened. */
 
@@ -252,8 +252,8 @@ typedef QM_BOOL (*QM_SETOWNERWINDOWEX_PROC)(QM_HWND, QM_ARCHIVERPROC);
 typedef QM_BOOL (*QM_KILLOWNERWINDOWEX_PROC)(QM_HWND);
 typedef QM_BOOL (*QM_SETENUMMEMBERSPROC64_PROC)(QM_ENUMMEMBERPROC64, uint32_t);
 typedef QM_BOOL (*QM_CLEARENUMMEMBERSPROC64_PROC)(void);
-typedef int (*QM_EXTRACTMEM_PROC)(QM_HWND, const char*, uint8_t*, uint32_t, int64_t*,
-                                  uint16_t*, uint32_t*);
+typedef int (*QM_EXTRACTMEM_PROC)(QM_HWND, const char*, uint8_t*, uint32_t, int64_t*, uint16_t*,
+                                  uint32_t*);
 
 #ifdef __cplusplus
 }

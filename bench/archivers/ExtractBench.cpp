@@ -24,8 +24,7 @@ namespace {
 constexpr int kFiles = 10000;
 constexpr size_t kAverageSize = 42 * 1024; // compresses to about half
 
-int Shell(const std::string& command)
-{
+int Shell(const std::string& command) {
     int status = std::system(command.c_str());
     if (status != 0)
         std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
@@ -33,11 +32,10 @@ int Shell(const std::string& command)
 }
 
 // Text-like content that compresses about as well as program files do.
-void MakeSourceTree(const fs::path& root)
-{
-    static const char* words[] = {"install", "archive", "member", "folder", "setup", "value",
-                                  "window", "version", "library", "program", "data", "file",
-                                  "0x8000", "return", "static", "config", "\n", "  "};
+void MakeSourceTree(const fs::path& root) {
+    static const char* words[] = {"install", "archive", "member",  "folder",  "setup", "value",
+                                  "window",  "version", "library", "program", "data",  "file",
+                                  "0x8000",  "return",  "static",  "config",  "\n",    "  "};
     uint32_t x = 2463534242u;
     auto next = [&x] {
         x ^= x << 13;
@@ -46,7 +44,8 @@ void MakeSourceTree(const fs::path& root)
         return x;
     };
     for (int i = 0; i < kFiles; ++i) {
-        fs::path folder = root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
+        fs::path folder =
+            root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
         fs::create_directories(folder);
         size_t size = kAverageSize / 2 + next() % kAverageSize;
         std::string data;
@@ -65,13 +64,11 @@ void MakeSourceTree(const fs::path& root)
     }
 }
 
-double Seconds(const std::chrono::steady_clock::time_point& start)
-{
+double Seconds(const std::chrono::steady_clock::time_point& start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double TimeLibrary(QM_COMMAND_PROC command, const std::string& line)
-{
+double TimeLibrary(QM_COMMAND_PROC command, const std::string& line) {
     auto start = std::chrono::steady_clock::now();
     int result = command(nullptr, line.c_str(), nullptr, 0);
     double elapsed = Seconds(start);
@@ -80,8 +77,7 @@ double TimeLibrary(QM_COMMAND_PROC command, const std::string& line)
     return elapsed;
 }
 
-double TimeBsdtar(const fs::path& archive, const fs::path& dest)
-{
+double TimeBsdtar(const fs::path& archive, const fs::path& dest) {
     fs::create_directories(dest);
     auto start = std::chrono::steady_clock::now();
     Shell("bsdtar -xf '" + archive.string() + "' -C '" + dest.string() + "'");
@@ -90,8 +86,7 @@ double TimeBsdtar(const fs::path& archive, const fs::path& dest)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const char* tmp = std::getenv("TMPDIR");
     fs::path work = fs::path(argc > 1 ? argv[1] : (tmp != nullptr ? tmp : "/tmp")) / "qm-arc-bench";
     int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
@@ -114,12 +109,14 @@ int main(int argc, char** argv)
     } cases[] = {
         {"bench.zip", "UNZIP32.DLL", "UnZip", "-x -o --i  \"%s\" \"%s/\" "},
         {"bench.tgz", "TAR32.DLL", "Tar",
-         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -z2  -f \"%s\" -o \"%s/\" "},
+         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -z2  -f \"%s\" -o "
+         "\"%s/\" "},
     };
     int status = 0;
     for (const Case& c : cases) {
         void* module = dlopen((plugins + "/" + c.library).c_str(), RTLD_NOW);
-        auto command = module ? reinterpret_cast<QM_COMMAND_PROC>(dlsym(module, c.prefix)) : nullptr;
+        auto command =
+            module ? reinterpret_cast<QM_COMMAND_PROC>(dlsym(module, c.prefix)) : nullptr;
         if (command == nullptr) {
             std::fprintf(stderr, "cannot load %s\n", c.library);
             return 1;

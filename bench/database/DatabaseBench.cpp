@@ -21,8 +21,7 @@ constexpr int kMembers = 20;
 
 std::string g_path;
 
-void MakeDatabase()
-{
+void MakeDatabase() {
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/qmbench.XXXXXX";
     if (mkdtemp(folder.data()) == nullptr)
@@ -51,22 +50,19 @@ void MakeDatabase()
     list.SaveToFile(g_path);
 }
 
-std::string ReadBytes()
-{
+std::string ReadBytes() {
     std::ifstream in(g_path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void BM_ReadFileBytes(benchmark::State& state)
-{
+void BM_ReadFileBytes(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(ReadBytes());
 }
 
-void BM_ReadFileBytesLocked(benchmark::State& state)
-{
+void BM_ReadFileBytesLocked(benchmark::State& state) {
     std::string bytes;
     for (auto _ : state) {
         ReadWholeFileLocked(g_path, bytes);
@@ -74,8 +70,7 @@ void BM_ReadFileBytesLocked(benchmark::State& state)
     }
 }
 
-void BM_LoadDatabase(benchmark::State& state)
-{
+void BM_LoadDatabase(benchmark::State& state) {
     for (auto _ : state) {
         TInstallList list;
         list.LoadFromFile(g_path);
@@ -85,8 +80,7 @@ void BM_LoadDatabase(benchmark::State& state)
 
 // What the main window does after each opened archive: load, then score every record (an
 // archive that matches nothing, so no record is skipped).
-void BM_LoadAndFindUpdateTarget(benchmark::State& state)
-{
+void BM_LoadAndFindUpdateTarget(benchmark::State& state) {
     for (auto _ : state) {
         TInstallList list;
         list.LoadFromFile(g_path);
@@ -94,8 +88,7 @@ void BM_LoadAndFindUpdateTarget(benchmark::State& state)
     }
 }
 
-void BM_FindUpdateTargetOnly(benchmark::State& state)
-{
+void BM_FindUpdateTargetOnly(benchmark::State& state) {
     TInstallList list;
     list.LoadFromFile(g_path);
     for (auto _ : state)
@@ -110,8 +103,7 @@ BENCHMARK(BM_FindUpdateTargetOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     MakeDatabase();
     std::fprintf(stderr, "database: %ju bytes\n",
                  static_cast<std::uintmax_t>(std::filesystem::file_size(g_path)));

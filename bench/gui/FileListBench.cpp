@@ -19,8 +19,7 @@ namespace {
 qm::TfrmMain* g_window = nullptr;
 
 // A plan of n members in a few hundred folders, with names and dates in no particular order.
-std::unique_ptr<qm::TInstallAppInfo> MakePlan(int n)
-{
+std::unique_ptr<qm::TInstallAppInfo> MakePlan(int n) {
     auto plan = std::make_unique<qm::TInstallAppInfo>();
     unsigned seed = 12345;
     for (int i = 0; i < n; ++i) {
@@ -34,8 +33,7 @@ std::unique_ptr<qm::TInstallAppInfo> MakePlan(int n)
     return plan;
 }
 
-void BM_FillFileList(benchmark::State& state)
-{
+void BM_FillFileList(benchmark::State& state) {
     auto plan = MakePlan(static_cast<int>(state.range(0)));
     for (auto _ : state)
         g_window->FillFileList(*plan);
@@ -44,8 +42,7 @@ void BM_FillFileList(benchmark::State& state)
 }
 BENCHMARK(BM_FillFileList)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_SortByColumn(benchmark::State& state)
-{
+void BM_SortByColumn(benchmark::State& state) {
     auto plan = MakePlan(static_cast<int>(state.range(0)));
     g_window->FillFileList(*plan);
     int column = 0;
@@ -59,8 +56,7 @@ void BM_SortByColumn(benchmark::State& state)
 }
 BENCHMARK(BM_SortByColumn)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_RefreshFileList(benchmark::State& state)
-{
+void BM_RefreshFileList(benchmark::State& state) {
     auto plan = MakePlan(static_cast<int>(state.range(0)));
     g_window->FillFileList(*plan);
     for (auto _ : state)
@@ -72,8 +68,7 @@ BENCHMARK(BM_RefreshFileList)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillise
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // No display is needed, and the settings the window writes go to a throw-away home.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     char home[] = "/tmp/qmbench.XXXXXX";

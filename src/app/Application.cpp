@@ -6,13 +6,11 @@
 
 namespace qm {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmate"));
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event)
-{
+bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
@@ -25,8 +23,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-void TApplication::ShowException(const std::exception& error)
-{
+void TApplication::ShowException(const std::exception& error) {
     ShowMessageBox(activeWindow(), QMessageBox::Critical, QString::fromUtf8(error.what()));
 }
 

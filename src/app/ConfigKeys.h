@@ -45,34 +45,29 @@ inline constexpr TConfigKey ColsUninst{ColsSection, "Uninst", TConfigType::Colum
 
 // The whole table, for anyone who needs to walk it (for column widths, Default is the number
 // of columns of that list).
-inline constexpr std::array<TConfigKey, 15> All{
-    UpdateMode, OverWrite, ConfirmMode, BootApp, BootHelp, AutoExit, Wizard,
-    FormMain, FormAppList, FormAppInfo, FormUninstall,
-    ColsMain, ColsAppList, ColsAppInfo, ColsUninst};
+inline constexpr std::array<TConfigKey, 15> All{UpdateMode,  OverWrite,   ConfirmMode,   BootApp,
+                                                BootHelp,    AutoExit,    Wizard,        FormMain,
+                                                FormAppList, FormAppInfo, FormUninstall, ColsMain,
+                                                ColsAppList, ColsAppInfo, ColsUninst};
 
 } // namespace cfg
 
 // Typed access through the table. An integer key of the wrong type is a programming error the
 // compiler cannot see, so these check nothing beyond using the key's own default.
-inline std::int32_t ReadConfigInt(const TExtIniFile& ini, const TConfigKey& key)
-{
+inline std::int32_t ReadConfigInt(const TExtIniFile& ini, const TConfigKey& key) {
     return ini.ReadInteger(key.Section, key.Key, key.Default);
 }
-inline bool ReadConfigBool(const TExtIniFile& ini, const TConfigKey& key)
-{
+inline bool ReadConfigBool(const TExtIniFile& ini, const TConfigKey& key) {
     return ini.ReadBool(key.Section, key.Key, key.Default != 0);
 }
-inline void WriteConfigInt(TExtIniFile& ini, const TConfigKey& key, std::int32_t value)
-{
+inline void WriteConfigInt(TExtIniFile& ini, const TConfigKey& key, std::int32_t value) {
     ini.WriteInteger(key.Section, key.Key, value);
 }
-inline void WriteConfigBool(TExtIniFile& ini, const TConfigKey& key, bool value)
-{
+inline void WriteConfigBool(TExtIniFile& ini, const TConfigKey& key, bool value) {
     ini.WriteBool(key.Section, key.Key, value);
 }
 // The key of one column width of a list ("Main.0").
-inline std::string ColumnKey(const TConfigKey& list, int column)
-{
+inline std::string ColumnKey(const TConfigKey& list, int column) {
     return std::string(list.Key) + "." + std::to_string(column);
 }
 

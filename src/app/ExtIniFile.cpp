@@ -18,15 +18,13 @@ namespace qm {
 
 namespace {
 
-std::string WithDelim(std::string folder)
-{
+std::string WithDelim(std::string folder) {
     if (!folder.empty() && folder.back() != PathDelim)
         folder += PathDelim;
     return folder;
 }
 
-int HexDigit(char c)
-{
+int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -38,8 +36,7 @@ int HexDigit(char c)
 
 // Reads an unsigned magnitude in base 10 or 16; false on an empty text, a stray character or
 // more than 'limit'.
-bool ParseMagnitude(const std::string& digits, int base, std::uint64_t limit, std::uint64_t& out)
-{
+bool ParseMagnitude(const std::string& digits, int base, std::uint64_t limit, std::uint64_t& out) {
     if (digits.empty())
         return false;
     std::uint64_t value = 0;
@@ -57,8 +54,7 @@ bool ParseMagnitude(const std::string& digits, int base, std::uint64_t limit, st
 
 // Shared by both widths. Leading blanks and a sign are accepted; "$" makes the rest hexadecimal,
 // and a hexadecimal text may use the full unsigned range (it is a bit pattern).
-bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value)
-{
+bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
@@ -79,8 +75,9 @@ bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value)
         if (bits == 64)
             v = static_cast<std::int64_t>(magnitude);
         else
-            v = magnitude > signedMax ? static_cast<std::int64_t>(magnitude) - (std::int64_t{1} << bits)
-                                      : static_cast<std::int64_t>(magnitude);
+            v = magnitude > signedMax
+                    ? static_cast<std::int64_t>(magnitude) - (std::int64_t{1} << bits)
+                    : static_cast<std::int64_t>(magnitude);
         value = negative ? -v : v;
         return true;
     }
@@ -91,10 +88,11 @@ bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value)
     return true;
 }
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
-bool SameTextAscii(const std::string& a, const std::string& b)
-{
+bool SameTextAscii(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -104,8 +102,7 @@ bool SameTextAscii(const std::string& a, const std::string& b)
 }
 
 // Splits at CR LF, a lone LF or a lone CR, as text files of any origin come.
-std::vector<std::string> SplitLines(const std::string& text)
-{
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::string current;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -129,11 +126,12 @@ std::vector<std::string> SplitLines(const std::string& text)
 // written back exactly as it was read, so nothing of the file is lost.
 constexpr char RawLineMark = '\xFF';
 
-bool IsRawLine(const std::string& line) { return !line.empty() && line.front() == RawLineMark; }
+bool IsRawLine(const std::string& line) {
+    return !line.empty() && line.front() == RawLineMark;
+}
 
 // The digits after "0x": hexadecimal, the full 32-bit pattern allowed.
-bool ParseHex32(const std::string& digits, std::int32_t& value)
-{
+bool ParseHex32(const std::string& digits, std::int32_t& value) {
     std::uint64_t magnitude = 0;
     if (!ParseMagnitude(digits, 16, 0xFFFFFFFFu, magnitude))
         return false;
@@ -143,8 +141,7 @@ bool ParseHex32(const std::string& digits, std::int32_t& value)
 
 } // namespace
 
-bool TryParseInt32(const std::string& text, std::int32_t& value)
-{
+bool TryParseInt32(const std::string& text, std::int32_t& value) {
     std::int64_t v = 0;
     if (!ParseNumber(text, 32, v))
         return false;
@@ -152,13 +149,11 @@ bool TryParseInt32(const std::string& text, std::int32_t& value)
     return true;
 }
 
-bool TryParseInt64(const std::string& text, std::int64_t& value)
-{
+bool TryParseInt64(const std::string& text, std::int64_t& value) {
     return ParseNumber(text, 64, value);
 }
 
-TExtIniFile::TExtIniFile(const std::string& programPath)
-{
+TExtIniFile::TExtIniFile(const std::string& programPath) {
     const fs::path program(programPath.empty() ? ProgramPath() : programPath);
     FProgramFolder = WithDelim(program.parent_path().string());
     FBaseName = program.stem().string();
@@ -166,8 +161,7 @@ TExtIniFile::TExtIniFile(const std::string& programPath)
     LoadFile();
 }
 
-TExtIniFile::~TExtIniFile()
-{
+TExtIniFile::~TExtIniFile() {
     if (AutoUpdate && !FUpdateAtOnce) {
         // A destructor must not throw; a failing OnUpdate handler cannot be reported here.
         try {
@@ -177,8 +171,7 @@ TExtIniFile::~TExtIniFile()
     }
 }
 
-std::string TExtIniFile::FolderOf(TDefaultFolder folder) const
-{
+std::string TExtIniFile::FolderOf(TDefaultFolder folder) const {
     std::string path;
     switch (folder) {
     case TDefaultFolder::dfAppData: {
@@ -205,27 +198,23 @@ std::string TExtIniFile::FolderOf(TDefaultFolder folder) const
     return path;
 }
 
-void TExtIniFile::SetFileName(const std::string& value)
-{
+void TExtIniFile::SetFileName(const std::string& value) {
     FFileName = value;
     ChangePath();
 }
 
-void TExtIniFile::SetDefaultFolder(TDefaultFolder value)
-{
+void TExtIniFile::SetDefaultFolder(TDefaultFolder value) {
     FDefaultFolder = value;
     ChangePath();
 }
 
-void TExtIniFile::SetUpdateAtOnce(bool value)
-{
+void TExtIniFile::SetUpdateAtOnce(bool value) {
     FUpdateAtOnce = value;
     if (value)
         UpdateFile();
 }
 
-void TExtIniFile::ChangePath()
-{
+void TExtIniFile::ChangePath() {
     // The old file keeps what was read from it; nothing carries over to the new one.
     if (AutoUpdate)
         SaveFile(true);
@@ -233,8 +222,7 @@ void TExtIniFile::ChangePath()
     LoadFile();
 }
 
-void TExtIniFile::LoadFile()
-{
+void TExtIniFile::LoadFile() {
     FSections.clear();
     // A missing file is an empty store, read as successfully as any other.
     std::ostringstream buffer;
@@ -259,8 +247,7 @@ void TExtIniFile::LoadFile()
         OnLoad(*this);
 }
 
-std::string TExtIniFile::BuildText(bool ansi) const
-{
+std::string TExtIniFile::BuildText(bool ansi) const {
     std::string text;
     auto append = [&](const std::string& line) {
         if (IsRawLine(line))
@@ -278,13 +265,11 @@ std::string TExtIniFile::BuildText(bool ansi) const
     return text;
 }
 
-std::string TExtIniFile::Text() const
-{
+std::string TExtIniFile::Text() const {
     return BuildText(false);
 }
 
-void TExtIniFile::SaveFile(bool onlyIfNotEmpty)
-{
+void TExtIniFile::SaveFile(bool onlyIfNotEmpty) {
     if (onlyIfNotEmpty && FSections.empty())
         return;
     if (FPath.empty())
@@ -317,15 +302,13 @@ void TExtIniFile::SaveFile(bool onlyIfNotEmpty)
         fs::remove(temp, ec);
 }
 
-void TExtIniFile::UpdateFile()
-{
+void TExtIniFile::UpdateFile() {
     SaveFile(false);
     if (OnUpdate)
         OnUpdate(*this);
 }
 
-std::string TExtIniFile::Bracketed(const std::string& section)
-{
+std::string TExtIniFile::Bracketed(const std::string& section) {
     std::string name;
     name.reserve(section.size() + 2);
     if (section.empty() || section.front() != '[')
@@ -336,13 +319,11 @@ std::string TExtIniFile::Bracketed(const std::string& section)
     return name;
 }
 
-bool TExtIniFile::SameText(const std::string& a, const std::string& b) const
-{
+bool TExtIniFile::SameText(const std::string& a, const std::string& b) const {
     return CaseSensitive ? a == b : SameTextAscii(a, b);
 }
 
-const TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section) const
-{
+const TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section) const {
     const std::string header = Bracketed(section);
     for (const TSection& s : FSections)
         if (SameText(s.header, header))
@@ -350,13 +331,11 @@ const TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section
     return nullptr;
 }
 
-TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section)
-{
+TExtIniFile::TSection* TExtIniFile::FindSection(const std::string& section) {
     return const_cast<TSection*>(std::as_const(*this).FindSection(section));
 }
 
-int TExtIniFile::FindKey(const TSection& section, const std::string& key) const
-{
+int TExtIniFile::FindKey(const TSection& section, const std::string& key) const {
     for (size_t i = 0; i < section.lines.size(); ++i) {
         const std::string& line = section.lines[i];
         const size_t eq = line.find('=');
@@ -367,8 +346,7 @@ int TExtIniFile::FindKey(const TSection& section, const std::string& key) const
 }
 
 bool TExtIniFile::ReadValue(const std::string& section, const std::string& key,
-                            std::string& value) const
-{
+                            std::string& value) const {
     const TSection* s = FindSection(section);
     if (s == nullptr)
         return false;
@@ -380,21 +358,18 @@ bool TExtIniFile::ReadValue(const std::string& section, const std::string& key,
     return true;
 }
 
-bool TExtIniFile::ValueExists(const std::string& section, const std::string& key) const
-{
+bool TExtIniFile::ValueExists(const std::string& section, const std::string& key) const {
     std::string value;
     return ReadValue(section, key, value);
 }
 
 std::string TExtIniFile::ReadString(const std::string& section, const std::string& key,
-                                    const std::string& def) const
-{
+                                    const std::string& def) const {
     std::string value;
     return ReadValue(section, key, value) ? value : def;
 }
 
-bool TExtIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const
-{
+bool TExtIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
     std::string value;
     if (!ReadValue(section, key, value))
         return def;
@@ -402,8 +377,7 @@ bool TExtIniFile::ReadBool(const std::string& section, const std::string& key, b
 }
 
 std::int32_t TExtIniFile::ReadInteger(const std::string& section, const std::string& key,
-                                      std::int32_t def) const
-{
+                                      std::int32_t def) const {
     std::string value;
     if (!ReadValue(section, key, value))
         return def;
@@ -414,8 +388,7 @@ std::int32_t TExtIniFile::ReadInteger(const std::string& section, const std::str
 }
 
 std::int64_t TExtIniFile::ReadInt64(const std::string& section, const std::string& key,
-                                    std::int64_t def) const
-{
+                                    std::int64_t def) const {
     std::string value;
     if (!ReadValue(section, key, value))
         return def;
@@ -424,8 +397,7 @@ std::int64_t TExtIniFile::ReadInt64(const std::string& section, const std::strin
 }
 
 void TExtIniFile::WriteValue(const std::string& section, const std::string& key,
-                             const std::string& value)
-{
+                             const std::string& value) {
     TSection* s = FindSection(section);
     if (s == nullptr) {
         FSections.push_back({Bracketed(section), {}});
@@ -446,28 +418,24 @@ void TExtIniFile::WriteValue(const std::string& section, const std::string& key,
 }
 
 void TExtIniFile::WriteString(const std::string& section, const std::string& key,
-                              const std::string& value)
-{
+                              const std::string& value) {
     WriteValue(section, key, value);
 }
 
-void TExtIniFile::WriteBool(const std::string& section, const std::string& key, bool value)
-{
+void TExtIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
     WriteValue(section, key, value ? "1" : "0");
     if (FUpdateAtOnce)
         UpdateFile();
 }
 
 void TExtIniFile::WriteInteger(const std::string& section, const std::string& key,
-                               std::int64_t value)
-{
+                               std::int64_t value) {
     WriteValue(section, key, std::to_string(value));
     if (FUpdateAtOnce)
         UpdateFile();
 }
 
-void TExtIniFile::WriteFormState(const std::string& section, const TFormPlacement& form)
-{
+void TExtIniFile::WriteFormState(const std::string& section, const TFormPlacement& form) {
     const std::string& p = form.name;
     const TWindowPlacement& wp = form.placement;
     WriteValue(section, p, "FORM");
@@ -487,8 +455,7 @@ void TExtIniFile::WriteFormState(const std::string& section, const TFormPlacemen
 }
 
 TFormPlacement TExtIniFile::ReadFormState(const std::string& section,
-                                          const TFormPlacement& form) const
-{
+                                          const TFormPlacement& form) const {
     TFormPlacement result = form;
     TWindowPlacement& wp = result.placement;
     const std::string& p = form.name;
@@ -504,8 +471,8 @@ TFormPlacement TExtIniFile::ReadFormState(const std::string& section,
         return result;
     // A form not shown yet is placed hidden; only a maximised state survives to the next start.
     wp.showCmd = 0;
-    result.windowState = ReadInteger(section, p + ".state", 0) == 2 ? TWindowState::Maximized
-                                                                     : TWindowState::Normal;
+    result.windowState =
+        ReadInteger(section, p + ".state", 0) == 2 ? TWindowState::Maximized : TWindowState::Normal;
     return result;
 }
 

@@ -30,7 +30,7 @@ struct TFormPlacement {
     TWindowPlacement placement; // current placement
     TWindowState windowState = TWindowState::Normal;
     int clientWidth = 0, clientHeight = 0;
-    bool showing = false;       // the form is visible already
+    bool showing = false; // the form is visible already
 };
 
 class TExtIniFile {
@@ -73,8 +73,7 @@ public:
     bool ValueExists(const std::string& section, const std::string& key) const;
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void WriteInteger(const std::string& section, const std::string& key, std::int64_t value);
-    void WriteString(const std::string& section, const std::string& key,
-                     const std::string& value);
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
 
     // Stores a form's placement under keys beginning with its name.
     void WriteFormState(const std::string& section, const TFormPlacement& form);

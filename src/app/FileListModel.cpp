@@ -13,8 +13,7 @@ namespace {
 
 // Texts order as the system compares them: by their bytes in the ANSI code page, with the
 // ASCII letters folded to upper case. A text the code page cannot hold orders by its UTF-8.
-std::string SortKey(const QString& text)
-{
+std::string SortKey(const QString& text) {
     const std::string utf8 = text.toStdString();
     std::string key;
     try {
@@ -32,13 +31,11 @@ std::string SortKey(const QString& text)
 
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TFileListModel::BeginUpdate()
-{
+void TFileListModel::BeginUpdate() {
     ++FUpdateDepth;
 }
 
-void TFileListModel::EndUpdate()
-{
+void TFileListModel::EndUpdate() {
     if (--FUpdateDepth > 0)
         return;
     // Rows added or removed make one reset; changed rows only one change over all rows, which
@@ -54,8 +51,7 @@ void TFileListModel::EndUpdate()
     }
 }
 
-void TFileListModel::BeginStructureChange()
-{
+void TFileListModel::BeginStructureChange() {
     if (FUpdateDepth > 0) {
         if (!FResetting) {
             FResetting = true;
@@ -66,22 +62,19 @@ void TFileListModel::BeginStructureChange()
     }
 }
 
-void TFileListModel::EndStructureChange()
-{
+void TFileListModel::EndStructureChange() {
     if (FUpdateDepth == 0)
         endResetModel();
 }
 
-void TFileListModel::Clear()
-{
+void TFileListModel::Clear() {
     BeginStructureChange();
     FRows.clear();
     FRowOfMember.clear();
     EndStructureChange();
 }
 
-void TFileListModel::AddRow(const TFileRow& row)
-{
+void TFileListModel::AddRow(const TFileRow& row) {
     const bool bracketed = FUpdateDepth > 0;
     if (bracketed)
         BeginStructureChange();
@@ -94,13 +87,11 @@ void TFileListModel::AddRow(const TFileRow& row)
         endInsertRows();
 }
 
-int TFileListModel::IndexOfMember(const TFileMember* member) const
-{
+int TFileListModel::IndexOfMember(const TFileMember* member) const {
     return FRowOfMember.value(member, -1);
 }
 
-void TFileListModel::RowChanged(int index)
-{
+void TFileListModel::RowChanged(int index) {
     if (index < 0 || index >= Count())
         return;
     if (FUpdateDepth > 0)
@@ -109,22 +100,18 @@ void TFileListModel::RowChanged(int index)
         emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
 }
 
-void TFileListModel::SetChecked(int index, bool checked)
-{
-    setData(this->index(index, ColName), checked ? Qt::Checked : Qt::Unchecked,
-            Qt::CheckStateRole);
+void TFileListModel::SetChecked(int index, bool checked) {
+    setData(this->index(index, ColName), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
-void TFileListModel::Reindex()
-{
+void TFileListModel::Reindex() {
     FRowOfMember.clear();
     for (int i = 0; i < Count(); ++i)
         if (FRows[i].Member != nullptr)
             FRowOfMember.insert(FRows[i].Member, i);
 }
 
-void TFileListModel::SortByColumn(int column)
-{
+void TFileListModel::SortByColumn(int column) {
     if (column < 0 || column >= ColumnCount)
         return;
     // The keys are made once per sort; comparing converted texts inside the sort would convert
@@ -143,11 +130,13 @@ void TFileListModel::SortByColumn(int column)
         std::vector<std::string> keys(order.size());
         for (int i = 0; i < Count(); ++i) {
             const TFileRow& r = FRows[i];
-            keys[static_cast<size_t>(i)] =
-                SortKey(column == ColName ? r.Caption : column == ColFolder ? r.Folder : r.InstallDir);
+            keys[static_cast<size_t>(i)] = SortKey(column == ColName     ? r.Caption
+                                                   : column == ColFolder ? r.Folder
+                                                                         : r.InstallDir);
         }
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; });
+        std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+            return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+        });
     }
     emit layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
@@ -168,28 +157,29 @@ void TFileListModel::SortByColumn(int column)
     emit layoutChanged();
 }
 
-int TFileListModel::rowCount(const QModelIndex& parent) const
-{
+int TFileListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
 }
 
-int TFileListModel::columnCount(const QModelIndex& parent) const
-{
+int TFileListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant TFileListModel::data(const QModelIndex& index, int role) const
-{
+QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count())
         return {};
     const TFileRow& row = FRows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case ColName: return row.Caption;
-        case ColFolder: return row.Folder;
-        case ColInstallPath: return row.InstallDir;
-        case ColDate: return row.Date;
+        case ColName:
+            return row.Caption;
+        case ColFolder:
+            return row.Folder;
+        case ColInstallPath:
+            return row.InstallDir;
+        case ColDate:
+            return row.Date;
         }
         break;
     case Qt::DecorationRole:
@@ -208,8 +198,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
+bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || index.column() != ColName || role != Qt::CheckStateRole)
         return false;
     TFileRow& row = FRows[index.row()];
@@ -223,16 +212,19 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal)
         return {};
     if (role == Qt::DisplayRole) {
         switch (section) {
-        case ColName: return QStringLiteral("ファイル名");
-        case ColFolder: return QStringLiteral("フォルダ");
-        case ColInstallPath: return QStringLiteral("インストールパス");
-        case ColDate: return QStringLiteral("日時");
+        case ColName:
+            return QStringLiteral("ファイル名");
+        case ColFolder:
+            return QStringLiteral("フォルダ");
+        case ColInstallPath:
+            return QStringLiteral("インストールパス");
+        case ColDate:
+            return QStringLiteral("日時");
         }
     }
     if (role == Qt::TextAlignmentRole)
@@ -241,8 +233,7 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;

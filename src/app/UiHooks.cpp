@@ -11,8 +11,7 @@ std::deque<QMessageBox::StandardButton> TUiHooks::NextAnswers;
 QStringList TUiHooks::Messages;
 std::function<void(QProgressDialog&, int)> TUiHooks::OnProgressStep;
 
-void TUiHooks::Reset()
-{
+void TUiHooks::Reset() {
     Active = false;
     NextOpenFileNames.clear();
     NextAnswers.clear();
@@ -23,8 +22,7 @@ void TUiHooks::Reset()
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& text,
                                            QMessageBox::StandardButtons buttons,
-                                           const QString& title)
-{
+                                           const QString& title) {
     if (TUiHooks::Active) {
         TUiHooks::Messages.append(text);
         if (TUiHooks::NextAnswers.empty())
@@ -40,8 +38,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString RunOpenFileDialog(QFileDialog& dialog)
-{
+QString RunOpenFileDialog(QFileDialog& dialog) {
     if (TUiHooks::Active) {
         if (TUiHooks::NextOpenFileNames.empty())
             return {};
@@ -54,8 +51,7 @@ QString RunOpenFileDialog(QFileDialog& dialog)
     return dialog.selectedFiles().constFirst();
 }
 
-QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters)
-{
+QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters) {
     QFileDialog dialog(parent, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

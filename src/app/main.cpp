@@ -12,8 +12,7 @@ namespace {
 
 // For the documentation's screenshot only: once the command-line archive is listed (or after
 // a while without one) the window saves a picture of itself to this file and the program ends.
-void ScheduleScreenshot(qm::TfrmMain& window, const QString& file)
-{
+void ScheduleScreenshot(qm::TfrmMain& window, const QString& file) {
     auto* timer = new QTimer(&window);
     const QDeadlineTimer deadline(15000);
     QObject::connect(timer, &QTimer::timeout, &window, [&window, timer, file, deadline] {
@@ -32,8 +31,7 @@ void ScheduleScreenshot(qm::TfrmMain& window, const QString& file)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qm::TApplication app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();

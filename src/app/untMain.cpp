@@ -41,7 +41,9 @@
 
 // The images are compiled into this library; a static library's resources must be pulled in by
 // name, and only from outside any namespace.
-static void InitImages() { Q_INIT_RESOURCE(icons); }
+static void InitImages() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace qm {
 
@@ -80,14 +82,18 @@ private:
     TFileListModel& FModel;
 };
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
-QIcon Image(const char* name) { return QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name))); }
+QIcon Image(const char* name) {
+    return QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
+}
 
 // The state image with the shortcut arrow in its lower left corner.
-QIcon WithShortcutMark(const QIcon& base)
-{
-    QPixmap pixmap = base.pixmap(16, 16).scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+QIcon WithShortcutMark(const QIcon& base) {
+    QPixmap pixmap =
+        base.pixmap(16, 16).scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QPainter painter(&pixmap);
     painter.drawPixmap(0, 6, 10, 10, QPixmap(QStringLiteral(":/icons/shortcut-mark.png")));
     painter.end();
@@ -98,15 +104,14 @@ QIcon WithShortcutMark(const QIcon& base)
 // Made once per list fill: asking the system for its formats for every row is slow.
 class TDateFormat {
 public:
-    TDateFormat() : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat))
-    {
+    TDateFormat()
+        : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)) {
         // The day count carries no time zone, so the zone part of the long format is dropped.
         FTimeFormat = FLocale.timeFormat(QLocale::LongFormat);
         FTimeFormat.remove(QLatin1Char('t'));
         FTimeFormat = FTimeFormat.trimmed();
     }
-    QString Text(double dayCount) const
-    {
+    QString Text(double dayCount) const {
         const DateTime dt = DayCountToDateTime(dayCount);
         const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
         QString text = FLocale.toString(QDate(dt.year, dt.month, dt.day), FDateFormat);
@@ -121,15 +126,18 @@ private:
     QString FTimeFormat;
 };
 
-intptr_t DefaultWindowProc(void*, unsigned, uintptr_t, intptr_t) { return 0; }
+intptr_t DefaultWindowProc(void*, unsigned, uintptr_t, intptr_t) {
+    return 0;
+}
 
 } // namespace
 
-TfrmMain* frmMain() { return g_frmMain; }
+TfrmMain* frmMain() {
+    return g_frmMain;
+}
 
 TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), FArguments(arguments)
-{
+    : QMainWindow(parent), FArguments(arguments) {
     InitImages();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QLatin1String(kCaption));
@@ -153,8 +161,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     FormCreate();
 }
 
-TfrmMain::~TfrmMain()
-{
+TfrmMain::~TfrmMain() {
     FormDestroy();
     if (g_frmMain == this)
         g_frmMain = nullptr;
@@ -162,8 +169,7 @@ TfrmMain::~TfrmMain()
 
 // --- construction -------------------------------------------------------------------------
 
-void TfrmMain::CreateActions()
-{
+void TfrmMain::CreateActions() {
     struct TActionDef {
         QAction** field;
         const char* name;
@@ -178,18 +184,78 @@ void TfrmMain::CreateActions()
         {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open", {}, true},
         {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
          QKeySequence(Qt::CTRL | Qt::Key_S), false},
-        {&actAddInstall, "actAddInstall", "設定", "対象に含める(&A)", "インストール対象", "add-install", {}, false},
-        {&actNoInstall, "actNoInstall", "設定", "対象から外す(&D)", "インストール除外", "no-install", {}, false},
-        {&actChangeFolder, "actChangeFolder", "設定", "インストール先の変更(&F)...", "インストール先の変更",
-         "change-folder", {}, false},
-        {&actSetMain, "actSetMain", "設定", "メインの実行ファイルに設定(&M)", "メイン実行ファイルに指定",
-         "set-main", {}, false},
-        {&actUpdate, "actUpdate", "設定", "アップデート設定(&U)...", "アップデート設定", "update", {}, false},
-        {&actInstall, "actInstall", "実行", "インストール(&I)...", "インストール", "install", {}, false},
-        {&actUninstall, "actUninstall", "実行", "アンインストール(&U)...", "アンインストール", "uninstall", {}, true},
-        {&actWizard, "actWizard", "実行", "インストールウィザード(&W)...", "インストールウィザード", "wizard", {}, true},
-        {&actClearShortcut, "actClearShortcut", "設定", "ショートカットのクリア(&L)", "ショートカットのクリア",
-         nullptr, {}, false},
+        {&actAddInstall,
+         "actAddInstall",
+         "設定",
+         "対象に含める(&A)",
+         "インストール対象",
+         "add-install",
+         {},
+         false},
+        {&actNoInstall,
+         "actNoInstall",
+         "設定",
+         "対象から外す(&D)",
+         "インストール除外",
+         "no-install",
+         {},
+         false},
+        {&actChangeFolder,
+         "actChangeFolder",
+         "設定",
+         "インストール先の変更(&F)...",
+         "インストール先の変更",
+         "change-folder",
+         {},
+         false},
+        {&actSetMain,
+         "actSetMain",
+         "設定",
+         "メインの実行ファイルに設定(&M)",
+         "メイン実行ファイルに指定",
+         "set-main",
+         {},
+         false},
+        {&actUpdate,
+         "actUpdate",
+         "設定",
+         "アップデート設定(&U)...",
+         "アップデート設定",
+         "update",
+         {},
+         false},
+        {&actInstall,
+         "actInstall",
+         "実行",
+         "インストール(&I)...",
+         "インストール",
+         "install",
+         {},
+         false},
+        {&actUninstall,
+         "actUninstall",
+         "実行",
+         "アンインストール(&U)...",
+         "アンインストール",
+         "uninstall",
+         {},
+         true},
+        {&actWizard,
+         "actWizard",
+         "実行",
+         "インストールウィザード(&W)...",
+         "インストールウィザード",
+         "wizard",
+         {},
+         true},
+        {&actClearShortcut,
+         "actClearShortcut",
+         "設定",
+         "ショートカットのクリア(&L)",
+         "ショートカットのクリア",
+         nullptr,
+         {},
+         false},
     };
     for (const TActionDef& s : actions) {
         auto* action = new QAction(QString::fromUtf8(s.caption), this);
@@ -211,8 +277,7 @@ void TfrmMain::CreateActions()
 // A menu item that stands for an action: it shows the action's caption, image and shortcut,
 // is enabled exactly when the action is, and runs it. The shortcut is only shown (after a tab)
 // so that the key belongs to the action alone and never becomes ambiguous.
-QAction* TfrmMain::LinkedItem(const char* name, QAction* action)
-{
+QAction* TfrmMain::LinkedItem(const char* name, QAction* action) {
     auto* item = new QAction(this);
     item->setObjectName(QLatin1String(name));
     auto follow = [item, action] {
@@ -232,8 +297,7 @@ QAction* TfrmMain::LinkedItem(const char* name, QAction* action)
     return item;
 }
 
-void TfrmMain::CreateMenus()
-{
+void TfrmMain::CreateMenus() {
     auto item = [this](const char* name, const char* caption, bool enabled) {
         auto* action = new QAction(QString::fromUtf8(caption), this);
         action->setObjectName(QLatin1String(name));
@@ -309,8 +373,7 @@ void TfrmMain::CreateMenus()
     ppmFile->addAction(pmitFileSetHelp);
 }
 
-void TfrmMain::CreateToolBar()
-{
+void TfrmMain::CreateToolBar() {
     tbrMain = new QToolBar(this);
     tbrMain->setObjectName(QStringLiteral("tbrMain"));
     tbrMain->setMovable(false);
@@ -346,8 +409,7 @@ void TfrmMain::CreateToolBar()
     toolWizard = button(actWizard, "toolWizard");
 }
 
-void TfrmMain::CreateControls()
-{
+void TfrmMain::CreateControls() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -370,7 +432,8 @@ void TfrmMain::CreateControls()
     edtAppVersion = new QLineEdit(Panel1);
     edtAppVersion->setObjectName(QStringLiteral("edtAppVersion"));
     lblAppVersion->setBuddy(edtAppVersion);
-    lblUpdate = new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
+    lblUpdate =
+        new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
     lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
     lblUpdate->setVisible(false);
     grid->addWidget(lblAppName, 0, 0);
@@ -441,8 +504,7 @@ void TfrmMain::CreateControls()
     dlgOpenArc->setOption(QFileDialog::HideNameFilterDetails, true);
 }
 
-void TfrmMain::FormCreate()
-{
+void TfrmMain::FormCreate() {
     // Work folder names are random.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     if (IsWindows6())
@@ -457,8 +519,7 @@ void TfrmMain::FormCreate()
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
 }
 
-void TfrmMain::FormDestroy()
-{
+void TfrmMain::FormDestroy() {
     // The list refers to the plan's members; empty it before the plan goes.
     lvFileModel->OnChange = nullptr;
     lvFileModel->Clear();
@@ -471,8 +532,7 @@ void TfrmMain::FormDestroy()
     // The settings file is written when the store goes, right after this.
 }
 
-void TfrmMain::AttachPlan(TInstallAppInfo& plan)
-{
+void TfrmMain::AttachPlan(TInstallAppInfo& plan) {
     plan.OnOpenArchive = [this](TInstallAppInfo& sender, const std::string& path, bool& accepted) {
         OpenArchiveFile(sender, path, accepted);
     };
@@ -485,10 +545,11 @@ void TfrmMain::AttachPlan(TInstallAppInfo& plan)
 
 // --- state of the window ---------------------------------------------------------------------
 
-bool TfrmMain::IsWindows6() { return GetOsVersion().major == 6; }
+bool TfrmMain::IsWindows6() {
+    return GetOsVersion().major == 6;
+}
 
-void TfrmMain::SetShieldIcon(QAbstractButton* button, bool show)
-{
+void TfrmMain::SetShieldIcon(QAbstractButton* button, bool show) {
     if (button == nullptr || !IsWindows6())
         return;
     // The style's elevation shield, where the style has one; elsewhere the button keeps what it
@@ -507,12 +568,12 @@ void TfrmMain::SetShieldIcon(QAbstractButton* button, bool show)
     }
 }
 
-void TfrmMain::LoadFormState(QWidget* form)
-{
+void TfrmMain::LoadFormState(QWidget* form) {
     TFormPlacement current;
     current.name = form->objectName().toStdString();
-    const QRect g = form->isMaximized() || form->normalGeometry().isEmpty() ? form->geometry()
-                                                                             : form->normalGeometry();
+    const QRect g = form->isMaximized() || form->normalGeometry().isEmpty()
+                        ? form->geometry()
+                        : form->normalGeometry();
     current.placement.left = g.left();
     current.placement.top = g.top();
     current.placement.right = g.left() + g.width();
@@ -540,11 +601,10 @@ void TfrmMain::LoadFormState(QWidget* form)
         return;
     }
     form->setWindowState(stored.windowState == TWindowState::Maximized ? Qt::WindowMaximized
-                                                                        : Qt::WindowNoState);
+                                                                       : Qt::WindowNoState);
 }
 
-void TfrmMain::SaveFormState(QWidget* form)
-{
+void TfrmMain::SaveFormState(QWidget* form) {
     TFormPlacement state;
     state.name = form->objectName().toStdString();
     // The normal-position rectangle survives maximising and minimising.
@@ -563,8 +623,7 @@ void TfrmMain::SaveFormState(QWidget* form)
     FIniMain->WriteFormState(cfg::FormsSection, state);
 }
 
-void TfrmMain::LoadListColumns(QHeaderView* header, const std::string& name)
-{
+void TfrmMain::LoadListColumns(QHeaderView* header, const std::string& name) {
     for (int i = 0; i < header->count(); ++i) {
         const int width = FIniMain->ReadInteger(cfg::ColsSection, name + "." + std::to_string(i),
                                                 header->sectionSize(i));
@@ -573,43 +632,37 @@ void TfrmMain::LoadListColumns(QHeaderView* header, const std::string& name)
     }
 }
 
-void TfrmMain::SaveListColumns(QHeaderView* header, const std::string& name)
-{
+void TfrmMain::SaveListColumns(QHeaderView* header, const std::string& name) {
     for (int i = 0; i < header->count(); ++i)
-        FIniMain->WriteInteger(cfg::ColsSection, name + "." + std::to_string(i), header->sectionSize(i));
+        FIniMain->WriteInteger(cfg::ColsSection, name + "." + std::to_string(i),
+                               header->sectionSize(i));
 }
 
-void TfrmMain::LoadListColumns(QTreeView* listView, const std::string& name)
-{
+void TfrmMain::LoadListColumns(QTreeView* listView, const std::string& name) {
     LoadListColumns(listView->header(), name);
 }
 
-void TfrmMain::SaveListColumns(QTreeView* listView, const std::string& name)
-{
+void TfrmMain::SaveListColumns(QTreeView* listView, const std::string& name) {
     SaveListColumns(listView->header(), name);
 }
 
-void TfrmMain::EnableArchiveItems(bool enabled)
-{
+void TfrmMain::EnableArchiveItems(bool enabled) {
     for (QAction* a : {mitClose, actChangeFolder, actUpdate, actInstall})
         a->setEnabled(enabled);
 }
 
-void TfrmMain::UpdateStatusBar()
-{
+void TfrmMain::UpdateStatusBar() {
     stbMain->setText(QStringLiteral("ファイル数:%1").arg(lvFileModel->Count()));
 }
 
-int TfrmMain::RowImageIndex(int row) const
-{
+int TfrmMain::RowImageIndex(int row) const {
     const TFileMember* m = lvFileModel->Row(row).Member;
     return m == nullptr ? 0 : m->Role() + (m->ShortcutFlags() != 0 ? 3 : 0);
 }
 
 // --- the file list ----------------------------------------------------------------------------
 
-void TfrmMain::FillFileList(TInstallAppInfo& plan)
-{
+void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening && &plan != FInstallInfo.get()) {
@@ -648,18 +701,17 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan)
     DetectUpdate();
 }
 
-void TfrmMain::DetectUpdate()
-{
+void TfrmMain::DetectUpdate() {
     // The database is read fresh each time: the installer may have changed it since.
     TInstallList list;
     list.LoadFromFile(ListFileName);
     const int main = FInstallInfo->Members.MainIndex();
-    const std::string mainExe = main >= 0 ? FInstallInfo->Members.Items(main).FileName : std::string();
+    const std::string mainExe =
+        main >= 0 ? FInstallInfo->Members.Items(main).FileName : std::string();
     SetUpdateTarget(list.FindUpdateTarget(ExtractFileName(FInstallInfo->ArchiveName), mainExe));
 }
 
-void TfrmMain::MemberChanged(TFileMembers& members, int index)
-{
+void TfrmMain::MemberChanged(TFileMembers& members, int index) {
     if (index < 0 || index >= members.Count())
         return;
     const int row = lvFileModel->IndexOfMember(&members.Items(index));
@@ -669,8 +721,7 @@ void TfrmMain::MemberChanged(TFileMembers& members, int index)
     lvFileModel->RowChanged(row);
 }
 
-void TfrmMain::RefreshFileList()
-{
+void TfrmMain::RefreshFileList() {
     TWaitCursor wait;
     TUpdateBracket bracket(*lvFileModel);
     for (int i = 0; i < lvFileModel->Count(); ++i) {
@@ -684,31 +735,27 @@ void TfrmMain::RefreshFileList()
     }
 }
 
-void TfrmMain::lvFileChange(int row)
-{
+void TfrmMain::lvFileChange(int row) {
     TFileRow& r = lvFileModel->Row(row);
     if (r.Member != nullptr)
         r.Member->IsTarget = r.Checked;
 }
 
-void TfrmMain::lvFileSelectItem()
-{
+void TfrmMain::lvFileSelectItem() {
     const bool any = lvFile->selectionModel()->hasSelection();
     for (QAction* a : {actShortCut, actAddInstall, actNoInstall, actClearShortcut, actSetMain,
                        mitSetHelp, pmitFileSetHelp})
         a->setEnabled(any);
 }
 
-void TfrmMain::lvFileColumnClick(int column)
-{
+void TfrmMain::lvFileColumnClick(int column) {
     SortColumn = column;
     lvFileModel->SortByColumn(column);
 }
 
 // --- update target ---------------------------------------------------------------------------
 
-void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record)
-{
+void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
     if (record != nullptr) {
         if (record != FUpdateInfo.get())
             FUpdateInfo->Assign(*record);
@@ -716,7 +763,8 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record)
         TFileMembers& old = FUpdateInfo->Members;
         for (int i = 0; i < old.Count(); ++i) {
             const TFileMember& installed = old.Items(i);
-            if (TFileMember* m = FInstallInfo->Members.Find(installed.FileName, installed.ArchivePath))
+            if (TFileMember* m =
+                    FInstallInfo->Members.Find(installed.FileName, installed.ArchivePath))
                 m->UpdateFrom(installed);
         }
         RefreshFileList();
@@ -733,8 +781,7 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record)
 
 // --- opening an archive ----------------------------------------------------------------------
 
-QStringList TfrmMain::OpenArchiveFilters()
-{
+QStringList TfrmMain::OpenArchiveFilters() {
     const char* const pairs[][2] = {
         {"すべてのアーカイブ",
          "*.lzh;*.lha;*.lzs;*.zip;*.jar;*.cab;*.arj;*.tar;*.tgz;*.taz;*.gz;*.z;*.bz2;*.cpio;*.rpm;"
@@ -755,13 +802,13 @@ QStringList TfrmMain::OpenArchiveFilters()
             if (p != p.toUpper())
                 patterns << p.toUpper();
         }
-        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(pair[0]), patterns.join(QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(pair[0]),
+                                                 patterns.join(QLatin1Char(' ')));
     }
     return filters;
 }
 
-void TfrmMain::actOpenExecute()
-{
+void TfrmMain::actOpenExecute() {
     const QString fileName = RunOpenFileDialog(*dlgOpenArc);
     if (fileName.isEmpty())
         return;
@@ -769,8 +816,7 @@ void TfrmMain::actOpenExecute()
         throw Exception("ファイルが不正か、または非対応のアーカイブです。");
 }
 
-bool TfrmMain::OpenArchive(const std::string& fileName)
-{
+bool TfrmMain::OpenArchive(const std::string& fileName) {
     if (FBusy)
         return false;
     FBusy = true;
@@ -816,20 +862,21 @@ bool TfrmMain::OpenArchive(const std::string& fileName)
     }
     finish(!opened);
     if (opened && FExtractResult != 0)
-        ShowMessageBox(this, QMessageBox::Warning,
-                       QStringLiteral("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
-                                      "一覧にないファイルはインストールされません。")
-                           .arg(static_cast<quint32>(FExtractResult), 0, 16));
+        ShowMessageBox(
+            this, QMessageBox::Warning,
+            QStringLiteral("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
+                           "一覧にないファイルはインストールされません。")
+                .arg(static_cast<quint32>(FExtractResult), 0, 16));
     return opened;
 }
 
-void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted)
-{
+void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted) {
     FArcMain->SetFileName(path);
     accepted = FArcMain->CheckArchive(1, 0) != 0;
     if (!accepted)
         return;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption), Q(ExtractFileName(path))));
+    setWindowTitle(
+        QStringLiteral("%1 - %2").arg(QLatin1String(kCaption), Q(ExtractFileName(path))));
     // The shown plan opening in place (not through OpenArchive) is about to drop its members:
     // the rows must not outlive them.
     if (&plan == FInstallInfo.get() && &plan != FOpening) {
@@ -838,8 +885,7 @@ void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, b
     }
 }
 
-void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
-{
+void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     QProgressDialog progress(this);
     progress.setObjectName(QStringLiteral("dlgProgress"));
     progress.setWindowTitle(QStringLiteral("展開"));
@@ -876,8 +922,7 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan)
     }
 }
 
-void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort)
-{
+void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort) {
     QProgressDialog* dialog = FProgress.data();
     if (dialog == nullptr)
         return;
@@ -909,16 +954,14 @@ void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort)
 
 // --- showing and closing ---------------------------------------------------------------------
 
-void TfrmMain::showEvent(QShowEvent* event)
-{
+void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // The window paints first; the first-show work runs right after.
     if (FirstShow)
         QTimer::singleShot(0, this, [this] { FormResize(); });
 }
 
-void TfrmMain::FormResize()
-{
+void TfrmMain::FormResize() {
     // Only the first show does anything; a later show of the window is only a show.
     if (!FirstShow)
         return;
@@ -941,8 +984,7 @@ void TfrmMain::FormResize()
     }
 }
 
-void TfrmMain::closeEvent(QCloseEvent* event)
-{
+void TfrmMain::closeEvent(QCloseEvent* event) {
     // An extraction in progress holds the plan; the window closes once it has ended.
     if (FBusy) {
         event->ignore();

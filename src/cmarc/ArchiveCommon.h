@@ -69,12 +69,13 @@ enum TArchiverType {
 
 // The value of a text option that was not given: one NUL character (an empty text is a given,
 // empty value).
-inline const std::string& NotGivenText()
-{
+inline const std::string& NotGivenText() {
     static const std::string value(1, '\0');
     return value;
 }
-inline bool IsNotGiven(const std::string& text) { return text.size() == 1 && text[0] == '\0'; }
+inline bool IsNotGiven(const std::string& text) {
+    return text.size() == 1 && text[0] == '\0';
+}
 
 // One element of an open list of file arguments. Each kind is flattened to file names thus:
 //   std::string, const char*          the text (UTF-8), one name
@@ -94,9 +95,9 @@ struct TVariantArg {
     using Value_t = std::variant<std::string, std::int64_t, double, std::vector<std::string>>;
     Value_t Value;
 };
-using TFileArg = std::variant<std::nullptr_t, std::string, const char*, std::wstring,
-                              const char* const*, std::vector<std::string>, TVariantArg,
-                              std::int64_t, bool, double, char>;
+using TFileArg =
+    std::variant<std::nullptr_t, std::string, const char*, std::wstring, const char* const*,
+                 std::vector<std::string>, TVariantArg, std::int64_t, bool, double, char>;
 using TFileArgs = std::vector<TFileArg>;
 
 // The names of an open list, in order, empty ones dropped (UTF-8).

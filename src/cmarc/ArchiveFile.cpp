@@ -13,20 +13,17 @@ TArchiveFile* CurrentArchiveFile = nullptr;
 
 namespace {
 
-unsigned ArcExtractMessage()
-{
+unsigned ArcExtractMessage() {
     static const unsigned id = QmRegisterWindowMessage(QM_WM_ARCEXTRACT);
     return id;
 }
 
-std::string BoundedText(const char* text, size_t capacity)
-{
+std::string BoundedText(const char* text, size_t capacity) {
     return std::string(text, strnlen(text, capacity));
 }
 
 // Whether `ansi` contains `part`, comparing only at character starts of the ANSI code page.
-bool AnsiContains(const std::string& ansi, const std::string& part)
-{
+bool AnsiContains(const std::string& ansi, const std::string& part) {
     if (part.empty())
         return false;
     for (size_t i = 0; i < ansi.size();) {
@@ -39,13 +36,14 @@ bool AnsiContains(const std::string& ansi, const std::string& part)
 
 // Named streams need a file system that has them; POSIX file systems have none (a ':' is an
 // ordinary character of a name there), so the extracted files stay as they are.
-bool VolumeSupportsNamedStreams(const std::string&) { return false; }
+bool VolumeSupportsNamedStreams(const std::string&) {
+    return false;
+}
 
 } // namespace
 
 // The library's enumeration callback: non-zero lets it go on, 0 stops it.
-int ArchiveFileEnumMembers(TEnumMemberInfo64* info)
-{
+int ArchiveFileEnumMembers(TEnumMemberInfo64* info) {
     TArchiveFile* self = CurrentArchiveFile;
     if (self == nullptr || info == nullptr)
         return -1;
@@ -64,8 +62,7 @@ int ArchiveFileEnumMembers(TEnumMemberInfo64* info)
 
 // The progress window's procedure: 1 answers "stop".
 intptr_t ArchiveFileProgressProc(void* context, unsigned message, uintptr_t wparam,
-                                 intptr_t lparam)
-{
+                                 intptr_t lparam) {
     auto* self = static_cast<TArchiveFile*>(context);
     if (self == nullptr || message != ArcExtractMessage())
         return 0;
@@ -86,30 +83,25 @@ intptr_t ArchiveFileProgressProc(void* context, unsigned message, uintptr_t wpar
 
 TArchiveFile::TArchiveFile() : FFileName(NotGivenText()) {}
 
-TArchiveFile::~TArchiveFile()
-{
+TArchiveFile::~TArchiveFile() {
     if (CurrentArchiveFile == this)
         CurrentArchiveFile = nullptr;
 }
 
-void TArchiveFile::SetFileName(const std::string& fileName)
-{
+void TArchiveFile::SetFileName(const std::string& fileName) {
     SetArchiverType(GetArchiverType(fileName, true));
     FFileName = fileName;
 }
 
-void TArchiveFile::SetOutputSize(std::int32_t size)
-{
+void TArchiveFile::SetOutputSize(std::int32_t size) {
     FOutput.assign(static_cast<size_t>(size > 0 ? size : 0), '\0');
 }
 
-std::string TArchiveFile::OutputText() const
-{
+std::string TArchiveFile::OutputText() const {
     return BoundedText(FOutput.data(), FOutput.size());
 }
 
-void TArchiveFile::SetArchiverType(TArchiverType type)
-{
+void TArchiveFile::SetArchiverType(TArchiverType type) {
     switch (type) {
     case atNone:
         return;
@@ -130,14 +122,12 @@ void TArchiveFile::SetArchiverType(TArchiverType type)
     FArchiverType = type;
 }
 
-void TArchiveFile::RequireArchiver() const
-{
+void TArchiveFile::RequireArchiver() const {
     if (!FArchiver)
         throw EArchiver("書庫の形式を判別できません。");
 }
 
-void TArchiveFile::InstallHooks(const TArchiverOptions& options)
-{
+void TArchiveFile::InstallHooks(const TArchiverOptions& options) {
     FPending = nullptr;
     if (OnEnumMember || options.IncludeExtraStreams) {
         CurrentArchiveFile = this;
@@ -157,8 +147,7 @@ void TArchiveFile::InstallHooks(const TArchiverOptions& options)
     }
 }
 
-void TArchiveFile::RemoveHooks()
-{
+void TArchiveFile::RemoveHooks() {
     // Removal runs on every way out and must finish; a library that cannot take the calls
     // reports itself on the next operation.
     if (FEnumHooked) {
@@ -179,8 +168,7 @@ void TArchiveFile::RemoveHooks()
     }
 }
 
-void TArchiveFile::RethrowPending()
-{
+void TArchiveFile::RethrowPending() {
     if (FPending) {
         std::exception_ptr pending = FPending;
         FPending = nullptr;
@@ -188,8 +176,7 @@ void TArchiveFile::RethrowPending()
     }
 }
 
-std::int32_t TArchiveFile::CheckArchive(int mode, int flags)
-{
+std::int32_t TArchiveFile::CheckArchive(int mode, int flags) {
     if (FArchiverType == atAutoDetect)
         SetArchiverType(GetArchiverType(FFileName, false));
     RequireArchiver();
@@ -206,8 +193,7 @@ std::int32_t TArchiveFile::CheckArchive(int mode, int flags)
     return result;
 }
 
-void TArchiveFile::CollectExtraStream(std::int32_t state, LPEXTRACTINGINFOEX lpEis, bool&)
-{
+void TArchiveFile::CollectExtraStream(std::int32_t state, LPEXTRACTINGINFOEX lpEis, bool&) {
     if (state != QM_ARCEXTRACT_INPROCESS || lpEis == nullptr || !FExtraStreamNames)
         return;
     try {
@@ -220,8 +206,7 @@ void TArchiveFile::CollectExtraStream(std::int32_t state, LPEXTRACTINGINFOEX lpE
 }
 
 std::int32_t TArchiveFile::Extract(void* window, const TArchiverOptions* options,
-                                   const TFileArgs& files, const std::string& destination)
-{
+                                   const TFileArgs& files, const std::string& destination) {
     FCommandLine.clear();
     RequireArchiver();
     const TArchiverOptions& o = options != nullptr ? *options : Options;
@@ -258,8 +243,7 @@ std::int32_t TArchiveFile::Extract(void* window, const TArchiverOptions* options
     return result;
 }
 
-std::string StreamNameFromFile(const std::string& fileName, const std::string& separator)
-{
+std::string StreamNameFromFile(const std::string& fileName, const std::string& separator) {
     std::string result = fileName;
     if (separator.empty())
         return result;
@@ -276,8 +260,7 @@ std::string StreamNameFromFile(const std::string& fileName, const std::string& s
 }
 
 void RestoreExtraStreams(const std::set<std::string>* names, const TArchiverOptions& options,
-                         const std::string& destination)
-{
+                         const std::string& destination) {
     namespace fs = std::filesystem;
     if (names == nullptr || !VolumeSupportsNamedStreams(destination))
         return;

@@ -1,9 +1,9 @@
 #pragma once
 // The archive as the rest of the program handles it: a file name, the format driver chosen for
 // it, a check and an extraction, with progress and member enumeration reported through events.
+#include "cmarc/ArchiveCommon.h"
 #include "cmarc/Archiver.h"
 #include "cmarc/ArchiverOptions.h"
-#include "cmarc/ArchiveCommon.h"
 #include "platform/WinMessage.h"
 
 #include <cstdint>

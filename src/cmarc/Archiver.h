@@ -1,9 +1,9 @@
 #pragma once
 // A format driver: builds the command lines of one archive family from the options and hands
 // them to that family's binding. The library is loaded when the driver is made (CreateArchiver).
+#include "cmarc/ArchiveCommon.h"
 #include "cmarc/ArchiverDll.h"
 #include "cmarc/ArchiverOptions.h"
-#include "cmarc/ArchiveCommon.h"
 #include "cmarc/CmdOpt.h"
 
 #include <memory>
@@ -90,15 +90,14 @@ protected:
                                     const std::string& destination);
     // The file names, through the response file when asked and one is named, then the
     // options' UserFileList. Returns the number of names.
-    static int AddFileArguments(TCmdOpt& cmd, const TArchiverOptions& options,
-                                bool useResponseFile, const TFileArgs& files);
+    static int AddFileArguments(TCmdOpt& cmd, const TArchiverOptions& options, bool useResponseFile,
+                                const TFileArgs& files);
 
     // The shared way of binding: create the binding on first use and load it. The slot is set
     // before loading, so a binding whose library is missing stays and every later operation
     // tries the library again.
     template <class TDll, class TMake>
-    static void LoadBinding(std::unique_ptr<TDll>& slot, TMake make)
-    {
+    static void LoadBinding(std::unique_ptr<TDll>& slot, TMake make) {
         if (slot)
             return;
         slot = make();

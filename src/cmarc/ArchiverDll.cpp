@@ -10,13 +10,16 @@ namespace qm {
 
 // ---- calling wrappers --------------------------------------------------------------------
 
-void* TCustomArchiverDll::Entry(TDllSlot slot) { return FEntries[slot]; }
+void* TCustomArchiverDll::Entry(TDllSlot slot) {
+    return FEntries[slot];
+}
 
-void TCustomArchiverDll::FreeDLL() { FEntries.fill(nullptr); }
+void TCustomArchiverDll::FreeDLL() {
+    FEntries.fill(nullptr);
+}
 
 int TCustomArchiverDll::CallCommand(TDllSlot slot, void* window, std::uint32_t outputSize,
-                                    char* output, const std::string& commandLine)
-{
+                                    char* output, const std::string& commandLine) {
     auto fn = reinterpret_cast<TArcCommandFn>(Entry(slot));
     if (fn == nullptr)
         return 0;
@@ -25,33 +28,28 @@ int TCustomArchiverDll::CallCommand(TDllSlot slot, void* window, std::uint32_t o
 }
 
 int TCustomArchiverDll::Command(void* window, const std::string&, std::uint32_t outputSize,
-                                char* output, const std::string& commandLine)
-{
+                                char* output, const std::string& commandLine) {
     return CallCommand(dsCommand, window, outputSize, output, commandLine);
 }
 
 int TCustomArchiverDll::WriteCommand(void* window, const std::string&, std::uint32_t outputSize,
-                                     char* output, const std::string& commandLine)
-{
+                                     char* output, const std::string& commandLine) {
     return CallCommand(dsWriteCommand, window, outputSize, output, commandLine);
 }
 
-int TCustomArchiverDll::CheckArchive(const std::string& fileName, int mode)
-{
+int TCustomArchiverDll::CheckArchive(const std::string& fileName, int mode) {
     auto fn = reinterpret_cast<TArcCheckArchiveFn>(Entry(dsCheckArchive));
     return fn == nullptr ? 0 : fn(ToAnsi(fileName).c_str(), mode);
 }
 
-int TCustomArchiverDll::CloseArchive(HARC archive)
-{
+int TCustomArchiverDll::CloseArchive(HARC archive) {
     auto fn = reinterpret_cast<TArcCloseArchiveFn>(Entry(dsCloseArchive));
     return fn == nullptr ? 0 : fn(archive);
 }
 
 int TCustomArchiverDll::ExtractMem(void* window, const std::string& commandLine,
                                    std::uint8_t* buffer, std::uint32_t size,
-                                   std::uint32_t* written)
-{
+                                   std::uint32_t* written) {
     auto fn = reinterpret_cast<TArcExtractMemFn>(Entry(dsExtractMem));
     if (fn == nullptr)
         return 0;
@@ -59,8 +57,7 @@ int TCustomArchiverDll::ExtractMem(void* window, const std::string& commandLine,
 }
 
 int TCustomArchiverDll::FindFirst(HARC archive, const std::string& wildName,
-                                  TArchiveMemberInfo& info)
-{
+                                  TArchiveMemberInfo& info) {
     auto fn = reinterpret_cast<TArcFindFirstFn>(Entry(dsFindFirst));
     if (fn == nullptr)
         return 0;
@@ -70,8 +67,7 @@ int TCustomArchiverDll::FindFirst(HARC archive, const std::string& wildName,
     return result;
 }
 
-int TCustomArchiverDll::FindNext(HARC archive, TArchiveMemberInfo& info)
-{
+int TCustomArchiverDll::FindNext(HARC archive, TArchiveMemberInfo& info) {
     auto fn = reinterpret_cast<TArcFindNextFn>(Entry(dsFindNext));
     if (fn == nullptr)
         return 0;
@@ -81,77 +77,65 @@ int TCustomArchiverDll::FindNext(HARC archive, TArchiveMemberInfo& info)
     return result;
 }
 
-int TCustomArchiverDll::KillOwnerWindowEx(void* window)
-{
+int TCustomArchiverDll::KillOwnerWindowEx(void* window) {
     auto fn = reinterpret_cast<TArcKillOwnerWindowExFn>(Entry(dsKillOwnerWindowEx));
     return fn == nullptr ? 0 : fn(window);
 }
 
 HARC TCustomArchiverDll::OpenArchive(void* window, const std::string& fileName,
-                                     std::uint32_t mode)
-{
+                                     std::uint32_t mode) {
     auto fn = reinterpret_cast<TArcOpenArchiveFn>(Entry(dsOpenArchive));
     return fn == nullptr ? nullptr : fn(window, ToAnsi(fileName).c_str(), mode);
 }
 
-int TCustomArchiverDll::SetOwnerWindowEx(void* window, void* notifyProc)
-{
+int TCustomArchiverDll::SetOwnerWindowEx(void* window, void* notifyProc) {
     auto fn = reinterpret_cast<TArcSetOwnerWindowExFn>(Entry(dsSetOwnerWindowEx));
     return fn == nullptr ? 0 : fn(window, notifyProc);
 }
 
-int TCustomArchiverDll::GetWriteTimeEx(HARC archive, QmFileTime& time)
-{
+int TCustomArchiverDll::GetWriteTimeEx(HARC archive, QmFileTime& time) {
     auto fn = reinterpret_cast<TArcGetTimeExFn>(Entry(dsGetWriteTimeEx));
     return fn == nullptr ? 0 : fn(archive, &time);
 }
 
-int TCustomArchiverDll::GetCreateTimeEx(HARC archive, QmFileTime& time)
-{
+int TCustomArchiverDll::GetCreateTimeEx(HARC archive, QmFileTime& time) {
     auto fn = reinterpret_cast<TArcGetTimeExFn>(Entry(dsGetCreateTimeEx));
     return fn == nullptr ? 0 : fn(archive, &time);
 }
 
-int TCustomArchiverDll::GetAccessTimeEx(HARC archive, QmFileTime& time)
-{
+int TCustomArchiverDll::GetAccessTimeEx(HARC archive, QmFileTime& time) {
     auto fn = reinterpret_cast<TArcGetTimeExFn>(Entry(dsGetAccessTimeEx));
     return fn == nullptr ? 0 : fn(archive, &time);
 }
 
-int TCustomArchiverDll::GetOriginalSizeEx(HARC archive, std::uint64_t& size)
-{
+int TCustomArchiverDll::GetOriginalSizeEx(HARC archive, std::uint64_t& size) {
     auto fn = reinterpret_cast<TArcGetSizeExFn>(Entry(dsGetOriginalSizeEx));
     return fn == nullptr ? 0 : fn(archive, &size);
 }
 
-int TCustomArchiverDll::GetCompressedSizeEx(HARC archive, std::uint64_t& size)
-{
+int TCustomArchiverDll::GetCompressedSizeEx(HARC archive, std::uint64_t& size) {
     auto fn = reinterpret_cast<TArcGetSizeExFn>(Entry(dsGetCompressedSizeEx));
     return fn == nullptr ? 0 : fn(archive, &size);
 }
 
-int TCustomArchiverDll::GetArchiveType(const std::string& fileName)
-{
+int TCustomArchiverDll::GetArchiveType(const std::string& fileName) {
     auto fn = reinterpret_cast<TArcGetArchiveTypeFn>(Entry(dsGetArchiveType));
     return fn == nullptr ? 0 : fn(ToAnsi(fileName).c_str());
 }
 
-int TCustomArchiverDll::SetEnumMembersProc64(TEnumMembersProc proc, std::uint32_t recordSize)
-{
+int TCustomArchiverDll::SetEnumMembersProc64(TEnumMembersProc proc, std::uint32_t recordSize) {
     auto fn = reinterpret_cast<TArcSetEnumMembersProc64Fn>(Entry(dsSetEnumMembersProc64));
     return fn == nullptr ? 0 : fn(proc, recordSize);
 }
 
-int TCustomArchiverDll::ClearEnumMembersProc64()
-{
+int TCustomArchiverDll::ClearEnumMembersProc64() {
     auto fn = reinterpret_cast<TArcClearEnumMembersProc64Fn>(Entry(dsClearEnumMembersProc64));
     return fn == nullptr ? 0 : fn();
 }
 
 // ---- the extended member record -----------------------------------------------------------
 
-bool DosDateTimeToUtcFileTime(std::uint16_t date, std::uint16_t time, QmFileTime& result)
-{
+bool DosDateTimeToUtcFileTime(std::uint16_t date, std::uint16_t time, QmFileTime& result) {
     std::tm local{};
     local.tm_year = 80 + (date >> 9);
     local.tm_mon = ((date >> 5) & 0x0F) - 1;
@@ -171,16 +155,14 @@ bool DosDateTimeToUtcFileTime(std::uint16_t date, std::uint16_t time, QmFileTime
     if (utc == static_cast<std::time_t>(-1) || local.tm_mon != month || local.tm_mday != day)
         return false;
     // FILETIME counts 100-ns steps from 1601-01-01; the Unix epoch is 11644473600 s later.
-    const std::uint64_t ticks =
-        (static_cast<std::uint64_t>(utc) + 11644473600ULL) * 10000000ULL;
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(utc) + 11644473600ULL) * 10000000ULL;
     result.dwLowDateTime = static_cast<std::uint32_t>(ticks);
     result.dwHighDateTime = static_cast<std::uint32_t>(ticks >> 32);
     return true;
 }
 
 namespace {
-void DosFallback(const TArchiveMemberInfo& info, QmFileTime& field)
-{
+void DosFallback(const TArchiveMemberInfo& info, QmFileTime& field) {
     if (info.wDate == 0 && info.wTime == 0) {
         field = QmFileTime{0, 0};
         return;
@@ -191,8 +173,7 @@ void DosFallback(const TArchiveMemberInfo& info, QmFileTime& field)
 }
 } // namespace
 
-void TCustomArchiverDll::CompleteExtended(HARC archive, TArchiveMemberInfo& info)
-{
+void TCustomArchiverDll::CompleteExtended(HARC archive, TArchiveMemberInfo& info) {
     // The record is packed: work on aligned copies.
     QmFileTime t = info.Extended.ftWriteTime;
     if (GetWriteTimeEx(archive, t) == 0)
@@ -253,18 +234,14 @@ constexpr TEntryRule kEntryRules[dsSlotCount] = {
 } // namespace
 
 TArchiverDll::TArchiverDll(std::string typeName, std::string dllName, std::string prefix)
-    : TypeName(std::move(typeName)), DllName(std::move(dllName)), Prefix(std::move(prefix))
-{
-}
+    : TypeName(std::move(typeName)), DllName(std::move(dllName)), Prefix(std::move(prefix)) {}
 
-TArchiverDll::~TArchiverDll()
-{
+TArchiverDll::~TArchiverDll() {
     if (FModule != nullptr)
         FreeDynamicLibrary(FModule);
 }
 
-void TArchiverDll::LoadDLL()
-{
+void TArchiverDll::LoadDLL() {
     if (FModule != nullptr)
         return;
     FModule = LoadDynamicLibrary(DllName);
@@ -272,16 +249,14 @@ void TArchiverDll::LoadDLL()
         throw ENoArchiverDLL(TypeName + " を扱うには " + DllName + " が 必要です。");
 }
 
-void TArchiverDll::FreeDLL()
-{
+void TArchiverDll::FreeDLL() {
     if (FModule != nullptr)
         FreeDynamicLibrary(FModule);
     FModule = nullptr;
     TCustomArchiverDll::FreeDLL();
 }
 
-void* TArchiverDll::ResolveEntry(void*& entry, const std::string& name, bool required)
-{
+void* TArchiverDll::ResolveEntry(void*& entry, const std::string& name, bool required) {
     if (entry != nullptr)
         return entry;
     entry = FindLibraryEntry(FModule, name.c_str());
@@ -291,8 +266,7 @@ void* TArchiverDll::ResolveEntry(void*& entry, const std::string& name, bool req
     return entry;
 }
 
-void* TArchiverDll::Entry(TDllSlot slot)
-{
+void* TArchiverDll::Entry(TDllSlot slot) {
     const TEntryRule& rule = kEntryRules[slot];
     // Entries that do not load first normally follow one that did; if the library is still not
     // there, load it rather than look the name up in nothing.
@@ -305,14 +279,12 @@ void* TArchiverDll::Entry(TDllSlot slot)
 
 std::array<std::string, 2> YZ1DllNames = {"YYZ32.DLL", "YZ1.DLL"};
 
-HARC TYZ1Dll::OpenArchive(void* window, const std::string& fileName, std::uint32_t mode)
-{
+HARC TYZ1Dll::OpenArchive(void* window, const std::string& fileName, std::uint32_t mode) {
     FOwnerWindow = window;
     return TArchiverDll::OpenArchive(window, fileName, mode);
 }
 
-int TYZ1Dll::FindFirst(HARC archive, const std::string& wildName, TArchiveMemberInfo& info)
-{
+int TYZ1Dll::FindFirst(HARC archive, const std::string& wildName, TArchiveMemberInfo& info) {
     int result = 0;
     for (int attempt = 0; attempt < 4; ++attempt) {
         result = TArchiverDll::FindFirst(archive, wildName, info);
@@ -333,8 +305,7 @@ int TYZ1Dll::FindFirst(HARC archive, const std::string& wildName, TArchiveMember
     return result;
 }
 
-void TYZ1Dll::FreeDLL()
-{
+void TYZ1Dll::FreeDLL() {
     FSetDefaultPassword = nullptr;
     FPasswordDialog = nullptr;
     TArchiverDll::FreeDLL();

@@ -18,8 +18,7 @@ namespace qm {
 
 namespace {
 
-std::string LowerExtension(const std::string& fileName)
-{
+std::string LowerExtension(const std::string& fileName) {
     const size_t sep = fileName.find_last_of("/\\:");
     const size_t dot = fileName.find_last_of('.');
     if (dot == std::string::npos || (sep != std::string::npos && dot < sep))
@@ -37,9 +36,7 @@ struct TProbe {
 
 // One content probe through a format's binding. Every error (a missing library or entry) is
 // swallowed on purpose: a probe that cannot run simply does not recognise the file.
-template <class Driver>
-bool Probe(const std::string& fileName, TProbe probe)
-{
+template <class Driver> bool Probe(const std::string& fileName, TProbe probe) {
     try {
         Driver::ClassLoadDLL();
         TCustomArchiverDll* dll = Driver::ClassDLL();
@@ -61,8 +58,7 @@ bool Probe(const std::string& fileName, TProbe probe)
     }
 }
 
-TArchiverType ProbeTar(const std::string& fileName)
-{
+TArchiverType ProbeTar(const std::string& fileName) {
     try {
         TTar32::ClassLoadDLL();
         TArchiverDll* dll = TTar32::ClassDLL();
@@ -81,8 +77,7 @@ TArchiverType ProbeTar(const std::string& fileName)
     }
 }
 
-TArchiverType ByContent(const std::string& fileName)
-{
+TArchiverType ByContent(const std::string& fileName) {
     TArchiverType result = ProbeTar(fileName);
     if (Probe<TRar32>(fileName, {0, false}))
         result = atRar;
@@ -103,16 +98,15 @@ TArchiverType ByContent(const std::string& fileName)
 
 } // namespace
 
-TArchiverType GetArchiverType(const std::string& fileName, bool byExtension)
-{
+TArchiverType GetArchiverType(const std::string& fileName, bool byExtension) {
     if (!byExtension)
         return ByContent(fileName);
     static const std::map<std::string, TArchiverType> byExt = {
-        {".lzh", atLha}, {".cab", atCab}, {".jar", atZip},  {".ear", atZip}, {".war", atZip},
-        {".zip", atZip}, {".arj", atArj}, {".rar", atRar},  {".yz1", atYz1}, {".gca", atGCA},
-        {".gza", atBga}, {".bza", atBga}, {".bz2", atBZ2},  {".a", atTar},   {".lib", atTar},
-        {".tar", atTar}, {".deb", atTar}, {".rpm", atTar},  {".cpio", atTar}, {".z", atTgz},
-        {".gz", atTgz},  {".tgz", atTgz}, {".taz", atTgz},  {".7z", at7z},
+        {".lzh", atLha}, {".cab", atCab}, {".jar", atZip}, {".ear", atZip},  {".war", atZip},
+        {".zip", atZip}, {".arj", atArj}, {".rar", atRar}, {".yz1", atYz1},  {".gca", atGCA},
+        {".gza", atBga}, {".bza", atBga}, {".bz2", atBZ2}, {".a", atTar},    {".lib", atTar},
+        {".tar", atTar}, {".deb", atTar}, {".rpm", atTar}, {".cpio", atTar}, {".z", atTgz},
+        {".gz", atTgz},  {".tgz", atTgz}, {".taz", atTgz}, {".7z", at7z},
     };
     const std::string ext = LowerExtension(fileName);
     if (ext == ".exe")
@@ -121,30 +115,51 @@ TArchiverType GetArchiverType(const std::string& fileName, bool byExtension)
     return it == byExt.end() ? atNone : it->second;
 }
 
-std::unique_ptr<TArchiver> CreateArchiver(TArchiverType type)
-{
+std::unique_ptr<TArchiver> CreateArchiver(TArchiverType type) {
     std::unique_ptr<TArchiver> driver;
     switch (type) {
-    case atLha: driver = std::make_unique<TLha32>(); break;
-    case atZip: driver = std::make_unique<TZip32>(); break;
-    case atCab: driver = std::make_unique<TCab32>(); break;
-    case atArj: driver = std::make_unique<TArj32>(); break;
-    case atTar: driver = std::make_unique<TTar32>(); break;
-    case atTgz: driver = std::make_unique<TTgz32>(); break;
-    case atBZ2: driver = std::make_unique<TBZ232>(); break;
-    case atRar: driver = std::make_unique<TRar32>(); break;
-    case atBga: driver = std::make_unique<TBGA32>(); break;
-    case atYz1: driver = std::make_unique<TYZ1>(); break;
-    case at7z: driver = std::make_unique<TSevenZip32>(); break;
-    default: return nullptr;
+    case atLha:
+        driver = std::make_unique<TLha32>();
+        break;
+    case atZip:
+        driver = std::make_unique<TZip32>();
+        break;
+    case atCab:
+        driver = std::make_unique<TCab32>();
+        break;
+    case atArj:
+        driver = std::make_unique<TArj32>();
+        break;
+    case atTar:
+        driver = std::make_unique<TTar32>();
+        break;
+    case atTgz:
+        driver = std::make_unique<TTgz32>();
+        break;
+    case atBZ2:
+        driver = std::make_unique<TBZ232>();
+        break;
+    case atRar:
+        driver = std::make_unique<TRar32>();
+        break;
+    case atBga:
+        driver = std::make_unique<TBGA32>();
+        break;
+    case atYz1:
+        driver = std::make_unique<TYZ1>();
+        break;
+    case at7z:
+        driver = std::make_unique<TSevenZip32>();
+        break;
+    default:
+        return nullptr;
     }
     // Making a driver loads its library at once, so a missing one is reported here.
     driver->LoadDLL();
     return driver;
 }
 
-void FreeArchiverDlls()
-{
+void FreeArchiverDlls() {
     TLha32::ClassFreeDLL();
     TZip32::ClassFreeDLL();
     TCab32::ClassFreeDLL();

@@ -10,14 +10,11 @@ ESfxNoRequiredFile::ESfxNoRequiredFile(std::string archiveKind, std::string sfxK
     : EArchiver(archiveKind + " 書庫からの" + sfxKind + "自己解凍書庫の作成には '" + requiredFile +
                 "' ファイルが必要です。"),
       ArchiveKind(std::move(archiveKind)), SfxKind(std::move(sfxKind)),
-      RequiredFile(std::move(requiredFile))
-{
-}
+      RequiredFile(std::move(requiredFile)) {}
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c)
-{
+void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -36,8 +33,7 @@ void AppendUtf8(std::string& out, char32_t c)
 }
 
 // wchar_t is UTF-16 on Windows and UTF-32 elsewhere; both are taken here.
-std::string WideToUtf8(const std::wstring& wide)
-{
+std::string WideToUtf8(const std::wstring& wide) {
     std::string out;
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = static_cast<char32_t>(wide[i]);
@@ -58,15 +54,13 @@ std::string VariantText(const TVariantArg::Value_t& value);
 } // namespace
 
 namespace {
-void Push(std::vector<std::string>& names, std::string name)
-{
+void Push(std::vector<std::string>& names, std::string name) {
     if (!name.empty())
         names.push_back(std::move(name));
 }
 } // namespace
 
-std::vector<std::string> FlattenFileArgs(const TFileArgs& files)
-{
+std::vector<std::string> FlattenFileArgs(const TFileArgs& files) {
     std::vector<std::string> names;
     for (const TFileArg& arg : files) {
         std::visit(
@@ -101,8 +95,7 @@ std::vector<std::string> FlattenFileArgs(const TFileArgs& files)
 }
 
 namespace {
-std::string VariantText(const TVariantArg::Value_t& value)
-{
+std::string VariantText(const TVariantArg::Value_t& value) {
     if (const auto* s = std::get_if<std::string>(&value))
         return *s;
     if (const auto* i = std::get_if<std::int64_t>(&value))
@@ -117,8 +110,7 @@ std::string VariantText(const TVariantArg::Value_t& value)
 }
 } // namespace
 
-std::string ExpandFileName(const std::string& fileName)
-{
+std::string ExpandFileName(const std::string& fileName) {
     if (fileName.empty())
         return fileName;
     std::error_code ec;

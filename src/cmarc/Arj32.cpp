@@ -4,16 +4,14 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_arjDll;
-std::unique_ptr<TArchiverDll> MakeArjDll()
-{
+std::unique_ptr<TArchiverDll> MakeArjDll() {
     return std::make_unique<TArchiverDll>("ARJ 形式書庫", "UNARJ32J.DLL", "Unarj");
 }
 } // namespace
 
 QM_DEFINE_DRIVER_BINDING(TArj32, TArchiverDll, g_arjDll, MakeArjDll)
 
-std::string TArj32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TArj32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildLhaCommand("x", archive, destination, useResponseFile, files, options);
 }

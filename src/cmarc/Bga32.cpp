@@ -4,8 +4,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_bgaDll;
-std::unique_ptr<TArchiverDll> MakeBgaDll()
-{
+std::unique_ptr<TArchiverDll> MakeBgaDll() {
     return std::make_unique<TArchiverDll>("BGA 形式書庫", "BGA32.DLL", "Bga");
 }
 } // namespace
@@ -14,8 +13,7 @@ QM_DEFINE_DRIVER_BINDING(TBGA32, TArchiverDll, g_bgaDll, MakeBgaDll)
 
 std::string TBGA32::BuildBgaCommand(const std::string& word, const std::string& archive,
                                     const std::string& destination, bool useResponseFile,
-                                    const TFileArgs& files, const TArchiverOptions& o)
-{
+                                    const TFileArgs& files, const TArchiverOptions& o) {
     TCmdOpt cmd;
     cmd.AddBool("a", o.a > 0);
     cmd.Add(o.c <= 0 ? "-n" : "-o");
@@ -29,20 +27,17 @@ std::string TBGA32::BuildBgaCommand(const std::string& word, const std::string& 
     return word + cmd.Text;
 }
 
-std::string TBGA32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TBGA32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildBgaCommand("x", archive, destination, useResponseFile, files, options);
 }
 
-std::string TBGA32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TBGA32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildBgaCommand("a", archive, destination, useResponseFile, files, options);
 }
 
-std::string TBGA32::BuildDeleteCommand(QM_BUILD_PARAMS)
-{
+std::string TBGA32::BuildDeleteCommand(QM_BUILD_PARAMS) {
     (void)window;
     (void)destination;
     return BuildBgaCommand("d", archive, "", useResponseFile, files, options);
@@ -50,8 +45,7 @@ std::string TBGA32::BuildDeleteCommand(QM_BUILD_PARAMS)
 
 std::string TBGA32::BuildSfxCommand(void*, const std::string& archive,
                                     const std::string& destination,
-                                    const TArchiverOptions& options)
-{
+                                    const TArchiverOptions& options) {
     return BuildBgaCommand("s", archive, destination, false, {}, options);
 }
 

@@ -4,8 +4,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_cabDll;
-std::unique_ptr<TArchiverDll> MakeCabDll()
-{
+std::unique_ptr<TArchiverDll> MakeCabDll() {
     return std::make_unique<TArchiverDll>("CAB 形式書庫", "CAB32.DLL", "Cab");
 }
 } // namespace
@@ -14,8 +13,7 @@ QM_DEFINE_DRIVER_BINDING(TCab32, TArchiverDll, g_cabDll, MakeCabDll)
 
 std::string TCab32::BuildCabCommand(const std::string& word, const std::string& archive,
                                     const std::string& destination, bool useResponseFile,
-                                    const TFileArgs& files, const TArchiverOptions& o)
-{
+                                    const TFileArgs& files, const TArchiverOptions& o) {
     TCmdOpt cmd;
     if (o.c == 1)
         cmd.Add("-o");
@@ -34,30 +32,26 @@ std::string TCab32::BuildCabCommand(const std::string& word, const std::string& 
     return word + cmd.Text;
 }
 
-std::string TCab32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TCab32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildCabCommand("-x", ExpandFileName(archive), destination, useResponseFile, files,
                            options);
 }
 
-std::string TCab32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TCab32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildCabCommand("-a", archive, destination, useResponseFile, files, options);
 }
 
 std::string TCab32::BuildSfxCommand(void*, const std::string& archive,
                                     const std::string& destination,
-                                    const TArchiverOptions& options)
-{
+                                    const TArchiverOptions& options) {
     return BuildCabCommand("-f", archive, destination, false, {}, options);
 }
 
 std::string TCab32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const std::string& memberName,
-                                           const TArchiverOptions& options)
-{
+                                           const TArchiverOptions& options) {
     return BuildCabCommand("", archive, "", false, {memberName}, options);
 }
 

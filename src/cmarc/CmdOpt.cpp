@@ -7,16 +7,16 @@
 
 namespace qm {
 
-void TCmdOpt::Add(const std::string& item) { Text += " " + item; }
+void TCmdOpt::Add(const std::string& item) {
+    Text += " " + item;
+}
 
-void TCmdOpt::AddNum(const std::string& name, int value)
-{
+void TCmdOpt::AddNum(const std::string& name, int value) {
     if (value >= 0)
         Add("-" + name + std::to_string(value));
 }
 
-void TCmdOpt::AddBool(const std::string& name, bool value)
-{
+void TCmdOpt::AddBool(const std::string& name, bool value) {
     if (value)
         Add("-" + name);
 }
@@ -25,15 +25,13 @@ namespace {
 // The libraries split their command lines at quotes and read response files line by line, with
 // no escape for either: a name holding one would be cut apart, and its pieces taken for further
 // switches or folders (another destination, for one). Such a name is refused instead.
-void RequirePlainName(const std::string& value, const char* forbidden)
-{
+void RequirePlainName(const std::string& value, const char* forbidden) {
     if (value.find_first_of(forbidden) != std::string::npos)
         throw EArchiver("二重引用符または改行を含む名前は書庫ライブラリに渡せません: " + value);
 }
 } // namespace
 
-void TCmdOpt::AddStr(const std::string& name, const std::string& value)
-{
+void TCmdOpt::AddStr(const std::string& name, const std::string& value) {
     if (IsNotGiven(value))
         return;
     RequirePlainName(value, "\"");
@@ -50,8 +48,7 @@ void TCmdOpt::AddStr(const std::string& name, const std::string& value)
         Add("\"" + sw + value + "\"");
 }
 
-void TCmdOpt::AddDir(const std::string& name, const std::string& folder)
-{
+void TCmdOpt::AddDir(const std::string& name, const std::string& folder) {
     if (folder.empty() || IsNotGiven(folder))
         return;
     // UTF-8 never has a delimiter byte inside a multi-byte character, so the last byte decides.
@@ -61,18 +58,15 @@ void TCmdOpt::AddDir(const std::string& name, const std::string& folder)
     AddStr(name, dir);
 }
 
-std::string TCmdOpt::Converted(const std::string& name) const
-{
+std::string TCmdOpt::Converted(const std::string& name) const {
     return OnConvertName ? OnConvertName(name) : name;
 }
 
-int TCmdOpt::AddList(const std::string& name, const TFileArgs& files)
-{
+int TCmdOpt::AddList(const std::string& name, const TFileArgs& files) {
     return AddList(name, FlattenFileArgs(files));
 }
 
-int TCmdOpt::AddList(const std::string& name, const std::vector<std::string>& names)
-{
+int TCmdOpt::AddList(const std::string& name, const std::vector<std::string>& names) {
     int count = 0;
     for (const std::string& file : names) {
         if (file.empty())
@@ -83,8 +77,7 @@ int TCmdOpt::AddList(const std::string& name, const std::vector<std::string>& na
     return count;
 }
 
-int TCmdOpt::AddResponseFile(const TFileArgs& files, const std::string& responseFile)
-{
+int TCmdOpt::AddResponseFile(const TFileArgs& files, const std::string& responseFile) {
     const std::vector<std::string> names = FlattenFileArgs(files);
     // Build the whole content first, so a name the code page cannot hold leaves no half file.
     std::string content;

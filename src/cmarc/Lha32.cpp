@@ -4,8 +4,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_lhaDll;
-std::unique_ptr<TArchiverDll> MakeLhaDll()
-{
+std::unique_ptr<TArchiverDll> MakeLhaDll() {
     return std::make_unique<TArchiverDll>("LHA 形式書庫", "UNLHA32.DLL", "Unlha");
 }
 } // namespace
@@ -14,8 +13,7 @@ QM_DEFINE_DRIVER_BINDING(TLha32, TArchiverDll, g_lhaDll, MakeLhaDll)
 
 std::string TLha32::BuildLhaCommand(const std::string& word, const std::string& archive,
                                     const std::string& destination, bool useResponseFile,
-                                    const TFileArgs& files, const TArchiverOptions& o)
-{
+                                    const TFileArgs& files, const TArchiverOptions& o) {
     // Without these two the library would fall back on its own settings for time stamps and
     // stored attributes; the callers always give them.
     if (word == "x" && o.jse == -1)
@@ -104,42 +102,36 @@ std::string TLha32::BuildLhaCommand(const std::string& word, const std::string& 
     return word + cmd.Text;
 }
 
-std::string TLha32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TLha32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildLhaCommand("x", archive, destination, useResponseFile, files, options);
 }
 
-std::string TLha32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TLha32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildLhaCommand("u", archive, destination, useResponseFile, files, options);
 }
 
-std::string TLha32::BuildDeleteCommand(QM_BUILD_PARAMS)
-{
+std::string TLha32::BuildDeleteCommand(QM_BUILD_PARAMS) {
     (void)window;
     (void)destination;
     return BuildLhaCommand("d", archive, "", useResponseFile, files, options);
 }
 
-std::string TLha32::BuildUpdateCommand(QM_BUILD_PARAMS)
-{
+std::string TLha32::BuildUpdateCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildLhaCommand("f", archive, destination, useResponseFile, files, options);
 }
 
 std::string TLha32::BuildSfxCommand(void*, const std::string& archive,
                                     const std::string& destination,
-                                    const TArchiverOptions& options)
-{
+                                    const TArchiverOptions& options) {
     return BuildLhaCommand("s", archive, destination, false, {}, options);
 }
 
 std::string TLha32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const std::string& memberName,
-                                           const TArchiverOptions& options)
-{
+                                           const TArchiverOptions& options) {
     return BuildLhaCommand("", archive, "", false, {memberName}, options);
 }
 

@@ -4,8 +4,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_rarDll;
-std::unique_ptr<TArchiverDll> MakeRarDll()
-{
+std::unique_ptr<TArchiverDll> MakeRarDll() {
     return std::make_unique<TArchiverDll>("RAR 形式書庫", "UNRAR32.DLL", "Unrar");
 }
 } // namespace
@@ -14,8 +13,7 @@ QM_DEFINE_DRIVER_BINDING(TRar32, TArchiverDll, g_rarDll, MakeRarDll)
 
 std::string TRar32::BuildRarCommand(const std::string& word, const std::string& archive,
                                     const std::string& destination, bool useResponseFile,
-                                    const TFileArgs& files, const TArchiverOptions& o)
-{
+                                    const TFileArgs& files, const TArchiverOptions& o) {
     TCmdOpt cmd;
     if (o.c <= 0)
         cmd.Add("-u");
@@ -29,8 +27,7 @@ std::string TRar32::BuildRarCommand(const std::string& word, const std::string& 
     return word + cmd.Text;
 }
 
-std::string TRar32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TRar32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildRarCommand(options.x == 0 ? "-e" : "-x", archive, destination, useResponseFile,
                            files, options);
@@ -38,8 +35,7 @@ std::string TRar32::BuildExtractCommand(QM_BUILD_PARAMS)
 
 std::string TRar32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const std::string& memberName,
-                                           const TArchiverOptions& options)
-{
+                                           const TArchiverOptions& options) {
     return BuildRarCommand("", archive, "", false, {memberName}, options);
 }
 

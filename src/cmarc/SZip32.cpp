@@ -6,8 +6,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_sevenZipDll;
-std::unique_ptr<TArchiverDll> MakeSevenZipDll()
-{
+std::unique_ptr<TArchiverDll> MakeSevenZipDll() {
     return std::make_unique<TArchiverDll>("7z 形式書庫", "7-zip32.dll", "SevenZip");
 }
 } // namespace
@@ -15,10 +14,9 @@ std::unique_ptr<TArchiverDll> MakeSevenZipDll()
 QM_DEFINE_DRIVER_BINDING(TSevenZip32, TArchiverDll, g_sevenZipDll, MakeSevenZipDll)
 
 std::string TSevenZip32::Build7zCommand(const std::string& word, bool extract,
-                                        const std::string& archive,
-                                        const std::string& destination, bool useResponseFile,
-                                        const TFileArgs& files, const TArchiverOptions& o)
-{
+                                        const std::string& archive, const std::string& destination,
+                                        bool useResponseFile, const TFileArgs& files,
+                                        const TArchiverOptions& o) {
     TCmdOpt cmd;
     if (extract) {
         if (o.m == 2)
@@ -47,28 +45,24 @@ std::string TSevenZip32::Build7zCommand(const std::string& word, bool extract,
     return (extract && o.x == 0 ? std::string("e") : word) + cmd.Text;
 }
 
-std::string TSevenZip32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TSevenZip32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return Build7zCommand("x", true, archive, destination, useResponseFile, files, options);
 }
 
-std::string TSevenZip32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TSevenZip32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return Build7zCommand("u", false, archive, destination, useResponseFile, files, options);
 }
 
-std::string TSevenZip32::BuildDeleteCommand(QM_BUILD_PARAMS)
-{
+std::string TSevenZip32::BuildDeleteCommand(QM_BUILD_PARAMS) {
     (void)window;
     (void)destination;
     return Build7zCommand("d", false, archive, "", useResponseFile, files, options);
 }
 
 int TSevenZip32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
-                         const std::string& destination, const TArchiverOptions& options)
-{
+                         const std::string& destination, const TArchiverOptions& options) {
     if (options.gw <= 0)
         throw EArchiver("16bit SFX を作成することはできません。");
     // 7-Zip's own install folder would be searched first; this system records none, so the

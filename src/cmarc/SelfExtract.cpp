@@ -12,26 +12,22 @@
 namespace qm {
 
 std::string SevenZipSfxModule = "7z.sfx";
-const std::array<const char*, 4> SevenZipSfxModules = {"7z.sfx", "7zC.sfx", "7zCon.sfx",
-                                                       "7zS.sfx"};
+const std::array<const char*, 4> SevenZipSfxModules = {"7z.sfx", "7zC.sfx", "7zCon.sfx", "7zS.sfx"};
 
 namespace {
 
-std::string InFolder(const std::string& folder, const std::string& name)
-{
+std::string InFolder(const std::string& folder, const std::string& name) {
     if (folder.empty())
         return name;
     return folder.back() == PathDelim ? folder + name : folder + PathDelim + name;
 }
 
-bool IsFile(const std::string& path)
-{
+bool IsFile(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
-std::ifstream OpenSource(const std::string& path)
-{
+std::ifstream OpenSource(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw EReadError(path + " を開けません。");
@@ -41,8 +37,7 @@ std::ifstream OpenSource(const std::string& path)
 // Copies the whole source into `out` in pieces, so a large archive is never held in memory;
 // returns the number of bytes copied.
 std::uint64_t CopyInto(std::ofstream& out, std::ifstream& in, const std::string& source,
-                       const std::string& target)
-{
+                       const std::string& target) {
     std::vector<char> buffer(1 << 16);
     std::uint64_t total = 0;
     while (in) {
@@ -61,8 +56,7 @@ std::uint64_t CopyInto(std::ofstream& out, std::ifstream& in, const std::string&
 
 } // namespace
 
-std::string SearchModuleFile(const std::string& fileName)
-{
+std::string SearchModuleFile(const std::string& fileName) {
     std::vector<std::string> folders = LibrarySearchFolders();
     folders.push_back(ProgramFolder());
     std::error_code ec;
@@ -90,8 +84,7 @@ std::string SearchModuleFile(const std::string& fileName)
 }
 
 std::string SfxTargetName(const std::string& archive, const std::string& extension,
-                          const std::string& destination)
-{
+                          const std::string& destination) {
     const size_t sep = archive.find_last_of(PathDelim);
     const size_t dot = archive.find_last_of('.');
     std::string target = (dot != std::string::npos && (sep == std::string::npos || dot > sep))
@@ -105,8 +98,7 @@ std::string SfxTargetName(const std::string& archive, const std::string& extensi
 }
 
 void CopySfx(const std::string& target, const std::string& module, const std::string& archive,
-             bool appendSize)
-{
+             bool appendSize) {
     // An archive that already carries the target's name (b.EXE) would be truncated before it
     // is read: refuse rather than lose it.
     for (const std::string* source : {&archive, &module}) {

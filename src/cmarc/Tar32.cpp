@@ -6,8 +6,7 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_tarDll;
-std::unique_ptr<TArchiverDll> MakeTarDll()
-{
+std::unique_ptr<TArchiverDll> MakeTarDll() {
     return std::make_unique<TArchiverDll>("tar/tgz/taz/bz2 形式書庫", "TAR32.DLL", "Tar");
 }
 } // namespace
@@ -16,8 +15,7 @@ QM_DEFINE_DRIVER_BINDING(TTar32, TArchiverDll, g_tarDll, MakeTarDll)
 
 std::string TTar32::BuildTarCommand(const std::string& word, const std::string& archive,
                                     const std::string& destination, bool useResponseFile,
-                                    const TFileArgs& files, const TArchiverOptions& o)
-{
+                                    const TFileArgs& files, const TArchiverOptions& o) {
     TCmdOpt cmd;
     cmd.QuoteSwitchApart = true;
     if (o.a > 0)
@@ -50,28 +48,24 @@ std::string TTar32::BuildTarCommand(const std::string& word, const std::string& 
     return word + cmd.Text;
 }
 
-std::string TTar32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TTar32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildTarCommand("x", archive, destination, useResponseFile, files, options);
 }
 
-std::string TTar32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TTar32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildTarCommand("c", archive, destination, useResponseFile, files, options);
 }
 
 std::string TTar32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const std::string& memberName,
-                                           const TArchiverOptions& options)
-{
+                                           const TArchiverOptions& options) {
     return BuildTarCommand("", archive, "", false, {memberName}, options);
 }
 
 int TTar32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
-                    const std::string& destination, const TArchiverOptions&)
-{
+                    const std::string& destination, const TArchiverOptions&) {
     if (Kind() == tkBZ2)
         throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
     const std::string module = SearchModuleFile("kmtarsef.exe");

@@ -10,8 +10,7 @@ std::unique_ptr<TYZ1Dll> g_yz1Dll;
 
 // Unlike the other formats, a binding whose library does not load is dropped, so that the next
 // attempt can choose between the two names again.
-void TYZ1::ClassLoadDLL()
-{
+void TYZ1::ClassLoadDLL() {
     if (g_yz1Dll)
         return;
     for (const std::string& name : YZ1DllNames) {
@@ -34,17 +33,17 @@ void TYZ1::ClassLoadDLL()
     throw EArchiver("Yz1 形式書庫を扱うには " + names + " が必要です。");
 }
 
-void TYZ1::ClassFreeDLL()
-{
+void TYZ1::ClassFreeDLL() {
     if (g_yz1Dll)
         g_yz1Dll->FreeDLL();
     g_yz1Dll.reset();
 }
 
-TYZ1Dll* TYZ1::ClassDLL() { return g_yz1Dll.get(); }
+TYZ1Dll* TYZ1::ClassDLL() {
+    return g_yz1Dll.get();
+}
 
-TCustomArchiverDll& TYZ1::DLL()
-{
+TCustomArchiverDll& TYZ1::DLL() {
     if (!g_yz1Dll)
         ClassLoadDLL();
     return *g_yz1Dll;
@@ -52,15 +51,23 @@ TCustomArchiverDll& TYZ1::DLL()
 
 std::string TYZ1::BuildYz1Command(const std::string& word, const std::string& archive,
                                   const std::string& destination, bool useResponseFile,
-                                  const TFileArgs& files, const TArchiverOptions& o)
-{
+                                  const TFileArgs& files, const TArchiverOptions& o) {
     int y = -1;
     switch (o.m) {
-    case 0: y = 2; break;
-    case 1: y = 1; break;
-    case 2: y = 2; break;
-    case 9: y = 0; break;
-    default: break;
+    case 0:
+        y = 2;
+        break;
+    case 1:
+        y = 1;
+        break;
+    case 2:
+        y = 2;
+        break;
+    case 9:
+        y = 0;
+        break;
+    default:
+        break;
     }
     const int k = y == 2 ? 2 : o.c;
     TCmdOpt cmd;
@@ -76,21 +83,18 @@ std::string TYZ1::BuildYz1Command(const std::string& word, const std::string& ar
     return word + cmd.Text;
 }
 
-std::string TYZ1::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TYZ1::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildYz1Command("x", archive, destination, useResponseFile, files, options);
 }
 
-std::string TYZ1::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TYZ1::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildYz1Command("c", archive, destination, useResponseFile, files, options);
 }
 
 int TYZ1::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
-                  const std::string& destination, const TArchiverOptions& options)
-{
+                  const std::string& destination, const TArchiverOptions& options) {
     std::string module;
     if (options.gw <= 0) {
         module = SearchModuleFile("yzdos16.sfx");
@@ -101,7 +105,8 @@ int TYZ1::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::st
         if (module.empty())
             module = SearchModuleFile("yzdec.exe");
         if (module.empty())
-            throw EArchiver("yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
+            throw EArchiver(
+                "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
     }
     // The YZ1 stub finds the archive from the length written after it.
     CopySfx(SfxTargetName(archive, ".exe", destination), module, archive, true);

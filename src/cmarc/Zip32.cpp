@@ -6,15 +6,16 @@ namespace qm {
 
 namespace {
 std::unique_ptr<TZipDll> g_zipDll;
-std::unique_ptr<TZipDll> MakeZipDll() { return std::make_unique<TZipDll>(); }
+std::unique_ptr<TZipDll> MakeZipDll() {
+    return std::make_unique<TZipDll>();
+}
 } // namespace
 
 QM_DEFINE_DRIVER_BINDING(TZip32, TZipDll, g_zipDll, MakeZipDll)
 
 std::string TZip32::BuildUnzipCommand(const std::string& word, const std::string& archive,
                                       const std::string& destination, bool useResponseFile,
-                                      const TFileArgs& files, const TArchiverOptions& o)
-{
+                                      const TFileArgs& files, const TArchiverOptions& o) {
     auto& dll = static_cast<TZipDll&>(DLL());
     // A library that was missing when the driver was made may be there by now.
     dll.LoadDLL();
@@ -36,8 +37,7 @@ std::string TZip32::BuildUnzipCommand(const std::string& word, const std::string
 
 std::string TZip32::BuildZip32jCommand(const std::string& word, const std::string& archive,
                                        const std::string& destination, bool useResponseFile,
-                                       const TFileArgs& files, const TArchiverOptions& o)
-{
+                                       const TFileArgs& files, const TArchiverOptions& o) {
     TCmdOpt cmd;
     cmd.OnConvertName = EscapeZipName;
     if (o.a > 0)
@@ -69,14 +69,12 @@ std::string TZip32::BuildZip32jCommand(const std::string& word, const std::strin
     return word + cmd.Text;
 }
 
-std::string TZip32::BuildExtractCommand(QM_BUILD_PARAMS)
-{
+std::string TZip32::BuildExtractCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildUnzipCommand("-x", archive, destination, useResponseFile, files, options);
 }
 
-std::string TZip32::BuildAddCommand(QM_BUILD_PARAMS)
-{
+std::string TZip32::BuildAddCommand(QM_BUILD_PARAMS) {
     (void)window;
     auto& dll = static_cast<TZipDll&>(DLL());
     dll.LoadDLL();
@@ -96,31 +94,27 @@ std::string TZip32::BuildAddCommand(QM_BUILD_PARAMS)
     return "-ru" + cmd.Text;
 }
 
-std::string TZip32::BuildDeleteCommand(QM_BUILD_PARAMS)
-{
+std::string TZip32::BuildDeleteCommand(QM_BUILD_PARAMS) {
     (void)window;
     (void)destination;
     return BuildZip32jCommand("-d", archive, "", useResponseFile, files, options);
 }
 
-std::string TZip32::BuildUpdateCommand(QM_BUILD_PARAMS)
-{
+std::string TZip32::BuildUpdateCommand(QM_BUILD_PARAMS) {
     (void)window;
     return BuildZip32jCommand("-f", archive, destination, useResponseFile, files, options);
 }
 
 std::string TZip32::BuildExtractMemCommand(void*, const std::string& archive,
                                            const std::string& memberName,
-                                           const TArchiverOptions& options)
-{
+                                           const TArchiverOptions& options) {
     return BuildUnzipCommand("", archive, "", false, {memberName}, options);
 }
 
 // The stub and the archive are joined here; ZIP32J.DLL then corrects the offsets inside.
 int TZip32::MakeSfx(void* window, const std::string& archive, std::vector<char>& output,
                     std::string& commandLine, const std::string& destination,
-                    const TArchiverOptions& options)
-{
+                    const TArchiverOptions& options) {
     auto& dll = static_cast<TZipDll&>(DLL());
     dll.LoadDLL();
     if (!dll.IsLoaded(TZipDll::zmZip32j))

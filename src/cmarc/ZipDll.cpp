@@ -19,8 +19,7 @@ struct TZipRule {
 };
 
 // nullptr name: the entry is not looked up and the operation answers 0.
-const TZipRule& RuleFor(TDllSlot slot)
-{
+const TZipRule& RuleFor(TDllSlot slot) {
     static const TZipRule none{nullptr, {}, false, false};
     static const TZipRule rules[dsSlotCount] = {
         {"UnZip", {U, L}, true, true},
@@ -46,27 +45,23 @@ const TZipRule& RuleFor(TDllSlot slot)
 }
 } // namespace
 
-const char* TZipDll::ModuleFileName(TZipModule module)
-{
+const char* TZipDll::ModuleFileName(TZipModule module) {
     static const char* const names[zmCount] = {"UNZIP32.DLL", "LMZIP32.DLL", "ZIP32J.DLL"};
     return names[module];
 }
 
-TZipDll::~TZipDll()
-{
+TZipDll::~TZipDll() {
     for (LibraryHandle& module : FModules)
         FreeDynamicLibrary(module);
 }
 
-void TZipDll::LoadDLL()
-{
+void TZipDll::LoadDLL() {
     for (int m = 0; m < zmCount; ++m)
         if (FModules[m] == nullptr)
             FModules[m] = LoadDynamicLibrary(ModuleFileName(static_cast<TZipModule>(m)));
 }
 
-void TZipDll::FreeDLL()
-{
+void TZipDll::FreeDLL() {
     for (LibraryHandle& module : FModules) {
         FreeDynamicLibrary(module);
         module = nullptr;
@@ -76,8 +71,7 @@ void TZipDll::FreeDLL()
     TCustomArchiverDll::FreeDLL();
 }
 
-void* TZipDll::Entry(TDllSlot slot)
-{
+void* TZipDll::Entry(TDllSlot slot) {
     const TZipRule& rule = RuleFor(slot);
     if (rule.name == nullptr)
         return nullptr;

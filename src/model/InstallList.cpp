@@ -17,8 +17,7 @@ namespace {
 // Bytes in the ANSI code page. A name the code page cannot hold cannot be stored either, so no
 // stored name can equal it; its UTF-8 bytes serve for the comparison instead of failing the
 // whole detection.
-std::string AnsiForCompare(const std::string& utf8)
-{
+std::string AnsiForCompare(const std::string& utf8) {
     // ASCII is the same in every code page this program uses; most names are ASCII, and the
     // detection converts every stored name of every record.
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
@@ -31,8 +30,7 @@ std::string AnsiForCompare(const std::string& utf8)
 }
 
 // For each byte, whether it is the second byte of a double-byte character.
-std::vector<bool> TrailBytes(std::string_view ansi)
-{
+std::vector<bool> TrailBytes(std::string_view ansi) {
     std::vector<bool> trail(ansi.size(), false);
     for (size_t i = 0; i + 1 < ansi.size(); ++i) {
         if (IsAnsiLeadByte(static_cast<unsigned char>(ansi[i])))
@@ -43,8 +41,7 @@ std::vector<bool> TrailBytes(std::string_view ansi)
 
 // FirstDigitPos on ANSI bytes: position from 1 of the first ASCII digit that is not part of a
 // double-byte character, among bytes 1 to length - 1; 0 when none.
-size_t FirstDigitPosAnsi(std::string_view ansi)
-{
+size_t FirstDigitPosAnsi(std::string_view ansi) {
     for (size_t i = 0; i + 1 < ansi.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(ansi[i]);
         if (c >= '0' && c <= '9')
@@ -57,16 +54,14 @@ size_t FirstDigitPosAnsi(std::string_view ansi)
 
 // The name cut before its first digit; the whole name when the digit is the first character or
 // there is none.
-std::string_view Stem(std::string_view ansi)
-{
+std::string_view Stem(std::string_view ansi) {
     const size_t p = FirstDigitPosAnsi(ansi);
     return p > 1 ? ansi.substr(0, p - 1) : ansi;
 }
 
 // ASCII letters to lower case, leaving double-byte characters whole (their second byte may look
 // like an ASCII letter).
-std::string LowerAnsi(std::string_view ansi)
-{
+std::string LowerAnsi(std::string_view ansi) {
     std::string out(ansi);
     for (size_t i = 0; i < out.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(out[i]);
@@ -78,10 +73,11 @@ std::string LowerAnsi(std::string_view ansi)
     return out;
 }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-int NameScoreAnsi(std::string_view a, std::string_view b)
-{
+int NameScoreAnsi(std::string_view a, std::string_view b) {
     std::string_view stemA = Stem(a);
     std::string_view stemB = Stem(b);
     const int base = stemA.size() == stemB.size() ? 100 : 0;
@@ -106,8 +102,7 @@ int NameScoreAnsi(std::string_view a, std::string_view b)
 // Whether name, with its ASCII letters in lower case, equals lowered (already in lower case).
 // Double-byte characters are compared whole; as long as the bytes so far are equal, both texts
 // split into characters alike.
-bool EqualsLowered(std::string_view lowered, std::string_view name)
-{
+bool EqualsLowered(std::string_view lowered, std::string_view name) {
     if (lowered.size() != name.size())
         return false;
     for (size_t i = 0; i < name.size(); ++i) {
@@ -125,8 +120,7 @@ bool EqualsLowered(std::string_view lowered, std::string_view name)
     return true;
 }
 
-int MemberScoreAnsi(const TInstallAppInfo& record, const std::string& exeAnsiLower)
-{
+int MemberScoreAnsi(const TInstallAppInfo& record, const std::string& exeAnsiLower) {
     if (exeAnsiLower.empty())
         return 150;
     const std::string_view stem = Stem(exeAnsiLower);
@@ -148,8 +142,7 @@ public:
     explicit TAtomicWriterStream(TAtomicFileWriter& writer) : FWriter(writer) {}
 
     std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void* buffer, std::size_t count) override
-    {
+    std::size_t Write(const void* buffer, std::size_t count) override {
         const auto* p = static_cast<const std::uint8_t*>(buffer);
         FBuffer.insert(FBuffer.end(), p, p + count);
         FPosition += static_cast<std::int64_t>(count);
@@ -157,8 +150,7 @@ public:
             Flush();
         return count;
     }
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
-    {
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
         // Only the position can be asked for; the bytes written so far are final.
         if (offset != 0 || origin == TSeekOrigin::soBeginning)
             throw EWriteError(SWriteError);
@@ -166,8 +158,7 @@ public:
     }
     std::int64_t Size() override { return FPosition; }
 
-    void Flush()
-    {
+    void Flush() {
         if (!FBuffer.empty())
             FWriter.Write(FBuffer.data(), FBuffer.size());
         FBuffer.clear();
@@ -184,27 +175,24 @@ private:
 
 // ---- list operations ----
 
-TInstallAppInfo& TInstallList::Add()
-{
+TInstallAppInfo& TInstallList::Add() {
     FItems.push_back(std::make_unique<TInstallAppInfo>());
     FItems.back()->AppId = NextId;
     return *FItems.back();
 }
 
-TInstallAppInfo& TInstallList::Items(int index)
-{
+TInstallAppInfo& TInstallList::Items(int index) {
     if (index < 0 || index >= Count())
-        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) + ")");
+        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) +
+                         ")");
     return *FItems[static_cast<size_t>(index)];
 }
 
-const TInstallAppInfo& TInstallList::Items(int index) const
-{
+const TInstallAppInfo& TInstallList::Items(int index) const {
     return const_cast<TInstallList*>(this)->Items(index);
 }
 
-std::int32_t TInstallList::TakeNextId()
-{
+std::int32_t TInstallList::TakeNextId() {
     // A counter read from a damaged file may stand at the top of the range; it wraps instead of
     // overflowing.
     const std::int32_t id = NextId;
@@ -212,8 +200,7 @@ std::int32_t TInstallList::TakeNextId()
     return id;
 }
 
-int TInstallList::IndexOfId(std::int32_t id) const
-{
+int TInstallList::IndexOfId(std::int32_t id) const {
     for (int i = 0; i < Count(); ++i) {
         if (FItems[static_cast<size_t>(i)]->AppId == id)
             return i;
@@ -223,8 +210,7 @@ int TInstallList::IndexOfId(std::int32_t id) const
 
 // ---- stream layout ----
 
-void TInstallList::LoadFromStream(TStream& stream)
-{
+void TInstallList::LoadFromStream(TStream& stream) {
     // The fixed head is taken over only when it was read whole.
     const std::int32_t header = ReadInt32(stream);
     const std::int32_t nextId = ReadInt32(stream);
@@ -250,8 +236,7 @@ void TInstallList::LoadFromStream(TStream& stream)
     }
 }
 
-void TInstallList::SaveToStream(TStream& stream) const
-{
+void TInstallList::SaveToStream(TStream& stream) const {
     WriteInt32(stream, HeaderValue);
     WriteInt32(stream, NextId);
     WriteInt32(stream, static_cast<std::int32_t>(FItems.size()));
@@ -262,8 +247,7 @@ void TInstallList::SaveToStream(TStream& stream) const
 
 // ---- files ----
 
-void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking)
-{
+void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking) {
     std::string bytes;
     if (!ReadWholeFileLocked(fileName, bytes, locking == TLocking::Take)) {
         Clear();
@@ -273,17 +257,16 @@ void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking)
     LoadFromStream(stream);
 }
 
-void TInstallList::SaveToFile(const std::string& fileName, TLocking locking) const
-{
+void TInstallList::SaveToFile(const std::string& fileName, TLocking locking) const {
     const std::string folder = ExtractFilePath(fileName);
     if (!folder.empty() && !FolderExists(folder) && !CreateFolderPath(folder))
         throw EFCreateError("フォルダ \"" + folder + "\" を作成できません。");
-    SaveFileAtomically(fileName, [this](TStream& stream) { SaveToStream(stream); }, locking);
+    SaveFileAtomically(
+        fileName, [this](TStream& stream) { SaveToStream(stream); }, locking);
 }
 
 void SaveFileAtomically(const std::string& fileName, const std::function<void(TStream&)>& write,
-                        TLocking locking)
-{
+                        TLocking locking) {
     std::unique_ptr<TAtomicFileWriter> writer;
     try {
         writer = std::make_unique<TAtomicFileWriter>(fileName, locking == TLocking::Take);
@@ -298,19 +281,16 @@ void SaveFileAtomically(const std::string& fileName, const std::function<void(TS
 
 // ---- update detection ----
 
-int NameScore(const std::string& a, const std::string& b)
-{
+int NameScore(const std::string& a, const std::string& b) {
     return NameScoreAnsi(AnsiForCompare(a), AnsiForCompare(b));
 }
 
-int MemberScore(const TInstallAppInfo& record, const std::string& exe)
-{
+int MemberScore(const TInstallAppInfo& record, const std::string& exe) {
     return MemberScoreAnsi(record, LowerAnsi(AnsiForCompare(exe)));
 }
 
 TInstallAppInfo* TInstallList::FindUpdateTarget(const std::string& archiveFileName,
-                                                const std::string& mainExeName)
-{
+                                                const std::string& mainExeName) {
     const std::string archive = AnsiForCompare(archiveFileName);
     const std::string exe = LowerAnsi(AnsiForCompare(mainExeName));
     for (auto& record : FItems) {

@@ -2,8 +2,7 @@
 
 namespace qm {
 
-void TInstallOption::SaveToStream(TStream& stream) const
-{
+void TInstallOption::SaveToStream(TStream& stream) const {
     // Collected first so that the eight switches go out in one piece.
     const std::uint8_t switches[8] = {
         ConfirmMode,

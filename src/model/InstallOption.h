@@ -26,9 +26,9 @@ constexpr std::uint8_t umCustomClean = 2;
 
 class TInstallOption {
 public:
-    bool AutoExit = false;  // close this program once the installer has been started
-    bool BootApp = false;   // start the application after installing
-    bool BootHelp = false;  // show the help file after installing
+    bool AutoExit = false; // close this program once the installer has been started
+    bool BootApp = false;  // start the application after installing
+    bool BootHelp = false; // show the help file after installing
     std::uint8_t ConfirmMode = cmConfirm;
     bool IsUpdate = false;
     std::uint8_t OverWrite = owAlways;

@@ -12,8 +12,7 @@ const char* const UninstallInstructionName = "uninstemp.tmp";
 
 namespace {
 
-std::string InstructionFileName(const char* name)
-{
+std::string InstructionFileName(const char* name) {
     const std::string folder = GetDataFolder();
     if (folder.empty())
         throw EFCreateError(std::string("ファイル \"") + name +
@@ -23,34 +22,34 @@ std::string InstructionFileName(const char* name)
     return folder + name;
 }
 
-void CheckRemovalPath(const std::string& path)
-{
+void CheckRemovalPath(const std::string& path) {
     if (path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         throw EEncodingError("削除するファイル名に改行文字が含まれています: " + path);
 }
 
 } // namespace
 
-std::string GetInstallFileName() { return InstructionFileName(InstallInstructionName); }
+std::string GetInstallFileName() {
+    return InstructionFileName(InstallInstructionName);
+}
 
-std::string GetUninstallFileName() { return InstructionFileName(UninstallInstructionName); }
+std::string GetUninstallFileName() {
+    return InstructionFileName(UninstallInstructionName);
+}
 
-std::string RemovalPath(const std::string& folder, const std::string& name, bool isFolder)
-{
+std::string RemovalPath(const std::string& folder, const std::string& name, bool isFolder) {
     std::string path = folder + name;
     return isFolder ? IncludeTrailingPathDelimiter(path) : path;
 }
 
 void WriteInstallInstructions(TStream& stream, const TInstallAppInfo& plan,
-                              const TInstallOption& option)
-{
+                              const TInstallOption& option) {
     plan.SaveToStream(stream);
     option.SaveToStream(stream);
 }
 
 void WriteUninstallInstructions(TStream& stream, const TInstallAppInfo& record,
-                                const std::vector<std::string>& removalPaths)
-{
+                                const std::vector<std::string>& removalPaths) {
     // Every line is checked and converted before the first byte goes out.
     std::string text;
     for (const std::string& path : removalPaths) {
@@ -64,16 +63,13 @@ void WriteUninstallInstructions(TStream& stream, const TInstallAppInfo& record,
 }
 
 void WriteInstallFile(const std::string& fileName, const TInstallAppInfo& plan,
-                      const TInstallOption& option)
-{
-    SaveFileAtomically(fileName, [&](TStream& stream) {
-        WriteInstallInstructions(stream, plan, option);
-    });
+                      const TInstallOption& option) {
+    SaveFileAtomically(fileName,
+                       [&](TStream& stream) { WriteInstallInstructions(stream, plan, option); });
 }
 
 void WriteUninstallFile(const std::string& fileName, const TInstallAppInfo& record,
-                        const std::vector<std::string>& removalPaths)
-{
+                        const std::vector<std::string>& removalPaths) {
     SaveFileAtomically(fileName, [&](TStream& stream) {
         WriteUninstallInstructions(stream, record, removalPaths);
     });

@@ -24,10 +24,8 @@ constexpr std::uint8_t lsStartMenu = 2; // the record's start-menu folder G
 constexpr std::uint8_t lsSendTo = 4;    // the "Send to" folder
 constexpr std::uint8_t lsDesktop = 8;
 
-bool SameTextAscii(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+bool SameTextAscii(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](char c) {
                    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
                };
@@ -37,8 +35,7 @@ bool SameTextAscii(const std::string& a, const std::string& b)
 
 // The identity of a legacy file: its size and a 64-bit FNV-1a hash of its bytes. Content, not
 // name or inode, is what must not be imported twice (a copy of the same file included).
-std::string FileIdentity(const std::string& bytes)
-{
+std::string FileIdentity(const std::string& bytes) {
     std::uint64_t hash = 14695981039346656037ull;
     for (unsigned char c : bytes) {
         hash ^= c;
@@ -49,8 +46,7 @@ std::string FileIdentity(const std::string& bytes)
     return std::to_string(bytes.size()) + " " + text;
 }
 
-bool MarkerLists(const std::string& markerName, const std::string& identity)
-{
+bool MarkerLists(const std::string& markerName, const std::string& identity) {
     std::string bytes;
     if (!ReadWholeFileLocked(markerName, bytes, false))
         return false;
@@ -63,8 +59,7 @@ bool MarkerLists(const std::string& markerName, const std::string& identity)
     return false;
 }
 
-void AddToMarker(const std::string& markerName, const std::string& identity)
-{
+void AddToMarker(const std::string& markerName, const std::string& identity) {
     std::string bytes;
     ReadWholeFileLocked(markerName, bytes, false);
     if (!bytes.empty() && bytes.back() != '\n')
@@ -75,8 +70,7 @@ void AddToMarker(const std::string& markerName, const std::string& identity)
         TLocking::AlreadyHeld);
 }
 
-std::uint16_t ReadUInt16(TStream& stream)
-{
+std::uint16_t ReadUInt16(TStream& stream) {
     const std::uint8_t low = ReadByte(stream);
     const std::uint8_t high = ReadByte(stream);
     return static_cast<std::uint16_t>(low | (high << 8));
@@ -86,8 +80,7 @@ std::uint16_t ReadUInt16(TStream& stream)
 // folder with backslashes; the database keeps archive folders with "/", so the folder is turned
 // into that form, or its members would never match those of a newer archive. The text is UTF-8
 // here, so a Shift_JIS second byte 0x5C is no longer mistaken for a backslash.
-void SplitLegacyPath(const std::string& path, TFileMember& member)
-{
+void SplitLegacyPath(const std::string& path, TFileMember& member) {
     const size_t slash = path.find_last_of('\\');
     if (slash == std::string::npos) {
         member.FileName = path;
@@ -105,8 +98,7 @@ struct TLegacyRecordHead {
 };
 
 void ReadLegacyMember(TStream& stream, TInstallAppInfo& record, const std::string& installFolder,
-                      const std::string& mainExe, const TLegacyRecordHead& head)
-{
+                      const std::string& mainExe, const TLegacyRecordHead& head) {
     TFileMember& member = record.Members.Add();
     SplitLegacyPath(ReadString(stream), member);
     member.FileDate = ReadDouble(stream);
@@ -143,8 +135,7 @@ void ReadLegacyMember(TStream& stream, TInstallAppInfo& record, const std::strin
         member.SetRole(mrMain);
 }
 
-void ReadLegacyRecord(TStream& stream, TInstallList& list, const std::string& sendTo)
-{
+void ReadLegacyRecord(TStream& stream, TInstallList& list, const std::string& sendTo) {
     SkipBytes(stream, 6);
     TInstallAppInfo& record = list.Add();
     list.AssignNewId(record);
@@ -162,8 +153,8 @@ void ReadLegacyRecord(TStream& stream, TInstallList& list, const std::string& se
     record.LastUpdateDate = date;
     const std::string mainExe = ReadString(stream);
     if (ownFolder)
-        installFolder = IncludeTrailingPathDelimiter(installFolder) + RemoveFileExt(mainExe) +
-                        PathDelim;
+        installFolder =
+            IncludeTrailingPathDelimiter(installFolder) + RemoveFileExt(mainExe) + PathDelim;
     const std::uint16_t count = ReadUInt16(stream);
     for (std::uint16_t i = 0; i < count; ++i)
         ReadLegacyMember(stream, record, installFolder, mainExe, head);
@@ -171,8 +162,7 @@ void ReadLegacyRecord(TStream& stream, TInstallList& list, const std::string& se
 
 // Identifiers must stay unique and 0 means "no installed application" to the update selection,
 // so new records start above every identifier in use and never at 0.
-void MakeRoomForNewIds(TInstallList& list)
-{
+void MakeRoomForNewIds(TInstallList& list) {
     std::int32_t next = std::max<std::int32_t>(list.NextId, 1);
     for (int i = 0; i < list.Count(); ++i) {
         const std::int32_t id = list.Items(i).AppId;
@@ -183,8 +173,7 @@ void MakeRoomForNewIds(TInstallList& list)
 }
 
 // Appends the legacy records after the signature; returns how many were added.
-int ReadLegacyRecords(TStream& stream, TInstallList& list)
-{
+int ReadLegacyRecords(TStream& stream, TInstallList& list) {
     const std::int32_t count = ReadInt32(stream);
     if (count <= 0)
         return 0; // nothing to add: the database is saved as it was loaded
@@ -198,8 +187,7 @@ int ReadLegacyRecords(TStream& stream, TInstallList& list)
 // Whether the bytes begin with the signature string ("Quillmate", any case, and its 0 byte).
 // A file whose first string has another text, or that holds no 0 byte at all, is not a legacy
 // database; only a file that starts like the signature and then ends is a truncated one.
-bool HasSignature(const std::string& bytes, size_t& bodyStart)
-{
+bool HasSignature(const std::string& bytes, size_t& bodyStart) {
     const std::string signature = LegacySignature;
     const size_t zero = bytes.find('\0');
     if (zero == std::string::npos) {
@@ -212,26 +200,25 @@ bool HasSignature(const std::string& bytes, size_t& bodyStart)
     return SameTextAscii(bytes.substr(0, zero), signature);
 }
 
-std::string BackupNameFor(const std::string& legacyFileName)
-{
-    const std::string name = ExtractFilePath(legacyFileName) +
-                             RemoveFileExt(ExtractFileName(legacyFileName)) + ".bak";
+std::string BackupNameFor(const std::string& legacyFileName) {
+    const std::string name =
+        ExtractFilePath(legacyFileName) + RemoveFileExt(ExtractFileName(legacyFileName)) + ".bak";
     return MakeUniqueFileName(name, "_", "");
 }
 
 } // namespace
 
-std::string LegacyDatabaseFileName() { return ProgramFolder() + LegacyDatabaseName; }
+std::string LegacyDatabaseFileName() {
+    return ProgramFolder() + LegacyDatabaseName;
+}
 
-std::string LegacyImportMarkerName(const std::string& databaseFileName)
-{
+std::string LegacyImportMarkerName(const std::string& databaseFileName) {
     return databaseFileName + ".imported";
 }
 
 TLegacyImportResult ImportLegacyDatabase(const std::string& legacyFileName,
                                          const std::string& databaseFileName,
-                                         const TFileMover& mover)
-{
+                                         const TFileMover& mover) {
     TLegacyImportResult result;
     // The lock file lives beside the database, so its folder must exist first.
     const std::string folder = ExtractFilePath(databaseFileName);

@@ -11,7 +11,6 @@ namespace qm {
 
 namespace {
 
-
 const char* IconvName(int codePage) {
     switch (codePage) {
     case CP_UTF8_PAGE:

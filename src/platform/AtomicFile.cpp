@@ -17,12 +17,12 @@ namespace {
 // Far above any database or legacy file that real use produces.
 constexpr off_t MaxWholeFileSize = off_t(1) << 30;
 
-std::string SystemError(int error) { return std::strerror(error); }
+std::string SystemError(int error) {
+    return std::strerror(error);
+}
 
 // Retries a call that a signal interrupted.
-template <typename F>
-auto Retry(F call)
-{
+template <typename F> auto Retry(F call) {
     decltype(call()) result;
     do {
         result = call();
@@ -30,8 +30,7 @@ auto Retry(F call)
     return result;
 }
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
         return ".";
@@ -41,9 +40,9 @@ std::string FolderOf(const std::string& path)
 }
 
 // Makes the rename itself durable: without this a crash can bring back the old directory entry.
-void SyncFolder(const std::string& folder)
-{
-    const int fd = Retry([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+void SyncFolder(const std::string& folder) {
+    const int fd =
+        Retry([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (fd < 0)
         return; // some file systems refuse to open folders; the data itself is on disk already
     ::fsync(fd);
@@ -51,8 +50,7 @@ void SyncFolder(const std::string& folder)
 }
 
 // A random suffix; a name that exists already is skipped by O_EXCL.
-std::string RandomSuffix()
-{
+std::string RandomSuffix() {
     static std::mt19937_64 generator{std::random_device{}()};
     static const char digits[] = "0123456789abcdef";
     std::string s = ".";
@@ -64,15 +62,16 @@ std::string RandomSuffix()
 
 } // namespace
 
-TFileLock::TFileLock(const std::string& lockPath, Mode mode)
-{
-    const int fd = Retry([&] { return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666); });
+TFileLock::TFileLock(const std::string& lockPath, Mode mode) {
+    const int fd =
+        Retry([&] { return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666); });
     if (fd < 0) {
         // Readers of a folder they cannot write to still read; a writer there would fail anyway.
         if (mode == Mode::Shared)
             return;
         const int error = errno;
-        throw EWriteError("ロックファイル \"" + lockPath + "\" を作成できません: " + SystemError(error));
+        throw EWriteError("ロックファイル \"" + lockPath +
+                          "\" を作成できません: " + SystemError(error));
     }
     const int operation = mode == Mode::Shared ? LOCK_SH : LOCK_EX;
     if (Retry([&] { return ::flock(fd, operation); }) != 0) {
@@ -80,21 +79,22 @@ TFileLock::TFileLock(const std::string& lockPath, Mode mode)
         ::close(fd);
         if (mode == Mode::Shared)
             return;
-        throw EWriteError("ファイル \"" + lockPath + "\" をロックできません: " + SystemError(error));
+        throw EWriteError("ファイル \"" + lockPath +
+                          "\" をロックできません: " + SystemError(error));
     }
     FHandle = fd;
 }
 
-TFileLock::~TFileLock()
-{
+TFileLock::~TFileLock() {
     if (FHandle >= 0)
         ::close(FHandle); // closing the only descriptor releases the lock
 }
 
-std::string LockFileNameFor(const std::string& path) { return path + ".lock"; }
+std::string LockFileNameFor(const std::string& path) {
+    return path + ".lock";
+}
 
-TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool takeLock) : FTarget(target)
-{
+TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool takeLock) : FTarget(target) {
     if (takeLock)
         FLock = std::make_unique<TFileLock>(LockFileNameFor(target), TFileLock::Mode::Exclusive);
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
@@ -119,14 +119,12 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool takeLock) :
         ::fchmod(FHandle, permissions); // the umask may have narrowed them; best effort
 }
 
-TAtomicFileWriter::~TAtomicFileWriter()
-{
+TAtomicFileWriter::~TAtomicFileWriter() {
     if (!FCommitted)
         Discard();
 }
 
-void TAtomicFileWriter::Discard()
-{
+void TAtomicFileWriter::Discard() {
     if (FHandle >= 0) {
         ::close(FHandle);
         FHandle = -1;
@@ -134,8 +132,7 @@ void TAtomicFileWriter::Discard()
     ::unlink(FTempName.c_str());
 }
 
-void TAtomicFileWriter::Write(const void* data, std::size_t count)
-{
+void TAtomicFileWriter::Write(const void* data, std::size_t count) {
     if (FHandle < 0 || FCommitted)
         throw EWriteError("ファイル \"" + FTarget + "\" は書き込み用に開かれていません");
     const char* p = static_cast<const char*>(data);
@@ -143,15 +140,15 @@ void TAtomicFileWriter::Write(const void* data, std::size_t count)
         const ssize_t written = Retry([&] { return ::write(FHandle, p, count); });
         if (written <= 0) {
             const int error = written < 0 ? errno : ENOSPC;
-            throw EWriteError("ファイル \"" + FTarget + "\" に書き込めません: " + SystemError(error));
+            throw EWriteError("ファイル \"" + FTarget +
+                              "\" に書き込めません: " + SystemError(error));
         }
         p += written;
         count -= static_cast<std::size_t>(written);
     }
 }
 
-void TAtomicFileWriter::Commit()
-{
+void TAtomicFileWriter::Commit() {
     if (FHandle < 0 || FCommitted)
         throw EWriteError("ファイル \"" + FTarget + "\" は書き込み用に開かれていません");
     // The data must be on disk before the new name points at it.
@@ -167,14 +164,14 @@ void TAtomicFileWriter::Commit()
     }
     if (::rename(FTempName.c_str(), FTarget.c_str()) != 0) {
         const int error = errno;
-        throw EWriteError("ファイル \"" + FTarget + "\" を置き換えられません: " + SystemError(error));
+        throw EWriteError("ファイル \"" + FTarget +
+                          "\" を置き換えられません: " + SystemError(error));
     }
     FCommitted = true;
     SyncFolder(FolderOf(FTarget));
 }
 
-bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock)
-{
+bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock) {
     bytes.clear();
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
@@ -193,9 +190,11 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
     // Only a regular file of a sane size is read: a device would never end, and a huge (or
     // sparse) file would take all memory before its damage could be found.
     struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > MaxWholeFileSize) {
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        opened.st_size > MaxWholeFileSize) {
         ::close(fd);
-        throw EReadError("ファイル \"" + path + "\" を読めません: 通常のファイルでないか、大きすぎます");
+        throw EReadError("ファイル \"" + path +
+                         "\" を読めません: 通常のファイルでないか、大きすぎます");
     }
     bytes.reserve(static_cast<size_t>(opened.st_size));
     char buffer[65536];

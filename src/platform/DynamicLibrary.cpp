@@ -11,14 +11,12 @@ namespace {
 std::vector<std::string> g_folders;
 bool g_systemSearch = true;
 
-bool IsRegularFile(const std::string& path)
-{
+bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-LibraryHandle Open(const std::string& path)
-{
+LibraryHandle Open(const std::string& path) {
     // RTLD_LOCAL: every archiver library exports the same entry names under its own prefix, and
     // copies of one library must not bind to each other's symbols.
     return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -26,16 +24,16 @@ LibraryHandle Open(const std::string& path)
 
 } // namespace
 
-void SetLibrarySearchFolders(std::vector<std::string> folders, bool systemSearch)
-{
+void SetLibrarySearchFolders(std::vector<std::string> folders, bool systemSearch) {
     g_folders = std::move(folders);
     g_systemSearch = systemSearch;
 }
 
-std::vector<std::string> LibrarySearchFolders() { return g_folders; }
+std::vector<std::string> LibrarySearchFolders() {
+    return g_folders;
+}
 
-LibraryHandle LoadDynamicLibrary(const std::string& fileName)
-{
+LibraryHandle LoadDynamicLibrary(const std::string& fileName) {
     if (fileName.empty())
         return nullptr;
     if (fileName.find('/') != std::string::npos)
@@ -57,16 +55,14 @@ LibraryHandle LoadDynamicLibrary(const std::string& fileName)
     return Open(fileName);
 }
 
-void* FindLibraryEntry(LibraryHandle library, const char* name)
-{
+void* FindLibraryEntry(LibraryHandle library, const char* name) {
     // A null handle would make dlsym search the whole process: never look there.
     if (library == nullptr || name == nullptr)
         return nullptr;
     return ::dlsym(library, name);
 }
 
-std::string DynamicLibraryPath(LibraryHandle library)
-{
+std::string DynamicLibraryPath(LibraryHandle library) {
     if (library == nullptr)
         return {};
     struct link_map* map = nullptr;
@@ -75,8 +71,7 @@ std::string DynamicLibraryPath(LibraryHandle library)
     return map->l_name;
 }
 
-void FreeDynamicLibrary(LibraryHandle library)
-{
+void FreeDynamicLibrary(LibraryHandle library) {
     if (library != nullptr)
         ::dlclose(library);
 }

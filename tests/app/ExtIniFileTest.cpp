@@ -1,5 +1,5 @@
-#include "app/ConfigKeys.h"
 #include "app/ExtIniFile.h"
+#include "app/ConfigKeys.h"
 #include "platform/AnsiCodec.h"
 
 #include "Sandbox.h"
@@ -25,8 +25,7 @@ struct Store {
 
 } // namespace
 
-TEST(ExtIniFile, TypedReadsFollowTheStoredText)
-{
+TEST(ExtIniFile, TypedReadsFollowTheStoredText) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     Store s;
     WriteFile(s.iniPath, "[Options]\r\nWizard=yes\r\nA=TRUE\r\nB=1\r\nC=2\r\nD=\r\n"
@@ -55,8 +54,7 @@ TEST(ExtIniFile, TypedReadsFollowTheStoredText)
     EXPECT_EQ(ini.ReadInt64("Default", "E", 5), 31);
 }
 
-TEST(ExtIniFile, ConfigurationTableGivesEveryDefaultOnAnEmptyStore)
-{
+TEST(ExtIniFile, ConfigurationTableGivesEveryDefaultOnAnEmptyStore) {
     Store s;
     TExtIniFile ini(s.program);
     ini.AutoUpdate = false;
@@ -71,8 +69,7 @@ TEST(ExtIniFile, ConfigurationTableGivesEveryDefaultOnAnEmptyStore)
     EXPECT_EQ(ini.ReadString("Default", "OverWrite", ""), "4");
 }
 
-TEST(ExtIniFile, SectionNamesIgnoreBracketsAndCaseUnlessAsked)
-{
+TEST(ExtIniFile, SectionNamesIgnoreBracketsAndCaseUnlessAsked) {
     Store s;
     WriteFile(s.iniPath, "stray=line before any section\r\n[default]\r\nUpdateMode=2\r\n"
                          "[DEFAULT]\r\nUpdateMode=9\r\n");
@@ -88,8 +85,7 @@ TEST(ExtIniFile, SectionNamesIgnoreBracketsAndCaseUnlessAsked)
     EXPECT_EQ(ini.ReadInteger("default", "updateMode", 0), 0);
 }
 
-TEST(ExtIniFile, WritesAnsiTextWithCrLfAndDropsOneCharacterLines)
-{
+TEST(ExtIniFile, WritesAnsiTextWithCrLfAndDropsOneCharacterLines) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     Store s;
     // "名" is 96 BC in code page 932.
@@ -104,8 +100,7 @@ TEST(ExtIniFile, WritesAnsiTextWithCrLfAndDropsOneCharacterLines)
                                    "[B]\r\nk=v\r\nNew=\x92\x6C\r\n\r\n");
 }
 
-TEST(ExtIniFile, BytesInvalidInTheCodePageAreSkippedByLookupsAndWrittenBackUnchanged)
-{
+TEST(ExtIniFile, BytesInvalidInTheCodePageAreSkippedByLookupsAndWrittenBackUnchanged) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     Store s;
     // Lead bytes without their second byte, in a line and in a section header.
@@ -123,8 +118,7 @@ TEST(ExtIniFile, BytesInvalidInTheCodePageAreSkippedByLookupsAndWrittenBackUncha
               "[A]\r\nk=1\r\nbad=\x82\r\n\r\n[\x82 ]\r\nx=1\r\n\r\n[B]\r\nm=2\r\nn=3\r\n\r\n");
 }
 
-TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd)
-{
+TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd) {
     Store s;
     WriteFile(s.iniPath, "[S]\r\na=1\r\nb=2\r\nc=3\r\n");
     TExtIniFile ini(s.program);
@@ -138,8 +132,7 @@ TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd)
     EXPECT_EQ(ini.ReadInteger("S", "b", 7), 7);
 }
 
-TEST(ExtIniFile, FileIsWrittenAtDestructionOrAfterEachTypedWriteWhenAsked)
-{
+TEST(ExtIniFile, FileIsWrittenAtDestructionOrAfterEachTypedWriteWhenAsked) {
     Store s;
     {
         TExtIniFile ini(s.program);
@@ -164,8 +157,7 @@ TEST(ExtIniFile, FileIsWrittenAtDestructionOrAfterEachTypedWriteWhenAsked)
     EXPECT_EQ(ReadFile(s.iniPath), "[S]\r\ntext=only in memory\r\nn=5\r\n\r\n");
 }
 
-TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver)
-{
+TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver) {
     Store s;
     const std::string appData = std::getenv("XDG_DATA_HOME");
     const std::string perUser = appData + "/Quillmate/Quillmate.ini";
@@ -204,8 +196,7 @@ TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingO
     EXPECT_EQ(ini.ReadInteger("Keep", "k", 0), 1);
 }
 
-TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState)
-{
+TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState) {
     Store s;
     TExtIniFile ini(s.program);
     ini.AutoUpdate = false;

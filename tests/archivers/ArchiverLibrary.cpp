@@ -16,45 +16,40 @@ namespace qmtest {
 namespace fs = std::filesystem;
 
 ArchiverLibrary::ArchiverLibrary(const std::string& fileName, const std::string& prefix)
-    : prefix_(prefix)
-{
+    : prefix_(prefix) {
     std::string path = PluginFolder() + "/" + fileName;
     module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module_ == nullptr)
         ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
 }
 
-ArchiverLibrary::~ArchiverLibrary()
-{
+ArchiverLibrary::~ArchiverLibrary() {
     if (module_ != nullptr)
         dlclose(module_);
 }
 
-void* ArchiverLibrary::Entry(const std::string& suffix, bool exact) const
-{
+void* ArchiverLibrary::Entry(const std::string& suffix, bool exact) const {
     if (module_ == nullptr)
         return nullptr;
     std::string name = exact ? suffix : prefix_ + suffix;
     return dlsym(module_, name.c_str());
 }
 
-int ArchiverLibrary::Command(const std::string& ansiLine, std::string* log, void* window)
-{
+int ArchiverLibrary::Command(const std::string& ansiLine, std::string* log, void* window) {
     auto command = reinterpret_cast<QM_COMMAND_PROC>(Entry(""));
     if (command == nullptr) {
         ADD_FAILURE() << "no command entry " << prefix_;
         return -1;
     }
     std::vector<char> buffer(64 * 1024, '\x7f');
-    int result = command(window, ansiLine.c_str(), buffer.data(),
-                         static_cast<uint32_t>(buffer.size()));
+    int result =
+        command(window, ansiLine.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
     if (log != nullptr)
         *log = qm::FromAnsi(buffer.data());
     return result;
 }
 
-ArchiverLibrary& Library(Kind kind)
-{
+ArchiverLibrary& Library(Kind kind) {
     static std::map<Kind, std::unique_ptr<ArchiverLibrary>> loaded;
     if (kind == Kind::Tgz || kind == Kind::Bz2)
         kind = Kind::Tar;
@@ -86,8 +81,7 @@ ArchiverLibrary& Library(Kind kind)
 
 std::string ExtractLine(Kind kind, const std::string& archive, const std::string& destination,
                         bool keepFolders, const std::vector<std::string>& names,
-                        const std::string& responseFile)
-{
+                        const std::string& responseFile) {
     const std::string a = "\"" + archive + "\"";
     const std::string d = "\"" + destination + "/\"";
     std::string line;
@@ -97,7 +91,8 @@ std::string ExtractLine(Kind kind, const std::string& archive, const std::string
                (keepFolders ? "-x1" : "-x0") +
                " -y1 -z0 -jc0 -jd0 -jf0 -ji0 -jm2 -jn0 -jsb0 -jsc0 -jsd0 -jse1 -jsf1 -jsl0 -jso0 "
                "-jss0 -jst1 -jsv0 -jsz1 -jyc1 -jyd1 -jyk0 -jyn1 -jyo1 -ga1 -gd0 -ge0 -gm1 -gya0 "
-               "-gyc0  " + a + " " + d;
+               "-gyc0  " +
+               a + " " + d;
         break;
     case Kind::Zip:
         line = std::string("-x -o --i") + (keepFolders ? "" : " -j") + "  " + a + " " + d;
@@ -110,15 +105,17 @@ std::string ExtractLine(Kind kind, const std::string& archive, const std::string
     case Kind::Bz2:
         line = std::string("x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=") +
                (keepFolders ? "1" : "0") +
-               (kind == Kind::Tgz ? " -z2" : kind == Kind::Bz2 ? " -B2" : "") + "  -f " + a +
-               " -o " + d;
+               (kind == Kind::Tgz   ? " -z2"
+                : kind == Kind::Bz2 ? " -B2"
+                                    : "") +
+               "  -f " + a + " -o " + d;
         break;
     case Kind::Rar:
         line = std::string(keepFolders ? "-x" : "-e") + " -y  " + a + " " + d;
         break;
     case Kind::SevenZip:
-        line = std::string(keepFolders ? "x" : "e") + " -aoa -ms=off -hide -y \"-o" +
-               destination + "/\"  " + a;
+        line = std::string(keepFolders ? "x" : "e") + " -aoa -ms=off -hide -y \"-o" + destination +
+               "/\"  " + a;
         break;
     }
     if (!responseFile.empty()) {
@@ -135,8 +132,7 @@ std::string ExtractLine(Kind kind, const std::string& archive, const std::string
     return qm::ToAnsi(line);
 }
 
-std::vector<std::pair<std::string, std::string>> Tree(const std::string& folder)
-{
+std::vector<std::pair<std::string, std::string>> Tree(const std::string& folder) {
     std::vector<std::pair<std::string, std::string>> entries;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error);

@@ -18,8 +18,7 @@ public:
 
     // The entry named prefix + suffix (or the exact name when exact is true); null if missing.
     void* Entry(const std::string& suffix, bool exact = false) const;
-    template <typename F> F Get(const std::string& suffix) const
-    {
+    template <typename F> F Get(const std::string& suffix) const {
         return reinterpret_cast<F>(Entry(suffix));
     }
     void* Module() const { return module_; }

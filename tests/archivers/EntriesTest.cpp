@@ -35,21 +35,22 @@ const char* kSuffixes[] = {"",
                            "ClearEnumMembersProc64",
                            "ExtractMem"};
 
-TEST(Entries, EveryFamilyFileExportsItsEntriesAndIsOneInstance)
-{
+TEST(Entries, EveryFamilyFileExportsItsEntriesAndIsOneInstance) {
     const std::pair<const char*, const char*> families[] = {
-        {"UNLHA32.DLL", "Unlha"}, {"UNZIP32.DLL", "UnZip"},   {"CAB32.DLL", "Cab"},
-        {"TAR32.DLL", "Tar"},     {"UNRAR32.DLL", "Unrar"},   {"7-zip32.dll", "SevenZip"}};
+        {"UNLHA32.DLL", "Unlha"}, {"UNZIP32.DLL", "UnZip"}, {"CAB32.DLL", "Cab"},
+        {"TAR32.DLL", "Tar"},     {"UNRAR32.DLL", "Unrar"}, {"7-zip32.dll", "SevenZip"}};
     void* first = nullptr;
     // All stay loaded until the end, so equal handles mean one file, not a reused address.
     std::vector<std::unique_ptr<ArchiverLibrary>> loaded;
     for (const auto& [file, prefix] : families) {
         SCOPED_TRACE(file);
-        ArchiverLibrary& library = *loaded.emplace_back(std::make_unique<ArchiverLibrary>(file, prefix));
+        ArchiverLibrary& library =
+            *loaded.emplace_back(std::make_unique<ArchiverLibrary>(file, prefix));
         for (const char* suffix : kSuffixes)
             EXPECT_NE(library.Entry(suffix), nullptr) << prefix << suffix;
-        std::string writeTime = std::string(prefix) == "UnZip" ? "UnzipGetWriteTimeEx"
-                                                               : std::string(prefix) + "GetWriteTimeEx";
+        std::string writeTime = std::string(prefix) == "UnZip"
+                                    ? "UnzipGetWriteTimeEx"
+                                    : std::string(prefix) + "GetWriteTimeEx";
         EXPECT_NE(library.Entry(writeTime, true), nullptr) << writeTime;
         if (first == nullptr)
             first = library.Module();
@@ -64,16 +65,17 @@ TEST(Entries, EveryFamilyFileExportsItsEntriesAndIsOneInstance)
 // The TAR family's lesser formats, made from notes.txt in the folder: notes.txt.gz,
 // notes.txt.bz2, lib.a, pkg.deb (an ar archive), a.tar.Z, a.cpio.gz and notes.rpm (a lead and
 // two empty headers in front of a gzipped cpio payload, as rpm writes them).
-void MakeTarFamilyFiles(const std::string& folder)
-{
+void MakeTarFamilyFiles(const std::string& folder) {
     WriteFile(folder + "/notes.txt", "some notes");
     WriteFile(folder + "/debian-binary", "2.0\n");
-    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
+    ASSERT_EQ(qmtest::Run("cd " + folder +
+                          " && gzip -k notes.txt && bzip2 -k notes.txt && "
                           "ar rc lib.a notes.txt && ar rc pkg.deb debian-binary && "
                           "bsdtar -cZf a.tar.Z notes.txt && "
                           "bsdtar --format newc -czf a.cpio.gz notes.txt"),
               0);
-    ASSERT_EQ(qmtest::Run("cd " + folder + " && python3 -c \"import struct; "
+    ASSERT_EQ(qmtest::Run("cd " + folder +
+                          " && python3 -c \"import struct; "
                           "lead = b'\\xed\\xab\\xee\\xdb\\x03\\x00' + struct.pack('>hh', 0, 1) + "
                           "b'notes'.ljust(66, b'\\0') + struct.pack('>hh', 1, 5) + bytes(16); "
                           "header = b'\\x8e\\xad\\xe8\\x01' + bytes(12); "
@@ -82,8 +84,7 @@ void MakeTarFamilyFiles(const std::string& folder)
               0);
 }
 
-TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
-{
+TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily) {
     std::string folder = MakeTempFolder("single");
     MakeTarFamilyFiles(folder);
     struct Case {
@@ -91,18 +92,18 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
         Kind owner;
     };
     std::vector<Case> cases = {
-        {ArchiveOf("Zip"), Kind::Zip},        {ArchiveOf("Jar"), Kind::Zip},
-        {ArchiveOf("ZipSfx"), Kind::Zip},     {ArchiveOf("Tar"), Kind::Tar},
-        {ArchiveOf("Tgz"), Kind::Tar},        {ArchiveOf("Tbz2"), Kind::Tar},
-        {ArchiveOf("Cpio"), Kind::Tar},       {folder + "/notes.txt.gz", Kind::Tar},
+        {ArchiveOf("Zip"), Kind::Zip},          {ArchiveOf("Jar"), Kind::Zip},
+        {ArchiveOf("ZipSfx"), Kind::Zip},       {ArchiveOf("Tar"), Kind::Tar},
+        {ArchiveOf("Tgz"), Kind::Tar},          {ArchiveOf("Tbz2"), Kind::Tar},
+        {ArchiveOf("Cpio"), Kind::Tar},         {folder + "/notes.txt.gz", Kind::Tar},
         {folder + "/notes.txt.bz2", Kind::Tar}, {folder + "/lib.a", Kind::Tar},
-        {folder + "/pkg.deb", Kind::Tar},     {folder + "/a.tar.Z", Kind::Tar},
-        {folder + "/notes.rpm", Kind::Tar},
-        {ArchiveOf("SevenZip"), Kind::SevenZip}, {ArchiveOf("Cab"), Kind::Cab},
-        {ArchiveOf("Lzh"), Kind::Lha},        {ArchiveOf("Rar"), Kind::Rar},
-        {folder + "/notes.txt", Kind::Tgz /* nobody's */},
+        {folder + "/pkg.deb", Kind::Tar},       {folder + "/a.tar.Z", Kind::Tar},
+        {folder + "/notes.rpm", Kind::Tar},     {ArchiveOf("SevenZip"), Kind::SevenZip},
+        {ArchiveOf("Cab"), Kind::Cab},          {ArchiveOf("Lzh"), Kind::Lha},
+        {ArchiveOf("Rar"), Kind::Rar},          {folder + "/notes.txt", Kind::Tgz /* nobody's */},
     };
-    const Kind libraries[] = {Kind::Lha, Kind::Zip, Kind::Cab, Kind::Tar, Kind::Rar, Kind::SevenZip};
+    const Kind libraries[] = {Kind::Lha, Kind::Zip, Kind::Cab,
+                              Kind::Tar, Kind::Rar, Kind::SevenZip};
     for (const Case& c : cases) {
         for (Kind library : libraries) {
             auto check = Library(library).Get<QM_CHECKARCHIVE_PROC>("CheckArchive");
@@ -121,8 +122,7 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily)
     EXPECT_EQ(check((folder + "/missing.zip").c_str(), 1), 0);
 }
 
-TEST(Entries, TarArchiveTypeTellsFormatAndCompression)
-{
+TEST(Entries, TarArchiveTypeTellsFormatAndCompression) {
     std::string folder = MakeTempFolder("types");
     MakeTarFamilyFiles(folder);
     auto type = Library(Kind::Tar).Get<QM_GETARCHIVETYPE_PROC>("GetArchiveType");
@@ -150,8 +150,7 @@ struct Listed {
     std::string attribute;
 };
 
-std::vector<Listed> ListMembers(ArchiverLibrary& library, HARC handle, const char* wildcard)
-{
+std::vector<Listed> ListMembers(ArchiverLibrary& library, HARC handle, const char* wildcard) {
     auto findFirst = library.Get<QM_FINDFIRST_PROC>("FindFirst");
     auto findNext = library.Get<QM_FINDNEXT_PROC>("FindNext");
     std::vector<Listed> members;
@@ -168,11 +167,10 @@ std::vector<Listed> ListMembers(ArchiverLibrary& library, HARC handle, const cha
     return members;
 }
 
-TEST(Entries, ListsMembersWithNamesSizesAndTimes)
-{
+TEST(Entries, ListsMembersWithNamesSizesAndTimes) {
     auto& lha = Library(Kind::Lha);
-    HARC handle = lha.Get<QM_OPENARCHIVE_PROC>("OpenArchive")(nullptr, ArchiveOf("Lzh").c_str(),
-                                                               0x800002);
+    HARC handle =
+        lha.Get<QM_OPENARCHIVE_PROC>("OpenArchive")(nullptr, ArchiveOf("Lzh").c_str(), 0x800002);
     ASSERT_NE(handle, nullptr);
     std::vector<Listed> all = ListMembers(lha, handle, "*.*");
     ASSERT_EQ(all.size(), 4u);
@@ -192,13 +190,16 @@ TEST(Entries, ListsMembersWithNamesSizesAndTimes)
     int64_t size = 0;
     EXPECT_NE(lha.Get<QM_GETSIZEEX_PROC>("GetOriginalSizeEx")(handle, &size), 0);
     EXPECT_EQ(size, 100000);
-    QM_FILETIME written {};
-    ASSERT_NE(reinterpret_cast<QM_GETTIMEEX_PROC>(lha.Entry("UnlhaGetWriteTimeEx", true))(handle, &written), 0);
+    QM_FILETIME written{};
+    ASSERT_NE(reinterpret_cast<QM_GETTIMEEX_PROC>(lha.Entry("UnlhaGetWriteTimeEx", true))(handle,
+                                                                                          &written),
+              0);
     struct tm local {};
     local.tm_year = 121, local.tm_mon = 2, local.tm_mday = 4;
     local.tm_hour = 5, local.tm_min = 6, local.tm_sec = 8, local.tm_isdst = -1;
     uint64_t expected = (static_cast<uint64_t>(mktime(&local)) + 11644473600ULL) * 10000000ULL;
-    EXPECT_EQ((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime, expected);
+    EXPECT_EQ((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime,
+              expected);
     EXPECT_EQ(lha.Get<QM_FINDNEXT_PROC>("FindNext")(handle, &info), QM_ERROR_END_OF_SEARCH);
 
     // A new search starts again from the first member.
@@ -209,8 +210,9 @@ TEST(Entries, ListsMembersWithNamesSizesAndTimes)
     EXPECT_EQ(lha.Get<QM_CLOSEARCHIVE_PROC>("CloseArchive")(handle), ERROR_HARC_ISNOT_OPENED);
 
     // Opening is also the program's content probe: another family's archive gives no handle.
-    EXPECT_EQ(lha.Get<QM_OPENARCHIVE_PROC>("OpenArchive")(nullptr, ArchiveOf("ZipSfx").c_str(), 0x800002),
-              nullptr);
+    EXPECT_EQ(
+        lha.Get<QM_OPENARCHIVE_PROC>("OpenArchive")(nullptr, ArchiveOf("ZipSfx").c_str(), 0x800002),
+        nullptr);
 }
 
 struct Recorded {
@@ -220,27 +222,25 @@ struct Recorded {
 };
 
 struct ProgressSink {
-    QmMessageSink sink {QM_SINK_MAGIC, &ProgressSink::Proc, this};
+    QmMessageSink sink{QM_SINK_MAGIC, &ProgressSink::Proc, this};
     unsigned message = QmRegisterWindowMessage("wm_arcextract");
     std::vector<Recorded> seen;
     int cancelAtProcess = -1; // answer non-zero at this in-process message
 
-    static intptr_t Proc(void* context, unsigned msg, uintptr_t wparam, intptr_t lparam)
-    {
+    static intptr_t Proc(void* context, unsigned msg, uintptr_t wparam, intptr_t lparam) {
         auto* self = static_cast<ProgressSink*>(context);
         if (msg != self->message)
             return 0;
         auto* bytes = reinterpret_cast<const char*>(lparam);
-        self->seen.push_back({static_cast<unsigned>(wparam), qm::FromAnsi(bytes + 8),
-                              qm::FromAnsi(bytes + 524)});
+        self->seen.push_back(
+            {static_cast<unsigned>(wparam), qm::FromAnsi(bytes + 8), qm::FromAnsi(bytes + 524)});
         if (wparam == ARCEXTRACT_INPROCESS && self->cancelAtProcess-- == 0)
             return 1;
         return 0;
     }
 };
 
-TEST(Progress, OwnerWindowReceivesEveryStepWithTheNamesAtTheirOffsets)
-{
+TEST(Progress, OwnerWindowReceivesEveryStepWithTheNamesAtTheirOffsets) {
     auto& zip = Library(Kind::Zip);
     ProgressSink progress;
     ASSERT_NE(zip.Get<QM_SETOWNERWINDOWEX_PROC>("SetOwnerWindowEx")(&progress.sink, nullptr), 0);
@@ -264,16 +264,18 @@ TEST(Progress, OwnerWindowReceivesEveryStepWithTheNamesAtTheirOffsets)
 
     // The owner window belongs to the ZIP family only: the LHA library stays silent.
     size_t before = progress.seen.size();
-    ASSERT_EQ(Library(Kind::Lha).Command(ExtractLine(Kind::Lha, ArchiveOf("Lzh"), MakeTempFolder("quiet"))), 0);
+    ASSERT_EQ(Library(Kind::Lha).Command(
+                  ExtractLine(Kind::Lha, ArchiveOf("Lzh"), MakeTempFolder("quiet"))),
+              0);
     EXPECT_EQ(progress.seen.size(), before);
 
     EXPECT_NE(zip.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&progress.sink), 0);
-    ASSERT_EQ(zip.Command(ExtractLine(Kind::Zip, ArchiveOf("ZipCp932"), MakeTempFolder("after"))), 0);
+    ASSERT_EQ(zip.Command(ExtractLine(Kind::Zip, ArchiveOf("ZipCp932"), MakeTempFolder("after"))),
+              0);
     EXPECT_EQ(progress.seen.size(), before);
 }
 
-TEST(Progress, NonZeroAnswerStopsAndLeavesNoPartialFile)
-{
+TEST(Progress, NonZeroAnswerStopsAndLeavesNoPartialFile) {
     auto& tar = Library(Kind::Tar);
     ProgressSink progress;
     progress.cancelAtProcess = 2; // the third member being written (tar order of the fixture)
@@ -281,28 +283,29 @@ TEST(Progress, NonZeroAnswerStopsAndLeavesNoPartialFile)
     std::string dest = MakeTempFolder("cancel");
     EXPECT_EQ(tar.Command(ExtractLine(Kind::Bz2, ArchiveOf("Tbz2"), dest)), ERROR_USER_CANCEL);
     tar.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&progress.sink);
-    // readme.txt and manual.txt are done; data.bin was stopped and removed; 表示ソフト.txt never began.
-    std::vector<std::pair<std::string, std::string>> expected = {
-        {"docs", "<dir>"}, {"docs/deep", "<dir>"}, {"docs/manual.txt", "manual text"},
-        {"readme.txt", "hello\n"}};
+    // readme.txt and manual.txt are done; data.bin was stopped and removed; 表示ソフト.txt never
+    // began.
+    std::vector<std::pair<std::string, std::string>> expected = {{"docs", "<dir>"},
+                                                                 {"docs/deep", "<dir>"},
+                                                                 {"docs/manual.txt", "manual text"},
+                                                                 {"readme.txt", "hello\n"}};
     EXPECT_EQ(Tree(dest), expected);
 }
 
 int g_procCalls = 0;
 
-QM_BOOL CountingProc(QM_HWND, unsigned message, unsigned state, EXTRACTINGINFOEX* info)
-{
+QM_BOOL CountingProc(QM_HWND, unsigned message, unsigned state, EXTRACTINGINFOEX* info) {
     EXPECT_EQ(message, QmRegisterWindowMessage("wm_arcextract"));
     EXPECT_NE(info, nullptr);
     ++g_procCalls;
     return state == ARCEXTRACT_INPROCESS ? 0 : 1; // stop at the first member written
 }
 
-TEST(Progress, NotificationProcedureReplacesTheMessageAndCanStop)
-{
+TEST(Progress, NotificationProcedureReplacesTheMessageAndCanStop) {
     auto& cab = Library(Kind::Cab);
     ProgressSink unused;
-    ASSERT_NE(cab.Get<QM_SETOWNERWINDOWEX_PROC>("SetOwnerWindowEx")(&unused.sink, &CountingProc), 0);
+    ASSERT_NE(cab.Get<QM_SETOWNERWINDOWEX_PROC>("SetOwnerWindowEx")(&unused.sink, &CountingProc),
+              0);
     std::string dest = MakeTempFolder("proc");
     EXPECT_EQ(cab.Command(ExtractLine(Kind::Cab, ArchiveOf("Cab"), dest)), ERROR_USER_CANCEL);
     cab.Get<QM_KILLOWNERWINDOWEX_PROC>("KillOwnerWindowEx")(&unused.sink);
@@ -314,16 +317,14 @@ TEST(Progress, NotificationProcedureReplacesTheMessageAndCanStop)
 std::vector<std::string> g_enumerated;
 int g_enumStopAfter = -1;
 
-QM_BOOL EnumerateMember(void* record)
-{
+QM_BOOL EnumerateMember(void* record) {
     auto* info = static_cast<ENUM_MEMBER_INFO64*>(record);
     EXPECT_EQ(info->dwStructSize, static_cast<uint32_t>(QM_ENUM_MEMBER_INFO_SIZE));
     g_enumerated.push_back(qm::FromAnsi(info->szFileName));
     return g_enumStopAfter-- == 0 ? 0 : 1;
 }
 
-TEST(Progress, EnumerationCallbackSeesEachMemberAndCanStop)
-{
+TEST(Progress, EnumerationCallbackSeesEachMemberAndCanStop) {
     auto& seven = Library(Kind::SevenZip);
     auto set = seven.Get<QM_SETENUMMEMBERSPROC64_PROC>("SetEnumMembersProc64");
     auto clear = seven.Get<QM_CLEARENUMMEMBERSPROC64_PROC>("ClearEnumMembersProc64");
@@ -333,41 +334,48 @@ TEST(Progress, EnumerationCallbackSeesEachMemberAndCanStop)
 
     g_enumerated.clear();
     g_enumStopAfter = -1;
-    ASSERT_EQ(seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), MakeTempFolder("enum"))), 0);
+    ASSERT_EQ(
+        seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), MakeTempFolder("enum"))),
+        0);
     EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "docs/deep/data.bin"),
               g_enumerated.end());
-    EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "表示ソフト.txt"), g_enumerated.end());
+    EXPECT_NE(std::find(g_enumerated.begin(), g_enumerated.end(), "表示ソフト.txt"),
+              g_enumerated.end());
 
     g_enumerated.clear();
     g_enumStopAfter = 0;
     std::string dest = MakeTempFolder("enumstop");
-    EXPECT_EQ(seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), dest)), ERROR_USER_CANCEL);
+    EXPECT_EQ(seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), dest)),
+              ERROR_USER_CANCEL);
     EXPECT_EQ(g_enumerated.size(), 1u);
     EXPECT_TRUE(Tree(dest).empty());
 
     clear();
     g_enumerated.clear();
-    ASSERT_EQ(seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), MakeTempFolder("noenum"))), 0);
+    ASSERT_EQ(
+        seven.Command(ExtractLine(Kind::SevenZip, ArchiveOf("SevenZip"), MakeTempFolder("noenum"))),
+        0);
     EXPECT_TRUE(g_enumerated.empty());
 }
 
-TEST(Entries, ExtractMemCopiesOneMemberIntoTheBuffer)
-{
+TEST(Entries, ExtractMemCopiesOneMemberIntoTheBuffer) {
     auto extract = Library(Kind::Zip).Get<QM_EXTRACTMEM_PROC>("ExtractMem");
     std::string line = " \"" + ArchiveOf("Zip") + "\" \"docs/manual.txt\"";
     uint8_t buffer[64] = {};
     int64_t time = 0;
     uint16_t attributes = 0;
     uint32_t written = 0;
-    ASSERT_EQ(extract(nullptr, line.c_str(), buffer, sizeof buffer, &time, &attributes, &written), 0);
+    ASSERT_EQ(extract(nullptr, line.c_str(), buffer, sizeof buffer, &time, &attributes, &written),
+              0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), written), "manual text");
     EXPECT_NE(time, 0);
     EXPECT_EQ(extract(nullptr, line.c_str(), buffer, 4, &time, &attributes, &written),
               ERROR_MORE_HEAP_MEMORY);
     EXPECT_EQ(written, 4u);
     std::string missing = " \"" + ArchiveOf("Zip") + "\" \"nothing.txt\"";
-    EXPECT_EQ(extract(nullptr, missing.c_str(), buffer, sizeof buffer, &time, &attributes, &written),
-              ERROR_NOT_FIND_FILE);
+    EXPECT_EQ(
+        extract(nullptr, missing.c_str(), buffer, sizeof buffer, &time, &attributes, &written),
+        ERROR_NOT_FIND_FILE);
 }
 
 } // namespace

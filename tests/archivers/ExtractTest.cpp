@@ -17,19 +17,17 @@ using TreeList = std::vector<std::pair<std::string, std::string>>;
 
 class FormatExtract : public ::testing::TestWithParam<ArchiveFixture> {
 protected:
-    int Extract(const std::string& dest, bool keepFolders, const std::vector<std::string>& names = {},
-                const std::string& responseFile = "")
-    {
+    int Extract(const std::string& dest, bool keepFolders,
+                const std::vector<std::string>& names = {}, const std::string& responseFile = "") {
         const ArchiveFixture& f = GetParam();
-        std::string line = ExtractLine(f.kind, ArchiveOf(f.label), dest, keepFolders, names,
-                                       responseFile);
+        std::string line =
+            ExtractLine(f.kind, ArchiveOf(f.label), dest, keepFolders, names, responseFile);
         return Library(f.kind).Command(line, &log_);
     }
     std::string log_;
 };
 
-TEST_P(FormatExtract, KeepsTheStoredFoldersAndNames)
-{
+TEST_P(FormatExtract, KeepsTheStoredFoldersAndNames) {
     std::string dest = MakeTempFolder("dest");
     ASSERT_EQ(Extract(dest, true), 0) << log_;
     EXPECT_EQ(Tree(dest), Tree(SourceTree()));
@@ -41,8 +39,7 @@ TEST_P(FormatExtract, KeepsTheStoredFoldersAndNames)
     EXPECT_EQ(Tree(dest), Tree(SourceTree()));
 }
 
-TEST_P(FormatExtract, WithoutFoldersPutsEveryFileInTheDestination)
-{
+TEST_P(FormatExtract, WithoutFoldersPutsEveryFileInTheDestination) {
     std::string dest = MakeTempFolder("flat");
     ASSERT_EQ(Extract(dest, false), 0) << log_;
     TreeList expected = {{"data.bin", ReadFile(SourceTree() + "/docs/deep/data.bin")},
@@ -52,12 +49,11 @@ TEST_P(FormatExtract, WithoutFoldersPutsEveryFileInTheDestination)
     EXPECT_EQ(Tree(dest), expected);
 }
 
-TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers)
-{
+TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers) {
     std::string dest = MakeTempFolder("named");
     ASSERT_EQ(Extract(dest, true, {"docs/manual.txt", "表示ソフト.txt"}), 0) << log_;
-    TreeList expected = {{"docs", "<dir>"}, {"docs/manual.txt", "manual text"},
-                         {"表示ソフト.txt", "japanese"}};
+    TreeList expected = {
+        {"docs", "<dir>"}, {"docs/manual.txt", "manual text"}, {"表示ソフト.txt", "japanese"}};
     EXPECT_EQ(Tree(dest), expected);
 
     // The same through a response file, and a folder name selects what lies below it.
@@ -75,19 +71,18 @@ TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers)
 }
 
 const ArchiveFixture kFixtures[] = {
-    {"Zip", Kind::Zip, "info.zip"},     {"ZipCp932", Kind::Zip, "cp932.zip"},
-    {"Jar", Kind::Zip, "app.jar"},      {"ZipSfx", Kind::Zip, "setup.exe"},
-    {"Tar", Kind::Tar, "a.tar"},        {"Tgz", Kind::Tgz, "a.tgz"},
-    {"Tbz2", Kind::Bz2, "a.tar.bz2"},   {"Cpio", Kind::Tar, "a.cpio"},
+    {"Zip", Kind::Zip, "info.zip"},       {"ZipCp932", Kind::Zip, "cp932.zip"},
+    {"Jar", Kind::Zip, "app.jar"},        {"ZipSfx", Kind::Zip, "setup.exe"},
+    {"Tar", Kind::Tar, "a.tar"},          {"Tgz", Kind::Tgz, "a.tgz"},
+    {"Tbz2", Kind::Bz2, "a.tar.bz2"},     {"Cpio", Kind::Tar, "a.cpio"},
     {"SevenZip", Kind::SevenZip, "a.7z"}, {"Cab", Kind::Cab, "a.cab"},
-    {"Lzh", Kind::Lha, "a.lzh"},        {"Rar", Kind::Rar, "a.rar"},
+    {"Lzh", Kind::Lha, "a.lzh"},          {"Rar", Kind::Rar, "a.rar"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Families, FormatExtract, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST(ExtractFailures, ReportCommandAndArchiveProblemsWithTheirCodes)
-{
+TEST(ExtractFailures, ReportCommandAndArchiveProblemsWithTheirCodes) {
     std::string dest = MakeTempFolder("fail");
     auto& zip = Library(Kind::Zip);
     std::string log;
@@ -104,13 +99,13 @@ TEST(ExtractFailures, ReportCommandAndArchiveProblemsWithTheirCodes)
     EXPECT_TRUE(Tree(dest).empty());
 }
 
-TEST(ExtractFailures, DamagedDataIsReportedAndLeavesNoPartialFile)
-{
+TEST(ExtractFailures, DamagedDataIsReportedAndLeavesNoPartialFile) {
     std::string folder = MakeTempFolder("damaged");
     WriteFile(folder + "/bad.zip", DamagedZip());
     std::string dest = folder + "/out";
     std::string log;
-    int result = Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/bad.zip", dest), &log);
+    int result =
+        Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/bad.zip", dest), &log);
     EXPECT_EQ(result, ERROR_FILE_CRC) << log;
     EXPECT_NE(log.find("bad.txt"), std::string::npos) << log;
     TreeList expected = {{"good.txt", "fine"}};
@@ -120,27 +115,28 @@ TEST(ExtractFailures, DamagedDataIsReportedAndLeavesNoPartialFile)
     std::string zip = ReadFile(ArchiveOf("ZipCp932"));
     WriteFile(folder + "/cut.zip", zip.substr(0, zip.size() / 2));
     std::string cutDest = folder + "/cut";
-    EXPECT_NE(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/cut.zip", cutDest), &log),
-              0);
+    EXPECT_NE(
+        Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/cut.zip", cutDest), &log), 0);
 }
 
-TEST(ExtractFailures, EncryptedMembersAreRefusedWithThePasswordCode)
-{
+TEST(ExtractFailures, EncryptedMembersAreRefusedWithThePasswordCode) {
     std::string folder = MakeTempFolder("crypt");
     RunInSource("zip -q -P secret " + folder + "/locked.zip readme.txt");
     std::string dest = folder + "/out";
     std::string log;
-    EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/locked.zip", dest), &log),
-              ERROR_PASSWORD_FILE);
+    EXPECT_EQ(
+        Library(Kind::Zip).Command(ExtractLine(Kind::Zip, folder + "/locked.zip", dest), &log),
+        ERROR_PASSWORD_FILE);
     EXPECT_TRUE(Tree(dest).empty());
 }
 
-TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily)
-{
+TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily) {
     std::string folder = MakeTempFolder("single");
     WriteFile(folder + "/notes.txt", "some notes");
-    ASSERT_EQ(qmtest::Run("cd " + folder + " && gzip -k notes.txt && bzip2 -k notes.txt && "
-                  "ar rc lib.a notes.txt"), 0);
+    ASSERT_EQ(qmtest::Run("cd " + folder +
+                          " && gzip -k notes.txt && bzip2 -k notes.txt && "
+                          "ar rc lib.a notes.txt"),
+              0);
     auto& tar = Library(Kind::Tar);
     std::string log;
     for (const char* name : {"notes.txt.gz", "notes.txt.bz2", "lib.a"}) {
@@ -156,8 +152,7 @@ TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily)
 
 namespace {
 
-TEST(SelectedMembers, NamesFollowEachFamilysWildcardSyntax)
-{
+TEST(SelectedMembers, NamesFollowEachFamilysWildcardSyntax) {
     std::string folder = MakeTempFolder("wild");
     std::string zip = folder + "/names.zip";
     ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
@@ -167,7 +162,9 @@ TEST(SelectedMembers, NamesFollowEachFamilysWildcardSyntax)
     // The ZIP driver escapes a leading "-" as "[-]" and "[" as "[[]".
     std::string dest = folder + "/zip";
     std::string log;
-    ASSERT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, zip, dest, true, {"[-]x/[[]1].txt"}), &log), 0)
+    ASSERT_EQ(Library(Kind::Zip).Command(
+                  ExtractLine(Kind::Zip, zip, dest, true, {"[-]x/[[]1].txt"}), &log),
+              0)
         << log;
     TreeList onlyBracket = {{"-x", "<dir>"}, {"-x/[1].txt", "-x/[1].txt"}};
     EXPECT_EQ(Tree(dest), onlyBracket);
@@ -178,18 +175,19 @@ TEST(SelectedMembers, NamesFollowEachFamilysWildcardSyntax)
     WriteFile(tarSource + "/[1].txt", "bracket");
     WriteFile(tarSource + "/1.txt", "plain");
     WriteFile(tarSource + "/sub/a.log", "log");
-    ASSERT_EQ(qmtest::Run("cd " + tarSource + " && bsdtar -cf ../names.tar '[1].txt' 1.txt sub"), 0);
+    ASSERT_EQ(qmtest::Run("cd " + tarSource + " && bsdtar -cf ../names.tar '[1].txt' 1.txt sub"),
+              0);
     std::string tarDest = folder + "/tar";
-    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, folder + "/names.tar", tarDest, true,
-                                                     {"[1].txt", "*.lo?"}), &log),
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, folder + "/names.tar", tarDest,
+                                                     true, {"[1].txt", "*.lo?"}),
+                                         &log),
               0)
         << log;
     TreeList expected = {{"[1].txt", "bracket"}, {"sub", "<dir>"}, {"sub/a.log", "log"}};
     EXPECT_EQ(Tree(tarDest), expected);
 }
 
-TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting)
-{
+TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting) {
     auto& lha = Library(Kind::Lha);
     std::string log;
     ASSERT_EQ(lha.Command(qm::ToAnsi("l \"" + ArchiveOf("Lzh") + "\""), &log), 0);
@@ -208,7 +206,8 @@ TEST(SelectedMembers, ListAndTestCommandsReadWithoutWriting)
         EXPECT_NO_THROW(qm::FromAnsi(cut)) << size;
     }
 
-    EXPECT_EQ(Library(Kind::SevenZip).Command("t \"" + ArchiveOf("SevenZip") + "\"", &log), 0) << log;
+    EXPECT_EQ(Library(Kind::SevenZip).Command("t \"" + ArchiveOf("SevenZip") + "\"", &log), 0)
+        << log;
     std::string folder = MakeTempFolder("test");
     WriteFile(folder + "/bad.zip", DamagedZip());
     EXPECT_EQ(Library(Kind::Zip).Command("-t \"" + folder + "/bad.zip\"", &log), ERROR_FILE_CRC);
@@ -221,14 +220,14 @@ namespace {
 
 // Archives written on Windows store names in Shift_JIS without a Unicode mark; here the
 // second byte of 表 and ソ is 0x5C, the backslash, which must not split the name.
-TEST(ShiftJisNames, ComeOutUnderTheirRealNamesInEveryFamily)
-{
+TEST(ShiftJisNames, ComeOutUnderTheirRealNamesInEveryFamily) {
     std::string folder = MakeTempFolder("sjis");
     const std::string name = "表示ソフト.txt";
     ASSERT_EQ(qmtest::Run("cd " + folder + " && mkdir src && python3 -c \"open(b'src/' + '" + name +
                           "'.encode('cp932'), 'w').write('sjis')\""),
               0);
-    ASSERT_EQ(qmtest::Run("cd " + folder + "/src && LC_ALL=C zip -q ../a.zip * && "
+    ASSERT_EQ(qmtest::Run("cd " + folder +
+                          "/src && LC_ALL=C zip -q ../a.zip * && "
                           "LC_ALL=C bsdtar -cf ../a.tar * 2>/dev/null && gcab -c ../a.cab *"),
               0);
     // gcab marks every name as UTF-8; clear the mark as a Windows cabinet would have it.
@@ -244,8 +243,9 @@ TEST(ShiftJisNames, ComeOutUnderTheirRealNamesInEveryFamily)
         SCOPED_TRACE(file);
         std::string dest = folder + "/out-" + file;
         std::string log;
-        ASSERT_EQ(Library(kind).Command(ExtractLine(kind, folder + "/" + file, dest, true, {name}), &log),
-                  0)
+        ASSERT_EQ(
+            Library(kind).Command(ExtractLine(kind, folder + "/" + file, dest, true, {name}), &log),
+            0)
             << log;
         TreeList expected = {{name, "sjis"}};
         EXPECT_EQ(Tree(dest), expected);
@@ -262,12 +262,12 @@ namespace {
 // ﾃｽﾄｱ (C3 BD C4 B1) really is "ýı". That one comes out under the UTF-8 reading, whole, once
 // and inside the destination: a name the program cannot carry in its code page and reports,
 // rather than a wrong name taken silently.
-TEST(ShiftJisNames, CodePageNamesThatLookLikeUtf8AreHarmless)
-{
+TEST(ShiftJisNames, CodePageNamesThatLookLikeUtf8AreHarmless) {
     std::string folder = MakeTempFolder("lookalike");
     WriteFile(folder + "/src/ﾀｲﾃｽ.txt", "overlong");
     WriteFile(folder + "/src/ﾃｽﾄｱ.txt", "valid");
-    ASSERT_EQ(qmtest::Run("cd " + folder + "/src && LC_ALL=C.UTF-8 bsdtar --format zip "
+    ASSERT_EQ(qmtest::Run("cd " + folder +
+                          "/src && LC_ALL=C.UTF-8 bsdtar --format zip "
                           "--options zip:hdrcharset=CP932 -cf ../a.zip ﾀｲﾃｽ.txt ﾃｽﾄｱ.txt"),
               0);
     std::string zip = ReadFile(folder + "/a.zip");
@@ -293,8 +293,7 @@ namespace {
 // settings other than the main window's (each must be accepted and ignored or obeyed), for an
 // archive and a destination whose paths hold spaces and Japanese text (表 ends in the byte of
 // a backslash in the code page).
-TEST(DriverCommandLines, EveryDriversExtractLineIsUnderstood)
-{
+TEST(DriverCommandLines, EveryDriversExtractLineIsUnderstood) {
     struct Row {
         const char* fixture;
         Kind kind;

@@ -12,8 +12,7 @@ namespace qmtest {
 
 namespace {
 
-std::string PseudoRandom(size_t size)
-{
+std::string PseudoRandom(size_t size) {
     std::string bytes(size, '\0');
     uint32_t x = 12345;
     for (char& c : bytes) {
@@ -23,14 +22,15 @@ std::string PseudoRandom(size_t size)
     return bytes;
 }
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 const char* kMembers = "readme.txt docs/manual.txt docs/deep/data.bin 表示ソフト.txt";
 
 } // namespace
 
-const std::string& SourceTree()
-{
+const std::string& SourceTree() {
     static const std::string root = [] {
         std::string dir = MakeTempFolder("source");
         WriteFile(dir + "/readme.txt", "hello\n");
@@ -44,12 +44,12 @@ const std::string& SourceTree()
     return root;
 }
 
-std::string DamagedZip()
-{
+std::string DamagedZip() {
     std::string folder = MakeTempFolder("damaged");
     std::string path = folder + "/bad.zip";
-    int status = Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + path +
-                     "', 'w'); z.writestr('good.txt', 'fine'); z.writestr('bad.txt', 'a' * 5000)\"");
+    int status =
+        Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + path +
+            "', 'w'); z.writestr('good.txt', 'fine'); z.writestr('bad.txt', 'a' * 5000)\"");
     EXPECT_EQ(status, 0);
     std::string zip = ReadFile(path);
     size_t data = zip.find(std::string(100, 'a'));
@@ -58,15 +58,13 @@ std::string DamagedZip()
     return zip;
 }
 
-void RunInSource(const std::string& command)
-{
-    int status = Run("cd " + Quote(SourceTree()) + " && LC_ALL=C.UTF-8 " + command +
-                     " >/dev/null 2>&1");
+void RunInSource(const std::string& command) {
+    int status =
+        Run("cd " + Quote(SourceTree()) + " && LC_ALL=C.UTF-8 " + command + " >/dev/null 2>&1");
     ASSERT_EQ(status, 0) << command;
 }
 
-const std::string& ArchiveOf(const std::string& label)
-{
+const std::string& ArchiveOf(const std::string& label) {
     static std::map<std::string, std::string> made;
     if (auto it = made.find(label); it != made.end())
         return it->second;

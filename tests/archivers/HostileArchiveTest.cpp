@@ -22,8 +22,7 @@ struct Scene {
     std::string root, dest, target, archive;
 };
 
-Scene MakeScene(const std::string& name, const std::string& extension)
-{
+Scene MakeScene(const std::string& name, const std::string& extension) {
     Scene s;
     s.root = MakeTempFolder(name);
     s.dest = s.root + "/dest";
@@ -32,14 +31,13 @@ Scene MakeScene(const std::string& name, const std::string& extension)
     WriteFile(s.target + "/sentinel.txt", "original");
     fs::create_directories(s.dest);
     int status = qmtest::Run("python3 " QM_HOSTILE_SCRIPT " " + name + " '" + s.archive + "' '" +
-                     s.target + "'");
+                             s.target + "'");
     EXPECT_EQ(status, 0) << name;
     return s;
 }
 
 // Every symbolic link in the destination resolves (as far as it resolves) inside it.
-void ExpectNoLinkLeadsOut(const std::string& dest)
-{
+void ExpectNoLinkLeadsOut(const std::string& dest) {
     std::string realDest = fs::canonical(dest).string();
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(dest, error);
@@ -60,8 +58,7 @@ struct HostileCase {
 
 class HostileArchive : public ::testing::TestWithParam<HostileCase> {};
 
-TEST_P(HostileArchive, LeavesTheTargetUntouchedAndFails)
-{
+TEST_P(HostileArchive, LeavesTheTargetUntouchedAndFails) {
     const HostileCase& c = GetParam();
     Scene s = MakeScene(c.name, c.kind == Kind::Zip ? ".zip" : ".tar");
     if (std::string(c.name) == "zip_pre_existing_link")
@@ -110,22 +107,22 @@ const HostileCase kHostile[] = {
 INSTANTIATE_TEST_SUITE_P(Escapes, HostileArchive, ::testing::ValuesIn(kHostile),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SafeArchive, LinksThatStayInsideAreKept)
-{
+TEST(SafeArchive, LinksThatStayInsideAreKept) {
     Scene s = MakeScene("tar_inside_links", ".tar");
     std::string log;
-    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0) << log;
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0)
+        << log;
     EXPECT_EQ(fs::read_symlink(s.dest + "/readme"), "docs/readme.txt");
     EXPECT_EQ(ReadFile(s.dest + "/readme"), "read me");
     EXPECT_EQ(fs::read_symlink(s.dest + "/docs/self"), "../docs");
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     ASSERT_EQ(lstat((s.dest + "/copy.txt").c_str(), &a), 0);
     ASSERT_EQ(lstat((s.dest + "/docs/readme.txt").c_str(), &b), 0);
     EXPECT_EQ(a.st_ino, b.st_ino);
 }
 
-TEST(SafeArchive, RefusedMembersAreLoggedAndTheOthersStillExtracted)
-{
+TEST(SafeArchive, RefusedMembersAreLoggedAndTheOthersStillExtracted) {
     Scene s = MakeScene("zip_mixed", ".zip");
     std::string log;
     EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log),
@@ -139,12 +136,11 @@ TEST(SafeArchive, RefusedMembersAreLoggedAndTheOthersStillExtracted)
 
 // The most bytes the owner window heard of as written for one member.
 struct WrittenWatch {
-    QmMessageSink sink {QM_SINK_MAGIC, &WrittenWatch::Proc, this};
+    QmMessageSink sink{QM_SINK_MAGIC, &WrittenWatch::Proc, this};
     unsigned message = QmRegisterWindowMessage("wm_arcextract");
     uint32_t mostWritten = 0;
 
-    static intptr_t Proc(void* context, unsigned msg, uintptr_t wparam, intptr_t lparam)
-    {
+    static intptr_t Proc(void* context, unsigned msg, uintptr_t wparam, intptr_t lparam) {
         auto* self = static_cast<WrittenWatch*>(context);
         if (msg == self->message && wparam == ARCEXTRACT_INPROCESS)
             self->mostWritten = std::max(self->mostWritten,
@@ -153,8 +149,7 @@ struct WrittenWatch {
     }
 };
 
-TEST(SafeArchive, DataBeyondTheDeclaredSizeNeverReachesTheDisk)
-{
+TEST(SafeArchive, DataBeyondTheDeclaredSizeNeverReachesTheDisk) {
     // 20 MB of zeros under headers that declare 1000 bytes: a bomb that hides its size.
     Scene s = MakeScene("zip_understated_size", ".zip");
     auto& zip = Library(Kind::Zip);
@@ -169,11 +164,11 @@ TEST(SafeArchive, DataBeyondTheDeclaredSizeNeverReachesTheDisk)
     EXPECT_TRUE(Tree(s.dest).empty());
 }
 
-TEST(SafeArchive, SetIdBitsAreDropped)
-{
+TEST(SafeArchive, SetIdBitsAreDropped) {
     Scene s = MakeScene("tar_setid", ".tar");
     std::string log;
-    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0) << log;
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, s.archive, s.dest), &log), 0)
+        << log;
     struct stat st {};
     ASSERT_EQ(stat((s.dest + "/tool").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07000, 0u);
@@ -181,8 +176,7 @@ TEST(SafeArchive, SetIdBitsAreDropped)
     EXPECT_EQ(ReadFile(s.dest + "/tool"), "#!/bin/sh\n");
 }
 
-TEST(SafeArchive, ExtractionNeverChangesTheCurrentFolder)
-{
+TEST(SafeArchive, ExtractionNeverChangesTheCurrentFolder) {
     char before[PATH_MAX];
     ASSERT_NE(getcwd(before, sizeof before), nullptr);
     Scene s = MakeScene("tar_inside_links", ".tar");

@@ -15,9 +15,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-template <class E, class F>
-std::string MessageOf(F&& f)
-{
+template <class E, class F> std::string MessageOf(F&& f) {
     try {
         f();
     } catch (const E& e) {
@@ -26,13 +24,12 @@ std::string MessageOf(F&& f)
     return "no error";
 }
 
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool Contains(const Lines& lines, const std::string& line)
-{
+bool Contains(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
@@ -40,8 +37,7 @@ bool Contains(const Lines& lines, const std::string& line)
 
 class ArchiveFileTest : public FakeArchiverTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FakeArchiverTest::SetUp();
         Archive = WorkFolder + "/a.lzh";
         Destination = WorkFolder + "/out";
@@ -51,8 +47,7 @@ protected:
     TArchiveFile Arc;
 };
 
-TEST_F(ArchiveFileTest, ProgressReachesTheHandlerInOrderAndAbortStopsTheLibrary)
-{
+TEST_F(ArchiveFileTest, ProgressReachesTheHandlerInOrderAndAbortStopsTheLibrary) {
     auto lib = Install("UNLHA32.DLL");
     lib->AddProgress(0, "a.txt", "/o/a.txt");
     lib->AddProgress(1, "a.txt", "/o/a.txt");
@@ -67,8 +62,8 @@ TEST_F(ArchiveFileTest, ProgressReachesTheHandlerInOrderAndAbortStopsTheLibrary)
         abort = state == 1 && std::string(eis->szSourceFileName) == "b.txt";
     };
     EXPECT_EQ(Arc.Extract(nullptr, nullptr, {nullptr}, Destination), 0x8020);
-    EXPECT_EQ(seen, (std::vector<std::pair<int, std::string>>{{0, "a.txt"}, {1, "a.txt"},
-                                                              {1, "b.txt"}}));
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<int, std::string>>{{0, "a.txt"}, {1, "a.txt"}, {1, "b.txt"}}));
     const Lines calls = lib->Calls();
     ASSERT_EQ(calls.size(), 8u);
     EXPECT_EQ(calls[0], "UnlhaSetEnumMembersProc64|1094");
@@ -85,16 +80,15 @@ TEST_F(ArchiveFileTest, ProgressReachesTheHandlerInOrderAndAbortStopsTheLibrary)
     EXPECT_EQ(Arc.Archiver()->OwnerWindow, nullptr);
 }
 
-TEST_F(ArchiveFileTest, WithoutAProgressHandlerNoWindowIsInstalled)
-{
+TEST_F(ArchiveFileTest, WithoutAProgressHandlerNoWindowIsInstalled) {
     auto lib = Install("UNLHA32.DLL");
     lib->AddProgress(1, "a.txt", "/o/a.txt");
     Arc.SetFileName(Archive);
     EXPECT_EQ(Arc.Extract(nullptr, nullptr, {nullptr}, Destination), 0);
-    EXPECT_EQ(lib->CallsStartingWith("Unlha"),
-              (Lines{"UnlhaSetEnumMembersProc64|1094",
-                     "Unlha|" + Arc.CommandLine() + "|0|nobuf|nohwnd",
-                     "UnlhaClearEnumMembersProc64"}));
+    EXPECT_EQ(
+        lib->CallsStartingWith("Unlha"),
+        (Lines{"UnlhaSetEnumMembersProc64|1094", "Unlha|" + Arc.CommandLine() + "|0|nobuf|nohwnd",
+               "UnlhaClearEnumMembersProc64"}));
     EXPECT_EQ(Arc.ProgressWindow(), nullptr);
 
     // Without extra streams and without an enumeration handler no callback is registered.
@@ -107,8 +101,7 @@ TEST_F(ArchiveFileTest, WithoutAProgressHandlerNoWindowIsInstalled)
     EXPECT_TRUE(EndsWith(calls[3], " \"a.txt\" |0|nobuf|hwnd")) << calls[3];
 }
 
-TEST_F(ArchiveFileTest, EnumerationHandlerSeesEachMemberAndCanStop)
-{
+TEST_F(ArchiveFileTest, EnumerationHandlerSeesEachMemberAndCanStop) {
     auto lib = Install("UNLHA32.DLL");
     lib->AddMember("a.txt", 1, 1, 0, 0);
     lib->AddMember("b.txt", 1, 1, 0, 0);
@@ -126,8 +119,7 @@ TEST_F(ArchiveFileTest, EnumerationHandlerSeesEachMemberAndCanStop)
     EXPECT_EQ(CurrentArchiveFile, nullptr);
 }
 
-TEST_F(ArchiveFileTest, AnErrorInAHandlerStopsTheCommandAndReachesTheCaller)
-{
+TEST_F(ArchiveFileTest, AnErrorInAHandlerStopsTheCommandAndReachesTheCaller) {
     auto lib = Install("UNLHA32.DLL");
     lib->AddMember("a.txt", 1, 1, 0, 0);
     lib->AddMember("b.txt", 1, 1, 0, 0);
@@ -141,22 +133,19 @@ TEST_F(ArchiveFileTest, AnErrorInAHandlerStopsTheCommandAndReachesTheCaller)
     EXPECT_EQ(CurrentArchiveFile, nullptr);
 }
 
-TEST_F(ArchiveFileTest, AFailedBuildStillRemovesTheHooks)
-{
+TEST_F(ArchiveFileTest, AFailedBuildStillRemovesTheHooks) {
     auto lib = Install("UNLHA32.DLL");
     Arc.SetFileName(Archive);
     Arc.OnProgress = [](TArchiveFile&, std::int32_t, LPEXTRACTINGINFOEX, bool&) {};
     Arc.Options.jse = -1;
     EXPECT_THROW(Arc.Extract(nullptr, nullptr, {nullptr}, Destination), EAssertionFailed);
-    EXPECT_EQ(lib->Calls(),
-              (Lines{"UnlhaSetEnumMembersProc64|1094", "UnlhaSetOwnerWindowEx",
-                     "UnlhaClearEnumMembersProc64", "UnlhaKillOwnerWindowEx"}));
+    EXPECT_EQ(lib->Calls(), (Lines{"UnlhaSetEnumMembersProc64|1094", "UnlhaSetOwnerWindowEx",
+                                   "UnlhaClearEnumMembersProc64", "UnlhaKillOwnerWindowEx"}));
     EXPECT_EQ(CurrentArchiveFile, nullptr);
     EXPECT_EQ(Arc.CommandLine(), "");
 }
 
-TEST_F(ArchiveFileTest, OutputBufferIsPassedOnlyWhenSized)
-{
+TEST_F(ArchiveFileTest, OutputBufferIsPassedOnlyWhenSized) {
     auto lib = Install("UNLHA32.DLL");
     Arc.SetFileName(Archive);
     EXPECT_EQ(Arc.OutputSize(), 0);
@@ -172,8 +161,7 @@ TEST_F(ArchiveFileTest, OutputBufferIsPassedOnlyWhenSized)
     EXPECT_EQ(Arc.OutputText(), "fake output");
 }
 
-TEST_F(ArchiveFileTest, CheckUsesModePlusFlagsAndTheNameUnchanged)
-{
+TEST_F(ArchiveFileTest, CheckUsesModePlusFlagsAndTheNameUnchanged) {
     auto lib = Install("UNLHA32.DLL");
     Arc.SetFileName("rel/a.lzh");
     EXPECT_EQ(Arc.CheckArchive(1, 16), 1);
@@ -183,8 +171,7 @@ TEST_F(ArchiveFileTest, CheckUsesModePlusFlagsAndTheNameUnchanged)
               (Lines{"UnlhaCheckArchive|rel/a.lzh|17", "UnlhaCheckArchive|rel/a.lzh|1"}));
 }
 
-TEST_F(ArchiveFileTest, NamesChooseTheDriverAndFailuresChangeNothing)
-{
+TEST_F(ArchiveFileTest, NamesChooseTheDriverAndFailuresChangeNothing) {
     // The first LHA name fails in the assignment itself and is not taken.
     EXPECT_THROW(Arc.SetFileName(Archive), ENoArchiverDLL);
     EXPECT_EQ(Arc.FileName(), NotGivenText());
@@ -195,7 +182,8 @@ TEST_F(ArchiveFileTest, NamesChooseTheDriverAndFailuresChangeNothing)
     // where no library recognises it.
     Arc.SetFileName(WorkFolder + "/a.unknown");
     EXPECT_EQ(Arc.ArchiverType(), atAutoDetect);
-    EXPECT_EQ(MessageOf<EArchiver>([&] { Arc.CheckArchive(1, 0); }), "書庫の形式を判別できません。");
+    EXPECT_EQ(MessageOf<EArchiver>([&] { Arc.CheckArchive(1, 0); }),
+              "書庫の形式を判別できません。");
     EXPECT_EQ(MessageOf<EArchiver>([&] { Arc.Extract(nullptr, nullptr, {nullptr}, "/d"); }),
               "書庫の形式を判別できません。");
 
@@ -226,18 +214,17 @@ TEST_F(ArchiveFileTest, NamesChooseTheDriverAndFailuresChangeNothing)
     EXPECT_EQ(Arc.ArchiverType(), atGCA);
 }
 
-TEST_F(ArchiveFileTest, ExeFilesAreProbedByContentAndLhaWins)
-{
+TEST_F(ArchiveFileTest, ExeFilesAreProbedByContentAndLhaWins) {
     const std::string exe = qmtest::WriteFile(WorkFolder + "/setup.exe", "MZ not really");
     auto lha = Install("UNLHA32.DLL");
     auto cab = Install("CAB32.DLL");
     Arc.SetFileName(exe);
     EXPECT_EQ(Arc.ArchiverType(), atLha);
-    EXPECT_EQ(lha->Calls(), (Lines{"UnlhaCheckArchive|" + exe + "|16",
-                                   "UnlhaOpenArchive|" + exe + "|8388610|nohwnd",
-                                   "UnlhaCloseArchive|handle"}));
-    EXPECT_EQ(cab->Calls(), (Lines{"CabOpenArchive|" + exe + "|8388610|nohwnd",
-                                   "CabCloseArchive|handle"}));
+    EXPECT_EQ(lha->Calls(),
+              (Lines{"UnlhaCheckArchive|" + exe + "|16",
+                     "UnlhaOpenArchive|" + exe + "|8388610|nohwnd", "UnlhaCloseArchive|handle"}));
+    EXPECT_EQ(cab->Calls(),
+              (Lines{"CabOpenArchive|" + exe + "|8388610|nohwnd", "CabCloseArchive|handle"}));
     // The LHA library's check decides before it is asked to open.
     lha->SetResult("CheckArchive", 0);
     Arc.SetFileName(exe);
@@ -245,16 +232,15 @@ TEST_F(ArchiveFileTest, ExeFilesAreProbedByContentAndLhaWins)
     EXPECT_EQ(lha->CallsStartingWith("UnlhaOpen").size(), 1u);
 }
 
-TEST_F(ArchiveFileTest, ContentProbesOverrideInTheirOrder)
-{
+TEST_F(ArchiveFileTest, ContentProbesOverrideInTheirOrder) {
     const std::string exe = qmtest::WriteFile(WorkFolder + "/x.exe", "data");
     auto tar = Install("TAR32.DLL");
     tar->SetResult("GetArchiveType", 1);
     tar->SetResult("OpenArchive", 0);
     std::vector<std::unique_ptr<cmarctest::FakeLibrary>> libs;
     const std::pair<const char*, TArchiverType> order[] = {
-        {"UNLHA32.DLL", atLha}, {"CAB32.DLL", atCab},    {"YYZ32.DLL", atYz1},
-        {"BGA32.DLL", atBga},   {"UNZIP32.DLL", atZip},  {"UNARJ32J.DLL", atArj},
+        {"UNLHA32.DLL", atLha}, {"CAB32.DLL", atCab},   {"YYZ32.DLL", atYz1},
+        {"BGA32.DLL", atBga},   {"UNZIP32.DLL", atZip}, {"UNARJ32J.DLL", atArj},
         {"UNRAR32.DLL", atRar},
     };
     for (const auto& [name, type] : order)
@@ -264,7 +250,8 @@ TEST_F(ArchiveFileTest, ContentProbesOverrideInTheirOrder)
         libs[i]->SetResult("OpenArchive", 0); // this one no longer recognises it
     }
     EXPECT_EQ(GetArchiverType(exe, true), atTar);
-    for (auto [code, type] : {std::pair{2, atTgz}, {5, atTgz}, {6, atBZ2}, {7, atBZ2}, {8, atNone}}) {
+    for (auto [code, type] :
+         {std::pair{2, atTgz}, {5, atTgz}, {6, atBZ2}, {7, atBZ2}, {8, atNone}}) {
         tar->SetResult("GetArchiveType", code);
         EXPECT_EQ(GetArchiverType(exe, false), type) << code;
     }
@@ -273,8 +260,7 @@ TEST_F(ArchiveFileTest, ContentProbesOverrideInTheirOrder)
     EXPECT_TRUE(libs[0]->CallsStartingWith("UnlhaCloseArchive|null").empty());
 }
 
-TEST_F(ArchiveFileTest, ZipProbeNeedsAnExistingFileAndItsCheck)
-{
+TEST_F(ArchiveFileTest, ZipProbeNeedsAnExistingFileAndItsCheck) {
     auto zip = Install("UNZIP32.DLL");
     EXPECT_EQ(GetArchiverType(WorkFolder + "/missing.exe", true), atNone);
     EXPECT_TRUE(zip->CallsStartingWith("UnZipOpen").empty());
@@ -284,8 +270,7 @@ TEST_F(ArchiveFileTest, ZipProbeNeedsAnExistingFileAndItsCheck)
               "UnZipCheckArchive|" + exe + "|24");
 }
 
-TEST_F(ArchiveFileTest, AnUnrecognisedExeKeepsThePreviousFormat)
-{
+TEST_F(ArchiveFileTest, AnUnrecognisedExeKeepsThePreviousFormat) {
     auto rar = Install("UNRAR32.DLL");
     rar->SetResult("OpenArchive", 0);
     Arc.SetFileName(WorkFolder + "/a.rar");
@@ -294,18 +279,17 @@ TEST_F(ArchiveFileTest, AnUnrecognisedExeKeepsThePreviousFormat)
     EXPECT_EQ(Arc.ArchiverType(), atRar);
     EXPECT_EQ(Arc.FileName(), exe);
     EXPECT_EQ(Arc.CheckArchive(1, 0), 1);
-    EXPECT_EQ(rar->CallsStartingWith("UnrarCheckArchive").back(), "UnrarCheckArchive|" + exe + "|1");
+    EXPECT_EQ(rar->CallsStartingWith("UnrarCheckArchive").back(),
+              "UnrarCheckArchive|" + exe + "|1");
 }
 
-TEST(ExtraStreams, StreamNamesAreRebuiltFromTheSeparator)
-{
+TEST(ExtraStreams, StreamNamesAreRebuiltFromTheSeparator) {
     EXPECT_EQ(StreamNameFromFile("report.doc;#Summary", ";#"), "report.doc:\x05Summary");
     EXPECT_EQ(StreamNameFromFile("a;b", ";#"), "a:b");
     EXPECT_EQ(StreamNameFromFile("plain.txt", ";#"), "plain.txt");
 }
 
-TEST_F(ArchiveFileTest, ExtractedStreamFilesStayWhereNamedStreamsDoNotExist)
-{
+TEST_F(ArchiveFileTest, ExtractedStreamFilesStayWhereNamedStreamsDoNotExist) {
     auto lib = Install("UNLHA32.DLL");
     const std::string file = qmtest::WriteFile(Destination + "/report.doc;#Summary", "s");
     lib->AddProgress(1, "report.doc;#Summary", file.c_str());

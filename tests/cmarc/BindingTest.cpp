@@ -21,9 +21,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-template <class E, class F>
-std::string MessageOf(F&& f)
-{
+template <class E, class F> std::string MessageOf(F&& f) {
     try {
         f();
     } catch (const E& e) {
@@ -32,15 +30,13 @@ std::string MessageOf(F&& f)
     return "no error";
 }
 
-uint64_t Ticks(const QmFileTime& t)
-{
+uint64_t Ticks(const QmFileTime& t) {
     return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
 class TimeZone {
 public:
-    explicit TimeZone(const char* zone)
-    {
+    explicit TimeZone(const char* zone) {
         const char* old = std::getenv("TZ");
         FHad = old != nullptr;
         if (FHad)
@@ -48,8 +44,7 @@ public:
         setenv("TZ", zone, 1);
         tzset();
     }
-    ~TimeZone()
-    {
+    ~TimeZone() {
         if (FHad)
             setenv("TZ", FOld.c_str(), 1);
         else
@@ -70,8 +65,7 @@ constexpr uint64_t kTokyoUtcTicks = (1577901846ULL + 11644473600ULL) * 10000000U
 
 } // namespace
 
-TEST_F(FakeArchiverTest, MissingLibraryIsReportedAndRetriedUntilItAppears)
-{
+TEST_F(FakeArchiverTest, MissingLibraryIsReportedAndRetriedUntilItAppears) {
     EXPECT_EQ(MessageOf<ENoArchiverDLL>([] { CreateArchiver(atLha); }),
               "LHA 形式書庫 を扱うには UNLHA32.DLL が 必要です。");
     // The binding stays, so the next driver is made without error ...
@@ -85,8 +79,7 @@ TEST_F(FakeArchiverTest, MissingLibraryIsReportedAndRetriedUntilItAppears)
     EXPECT_EQ(lib->Calls(), Lines{"UnlhaCheckArchive|a.lzh|17"});
 }
 
-TEST_F(FakeArchiverTest, MissingRequiredEntryNamesTheFileAndEntry)
-{
+TEST_F(FakeArchiverTest, MissingRequiredEntryNamesTheFileAndEntry) {
     auto lib = Install("UNLHA32.DLL", true);
     auto driver = CreateArchiver(atLha);
     EXPECT_EQ(MessageOf<EEntryNotFound>([&] { driver->CheckArchive("a.lzh", 1, 0); }),
@@ -99,8 +92,7 @@ TEST_F(FakeArchiverTest, MissingRequiredEntryNamesTheFileAndEntry)
     EXPECT_TRUE(lib->Calls().empty());
 }
 
-TEST_F(FakeArchiverTest, FormatsWithoutOwnLibraryNameTheirs)
-{
+TEST_F(FakeArchiverTest, FormatsWithoutOwnLibraryNameTheirs) {
     const std::pair<TArchiverType, const char*> cases[] = {
         {atCab, "CAB 形式書庫 を扱うには CAB32.DLL が 必要です。"},
         {atArj, "ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"},
@@ -115,8 +107,7 @@ TEST_F(FakeArchiverTest, FormatsWithoutOwnLibraryNameTheirs)
     EXPECT_TRUE(CreateArchiver(atBZ2));
 }
 
-TEST_F(FakeArchiverTest, MemberTimesFallBackToTheDosStampAsLocalTime)
-{
+TEST_F(FakeArchiverTest, MemberTimesFallBackToTheDosStampAsLocalTime) {
     TimeZone tokyo("Asia/Tokyo");
     auto lib = Install("UNLHA32.DLL", true);
     lib->AddMember("a.txt", 100, 50, kDosDate, kDosTime);
@@ -148,8 +139,7 @@ TEST_F(FakeArchiverTest, MemberTimesFallBackToTheDosStampAsLocalTime)
               Lines{"UnlhaOpenArchive|" + ExpandFileName("x.lzh") + "|0|nohwnd"});
 }
 
-TEST_F(FakeArchiverTest, MemberTimesAndSizesComeFromTheLibraryWhenItKnowsThem)
-{
+TEST_F(FakeArchiverTest, MemberTimesAndSizesComeFromTheLibraryWhenItKnowsThem) {
     TimeZone tokyo("Asia/Tokyo");
     auto lib = Install("UNRAR32.DLL");
     lib->AddMember("big.bin", 0x2A05F200u, 0x10u, kDosDate, kDosTime);
@@ -169,19 +159,17 @@ TEST_F(FakeArchiverTest, MemberTimesAndSizesComeFromTheLibraryWhenItKnowsThem)
     EXPECT_EQ(info.Extended.ullOriginalSize, 9u);
 }
 
-TEST(DosTime, InvalidStampsAreNotConverted)
-{
+TEST(DosTime, InvalidStampsAreNotConverted) {
     QmFileTime t{1, 2};
     EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (13 << 5) | 1, 0, t)); // month 13
     EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (1 << 5) | 0, 0, t));  // day 0
-    EXPECT_FALSE(DosDateTimeToUtcFileTime(kDosDate, (24 << 11), t));          // hour 24
+    EXPECT_FALSE(DosDateTimeToUtcFileTime(kDosDate, (24 << 11), t));         // hour 24
     EXPECT_FALSE(DosDateTimeToUtcFileTime((40 << 9) | (2 << 5) | 30, 0, t)); // 30 February
     EXPECT_EQ(t.dwLowDateTime, 1u);
     EXPECT_EQ(t.dwHighDateTime, 2u);
 }
 
-TEST_F(FakeArchiverTest, ZipEntriesAreLookedUpInTheirOrderOfLibraries)
-{
+TEST_F(FakeArchiverTest, ZipEntriesAreLookedUpInTheirOrderOfLibraries) {
     auto u = Install("UNZIP32.DLL");
     auto l = Install("LMZIP32.DLL");
     auto z = Install("ZIP32J.DLL");
@@ -204,12 +192,10 @@ TEST_F(FakeArchiverTest, ZipEntriesAreLookedUpInTheirOrderOfLibraries)
     EXPECT_EQ(l->Calls(), (Lines{"UnzipOpenArchive|" + full + "|0|nohwnd", "UnzipFindFirst|*",
                                  "UnzipGetWriteTimeEx", "UnzipGetAccessTimeEx",
                                  "UnzipGetCreateTimeEx", "UnzipCloseArchive|handle"}));
-    EXPECT_EQ(z->Calls(),
-              (Lines{"Zip| -S -D -q -r -o -2  \"a.zip\" \"f.txt\" |0|nobuf|nohwnd"}));
+    EXPECT_EQ(z->Calls(), (Lines{"Zip| -S -D -q -r -o -2  \"a.zip\" \"f.txt\" |0|nobuf|nohwnd"}));
 }
 
-TEST_F(FakeArchiverTest, LmzipAloneServesListingAndExtractionInLowerCase)
-{
+TEST_F(FakeArchiverTest, LmzipAloneServesListingAndExtractionInLowerCase) {
     auto l = Install("LMZIP32.DLL");
     auto zip = CreateArchiver(atZip);
     EXPECT_EQ(zip->CheckArchive("a.zip", 1, 0), 1);
@@ -223,22 +209,20 @@ TEST_F(FakeArchiverTest, LmzipAloneServesListingAndExtractionInLowerCase)
               "UnZipSetOwnerWindowEx のエントリが DLL に見つかりませんでした。");
 }
 
-TEST_F(FakeArchiverTest, UnzipAloneAsksForTheWriteTimeInLowerCase)
-{
+TEST_F(FakeArchiverTest, UnzipAloneAsksForTheWriteTimeInLowerCase) {
     auto u = Install("UNZIP32.DLL");
     u->AddMember("a", 1, 1, 0, 0);
     auto zip = CreateArchiver(atZip);
     HARC h = zip->OpenArchive(nullptr, "a.zip", 0);
     TArchiveMemberInfo info{};
     EXPECT_EQ(zip->FindFirst(h, "*", info), 0);
-    EXPECT_EQ(u->CallsStartingWith("Un"),
-              (Lines{"UnZipOpenArchive|" + ExpandFileName("a.zip") + "|0|nohwnd",
-                     "UnZipFindFirst|*", "UnzipGetWriteTimeEx", "UnZipGetAccessTimeEx",
-                     "UnZipGetCreateTimeEx"}));
+    EXPECT_EQ(
+        u->CallsStartingWith("Un"),
+        (Lines{"UnZipOpenArchive|" + ExpandFileName("a.zip") + "|0|nohwnd", "UnZipFindFirst|*",
+               "UnzipGetWriteTimeEx", "UnZipGetAccessTimeEx", "UnZipGetCreateTimeEx"}));
 }
 
-TEST_F(FakeArchiverTest, ZipEntriesMissingEverywhereNameTheEntry)
-{
+TEST_F(FakeArchiverTest, ZipEntriesMissingEverywhereNameTheEntry) {
     auto z = Install("ZIP32J.DLL");
     auto zip = CreateArchiver(atZip);
     EXPECT_EQ(zip->CheckArchive("a.zip", 1, 0), 1); // found in ZIP32J.DLL as the last resort
@@ -246,8 +230,7 @@ TEST_F(FakeArchiverTest, ZipEntriesMissingEverywhereNameTheEntry)
               "UnZip のエントリが DLL に見つかりませんでした。");
 }
 
-TEST_F(FakeArchiverTest, ZipWithoutAnyLibraryFailsAtTheCheck)
-{
+TEST_F(FakeArchiverTest, ZipWithoutAnyLibraryFailsAtTheCheck) {
     TArchiveFile arc;
     arc.SetFileName(WorkFolder + "/a.zip");
     EXPECT_EQ(arc.ArchiverType(), atZip);
@@ -260,15 +243,13 @@ TEST_F(FakeArchiverTest, ZipWithoutAnyLibraryFailsAtTheCheck)
 
 class Yz1Test : public FakeArchiverTest {
 protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         YZ1DllNames = {"YYZ32.DLL", "YZ1.DLL"};
         FakeArchiverTest::TearDown();
     }
 };
 
-TEST_F(Yz1Test, EitherLibraryNameServesAndNeitherIsReported)
-{
+TEST_F(Yz1Test, EitherLibraryNameServesAndNeitherIsReported) {
     EXPECT_EQ(MessageOf<EArchiver>([] { CreateArchiver(atYz1); }),
               "Yz1 形式書庫を扱うには YYZ32.DLL か YZ1.DLL が必要です。");
     // A failed choice leaves no binding behind: the next attempt chooses again.
@@ -284,8 +265,7 @@ TEST_F(Yz1Test, EitherLibraryNameServesAndNeitherIsReported)
               "Yz1 形式書庫を扱うには YYZ32.DLL が必要です。");
 }
 
-TEST_F(Yz1Test, PasswordIsAskedUntilItFits)
-{
+TEST_F(Yz1Test, PasswordIsAskedUntilItFits) {
     auto lib = Install("YYZ32.DLL");
     lib->AddMember("secret.txt", 1, 1, 0, 0);
     lib->RequirePassword("pw");
@@ -303,8 +283,7 @@ TEST_F(Yz1Test, PasswordIsAskedUntilItFits)
               (Lines{"Yz1SetDefaultPassword|bad", "Yz1SetDefaultPassword|pw"}));
 }
 
-TEST_F(Yz1Test, PasswordPromptStopsOnCancelOrAfterFourTries)
-{
+TEST_F(Yz1Test, PasswordPromptStopsOnCancelOrAfterFourTries) {
     auto lib = Install("YYZ32.DLL");
     lib->AddMember("secret.txt", 1, 1, 0, 0);
     lib->RequirePassword("pw");
@@ -323,8 +302,7 @@ TEST_F(Yz1Test, PasswordPromptStopsOnCancelOrAfterFourTries)
     EXPECT_EQ(lib->CallsStartingWith("Yz1PasswordDialog").size(), 1u + 4u);
 }
 
-TEST_F(Yz1Test, WithoutAPasswordDialogThereIsOneAttempt)
-{
+TEST_F(Yz1Test, WithoutAPasswordDialogThereIsOneAttempt) {
     auto lib = Install("YYZ32.DLL", true);
     lib->AddMember("secret.txt", 1, 1, 0, 0);
     lib->RequirePassword("pw");
@@ -335,8 +313,7 @@ TEST_F(Yz1Test, WithoutAPasswordDialogThereIsOneAttempt)
     EXPECT_EQ(lib->CallsStartingWith("Yz1FindFirst").size(), 1u);
 }
 
-TEST_F(FakeArchiverTest, AFailedReleaseOfTheProgressWindowStillForgetsIt)
-{
+TEST_F(FakeArchiverTest, AFailedReleaseOfTheProgressWindowStillForgetsIt) {
     // LMZIP32.DLL alone has no progress entries: the component ignores the failures, and the
     // next command without a progress handler must not believe a window is still there.
     auto l = Install("LMZIP32.DLL");
@@ -352,8 +329,7 @@ TEST_F(FakeArchiverTest, AFailedReleaseOfTheProgressWindowStillForgetsIt)
     EXPECT_EQ(arc.CommandLine(), "-x -o  \"a.zip\" \"/d/\" ");
 }
 
-TEST(DynamicLibrary, OwnFoldersComeFirstAndFailuresAreNotRemembered)
-{
+TEST(DynamicLibrary, OwnFoldersComeFirstAndFailuresAreNotRemembered) {
     const std::string folder = qmtest::MakeTempFolder("dl");
     SetLibrarySearchFolders({folder}, false);
     EXPECT_EQ(LoadDynamicLibrary("FAKE.DLL"), nullptr);

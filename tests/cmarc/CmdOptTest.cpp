@@ -9,8 +9,7 @@
 
 using namespace qm;
 
-TEST(CmdOpt, NumbersAppearOnlyWhenGivenAndZeroCounts)
-{
+TEST(CmdOpt, NumbersAppearOnlyWhenGivenAndZeroCounts) {
     TCmdOpt cmd;
     cmd.AddNum("jm", 2);
     cmd.AddNum("a", -1);
@@ -21,16 +20,14 @@ TEST(CmdOpt, NumbersAppearOnlyWhenGivenAndZeroCounts)
     EXPECT_EQ(cmd.Text, " -jm2 -a0 -5 -i");
 }
 
-TEST(CmdOpt, AnEmptyItemStillTakesItsSpace)
-{
+TEST(CmdOpt, AnEmptyItemStillTakesItsSpace) {
     TCmdOpt cmd;
     cmd.Add("");
     cmd.Add("-x");
     EXPECT_EQ(cmd.Text, "  -x");
 }
 
-TEST(CmdOpt, TextSwitchesQuoteAsOneItemOrApart)
-{
+TEST(CmdOpt, TextSwitchesQuoteAsOneItemOrApart) {
     TCmdOpt cmd;
     cmd.AddStr("w", NotGivenText());
     EXPECT_EQ(cmd.Text, "");
@@ -48,8 +45,7 @@ TEST(CmdOpt, TextSwitchesQuoteAsOneItemOrApart)
     EXPECT_EQ(apart.Text, " -f \"a b.tar\" --x \"v\"");
 }
 
-TEST(CmdOpt, FoldersGetExactlyOneTrailingDelimiter)
-{
+TEST(CmdOpt, FoldersGetExactlyOneTrailingDelimiter) {
     TCmdOpt cmd;
     cmd.AddDir("", "/tmp");
     cmd.AddDir("", "/tmp/");
@@ -59,8 +55,7 @@ TEST(CmdOpt, FoldersGetExactlyOneTrailingDelimiter)
     EXPECT_EQ(cmd.Text, " \"/tmp/\" \"/tmp/\" \"-o/tmp/表/\"");
 }
 
-TEST(CmdOpt, OpenListsFlattenByKind)
-{
+TEST(CmdOpt, OpenListsFlattenByKind) {
     const char* const names[] = {"p1.txt", "", "p2.txt", nullptr};
     const char* const* none = nullptr;
     TFileArgs args = {nullptr,
@@ -79,13 +74,12 @@ TEST(CmdOpt, OpenListsFlattenByKind)
                       1.5,
                       'c'};
     EXPECT_EQ(FlattenFileArgs(args),
-              (std::vector<std::string>{"a.txt", "b.txt", "日本.txt", "w.txt", "p1.txt", "p2.txt", "l1",
-                                        "l2", "42", "v1", "v2"}));
+              (std::vector<std::string>{"a.txt", "b.txt", "日本.txt", "w.txt", "p1.txt", "p2.txt",
+                                        "l1", "l2", "42", "v1", "v2"}));
     EXPECT_TRUE(FlattenFileArgs({nullptr}).empty());
 }
 
-TEST(CmdOpt, ListsConvertEveryNameAndCountThem)
-{
+TEST(CmdOpt, ListsConvertEveryNameAndCountThem) {
     TCmdOpt cmd;
     cmd.OnConvertName = EscapeZipName;
     EXPECT_EQ(cmd.AddList("", TFileArgs{"-x\\[1].txt", "", "dir\\b-[c].txt"}), 2);
@@ -95,16 +89,14 @@ TEST(CmdOpt, ListsConvertEveryNameAndCountThem)
     EXPECT_EQ(excl.Text, " \"-x!*.bak\"");
 }
 
-TEST(CmdOpt, EscapeZipNameLeavesOtherTextAlone)
-{
+TEST(CmdOpt, EscapeZipNameLeavesOtherTextAlone) {
     EXPECT_EQ(EscapeZipName("-x\\[1].txt"), "[-]x/[[]1].txt");
     EXPECT_EQ(EscapeZipName("a-b"), "a-b");
     EXPECT_EQ(EscapeZipName("表\\示[.txt"), "表/示[[].txt");
     EXPECT_EQ(EscapeZipName(""), "");
 }
 
-TEST(CmdOpt, ResponseFilesHoldQuotedAnsiLinesAndAreNamedQuoted)
-{
+TEST(CmdOpt, ResponseFilesHoldQuotedAnsiLinesAndAreNamedQuoted) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     const std::string path = qmtest::MakeTempFolder("rsp") + "/list.rsp";
     qmtest::WriteFile(path, "old content that must go");
@@ -115,8 +107,7 @@ TEST(CmdOpt, ResponseFilesHoldQuotedAnsiLinesAndAreNamedQuoted)
     EXPECT_EQ(qmtest::ReadFile(path), "\"\x95\x5c.txt\"\r\n\"[-]a\"\r\n");
 }
 
-TEST(CmdOpt, ResponseFileFailuresAreReported)
-{
+TEST(CmdOpt, ResponseFileFailuresAreReported) {
     TCmdOpt cmd;
     EXPECT_THROW(cmd.AddResponseFile({"a"}, qmtest::SandboxRoot() + "/no/such/folder/r.rsp"),
                  EWriteError);
@@ -131,8 +122,7 @@ TEST(CmdOpt, ResponseFileFailuresAreReported)
     EXPECT_EQ(cmd.Text, "");
 }
 
-TEST(CmdOpt, NamesWithAQuoteAreRefusedBeforeTheLineIsBuilt)
-{
+TEST(CmdOpt, NamesWithAQuoteAreRefusedBeforeTheLineIsBuilt) {
     // The library would split this archive name at its quotes and take ".." for the folder.
     TCmdOpt cmd;
     cmd.AddStr("", "a.lzh");
@@ -142,24 +132,24 @@ TEST(CmdOpt, NamesWithAQuoteAreRefusedBeforeTheLineIsBuilt)
     EXPECT_EQ(cmd.Text.substr(0, 8), " \"a.lzh\"");
 }
 
-TEST(ArchiverType, ExtensionsChooseTheFormatWithoutRegardToCase)
-{
+TEST(ArchiverType, ExtensionsChooseTheFormatWithoutRegardToCase) {
     const std::pair<const char*, TArchiverType> cases[] = {
-        {"ARCHIVE.LZH", atLha}, {"archive.lzh", atLha}, {"a.cab", atCab},   {"a.JAR", atZip},
-        {"a.ear", atZip},       {"a.war", atZip},       {"a.zip", atZip},   {"a.arj", atArj},
-        {"a.rar", atRar},       {"a.yz1", atYz1},       {"a.gca", atGCA},   {"a.gza", atBga},
-        {"a.bza", atBga},       {"a.bz2", atBZ2},       {"a.a", atTar},     {"a.lib", atTar},
-        {"a.tar", atTar},       {"a.deb", atTar},       {"a.rpm", atTar},   {"a.cpio", atTar},
-        {"a.Z", atTgz},         {"a.tar.gz", atTgz},    {"a.tgz", atTgz},   {"a.taz", atTgz},
-        {"a.7z", at7z},         {"README", atNone},     {"a.txt", atNone},  {"dir.lzh/file", atNone},
-        {"C:dir.zip\\x", atNone}, {"a.", atNone},
+        {"ARCHIVE.LZH", atLha},   {"archive.lzh", atLha},   {"a.cab", atCab},
+        {"a.JAR", atZip},         {"a.ear", atZip},         {"a.war", atZip},
+        {"a.zip", atZip},         {"a.arj", atArj},         {"a.rar", atRar},
+        {"a.yz1", atYz1},         {"a.gca", atGCA},         {"a.gza", atBga},
+        {"a.bza", atBga},         {"a.bz2", atBZ2},         {"a.a", atTar},
+        {"a.lib", atTar},         {"a.tar", atTar},         {"a.deb", atTar},
+        {"a.rpm", atTar},         {"a.cpio", atTar},        {"a.Z", atTgz},
+        {"a.tar.gz", atTgz},      {"a.tgz", atTgz},         {"a.taz", atTgz},
+        {"a.7z", at7z},           {"README", atNone},       {"a.txt", atNone},
+        {"dir.lzh/file", atNone}, {"C:dir.zip\\x", atNone}, {"a.", atNone},
     };
     for (const auto& [name, type] : cases)
         EXPECT_EQ(GetArchiverType(name, true), type) << name;
 }
 
-TEST(ArchiverOptions, ConstructedValuesAreNotGivenAndCopiesTakeEverything)
-{
+TEST(ArchiverOptions, ConstructedValuesAreNotGivenAndCopiesTakeEverything) {
     const TArchiverOptions fresh;
     EXPECT_EQ(fresh.a, -1);
     EXPECT_EQ(fresh.jse, -1);

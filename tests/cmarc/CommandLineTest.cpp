@@ -34,15 +34,13 @@ const std::string kLhaItems =
 
 std::string Extract(TArchiver& driver, const TArchiverOptions& options = ArcMainOptions(),
                     const TFileArgs& files = {nullptr}, bool useResponseFile = false,
-                    const std::string& archive = A)
-{
+                    const std::string& archive = A) {
     return driver.BuildExtractCommand(nullptr, archive, useResponseFile, files, D, options);
 }
 
 } // namespace
 
-TEST(ExtractCommand, MainWindowLinesOfTheLibraryFreeDrivers)
-{
+TEST(ExtractCommand, MainWindowLinesOfTheLibraryFreeDrivers) {
     TLha32 lha;
     EXPECT_EQ(Extract(lha), "x" + kLhaItems + "  " + QA + " " + QD + " ");
     TArj32 arj;
@@ -66,16 +64,14 @@ TEST(ExtractCommand, MainWindowLinesOfTheLibraryFreeDrivers)
     EXPECT_EQ(Extract(sevenZip), "x -aoa -ms=off -hide -y \"-o/work/out/\"  " + QA + " ");
 }
 
-TEST(ExtractCommand, CabExpandsARelativeArchiveName)
-{
+TEST(ExtractCommand, CabExpandsARelativeArchiveName) {
     TCab32 cab;
     const std::string line = Extract(cab, ArcMainOptions(), {nullptr}, false, "sub/../in.cab");
     EXPECT_EQ(line, "-x -o -i -r  \"" + ExpandFileName("in.cab") + "\" " + QD + " ");
     EXPECT_EQ(ExpandFileName("in.cab").front(), '/');
 }
 
-TEST(ExtractCommand, WithoutStoredFoldersEveryFormatSaysSo)
-{
+TEST(ExtractCommand, WithoutStoredFoldersEveryFormatSaysSo) {
     TArchiverOptions o = ArcMainOptions();
     o.x = 0;
     TLha32 lha;
@@ -94,8 +90,7 @@ TEST(ExtractCommand, WithoutStoredFoldersEveryFormatSaysSo)
     EXPECT_EQ(Extract(sevenZip, o).substr(0, 2), "e ");
 }
 
-TEST(ExtractCommand, NotGivenSwitchesVanishWhileZeroesStay)
-{
+TEST(ExtractCommand, NotGivenSwitchesVanishWhileZeroesStay) {
     TArchiverOptions o = ArcMainOptions();
     o.a = -1;
     o.jm = -1;
@@ -121,8 +116,7 @@ TEST(ExtractCommand, NotGivenSwitchesVanishWhileZeroesStay)
     EXPECT_EQ(Extract(tar, o).substr(0, 6), "x --di");
 }
 
-TEST(ExtractCommand, CompressionLevelOfTheTarFamily)
-{
+TEST(ExtractCommand, CompressionLevelOfTheTarFamily) {
     TArchiverOptions o = ArcMainOptions();
     o.jm = -1;
     TTgz32 tgz;
@@ -135,8 +129,7 @@ TEST(ExtractCommand, CompressionLevelOfTheTarFamily)
     EXPECT_EQ(line.find(" -B"), std::string::npos);
 }
 
-TEST(ExtractCommand, OverwriteModesOfYz1And7z)
-{
+TEST(ExtractCommand, OverwriteModesOfYz1And7z) {
     TArchiverOptions o = ArcMainOptions();
     o.m = 0;
     o.c = 0;
@@ -162,8 +155,7 @@ TEST(ExtractCommand, OverwriteModesOfYz1And7z)
               "x -ms=off -hide -r- -y \"-x!*.bak\" \"-o/work/out/\"  " + QA + " ");
 }
 
-TEST(ExtractCommand, AProgressWindowSilencesTheLibrariesDialogs)
-{
+TEST(ExtractCommand, AProgressWindowSilencesTheLibrariesDialogs) {
     TArchiverOptions o = ArcMainOptions();
     o.n = 0;
     TLha32 lha;
@@ -175,8 +167,7 @@ TEST(ExtractCommand, AProgressWindowSilencesTheLibrariesDialogs)
     EXPECT_EQ(Extract(tar, o).find("--display-dialog"), std::string::npos);
 }
 
-TEST(ExtractCommand, LhaBuilderRequiresItsTimeStampSwitches)
-{
+TEST(ExtractCommand, LhaBuilderRequiresItsTimeStampSwitches) {
     TArchiverOptions o = ArcMainOptions();
     o.jse = -1;
     TArj32 arj;
@@ -203,8 +194,7 @@ TEST(ExtractCommand, LhaBuilderRequiresItsTimeStampSwitches)
     EXPECT_EQ(lha.BuildAddCommand(nullptr, A, false, {}, "", o).substr(0, 5), "u -+ ");
 }
 
-TEST(ExtractCommand, FileNamesFollowTheArchiveAndUserTextsTheirPlaces)
-{
+TEST(ExtractCommand, FileNamesFollowTheArchiveAndUserTextsTheirPlaces) {
     TArchiverOptions o = ArcMainOptions();
     o.UserOptions = "-opt";
     o.UserFileList = "extra";
@@ -213,8 +203,7 @@ TEST(ExtractCommand, FileNamesFollowTheArchiveAndUserTextsTheirPlaces)
               "-x -y -opt " + QA + " " + QD + " \"a.txt\" \"b c.txt\" extra");
 }
 
-TEST(ExtractCommand, ResponseFileOnlyWhenAskedAndNamed)
-{
+TEST(ExtractCommand, ResponseFileOnlyWhenAskedAndNamed) {
     const std::string rsp = qmtest::MakeTempFolder("rsp") + "/files.rsp";
     TArchiverOptions o = ArcMainOptions();
     o.ResFileName = rsp;
@@ -226,8 +215,7 @@ TEST(ExtractCommand, ResponseFileOnlyWhenAskedAndNamed)
     EXPECT_EQ(Extract(rar, o, {"a.txt"}, true), "-x -y  " + QA + " " + QD + " \"a.txt\" ");
 }
 
-TEST(ExtractCommand, UnsupportedOperationsSayWhat)
-{
+TEST(ExtractCommand, UnsupportedOperationsSayWhat) {
     const TArchiverOptions o = ArcMainOptions();
     TCab32 cab;
     TRar32 rar;
@@ -253,8 +241,7 @@ TEST(ExtractCommand, UnsupportedOperationsSayWhat)
               "この形式ではメモリ展開をサポートしておりません。");
 }
 
-TEST(ExtractCommand, OtherCommandWordsOfTheDrivers)
-{
+TEST(ExtractCommand, OtherCommandWordsOfTheDrivers) {
     const TArchiverOptions o = ArcMainOptions();
     TSevenZip32 sevenZip;
     // Deleting names no destination; adding uses no overwrite switch.
@@ -270,14 +257,14 @@ TEST(ExtractCommand, OtherCommandWordsOfTheDrivers)
 
 class ZipCommandTest : public cmarctest::FakeArchiverTest {};
 
-TEST_F(ZipCommandTest, ExtractNeedsAnExtractingLibrary)
-{
+TEST_F(ZipCommandTest, ExtractNeedsAnExtractingLibrary) {
     TZip32 zip;
     try {
         Extract(zip);
         FAIL() << "no error";
     } catch (const EArchiver& e) {
-        EXPECT_EQ(e.Message(), "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
+        EXPECT_EQ(e.Message(),
+                  "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
     }
     // The library is looked for again once it is there.
     auto unzip = Install("UNZIP32.DLL");
@@ -286,12 +273,10 @@ TEST_F(ZipCommandTest, ExtractNeedsAnExtractingLibrary)
     o.x = 0;
     o.n = 0;
     o.c = 2;
-    EXPECT_EQ(Extract(zip, o, {"-x\\[1].txt"}),
-              "-x -j  " + QA + " " + QD + " \"[-]x/[[]1].txt\" ");
+    EXPECT_EQ(Extract(zip, o, {"-x\\[1].txt"}), "-x -j  " + QA + " " + QD + " \"[-]x/[[]1].txt\" ");
 }
 
-TEST_F(ZipCommandTest, AddingChoosesZip32jThenLmzip32)
-{
+TEST_F(ZipCommandTest, AddingChoosesZip32jThenLmzip32) {
     TZip32 zip;
     const TArchiverOptions o = ArcMainOptions();
     try {
@@ -314,15 +299,13 @@ class TBareDriver : public TArchiver {
 public:
     TCustomArchiverDll& DLL() override { throw std::logic_error("no binding"); }
     std::string BuildExtractCommand(void*, const std::string&, bool, const TFileArgs&,
-                                    const std::string&, const TArchiverOptions&) override
-    {
+                                    const std::string&, const TArchiverOptions&) override {
         return "x";
     }
 };
 } // namespace
 
-TEST(ExtractCommand, ABareDriverNamesTheAbstractMethod)
-{
+TEST(ExtractCommand, ABareDriverNamesTheAbstractMethod) {
     TBareDriver driver;
     try {
         driver.ReloadDLL();
@@ -341,8 +324,7 @@ TEST(ExtractCommand, ABareDriverNamesTheAbstractMethod)
 
 class DriverCommandTest : public cmarctest::FakeArchiverTest {};
 
-TEST_F(DriverCommandTest, EveryOperationReachesItsEntryWithTheLineItBuilt)
-{
+TEST_F(DriverCommandTest, EveryOperationReachesItsEntryWithTheLineItBuilt) {
     auto lha = Install("UNLHA32.DLL");
     auto driver = CreateArchiver(atLha);
     std::vector<char> output;

@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 class RealArchiveTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const std::string libs = qmtest::PluginFolder();
         if (!fs::exists(libs + "/UNLHA32.DLL"))
             GTEST_SKIP() << "the archiver libraries are not built in " << libs;
@@ -27,15 +26,13 @@ protected:
         qmtest::WriteFile(Source + "/readme.txt", "hello\n");
         qmtest::WriteFile(Source + "/bin/app.dat", std::string(3000, 'x') + "end");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         FreeArchiverDlls();
         SetLibrarySearchFolders({}, true);
     }
 
     // Runs a tool inside the source folder; the archive goes to Work/name.
-    std::string Make(const std::string& name, const std::string& command)
-    {
+    std::string Make(const std::string& name, const std::string& command) {
         const std::string path = Work + "/" + name;
         const int status = qmtest::Run("cd '" + Source + "' && " + command + " >/dev/null 2>&1");
         EXPECT_EQ(status, 0) << command;
@@ -44,8 +41,7 @@ protected:
     }
 
     // Checks and extracts the archive as the main window does, then compares the files.
-    void ExpectExtracts(const std::string& archive, TArchiverType type)
-    {
+    void ExpectExtracts(const std::string& archive, TArchiverType type) {
         SCOPED_TRACE(archive);
         TArchiveFile arc;
         arc.Options = ArcMainOptions();
@@ -61,41 +57,34 @@ protected:
     std::string Work, Source;
 };
 
-TEST_F(RealArchiveTest, ZipArchivesExtractWithTheirFolders)
-{
+TEST_F(RealArchiveTest, ZipArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.zip", "zip -qr ../a.zip readme.txt bin"), atZip);
 }
 
-TEST_F(RealArchiveTest, LhaArchivesExtractWithTheirFolders)
-{
+TEST_F(RealArchiveTest, LhaArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.lzh", "jlha ay ../a.lzh readme.txt bin/app.dat"), atLha);
 }
 
-TEST_F(RealArchiveTest, CabArchivesExtractWithTheirFolders)
-{
+TEST_F(RealArchiveTest, CabArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.cab", "gcab -c ../a.cab readme.txt bin/app.dat"), atCab);
 }
 
-TEST_F(RealArchiveTest, TarFamilyArchivesExtractWithTheirFolders)
-{
+TEST_F(RealArchiveTest, TarFamilyArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.tar", "bsdtar -cf ../a.tar readme.txt bin"), atTar);
     ExpectExtracts(Make("a.tgz", "bsdtar -czf ../a.tgz readme.txt bin"), atTgz);
     ExpectExtracts(Make("a.tar.bz2", "bsdtar -cjf ../a.tar.bz2 readme.txt bin"), atBZ2);
 }
 
-TEST_F(RealArchiveTest, UnknownExtensionsAreDetectedAtTheCheck)
-{
+TEST_F(RealArchiveTest, UnknownExtensionsAreDetectedAtTheCheck) {
     // ".tbz2" is not a known extension: the check asks the libraries.
     ExpectExtracts(Make("a.tbz2", "bsdtar -cjf ../a.tbz2 readme.txt bin"), atBZ2);
 }
 
-TEST_F(RealArchiveTest, SevenZipArchivesExtractWithTheirFolders)
-{
+TEST_F(RealArchiveTest, SevenZipArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.7z", "7z a -bd ../a.7z readme.txt bin"), at7z);
 }
 
-TEST_F(RealArchiveTest, AnExeThatIsAZipWithAStubIsFoundByContent)
-{
+TEST_F(RealArchiveTest, AnExeThatIsAZipWithAStubIsFoundByContent) {
     const std::string zipPath = Make("inner.zip", "zip -qr ../inner.zip readme.txt bin");
     const std::string exe = Work + "/setup.exe";
     qmtest::WriteFile(exe, "MZ" + std::string(510, '\0') + qmtest::ReadFile(zipPath));
@@ -105,8 +94,7 @@ TEST_F(RealArchiveTest, AnExeThatIsAZipWithAStubIsFoundByContent)
 }
 
 // The ZIP binding has no enumeration entries, so the members are enumerated through TAR.
-TEST_F(RealArchiveTest, ProgressAndEnumerationReportTheMembers)
-{
+TEST_F(RealArchiveTest, ProgressAndEnumerationReportTheMembers) {
     const std::string archive = Make("p.tgz", "bsdtar -czf ../p.tgz readme.txt bin");
     TArchiveFile arc;
     arc.Options = ArcMainOptions();
@@ -131,8 +119,7 @@ TEST_F(RealArchiveTest, ProgressAndEnumerationReportTheMembers)
     EXPECT_EQ(CurrentArchiveFile, nullptr);
 }
 
-TEST_F(RealArchiveTest, AbortFromProgressStopsTheExtraction)
-{
+TEST_F(RealArchiveTest, AbortFromProgressStopsTheExtraction) {
     const std::string archive = Make("s.zip", "zip -qr ../s.zip readme.txt bin");
     TArchiveFile arc;
     arc.Options = ArcMainOptions();
@@ -145,8 +132,7 @@ TEST_F(RealArchiveTest, AbortFromProgressStopsTheExtraction)
     EXPECT_FALSE(fs::exists(out + "/bin/app.dat") && fs::exists(out + "/readme.txt"));
 }
 
-TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord)
-{
+TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord) {
     const std::string archive = Make("l.zip", "zip -qr ../l.zip readme.txt");
     auto driver = CreateArchiver(atZip);
     HARC h = driver->OpenArchive(nullptr, archive, 0);
@@ -154,8 +140,9 @@ TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord)
     TArchiveMemberInfo info{};
     ASSERT_EQ(driver->FindFirst(h, "*", info), 0);
     EXPECT_EQ(info.Extended.ullOriginalSize, 6u);
-    const std::uint64_t write = (static_cast<std::uint64_t>(info.Extended.ftWriteTime.dwHighDateTime) << 32) |
-                                info.Extended.ftWriteTime.dwLowDateTime;
+    const std::uint64_t write =
+        (static_cast<std::uint64_t>(info.Extended.ftWriteTime.dwHighDateTime) << 32) |
+        info.Extended.ftWriteTime.dwLowDateTime;
     // Within a day of now: the member was written moments ago.
     const std::uint64_t now =
         (static_cast<std::uint64_t>(std::time(nullptr)) + 11644473600ULL) * 10000000ULL;
@@ -164,8 +151,7 @@ TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord)
     driver->CloseArchive(h);
 }
 
-TEST_F(RealArchiveTest, JapaneseMemberNamesArriveAsTheSameNames)
-{
+TEST_F(RealArchiveTest, JapaneseMemberNamesArriveAsTheSameNames) {
     qmtest::WriteFile(Source + "/日本語.txt", "nihongo");
     // "y" stores the names in Shift_JIS, as the archivers of the code page do.
     ExpectExtracts(Make("j.lzh", "jlha ay ../j.lzh readme.txt bin/app.dat 日本語.txt"), atLha);

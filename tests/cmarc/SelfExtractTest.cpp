@@ -1,7 +1,7 @@
 // Self-extracting archives: the stub modules the drivers look for, the messages when they are
 // missing, and the files they write.
-#include "cmarc/SZip32.h"
 #include "cmarc/SelfExtract.h"
+#include "cmarc/SZip32.h"
 #include "cmarc/Tar32.h"
 #include "cmarc/Yz132.h"
 #include "cmarc/Zip32.h"
@@ -18,15 +18,13 @@ namespace {
 
 class SelfExtractTest : public cmarctest::FakeArchiverTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FakeArchiverTest::SetUp();
         Archive = qmtest::WriteFile(WorkFolder + "/b.tgz", "ARCHIVE");
     }
     template <class E>
     std::string Failure(TArchiver& driver, const TArchiverOptions& options,
-                        const std::string& destination = "")
-    {
+                        const std::string& destination = "") {
         try {
             driver.MakeSfx(nullptr, Archive, Output, CommandLine, destination, options);
         } catch (const E& e) {
@@ -34,8 +32,7 @@ protected:
         }
         return "no error";
     }
-    TArchiverOptions WithStub(int gw)
-    {
+    TArchiverOptions WithStub(int gw) {
         TArchiverOptions o = ArcMainOptions();
         o.gw = static_cast<std::int8_t>(gw);
         return o;
@@ -46,16 +43,14 @@ protected:
 
 } // namespace
 
-TEST(SfxTarget, ExtensionIsReplacedAndTheDestinationTakesTheName)
-{
+TEST(SfxTarget, ExtensionIsReplacedAndTheDestinationTakesTheName) {
     EXPECT_EQ(SfxTargetName("/a/b.tgz", ".EXE", ""), "/a/b.EXE");
     EXPECT_EQ(SfxTargetName("/a.d/b", ".exe", ""), "/a.d/b.exe");
     EXPECT_EQ(SfxTargetName("/a/b.tgz", ".exe", "/out"), "/out/b.exe");
     EXPECT_EQ(SfxTargetName("/a/b.tgz", ".exe", "/out/"), "/out/b.exe");
 }
 
-TEST_F(SelfExtractTest, ZipNeedsZip32jAndTheStubOfItsKind)
-{
+TEST_F(SelfExtractTest, ZipNeedsZip32jAndTheStubOfItsKind) {
     TZip32 zip;
     EXPECT_EQ(Failure<ESfxNoRequiredFile>(zip, WithStub(1)),
               "zip 書庫からの自己解凍書庫の作成には 'ZIP32J.DLL' ファイルが必要です。");
@@ -73,8 +68,7 @@ TEST_F(SelfExtractTest, ZipNeedsZip32jAndTheStubOfItsKind)
     EXPECT_EQ(zip32j->Calls(), Lines{"Zip|-A " + target + "|0|nobuf|nohwnd"});
 }
 
-TEST_F(SelfExtractTest, TarJoinsItsStubAndRefusesBzip2)
-{
+TEST_F(SelfExtractTest, TarJoinsItsStubAndRefusesBzip2) {
     TBZ232 bz2;
     EXPECT_EQ(Failure<EArchiver>(bz2, WithStub(1)), "BZ2 形式書庫は自己解凍形式にできません。");
     TTgz32 tgz;
@@ -89,8 +83,7 @@ TEST_F(SelfExtractTest, TarJoinsItsStubAndRefusesBzip2)
     EXPECT_EQ(qmtest::ReadFile(exe), "KEEP");
 }
 
-TEST_F(SelfExtractTest, Yz1AppendsTheArchiveLengthMostSignificantByteFirst)
-{
+TEST_F(SelfExtractTest, Yz1AppendsTheArchiveLengthMostSignificantByteFirst) {
     TYZ1 yz1;
     EXPECT_EQ(Failure<EArchiver>(yz1, WithStub(0)),
               "yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。");
@@ -107,8 +100,7 @@ TEST_F(SelfExtractTest, Yz1AppendsTheArchiveLengthMostSignificantByteFirst)
     EXPECT_EQ(qmtest::ReadFile(out + "/big.exe"), "DEC" + big + std::string("\0\x01\x23\x45", 4));
 }
 
-TEST_F(SelfExtractTest, SevenZipMakesOnlyWindowsStubs)
-{
+TEST_F(SelfExtractTest, SevenZipMakesOnlyWindowsStubs) {
     TSevenZip32 sevenZip;
     EXPECT_EQ(Failure<EArchiver>(sevenZip, WithStub(-1)), "16bit SFX を作成することはできません。");
     EXPECT_EQ(Failure<ESfxNoRequiredFile>(sevenZip, WithStub(1)),

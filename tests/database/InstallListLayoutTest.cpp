@@ -19,19 +19,25 @@ namespace {
 
 const std::string kToolSjis = "\x83\x63\x81\x5b\x83\x8b"; // ツール
 
-Bytes Head(std::int32_t header, std::int32_t nextId, std::int32_t count)
-{
+Bytes Head(std::int32_t header, std::int32_t nextId, std::int32_t count) {
     Bytes b;
     b.i32(header).i32(nextId).i32(count).zeros(8);
     return b;
 }
 
 // Two records: one with two members and Japanese names, one empty.
-Bytes TwoRecordFile()
-{
+Bytes TwoRecordFile() {
     Bytes first;
-    first.i32(3).str(kToolSjis).str("1.2").str("tool12.zip").f64(45000.0).f64(45100.5).zeros(8)
-        .i32(2).add(dbtest::Member("tool.exe", "", 1)).add(dbtest::Member("readme.txt", "doc/"));
+    first.i32(3)
+        .str(kToolSjis)
+        .str("1.2")
+        .str("tool12.zip")
+        .f64(45000.0)
+        .f64(45100.5)
+        .zeros(8)
+        .i32(2)
+        .add(dbtest::Member("tool.exe", "", 1))
+        .add(dbtest::Member("readme.txt", "doc/"));
     Bytes second;
     second.i32(7).str("").str("").str("").f64(0).f64(0).zeros(8).i32(0);
     Bytes file = Head(0x12345678, 8, 2);
@@ -39,8 +45,7 @@ Bytes TwoRecordFile()
     return file;
 }
 
-std::string Save(const TInstallList& list)
-{
+std::string Save(const TInstallList& list) {
     TMemoryStream stream;
     list.SaveToStream(stream);
     return stream.ToString();
@@ -48,16 +53,14 @@ std::string Save(const TInstallList& list)
 
 } // namespace
 
-TEST(InstallListLayout, EmptyListIsTwentyBytes)
-{
+TEST(InstallListLayout, EmptyListIsTwentyBytes) {
     TInstallList list;
     list.HeaderValue = -2;
     list.NextId = 0x01020304;
     EXPECT_EQ(Save(list), Head(-2, 0x01020304, 0).data());
 }
 
-TEST(InstallListLayout, RecordWithoutMembersHasLengthPrefix35)
-{
+TEST(InstallListLayout, RecordWithoutMembersHasLengthPrefix35) {
     TInstallList list;
     list.NextId = 5;
     TInstallAppInfo& record = list.Add();
@@ -75,8 +78,7 @@ TEST(InstallListLayout, RecordWithoutMembersHasLengthPrefix35)
     EXPECT_EQ(empty.substr(20, 8), Bytes().i64(35).data());
 }
 
-TEST(InstallListLayout, LoadAndSaveReproduceTheFileByteForByte)
-{
+TEST(InstallListLayout, LoadAndSaveReproduceTheFileByteForByte) {
     const Bytes file = TwoRecordFile();
     TMemoryStream in(file.data());
     TInstallList list;
@@ -99,8 +101,7 @@ TEST(InstallListLayout, LoadAndSaveReproduceTheFileByteForByte)
     EXPECT_EQ(Save(list), file.data());
 }
 
-TEST(InstallListLayout, CountsOfZeroOrLessReadNoRecord)
-{
+TEST(InstallListLayout, CountsOfZeroOrLessReadNoRecord) {
     for (std::int32_t count : {0, -1, INT32_MIN}) {
         TInstallList list;
         list.Add();
@@ -111,8 +112,7 @@ TEST(InstallListLayout, CountsOfZeroOrLessReadNoRecord)
     }
 }
 
-TEST(InstallListHostile, TruncatedFileKeepsTheRecordsReadBefore)
-{
+TEST(InstallListHostile, TruncatedFileKeepsTheRecordsReadBefore) {
     const std::string file = TwoRecordFile().data();
     std::int64_t firstLength = 0;
     std::memcpy(&firstLength, file.data() + 20, 8);
@@ -133,8 +133,7 @@ TEST(InstallListHostile, TruncatedFileKeepsTheRecordsReadBefore)
     }
 }
 
-TEST(InstallListHostile, AbsurdCountsEndWithReadErrorWithoutAllocating)
-{
+TEST(InstallListHostile, AbsurdCountsEndWithReadErrorWithoutAllocating) {
     // Two billion records claimed, one present.
     Bytes body;
     body.i32(1).str("a").str("").str("a.zip").f64(0).f64(0).zeros(8).i32(0);
@@ -158,8 +157,7 @@ TEST(InstallListHostile, AbsurdCountsEndWithReadErrorWithoutAllocating)
     EXPECT_EQ(list.Items(0).AppId, 1);
 }
 
-TEST(InstallListHostile, BytesInvalidInTheCodePageAreAnError)
-{
+TEST(InstallListHostile, BytesInvalidInTheCodePageAreAnError) {
     Bytes body;
     body.i32(1).str("\x83").str("").str("").f64(0).f64(0).zeros(8).i32(0); // lead byte alone
     Bytes file = Head(0, 2, 1);
@@ -171,8 +169,7 @@ TEST(InstallListHostile, BytesInvalidInTheCodePageAreAnError)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(InstallList, IdentifiersAndIndexes)
-{
+TEST(InstallList, IdentifiersAndIndexes) {
     TInstallList list;
     list.NextId = 10;
     TInstallAppInfo& a = list.Add();
@@ -200,8 +197,7 @@ TEST(InstallList, IdentifiersAndIndexes)
     EXPECT_EQ(list.NextId, INT32_MIN);
 }
 
-TEST(InstallListFile, MissingFileClearsButKeepsTheCounters)
-{
+TEST(InstallListFile, MissingFileClearsButKeepsTheCounters) {
     const std::string folder = qmtest::MakeTempFolder("db");
     TInstallList list;
     list.HeaderValue = 4;
@@ -213,8 +209,7 @@ TEST(InstallListFile, MissingFileClearsButKeepsTheCounters)
     EXPECT_EQ(list.NextId, 9);
 }
 
-TEST(InstallListFile, SaveCreatesTheFolderAndRoundTrips)
-{
+TEST(InstallListFile, SaveCreatesTheFolderAndRoundTrips) {
     const std::string path = qmtest::MakeTempFolder("db") + "/a/b/Quillmate.his";
     const Bytes file = TwoRecordFile();
     TMemoryStream in(file.data());

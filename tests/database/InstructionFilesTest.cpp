@@ -13,15 +13,13 @@ using dbtest::Bytes;
 
 namespace {
 
-std::string Save(const TInstallOption& option)
-{
+std::string Save(const TInstallOption& option) {
     TMemoryStream stream;
     option.SaveToStream(stream);
     return stream.ToString();
 }
 
-Bytes EmptyRecord()
-{
+Bytes EmptyRecord() {
     Bytes body;
     body.i32(0).str("").str("").str("").f64(0).f64(0).zeros(8).i32(0);
     return dbtest::Record(body);
@@ -29,8 +27,7 @@ Bytes EmptyRecord()
 
 } // namespace
 
-TEST(InstallOption, LayoutIsNotTheFieldOrder)
-{
+TEST(InstallOption, LayoutIsNotTheFieldOrder) {
     TInstallOption option;
     option.OverWrite = owIfNewer;
     EXPECT_EQ(Save(option), std::string("\0\0\1\0\0\0\0\0\0", 9));
@@ -47,13 +44,11 @@ TEST(InstallOption, LayoutIsNotTheFieldOrder)
     all.BootHelp = true;
     all.WorkFolder = "/data/作業/";
     Bytes expected;
-    expected.u8(1).u8(1).u8(4).u8(1).u8(2).u8(1).u8(0).u8(1)
-        .str("/data/\x8d\xec\x8b\xc6/");
+    expected.u8(1).u8(1).u8(4).u8(1).u8(2).u8(1).u8(0).u8(1).str("/data/\x8d\xec\x8b\xc6/");
     EXPECT_EQ(Save(all), expected.data());
 }
 
-TEST(InstructionFiles, InstallFileOfAnEmptyPlan)
-{
+TEST(InstructionFiles, InstallFileOfAnEmptyPlan) {
     TInstallAppInfo plan;
     TInstallOption option;
     option.OverWrite = owIfNewer;
@@ -71,8 +66,7 @@ TEST(InstructionFiles, InstallFileOfAnEmptyPlan)
     EXPECT_EQ(bytes, expected.data());
 }
 
-TEST(InstructionFiles, UninstallFileWithAndWithoutRemovalList)
-{
+TEST(InstructionFiles, UninstallFileWithAndWithoutRemovalList) {
     TInstallAppInfo record;
     const std::string path = GetUninstallFileName();
     EXPECT_EQ(path, GetDataFolder() + "uninstemp.tmp");
@@ -93,8 +87,7 @@ TEST(InstructionFiles, UninstallFileWithAndWithoutRemovalList)
     EXPECT_EQ(qmtest::ReadFile(path), EmptyRecord().data());
 }
 
-TEST(InstructionFiles, RefusedPathsWriteNothing)
-{
+TEST(InstructionFiles, RefusedPathsWriteNothing) {
     TInstallAppInfo record;
     const std::string path = GetUninstallFileName();
     WriteUninstallFile(path, record, {"/apps/keep"});

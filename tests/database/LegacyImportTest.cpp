@@ -25,22 +25,35 @@ struct LegacyMember {
 };
 
 Bytes LegacyRecord(const std::string& archive, const std::string& mainExe, std::uint8_t ownFolder,
-                   const std::vector<LegacyMember>& members)
-{
+                   const std::vector<LegacyMember>& members) {
     Bytes r;
     r.raw("\x01\x02\x03\x04\x05\x06") // six bytes nobody reads
-        .str(archive).str("\x83\x63\x81\x5b\x83\x8b").str("2.0") // AppName ツール
-        .str("/opt/Apps").str("Tools").str("/custom/")
-        .u8(ownFolder).f64(40000.25).str(mainExe).u16(static_cast<std::uint16_t>(members.size()));
+        .str(archive)
+        .str("\x83\x63\x81\x5b\x83\x8b")
+        .str("2.0") // AppName ツール
+        .str("/opt/Apps")
+        .str("Tools")
+        .str("/custom/")
+        .u8(ownFolder)
+        .f64(40000.25)
+        .str(mainExe)
+        .u16(static_cast<std::uint16_t>(members.size()));
     for (const LegacyMember& m : members) {
-        r.str(m.path).f64(39999.5).str(m.installDir).u8(m.isTarget).u8(m.bits)
-            .str("short").u8(2).str("desc").str("-a").str("/work/");
+        r.str(m.path)
+            .f64(39999.5)
+            .str(m.installDir)
+            .u8(m.isTarget)
+            .u8(m.bits)
+            .str("short")
+            .u8(2)
+            .str("desc")
+            .str("-a")
+            .str("/work/");
     }
     return r;
 }
 
-Bytes LegacyFile(const std::vector<Bytes>& records, const std::string& signature = "Quillmate")
-{
+Bytes LegacyFile(const std::vector<Bytes>& records, const std::string& signature = "Quillmate") {
     Bytes file;
     file.str(signature).i32(static_cast<std::int32_t>(records.size()));
     for (const Bytes& r : records)
@@ -54,8 +67,7 @@ struct Places {
     std::string database; // Quillmate.his in a folder not made yet
 };
 
-Places MakePlaces()
-{
+Places MakePlaces() {
     Places p;
     p.program = qmtest::MakeTempFolder("prog") + "/";
     p.legacy = p.program + "Quillmate.dat";
@@ -63,22 +75,23 @@ Places MakePlaces()
     return p;
 }
 
-bool NeverMoves(const std::string&, const std::string&) { return false; }
+bool NeverMoves(const std::string&, const std::string&) {
+    return false;
+}
 
 } // namespace
 
-TEST(LegacyImport, FieldMappingAndShortcutBits)
-{
+TEST(LegacyImport, FieldMappingAndShortcutBits) {
     const Places p = MakePlaces();
-    const Bytes record = LegacyRecord(
-        "tool12.zip", "app.exe", 1,
-        {
-            {"bin\\App.exe", "", 1, 8},                       // desktop; main by name, any case
-            {"\x95\x5c.txt", "", 0, 2},                       // 表.txt: its 0x5C is no folder
-            {"doc\\\x83\x63\x81\x5b\x83\x8b\\read.me", "", 1, 1}, // doc\ツール\read.me
-            {"x.dat", "/elsewhere/", 1, 4},                   // "Send to"
-            {"all.exe", "", 1, 0xFF},                         // every bit, unknown ones dropped
-        });
+    const Bytes record =
+        LegacyRecord("tool12.zip", "app.exe", 1,
+                     {
+                         {"bin\\App.exe", "", 1, 8}, // desktop; main by name, any case
+                         {"\x95\x5c.txt", "", 0, 2}, // 表.txt: its 0x5C is no folder
+                         {"doc\\\x83\x63\x81\x5b\x83\x8b\\read.me", "", 1, 1}, // doc\ツール\read.me
+                         {"x.dat", "/elsewhere/", 1, 4},                       // "Send to"
+                         {"all.exe", "", 1, 0xFF}, // every bit, unknown ones dropped
+                     });
     qmtest::WriteFile(p.legacy, LegacyFile({record, LegacyRecord("b.zip", "", 0, {})}).data());
 
     const TLegacyImportResult result = ImportLegacyDatabase(p.legacy, p.database);
@@ -148,8 +161,7 @@ TEST(LegacyImport, FieldMappingAndShortcutBits)
     EXPECT_EQ(list.Items(1).Members.Count(), 0);
 }
 
-TEST(LegacyImport, AddsAfterExistingRecordsWithFreshIdentifiers)
-{
+TEST(LegacyImport, AddsAfterExistingRecordsWithFreshIdentifiers) {
     const Places p = MakePlaces();
     TInstallList existing;
     existing.HeaderValue = 77;
@@ -157,7 +169,8 @@ TEST(LegacyImport, AddsAfterExistingRecordsWithFreshIdentifiers)
     existing.Add().AppId = 10; // an identifier above the counter
     existing.SaveToFile(p.database);
 
-    qmtest::WriteFile(p.legacy, LegacyFile({LegacyRecord("a.zip", "a.exe", 0, {{"a.exe", ""}})}).data());
+    qmtest::WriteFile(p.legacy,
+                      LegacyFile({LegacyRecord("a.zip", "a.exe", 0, {{"a.exe", ""}})}).data());
     ImportLegacyDatabase(p.legacy, p.database);
 
     TInstallList list;
@@ -170,8 +183,7 @@ TEST(LegacyImport, AddsAfterExistingRecordsWithFreshIdentifiers)
     EXPECT_EQ(list.Items(1).Members.Items(0).InstallDir(), "/opt/Apps");
 }
 
-TEST(LegacyImport, SignatureIsCheckedIgnoringCase)
-{
+TEST(LegacyImport, SignatureIsCheckedIgnoringCase) {
     const Places p = MakePlaces();
     qmtest::WriteFile(p.legacy, LegacyFile({LegacyRecord("a.zip", "", 0, {})}, "QUILLMATE").data());
     EXPECT_EQ(ImportLegacyDatabase(p.legacy, p.database).Status, TLegacyImportStatus::Imported);
@@ -195,8 +207,7 @@ TEST(LegacyImport, SignatureIsCheckedIgnoringCase)
     }
 }
 
-TEST(LegacyImport, BackupNameSkipsExistingFiles)
-{
+TEST(LegacyImport, BackupNameSkipsExistingFiles) {
     const Places p = MakePlaces();
     qmtest::WriteFile(p.program + "Quillmate.bak", "old");
     qmtest::WriteFile(p.program + "Quillmate_1.bak", "older");
@@ -211,8 +222,7 @@ TEST(LegacyImport, BackupNameSkipsExistingFiles)
     EXPECT_EQ(qmtest::ReadFile(p.database), Bytes().zeros(20).data());
 }
 
-TEST(LegacyImport, FileThatCannotBeMovedIsNotImportedTwice)
-{
+TEST(LegacyImport, FileThatCannotBeMovedIsNotImportedTwice) {
     const Places p = MakePlaces();
     const std::string content =
         LegacyFile({LegacyRecord("a.zip", "a.exe", 0, {{"a.exe", ""}})}).data();
@@ -242,15 +252,15 @@ TEST(LegacyImport, FileThatCannotBeMovedIsNotImportedTwice)
     EXPECT_EQ(list.Items(1).ArchiveName, "b.zip");
 }
 
-TEST(LegacyImport, ReadErrorLeavesDatabaseAndLegacyFileAlone)
-{
+TEST(LegacyImport, ReadErrorLeavesDatabaseAndLegacyFileAlone) {
     const Places p = MakePlaces();
     TInstallList existing;
     existing.Add().AppName = "kept";
     existing.SaveToFile(p.database);
     const std::string before = qmtest::ReadFile(p.database);
 
-    const std::string full = LegacyFile({LegacyRecord("a.zip", "a.exe", 1, {{"a.exe", ""}})}).data();
+    const std::string full =
+        LegacyFile({LegacyRecord("a.zip", "a.exe", 1, {{"a.exe", ""}})}).data();
     for (size_t cut = 1; cut < full.size(); ++cut) {
         qmtest::WriteFile(p.legacy, full.substr(0, cut));
         EXPECT_THROW(ImportLegacyDatabase(p.legacy, p.database), EReadError) << cut;
@@ -272,8 +282,7 @@ TEST(LegacyImport, ReadErrorLeavesDatabaseAndLegacyFileAlone)
     EXPECT_TRUE(FileExists(p.legacy));
 }
 
-TEST(LegacyImport, NoLegacyFileDoesNothing)
-{
+TEST(LegacyImport, NoLegacyFileDoesNothing) {
     const Places p = MakePlaces();
     const TLegacyImportResult result = ImportLegacyDatabase(p.legacy, p.database);
     EXPECT_EQ(result.Status, TLegacyImportStatus::NoFile);

@@ -21,8 +21,7 @@ using namespace qm;
 
 namespace {
 
-void Fill(TInstallList& list, int records, const std::string& name)
-{
+void Fill(TInstallList& list, int records, const std::string& name) {
     for (int r = 0; r < records; ++r) {
         TInstallAppInfo& record = list.Add();
         list.AssignNewId(record);
@@ -34,8 +33,7 @@ void Fill(TInstallList& list, int records, const std::string& name)
 }
 
 // Names in the folder other than the database and its lock file: left-over temporary files.
-std::vector<std::string> Leftovers(const std::string& folder)
-{
+std::vector<std::string> Leftovers(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
@@ -46,17 +44,14 @@ std::vector<std::string> Leftovers(const std::string& folder)
 }
 
 // Runs body in a child process and returns its exit status (body returns the status).
-template <typename F>
-pid_t Spawn(F body)
-{
+template <typename F> pid_t Spawn(F body) {
     const pid_t pid = fork();
     if (pid == 0)
         _exit(body());
     return pid;
 }
 
-int Wait(pid_t pid)
-{
+int Wait(pid_t pid) {
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
         return -1;
@@ -68,8 +63,7 @@ struct SafeSave : ::testing::Test {
     std::string path = folder + "/Quillmate.his";
     std::string old;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         TInstallList list;
         list.HeaderValue = 5;
         Fill(list, 3, "old");
@@ -81,8 +75,7 @@ struct SafeSave : ::testing::Test {
 
 } // namespace
 
-TEST_F(SafeSave, WriteFailingMidwayKeepsTheOldFile)
-{
+TEST_F(SafeSave, WriteFailingMidwayKeepsTheOldFile) {
     TInstallList bigger;
     Fill(bigger, 50, "new");
     // The stream gives up after N bytes, as a full disk would, at several points of the file.
@@ -107,8 +100,7 @@ TEST_F(SafeSave, WriteFailingMidwayKeepsTheOldFile)
     EXPECT_EQ(reread.Count(), 3);
 }
 
-TEST_F(SafeSave, FullDiskKeepsTheOldFile)
-{
+TEST_F(SafeSave, FullDiskKeepsTheOldFile) {
     // A file-size limit makes the kernel refuse the write itself (EFBIG), like a full disk.
     const pid_t child = Spawn([&] {
         signal(SIGXFSZ, SIG_IGN);
@@ -130,8 +122,7 @@ TEST_F(SafeSave, FullDiskKeepsTheOldFile)
     EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
 }
 
-TEST_F(SafeSave, WriterWaitsForTheLockHolder)
-{
+TEST_F(SafeSave, WriterWaitsForTheLockHolder) {
     // The reader is a process of its own: a forked writer would inherit the lock otherwise.
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
@@ -160,8 +151,7 @@ TEST_F(SafeSave, WriterWaitsForTheLockHolder)
     EXPECT_EQ(list.Items(0).AppName, "child0");
 }
 
-TEST_F(SafeSave, ProcessesWritingAtOnceLeaveAReadableDatabase)
-{
+TEST_F(SafeSave, ProcessesWritingAtOnceLeaveAReadableDatabase) {
     // Two writers replace the file with lists of different sizes while a reader keeps loading.
     auto writer = [&](int records, const char* name) {
         return Spawn([=, this] {
@@ -201,8 +191,7 @@ TEST_F(SafeSave, ProcessesWritingAtOnceLeaveAReadableDatabase)
     EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
 }
 
-TEST(AtomicFile, UncommittedWriterLeavesNothingBehind)
-{
+TEST(AtomicFile, UncommittedWriterLeavesNothingBehind) {
     const std::string folder = qmtest::MakeTempFolder("atomic");
     const std::string path = folder + "/f.bin";
     {

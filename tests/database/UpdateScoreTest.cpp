@@ -8,8 +8,7 @@ using namespace qm;
 namespace {
 
 TInstallAppInfo& AddRecord(TInstallList& list, const std::string& archive,
-                           std::initializer_list<const char*> members)
-{
+                           std::initializer_list<const char*> members) {
     TInstallAppInfo& record = list.Add();
     record.ArchiveName = archive;
     for (const char* name : members)
@@ -19,16 +18,14 @@ TInstallAppInfo& AddRecord(TInstallList& list, const std::string& archive,
 
 } // namespace
 
-TEST(NameScore, ExamplesOfTheDesign)
-{
+TEST(NameScore, ExamplesOfTheDesign) {
     EXPECT_EQ(NameScore("tool10.zip", "tool12.zip"), 100 + 4 * 25);
     EXPECT_EQ(NameScore("abc.zip", "abd.zip"), 100 + 6 * 15);
     EXPECT_EQ(NameScore("tool.zip", "toolbox.zip"), 4 * 13); // base 0, cut to 8 characters
     EXPECT_EQ(NameScore("tool.zip", "toolbox.zip") + 150 < 300, true);
 }
 
-TEST(NameScore, CaseDigitsAndLengths)
-{
+TEST(NameScore, CaseDigitsAndLengths) {
     // Other case earns half the points of a position.
     EXPECT_EQ(NameScore("TOOL10.zip", "tool12.zip"), 100 + 4 * 12);
     EXPECT_EQ(NameScore("Tool1.zip", "tool1.zip"), 100 + 3 * 25 + 12);
@@ -47,8 +44,7 @@ TEST(NameScore, CaseDigitsAndLengths)
     EXPECT_EQ(NameScore("", "tool.zip"), 0);
 }
 
-TEST(NameScore, JapaneseNamesCountShiftJisBytes)
-{
+TEST(NameScore, JapaneseNamesCountShiftJisBytes) {
     // ツール is six bytes in code page 932 (nine in UTF-8): w = 107 / 8 = 13 for "ツールab".
     EXPECT_EQ(NameScore("ツールab1.zip", "ツールxy1.zip"), 100 + 6 * 13);
     EXPECT_EQ(NameScore("ツール1.zip", "ツール2.zip"), 100 + 6 * 17);
@@ -58,14 +54,13 @@ TEST(NameScore, JapaneseNamesCountShiftJisBytes)
     EXPECT_EQ(NameScore("café1.zip", "café2.zip"), 100 + 5 * 20);
 }
 
-TEST(MemberScore, MatchesByNameStemOrMemberStem)
-{
+TEST(MemberScore, MatchesByNameStemOrMemberStem) {
     TInstallList list;
     TInstallAppInfo& record = AddRecord(list, "tool10.zip", {"readme.txt", "Tool.EXE"});
     EXPECT_EQ(MemberScore(record, ""), 150);
-    EXPECT_EQ(MemberScore(record, "tool.exe"), 200);  // whole name, any case
+    EXPECT_EQ(MemberScore(record, "tool.exe"), 200); // whole name, any case
     EXPECT_EQ(MemberScore(record, "TOOL.exe"), 200);
-    EXPECT_EQ(MemberScore(record, "tool2.exe"), 0);   // stem "tool" is not "tool.exe"
+    EXPECT_EQ(MemberScore(record, "tool2.exe"), 0); // stem "tool" is not "tool.exe"
     EXPECT_EQ(MemberScore(record, "other.exe"), 0);
 
     TInstallAppInfo& numbered = AddRecord(list, "x.zip", {"tool3.exe", "1app.exe", "tool"});
@@ -80,8 +75,7 @@ TEST(MemberScore, MatchesByNameStemOrMemberStem)
     EXPECT_EQ(MemberScore(none, "tool.exe"), 0);
 }
 
-TEST(MemberScore, JapaneseNamesKeepTheirSecondBytes)
-{
+TEST(MemberScore, JapaneseNamesKeepTheirSecondBytes) {
     TInstallList list;
     TInstallAppInfo& record = AddRecord(list, "a.zip", {"アプリ.exe"});
     EXPECT_EQ(MemberScore(record, "アプリ.EXE"), 200);
@@ -91,8 +85,7 @@ TEST(MemberScore, JapaneseNamesKeepTheirSecondBytes)
     EXPECT_EQ(MemberScore(other, "ア.exe"), 200);
 }
 
-TEST(FindUpdateTarget, FirstRecordReaching300)
-{
+TEST(FindUpdateTarget, FirstRecordReaching300) {
     TInstallList list;
     AddRecord(list, "other.zip", {"other.exe"});
     TInstallAppInfo& tool = AddRecord(list, "tool10.zip", {"readme.txt", "tool.exe"});
@@ -110,8 +103,7 @@ TEST(FindUpdateTarget, FirstRecordReaching300)
     EXPECT_EQ(list.FindUpdateTarget("x.zip", "tool.exe"), nullptr);
 }
 
-TEST(FindUpdateTarget, ThresholdExamples)
-{
+TEST(FindUpdateTarget, ThresholdExamples) {
     TInstallList list;
     TInstallAppInfo& abc = AddRecord(list, "abc.zip", {});
     EXPECT_EQ(list.FindUpdateTarget("abd.zip", ""), &abc); // 340

@@ -15,11 +15,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
-#include <QDir>
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,9 +34,10 @@
 #include <memory>
 
 // Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
@@ -45,8 +46,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TApplication& App()
-{
+TApplication& App() {
     static int argc = 1;
     static char name[] = "test_gui";
     static char* argv[] = {name, nullptr};
@@ -55,56 +55,54 @@ TApplication& App()
     return *app;
 }
 
-void WaitUntil(const std::function<bool()>& done, int ms = 10000)
-{
+void WaitUntil(const std::function<bool()>& done, int ms = 10000) {
     QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-std::string PeFile(const std::string& name) { return qmtest::TestDataFolder() + "/pe/" + name; }
+std::string PeFile(const std::string& name) {
+    return qmtest::TestDataFolder() + "/pe/" + name;
+}
 
 // A ZIP made by Info-ZIP from a folder: tool.exe (with version information), the help file
 // manual.chm, B.doc and sub/a.dat, each with its own modification time.
-std::string MakeSampleZip(const std::string& name = "sample.zip")
-{
+std::string MakeSampleZip(const std::string& name = "sample.zip") {
     const std::string dir = qmtest::MakeTempFolder("src");
     fs::copy_file(PeFile("tool64.exe"), dir + "/tool.exe");
     qmtest::WriteFile(dir + "/manual.chm", "help");
     qmtest::WriteFile(dir + "/B.doc", "text");
     qmtest::WriteFile(dir + "/sub/a.dat", "data");
-    const std::string cmd = "cd '" + dir + "' && touch -d '2020-01-03 10:00' tool.exe && "
+    const std::string cmd = "cd '" + dir +
+                            "' && touch -d '2020-01-03 10:00' tool.exe && "
                             "touch -d '2020-01-01 10:00' manual.chm && "
                             "touch -d '2020-01-04 10:00' B.doc && "
                             "touch -d '2020-01-02 00:00' sub/a.dat && "
-                            "zip -q -r '" + dir + "/" + name + "' tool.exe manual.chm B.doc sub";
+                            "zip -q -r '" +
+                            dir + "/" + name + "' tool.exe manual.chm B.doc sub";
     EXPECT_EQ(qmtest::Run(cmd), 0);
     return dir + "/" + name;
 }
 
-QString Text(const TfrmMain& w, int row, int column)
-{
+QString Text(const TfrmMain& w, int row, int column) {
     return w.lvFileModel->data(w.lvFileModel->index(row, column), Qt::DisplayRole).toString();
 }
 
-int RowOf(const TfrmMain& w, const QString& name)
-{
+int RowOf(const TfrmMain& w, const QString& name) {
     for (int i = 0; i < w.lvFileModel->Count(); ++i)
         if (w.lvFileModel->Row(i).Caption == name)
             return i;
     return -1;
 }
 
-QStringList Column(const TfrmMain& w, int column)
-{
+QStringList Column(const TfrmMain& w, int column) {
     QStringList list;
     for (int i = 0; i < w.lvFileModel->Count(); ++i)
         list << Text(w, i, column);
     return list;
 }
 
-std::vector<std::string> WorkFolders()
-{
+std::vector<std::string> WorkFolders() {
     std::vector<std::string> found;
     const fs::path data = GetDataFolder();
     std::error_code ec;
@@ -117,8 +115,7 @@ std::vector<std::string> WorkFolders()
 class MainWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { App(); }
-    void SetUp() override
-    {
+    void SetUp() override {
         SetAnsiCodePage(CP_SHIFT_JIS);
         TUiHooks::Reset();
         TUiHooks::Active = true;
@@ -129,8 +126,7 @@ protected:
     void TearDown() override { TUiHooks::Reset(); }
 
     // Opens through the open command, as the user would.
-    static void OpenByCommand(TfrmMain& w, const std::string& path)
-    {
+    static void OpenByCommand(TfrmMain& w, const std::string& path) {
         TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(path));
         w.actOpenExecute();
     }
@@ -138,14 +134,14 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace)
-{
+TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace) {
     TfrmMain w;
     EXPECT_EQ(w.windowTitle(), "Quillmate");
     EXPECT_EQ(w.lvFileModel->Count(), 0);
     EXPECT_EQ(w.stbMain->text(), "ファイル数: 0");
     EXPECT_FALSE(w.lblUpdate->isVisibleTo(&w));
-    EXPECT_EQ(w.lvFileModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "インストールパス");
+    EXPECT_EQ(w.lvFileModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+              "インストールパス");
     EXPECT_EQ(w.lvFile->header()->sectionSize(0), 150);
     EXPECT_EQ(w.lvFile->header()->sectionSize(2), 200);
     EXPECT_EQ(w.width(), 527);
@@ -167,14 +163,22 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace)
     const struct {
         const char* item;
         QAction* action;
-    } linked[] = {{"mitOpen", w.actOpen}, {"mitShortCut", w.actShortCut},
-                  {"mitClearShortcut", w.actClearShortcut}, {"mitAddInstall", w.actAddInstall},
-                  {"mitNoInstall", w.actNoInstall}, {"mitChangeFolder", w.actChangeFolder},
-                  {"mitSetMain", w.actSetMain}, {"mitUpdate", w.actUpdate},
-                  {"mitInstall", w.actInstall}, {"mitUninstall", w.actUninstall},
-                  {"mitWizard", w.actWizard}, {"ppmTargetAdd", w.actAddInstall},
-                  {"ppmTargetDel", w.actNoInstall}, {"pmitFileAddIns", w.actAddInstall},
-                  {"pmitFileDelIns", w.actNoInstall}, {"pmitFileShortcut", w.actShortCut},
+    } linked[] = {{"mitOpen", w.actOpen},
+                  {"mitShortCut", w.actShortCut},
+                  {"mitClearShortcut", w.actClearShortcut},
+                  {"mitAddInstall", w.actAddInstall},
+                  {"mitNoInstall", w.actNoInstall},
+                  {"mitChangeFolder", w.actChangeFolder},
+                  {"mitSetMain", w.actSetMain},
+                  {"mitUpdate", w.actUpdate},
+                  {"mitInstall", w.actInstall},
+                  {"mitUninstall", w.actUninstall},
+                  {"mitWizard", w.actWizard},
+                  {"ppmTargetAdd", w.actAddInstall},
+                  {"ppmTargetDel", w.actNoInstall},
+                  {"pmitFileAddIns", w.actAddInstall},
+                  {"pmitFileDelIns", w.actNoInstall},
+                  {"pmitFileShortcut", w.actShortCut},
                   {"pmitClearShortcut", w.actClearShortcut},
                   {"pmitFileChangeFolder", w.actChangeFolder},
                   {"pmitFileSetMain", w.actSetMain}};
@@ -199,8 +203,7 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace)
     EXPECT_TRUE(w.dlgOpenArc->nameFilters().last().startsWith("自己解凍書庫(*.exe) (*.exe"));
 }
 
-TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
-{
+TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList) {
     const std::string zip = MakeSampleZip();
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -230,7 +233,8 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
         EXPECT_TRUE(Text(w, i, 2).startsWith(QString::fromStdString(root)));
         EXPECT_TRUE(Text(w, i, 2).endsWith('/'));
         EXPECT_FALSE(w.lvFileModel->data(w.lvFileModel->index(i, 0), Qt::DecorationRole)
-                         .value<QIcon>().isNull());
+                         .value<QIcon>()
+                         .isNull());
     }
     const int exe = RowOf(w, "tool.exe");
     const int help = RowOf(w, "manual.chm");
@@ -255,16 +259,17 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList)
     EXPECT_EQ(w.lvFileModel->Row(sub).ImageIndex, 3);
 }
 
-TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten)
-{
+TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten) {
     const std::string dir = qmtest::MakeTempFolder("ja");
     qmtest::WriteFile(dir + "/ツール/説明書.txt", "help");
     qmtest::WriteFile(dir + "/ツール/データ/設定.ini", "[s]");
     qmtest::WriteFile(dir + "/ツール/あ.doc", "1");
     qmtest::WriteFile(dir + "/ツール/Ａ.doc", "2");
     const std::string zip = dir + "/ツール12.zip";
-    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar --format zip --options zip:hdrcharset=CP932 "
-                          "-cf '" + zip + "' ツール"),
+    ASSERT_EQ(qmtest::Run("cd '" + dir +
+                          "' && bsdtar --format zip --options zip:hdrcharset=CP932 "
+                          "-cf '" +
+                          zip + "' ツール"),
               0);
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -281,8 +286,7 @@ TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten)
     EXPECT_EQ(Column(w, 0), QStringList({"Ａ.doc", "あ.doc", "設定.ini", "説明書.txt"}));
 }
 
-TEST_F(MainWindow, SortsOnceByTheClickedColumn)
-{
+TEST_F(MainWindow, SortsOnceByTheClickedColumn) {
     const std::string zip = MakeSampleZip();
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -304,11 +308,10 @@ TEST_F(MainWindow, SortsOnceByTheClickedColumn)
     EXPECT_EQ(w.lvFileModel->Row(exe).ImageIndex, 1);
 }
 
-TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas)
-{
+TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas) {
     const std::string zip = MakeSampleZip();
-    const std::string bad = qmtest::WriteFile(qmtest::MakeTempFolder("bad") + "/broken.zip",
-                                              "this is not an archive");
+    const std::string bad =
+        qmtest::WriteFile(qmtest::MakeTempFolder("bad") + "/broken.zip", "this is not an archive");
     TfrmMain w;
     OpenByCommand(w, zip);
     const TInstallAppInfo* plan = w.InstallInfo();
@@ -339,8 +342,7 @@ TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas)
     EXPECT_EQ(w.lvFileModel->Count(), 4);
 }
 
-TEST_F(MainWindow, OpeningAnotherArchiveReplacesThePlanAndItsWorkFolder)
-{
+TEST_F(MainWindow, OpeningAnotherArchiveReplacesThePlanAndItsWorkFolder) {
     const std::string first = MakeSampleZip("first.zip");
     const std::string second = MakeSampleZip("second.zip");
     TfrmMain w;
@@ -355,8 +357,7 @@ TEST_F(MainWindow, OpeningAnotherArchiveReplacesThePlanAndItsWorkFolder)
     EXPECT_EQ(w.lvFileModel->Row(0).Member->Owner(), &w.InstallInfo()->Members);
 }
 
-TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind)
-{
+TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind) {
     const std::string first = MakeSampleZip("first.zip");
     const std::string second = MakeSampleZip("second.zip");
     TfrmMain w;
@@ -387,8 +388,7 @@ TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind)
     EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
 }
 
-TEST_F(MainWindow, APlanOpenedInPlaceNeverLeavesRowsWithoutMembers)
-{
+TEST_F(MainWindow, APlanOpenedInPlaceNeverLeavesRowsWithoutMembers) {
     const std::string first = MakeSampleZip("first.zip");
     const std::string second = MakeSampleZip("second.zip");
     TfrmMain w;
@@ -413,8 +413,7 @@ TEST_F(MainWindow, APlanOpenedInPlaceNeverLeavesRowsWithoutMembers)
     EXPECT_EQ(w.lvFileModel->Row(0).Member->Owner(), &plan.Members);
 }
 
-TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported)
-{
+TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported) {
     // Made with Python's zipfile: a name that climbs out of the extraction folder.
     const std::string dir = qmtest::MakeTempFolder("evil");
     const std::string zip = dir + "/evil.zip";
@@ -427,12 +426,12 @@ TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported)
     ASSERT_EQ(w.lvFileModel->Count(), 1);
     EXPECT_EQ(w.lvFileModel->Row(0).Caption, "ok.txt");
     ASSERT_EQ(TUiHooks::Messages.size(), 1);
-    EXPECT_TRUE(TUiHooks::Messages.first().startsWith("アーカイブの一部のファイルを展開できませんでした"));
+    EXPECT_TRUE(
+        TUiHooks::Messages.first().startsWith("アーカイブの一部のファイルを展開できませんでした"));
     EXPECT_FALSE(fs::exists(GetDataFolder() + "escaped.txt"));
 }
 
-TEST_F(MainWindow, AMemberLeftOutHasNoRow)
-{
+TEST_F(MainWindow, AMemberLeftOutHasNoRow) {
     const std::string zip = MakeSampleZip();
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -446,8 +445,7 @@ TEST_F(MainWindow, AMemberLeftOutHasNoRow)
     EXPECT_EQ(w.stbMain->text(), "ファイル数:3");
 }
 
-TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers)
-{
+TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers) {
     const std::string zip = MakeSampleZip();
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -476,8 +474,7 @@ TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers)
     EXPECT_EQ(w.UpdateInfo()->Version, "1.0"); // kept, only no longer the target
 }
 
-TEST_F(MainWindow, OpeningFindsTheInstalledApplicationItUpdates)
-{
+TEST_F(MainWindow, OpeningFindsTheInstalledApplicationItUpdates) {
     const std::string zip = MakeSampleZip("tool13.zip");
     const std::string other = MakeSampleZip("other.zip");
     TfrmMain w;
@@ -504,8 +501,7 @@ TEST_F(MainWindow, OpeningFindsTheInstalledApplicationItUpdates)
     EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
 }
 
-TEST_F(MainWindow, SelectionEnablesTheRowCommands)
-{
+TEST_F(MainWindow, SelectionEnablesTheRowCommands) {
     const std::string zip = MakeSampleZip();
     TfrmMain w;
     OpenByCommand(w, zip);
@@ -523,8 +519,7 @@ TEST_F(MainWindow, SelectionEnablesTheRowCommands)
     EXPECT_FALSE(w.pmitFileSetHelp->isEnabled());
 }
 
-TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart)
-{
+TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart) {
     {
         TfrmMain w;
         w.setGeometry(40, 50, 640, 480);
@@ -556,8 +551,7 @@ TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart)
     EXPECT_FALSE(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
 }
 
-TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows)
-{
+TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows) {
     const std::string zip = MakeSampleZip();
     TfrmMain w({QString::fromStdString(zip), QStringLiteral("ignored.zip")});
     EXPECT_EQ(w.lvFileModel->Count(), 0);
@@ -581,8 +575,9 @@ TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows)
     QDir::setCurrent(previous);
 
     // A name that is no file, or no archive, leaves the empty window without a message.
-    for (const std::string& arg : {std::string("/no/such/file.zip"),
-                                   qmtest::WriteFile(qmtest::MakeTempFolder("b") + "/x.zip", "no")}) {
+    for (const std::string& arg :
+         {std::string("/no/such/file.zip"),
+          qmtest::WriteFile(qmtest::MakeTempFolder("b") + "/x.zip", "no")}) {
         TfrmMain empty({QString::fromStdString(arg)});
         empty.show();
         QCoreApplication::processEvents();
@@ -600,8 +595,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MainWindow, UncaughtErrorsReachTheApplicationsErrorBox)
-{
+TEST_F(MainWindow, UncaughtErrorsReachTheApplicationsErrorBox) {
     Thrower target;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&target, &event);
@@ -609,8 +603,7 @@ TEST_F(MainWindow, UncaughtErrorsReachTheApplicationsErrorBox)
     EXPECT_EQ(TUiHooks::Messages.first(), "kaputt");
 }
 
-TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield)
-{
+TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
     QPushButton button;
     const QIcon plain = button.style()->standardIcon(QStyle::SP_FileIcon);
     button.setIcon(plain);

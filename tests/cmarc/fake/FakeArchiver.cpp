@@ -39,16 +39,16 @@ void* g_owner = nullptr;
 TEnumMembersProc g_enumProc = nullptr;
 const HARC kHandle = reinterpret_cast<HARC>(0x1234);
 
-long long Result(const char* suffix, long long fallback)
-{
+long long Result(const char* suffix, long long fallback) {
     auto it = g_results.find(suffix);
     return it == g_results.end() ? fallback : it->second;
 }
 
-void Log(const std::string& line) { g_log += line + "\n"; }
+void Log(const std::string& line) {
+    g_log += line + "\n";
+}
 
-int DoCommand(const char* entry, void* window, const char* line, char* output, uint32_t size)
-{
+int DoCommand(const char* entry, void* window, const char* line, char* output, uint32_t size) {
     Log(std::string(entry) + "|" + (line ? line : "(null)") + "|" + std::to_string(size) + "|" +
         (output ? "buf" : "nobuf") + "|" + (window ? "hwnd" : "nohwnd"));
     if (output != nullptr && size > 0) {
@@ -82,8 +82,7 @@ int DoCommand(const char* entry, void* window, const char* line, char* output, u
     return static_cast<int>(Result("Command", 0));
 }
 
-void FillMember(TArchiveMemberInfo* info)
-{
+void FillMember(TArchiveMemberInfo* info) {
     const Member& m = g_members[g_current];
     std::memset(info, 0, 558);
     info->dwOriginalSize = m.size;
@@ -93,8 +92,7 @@ void FillMember(TArchiveMemberInfo* info)
     std::strncpy(reinterpret_cast<char*>(info->Reserved2), m.name.c_str(), 512);
 }
 
-int DoFindFirst(const char* entry, HARC, const char* wild, TArchiveMemberInfo* info)
-{
+int DoFindFirst(const char* entry, HARC, const char* wild, TArchiveMemberInfo* info) {
     Log(std::string(entry) + "|" + (wild ? wild : "(null)"));
     if (!g_requiredPassword.empty() && g_defaultPassword != g_requiredPassword)
         return QM_ERROR_PASSWORD_FILE;
@@ -105,8 +103,7 @@ int DoFindFirst(const char* entry, HARC, const char* wild, TArchiveMemberInfo* i
     return 0;
 }
 
-int DoFindNext(const char* entry, HARC, TArchiveMemberInfo* info)
-{
+int DoFindNext(const char* entry, HARC, TArchiveMemberInfo* info) {
     Log(entry);
     if (g_current + 1 >= g_members.size())
         return -1;
@@ -115,8 +112,7 @@ int DoFindNext(const char* entry, HARC, TArchiveMemberInfo* info)
     return 0;
 }
 
-[[maybe_unused]] int DoTime(const char* entry, QmFileTime* time)
-{
+[[maybe_unused]] int DoTime(const char* entry, QmFileTime* time) {
     Log(entry);
     if (g_current >= g_members.size() || !g_members[g_current].hasEx)
         return 0;
@@ -126,8 +122,7 @@ int DoFindNext(const char* entry, HARC, TArchiveMemberInfo* info)
     return 1;
 }
 
-[[maybe_unused]] int DoSize(const char* entry, uint64_t* size, bool original)
-{
+[[maybe_unused]] int DoSize(const char* entry, uint64_t* size, bool original) {
     Log(entry);
     if (g_current >= g_members.size() || !g_members[g_current].hasEx)
         return 0;
@@ -139,8 +134,7 @@ int DoFindNext(const char* entry, HARC, TArchiveMemberInfo* info)
 
 // ---- control entries -------------------------------------------------------------------------
 
-FAKE_EXPORT void FakeReset()
-{
+FAKE_EXPORT void FakeReset() {
     g_log.clear();
     g_results.clear();
     g_members.clear();
@@ -152,10 +146,11 @@ FAKE_EXPORT void FakeReset()
     g_owner = nullptr;
     g_enumProc = nullptr;
 }
-FAKE_EXPORT void FakeSetResult(const char* suffix, long long value) { g_results[suffix] = value; }
+FAKE_EXPORT void FakeSetResult(const char* suffix, long long value) {
+    g_results[suffix] = value;
+}
 FAKE_EXPORT void FakeAddMember(const char* name, uint32_t size, uint32_t packed, uint16_t date,
-                               uint16_t time)
-{
+                               uint16_t time) {
     Member m;
     m.name = name;
     m.size = size;
@@ -164,120 +159,111 @@ FAKE_EXPORT void FakeAddMember(const char* name, uint32_t size, uint32_t packed,
     m.time = time;
     g_members.push_back(m);
 }
-FAKE_EXPORT void FakeSetMemberEx(uint64_t size64, uint64_t packed64, uint64_t writeTime)
-{
+FAKE_EXPORT void FakeSetMemberEx(uint64_t size64, uint64_t packed64, uint64_t writeTime) {
     Member& m = g_members.back();
     m.hasEx = true;
     m.size64 = size64;
     m.packed64 = packed64;
     m.writeTime = writeTime;
 }
-FAKE_EXPORT void FakeRequirePassword(const char* password) { g_requiredPassword = password; }
-FAKE_EXPORT void FakePushPasswordAnswer(int result, const char* text)
-{
+FAKE_EXPORT void FakeRequirePassword(const char* password) {
+    g_requiredPassword = password;
+}
+FAKE_EXPORT void FakePushPasswordAnswer(int result, const char* text) {
     g_passwordAnswers.emplace_back(result, text);
 }
-FAKE_EXPORT void FakeAddProgress(int state, const char* source, const char* dest)
-{
+FAKE_EXPORT void FakeAddProgress(int state, const char* source, const char* dest) {
     g_steps.push_back({state, source, dest});
 }
-FAKE_EXPORT const char* FakeLog() { return g_log.c_str(); }
+FAKE_EXPORT const char* FakeLog() {
+    return g_log.c_str();
+}
 
 // ---- the archiver entries, once per prefix ---------------------------------------------------
 
-#define FAKE_REQUIRED(P)                                                                         \
-    FAKE_EXPORT int P(void* w, const char* line, char* out, uint32_t size)                      \
-    {                                                                                            \
-        return DoCommand(#P, w, line, out, size);                                                \
-    }                                                                                            \
-    FAKE_EXPORT HARC P##OpenArchive(void* w, const char* file, uint32_t mode)                   \
-    {                                                                                            \
-        Log(std::string(#P "OpenArchive|") + file + "|" + std::to_string(mode) + "|" +          \
-            (w ? "hwnd" : "nohwnd"));                                                            \
-        return Result("OpenArchive", 1) != 0 ? kHandle : nullptr;                               \
-    }                                                                                            \
-    FAKE_EXPORT int P##CloseArchive(HARC h)                                                     \
-    {                                                                                            \
-        Log(std::string(#P "CloseArchive|") + (h ? "handle" : "null"));                         \
-        return 0;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##FindFirst(HARC h, const char* wild, TArchiveMemberInfo* info)            \
-    {                                                                                            \
-        return DoFindFirst(#P "FindFirst", h, wild, info);                                       \
-    }                                                                                            \
-    FAKE_EXPORT int P##FindNext(HARC h, TArchiveMemberInfo* info)                               \
-    {                                                                                            \
-        return DoFindNext(#P "FindNext", h, info);                                               \
-    }                                                                                            \
-    FAKE_EXPORT int P##ExtractMem(void*, const char* line, uint8_t*, uint32_t, void*, uint16_t*, \
-                                  uint32_t*)                                                     \
-    {                                                                                            \
-        Log(std::string(#P "ExtractMem|") + line);                                              \
-        return 0;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##GetArchiveType(const char* file)                                         \
-    {                                                                                            \
-        Log(std::string(#P "GetArchiveType|") + file);                                          \
-        return static_cast<int>(Result("GetArchiveType", 0));                                   \
+#define FAKE_REQUIRED(P)                                                                           \
+    FAKE_EXPORT int P(void* w, const char* line, char* out, uint32_t size) {                       \
+        return DoCommand(#P, w, line, out, size);                                                  \
+    }                                                                                              \
+    FAKE_EXPORT HARC P##OpenArchive(void* w, const char* file, uint32_t mode) {                    \
+        Log(std::string(#P "OpenArchive|") + file + "|" + std::to_string(mode) + "|" +             \
+            (w ? "hwnd" : "nohwnd"));                                                              \
+        return Result("OpenArchive", 1) != 0 ? kHandle : nullptr;                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##CloseArchive(HARC h) {                                                      \
+        Log(std::string(#P "CloseArchive|") + (h ? "handle" : "null"));                            \
+        return 0;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##FindFirst(HARC h, const char* wild, TArchiveMemberInfo* info) {             \
+        return DoFindFirst(#P "FindFirst", h, wild, info);                                         \
+    }                                                                                              \
+    FAKE_EXPORT int P##FindNext(HARC h, TArchiveMemberInfo* info) {                                \
+        return DoFindNext(#P "FindNext", h, info);                                                 \
+    }                                                                                              \
+    FAKE_EXPORT int P##ExtractMem(void*, const char* line, uint8_t*, uint32_t, void*, uint16_t*,   \
+                                  uint32_t*) {                                                     \
+        Log(std::string(#P "ExtractMem|") + line);                                                 \
+        return 0;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetArchiveType(const char* file) {                                          \
+        Log(std::string(#P "GetArchiveType|") + file);                                             \
+        return static_cast<int>(Result("GetArchiveType", 0));                                      \
     }
 
-#define FAKE_OPTIONAL(P)                                                                         \
-    FAKE_EXPORT int P##CheckArchive(const char* file, int mode)                                 \
-    {                                                                                            \
-        Log(std::string(#P "CheckArchive|") + file + "|" + std::to_string(mode));               \
-        return static_cast<int>(Result("CheckArchive", 1));                                     \
-    }                                                                                            \
-    FAKE_EXPORT int P##SetOwnerWindowEx(void* w, void*)                                         \
-    {                                                                                            \
-        Log(#P "SetOwnerWindowEx");                                                              \
-        g_owner = w;                                                                             \
-        return 1;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##KillOwnerWindowEx(void*)                                                 \
-    {                                                                                            \
-        Log(#P "KillOwnerWindowEx");                                                             \
-        g_owner = nullptr;                                                                       \
-        return 1;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##GetWriteTimeEx(HARC, QmFileTime* t) { return DoTime(#P "GetWriteTimeEx", t); } \
-    FAKE_EXPORT int P##GetCreateTimeEx(HARC, QmFileTime* t) { return DoTime(#P "GetCreateTimeEx", t); } \
-    FAKE_EXPORT int P##GetAccessTimeEx(HARC, QmFileTime* t) { return DoTime(#P "GetAccessTimeEx", t); } \
-    FAKE_EXPORT int P##GetOriginalSizeEx(HARC, uint64_t* s)                                     \
-    {                                                                                            \
-        return DoSize(#P "GetOriginalSizeEx", s, true);                                          \
-    }                                                                                            \
-    FAKE_EXPORT int P##GetCompressedSizeEx(HARC, uint64_t* s)                                   \
-    {                                                                                            \
-        return DoSize(#P "GetCompressedSizeEx", s, false);                                       \
-    }                                                                                            \
-    FAKE_EXPORT int P##SetEnumMembersProc64(TEnumMembersProc proc, uint32_t size)               \
-    {                                                                                            \
-        Log(std::string(#P "SetEnumMembersProc64|") + std::to_string(size));                   \
-        g_enumProc = proc;                                                                       \
-        return 1;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##ClearEnumMembersProc64()                                                 \
-    {                                                                                            \
-        Log(#P "ClearEnumMembersProc64");                                                        \
-        g_enumProc = nullptr;                                                                    \
-        return 1;                                                                                \
-    }                                                                                            \
-    FAKE_EXPORT int P##PasswordDialog(void* w, char* buffer, uint32_t size)                     \
-    {                                                                                            \
-        Log(std::string(#P "PasswordDialog|") + std::to_string(size) + "|" +                    \
-            (w ? "hwnd" : "nohwnd"));                                                            \
-        if (g_passwordAnswers.empty())                                                           \
-            return -1;                                                                           \
-        auto answer = g_passwordAnswers.front();                                                 \
-        g_passwordAnswers.pop_front();                                                           \
-        std::strncpy(buffer, answer.second.c_str(), size - 1);                                   \
-        return answer.first;                                                                     \
-    }                                                                                            \
-    FAKE_EXPORT int P##SetDefaultPassword(HARC, const char* password)                           \
-    {                                                                                            \
-        Log(std::string(#P "SetDefaultPassword|") + password);                                  \
-        g_defaultPassword = password;                                                            \
-        return 0;                                                                                \
+#define FAKE_OPTIONAL(P)                                                                           \
+    FAKE_EXPORT int P##CheckArchive(const char* file, int mode) {                                  \
+        Log(std::string(#P "CheckArchive|") + file + "|" + std::to_string(mode));                  \
+        return static_cast<int>(Result("CheckArchive", 1));                                        \
+    }                                                                                              \
+    FAKE_EXPORT int P##SetOwnerWindowEx(void* w, void*) {                                          \
+        Log(#P "SetOwnerWindowEx");                                                                \
+        g_owner = w;                                                                               \
+        return 1;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##KillOwnerWindowEx(void*) {                                                  \
+        Log(#P "KillOwnerWindowEx");                                                               \
+        g_owner = nullptr;                                                                         \
+        return 1;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetWriteTimeEx(HARC, QmFileTime* t) {                                       \
+        return DoTime(#P "GetWriteTimeEx", t);                                                     \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetCreateTimeEx(HARC, QmFileTime* t) {                                      \
+        return DoTime(#P "GetCreateTimeEx", t);                                                    \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetAccessTimeEx(HARC, QmFileTime* t) {                                      \
+        return DoTime(#P "GetAccessTimeEx", t);                                                    \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetOriginalSizeEx(HARC, uint64_t* s) {                                      \
+        return DoSize(#P "GetOriginalSizeEx", s, true);                                            \
+    }                                                                                              \
+    FAKE_EXPORT int P##GetCompressedSizeEx(HARC, uint64_t* s) {                                    \
+        return DoSize(#P "GetCompressedSizeEx", s, false);                                         \
+    }                                                                                              \
+    FAKE_EXPORT int P##SetEnumMembersProc64(TEnumMembersProc proc, uint32_t size) {                \
+        Log(std::string(#P "SetEnumMembersProc64|") + std::to_string(size));                       \
+        g_enumProc = proc;                                                                         \
+        return 1;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##ClearEnumMembersProc64() {                                                  \
+        Log(#P "ClearEnumMembersProc64");                                                          \
+        g_enumProc = nullptr;                                                                      \
+        return 1;                                                                                  \
+    }                                                                                              \
+    FAKE_EXPORT int P##PasswordDialog(void* w, char* buffer, uint32_t size) {                      \
+        Log(std::string(#P "PasswordDialog|") + std::to_string(size) + "|" +                       \
+            (w ? "hwnd" : "nohwnd"));                                                              \
+        if (g_passwordAnswers.empty())                                                             \
+            return -1;                                                                             \
+        auto answer = g_passwordAnswers.front();                                                   \
+        g_passwordAnswers.pop_front();                                                             \
+        std::strncpy(buffer, answer.second.c_str(), size - 1);                                     \
+        return answer.first;                                                                       \
+    }                                                                                              \
+    FAKE_EXPORT int P##SetDefaultPassword(HARC, const char* password) {                            \
+        Log(std::string(#P "SetDefaultPassword|") + password);                                     \
+        g_defaultPassword = password;                                                              \
+        return 0;                                                                                  \
     }
 
 #ifdef FAKE_MINIMAL
@@ -296,7 +282,6 @@ FAKE_FAMILY(Yz1)
 FAKE_FAMILY(SevenZip)
 FAKE_FAMILY(UnZip)
 FAKE_FAMILY(Unzip)
-FAKE_EXPORT int Zip(void* w, const char* line, char* out, uint32_t size)
-{
+FAKE_EXPORT int Zip(void* w, const char* line, char* out, uint32_t size) {
     return DoCommand("Zip", w, line, out, size);
 }
