@@ -78,7 +78,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 int Run(const std::string& command) {
-    int status = std::system(command.c_str());
+    // The tools that make fixtures read the UTF-8 names they are given through their locale;
+    // the test process itself keeps whatever locale it was started with.
+    const std::string withLocale = "export LC_ALL=C.UTF-8 LANG=C.UTF-8; " + command;
+    int status = std::system(withLocale.c_str());
     if (status == -1)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
