@@ -28,7 +28,9 @@ printf 'readme\r\n' > "$src/はじめにお読みください.txt"
 printf '[Viewer]\r\n' > "$src/設定/既定値.ini"
 printf 'changes\r\n' > "$src/更新履歴.txt"
 touch -d '2024-04-01 09:30' "$src"/*.* "$src"/*/*
-(cd "$work/src" && bsdtar --format zip --options zip:hdrcharset=CP932 -cf "$work/画像ビューア120.zip" 画像ビューア)
+# bsdtar reads the names it is given through its locale, so a plain or non-UTF-8 environment
+# would store them as question marks.
+(cd "$work/src" && LC_ALL=C.UTF-8 bsdtar --format zip --options zip:hdrcharset=CP932 -cf "$work/画像ビューア120.zip" 画像ビューア)
 
 mkdir -p "$(dirname "$out")"
 # The program grabs its own window once the archive is shown and ends (a switch for this

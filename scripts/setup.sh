@@ -24,7 +24,15 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  if [ "$(id -u)" -ne 0 ]; then
+    # A Debian installed with a root password has no sudo: say what to do instead of
+    # "sudo: command not found".
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Installing packages needs root: run this script as root, or install sudo." >&2
+      exit 1
+    fi
+    SUDO="sudo"
+  fi
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
