@@ -226,8 +226,13 @@ void TExtIniFile::LoadFile() {
     FSections.clear();
     // A missing file is an empty store, read as successfully as any other.
     std::ostringstream buffer;
-    if (std::ifstream in(FPath, std::ios::binary); in)
-        buffer << in.rdbuf();
+    // Only a regular file is read: opening a pipe put in its place would wait for a writer
+    // forever and the program would never start; a device could be read without end.
+    std::error_code ec;
+    if (fs::is_regular_file(FPath, ec)) {
+        if (std::ifstream in(FPath, std::ios::binary); in)
+            buffer << in.rdbuf();
+    }
     for (const std::string& raw : SplitLines(buffer.str())) {
         if (raw.size() < 2)
             continue;

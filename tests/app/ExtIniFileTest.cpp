@@ -6,8 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 using qmtest::MakeTempFolder;
@@ -155,6 +162,28 @@ TEST(ExtIniFile, FileIsWrittenAtDestructionOrAfterEachTypedWriteWhenAsked) {
     ini.WriteInteger("S", "n", 5);
     EXPECT_EQ(updates, 2);
     EXPECT_EQ(ReadFile(s.iniPath), "[S]\r\ntext=only in memory\r\nn=5\r\n\r\n");
+}
+
+TEST(ExtIniFile, APipeInPlaceOfTheFileReadsAsAnEmptyStoreWithoutWaiting) {
+    Store s;
+    ASSERT_EQ(::mkfifo(s.iniPath.c_str(), 0644), 0);
+    std::promise<int> loaded;
+    std::future<int> sections = loaded.get_future();
+    std::thread reader([&] {
+        TExtIniFile ini(s.program);
+        ini.AutoUpdate = false;
+        loaded.set_value(ini.SectionCount());
+    });
+    const bool done = sections.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(done) << "the store waits for a writer to the pipe";
+    if (!done) {
+        // Ends the wait: a writer that closes at once gives the reader its end of file.
+        const int fd = ::open(s.iniPath.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    EXPECT_EQ(sections.get(), 0);
 }
 
 TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver) {
