@@ -8,6 +8,7 @@
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/WindowsVersion.h"
 
@@ -36,6 +37,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 
@@ -586,9 +590,20 @@ void TfrmMain::LoadFormState(QWidget* form) {
     // screen shows any more (a monitor gone since) is moved onto the primary screen.
     const bool hasRect = FIniMain->ValueExists(cfg::FormsSection, current.name + ".left");
     if (hasRect && p.right > p.left && p.bottom > p.top) {
-        QRect rect(p.left, p.top, p.right - p.left, p.bottom - p.top);
-        if (QGuiApplication::screenAt(rect.center()) == nullptr && QGuiApplication::primaryScreen())
-            rect.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+        // Widths from a damaged or hand-edited file can exceed what an int holds.
+        const auto extent = [](std::int32_t from, std::int32_t to) {
+            return static_cast<int>(std::min<std::int64_t>(std::int64_t{to} - from, INT_MAX));
+        };
+        QRect rect(p.left, p.top, extent(p.left, p.right), extent(p.top, p.bottom));
+        QScreen* screen = QGuiApplication::screenAt(rect.center());
+        if (screen == nullptr && QGuiApplication::primaryScreen()) {
+            screen = QGuiApplication::primaryScreen();
+            rect.moveTopLeft(screen->availableGeometry().topLeft());
+        }
+        // A window larger than its screen could not be painted (nor moved or sized back by its
+        // user): it is cut to the screen.
+        if (screen != nullptr)
+            rect.setSize(rect.size().boundedTo(screen->availableGeometry().size()));
         form->setGeometry(rect);
     }
     if (current.showing) {
@@ -663,6 +678,10 @@ int TfrmMain::RowImageIndex(int row) const {
 // --- the file list ----------------------------------------------------------------------------
 
 void TfrmMain::FillFileList(TInstallAppInfo& plan) {
+    // Without a working folder (a data folder that is read-only, full or not a folder) nothing
+    // was extracted: an empty list would pass for an empty archive, so the open fails instead.
+    if (&plan == FOpening && plan.WorkFolder().empty())
+        throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening && &plan != FInstallInfo.get()) {

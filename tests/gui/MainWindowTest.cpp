@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
@@ -342,6 +343,30 @@ TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas) {
     EXPECT_EQ(w.lvFileModel->Count(), 4);
 }
 
+TEST_F(MainWindow, AnOpenWithoutAWorkFolderFailsAndKeepsTheShownPlan) {
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    const TInstallAppInfo* plan = w.InstallInfo();
+    // Every folder name drawn is taken already, as when the data folder cannot be written:
+    // nothing can be extracted, which must not pass for an empty archive.
+    const std::string taken = GetDataFolder() + "0000ABCD";
+    fs::create_directories(taken);
+    TInstallAppInfo::WorkFolderNumber = [] { return 0xABCDu; };
+    try {
+        OpenByCommand(w, MakeSampleZip("second.zip"));
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_NE(std::string(e.what()).find(GetDataFolder()), std::string::npos) << e.what();
+    }
+    TInstallAppInfo::WorkFolderNumber = nullptr;
+    EXPECT_EQ(w.InstallInfo(), plan);
+    EXPECT_EQ(w.lvFileModel->Count(), 4);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+    EXPECT_TRUE(fs::is_directory(plan->WorkFolder()));
+    EXPECT_TRUE(fs::is_empty(taken));
+}
+
 TEST_F(MainWindow, OpeningAnotherArchiveReplacesThePlanAndItsWorkFolder) {
     const std::string first = MakeSampleZip("first.zip");
     const std::string second = MakeSampleZip("second.zip");
@@ -549,6 +574,23 @@ TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart) {
     }
     TfrmMain w; // a window closed minimised opens normal
     EXPECT_FALSE(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
+TEST_F(MainWindow, AStoredRectangleNoScreenCanHoldIsCutToTheScreen) {
+    // A damaged or hand-edited settings file: a window this large could never be painted.
+    const std::string ini = GetSpecialFolder(SF_APPDATA) + "test_gui/Quillmate.ini";
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    for (const char* rect : {"left=100\r\nfrmMain.top=100\r\nfrmMain.right=100000\r\n"
+                             "frmMain.bottom=100000",
+                             "left=-2147483648\r\nfrmMain.top=-2147483648\r\n"
+                             "frmMain.right=2147483647\r\nfrmMain.bottom=2147483647"}) {
+        qmtest::WriteFile(ini, std::string("[Forms]\r\nfrmMain=FORM\r\nfrmMain.") + rect + "\r\n");
+        TfrmMain w;
+        EXPECT_GT(w.width(), 0) << rect;
+        EXPECT_GT(w.height(), 0) << rect;
+        EXPECT_LE(w.width(), screen.width()) << rect;
+        EXPECT_LE(w.height(), screen.height()) << rect;
+    }
 }
 
 TEST_F(MainWindow, CommandLineArchiveOpensOnceTheWindowShows) {
