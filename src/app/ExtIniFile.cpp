@@ -1,6 +1,7 @@
 #include "app/ExtIniFile.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecialFolders.h"
@@ -287,24 +288,15 @@ void TExtIniFile::SaveFile(bool onlyIfNotEmpty) {
     } catch (const Exception&) {
         return;
     }
-    // Written beside and renamed over, so an interrupted write never leaves half a file.
-    const std::string temp = FPath + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return;
-        }
+    // Written beside and renamed over, so an interrupted write never leaves half a file. The
+    // temporary name is new each time: two instances closing together never write into one
+    // temporary file, and whatever lies at a fixed name cannot stop the saving.
+    try {
+        TAtomicFileWriter writer(FPath, false);
+        writer.Write(bytes.data(), bytes.size());
+        writer.Commit();
+    } catch (const Exception&) {
     }
-    std::error_code ec;
-    fs::rename(temp, FPath, ec);
-    if (ec)
-        fs::remove(temp, ec);
 }
 
 void TExtIniFile::UpdateFile() {

@@ -186,6 +186,19 @@ TEST(ExtIniFile, APipeInPlaceOfTheFileReadsAsAnEmptyStoreWithoutWaiting) {
     EXPECT_EQ(sections.get(), 0);
 }
 
+TEST(ExtIniFile, SavingIsNotStoppedByWhatLiesBesideTheFile) {
+    // A folder where a fixed temporary name would be (left by anything): the store is still
+    // written, and written whole.
+    Store s;
+    std::filesystem::create_directories(s.iniPath + ".tmp");
+    {
+        TExtIniFile ini(s.program);
+        ini.WriteInteger("S", "n", 5);
+    }
+    EXPECT_EQ(ReadFile(s.iniPath), "[S]\r\nn=5\r\n\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(s.iniPath + ".tmp"));
+}
+
 TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver) {
     Store s;
     const std::string appData = std::getenv("XDG_DATA_HOME");
