@@ -723,7 +723,13 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
 void TfrmMain::DetectUpdate() {
     // The database is read fresh each time: the installer may have changed it since.
     TInstallList list;
-    list.LoadFromFile(ListFileName);
+    try {
+        list.LoadFromFile(ListFileName);
+    } catch (...) {
+        // The previous archive's target must not stay with this one; the error is still told.
+        SetUpdateTarget(nullptr);
+        throw;
+    }
     const int main = FInstallInfo->Members.MainIndex();
     const std::string mainExe =
         main >= 0 ? FInstallInfo->Members.Items(main).FileName : std::string();

@@ -524,6 +524,16 @@ TEST_F(MainWindow, OpeningFindsTheInstalledApplicationItUpdates) {
     OpenByCommand(w, other);
     EXPECT_FALSE(w.IsUpdate);
     EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
+
+    // A database that can no longer be read is reported, and leaves no earlier archive's target
+    // with the new one.
+    OpenByCommand(w, zip);
+    ASSERT_TRUE(w.IsUpdate);
+    qmtest::WriteFile(w.ListFileName, "damaged beyond reading");
+    EXPECT_THROW(OpenByCommand(w, other), Exception);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - other.zip");
+    EXPECT_FALSE(w.IsUpdate);
+    EXPECT_FALSE(w.lblUpdate->text().contains("Tool 1.2"));
 }
 
 TEST_F(MainWindow, SelectionEnablesTheRowCommands) {
