@@ -35,6 +35,9 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     }
     QMessageBox box(icon, title.isEmpty() ? QCoreApplication::applicationName() : title, text,
                     buttons, parent);
+    // Messages are plain texts that often carry file and member names; a name that looks like
+    // markup is shown as it is.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -440,6 +440,7 @@ void TfrmMain::CreateControls() {
         new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
     lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
     lblUpdate->setVisible(false);
+    lblUpdate->setTextFormat(Qt::PlainText); // names from the database are never markup
     grid->addWidget(lblAppName, 0, 0);
     grid->addWidget(lblAppVersion, 0, 1);
     grid->addWidget(edtAppName, 1, 0);
@@ -914,6 +915,10 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     QProgressDialog progress(this);
     progress.setObjectName(QStringLiteral("dlgProgress"));
     progress.setWindowTitle(QStringLiteral("展開"));
+    // The label shows member names as they are: a name that looks like markup is no markup.
+    auto* label = new QLabel(&progress);
+    label->setTextFormat(Qt::PlainText);
+    progress.setLabel(label);
     progress.setLabelText(QStringLiteral("アーカイブを展開しています..."));
     progress.setCancelButtonText(QStringLiteral("キャンセル"));
     progress.setRange(0, 0);

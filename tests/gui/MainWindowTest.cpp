@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
@@ -24,15 +25,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -653,6 +657,43 @@ TEST_F(MainWindow, UncaughtErrorsReachTheApplicationsErrorBox) {
     QCoreApplication::sendEvent(&target, &event);
     ASSERT_EQ(TUiHooks::Messages.size(), 1);
     EXPECT_EQ(TUiHooks::Messages.first(), "kaputt");
+}
+
+TEST_F(MainWindow, NamesThatLookLikeMarkupShowAsTheyAre) {
+    const std::string dir = qmtest::MakeTempFolder("markup");
+    const std::string zip = dir + "/markup.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); z.writestr('<b>bold</b>.txt', 'x'); z.close()\""),
+              0);
+    TfrmMain w;
+    // The progress label naming the member.
+    std::optional<Qt::TextFormat> labelFormat;
+    TUiHooks::OnProgressStep = [&](QProgressDialog& dialog, int) {
+        if (dialog.labelText() == "<b>bold</b>.txt")
+            labelFormat = dialog.findChild<QLabel*>()->textFormat();
+    };
+    OpenByCommand(w, zip);
+    ASSERT_TRUE(labelFormat.has_value());
+    EXPECT_EQ(*labelFormat, Qt::PlainText);
+
+    // The update line naming an installed application.
+    TInstallAppInfo installed;
+    installed.AppName = "<i>Tool</i>";
+    w.SetUpdateTarget(&installed);
+    EXPECT_EQ(w.lblUpdate->textFormat(), Qt::PlainText);
+
+    // A message box naming a file.
+    TUiHooks::Active = false;
+    std::optional<Qt::TextFormat> boxFormat;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxFormat = box->textFormat();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    ShowMessageBox(nullptr, QMessageBox::Critical, "<b>bold</b>.zip");
+    ASSERT_TRUE(boxFormat.has_value());
+    EXPECT_EQ(*boxFormat, Qt::PlainText);
 }
 
 TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
