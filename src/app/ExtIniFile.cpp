@@ -230,9 +230,12 @@ void TExtIniFile::LoadFile() {
     // Only a regular file is read: opening a pipe put in its place would wait for a writer
     // forever and the program would never start; a device could be read without end.
     std::error_code ec;
+    FUnreadable = false;
     if (fs::is_regular_file(FPath, ec)) {
         if (std::ifstream in(FPath, std::ios::binary); in)
             buffer << in.rdbuf();
+        else
+            FUnreadable = true;
     }
     for (const std::string& raw : SplitLines(buffer.str())) {
         if (raw.size() < 2)
@@ -279,6 +282,10 @@ void TExtIniFile::SaveFile(bool onlyIfNotEmpty) {
     if (onlyIfNotEmpty && FSections.empty())
         return;
     if (FPath.empty())
+        return;
+    // A file that is there but could not be read (no permission) keeps what it holds: what is
+    // in memory is not all of it.
+    if (FUnreadable)
         return;
     // Settings are never worth an error box; a text the code page cannot hold or a folder that
     // cannot be written leaves the previous file as it was.

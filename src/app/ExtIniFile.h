@@ -119,6 +119,7 @@ private:
     std::string FProgramFolder; // with a trailing separator
     std::string FBaseName;      // the program's file name without extension
     std::vector<TSection> FSections;
+    bool FUnreadable = false; // the file exists but could not be read: it is never written
 };
 
 // The number readers of the store, exposed for anyone who parses the same way.

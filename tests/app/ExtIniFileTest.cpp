@@ -13,7 +13,10 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -197,6 +200,42 @@ TEST(ExtIniFile, SavingIsNotStoppedByWhatLiesBesideTheFile) {
     }
     EXPECT_EQ(ReadFile(s.iniPath), "[S]\r\nn=5\r\n\r\n");
     EXPECT_TRUE(std::filesystem::is_directory(s.iniPath + ".tmp"));
+}
+
+TEST(ExtIniFile, AFileThatCannotBeReadIsNeverWrittenOver) {
+    Store s;
+    const std::string kept = "[Keep]\r\nPrecious=1\r\n";
+    WriteFile(s.iniPath, kept);
+    ASSERT_EQ(::chmod(s.iniPath.c_str(), 0), 0);
+    // The store is used as the program would: it writes its values and saves at the end.
+    const auto use = [&] {
+        TExtIniFile ini(s.program);
+        ini.WriteInteger("Cols", "Main.0", 150);
+    };
+    if (::geteuid() != 0) {
+        use();
+    } else {
+        // Permissions do not bind the superuser: the store runs in a child that has given up
+        // the right to pass over them.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+            __user_cap_data_struct caps[2]{};
+            if (::syscall(SYS_capget, &header, caps) != 0)
+                ::_exit(2);
+            caps[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+            if (::syscall(SYS_capset, &header, caps) != 0)
+                ::_exit(2);
+            use();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    ASSERT_EQ(::chmod(s.iniPath.c_str(), 0644), 0);
+    EXPECT_EQ(ReadFile(s.iniPath), kept);
 }
 
 TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver) {
