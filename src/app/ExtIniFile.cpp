@@ -7,6 +7,7 @@
 #include "platform/SpecialFolders.h"
 
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -18,6 +19,9 @@ namespace fs = std::filesystem;
 namespace qm {
 
 namespace {
+
+// The largest settings file that is read.
+constexpr std::uintmax_t kMaxFileSize = 16u << 20;
 
 std::string WithDelim(std::string folder) {
     if (!folder.empty() && folder.back() != PathDelim)
@@ -232,7 +236,13 @@ void TExtIniFile::LoadFile() {
     std::error_code ec;
     FUnreadable = false;
     if (fs::is_regular_file(FPath, ec)) {
-        if (std::ifstream in(FPath, std::ios::binary); in)
+        // A settings file holds a few kilobytes. One far larger is damage, which read whole
+        // would take the memory of several copies of it before the window could show; it is
+        // left as it is, like a file without read permission.
+        const std::uintmax_t size = fs::file_size(FPath, ec);
+        if (ec || size > kMaxFileSize)
+            FUnreadable = true;
+        else if (std::ifstream in(FPath, std::ios::binary); in)
             buffer << in.rdbuf();
         else
             FUnreadable = true;

@@ -238,6 +238,19 @@ TEST(ExtIniFile, AFileThatCannotBeReadIsNeverWrittenOver) {
     EXPECT_EQ(ReadFile(s.iniPath), kept);
 }
 
+TEST(ExtIniFile, AFileFarTooLargeIsNeitherReadNorWrittenOver) {
+    Store s;
+    WriteFile(s.iniPath, "[S]\r\nk=v\r\n");
+    std::filesystem::resize_file(s.iniPath, 20u << 20); // damage: zeros after the settings
+    {
+        TExtIniFile ini(s.program);
+        EXPECT_EQ(ini.ReadString("S", "k", "default"), "default");
+        ini.WriteInteger("Cols", "Main.0", 150);
+    }
+    EXPECT_EQ(std::filesystem::file_size(s.iniPath), 20u << 20);
+    EXPECT_EQ(ReadFile(s.iniPath).substr(0, 10), "[S]\r\nk=v\r\n");
+}
+
 TEST(ExtIniFile, ChangingThePathSavesTheOldFileAndLoadsTheNewOneWithoutCarryingOver) {
     Store s;
     const std::string appData = std::getenv("XDG_DATA_HOME");
