@@ -259,16 +259,29 @@ int Reader::Open(Family family, const std::string& path) {
 int Reader::Next() {
     if (a_ == nullptr)
         return ERROR_HARC_ISNOT_OPENED;
-    if (pending_) {
-        pending_ = false;
-        return pendingResult_;
+    for (;;) {
+        if (pending_) {
+            pending_ = false;
+            if (pendingResult_ != 0)
+                return pendingResult_;
+        } else {
+            int r = archive_read_next_header(a_, &entry_);
+            if (r == ARCHIVE_EOF)
+                return QM_ERROR_END_OF_SEARCH;
+            if (r < ARCHIVE_WARN)
+                return ReadErrorCode(a_, nullptr);
+        }
+        // The linker's symbol index of an ar archive (every static or import library has one)
+        // is part of the format, not a member: named "/", it would be refused as an absolute
+        // name and make a sound library look damaged.
+        if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_AR) {
+            const char* name = archive_entry_pathname(entry_);
+            if (name != nullptr &&
+                (std::strcmp(name, "/") == 0 || std::strcmp(name, "/SYM64/") == 0))
+                continue;
+        }
+        return 0;
     }
-    int r = archive_read_next_header(a_, &entry_);
-    if (r == ARCHIVE_EOF)
-        return QM_ERROR_END_OF_SEARCH;
-    if (r < ARCHIVE_WARN)
-        return ReadErrorCode(a_, nullptr);
-    return 0;
 }
 
 std::string Reader::ErrorText() const {

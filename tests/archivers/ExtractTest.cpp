@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 using namespace qmtest;
@@ -146,6 +148,15 @@ TEST(ExtractFailures, SingleCompressedFilesAndArArchivesComeOutOfTheTarFamily) {
         TreeList expected = {{"notes.txt", "some notes"}};
         EXPECT_EQ(Tree(dest), expected);
     }
+
+    // A library with an object file carries the linker's symbol index, which is no member.
+    WriteFile(folder + "/f.c", "int f(void) { return 1; }\n");
+    ASSERT_EQ(qmtest::Run("cd " + folder + " && cc -c f.c -o f.o && ar rc objects.a notes.txt f.o"),
+              0);
+    std::string dest = MakeTempFolder("out");
+    EXPECT_EQ(tar.Command(ExtractLine(Kind::Tgz, folder + "/objects.a", dest), &log), 0) << log;
+    EXPECT_TRUE(std::filesystem::exists(dest + "/f.o"));
+    EXPECT_EQ(ReadFile(dest + "/notes.txt"), "some notes");
 }
 
 } // namespace
