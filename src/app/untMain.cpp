@@ -63,6 +63,8 @@ struct TOpenCancelled : Exception {
 };
 
 const char* const kCaption = "Quillmate";
+// The widest member name the progress dialog shows, in pixels.
+const int kMaxMemberLabelWidth = 400;
 const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
 
 // Hourglass for the length of a list-wide change.
@@ -966,6 +968,9 @@ void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort) {
         } catch (const Exception&) {
             name = QString::fromLatin1(memberName);
         }
+        // The dialog grows with its label: a long name (a deep path) would push it, and its
+        // cancel button, off the screen. The name is shortened in the middle instead.
+        name = dialog->fontMetrics().elidedText(name, Qt::ElideMiddle, kMaxMemberLabelWidth);
         dialog->setLabelText(name);
     }
     // A short extraction finishes before the dialog would only flash.

@@ -34,6 +34,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -694,6 +695,29 @@ TEST_F(MainWindow, NamesThatLookLikeMarkupShowAsTheyAre) {
     ShowMessageBox(nullptr, QMessageBox::Critical, "<b>bold</b>.zip");
     ASSERT_TRUE(boxFormat.has_value());
     EXPECT_EQ(*boxFormat, Qt::PlainText);
+}
+
+TEST_F(MainWindow, ALongMemberNameKeepsTheProgressDialogOnTheScreen) {
+    const std::string dir = qmtest::MakeTempFolder("long");
+    const std::string zip = dir + "/long.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); z.writestr('/'.join(['folder%02d' % i for i in range(20)]) + "
+                          "'/' + 'N' * 200 + '.txt', 'x'); z.close()\""),
+              0);
+    TfrmMain w;
+    int widest = 0;
+    QString label;
+    TUiHooks::OnProgressStep = [&](QProgressDialog& dialog, int) {
+        if (dialog.labelText().endsWith("NNN.txt")) {
+            widest = std::max(widest, dialog.width());
+            label = dialog.labelText();
+        }
+    };
+    OpenByCommand(w, zip);
+    ASSERT_EQ(w.lvFileModel->Count(), 1);
+    ASSERT_FALSE(label.isEmpty());
+    EXPECT_TRUE(label.startsWith("folder00/")) << label.toStdString();
+    EXPECT_LE(widest, QGuiApplication::primaryScreen()->availableGeometry().width());
 }
 
 TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
