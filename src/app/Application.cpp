@@ -2,12 +2,51 @@
 
 #include "app/UiHooks.h"
 
+#include <QSocketNotifier>
+
+#include <csignal>
 #include <stdexcept>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace qm {
 
+namespace {
+
+// The end of the session, kill or the terminal's Ctrl+C arrive as signals. Their default ends
+// the process at once, leaving the working folder with the extracted archive behind for good;
+// instead the signal ends the event loop, so the main window closes and cleans up as it does
+// when the user closes it.
+int g_signalSockets[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    // Only what is safe inside a signal handler: the event loop does the rest.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalSockets[1], &byte, 1);
+}
+
+} // namespace
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmate"));
+    if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                               0, g_signalSockets) == 0) {
+        auto* notifier = new QSocketNotifier(g_signalSockets[0], QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [] {
+            char bytes[16];
+            while (::read(g_signalSockets[0], bytes, sizeof bytes) > 0) {
+            }
+            // Not quit(): that asks the windows first, and one busy extracting declines.
+            QCoreApplication::exit(0);
+        });
+        struct sigaction action {};
+        action.sa_handler = &OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+            ::sigaction(signal, &action, nullptr);
+    }
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -35,6 +35,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -718,6 +719,22 @@ TEST_F(MainWindow, ALongMemberNameKeepsTheProgressDialogOnTheScreen) {
     ASSERT_FALSE(label.isEmpty());
     EXPECT_TRUE(label.startsWith("folder00/")) << label.toStdString();
     EXPECT_LE(widest, QGuiApplication::primaryScreen()->availableGeometry().width());
+}
+
+TEST_F(MainWindow, ATerminationSignalClosesTheWindowWithItsCleanUp) {
+    const std::string zip = MakeSampleZip();
+    {
+        TfrmMain w;
+        OpenByCommand(w, zip);
+        ASSERT_EQ(WorkFolders().size(), 1u);
+        QTimer guard; // a signal that ended nothing must not leave the test waiting
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+    }
+    EXPECT_TRUE(WorkFolders().empty());
 }
 
 TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
