@@ -14,7 +14,7 @@ namespace qm {
 
 namespace {
 
-// The end of the session, kill or the terminal's Ctrl+C arrive as signals. Their default ends
+// The end of the session and kill arrive as signals. Their default ends
 // the process at once, leaving the working folder with the extracted archive behind for good;
 // instead the signal ends the event loop, so the main window closes and cleans up as it does
 // when the user closes it.
@@ -44,7 +44,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
         action.sa_handler = &OnTerminationSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        for (const int signal : {SIGTERM, SIGHUP})
             ::sigaction(signal, &action, nullptr);
     }
 }
