@@ -14,10 +14,10 @@ namespace qm {
 
 namespace {
 
-// The end of the session and kill arrive as signals. Their default ends
-// the process at once, leaving the working folder with the extracted archive behind for good;
-// instead the signal ends the event loop, so the main window closes and cleans up as it does
-// when the user closes it.
+// The end of the session and kill arrive as signals. Their default ends the process at once,
+// leaving the working folder with the extracted archive behind for good; instead the signal
+// ends the event loop, so the main window closes and cleans up as it does when the user
+// closes it.
 int g_signalSockets[2] = {-1, -1};
 
 void OnTerminationSignal(int) {
