@@ -876,6 +876,10 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
         FOpening = nullptr;
         FRetiredPlan.reset();
         FBusy = false;
+        if (FCloseWhenIdle) {
+            FCloseWhenIdle = false;
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
     };
     bool opened = false;
     FExtractResult = 0;
@@ -1020,8 +1024,12 @@ void TfrmMain::FormResize() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    // An extraction in progress holds the plan; the window closes once it has ended.
+    // An extraction in progress holds the plan; the window closes once it has ended. The
+    // extraction is cancelled, as nobody will look at its plan.
     if (FBusy) {
+        FCloseWhenIdle = true;
+        if (QProgressDialog* dialog = FProgress.data())
+            dialog->cancel();
         event->ignore();
         return;
     }

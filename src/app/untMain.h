@@ -173,6 +173,7 @@ private:
     bool FExtractCancelled = false;
     std::int32_t FExtractResult = 0; // the library's answer to the last extraction
     bool FBusy = false;
+    bool FCloseWhenIdle = false; // closing was asked for while an open was in progress
     qint64 FProgressStart = 0;
 };
 

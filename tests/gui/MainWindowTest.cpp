@@ -419,6 +419,23 @@ TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind) {
     EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
 }
 
+TEST_F(MainWindow, ClosingDuringAnExtractionCancelsItAndClosesWhenItHasEnded) {
+    const std::string zip = MakeSampleZip();
+    TfrmMain w;
+    w.show();
+    bool closeRefused = false;
+    TUiHooks::OnProgressStep = [&](QProgressDialog&, int step) {
+        if (step == 1)
+            closeRefused = !w.close(); // the user closes the window while it extracts
+    };
+    OpenByCommand(w, zip);
+    EXPECT_TRUE(closeRefused);
+    EXPECT_EQ(w.lvFileModel->Count(), 0);
+    EXPECT_TRUE(WorkFolders().empty());
+    WaitUntil([&] { return !w.isVisible(); }, 2000);
+    EXPECT_FALSE(w.isVisible());
+}
+
 TEST_F(MainWindow, APlanOpenedInPlaceNeverLeavesRowsWithoutMembers) {
     const std::string first = MakeSampleZip("first.zip");
     const std::string second = MakeSampleZip("second.zip");
