@@ -603,10 +603,10 @@ void TfrmMain::LoadFormState(QWidget* form) {
             screen = QGuiApplication::primaryScreen();
             rect.moveTopLeft(screen->availableGeometry().topLeft());
         }
-        // A window larger than its screen could not be painted (nor moved or sized back by its
-        // user): it is cut to the screen.
+        // A window larger than the desktop could not be painted (nor moved or sized back by
+        // its user): it is cut to the desktop, which may span several screens.
         if (screen != nullptr)
-            rect.setSize(rect.size().boundedTo(screen->availableGeometry().size()));
+            rect.setSize(rect.size().boundedTo(screen->availableVirtualGeometry().size()));
         form->setGeometry(rect);
     }
     if (current.showing) {
