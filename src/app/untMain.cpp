@@ -2,6 +2,7 @@
 
 #include "app/ConfigKeys.h"
 #include "app/FileListModel.h"
+#include "app/Images.h"
 #include "app/UiHooks.h"
 #include "cmarc/Archives.h"
 #include "model/FileUtils.h"
@@ -19,35 +20,23 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QProgressDialog>
 #include <QScreen>
-#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <ctime>
-
-// The images are compiled into this library; a static library's resources must be pulled in by
-// name, and only from outside any namespace.
-static void InitImages() {
-    Q_INIT_RESOURCE(icons);
-}
 
 namespace qm {
 
@@ -92,20 +81,6 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QIcon Image(const char* name) {
-    return QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
-}
-
-// The state image with the shortcut arrow in its lower left corner.
-QIcon WithShortcutMark(const QIcon& base) {
-    QPixmap pixmap =
-        base.pixmap(16, 16).scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&pixmap);
-    painter.drawPixmap(0, 6, 10, 10, QPixmap(QStringLiteral(":/icons/shortcut-mark.png")));
-    painter.end();
-    return QIcon(pixmap);
-}
-
 // The system's default date-time text: short date, then the long time unless exactly midnight.
 // Made once per list fill: asking the system for its formats for every row is slow.
 class TDateFormat {
@@ -144,7 +119,7 @@ TfrmMain* frmMain() {
 
 TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), FArguments(arguments) {
-    InitImages();
+    LoadImages();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QLatin1String(kCaption));
     setWindowIcon(Image("quillmate"));
@@ -171,344 +146,6 @@ TfrmMain::~TfrmMain() {
     FormDestroy();
     if (g_frmMain == this)
         g_frmMain = nullptr;
-}
-
-// --- construction -------------------------------------------------------------------------
-
-void TfrmMain::CreateActions() {
-    struct TActionDef {
-        QAction** field;
-        const char* name;
-        const char* category;
-        const char* caption;
-        const char* hint;
-        const char* image;
-        QKeySequence shortcut;
-        bool enabled;
-    };
-    const TActionDef actions[] = {
-        {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open", {}, true},
-        {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
-         QKeySequence(Qt::CTRL | Qt::Key_S), false},
-        {&actAddInstall,
-         "actAddInstall",
-         "設定",
-         "対象に含める(&A)",
-         "インストール対象",
-         "add-install",
-         {},
-         false},
-        {&actNoInstall,
-         "actNoInstall",
-         "設定",
-         "対象から外す(&D)",
-         "インストール除外",
-         "no-install",
-         {},
-         false},
-        {&actChangeFolder,
-         "actChangeFolder",
-         "設定",
-         "インストール先の変更(&F)...",
-         "インストール先の変更",
-         "change-folder",
-         {},
-         false},
-        {&actSetMain,
-         "actSetMain",
-         "設定",
-         "メインの実行ファイルに設定(&M)",
-         "メイン実行ファイルに指定",
-         "set-main",
-         {},
-         false},
-        {&actUpdate,
-         "actUpdate",
-         "設定",
-         "アップデート設定(&U)...",
-         "アップデート設定",
-         "update",
-         {},
-         false},
-        {&actInstall,
-         "actInstall",
-         "実行",
-         "インストール(&I)...",
-         "インストール",
-         "install",
-         {},
-         false},
-        {&actUninstall,
-         "actUninstall",
-         "実行",
-         "アンインストール(&U)...",
-         "アンインストール",
-         "uninstall",
-         {},
-         true},
-        {&actWizard,
-         "actWizard",
-         "実行",
-         "インストールウィザード(&W)...",
-         "インストールウィザード",
-         "wizard",
-         {},
-         true},
-        {&actClearShortcut,
-         "actClearShortcut",
-         "設定",
-         "ショートカットのクリア(&L)",
-         "ショートカットのクリア",
-         nullptr,
-         {},
-         false},
-    };
-    for (const TActionDef& s : actions) {
-        auto* action = new QAction(QString::fromUtf8(s.caption), this);
-        action->setObjectName(QLatin1String(s.name));
-        action->setProperty("category", QString::fromUtf8(s.category));
-        action->setToolTip(QString::fromUtf8(s.hint));
-        action->setStatusTip(QString::fromUtf8(s.hint));
-        if (s.image != nullptr)
-            action->setIcon(Image(s.image));
-        if (!s.shortcut.isEmpty())
-            action->setShortcut(s.shortcut);
-        action->setEnabled(s.enabled);
-        addAction(action); // shortcuts work while the window is active, menus or not
-        *s.field = action;
-    }
-    connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
-}
-
-// A menu item that stands for an action: it shows the action's caption, image and shortcut,
-// is enabled exactly when the action is, and runs it. The shortcut is only shown (after a tab)
-// so that the key belongs to the action alone and never becomes ambiguous.
-QAction* TfrmMain::LinkedItem(const char* name, QAction* action) {
-    auto* item = new QAction(this);
-    item->setObjectName(QLatin1String(name));
-    auto follow = [item, action] {
-        QString text = action->text();
-        if (!action->shortcut().isEmpty())
-            text += QLatin1Char('\t') + action->shortcut().toString(QKeySequence::NativeText);
-        item->setText(text);
-        item->setIcon(action->icon());
-        item->setToolTip(action->toolTip());
-        item->setStatusTip(action->statusTip());
-        item->setEnabled(action->isEnabled());
-        item->setVisible(action->isVisible());
-    };
-    follow();
-    connect(action, &QAction::changed, item, follow);
-    connect(item, &QAction::triggered, action, [action] { action->trigger(); });
-    return item;
-}
-
-void TfrmMain::CreateMenus() {
-    auto item = [this](const char* name, const char* caption, bool enabled) {
-        auto* action = new QAction(QString::fromUtf8(caption), this);
-        action->setObjectName(QLatin1String(name));
-        action->setEnabled(enabled);
-        return action;
-    };
-    auto linked = [this](QMenu* menu, const char* name, QAction* action) {
-        QAction* a = LinkedItem(name, action);
-        menu->addAction(a);
-        return a;
-    };
-    auto menu = [this](QWidget* parent, const char* name, const char* caption) {
-        auto* m = new QMenu(QString::fromUtf8(caption), parent);
-        m->setObjectName(QLatin1String(name));
-        return m;
-    };
-
-    mitFile = menu(this, "mitFile", "ファイル(&F)");
-    linked(mitFile, "mitOpen", actOpen);
-    mitClose = item("mitClose", "閉じる(&C)", false);
-    mitFile->addAction(mitClose);
-    mitFile->addSeparator();
-    mitExit = item("mitExit", "終了(&X)", true);
-    mitFile->addAction(mitExit);
-
-    mitSetting = menu(this, "mitSetting", "設定(&S)");
-    linked(mitSetting, "mitShortCut", actShortCut);
-    linked(mitSetting, "mitClearShortcut", actClearShortcut);
-    mitInstallTarget = menu(mitSetting, "mitInstallTarget", "インストール対象(&T)");
-    linked(mitInstallTarget, "mitAddInstall", actAddInstall);
-    linked(mitInstallTarget, "mitNoInstall", actNoInstall);
-    mitSetting->addMenu(mitInstallTarget);
-    linked(mitSetting, "mitChangeFolder", actChangeFolder);
-    linked(mitSetting, "mitSetMain", actSetMain);
-    mitSetHelp = item("mitSetHelp", "ヘルプファイルに指定(&H)", false);
-    mitSetting->addAction(mitSetHelp);
-    mitSetting->addSeparator();
-    linked(mitSetting, "mitUpdate", actUpdate);
-
-    mitExecute = menu(this, "mitExecute", "実行(&E)");
-    linked(mitExecute, "mitInstall", actInstall);
-    linked(mitExecute, "mitUninstall", actUninstall);
-    mitExecute->addSeparator();
-    linked(mitExecute, "mitWizard", actWizard);
-
-    mitTool = menu(this, "mitTool", "ツール(&T)");
-    mitOption = item("mitOption", "オプションの設定(&O)...", true);
-    mitTool->addAction(mitOption);
-
-    mitHelp = menu(this, "mitHelp", "ヘルプ(&H)");
-    mitShowHelp = item("mitShowHelp", "ヘルプの表示(&S)", true);
-    mitHelp->addAction(mitShowHelp);
-    mitAbout = item("mitAbout", "バージョン情報(&A)...", true);
-    mitHelp->addAction(mitAbout);
-
-    for (QMenu* m : {mitFile, mitSetting, mitExecute, mitTool, mitHelp})
-        menuBar()->addMenu(m);
-
-    ppmTarget = menu(this, "ppmTarget", "");
-    linked(ppmTarget, "ppmTargetAdd", actAddInstall);
-    linked(ppmTarget, "ppmTargetDel", actNoInstall);
-
-    ppmFile = menu(this, "ppmFile", "");
-    linked(ppmFile, "pmitFileAddIns", actAddInstall);
-    linked(ppmFile, "pmitFileDelIns", actNoInstall);
-    ppmFile->addSeparator();
-    linked(ppmFile, "pmitFileShortcut", actShortCut);
-    linked(ppmFile, "pmitClearShortcut", actClearShortcut);
-    linked(ppmFile, "pmitFileChangeFolder", actChangeFolder);
-    linked(ppmFile, "pmitFileSetMain", actSetMain);
-    // The same command as the main menu's, worded "設定" here where the main menu says "指定".
-    pmitFileSetHelp = item("pmitFileSetHelp", "ヘルプファイルに設定(&H)", false);
-    ppmFile->addAction(pmitFileSetHelp);
-}
-
-void TfrmMain::CreateToolBar() {
-    tbrMain = new QToolBar(this);
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    tbrMain->setMovable(false);
-    tbrMain->setFloatable(false);
-    tbrMain->setIconSize(QSize(24, 24));
-    tbrMain->setFixedHeight(35);
-    tbrMain->setContextMenuPolicy(Qt::PreventContextMenu);
-    addToolBar(Qt::TopToolBarArea, tbrMain);
-
-    auto button = [this](QAction* action, const char* name) {
-        auto* b = new QToolButton(tbrMain);
-        b->setObjectName(QLatin1String(name));
-        b->setDefaultAction(action);
-        b->setAutoRaise(true);
-        b->setIconSize(QSize(24, 24));
-        b->setFixedSize(31, 30);
-        tbrMain->addWidget(b);
-        return b;
-    };
-    toolOpen = button(actOpen, "toolOpen");
-    tbrMain->addSeparator();
-    toolShortCut = button(actShortCut, "toolShortCut");
-    toolTarget = button(actAddInstall, "toolTarget");
-    toolTarget->setMenu(ppmTarget);
-    toolTarget->setPopupMode(QToolButton::MenuButtonPopup);
-    toolTarget->setFixedSize(31 + 13, 30); // room for the drop-down arrow
-    toolChangeFolder = button(actChangeFolder, "toolChangeFolder");
-    toolSetMain = button(actSetMain, "toolSetMain");
-    toolUpdate = button(actUpdate, "toolUpdate");
-    tbrMain->addSeparator();
-    toolInstall = button(actInstall, "toolInstall");
-    toolUninstall = button(actUninstall, "toolUninstall");
-    toolWizard = button(actWizard, "toolWizard");
-}
-
-void TfrmMain::CreateControls() {
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel1 = new QWidget(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(78);
-    auto* grid = new QGridLayout(Panel1);
-    grid->setContentsMargins(8, 4, 8, 4);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(2);
-    auto* lblAppName = new QLabel(QStringLiteral("アプリケーション名"), Panel1);
-    lblAppName->setObjectName(QStringLiteral("lblAppName"));
-    edtAppName = new QLineEdit(Panel1);
-    edtAppName->setObjectName(QStringLiteral("edtAppName"));
-    lblAppName->setBuddy(edtAppName);
-    auto* lblAppVersion = new QLabel(QStringLiteral("バージョン"), Panel1);
-    lblAppVersion->setObjectName(QStringLiteral("lblAppVersion"));
-    edtAppVersion = new QLineEdit(Panel1);
-    edtAppVersion->setObjectName(QStringLiteral("edtAppVersion"));
-    lblAppVersion->setBuddy(edtAppVersion);
-    lblUpdate =
-        new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
-    lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
-    lblUpdate->setVisible(false);
-    lblUpdate->setTextFormat(Qt::PlainText); // names from the database are never markup
-    grid->addWidget(lblAppName, 0, 0);
-    grid->addWidget(lblAppVersion, 0, 1);
-    grid->addWidget(edtAppName, 1, 0);
-    grid->addWidget(edtAppVersion, 1, 1);
-    grid->addWidget(lblUpdate, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1); // the rows keep together at the top, the update line or not
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
-    layout->addWidget(Panel1);
-
-    lvFileModel = new TFileListModel(this);
-    QVector<QIcon> images{Image("state-file"), Image("state-main"), Image("state-help")};
-    for (int i = 0; i < 3; ++i)
-        images.append(WithShortcutMark(images[i]));
-    lvFileModel->SetStateImages(images);
-    lvFileModel->OnChange = [this](int row) { lvFileChange(row); };
-
-    lvFile = new QTreeView(central);
-    lvFile->setObjectName(QStringLiteral("lvFile"));
-    lvFile->setModel(lvFileModel);
-    lvFile->setRootIsDecorated(false);
-    lvFile->setItemsExpandable(false);
-    lvFile->setUniformRowHeights(true); // many rows stay fast
-    lvFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvFile->setIconSize(QSize(16, 16));
-    lvFile->setAllColumnsShowFocus(true);
-    lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
-    // The selection stays as visible when the list loses the focus.
-    QPalette palette = lvFile->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    lvFile->setPalette(palette);
-    QHeaderView* header = lvFile->header();
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
-    const int widths[] = {150, 150, 200, 80};
-    for (int i = 0; i < TFileListModel::ColumnCount; ++i)
-        header->resizeSection(i, widths[i]);
-    layout->addWidget(lvFile, 1);
-    setCentralWidget(central);
-
-    connect(header, &QHeaderView::sectionClicked, this, &TfrmMain::lvFileColumnClick);
-    connect(lvFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { lvFileSelectItem(); });
-    connect(lvFileModel, &QAbstractItemModel::modelReset, this, [this] { lvFileSelectItem(); });
-    connect(lvFile, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { ppmFile->popup(lvFile->viewport()->mapToGlobal(pos)); });
-
-    stbMain = new QLabel(QStringLiteral("ファイル数: 0"), this);
-    stbMain->setObjectName(QStringLiteral("stbMain"));
-    stbMain->setMinimumWidth(50);
-    statusBar()->setObjectName(QStringLiteral("stbMainBar"));
-    statusBar()->addWidget(stbMain);
-
-    dlgOpenArc = new QFileDialog(this, QStringLiteral("アーカイブを開く"));
-    dlgOpenArc->setObjectName(QStringLiteral("dlgOpenArc"));
-    dlgOpenArc->setFileMode(QFileDialog::ExistingFile);
-    dlgOpenArc->setAcceptMode(QFileDialog::AcceptOpen);
-    // The descriptions already name their patterns; Qt's own pattern list stays hidden.
-    dlgOpenArc->setOption(QFileDialog::HideNameFilterDetails, true);
 }
 
 void TfrmMain::FormCreate() {
