@@ -55,48 +55,6 @@ void EnableFormats(Family family, archive* a) {
     }
 }
 
-// Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are refused. Text of the
-// ANSI code page passes a lax check more often (half-width katakana 0xC0 and 0xC1 start
-// overlong pairs), and would then be read as the wrong characters.
-bool IsValidUtf8(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t extra;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size())
-            return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            auto b = static_cast<unsigned char>(s[i + k]);
-            if (k == 1 ? (b < low || b > high) : (b & 0xC0) != 0x80)
-                return false;
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::string BaseName(const std::string& path) {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -94,12 +94,46 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     return ok;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    std::string ignored;
-    return Convert("UTF-8", "UTF-8", s, ignored);
-}
-
 } // namespace
+
+bool IsValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t extra;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= s.size())
+            return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            auto b = static_cast<unsigned char>(s[i + k]);
+            if (k == 1 ? (b < low || b > high) : (b & 0xC0) != 0x80)
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
 
 int GetAnsiCodePage() {
     return QmGetAnsiCodePage();

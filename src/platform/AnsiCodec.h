@@ -19,6 +19,10 @@ std::string ToAnsi(std::string_view utf8);
 std::string FromAnsi(std::string_view ansi);
 // Whether the text can be written in the code page.
 bool CanEncodeAnsi(std::string_view utf8);
+// Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are refused. Text of the
+// ANSI code page passes a lax check more often (half-width katakana 0xC0 and 0xC1 start
+// overlong pairs), and would then be read as the wrong characters.
+bool IsValidUtf8(std::string_view text);
 
 // Whether the byte starts a double-byte character of the current code page (code page 932:
 // 0x81-0x9F and 0xE0-0xFC). Always false for UTF-8, where no trail byte can be taken for ASCII.

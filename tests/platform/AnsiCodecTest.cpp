@@ -41,6 +41,21 @@ TEST(AnsiCodec, Utf8CodePagePassesTextThrough) {
     EXPECT_THROW(SetAnsiCodePage(1252), EEncodingError);
 }
 
+TEST(AnsiCodec, Utf8CheckRefusesWhatIsNotUnicode) {
+    EXPECT_TRUE(IsValidUtf8("a\xE3\x81\x82\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"));
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));             // overlong '/'
+    EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));         // overlong '/' in three bytes
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));         // a surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));     // past U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xF8\x88\x80\x80\x80")); // a five-byte form
+    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));             // cut short
+    // The code page 65001 conversion relies on the same check.
+    SetAnsiCodePage(CP_UTF8_PAGE);
+    EXPECT_THROW(ToAnsi("\xF4\x90\x80\x80"), EEncodingError);
+    EXPECT_THROW(FromAnsi("\xED\xA0\x80"), EEncodingError);
+    SetAnsiCodePage(CP_SHIFT_JIS);
+}
+
 TEST(AnsiCodec, CharacterSearchSkipsTrailBytes) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     // "表" is 95 5C: its trail byte is a backslash that must not count as a separator.
