@@ -9,9 +9,7 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -21,7 +19,7 @@ namespace qm {
 namespace {
 
 // The largest settings file that is read.
-constexpr std::uintmax_t kMaxFileSize = 16u << 20;
+constexpr std::uint64_t kMaxFileSize = 16u << 20;
 
 std::string WithDelim(std::string folder) {
     if (!folder.empty() && folder.back() != PathDelim)
@@ -230,7 +228,7 @@ void TExtIniFile::ChangePath() {
 void TExtIniFile::LoadFile() {
     FSections.clear();
     // A missing file is an empty store, read as successfully as any other.
-    std::ostringstream buffer;
+    std::string bytes;
     // Only a regular file is read: opening a pipe put in its place would wait for a writer
     // forever and the program would never start; a device could be read without end.
     std::error_code ec;
@@ -239,15 +237,14 @@ void TExtIniFile::LoadFile() {
         // A settings file holds a few kilobytes. One far larger is damage, which read whole
         // would take the memory of several copies of it before the window could show; it is
         // left as it is, like a file without read permission.
-        const std::uintmax_t size = fs::file_size(FPath, ec);
-        if (ec || size > kMaxFileSize)
+        try {
+            ReadWholeFileLocked(FPath, bytes, false, kMaxFileSize);
+        } catch (const Exception&) {
+            bytes.clear();
             FUnreadable = true;
-        else if (std::ifstream in(FPath, std::ios::binary); in)
-            buffer << in.rdbuf();
-        else
-            FUnreadable = true;
+        }
     }
-    for (const std::string& raw : SplitLines(buffer.str())) {
+    for (const std::string& raw : SplitLines(bytes)) {
         if (raw.size() < 2)
             continue;
         std::string line;

@@ -14,9 +14,6 @@ namespace qm {
 
 namespace {
 
-// Far above any database or legacy file that real use produces.
-constexpr off_t MaxWholeFileSize = off_t(1) << 30;
-
 std::string SystemError(int error) {
     return std::strerror(error);
 }
@@ -171,7 +168,8 @@ void TAtomicFileWriter::Commit() {
     SyncFolder(FolderOf(FTarget));
 }
 
-bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock) {
+bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock,
+                         std::uint64_t maxSize) {
     bytes.clear();
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
@@ -191,7 +189,7 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
     // sparse) file would take all memory before its damage could be found.
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        opened.st_size > MaxWholeFileSize) {
+        static_cast<std::uint64_t>(opened.st_size) > maxSize) {
         ::close(fd);
         throw EReadError("ファイル \"" + path +
                          "\" を読めません: 通常のファイルでないか、大きすぎます");
@@ -199,7 +197,7 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
     bytes.reserve(static_cast<size_t>(opened.st_size));
     char buffer[65536];
     for (;;) {
-        if (bytes.size() > static_cast<size_t>(MaxWholeFileSize)) { // grew while being read
+        if (bytes.size() > maxSize) { // grew while being read
             ::close(fd);
             bytes.clear();
             throw EReadError("ファイル \"" + path + "\" を読めません: 大きすぎます");

@@ -4,6 +4,7 @@
 // old one, so a crash or a full disk in the middle leaves the old file as it was. An advisory
 // lock on a lock file beside the target keeps writers apart and lets readers wait for a writer.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -67,7 +68,10 @@ private:
 // Reads a whole file under a shared lock of its lock file, so a writer that holds the exclusive
 // lock is waited for (takeLock false: the caller holds the lock already). Returns false when the
 // file does not exist; raises EReadError when it exists but cannot be read, is no regular file
-// (a folder, a pipe, a device) or is larger than 1 GiB.
-bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock = true);
+// (a folder, a pipe, a device) or is larger than maxSize bytes (1 GiB unless a caller knows its
+// files to be smaller).
+constexpr std::uint64_t MaxWholeFileSize = std::uint64_t(1) << 30;
+bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock = true,
+                         std::uint64_t maxSize = MaxWholeFileSize);
 
 } // namespace qm
