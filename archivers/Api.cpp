@@ -5,6 +5,7 @@
 #include "Records.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -222,18 +223,20 @@ QM_BOOL GetTime(HARC handle, TimeKind kind, QM_FILETIME* time) {
     case TimeKind::Write:
         if (!archive_entry_mtime_is_set(e))
             return 0;
-        *time = SplitFileTime(ToFileTime(archive_entry_mtime(e), archive_entry_mtime_nsec(e)));
+        *time =
+            SplitFileTime(UnixTimeToFileTime(archive_entry_mtime(e), archive_entry_mtime_nsec(e)));
         return 1;
     case TimeKind::Create:
         if (!archive_entry_birthtime_is_set(e))
             return 0;
-        *time =
-            SplitFileTime(ToFileTime(archive_entry_birthtime(e), archive_entry_birthtime_nsec(e)));
+        *time = SplitFileTime(
+            UnixTimeToFileTime(archive_entry_birthtime(e), archive_entry_birthtime_nsec(e)));
         return 1;
     case TimeKind::Access:
         if (!archive_entry_atime_is_set(e))
             return 0;
-        *time = SplitFileTime(ToFileTime(archive_entry_atime(e), archive_entry_atime_nsec(e)));
+        *time =
+            SplitFileTime(UnixTimeToFileTime(archive_entry_atime(e), archive_entry_atime_nsec(e)));
         return 1;
     }
     return 0;

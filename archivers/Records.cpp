@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -12,8 +13,6 @@
 namespace qm::arc {
 
 namespace {
-
-constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ULL;
 
 void CopyText(char* field, size_t size, const std::string& text) {
     size_t n = std::min(text.size(), size - 1);
@@ -37,20 +36,6 @@ int64_t SizeOf(archive_entry* entry) {
 }
 
 } // namespace
-
-uint64_t ToFileTime(time_t seconds, long nanoseconds) {
-    // A header may carry any 64-bit time; times a FILETIME cannot hold stop at its ends.
-    constexpr int64_t kFirst = -static_cast<int64_t>(kUnixEpochInFileTime / 10000000ULL);
-    constexpr int64_t kLast = static_cast<int64_t>(INT64_MAX / 10000000LL) + kFirst - 1;
-    if (seconds < kFirst)
-        return 0;
-    if (seconds > kLast)
-        seconds = static_cast<time_t>(kLast);
-    if (nanoseconds < 0 || nanoseconds > 999999999)
-        nanoseconds = 0;
-    int64_t ticks = static_cast<int64_t>(seconds) * 10000000LL + nanoseconds / 100;
-    return static_cast<uint64_t>(ticks + static_cast<int64_t>(kUnixEpochInFileTime));
-}
 
 QM_FILETIME SplitFileTime(uint64_t value) {
     return {static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32)};
@@ -174,14 +159,14 @@ void FillEnumInfo(ENUM_MEMBER_INFO64& info, archive* a, archive_entry* entry,
     info.dwIndex = index;
     info.llOriginalSize = static_cast<uint64_t>(SizeOf(entry));
     if (archive_entry_mtime_is_set(entry))
-        info.ftLastWriteTime =
-            SplitFileTime(ToFileTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)));
+        info.ftLastWriteTime = SplitFileTime(
+            UnixTimeToFileTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)));
     if (archive_entry_birthtime_is_set(entry))
-        info.ftCreationTime = SplitFileTime(
-            ToFileTime(archive_entry_birthtime(entry), archive_entry_birthtime_nsec(entry)));
+        info.ftCreationTime = SplitFileTime(UnixTimeToFileTime(
+            archive_entry_birthtime(entry), archive_entry_birthtime_nsec(entry)));
     if (archive_entry_atime_is_set(entry))
-        info.ftLastAccessTime =
-            SplitFileTime(ToFileTime(archive_entry_atime(entry), archive_entry_atime_nsec(entry)));
+        info.ftLastAccessTime = SplitFileTime(
+            UnixTimeToFileTime(archive_entry_atime(entry), archive_entry_atime_nsec(entry)));
     info.dwAttributes = WindowsAttributes(entry);
     CommonDosTime(entry, info.wDate, info.wTime);
     CopyAnsiField(info.szFileName, sizeof info.szFileName, name);

@@ -11,8 +11,7 @@ struct archive_entry;
 
 namespace qm::arc {
 
-// 100-ns intervals since 1601-01-01 UTC.
-uint64_t ToFileTime(time_t seconds, long nanoseconds);
+// The two halves of a FILETIME (see UnixTimeToFileTime).
 QM_FILETIME SplitFileTime(uint64_t value);
 // MS-DOS date and time in local time; both 0 before 1980 or for an unknown time.
 void ToDosDateTime(time_t t, uint16_t& date, uint16_t& time);

@@ -3,6 +3,7 @@
 #include "cmarc/ArchiveCommon.h"
 #include "platform/AnsiCodec.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
 
 #include <ctime>
 
@@ -154,8 +155,7 @@ bool DosDateTimeToUtcFileTime(std::uint16_t date, std::uint16_t time, QmFileTime
     // system's conversion refuses such a stamp, and so do we.
     if (utc == static_cast<std::time_t>(-1) || local.tm_mon != month || local.tm_mday != day)
         return false;
-    // FILETIME counts 100-ns steps from 1601-01-01; the Unix epoch is 11644473600 s later.
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(utc) + 11644473600ULL) * 10000000ULL;
+    const std::uint64_t ticks = UnixTimeToFileTime(utc);
     result.dwLowDateTime = static_cast<std::uint32_t>(ticks);
     result.dwHighDateTime = static_cast<std::uint32_t>(ticks >> 32);
     return true;

@@ -342,4 +342,18 @@ DateTime LocalNow() {
     return ToLocalDateTime(now.tv_sec, now.tv_nsec);
 }
 
+std::uint64_t UnixTimeToFileTime(std::int64_t seconds, long nanoseconds) {
+    constexpr std::uint64_t kUnixEpochInFileTime = 116444736000000000ULL;
+    constexpr std::int64_t kFirst = -static_cast<std::int64_t>(kUnixEpochInFileTime / 10000000ULL);
+    constexpr std::int64_t kLast = static_cast<std::int64_t>(INT64_MAX / 10000000LL) + kFirst - 1;
+    if (seconds < kFirst)
+        return 0;
+    if (seconds > kLast)
+        seconds = kLast;
+    if (nanoseconds < 0 || nanoseconds > 999999999)
+        nanoseconds = 0;
+    const std::int64_t ticks = seconds * 10000000LL + nanoseconds / 100;
+    return static_cast<std::uint64_t>(ticks + static_cast<std::int64_t>(kUnixEpochInFileTime));
+}
+
 } // namespace qm

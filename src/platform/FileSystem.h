@@ -62,4 +62,9 @@ std::string PathDrive(const std::string& path);
 // Current local time as a DateTime.
 DateTime LocalNow();
 
+// A Unix time as a Windows FILETIME: 100-ns intervals since 1601-01-01 UTC. A header may carry
+// any 64-bit time; times a FILETIME cannot hold stop at its ends (0 before 1601), and
+// nanoseconds outside 0 to 999999999 count as 0.
+std::uint64_t UnixTimeToFileTime(std::int64_t seconds, long nanoseconds = 0);
+
 } // namespace qm

@@ -160,6 +160,19 @@ TEST(FileSystem, LocalNowIsTheCurrentLocalTime) {
     EXPECT_LT(now.millisecond, 1000);
 }
 
+TEST(FileSystem, UnixTimesBecomeFileTimesWithinTheirRange) {
+    EXPECT_EQ(UnixTimeToFileTime(0), 116444736000000000ULL);
+    // 2020-01-01 12:04:06 UTC with 123.4567 ms: the 100-ns steps below one step are dropped.
+    EXPECT_EQ(UnixTimeToFileTime(1577880246, 123456789),
+              (1577880246ULL + 11644473600ULL) * 10000000ULL + 1234567ULL);
+    EXPECT_EQ(UnixTimeToFileTime(1, 1000000000), 116444736010000000ULL); // no such nanosecond
+    EXPECT_EQ(UnixTimeToFileTime(-11644473600LL), 0u);                   // 1601-01-01 itself
+    EXPECT_EQ(UnixTimeToFileTime(-11644473601LL), 0u);                   // before 1601
+    const std::uint64_t last = UnixTimeToFileTime(INT64_MAX / 10000000LL - 11644473600LL - 1);
+    EXPECT_EQ(UnixTimeToFileTime(INT64_MAX), last); // stops at the end instead of wrapping
+    EXPECT_LE(last, static_cast<std::uint64_t>(INT64_MAX));
+}
+
 TEST(FileSystem, ExistenceTestsNeverFollowLinks) {
     const std::string dir = qmtest::MakeTempFolder("exists");
     qmtest::WriteFile(dir + "/f", "f");
