@@ -1,4 +1,5 @@
 #include "cmarc/ArchiveCommon.h"
+#include "platform/AnsiCodec.h"
 
 #include <filesystem>
 #include <sstream>
@@ -13,24 +14,6 @@ ESfxNoRequiredFile::ESfxNoRequiredFile(std::string archiveKind, std::string sfxK
       RequiredFile(std::move(requiredFile)) {}
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // wchar_t is UTF-16 on Windows and UTF-32 elsewhere; both are taken here.
 std::string WideToUtf8(const std::wstring& wide) {

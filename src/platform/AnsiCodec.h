@@ -23,6 +23,9 @@ bool CanEncodeAnsi(std::string_view utf8);
 // ANSI code page passes a lax check more often (half-width katakana 0xC0 and 0xC1 start
 // overlong pairs), and would then be read as the wrong characters.
 bool IsValidUtf8(std::string_view text);
+// Appends one code point as UTF-8. A surrogate or a value past U+10FFFF has no UTF-8 form and
+// becomes U+FFFD, so the result is always valid UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
 
 // Whether the byte starts a double-byte character of the current code page (code page 932:
 // 0x81-0x9F and 0xE0-0xFC). Always false for UTF-8, where no trail byte can be taken for ASCII.

@@ -3,6 +3,8 @@
 // (64 KiB) of memory and a fixed number of reads; it can neither loop nor read past its end.
 #include "platform/VersionInfo.h"
 
+#include "platform/AnsiCodec.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -288,31 +290,12 @@ bool ParseNode(const std::vector<std::uint8_t>& b, std::size_t start, std::size_
     return true;
 }
 
-// Appends one code point as UTF-8.
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16LE to UTF-8, stopping at the first 0 character. An unpaired surrogate becomes U+FFFD
 // rather than bytes that are not UTF-8.
 std::string Utf16ToUtf8(const std::vector<std::uint8_t>& b, std::size_t start, std::size_t end) {
     std::string out;
     for (std::size_t p = start; p + 2 <= end; p += 2) {
-        std::uint32_t unit = Le16(&b[p]);
+        const std::uint32_t unit = Le16(&b[p]);
         if (unit == 0)
             break;
         if (unit >= 0xD800 && unit <= 0xDBFF && p + 4 <= end) {
@@ -323,9 +306,7 @@ std::string Utf16ToUtf8(const std::vector<std::uint8_t>& b, std::size_t start, s
                 continue;
             }
         }
-        if (unit >= 0xD800 && unit <= 0xDFFF)
-            unit = 0xFFFD;
-        AppendUtf8(out, unit);
+        AppendUtf8(out, unit); // an unpaired surrogate comes out as U+FFFD
     }
     return out;
 }

@@ -56,6 +56,15 @@ TEST(AnsiCodec, Utf8CheckRefusesWhatIsNotUnicode) {
     SetAnsiCodePage(CP_SHIFT_JIS);
 }
 
+TEST(AnsiCodec, CodePointsAppendAsUtf8AndNonCharactersAsReplacement) {
+    std::string out;
+    for (char32_t c :
+         {U'A', U'\u00E9', U'\u3042', U'\U0001F600', char32_t{0xD800}, char32_t{0x110000}})
+        AppendUtf8(out, c);
+    EXPECT_EQ(out, "A\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_TRUE(IsValidUtf8(out));
+}
+
 TEST(AnsiCodec, CharacterSearchSkipsTrailBytes) {
     SetAnsiCodePage(CP_SHIFT_JIS);
     // "表" is 95 5C: its trail byte is a backslash that must not count as a separator.
