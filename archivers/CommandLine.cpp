@@ -1,12 +1,12 @@
 #include "CommandLine.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fnmatch.h>
-#include <fstream>
 #include <sstream>
 
 namespace qm::arc {
@@ -171,14 +171,19 @@ std::vector<std::string> Tokenize(std::string_view line) {
 }
 
 std::vector<std::string> ReadResponseFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A folder or a device named as the response file is an error like a missing file; read as
+    // an empty list it would select every member.
+    std::string bytes;
+    bool found = false;
+    try {
+        found = ReadWholeFileLocked(path, bytes, false);
+    } catch (const Exception&) {
+    }
+    if (!found)
         throw CommandError{ERROR_RESPONSE_READ, "cannot read response file " + path};
-    std::stringstream buffer;
-    buffer << in.rdbuf();
     std::vector<std::string> names;
     std::string line;
-    std::istringstream lines(buffer.str());
+    std::istringstream lines(bytes);
     while (std::getline(lines, line)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();

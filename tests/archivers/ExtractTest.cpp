@@ -98,6 +98,11 @@ TEST(ExtractFailures, ReportCommandAndArchiveProblemsWithTheirCodes) {
               ERROR_NOT_ARC_FILE);
     // A command line that is not text of the code page.
     EXPECT_EQ(zip.Command("-x \"\x81\x20\"", &log), ERROR_COMMAND_NAME);
+    // A response file that is missing or no file at all selects nothing rather than everything.
+    const std::string extractAll = ExtractLine(Kind::Zip, ArchiveOf("Zip"), dest, true);
+    EXPECT_EQ(zip.Command(extractAll + "\"@" + dest + "/none.rsp\"", &log), ERROR_RESPONSE_READ);
+    const std::string folder = MakeTempFolder("rsp-folder");
+    EXPECT_EQ(zip.Command(extractAll + "\"@" + folder + "\"", &log), ERROR_RESPONSE_READ);
     EXPECT_TRUE(Tree(dest).empty());
 }
 
