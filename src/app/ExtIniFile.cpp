@@ -21,12 +21,6 @@ namespace {
 // The largest settings file that is read.
 constexpr std::uint64_t kMaxFileSize = 16u << 20;
 
-std::string WithDelim(std::string folder) {
-    if (!folder.empty() && folder.back() != PathDelim)
-        folder += PathDelim;
-    return folder;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -158,7 +152,7 @@ bool TryParseInt64(const std::string& text, std::int64_t& value) {
 
 TExtIniFile::TExtIniFile(const std::string& programPath) {
     const fs::path program(programPath.empty() ? ProgramPath() : programPath);
-    FProgramFolder = WithDelim(program.parent_path().string());
+    FProgramFolder = WithTrailingDelim(program.parent_path().string());
     FBaseName = program.stem().string();
     FPath = FProgramFolder + program.filename().replace_extension(".ini").string();
     LoadFile();
@@ -180,7 +174,7 @@ std::string TExtIniFile::FolderOf(TDefaultFolder folder) const {
     case TDefaultFolder::dfAppData: {
         const std::string appData = ShellFolderPath(CSIDL_APPDATA);
         if (!appData.empty())
-            path = WithDelim(appData) + FBaseName;
+            path = WithTrailingDelim(appData) + FBaseName;
         break;
     }
     case TDefaultFolder::dfApplication:
@@ -194,7 +188,7 @@ std::string TExtIniFile::FolderOf(TDefaultFolder folder) const {
     }
     if (path.empty())
         return path;
-    path = WithDelim(path);
+    path = WithTrailingDelim(path);
     std::error_code ec;
     if (!fs::is_directory(path, ec))
         fs::create_directories(path, ec); // a folder that cannot be made leaves an unreadable path

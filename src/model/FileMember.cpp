@@ -18,12 +18,6 @@ std::string Replace(std::string text, char from, char to) {
     return text;
 }
 
-// An install folder always ends with the delimiter; an empty one stays empty, since adding the
-// delimiter alone would name the root of the file system.
-std::string WithTrailingDelim(const std::string& folder) {
-    return folder.empty() ? folder : IncludeTrailingPathDelimiter(folder);
-}
-
 // value with 'decimals' decimals and ',' between groups of three digits. Halves round away from
 // zero (2.25 KB shows as "2.3 KB"), as users of the format know it; printf would round them to
 // even.

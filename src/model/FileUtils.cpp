@@ -47,7 +47,7 @@ std::string GetSpecialFolder(int index) {
         path = ShellFolderPath(kShellFolderOfIndex[index]);
         break;
     }
-    return path.empty() ? path : IncludeTrailingPathDelimiter(path);
+    return WithTrailingDelim(path);
 }
 
 std::string GetDataFolder() {

@@ -1,5 +1,7 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/FileSystem.h"
+
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/stat.h>
@@ -41,10 +43,7 @@ LibraryHandle LoadDynamicLibrary(const std::string& fileName) {
     for (const std::string& folder : g_folders) {
         if (folder.empty())
             continue;
-        std::string path = folder;
-        if (path.back() != '/')
-            path += '/';
-        path += fileName;
+        const std::string path = WithTrailingDelim(folder) + fileName;
         if (IsRegularFile(path))
             return Open(path);
     }

@@ -17,19 +17,10 @@ namespace qm {
 
 namespace {
 
-// A path without its trailing delimiters ("/" stays "/"). lstat of "link/" would resolve the
-// link, so every entry test strips them first.
-std::string WithoutTrailingDelim(const std::string& path) {
-    std::string p = path;
-    while (p.size() > 1 && p.back() == PathDelim)
-        p.pop_back();
-    return p;
-}
-
 bool LStat(const std::string& path, struct stat& st) {
     if (path.empty())
         return false;
-    return ::lstat(WithoutTrailingDelim(path).c_str(), &st) == 0;
+    return ::lstat(WithoutTrailingDelims(path).c_str(), &st) == 0;
 }
 
 DateTime ToLocalDateTime(time_t seconds, long nanoseconds) {
@@ -188,7 +179,7 @@ bool EnumerateFolder(const std::string& folder, std::vector<FoundEntry>& entries
     entries.clear();
     if (folder.empty())
         return false;
-    const std::string path = WithoutTrailingDelim(folder);
+    const std::string path = WithoutTrailingDelims(folder);
     // O_NOFOLLOW: a link to a folder is not a folder, so it is not enumerated either.
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
@@ -243,27 +234,27 @@ bool FolderExists(const std::string& path) {
 bool CreateFolder(const std::string& path) {
     if (path.empty())
         return false;
-    return ::mkdir(WithoutTrailingDelim(path).c_str(), 0777) == 0;
+    return ::mkdir(WithoutTrailingDelims(path).c_str(), 0777) == 0;
 }
 
 bool RemoveEmptyFolder(const std::string& path) {
     if (!FolderExists(path))
         return false;
-    return ::rmdir(WithoutTrailingDelim(path).c_str()) == 0;
+    return ::rmdir(WithoutTrailingDelims(path).c_str()) == 0;
 }
 
 bool DeleteFileEntry(const std::string& path) {
     struct stat st {};
     if (!LStat(path, st) || S_ISDIR(st.st_mode))
         return false;
-    return ::unlink(WithoutTrailingDelim(path).c_str()) == 0;
+    return ::unlink(WithoutTrailingDelims(path).c_str()) == 0;
 }
 
 namespace detail {
 
 bool MoveByCopy(const std::string& from, const std::string& to) {
-    const std::string source = WithoutTrailingDelim(from);
-    const std::string target = WithoutTrailingDelim(to);
+    const std::string source = WithoutTrailingDelims(from);
+    const std::string target = WithoutTrailingDelims(to);
     if (PathExists(target) || !PathExists(source))
         return false;
     // Copy first and delete the source only when the whole copy is there, so a failure (a full
@@ -285,8 +276,8 @@ bool MoveByCopy(const std::string& from, const std::string& to) {
 bool MoveFileEntry(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty())
         return false;
-    const std::string source = WithoutTrailingDelim(from);
-    const std::string target = WithoutTrailingDelim(to);
+    const std::string source = WithoutTrailingDelims(from);
+    const std::string target = WithoutTrailingDelims(to);
     // renameat2 with RENAME_NOREPLACE refuses an existing target without a window between the
     // test and the rename.
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
@@ -334,6 +325,18 @@ std::string PathRoot(const std::string&) {
 
 std::string PathDrive(const std::string&) {
     return std::string();
+}
+
+std::string WithTrailingDelim(std::string folder) {
+    if (!folder.empty() && folder.back() != PathDelim)
+        folder += PathDelim;
+    return folder;
+}
+
+std::string WithoutTrailingDelims(std::string path) {
+    while (path.size() > 1 && path.back() == PathDelim)
+        path.pop_back();
+    return path;
 }
 
 DateTime LocalNow() {

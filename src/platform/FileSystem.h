@@ -51,6 +51,13 @@ namespace detail {
 bool MoveByCopy(const std::string& from, const std::string& to);
 } // namespace detail
 
+// The folder with one trailing PathDelim added when it has none; an empty name stays empty,
+// since the delimiter alone would name the root of the file system.
+std::string WithTrailingDelim(std::string folder);
+// The path without its trailing delimiters; the root "/" stays itself. lstat of "link/" would
+// resolve the link, so every entry test strips them first.
+std::string WithoutTrailingDelims(std::string path);
+
 // Path of the running executable and its folder (with a trailing PathDelim).
 std::string ProgramPath();
 std::string ProgramFolder();

@@ -3,6 +3,8 @@
 // test (or a staged install) never writes to the real system folders.
 #include "platform/SpecialFolders.h"
 
+#include "platform/FileSystem.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <pwd.h>
@@ -18,12 +20,6 @@ std::string Env(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-std::string WithoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
 std::string HomeFolder() {
     std::string home = Env("HOME");
     if (home.empty()) {
@@ -31,7 +27,7 @@ std::string HomeFolder() {
         if (const struct passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir)
             home = pw->pw_dir;
     }
-    return WithoutTrailingSlash(home);
+    return WithoutTrailingDelims(home);
 }
 
 // An XDG base folder: the variable when it holds an absolute path (relative ones are invalid
@@ -39,7 +35,7 @@ std::string HomeFolder() {
 std::string XdgFolder(const char* variable, const char* defaultBelowHome) {
     const std::string value = Env(variable);
     if (!value.empty() && value.front() == '/')
-        return WithoutTrailingSlash(value);
+        return WithoutTrailingDelims(value);
     const std::string home = HomeFolder();
     if (home.empty())
         return std::string();
@@ -71,10 +67,10 @@ std::string ParseUserDirValue(const std::string& raw, const std::string& home) {
         const std::string rest = unquoted.substr(5);
         if (!rest.empty() && rest.front() != '/')
             return std::string(); // "$HOMEX" is not below HOME
-        return WithoutTrailingSlash(home + rest);
+        return WithoutTrailingDelims(home + rest);
     }
     if (!unquoted.empty() && unquoted.front() == '/')
-        return WithoutTrailingSlash(unquoted);
+        return WithoutTrailingDelims(unquoted);
     return std::string();
 }
 
@@ -84,7 +80,7 @@ std::string DesktopFolder() {
     const std::string home = HomeFolder();
     const std::string fromEnv = Env("XDG_DESKTOP_DIR");
     if (!fromEnv.empty() && fromEnv.front() == '/')
-        return WithoutTrailingSlash(fromEnv);
+        return WithoutTrailingDelims(fromEnv);
     const std::string config = ConfigHome();
     if (!config.empty()) {
         std::ifstream in(config + "/user-dirs.dirs");
@@ -111,7 +107,7 @@ std::string DesktopFolder() {
 
 // A folder shared by all users: below QUILLMATE_SYSTEM_ROOT when it is set.
 std::string SystemFolder(const char* absolute) {
-    std::string root = WithoutTrailingSlash(Env("QUILLMATE_SYSTEM_ROOT"));
+    std::string root = WithoutTrailingDelims(Env("QUILLMATE_SYSTEM_ROOT"));
     if (root == "/")
         root.clear();
     return root + absolute;
@@ -159,7 +155,7 @@ std::string SystemFolderPath() {
 std::string TempFolderPath() {
     const std::string tmp = Env("TMPDIR");
     if (!tmp.empty() && tmp.front() == '/')
-        return WithoutTrailingSlash(tmp);
+        return WithoutTrailingDelims(tmp);
     return "/tmp";
 }
 

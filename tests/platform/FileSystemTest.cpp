@@ -173,6 +173,15 @@ TEST(FileSystem, UnixTimesBecomeFileTimesWithinTheirRange) {
     EXPECT_LE(last, static_cast<std::uint64_t>(INT64_MAX));
 }
 
+TEST(FileSystem, TrailingDelimitersAreAddedOnceAndStrippedDownToTheRoot) {
+    EXPECT_EQ(WithTrailingDelim("/opt/app"), "/opt/app/");
+    EXPECT_EQ(WithTrailingDelim("/opt/app/"), "/opt/app/");
+    EXPECT_EQ(WithTrailingDelim(""), ""); // never the root by accident
+    EXPECT_EQ(WithoutTrailingDelims("/opt/app//"), "/opt/app");
+    EXPECT_EQ(WithoutTrailingDelims("///"), "/");
+    EXPECT_EQ(WithoutTrailingDelims(""), "");
+}
+
 TEST(FileSystem, ExistenceTestsNeverFollowLinks) {
     const std::string dir = qmtest::MakeTempFolder("exists");
     qmtest::WriteFile(dir + "/f", "f");
