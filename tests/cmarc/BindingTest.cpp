@@ -34,29 +34,6 @@ uint64_t Ticks(const QmFileTime& t) {
     return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        FHad = old != nullptr;
-        if (FHad)
-            FOld = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (FHad)
-            setenv("TZ", FOld.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool FHad = false;
-    std::string FOld;
-};
-
 // 2020-01-02 03:04:06 as an MS-DOS date and time.
 constexpr uint16_t kDosDate = (40 << 9) | (1 << 5) | 2;
 constexpr uint16_t kDosTime = (3 << 11) | (4 << 5) | 3;
@@ -108,7 +85,7 @@ TEST_F(FakeArchiverTest, FormatsWithoutOwnLibraryNameTheirs) {
 }
 
 TEST_F(FakeArchiverTest, MemberTimesFallBackToTheDosStampAsLocalTime) {
-    TimeZone tokyo("Asia/Tokyo");
+    qmtest::FixedTimeZone tokyo("Asia/Tokyo");
     auto lib = Install("UNLHA32.DLL", true);
     lib->AddMember("a.txt", 100, 50, kDosDate, kDosTime);
     lib->AddMember("zero.txt", 0xFFFFFFFFu, 7, 0, 0);
@@ -140,7 +117,7 @@ TEST_F(FakeArchiverTest, MemberTimesFallBackToTheDosStampAsLocalTime) {
 }
 
 TEST_F(FakeArchiverTest, MemberTimesAndSizesComeFromTheLibraryWhenItKnowsThem) {
-    TimeZone tokyo("Asia/Tokyo");
+    qmtest::FixedTimeZone tokyo("Asia/Tokyo");
     auto lib = Install("UNRAR32.DLL");
     lib->AddMember("big.bin", 0x2A05F200u, 0x10u, kDosDate, kDosTime);
     lib->SetMemberEx(5000000000ULL, 4000000000ULL, 0x01D5C0DEADBEEFULL);

@@ -22,30 +22,6 @@ const FoundEntry* Find(const std::vector<FoundEntry>& entries, const std::string
     return it == entries.end() ? nullptr : &*it;
 }
 
-// Runs a block with TZ set to a fixed zone, restoring the previous zone afterwards.
-class FixedTimeZone {
-public:
-    explicit FixedTimeZone(const char* tz) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~FixedTimeZone() {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
-
 } // namespace
 
 TEST(FileSystem, EnumerationReportsHiddenEntriesLinksAndFolders) {
@@ -112,7 +88,7 @@ TEST(FileSystem, SizesAboveFourGigabytesAreReportedWhole) {
 }
 
 TEST(FileSystem, LastWriteTimeIsLocalTimeWithMilliseconds) {
-    FixedTimeZone zone("JST-9");
+    qmtest::FixedTimeZone zone("JST-9");
     const std::string dir = qmtest::MakeTempFolder("time");
     const std::string path = qmtest::WriteFile(dir + "/dated", "d");
     // 2020-01-02 18:04:05.678 UTC is 2020-01-03 03:04:05.678 in Japan.
@@ -140,7 +116,7 @@ TEST(FileSystem, LastWriteTimeIsLocalTimeWithMilliseconds) {
 }
 
 TEST(FileSystem, LocalNowIsTheCurrentLocalTime) {
-    FixedTimeZone zone("JST-9");
+    qmtest::FixedTimeZone zone("JST-9");
     const time_t before = time(nullptr);
     const DateTime now = LocalNow();
     const time_t after = time(nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -90,6 +91,23 @@ int Run(const std::string& command) {
 std::string PluginFolder() {
     return QM_TEST_PLUGIN_DIR;
 }
+FixedTimeZone::FixedTimeZone(const char* zone) {
+    const char* old = std::getenv("TZ");
+    had_ = old != nullptr;
+    if (had_)
+        old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+FixedTimeZone::~FixedTimeZone() {
+    if (had_)
+        setenv("TZ", old_.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
 std::string TestDataFolder() {
     return QM_TEST_DATA_DIR;
 }

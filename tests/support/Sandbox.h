@@ -19,4 +19,18 @@ int Run(const std::string& command);
 std::string PluginFolder();
 std::string TestDataFolder();
 
+// Sets TZ to a fixed zone ("JST-9", "Asia/Tokyo") for the object's lifetime and restores the
+// previous zone afterwards, so local-time results do not depend on the machine's zone.
+class FixedTimeZone {
+public:
+    explicit FixedTimeZone(const char* zone);
+    ~FixedTimeZone();
+    FixedTimeZone(const FixedTimeZone&) = delete;
+    FixedTimeZone& operator=(const FixedTimeZone&) = delete;
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
 } // namespace qmtest
