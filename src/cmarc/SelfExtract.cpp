@@ -16,12 +16,6 @@ const std::array<const char*, 4> SevenZipSfxModules = {"7z.sfx", "7zC.sfx", "7zC
 
 namespace {
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-    if (folder.empty())
-        return name;
-    return folder.back() == PathDelim ? folder + name : folder + PathDelim + name;
-}
-
 bool IsFile(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
@@ -76,7 +70,7 @@ std::string SearchModuleFile(const std::string& fileName) {
     for (const std::string& folder : folders) {
         if (folder.empty())
             continue;
-        const std::string candidate = InFolder(folder, fileName);
+        const std::string candidate = WithTrailingDelim(folder) + fileName;
         if (IsFile(candidate))
             return candidate;
     }
@@ -93,8 +87,8 @@ std::string SfxTargetName(const std::string& archive, const std::string& extensi
     if (destination.empty())
         return target;
     const size_t nameStart = target.find_last_of(PathDelim);
-    return InFolder(destination,
-                    nameStart == std::string::npos ? target : target.substr(nameStart + 1));
+    return WithTrailingDelim(destination) +
+           (nameStart == std::string::npos ? target : target.substr(nameStart + 1));
 }
 
 void CopySfx(const std::string& target, const std::string& module, const std::string& archive,

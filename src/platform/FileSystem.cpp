@@ -53,12 +53,6 @@ struct FdCloser {
     FdCloser& operator=(const FdCloser&) = delete;
 };
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == PathDelim)
-        return folder + name;
-    return folder + PathDelim + name;
-}
-
 // Copies one regular file's bytes, mode and times to a new file; the target must not exist.
 // On failure the partial target is removed.
 bool CopyRegularFile(const std::string& from, const std::string& to, const struct stat& st) {
@@ -124,7 +118,8 @@ bool CopyFolder(const std::string& from, const std::string& to, const struct sta
     std::vector<FoundEntry> entries;
     bool ok = EnumerateFolder(from, entries);
     for (size_t i = 0; ok && i < entries.size(); ++i)
-        ok = CopyEntry(JoinPath(from, entries[i].name), JoinPath(to, entries[i].name), depth + 1);
+        ok = CopyEntry(WithTrailingDelim(from) + entries[i].name,
+                       WithTrailingDelim(to) + entries[i].name, depth + 1);
     if (ok)
         ::chmod(to.c_str(), st.st_mode & 07777);
     return ok;
@@ -169,7 +164,7 @@ bool RemoveTree(const std::string& path, int depth) {
         return false;
     bool ok = true;
     for (const FoundEntry& e : entries)
-        ok = RemoveTree(JoinPath(path, e.name), depth + 1) && ok;
+        ok = RemoveTree(WithTrailingDelim(path) + e.name, depth + 1) && ok;
     return ok && ::rmdir(path.c_str()) == 0;
 }
 
