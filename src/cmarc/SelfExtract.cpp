@@ -1,5 +1,6 @@
 #include "cmarc/SelfExtract.h"
 
+#include "model/FileUtils.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -79,16 +80,10 @@ std::string SearchModuleFile(const std::string& fileName) {
 
 std::string SfxTargetName(const std::string& archive, const std::string& extension,
                           const std::string& destination) {
-    const size_t sep = archive.find_last_of(PathDelim);
-    const size_t dot = archive.find_last_of('.');
-    std::string target = (dot != std::string::npos && (sep == std::string::npos || dot > sep))
-                             ? archive.substr(0, dot) + extension
-                             : archive + extension;
+    const std::string target = RemoveFileExt(archive) + extension;
     if (destination.empty())
         return target;
-    const size_t nameStart = target.find_last_of(PathDelim);
-    return WithTrailingDelim(destination) +
-           (nameStart == std::string::npos ? target : target.substr(nameStart + 1));
+    return WithTrailingDelim(destination) + ExtractFileName(target);
 }
 
 void CopySfx(const std::string& target, const std::string& module, const std::string& archive,
