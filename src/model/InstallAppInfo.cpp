@@ -139,7 +139,7 @@ std::string TInstallAppInfo::MakeWorkFolder() {
             WorkFolderNumber ? WorkFolderNumber() : draw(WorkFolderRandom());
         std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));
         const std::string path = data + hex + PathDelim;
-        if (!PathExists(ExcludeTrailingPathDelimiter(path)) && CreateFolder(path))
+        if (CreateFolder(path)) // mkdir refuses any entry already there, a dangling link too
             return path;
     }
     // No fresh folder could be claimed. The last name drawn may be a folder that exists, so it
