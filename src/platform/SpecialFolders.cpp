@@ -3,16 +3,22 @@
 // test (or a staged install) never writes to the real system folders.
 #include "platform/SpecialFolders.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <pwd.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace qm {
 
 namespace {
+
+// user-dirs.dirs holds a dozen short lines; anything near this size is not that file.
+constexpr std::uint64_t kMaxUserDirsSize = 1u << 20;
 
 // An environment variable; unset and empty read the same, as the XDG rules ask.
 std::string Env(const char* name) {
@@ -83,7 +89,15 @@ std::string DesktopFolder() {
         return WithoutTrailingDelims(fromEnv);
     const std::string config = ConfigHome();
     if (!config.empty()) {
-        std::ifstream in(config + "/user-dirs.dirs");
+        // Read like every other file of ours: a pipe or a device in its place must not hang the
+        // start, and a file that cannot be read leaves the default.
+        std::string bytes;
+        try {
+            ReadWholeFileLocked(config + "/user-dirs.dirs", bytes, false, kMaxUserDirsSize);
+        } catch (const Exception&) {
+            bytes.clear();
+        }
+        std::istringstream in(bytes);
         std::string line;
         std::string found;
         while (std::getline(in, line)) {

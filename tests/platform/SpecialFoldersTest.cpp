@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace qm;
 
@@ -117,6 +119,12 @@ TEST(SpecialFolders, DesktopComesFromUserDirsFile) {
     qmtest::WriteFile(file, "XDG_DESKTOP_DIR=\"/from/file\"\n");
     env.Set("XDG_DESKTOP_DIR", "/from/env");
     EXPECT_EQ(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), "/from/env");
+
+    // A pipe in place of the file gives the default at once instead of waiting for a writer.
+    env.Unset("XDG_DESKTOP_DIR");
+    ASSERT_EQ(std::remove(file.c_str()), 0);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), Home() + "/Desktop");
 }
 
 TEST(SpecialFolders, WithoutSystemRootAllUsersFoldersAreTheSystemOnes) {
