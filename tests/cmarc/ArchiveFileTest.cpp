@@ -11,18 +11,10 @@
 
 using namespace qm;
 using cmarctest::FakeArchiverTest;
+using cmarctest::MessageOf;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-template <class E, class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
-}
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&

@@ -17,18 +17,10 @@
 
 using namespace qm;
 using cmarctest::FakeArchiverTest;
+using cmarctest::MessageOf;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-template <class E, class F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no error";
-}
 
 uint64_t Ticks(const QmFileTime& t) {
     return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;

@@ -46,4 +46,14 @@ protected:
     std::string WorkFolder;
 };
 
+// The message of the error of type E that f raises; "no error" when it raises none.
+template <class E, class F> std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
 } // namespace cmarctest
