@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/UiHooks.h"
+#include "widgets/UiHooks.h"
 
 #include <QSocketNotifier>
 

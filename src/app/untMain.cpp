@@ -3,7 +3,7 @@
 #include "app/ConfigKeys.h"
 #include "app/FileListModel.h"
 #include "app/Images.h"
-#include "app/UiHooks.h"
+#include "widgets/UiHooks.h"
 #include "cmarc/Archives.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"

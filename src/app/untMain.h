@@ -2,6 +2,7 @@
 // The main window: the hub that owns the settings, the archive component, the install plan and
 // the update target, shows the plan as a checked file list, and is reached by every dialog.
 #include "app/ExtIniFile.h"
+#include "dialogs/MainAccess.h"
 #include "platform/WinMessage.h"
 
 #include <QMainWindow>
@@ -32,7 +33,7 @@ class TFileListModel;
 class TFileMembers;
 class TInstallAppInfo;
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public TMainAccess {
     Q_OBJECT
 public:
     // arguments: the command line without the program's own name.
@@ -47,14 +48,15 @@ public:
     std::string ListFileName;
     int SortColumn = 0;
     bool FirstShow = false;
-    TExtIniFile& iniMain() { return *FIniMain; }
+    TExtIniFile& iniMain() override { return *FIniMain; }
+    std::string DatabaseFileName() const override { return ListFileName; }
     TArchiveFile& arcMain() { return *FArcMain; }
 
     void SetUpdateTarget(const TInstallAppInfo* record);
-    void LoadFormState(QWidget* form);
-    void SaveFormState(QWidget* form);
-    void LoadListColumns(QTreeView* listView, const std::string& name);
-    void SaveListColumns(QTreeView* listView, const std::string& name);
+    void LoadFormState(QWidget* form) override;
+    void SaveFormState(QWidget* form) override;
+    void LoadListColumns(QTreeView* listView, const std::string& name) override;
+    void SaveListColumns(QTreeView* listView, const std::string& name) override;
     void LoadListColumns(QHeaderView* header, const std::string& name);
     void SaveListColumns(QHeaderView* header, const std::string& name);
     void RefreshFileList();

@@ -2,7 +2,7 @@
 // real archiver libraries.
 #include "app/Application.h"
 #include "app/FileListModel.h"
-#include "app/UiHooks.h"
+#include "widgets/UiHooks.h"
 #include "app/untMain.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
 class QFileDialog;
 class QProgressDialog;
 class QWidget;
@@ -27,6 +28,10 @@ struct TUiHooks {
     // Called at each progress step of a long operation with the dialog that shows it and the
     // step number (from 1), so a test can press its cancel button at a chosen moment.
     static std::function<void(QProgressDialog& dialog, int step)> OnProgressStep;
+    // Answers for modal dialogs run through ExecDialog, oldest first: each fills in the dialog
+    // it is given (or presses its buttons) and returns the dialog's result. An empty queue
+    // answers "cancel" (QDialog::Rejected).
+    static std::deque<std::function<int(QDialog& dialog)>> NextDialogs;
 
     static void Reset();
 };
@@ -36,6 +41,10 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
                                            const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            const QString& title = {});
+
+// Runs a dialog modally, or, while the hooks are active, hands it to the next queued answer.
+// Returns the dialog's result (QDialog::Accepted or Rejected, or a custom code).
+int ExecDialog(QDialog& dialog);
 
 // A modal file-open dialog; an empty result when the user cancels.
 QString RunOpenFileDialog(QWidget* parent, const QString& title, const QStringList& nameFilters);

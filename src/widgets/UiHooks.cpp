@@ -1,6 +1,7 @@
-#include "app/UiHooks.h"
+#include "widgets/UiHooks.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileDialog>
 
 namespace qm {
@@ -10,6 +11,7 @@ std::deque<QString> TUiHooks::NextOpenFileNames;
 std::deque<QMessageBox::StandardButton> TUiHooks::NextAnswers;
 QStringList TUiHooks::Messages;
 std::function<void(QProgressDialog&, int)> TUiHooks::OnProgressStep;
+std::deque<std::function<int(QDialog&)>> TUiHooks::NextDialogs;
 
 void TUiHooks::Reset() {
     Active = false;
@@ -17,6 +19,20 @@ void TUiHooks::Reset() {
     NextAnswers.clear();
     Messages.clear();
     OnProgressStep = nullptr;
+    NextDialogs.clear();
+}
+
+int ExecDialog(QDialog& dialog) {
+    if (TUiHooks::Active) {
+        if (TUiHooks::NextDialogs.empty())
+            return QDialog::Rejected;
+        const auto answer = std::move(TUiHooks::NextDialogs.front());
+        TUiHooks::NextDialogs.pop_front();
+        const int result = answer(dialog);
+        dialog.setResult(result);
+        return result;
+    }
+    return dialog.exec();
 }
 
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,

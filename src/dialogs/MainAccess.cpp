@@ -1,0 +1,7 @@
+#include "dialogs/MainAccess.h"
+
+namespace qm {
+
+TMainAccess::~TMainAccess() = default;
+
+} // namespace qm
