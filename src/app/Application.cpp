@@ -14,10 +14,10 @@ namespace qm {
 
 namespace {
 
-// The end of the session and kill arrive as signals. Their default ends the process at once,
-// leaving the working folder with the extracted archive behind for good; instead the signal
-// ends the event loop, so the main window closes and cleans up as it does when the user
-// closes it.
+// The end of the session, kill and Ctrl+C in a terminal arrive as signals. Their default ends
+// the process at once, leaving the working folder with the extracted archive behind for good;
+// instead the signal ends the event loop, so the main window closes and cleans up as it does
+// when the user closes it.
 int g_signalSockets[2] = {-1, -1};
 
 void OnTerminationSignal(int) {
@@ -44,8 +44,15 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
         action.sa_handler = &OnTerminationSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (const int signal : {SIGTERM, SIGHUP})
+        // A signal ignored when the program started (nohup, a background job) stays ignored.
+        // A second Ctrl+C, while the first is still being handled, ends the program at once.
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+            struct sigaction previous {};
+            if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+                continue;
+            action.sa_flags = signal == SIGINT ? SA_RESTART | SA_RESETHAND : SA_RESTART;
             ::sigaction(signal, &action, nullptr);
+        }
     }
 }
 

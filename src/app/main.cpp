@@ -4,9 +4,15 @@
 #include "app/untMain.h"
 
 #include <QDeadlineTimer>
+#include <QMessageLogContext>
 #include <QPixmap>
 #include <QTimer>
 #include <QTreeView>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -29,10 +35,50 @@ void ScheduleScreenshot(qm::TfrmMain& window, const QString& file) {
     timer->start(100);
 }
 
+// Without a display Qt ends the program with advice about reinstalling it. Said plainly instead:
+// a desktop session is what is missing. A platform chosen on purpose (QT_QPA_PLATFORM, or
+// -platform on the command line, e.g. offscreen) is left to Qt.
+bool HasDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
+constexpr const char* kNoDisplay = "Quillmate needs a graphical desktop session: ";
+
+// While the application object connects to the display, Qt's messages are held back: when the
+// connection fails (a DISPLAY whose server is gone) one plain line replaces them.
+std::vector<QString> g_heldMessages;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%scannot open the display (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n",
+                     kNoDisplay, qgetenv("DISPLAY").constData(),
+                     qgetenv("WAYLAND_DISPLAY").constData());
+        std::_Exit(1);
+    }
+    g_heldMessages.push_back(qFormatLogMessage(type, context, text));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!HasDisplay(argc, argv)) {
+        std::fprintf(stderr, "%sneither DISPLAY nor WAYLAND_DISPLAY is set.\n", kNoDisplay);
+        return 1;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(&HoldMessage);
     qm::TApplication app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& held : g_heldMessages)
+        std::fprintf(stderr, "%s\n", held.toLocal8Bit().constData());
+    g_heldMessages.clear();
     QStringList arguments = app.arguments();
     arguments.removeFirst();
     qm::TfrmMain window(arguments);

@@ -3,7 +3,6 @@
 #include "app/ConfigKeys.h"
 #include "app/FileListModel.h"
 #include "app/Images.h"
-#include "widgets/UiHooks.h"
 #include "cmarc/Archives.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
@@ -12,6 +11,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/WindowsVersion.h"
+#include "widgets/UiHooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -81,17 +82,15 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The system's default date-time text: short date, then the long time unless exactly midnight.
+// The system's default date-time text as Windows writes it: the locale's short date, then a
+// 24-hour time with seconds ("2020/01/04 10:30:12") unless it is exactly midnight. The locale's
+// long time would spell the units out ("10時30分12秒").
 // Made once per list fill: asking the system for its formats for every row is slow.
 class TDateFormat {
 public:
     TDateFormat()
-        : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)) {
-        // The day count carries no time zone, so the zone part of the long format is dropped.
-        FTimeFormat = FLocale.timeFormat(QLocale::LongFormat);
-        FTimeFormat.remove(QLatin1Char('t'));
-        FTimeFormat = FTimeFormat.trimmed();
-    }
+        : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)),
+          FTimeFormat(QStringLiteral("HH:mm:ss")) {}
     QString Text(double dayCount) const {
         const DateTime dt = DayCountToDateTime(dayCount);
         const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
@@ -160,6 +159,8 @@ void TfrmMain::FormCreate() {
     FInstallInfo = std::make_unique<TInstallAppInfo>();
     AttachPlan(*FInstallInfo);
     ListFileName = GetDataFolder() + InstallListFileName;
+    // Extracted archives of programs that crashed or were killed: nobody else deletes them.
+    TInstallAppInfo::RemoveStaleWorkFolders();
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
 }
 
@@ -272,9 +273,17 @@ void TfrmMain::SaveFormState(QWidget* form) {
                         : form->isMaximized() ? TWindowState::Maximized
                                               : TWindowState::Normal;
     state.placement.showCmd = form->isMaximized() ? 3 : form->isMinimized() ? 2 : 1;
+    // The client area lies below the menu bar.
     const QRect client = form->contentsRect();
+    int menuHeight = 0;
+    if (const auto* window = qobject_cast<QMainWindow*>(form);
+        window != nullptr && window->menuWidget() != nullptr && !window->menuWidget()->isHidden()) {
+        if (window->layout() != nullptr)
+            window->layout()->activate(); // a window never shown has not placed its bar yet
+        menuHeight = window->menuWidget()->height();
+    }
     state.clientWidth = client.width();
-    state.clientHeight = client.height();
+    state.clientHeight = std::max(0, client.height() - menuHeight);
     FIniMain->WriteFormState(cfg::FormsSection, state);
 }
 

@@ -373,7 +373,8 @@ void TfrmMain::CreateControls() {
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("stbMainBar"));
-    statusBar()->addWidget(stbMain);
+    // Permanent, so the hints of buttons and menu items never hide the file count.
+    statusBar()->addPermanentWidget(stbMain, 1);
 
     dlgOpenArc = new QFileDialog(this, QStringLiteral("アーカイブを開く"));
     dlgOpenArc->setObjectName(QStringLiteral("dlgOpenArc"));

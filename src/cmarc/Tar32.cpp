@@ -22,7 +22,9 @@ std::string TTar32::BuildTarCommand(const std::string& word, const std::string& 
         cmd.Add("-AH");
     if (o.a == 0)
         cmd.Add("-I");
-    if (!HasOwnerWindow() && o.n > 0)
+    // The progress window takes the place of the library's own dialog; asked for no dialog,
+    // the library shows none either way.
+    if (o.n > 0)
         cmd.Add("--display-dialog=0");
     if (o.o > 0)
         cmd.Add("-g");

@@ -37,6 +37,22 @@ std::string InstallFolderName(const std::string& appName) {
     return name;
 }
 
+// Windows lists a folder in name order ignoring case (it compares upper-cased names); the order
+// decides which executable and help file are chosen, so every file system gets that order.
+// Names equal but for case keep a fixed order by their bytes.
+bool ListsBefore(const std::string& a, const std::string& b) {
+    const auto upper = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32)
+                                      : static_cast<unsigned char>(c);
+    };
+    const auto less = [&](char x, char y) { return upper(x) < upper(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less))
+        return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less))
+        return false;
+    return a < b;
+}
+
 } // namespace
 
 std::function<std::uint32_t()> TInstallAppInfo::WorkFolderNumber;
@@ -91,7 +107,13 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         AppName =
             GetVersionString(path, "ProductName", value) ? value : RemoveFileExt(main.FileName);
         Version = GetVersionString(path, "ProductVersion", value) ? value : std::string();
+        // An empty name would make the program-files folder itself the install folder, shared
+        // with every other application (and a later uninstall would work on it).
+        if (AppName.empty())
+            AppName = RemoveFileExt(main.FileName);
     }
+    if (AppName.empty())
+        AppName = RemoveFileExt(ExtractFileName(fileName));
     Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
                                                         InstallFolderName(AppName)));
 
@@ -105,6 +127,8 @@ void TInstallAppInfo::ScanFolder(const std::string& folder) {
     std::vector<FoundEntry> entries;
     if (!EnumerateFolder(folder, entries))
         return;
+    std::sort(entries.begin(), entries.end(),
+              [](const FoundEntry& a, const FoundEntry& b) { return ListsBefore(a.name, b.name); });
     for (const FoundEntry& entry : entries) {
         if (entry.isFolder)
             ScanFolder(folder + entry.name + PathDelim);
@@ -120,7 +144,7 @@ void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {
     const std::string path = ExtractedPath(member);
     std::string value;
     if (GetVersionString(path, "ProductName", value))
-        AppName = value;
+        AppName = value.empty() ? RemoveFileExt(member.FileName) : value;
     if (GetVersionString(path, "ProductVersion", value))
         Version = value;
 }
@@ -139,7 +163,11 @@ std::string TInstallAppInfo::MakeWorkFolder() {
             WorkFolderNumber ? WorkFolderNumber() : draw(WorkFolderRandom());
         std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));
         const std::string path = data + hex + PathDelim;
-        if (CreateFolder(path)) // mkdir refuses any entry already there, a dangling link too
+        if (!CreateFolder(path)) // mkdir refuses any entry already there, a dangling link too
+            continue;
+        // Another program's start may take the new folder for a stale one and delete it before
+        // the claim: then it is not this record's folder any more.
+        if (workLock_.Acquire(path))
             return path;
     }
     // No fresh folder could be claimed. The last name drawn may be a folder that exists, so it
@@ -150,6 +178,31 @@ std::string TInstallAppInfo::MakeWorkFolder() {
 void TInstallAppInfo::RemoveWorkFolder() {
     if (!workFolder_.empty() && FolderExists(workFolder_))
         DeleteFolderTree(workFolder_, true, true); // a leftover folder is harmless; not reported
+    workLock_.Release();
+}
+
+int TInstallAppInfo::RemoveStaleWorkFolders() {
+    const std::string data = GetDataFolder();
+    std::vector<FoundEntry> entries;
+    if (data.empty() || !EnumerateFolder(data, entries))
+        return 0;
+    // Only names this program gives its working folders: eight hexadecimal digits.
+    const auto isWorkFolderName = [](const std::string& name) {
+        return name.size() == 8 && std::all_of(name.begin(), name.end(), [](char c) {
+                   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+               });
+    };
+    int removed = 0;
+    for (const FoundEntry& entry : entries) {
+        if (!entry.isFolder || entry.isSymlink || !isWorkFolderName(entry.name))
+            continue;
+        // Held while it is deleted, so no program can claim it half-way through.
+        TFolderLock lock;
+        const std::string path = data + entry.name + PathDelim;
+        if (lock.Acquire(path) && DeleteFolderTree(path, true, true))
+            ++removed;
+    }
+    return removed;
 }
 
 void TInstallAppInfo::SaveToStream(TStream& stream) const {

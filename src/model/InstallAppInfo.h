@@ -5,6 +5,7 @@
 #include "model/FileMember.h"
 #include "model/Persistent.h"
 #include "model/Stream.h"
+#include "platform/FolderLock.h"
 
 #include <cstdint>
 #include <functional>
@@ -47,11 +48,14 @@ public:
     // Name and version from the version information of a member's extracted file; a failed
     // lookup leaves the field as it was.
     void ReadMainExeInfo(const TFileMember& member);
-    // A new, not yet existing working folder below the data folder, created; never reuses one.
-    // Empty when no new folder could be made.
+    // A new, not yet existing working folder below the data folder, created and held for as
+    // long as this record keeps it; never reuses one. Empty when no new folder could be made.
     std::string MakeWorkFolder();
     // Deletes the working folder and everything in it; failures are ignored.
     void RemoveWorkFolder();
+    // Deletes the working folders below the data folder that no running program holds: those
+    // left by a program that crashed or was killed. Gives how many were deleted.
+    static int RemoveStaleWorkFolders();
     void SetArchiveName(const std::string& text) { ArchiveName = text; }
     // Where MakeWorkFolder draws its numbers (0 to 2147483646); the process-wide generator,
     // seeded once, when empty. Tests set it to force a name that exists already.
@@ -63,6 +67,7 @@ public:
 
 private:
     std::string workFolder_;
+    TFolderLock workLock_; // the claim on the folder made last by MakeWorkFolder
     std::string ExtractedPath(const TFileMember& member) const;
     void ScanFolder(const std::string& folder);
 };

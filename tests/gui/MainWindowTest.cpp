@@ -2,7 +2,6 @@
 // real archiver libraries.
 #include "app/Application.h"
 #include "app/FileListModel.h"
-#include "widgets/UiHooks.h"
 #include "app/untMain.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
@@ -10,6 +9,7 @@
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/WindowsVersion.h"
+#include "widgets/UiHooks.h"
 
 #include "Sandbox.h"
 
@@ -23,12 +23,15 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -255,7 +258,15 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList) {
     EXPECT_EQ(Text(w, sub, 2), QString::fromStdString(root + "sub/"));
     // The date column leaves out a time of exactly midnight.
     EXPECT_FALSE(Text(w, sub, 3).contains(':')) << Text(w, sub, 3).toStdString();
-    EXPECT_TRUE(Text(w, exe, 3).contains(':')) << Text(w, exe, 3).toStdString();
+    // Other times in the short 24-hour form with seconds, whatever the locale's long time says.
+    EXPECT_TRUE(Text(w, exe, 3).endsWith(" 10:00:00")) << Text(w, exe, 3).toStdString();
+
+    // The hints of buttons and menu items never hide the file count.
+    w.show();
+    w.statusBar()->showMessage(w.actSetMain->statusTip());
+    EXPECT_TRUE(w.stbMain->isVisible());
+    EXPECT_EQ(w.stbMain->text(), "ファイル数:4");
+    w.statusBar()->clearMessage();
 
     // Unchecking a row takes the member out of the install.
     w.lvFileModel->SetChecked(sub, false);
@@ -578,16 +589,24 @@ TEST_F(MainWindow, SelectionEnablesTheRowCommands) {
 }
 
 TEST_F(MainWindow, PlacementAndColumnWidthsComeBackAtTheNextStart) {
+    int menuHeight = 0;
     {
         TfrmMain w;
         w.setGeometry(40, 50, 640, 480);
         w.lvFile->header()->resizeSection(0, 222);
         w.lvFile->header()->resizeSection(3, 95);
+        w.layout()->activate();
+        menuHeight = w.menuBar()->height();
     }
     const std::string ini = GetSpecialFolder(SF_APPDATA) + "test_gui/Quillmate.ini";
     const std::string text = qmtest::ReadFile(ini);
     EXPECT_NE(text.find("[Cols]\r\nMain.0=222\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("frmMain=FORM\r\n"), std::string::npos) << text;
+    // The client height is what lies below the menu bar.
+    ASSERT_GT(menuHeight, 0);
+    EXPECT_NE(text.find("frmMain.cheight=" + std::to_string(480 - menuHeight) + "\r\n"),
+              std::string::npos)
+        << text;
     {
         TfrmMain w;
         EXPECT_EQ(w.lvFile->header()->sectionSize(0), 222);
@@ -740,18 +759,51 @@ TEST_F(MainWindow, ALongMemberNameKeepsTheProgressDialogOnTheScreen) {
 
 TEST_F(MainWindow, ATerminationSignalClosesTheWindowWithItsCleanUp) {
     const std::string zip = MakeSampleZip();
-    {
-        TfrmMain w;
-        OpenByCommand(w, zip);
-        ASSERT_EQ(WorkFolders().size(), 1u);
-        QTimer guard; // a signal that ended nothing must not leave the test waiting
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        guard.start(10000);
-        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-        EXPECT_EQ(QCoreApplication::exec(), 0);
+    // Termination, and Ctrl+C in a terminal.
+    for (const int signal : {SIGTERM, SIGINT}) {
+        {
+            TfrmMain w;
+            OpenByCommand(w, zip);
+            ASSERT_EQ(WorkFolders().size(), 1u);
+            QTimer guard; // a signal that ended nothing must not leave the test waiting
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+            guard.start(10000);
+            QTimer::singleShot(0, [signal] { ::raise(signal); });
+            EXPECT_EQ(QCoreApplication::exec(), 0) << signal;
+        }
+        EXPECT_TRUE(WorkFolders().empty()) << signal;
     }
-    EXPECT_TRUE(WorkFolders().empty());
+}
+
+TEST_F(MainWindow, AStartDeletesWorkFoldersNoRunningProgramHolds) {
+    // One left by a killed program, one of a program still running, and a folder of the user's.
+    const std::string data = GetDataFolder();
+    qmtest::WriteFile(data + "0000BEEF/tool.exe", "x");
+    qmtest::WriteFile(data + "Notes/keep.txt", "x");
+    TInstallAppInfo running;
+    const std::string held = running.MakeWorkFolder();
+    ASSERT_FALSE(held.empty());
+    qmtest::WriteFile(held + "tool.exe", "x");
+
+    TfrmMain w;
+    EXPECT_FALSE(fs::exists(data + "0000BEEF"));
+    EXPECT_TRUE(fs::exists(held + "tool.exe"));
+    EXPECT_TRUE(fs::exists(data + "Notes/keep.txt"));
+    running.RemoveWorkFolder();
+}
+
+TEST_F(MainWindow, WithoutADisplayTheProgramSaysSoInOneLine) {
+    const std::string err = qmtest::MakeTempFolder("nodisplay") + "/err.txt";
+    const std::string program = QM_PROGRAM_PATH;
+    for (const char* display : {"-u DISPLAY", "DISPLAY=:97"}) {
+        const int status = qmtest::Run(std::string("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") +
+                                       display + " '" + program + "' 2>'" + err + "'");
+        EXPECT_EQ(status, 1) << display;
+        const std::string text = qmtest::ReadFile(err);
+        EXPECT_EQ(text.rfind("Quillmate needs a graphical desktop session: ", 0), 0u) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    }
 }
 
 TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {

@@ -280,13 +280,14 @@ TEST_F(Plan, NameAndVersionFallbacks) {
     EXPECT_EQ(info.Version, "");
     EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "noversion/bin/");
 
-    // A translation without "ProductName": an empty name, the version still read.
+    // A translation without "ProductName": the file name again, never the program-files
+    // folder itself; the version is still read.
     fs::remove_all(source);
     Put("noname.exe", "noname.exe");
     ASSERT_TRUE(info.OpenArchive("/dl/b.zip"));
-    EXPECT_EQ(info.AppName, "");
+    EXPECT_EQ(info.AppName, "noname");
     EXPECT_EQ(info.Version, "3.0");
-    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles());
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "noname/");
 
     // Japanese values, trimmed.
     fs::remove_all(source);
@@ -304,6 +305,32 @@ TEST_F(Plan, NameAndVersionFallbacks) {
     EXPECT_EQ(info.Members.MainIndex(), -1);
     EXPECT_EQ(info.Members.HelpIndex(), 0);
     EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "ツール/");
+}
+
+TEST_F(Plan, AFreshPlanWithoutAnExecutableTakesTheArchivesName) {
+    Put("readme.txt");
+    ASSERT_TRUE(info.OpenArchive("/dl/docs-1.0.zip"));
+    EXPECT_EQ(info.AppName, "docs-1.0");
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "docs-1.0/");
+}
+
+TEST_F(Plan, FoldersAreScannedInNameOrderIgnoringCase) {
+    // Whatever order the file system lists them in, the choice is the one Windows makes.
+    Put("setup.msi", "noversion.exe");
+    Put("readme.txt");
+    Put("doc/manual.chm");
+    Put("bin/app.exe", "tool64.exe");
+    Put("Zeta.dat");
+    Put("alpha.dat");
+    ASSERT_TRUE(info.OpenArchive("/dl/pack.zip"));
+    std::vector<std::string> order;
+    for (int i = 0; i < info.Members.Count(); ++i)
+        order.push_back(info.Members.Items(i).ArchivePath + info.Members.Items(i).FileName);
+    EXPECT_EQ(order, (std::vector<std::string>{"alpha.dat", "bin/app.exe", "doc/manual.chm",
+                                               "readme.txt", "setup.msi", "Zeta.dat"}));
+    EXPECT_EQ(info.Members.Items(info.Members.MainIndex()).FileName, "app.exe");
+    EXPECT_EQ(info.Members.Items(info.Members.HelpIndex()).FileName, "manual.chm");
+    EXPECT_EQ(info.AppName, "Tool");
 }
 
 TEST_F(Plan, ChoosingAnotherMainExecutableRereadsItsVersion) {

@@ -40,6 +40,8 @@ public:
         SetEnv("XDG_DESKTOP_DIR", home + "/Desktop");
         SetEnv("QUILLMATE_SYSTEM_ROOT", g_root + "/system");
         SetEnv("TMPDIR", g_root + "/tmp");
+        // The Java runtime behind jlha writes its performance data to /tmp whatever TMPDIR says.
+        SetEnv("JAVA_TOOL_OPTIONS", "-XX:-UsePerfData");
     }
     void TearDown() override {
         if (std::getenv("QMTEST_KEEP") == nullptr) {
