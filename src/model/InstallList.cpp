@@ -99,6 +99,26 @@ int NameScoreAnsi(std::string_view a, std::string_view b) {
     return base + sum;
 }
 
+// The name without its extension (the part from the last "."), on ANSI bytes.
+std::string_view WithoutExtension(std::string_view ansi) {
+    const size_t dot = ansi.rfind('.');
+    return dot == std::string_view::npos ? ansi : ansi.substr(0, dot);
+}
+
+bool ArchiveNamesAlikeAnsi(std::string_view a, std::string_view b) {
+    a = WithoutExtension(a);
+    b = WithoutExtension(b);
+    const size_t n = std::min(a.size(), b.size());
+    const std::vector<bool> trailA = TrailBytes(a);
+    const std::vector<bool> trailB = TrailBytes(b);
+    size_t equal = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i] || (!trailA[i] && !trailB[i] && UpperAscii(a[i]) == UpperAscii(b[i])))
+            ++equal;
+    }
+    return 2 * equal >= std::max(a.size(), b.size());
+}
+
 // Whether name, with its ASCII letters in lower case, equals lowered (already in lower case).
 // Double-byte characters are compared whole; as long as the bytes so far are equal, both texts
 // split into characters alike.
@@ -285,6 +305,10 @@ int NameScore(const std::string& a, const std::string& b) {
     return NameScoreAnsi(AnsiForCompare(a), AnsiForCompare(b));
 }
 
+bool ArchiveNamesAlike(const std::string& a, const std::string& b) {
+    return ArchiveNamesAlikeAnsi(AnsiForCompare(a), AnsiForCompare(b));
+}
+
 int MemberScore(const TInstallAppInfo& record, const std::string& exe) {
     return MemberScoreAnsi(record, LowerAnsi(AnsiForCompare(exe)));
 }
@@ -294,8 +318,10 @@ TInstallAppInfo* TInstallList::FindUpdateTarget(const std::string& archiveFileNa
     const std::string archive = AnsiForCompare(archiveFileName);
     const std::string exe = LowerAnsi(AnsiForCompare(mainExeName));
     for (auto& record : FItems) {
-        const int score = NameScoreAnsi(AnsiForCompare(record->ArchiveName), archive) +
-                          MemberScoreAnsi(*record, exe);
+        const std::string stored = AnsiForCompare(record->ArchiveName);
+        if (!ArchiveNamesAlikeAnsi(stored, archive))
+            continue;
+        const int score = NameScoreAnsi(stored, archive) + MemberScoreAnsi(*record, exe);
         if (score >= UpdateTargetThreshold)
             return record.get();
     }

@@ -58,7 +58,8 @@ public:
     void SaveToStream(TStream& stream) const;
 
     // The installed record that an opened archive updates, or nullptr: the first record whose
-    // NameScore against archiveFileName plus MemberScore against mainExeName reaches 300.
+    // NameScore against archiveFileName plus MemberScore against mainExeName reaches 300, among
+    // those whose archive name is alike (ArchiveNamesAlike).
     // archiveFileName is the file-name part of the archive's path; mainExeName is the plan's
     // main executable's file name, empty when the plan has none.
     TInstallAppInfo* FindUpdateTarget(const std::string& archiveFileName,
@@ -74,6 +75,12 @@ constexpr int UpdateTargetThreshold = 300;
 // Similarity of two archive file names (UTF-8), computed on their ANSI bytes: 100 when the parts
 // before the first digit have the same length, plus up to about 100 for equal positions.
 int NameScore(const std::string& a, const std::string& b);
+// Whether two archive file names (UTF-8) may name versions of one application: at least half of
+// the characters before their extensions, counted against the longer name, are equal at the same
+// position (ASCII case ignored; compared on the ANSI bytes). FindUpdateTarget takes no record
+// whose name fails this, whatever its score: a shared member name such as "setup.exe" or two
+// names of equal length would otherwise make unrelated archives updates of each other.
+bool ArchiveNamesAlike(const std::string& a, const std::string& b);
 // 150 when exe is empty; 200 when exe (or its part before the first digit) names one of the
 // record's members, ignoring case; else 0.
 int MemberScore(const TInstallAppInfo& record, const std::string& exe);

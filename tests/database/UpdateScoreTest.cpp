@@ -113,3 +113,23 @@ TEST(FindUpdateTarget, ThresholdExamples) {
     TInstallList empty;
     EXPECT_EQ(empty.FindUpdateTarget("tool.zip", ""), nullptr);
 }
+
+TEST(FindUpdateTarget, UnrelatedArchiveNamesNeverMatch) {
+    // Equal lengths alone gave "foo.zip" 310 against "bar.zip" with no main executable, and a
+    // shared setup.exe made an editor an update of a viewer.
+    TInstallList list;
+    AddRecord(list, "bar.zip", {"bar.exe"});
+    AddRecord(list, "viewer.zip", {"setup.exe", "viewer.dll"});
+    EXPECT_GE(NameScore("foo.zip", "bar.zip") + 150, 300);
+    EXPECT_EQ(list.FindUpdateTarget("foo.zip", ""), nullptr);
+    EXPECT_EQ(list.FindUpdateTarget("editor.zip", "setup.exe"), nullptr);
+    // Versions of one application still match, case ignored.
+    TInstallAppInfo& viewer = list.Items(1);
+    EXPECT_EQ(list.FindUpdateTarget("Viewer.lzh", "setup.exe"), &viewer);
+
+    EXPECT_TRUE(ArchiveNamesAlike("tool10.zip", "tool12.zip"));
+    EXPECT_TRUE(ArchiveNamesAlike("abc.zip", "ABD.lzh"));  // 2 of 3, extension apart
+    EXPECT_FALSE(ArchiveNamesAlike("abc.zip", "xyc.zip")); // 1 of 3
+    EXPECT_FALSE(ArchiveNamesAlike("tool.zip", "tool-extended-edition.zip"));
+    EXPECT_TRUE(ArchiveNamesAlike("ツール1.zip", "ツール2.zip"));
+}

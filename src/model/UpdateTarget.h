@@ -1,0 +1,20 @@
+#pragma once
+// Carrying the settings of an installed copy over to the plan of its new version, and taking
+// them back when the plan turns out to be a new install after all.
+#include "model/FileMember.h"
+
+namespace qm {
+
+// Lets each plan member that a member of the installed copy matches (same file name and archive
+// folder, case ignored) take over that member's settings. Afterwards at most one member is the
+// main executable and one the help file: the installed copy's choice wins over the one made when
+// the archive was opened, and a member that loses its role this way also loses the shortcut it
+// was given for that role.
+void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed);
+
+// Puts the members' settings (install folder, target, role, shortcuts) back to those of a copy
+// made before any take-over. The copy must hold the same members in the same order; members it
+// does not match are left alone.
+void RestoreMemberSettings(TFileMembers& plan, const TFileMembers& pristine);
+
+} // namespace qm

@@ -1,0 +1,89 @@
+// Taking over an installed copy's settings, and taking them back.
+#include "model/UpdateTarget.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+
+namespace {
+
+TFileMember& Add(TFileMembers& list, const char* folder, const char* name, std::uint8_t role = 0,
+                 std::uint8_t flags = 0) {
+    TFileMember& m = list.Add();
+    m.ArchivePath = folder;
+    m.FileName = name;
+    m.SetRole(role);
+    m.SetShortcutFlags(flags);
+    m.IsTarget = true;
+    m.SetInstallDir("/opt/new/", false);
+    return m;
+}
+
+} // namespace
+
+TEST(TakeOverInstalled, TheInstalledChoiceOfMainAndHelpWins) {
+    // The new archive's own guess: launcher.exe main, readme.txt help, both with a shortcut.
+    TFileMembers plan;
+    TFileMember& guessedMain = Add(plan, "", "launcher.exe", mrMain, scStartMenu);
+    TFileMember& guessedHelp = Add(plan, "", "readme.txt", mrHelp, scStartMenu);
+    TFileMember& realMain = Add(plan, "bin/", "Tool.exe");
+    TFileMember& realHelp = Add(plan, "doc/", "tool.chm");
+
+    // The installed copy: bin/tool.exe main with a desktop shortcut, doc/tool.chm help, and
+    // readme.txt an ordinary file the user left out of the install.
+    TFileMembers installed;
+    TFileMember& oldMain = Add(installed, "BIN/", "tool.exe", mrMain, scDesktop);
+    oldMain.SetInstallDir("/opt/old/", true);
+    Add(installed, "doc/", "tool.chm", mrHelp);
+    Add(installed, "", "readme.txt").IsTarget = false;
+
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(plan.MainIndex(), plan.IndexOf(&realMain));
+    EXPECT_EQ(plan.HelpIndex(), plan.IndexOf(&realHelp));
+    EXPECT_EQ(realMain.ShortcutFlags(), scDesktop);
+    EXPECT_EQ(realMain.GetInstallDir(), "/opt/old/");
+    // The guessed main executable is an ordinary file again, without the shortcut it had for
+    // being the main one.
+    EXPECT_EQ(guessedMain.Role(), mrNormal);
+    EXPECT_EQ(guessedMain.ShortcutFlags(), 0);
+    // readme.txt took the installed settings over: ordinary, not a target.
+    EXPECT_EQ(guessedHelp.Role(), mrNormal);
+    EXPECT_FALSE(guessedHelp.IsTarget);
+    int mains = 0;
+    for (int i = 0; i < plan.Count(); ++i)
+        mains += plan.Items(i).Role() == mrMain;
+    EXPECT_EQ(mains, 1);
+
+    // An installed copy without a main executable leaves the plan's own.
+    TFileMembers plan2;
+    TFileMember& own = Add(plan2, "", "app.exe", mrMain, scStartMenu);
+    TFileMembers installed2;
+    Add(installed2, "", "data.bin");
+    TakeOverInstalled(plan2, installed2);
+    EXPECT_EQ(own.Role(), mrMain);
+    EXPECT_EQ(own.ShortcutFlags(), scStartMenu);
+}
+
+TEST(RestoreMemberSettings, PutsBackWhatTheArchiveAloneGave) {
+    TFileMembers plan;
+    Add(plan, "", "launcher.exe", mrMain, scStartMenu).StartMenuPath = "Launcher";
+    Add(plan, "bin/", "tool.exe");
+    TFileMembers pristine;
+    pristine.CopyFrom(plan);
+
+    TFileMembers installed;
+    TFileMember& old = Add(installed, "bin/", "tool.exe", mrMain, scDesktop);
+    old.SetInstallDir("/elsewhere/", true);
+    old.IsTarget = false;
+    TakeOverInstalled(plan, installed);
+    ASSERT_EQ(plan.MainIndex(), 1);
+
+    RestoreMemberSettings(plan, pristine);
+    EXPECT_EQ(plan.MainIndex(), 0);
+    EXPECT_EQ(plan.Items(0).ShortcutFlags(), scStartMenu);
+    EXPECT_EQ(plan.Items(0).StartMenuPath, "Launcher");
+    EXPECT_EQ(plan.Items(1).Role(), mrNormal);
+    EXPECT_EQ(plan.Items(1).ShortcutFlags(), 0);
+    EXPECT_TRUE(plan.Items(1).IsTarget);
+    EXPECT_EQ(plan.Items(1).GetInstallDir(), "/opt/new/bin/");
+}
