@@ -55,6 +55,10 @@ struct TOpenCancelled : Exception {
 const char* const kCaption = "Quillmate";
 // The widest member name the progress dialog shows, in pixels.
 const int kMaxMemberLabelWidth = 400;
+// How often the progress dialog follows the extraction, and how long an extraction runs before
+// the dialog shows (milliseconds).
+const qint64 kProgressInterval = 50;
+const qint64 kProgressDelay = 300;
 const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
 
 // Hourglass for the length of a list-wide change.
@@ -571,6 +575,7 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     auto* label = new QLabel(&progress);
     label->setTextFormat(Qt::PlainText);
     progress.setLabel(label);
+    FProgressLabel = label;
     progress.setLabelText(QStringLiteral("アーカイブを展開しています..."));
     progress.setCancelButtonText(QStringLiteral("キャンセル"));
     progress.setRange(0, 0);
@@ -585,6 +590,8 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     QElapsedTimer clock;
     clock.start();
     FProgressStart = 0;
+    FProgressShown = -kProgressInterval; // the first step updates the window
+    FProgressNamed = false;
 
     FArcMain->OnProgress = [this, &clock](TArchiveFile&, int state, LPEXTRACTINGINFOEX lpEis,
                                           bool& abort) {
@@ -611,30 +618,54 @@ void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort) {
     ++FProgressSteps;
     // Only the steps of one member name a member; the others name the archive itself.
     const bool memberStep = state == QM_ARCEXTRACT_BEGIN || state == QM_ARCEXTRACT_INPROCESS;
-    if (memberStep && memberName != nullptr && memberName[0] != '\0') {
-        QString name;
-        try {
-            name = Q(FromAnsi(memberName));
-        } catch (const Exception&) {
-            name = QString::fromLatin1(memberName);
+    const bool named = memberStep && memberName != nullptr && memberName[0] != '\0';
+    // The library reports every member and every block of data: the window follows at most
+    // every kProgressInterval, at the first member and at the end, so an archive of many small
+    // files is not slowed down by its own progress display.
+    const bool due = FProgressStart - FProgressShown >= kProgressInterval ||
+                     state == QM_ARCEXTRACT_END || (named && !FProgressNamed);
+    if (due) {
+        FProgressShown = FProgressStart;
+        if (named) {
+            FProgressNamed = true;
+            QString name;
+            try {
+                name = Q(FromAnsi(memberName));
+            } catch (const Exception&) {
+                name = QString::fromLatin1(memberName);
+            }
+            // A short extraction finishes before the dialog would only flash.
+            if (!dialog->isVisible() && FProgressStart >= kProgressDelay) {
+                SetProgressLabel(*dialog, name);
+                dialog->show();
+            } else if (dialog->isVisible()) {
+                SetProgressLabel(*dialog, name);
+            } else {
+                // Hidden: the text waits in the label, neither shortened nor laid out.
+                FProgressLabel->setText(name);
+            }
+        } else if (!dialog->isVisible() && FProgressStart >= kProgressDelay) {
+            SetProgressLabel(*dialog, FProgressLabel->text());
+            dialog->show();
         }
-        // The dialog grows with its label: a long name (a deep path) would push it, and its
-        // cancel button, off the screen. The name is shortened in the middle instead.
-        name = dialog->fontMetrics().elidedText(name, Qt::ElideMiddle, kMaxMemberLabelWidth);
-        dialog->setLabelText(name);
     }
-    // A short extraction finishes before the dialog would only flash.
-    if (!dialog->isVisible() && FProgressStart >= 300)
-        dialog->show();
     if (TUiHooks::OnProgressStep)
         TUiHooks::OnProgressStep(*dialog, FProgressSteps);
     // The window keeps painting; input reaches only the modal dialog, once it shows.
-    QCoreApplication::processEvents(dialog->isVisible() ? QEventLoop::AllEvents
-                                                        : QEventLoop::ExcludeUserInputEvents);
+    if (due)
+        QCoreApplication::processEvents(dialog->isVisible() ? QEventLoop::AllEvents
+                                                            : QEventLoop::ExcludeUserInputEvents);
     if (dialog->wasCanceled()) {
         FExtractCancelled = true;
         abort = true;
     }
+}
+
+void TfrmMain::SetProgressLabel(QProgressDialog& dialog, const QString& name) {
+    // The dialog grows with its label: a long name (a deep path) would push it, and its cancel
+    // button, off the screen. The name is shortened in the middle instead.
+    dialog.setLabelText(
+        dialog.fontMetrics().elidedText(name, Qt::ElideMiddle, kMaxMemberLabelWidth));
 }
 
 // --- showing and closing ---------------------------------------------------------------------

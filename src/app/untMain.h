@@ -157,6 +157,7 @@ private:
     void AttachPlan(TInstallAppInfo& plan);
     int RowImageIndex(int row) const;
     void ExtractProgress(int state, const char* memberName, bool& abort);
+    void SetProgressLabel(QProgressDialog& dialog, const QString& name);
 
     std::unique_ptr<TExtIniFile> FIniMain;
     std::unique_ptr<TArchiveFile> FArcMain;
@@ -176,7 +177,10 @@ private:
     std::int32_t FExtractResult = 0; // the library's answer to the last extraction
     bool FBusy = false;
     bool FCloseWhenIdle = false; // closing was asked for while an open was in progress
-    qint64 FProgressStart = 0;
+    qint64 FProgressStart = 0;   // milliseconds since the extraction began
+    qint64 FProgressShown = 0;   // when the window last followed the extraction
+    bool FProgressNamed = false; // the label has named a member
+    QLabel* FProgressLabel = nullptr;
 };
 
 // The one main window of the process (null before it exists and after it is gone).

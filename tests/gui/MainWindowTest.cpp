@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -428,6 +429,33 @@ TEST_F(MainWindow, ACancelledExtractionLeavesNothingBehind) {
     const std::vector<std::string> folders = WorkFolders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(folders[0] + "/", plan->WorkFolder());
+}
+
+TEST_F(MainWindow, TheProgressDialogFollowsAnExtractionOfManyMembersOnlyNowAndThen) {
+    const std::string dir = qmtest::MakeTempFolder("many");
+    const std::string zip = dir + "/many.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); [z.writestr('m%03d.txt' % i, 'x' * i) for i in range(300)]; "
+                          "z.close()\""),
+              0);
+    TfrmMain w;
+    int steps = 0;
+    QStringList labels;
+    TUiHooks::OnProgressStep = [&](QProgressDialog& dialog, int) {
+        ++steps;
+        if (labels.isEmpty() || labels.back() != dialog.labelText())
+            labels << dialog.labelText();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    OpenByCommand(w, zip);
+    const qint64 elapsed = clock.elapsed();
+    ASSERT_EQ(w.lvFileModel->Count(), 300);
+    // Every member was reported, but the label moved on only at the first member and then at
+    // most every 50 ms (and once at the end).
+    EXPECT_GE(steps, 300);
+    EXPECT_TRUE(labels.contains("m000.txt")) << labels.join(' ').toStdString();
+    EXPECT_LE(labels.size(), 3 + elapsed / 50) << labels.join(' ').toStdString();
 }
 
 TEST_F(MainWindow, ClosingDuringAnExtractionCancelsItAndClosesWhenItHasEnded) {
