@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "platform/FileSystem.h"
 #include "widgets/UiHooks.h"
 
 #include <QSocketNotifier>
@@ -28,7 +29,9 @@ void OnTerminationSignal(int) {
 
 } // namespace
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+// The time zone is settled before the application object starts any thread.
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication((PinLocalTimeZone(), argc), argv) {
     setApplicationName(QStringLiteral("Quillmate"));
     if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                                0, g_signalSockets) == 0) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -338,6 +339,11 @@ DateTime LocalNow() {
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return ToLocalDateTime(now.tv_sec, now.tv_nsec);
+}
+
+void PinLocalTimeZone() {
+    if (std::getenv("TZ") == nullptr)
+        ::setenv("TZ", ":/etc/localtime", 0);
 }
 
 std::uint64_t UnixTimeToFileTime(std::int64_t seconds, long nanoseconds) {

@@ -69,6 +69,12 @@ std::string PathDrive(const std::string& path);
 // Current local time as a DateTime.
 DateTime LocalNow();
 
+// Has the C library read the system's time zone once for the process. Without TZ it reads
+// "/etc/localtime" anew (a stat at least) for every mktime, which libarchive calls for each
+// ZIP member's MS-DOS time; TZ=":/etc/localtime" names the same zone and is read once. A TZ the
+// user set is left as it is. Call it before any thread starts (it changes the environment).
+void PinLocalTimeZone();
+
 // A Unix time as a Windows FILETIME: 100-ns intervals since 1601-01-01 UTC. A header may carry
 // any 64-bit time; times a FILETIME cannot hold stop at its ends (0 before 1601), and
 // nanoseconds outside 0 to 999999999 count as 0.

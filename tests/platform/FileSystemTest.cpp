@@ -136,6 +136,18 @@ TEST(FileSystem, LocalNowIsTheCurrentLocalTime) {
     EXPECT_LT(now.millisecond, 1000);
 }
 
+TEST(FileSystem, TheSystemTimeZoneIsPinnedOnlyWhenNoneIsSet) {
+    qmtest::FixedTimeZone restore("JST-9"); // puts the test run's zone back at the end
+    // A zone the user chose stays.
+    PinLocalTimeZone();
+    EXPECT_STREQ(std::getenv("TZ"), "JST-9");
+    // Without one, the system's zone file is named, so it is read once and not at each time.
+    unsetenv("TZ");
+    PinLocalTimeZone();
+    ASSERT_NE(std::getenv("TZ"), nullptr);
+    EXPECT_STREQ(std::getenv("TZ"), ":/etc/localtime");
+}
+
 TEST(FileSystem, UnixTimesBecomeFileTimesWithinTheirRange) {
     EXPECT_EQ(UnixTimeToFileTime(0), 116444736000000000ULL);
     // 2020-01-01 12:04:06 UTC with 123.4567 ms: the 100-ns steps below one step are dropped.
