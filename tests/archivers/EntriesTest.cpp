@@ -122,6 +122,38 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily) {
     EXPECT_EQ(check((folder + "/missing.zip").c_str(), 1), 0);
 }
 
+// The header check of a ZIP reads the central directory only: its entries decide, the local
+// headers are left to the extraction and the full check.
+TEST(Entries, ZipHeaderCheckReadsTheCentralDirectory) {
+    const std::string folder = MakeTempFolder("zipcheck");
+    ASSERT_EQ(Run("cd '" + folder +
+                  "' && printf one > a.txt && printf two > b.txt && "
+                  "zip -q plain.zip a.txt b.txt && zip -q -fz zip64.zip a.txt b.txt"),
+              0);
+    const std::string plain = ReadFile(folder + "/plain.zip");
+    const size_t directory = plain.find("PK\x01\x02");
+    ASSERT_NE(directory, std::string::npos);
+    auto variant = [&](const std::string& name, size_t at, char byte) {
+        std::string bytes = plain;
+        bytes[at] = byte;
+        return WriteFile(folder + "/" + name, bytes);
+    };
+    auto check = Library(Kind::Zip).Get<QM_CHECKARCHIVE_PROC>("CheckArchive");
+    // Sizes and offsets in the ZIP64 extra field, counts in the ZIP64 end record.
+    EXPECT_NE(check((folder + "/zip64.zip").c_str(), 1), 0);
+    // A directory entry without its signature.
+    EXPECT_EQ(check(variant("entry.zip", directory + 2, 9).c_str(), 1), 0);
+    // A member whose local header would lie past the directory (offset field, high byte).
+    EXPECT_EQ(check(variant("offset.zip", directory + 45, 0x70).c_str(), 1), 0);
+    // A damaged local header of the second member passes the header check; the full check,
+    // which reads the members, finds it.
+    const size_t second = plain.find("PK\x03\x04", 4);
+    ASSERT_NE(second, std::string::npos);
+    const std::string local = variant("local.zip", second + 2, 9);
+    EXPECT_NE(check(local.c_str(), 1), 0);
+    EXPECT_EQ(check(local.c_str(), 2), 0);
+}
+
 TEST(Entries, TarArchiveTypeTellsFormatAndCompression) {
     std::string folder = MakeTempFolder("types");
     MakeTarFamilyFiles(folder);
