@@ -14,19 +14,32 @@ const char* const InstallListFileName = "Quillmate.his";
 
 namespace {
 
+bool IsAsciiText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 // Bytes in the ANSI code page. A name the code page cannot hold cannot be stored either, so no
 // stored name can equal it; its UTF-8 bytes serve for the comparison instead of failing the
 // whole detection.
 std::string AnsiForCompare(const std::string& utf8) {
     // ASCII is the same in every code page this program uses; most names are ASCII, and the
     // detection converts every stored name of every record.
-    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+    if (IsAsciiText(utf8))
         return utf8;
     try {
         return ToAnsi(utf8);
     } catch (const EEncodingError&) {
         return utf8;
     }
+}
+
+// AnsiForCompare without a copy for the usual ASCII name: the view is the name itself, or the
+// converted name kept in buffer.
+std::string_view AnsiView(const std::string& utf8, std::string& buffer) {
+    if (IsAsciiText(utf8))
+        return utf8;
+    buffer = AnsiForCompare(utf8);
+    return buffer;
 }
 
 // For each byte, whether it is the second byte of a double-byte character.
@@ -87,13 +100,16 @@ int NameScoreAnsi(std::string_view a, std::string_view b) {
     if (n == 0)
         return base;
     const int w = static_cast<int>((n + 99) / n);
-    const std::vector<bool> trailA = TrailBytes(stemA);
-    const std::vector<bool> trailB = TrailBytes(stemB);
+    // ASCII stems (the usual case) have no double-byte characters to look out for.
+    const bool plain = IsAsciiText(stemA) && IsAsciiText(stemB);
+    const std::vector<bool> trailA = plain ? std::vector<bool>() : TrailBytes(stemA);
+    const std::vector<bool> trailB = plain ? std::vector<bool>() : TrailBytes(stemB);
     int sum = 0;
     for (size_t i = 0; i < n; ++i) {
         if (stemA[i] == stemB[i])
             sum += w;
-        else if (!trailA[i] && !trailB[i] && UpperAscii(stemA[i]) == UpperAscii(stemB[i]))
+        else if ((plain || (!trailA[i] && !trailB[i])) &&
+                 UpperAscii(stemA[i]) == UpperAscii(stemB[i]))
             sum += w / 2; // a trail byte is never an ASCII letter, so it never matches by case
     }
     return base + sum;
@@ -109,11 +125,14 @@ bool ArchiveNamesAlikeAnsi(std::string_view a, std::string_view b) {
     a = WithoutExtension(a);
     b = WithoutExtension(b);
     const size_t n = std::min(a.size(), b.size());
-    const std::vector<bool> trailA = TrailBytes(a);
-    const std::vector<bool> trailB = TrailBytes(b);
+    // ASCII names (the usual case) have no double-byte characters to look out for.
+    const bool plain = IsAsciiText(a) && IsAsciiText(b);
+    const std::vector<bool> trailA = plain ? std::vector<bool>() : TrailBytes(a);
+    const std::vector<bool> trailB = plain ? std::vector<bool>() : TrailBytes(b);
     size_t equal = 0;
     for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i] || (!trailA[i] && !trailB[i] && UpperAscii(a[i]) == UpperAscii(b[i])))
+        if (a[i] == b[i] ||
+            ((plain || (!trailA[i] && !trailB[i])) && UpperAscii(a[i]) == UpperAscii(b[i])))
             ++equal;
     }
     return 2 * equal >= std::max(a.size(), b.size());
@@ -144,12 +163,13 @@ int MemberScoreAnsi(const TInstallAppInfo& record, const std::string& exeAnsiLow
     if (exeAnsiLower.empty())
         return 150;
     const std::string_view stem = Stem(exeAnsiLower);
+    std::string buffer;
     for (int i = 0; i < record.Members.Count(); ++i) {
-        const std::string name = AnsiForCompare(record.Members.Items(i).FileName);
+        const std::string_view name = AnsiView(record.Members.Items(i).FileName, buffer);
         if (EqualsLowered(stem, name) || EqualsLowered(exeAnsiLower, name))
             return 200;
         const size_t p = FirstDigitPosAnsi(name);
-        if (p >= 2 && EqualsLowered(stem, std::string_view(name).substr(0, p - 1)))
+        if (p >= 2 && EqualsLowered(stem, name.substr(0, p - 1)))
             return 200;
     }
     return 0;
@@ -273,7 +293,7 @@ void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking) {
         Clear();
         return;
     }
-    TMemoryStream stream(bytes);
+    TBytesReader stream(bytes);
     LoadFromStream(stream);
 }
 
@@ -317,8 +337,9 @@ TInstallAppInfo* TInstallList::FindUpdateTarget(const std::string& archiveFileNa
                                                 const std::string& mainExeName) {
     const std::string archive = AnsiForCompare(archiveFileName);
     const std::string exe = LowerAnsi(AnsiForCompare(mainExeName));
+    std::string buffer;
     for (auto& record : FItems) {
-        const std::string stored = AnsiForCompare(record->ArchiveName);
+        const std::string_view stored = AnsiView(record->ArchiveName, buffer);
         if (!ArchiveNamesAlikeAnsi(stored, archive))
             continue;
         const int score = NameScoreAnsi(stored, archive) + MemberScoreAnsi(*record, exe);

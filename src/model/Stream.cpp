@@ -55,7 +55,58 @@ void TStream::CopyFrom(TStream& source, std::int64_t count) {
     }
 }
 
+bool TStream::ReadTerminated(std::string_view&) {
+    return false;
+}
+
+namespace {
+
+// The text before the next 0 of bytes[position..]; advances position past the 0.
+bool TerminatedAt(std::string_view bytes, std::size_t& position, std::string_view& text) {
+    if (position >= bytes.size())
+        return false;
+    const std::size_t zero = bytes.find('\0', position);
+    if (zero == std::string_view::npos)
+        return false;
+    text = bytes.substr(position, zero - position);
+    position = zero + 1;
+    return true;
+}
+
+} // namespace
+
+// ---- TBytesReader ----------------------------------------------------------------------------
+
+std::size_t TBytesReader::Read(void* buffer, std::size_t count) {
+    if (position_ >= data_.size())
+        return 0;
+    const std::size_t n = std::min(count, data_.size() - position_);
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+std::int64_t TBytesReader::Seek(std::int64_t offset, TSeekOrigin origin) {
+    std::int64_t base = 0;
+    if (origin == TSeekOrigin::soCurrent)
+        base = static_cast<std::int64_t>(position_);
+    else if (origin == TSeekOrigin::soEnd)
+        base = static_cast<std::int64_t>(data_.size());
+    const std::int64_t target = base + offset;
+    position_ = target < 0 ? 0 : static_cast<std::size_t>(target);
+    return static_cast<std::int64_t>(position_);
+}
+
+bool TBytesReader::ReadTerminated(std::string_view& text) {
+    return TerminatedAt(data_, position_, text);
+}
+
 // ---- TMemoryStream ---------------------------------------------------------------------------
+
+bool TMemoryStream::ReadTerminated(std::string_view& text) {
+    return TerminatedAt(std::string_view(reinterpret_cast<const char*>(data_.data()), data_.size()),
+                        position_, text);
+}
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     if (position_ >= data_.size())
@@ -318,24 +369,12 @@ void SkipBytes(TStream& stream, std::size_t count) {
 }
 
 std::string ReadString(TStream& stream) {
-    // Stored files are read whole into memory first; there the text can be taken in one piece
-    // instead of byte by byte. Without its terminating 0 the byte-wise path below raises the
-    // read error at the end of the data.
-    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
-        const std::vector<std::uint8_t>& bytes = memory->Bytes();
-        const std::int64_t position = memory->Position();
-        if (position >= 0 && static_cast<std::uint64_t>(position) < bytes.size()) {
-            const auto* start = bytes.data() + position;
-            const auto* zero = static_cast<const std::uint8_t*>(
-                std::memchr(start, 0, bytes.size() - static_cast<std::size_t>(position)));
-            if (zero != nullptr) {
-                std::string ansi(reinterpret_cast<const char*>(start),
-                                 static_cast<std::size_t>(zero - start));
-                memory->Seek(static_cast<std::int64_t>(ansi.size()) + 1, TSeekOrigin::soCurrent);
-                return FromAnsi(ansi);
-            }
-        }
-    }
+    // Stored files are read whole into memory first; there the text is converted where it
+    // lies instead of being read byte by byte. Without its terminating 0 the byte-wise path
+    // below raises the read error at the end of the data.
+    std::string_view text;
+    if (stream.ReadTerminated(text))
+        return FromAnsi(text);
     std::string ansi;
     char c;
     for (;;) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -48,6 +49,27 @@ public:
     void WriteBuffer(const void* buffer, std::size_t count);
     // Copies count bytes from source (all of source from its position when count is negative).
     void CopyFrom(TStream& source, std::int64_t count);
+
+    // For streams over bytes in memory: the bytes from the position up to the next 0, without
+    // the 0, moving the position past it; false (the position unchanged) when the stream cannot
+    // tell or there is no 0 before the end.
+    virtual bool ReadTerminated(std::string_view& text);
+};
+
+// A read-only stream over bytes it does not own: a file read whole is parsed where it lies.
+class TBytesReader : public TStream {
+public:
+    explicit TBytesReader(std::string_view bytes) : data_(bytes) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void*, std::size_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+    bool ReadTerminated(std::string_view& text) override;
+
+private:
+    std::string_view data_;
+    std::size_t position_ = 0;
 };
 
 class TMemoryStream : public TStream {
@@ -60,6 +82,7 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+    bool ReadTerminated(std::string_view& text) override;
 
     void Clear();
     void SetSize(std::int64_t size);

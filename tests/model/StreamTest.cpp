@@ -42,6 +42,18 @@ TEST(Stream, StringsAreAnsiWithOneZero) {
     EXPECT_EQ(ReadString(s), "a");
 }
 
+TEST(Stream, BytesReaderReadsAFileImageWhereItLies) {
+    const std::string bytes = Hex("78563412 8363815b838b00 6100 62");
+    TBytesReader s(bytes);
+    EXPECT_EQ(ReadInt32(s), 0x12345678);
+    EXPECT_EQ(ReadString(s), "ツール");
+    EXPECT_EQ(ReadString(s), "a");
+    EXPECT_EQ(s.Position(), 11);
+    // The last text lacks its 0: the read error, as for a file cut short.
+    EXPECT_THROW(ReadString(s), EReadError);
+    EXPECT_EQ(s.Write("x", 1), 0u);
+}
+
 TEST(Stream, StringErrorsNameTheProblem) {
     // A string cut off before its 0 is a read error, not a shorter string.
     TMemoryStream unterminated(std::string("abc"));
