@@ -1,5 +1,6 @@
 #include "app/FileListModel.h"
 
+#include "model/FileMember.h"
 #include "model/FileUtils.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
@@ -13,8 +14,7 @@ namespace {
 
 // Texts order as the system compares them: by their bytes in the ANSI code page, with the
 // ASCII letters folded to upper case. A text the code page cannot hold orders by its UTF-8.
-std::string SortKey(const QString& text) {
-    const std::string utf8 = text.toStdString();
+std::string SortKey(const std::string& utf8) {
     std::string key;
     try {
         key = ToAnsi(utf8);
@@ -43,6 +43,7 @@ void TFileListModel::EndUpdate() {
     if (FResetting) {
         FResetting = false;
         FDataChanged = false;
+        FRows.squeeze(); // a list filled row by row keeps no room to grow
         endResetModel();
     } else if (FDataChanged) {
         FDataChanged = false;
@@ -71,6 +72,8 @@ void TFileListModel::Clear() {
     BeginStructureChange();
     FRows.clear();
     FRowOfMember.clear();
+    FRowOfMember.shrink_to_fit();
+    FIndexStale = false;
     EndStructureChange();
 }
 
@@ -81,14 +84,27 @@ void TFileListModel::AddRow(const TFileRow& row) {
     else
         beginInsertRows({}, Count(), Count());
     FRows.append(row);
-    if (row.Member != nullptr)
-        FRowOfMember.insert(row.Member, Count() - 1);
+    FIndexStale = true;
     if (!bracketed)
         endInsertRows();
 }
 
 int TFileListModel::IndexOfMember(const TFileMember* member) const {
-    return FRowOfMember.value(member, -1);
+    const auto memberOf = [this](int row) -> const TFileMember* { return FRows[row].Member; };
+    if (FIndexStale) {
+        FIndexStale = false;
+        FRowOfMember.clear();
+        FRowOfMember.reserve(static_cast<size_t>(Count()));
+        for (int i = 0; i < Count(); ++i)
+            if (FRows[i].Member != nullptr)
+                FRowOfMember.push_back(i);
+        std::sort(FRowOfMember.begin(), FRowOfMember.end(),
+                  [&memberOf](int a, int b) { return std::less<>()(memberOf(a), memberOf(b)); });
+    }
+    const auto it = std::lower_bound(
+        FRowOfMember.begin(), FRowOfMember.end(), member,
+        [&memberOf](int row, const TFileMember* m) { return std::less<>()(memberOf(row), m); });
+    return it != FRowOfMember.end() && memberOf(*it) == member ? *it : -1;
 }
 
 void TFileListModel::RowChanged(int index) {
@@ -105,10 +121,26 @@ void TFileListModel::SetChecked(int index, bool checked) {
 }
 
 void TFileListModel::Reindex() {
-    FRowOfMember.clear();
-    for (int i = 0; i < Count(); ++i)
-        if (FRows[i].Member != nullptr)
-            FRowOfMember.insert(FRows[i].Member, i);
+    FIndexStale = true;
+}
+
+QString TFileListModel::Text(int row, int column) const {
+    if (row < 0 || row >= Count())
+        return {};
+    const TFileMember* m = FRows[row].Member;
+    if (m == nullptr)
+        return {};
+    switch (column) {
+    case ColName:
+        return QString::fromStdString(m->FileName);
+    case ColFolder:
+        return QString::fromStdString(m->ArchivePath);
+    case ColInstallPath:
+        return QString::fromStdString(m->GetInstallDir());
+    case ColDate:
+        return DateText ? DateText(m->FileDate) : QString();
+    }
+    return {};
 }
 
 void TFileListModel::SortByColumn(int column) {
@@ -124,15 +156,16 @@ void TFileListModel::SortByColumn(int column) {
             const TFileRow& rb = FRows[b];
             if (ra.Member == nullptr || rb.Member == nullptr)
                 return false;
-            return CompareDates(ra.FileDate, rb.FileDate) < 0;
+            return CompareDates(ra.Member->FileDate, rb.Member->FileDate) < 0;
         });
     } else {
         std::vector<std::string> keys(order.size());
         for (int i = 0; i < Count(); ++i) {
-            const TFileRow& r = FRows[i];
-            keys[static_cast<size_t>(i)] = SortKey(column == ColName     ? r.Caption
-                                                   : column == ColFolder ? r.Folder
-                                                                         : r.InstallDir);
+            const TFileMember* m = FRows[i].Member;
+            if (m != nullptr)
+                keys[static_cast<size_t>(i)] = SortKey(column == ColName     ? m->FileName
+                                                       : column == ColFolder ? m->ArchivePath
+                                                                             : m->GetInstallDir());
         }
         std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
             return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
@@ -171,17 +204,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     const TFileRow& row = FRows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        switch (index.column()) {
-        case ColName:
-            return row.Caption;
-        case ColFolder:
-            return row.Folder;
-        case ColInstallPath:
-            return row.InstallDir;
-        case ColDate:
-            return row.Date;
-        }
-        break;
+        return Text(index.row(), index.column());
     case Qt::DecorationRole:
         if (index.column() == ColName && row.ImageIndex >= 0 && row.ImageIndex < FImages.size())
             return FImages[row.ImageIndex];

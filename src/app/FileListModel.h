@@ -1,13 +1,14 @@
 #pragma once
-// The rows of the main window's file list. A row keeps its own texts, check state and image, as
-// the list shows them, plus a reference to the install-plan member it stands for (owned by the
-// plan). The list can hold many rows, so rows are found by member through a hash.
+// The rows of the main window's file list. A row keeps its check state and image, as the list
+// shows them, and a reference to the install-plan member it stands for (owned by the plan); its
+// texts are the member's, read when the view asks for them, so a row costs no copy of them. The
+// list can hold many rows, so rows are found by member through an index sorted by address.
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QIcon>
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 namespace qm {
 
@@ -15,11 +16,6 @@ class TFileMember;
 
 struct TFileRow {
     TFileMember* Member = nullptr;
-    QString Caption;    // file name
-    QString Folder;     // folder inside the archive
-    QString InstallDir; // with a trailing separator
-    QString Date;
-    double FileDate = 0;
     int ImageIndex = 0;
     bool Checked = false;
 };
@@ -35,6 +31,8 @@ public:
     void SetStateImages(const QVector<QIcon>& images) { FImages = images; }
     // Raised when the user (or code through setData) changed a row's check box.
     std::function<void(int row)> OnChange;
+    // The text of the date column for a member's day count.
+    std::function<QString(double dayCount)> DateText;
 
     // List-wide changes in one bracket: everything between Begin and End shows as one reset.
     void BeginUpdate();
@@ -50,6 +48,9 @@ public:
     // Tells the views that a row's content changed (inside a bracket: once, at its end).
     void RowChanged(int index);
     void SetChecked(int index, bool checked);
+
+    // The text a column shows for a row (empty for a row without a member).
+    QString Text(int row, int column) const;
 
     // One sort by a column, ascending: names and folders as texts ignoring ASCII case, the date
     // column by the members' dates.
@@ -68,7 +69,10 @@ private:
     void EndStructureChange();
 
     QVector<TFileRow> FRows;
-    QHash<const TFileMember*, int> FRowOfMember;
+    // The rows that have a member, ordered by member address; made again when first asked
+    // after a change of rows.
+    mutable std::vector<int> FRowOfMember;
+    mutable bool FIndexStale = false;
     QVector<QIcon> FImages;
     int FUpdateDepth = 0;
     bool FResetting = false;   // a reset began inside the current bracket

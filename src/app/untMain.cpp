@@ -347,18 +347,16 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
         TUpdateBracket bracket(*lvFileModel);
         lvFileModel->Clear();
         TFileMembers& members = plan.Members;
-        const TDateFormat dateFormat;
+        // The rows show the members' own texts; the date format is the system's of now.
+        lvFileModel->DateText = [dateFormat = TDateFormat()](double dayCount) {
+            return dateFormat.Text(dayCount);
+        };
         for (int i = 0; i < members.Count(); ++i) {
             TFileMember& m = members.Items(i);
             if (m.Role() == mrExcluded)
                 continue;
             TFileRow row;
             row.Member = &m;
-            row.Caption = Q(m.FileName);
-            row.Folder = Q(m.ArchivePath);
-            row.InstallDir = Q(m.GetInstallDir());
-            row.FileDate = m.FileDate;
-            row.Date = dateFormat.Text(m.FileDate);
             row.ImageIndex = m.Role() + (m.ShortcutFlags() != 0 ? 3 : 0);
             // Checking a row makes its member an install target.
             row.Checked = true;
@@ -406,7 +404,6 @@ void TfrmMain::RefreshFileList() {
         TFileRow& row = lvFileModel->Row(i);
         if (row.Member == nullptr)
             continue;
-        row.InstallDir = Q(row.Member->GetInstallDir());
         row.Checked = row.Member->IsTarget;
         row.ImageIndex = RowImageIndex(i);
         lvFileModel->RowChanged(i);

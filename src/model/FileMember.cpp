@@ -96,19 +96,36 @@ void TFileMember::SetShortcutFlags(std::uint8_t value) {
     Changed();
 }
 
+const std::string& TFileMember::InstallDir() const {
+    static const std::string empty;
+    return installDir_ ? *installDir_ : empty;
+}
+
+void TFileMember::SetInstallDirText(std::string value) {
+    // Members are set one after another, folder by folder: a text equal to the one set last is
+    // shared with it instead of being stored once more.
+    static thread_local std::weak_ptr<const std::string> last;
+    if (std::shared_ptr<const std::string> previous = last.lock(); previous && *previous == value) {
+        installDir_ = std::move(previous);
+        return;
+    }
+    installDir_ = std::make_shared<const std::string>(std::move(value));
+    last = installDir_;
+}
+
 std::string TFileMember::GetInstallDir() const {
-    return WithTrailingDelim(installDir_);
+    return WithTrailingDelim(InstallDir());
 }
 
 void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath) {
     if (ignorePath) {
-        installDir_ = folder;
+        SetInstallDirText(folder);
         return;
     }
     std::string relative = ArchivePath;
     if (!relative.empty() && relative.front() == '/')
         relative.erase(0, 1);
-    installDir_ = WithTrailingDelim(folder + Replace(relative, '/', PathDelim));
+    SetInstallDirText(WithTrailingDelim(folder + Replace(relative, '/', PathDelim)));
 }
 
 std::string TFileMember::SizeText() const {
@@ -132,7 +149,7 @@ void TFileMember::Assign(const TPersistent& source) {
     FileDate = other->FileDate;
     IsTarget = other->IsTarget;
     InstallDate = other->InstallDate;
-    installDir_ = WithTrailingDelim(other->installDir_);
+    SetInstallDirText(WithTrailingDelim(other->InstallDir()));
     ArchivePath = other->ArchivePath;
     shortcutFlags_ = other->shortcutFlags_;
     FileSize = other->FileSize;
@@ -147,7 +164,7 @@ void TFileMember::UpdateFrom(const TFileMember& installed) {
     ShortcutFolders = installed.ShortcutFolders;
     IsTarget = installed.IsTarget;
     InstallDate = installed.InstallDate;
-    installDir_ = WithTrailingDelim(installed.installDir_);
+    SetInstallDirText(WithTrailingDelim(installed.InstallDir()));
     shortcutFlags_ = installed.shortcutFlags_;
     StartMenuPath = installed.StartMenuPath;
     ShortcutOption.Assign(installed.ShortcutOption);
@@ -166,7 +183,7 @@ void TFileMember::LoadFromStream(TStream& stream) {
     FileSize = ReadInt64(stream);
     IsTarget = ReadByte(stream) != 0;
     InstallDate = ReadDouble(stream);
-    installDir_ = ReadString(stream);
+    SetInstallDirText(ReadString(stream));
     shortcutFlags_ = ReadByte(stream) & scAllFlags;
     // Entries are appended as they are read, never reserved for the stored count: a damaged
     // count then ends with the read error instead of a huge allocation.
@@ -187,7 +204,7 @@ void TFileMember::SaveToStream(TStream& stream) const {
     WriteInt64(stream, FileSize);
     WriteByte(stream, IsTarget ? 1 : 0);
     WriteDouble(stream, InstallDate);
-    WriteString(stream, installDir_);
+    WriteString(stream, InstallDir());
     WriteByte(stream, shortcutFlags_ & scAllFlags);
     WriteInt32(stream, static_cast<std::int32_t>(ShortcutFolders.size()));
     for (const std::string& folder : ShortcutFolders)
@@ -314,7 +331,7 @@ void TFileMembers::SetInstallRoot(const std::string& root) {
         const std::string base = !item->ArchivePath.empty() && item->ArchivePath.front() == '/'
                                      ? ExcludeTrailingPathDelimiter(root)
                                      : IncludeTrailingPathDelimiter(root);
-        item->installDir_ = WithTrailingDelim(base + relative);
+        item->SetInstallDirText(WithTrailingDelim(base + relative));
     }
 }
 

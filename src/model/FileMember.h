@@ -73,7 +73,7 @@ public:
     void SetShortcutFolders(const std::vector<std::string>& list) { ShortcutFolders = list; }
 
     // InstallDir as stored; GetInstallDir with a trailing PathDelim.
-    const std::string& InstallDir() const { return installDir_; }
+    const std::string& InstallDir() const;
     std::string GetInstallDir() const;
     // With ignorePath the folder is stored unchanged; otherwise folder + ArchivePath (without a
     // leading "/", "/" turned into PathDelim) with a trailing PathDelim.
@@ -100,8 +100,11 @@ private:
     friend class TFileMembers;
     std::uint8_t role_ = mrNormal;
     std::uint8_t shortcutFlags_ = 0;
-    std::string installDir_;
+    // Shared with the other members that go to the same folder (a plan holds many members per
+    // folder); never changed in place, only replaced.
+    std::shared_ptr<const std::string> installDir_;
     TFileMembers* owner_ = nullptr;
+    void SetInstallDirText(std::string value);
     void Changed();
 };
 

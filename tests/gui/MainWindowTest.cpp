@@ -101,7 +101,7 @@ QString Text(const TfrmMain& w, int row, int column) {
 
 int RowOf(const TfrmMain& w, const QString& name) {
     for (int i = 0; i < w.lvFileModel->Count(); ++i)
-        if (w.lvFileModel->Row(i).Caption == name)
+        if (w.lvFileModel->Text(i, TFileListModel::ColName) == name)
             return i;
     return -1;
 }
@@ -511,7 +511,7 @@ TEST_F(MainWindow, MembersTheLibraryRefusesAreMissingAndReported) {
     TfrmMain w;
     OpenByCommand(w, zip);
     ASSERT_EQ(w.lvFileModel->Count(), 1);
-    EXPECT_EQ(w.lvFileModel->Row(0).Caption, "ok.txt");
+    EXPECT_EQ(w.lvFileModel->Text(0, TFileListModel::ColName), "ok.txt");
     ASSERT_EQ(TUiHooks::Messages.size(), 1);
     EXPECT_TRUE(
         TUiHooks::Messages.first().startsWith("アーカイブの一部のファイルを展開できませんでした"));
