@@ -126,9 +126,9 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily) {
 // headers are left to the extraction and the full check.
 TEST(Entries, ZipHeaderCheckReadsTheCentralDirectory) {
     const std::string folder = MakeTempFolder("zipcheck");
-    ASSERT_EQ(Run("cd '" + folder +
-                  "' && printf one > a.txt && printf two > b.txt && "
-                  "zip -q plain.zip a.txt b.txt && zip -q -fz zip64.zip a.txt b.txt"),
+    ASSERT_EQ(qmtest::Run("cd '" + folder +
+                          "' && printf one > a.txt && printf two > b.txt && "
+                          "zip -q plain.zip a.txt b.txt && zip -q -fz zip64.zip a.txt b.txt"),
               0);
     const std::string plain = ReadFile(folder + "/plain.zip");
     const size_t directory = plain.find("PK\x01\x02");
