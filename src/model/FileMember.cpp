@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 
 namespace qm {
 
@@ -326,12 +327,20 @@ void TFileMembers::AutoSelect(std::uint8_t role) {
 
 void TFileMembers::SetInstallRoot(const std::string& root) {
     InstallRoot = root;
+    // Members of one archive folder go to one folder and share its text.
+    std::unordered_map<std::string, std::shared_ptr<const std::string>> folders;
     for (const auto& item : items_) {
+        std::shared_ptr<const std::string>& shared = folders[item->ArchivePath];
+        if (shared) {
+            item->installDir_ = shared;
+            continue;
+        }
         const std::string relative = Replace(item->ArchivePath, '/', PathDelim);
         const std::string base = !item->ArchivePath.empty() && item->ArchivePath.front() == '/'
                                      ? ExcludeTrailingPathDelimiter(root)
                                      : IncludeTrailingPathDelimiter(root);
         item->SetInstallDirText(WithTrailingDelim(base + relative));
+        shared = item->installDir_;
     }
 }
 

@@ -55,16 +55,17 @@ public:
 
     // Plain fields: writing them raises no change event.
     std::vector<std::string> ShortcutFolders;
+    // (Ordered so that the small fields share their padding: a plan may hold many members.)
     std::string FileName;
-    double FileDate = 0;   // day count, local time
-    bool IsTarget = false; // checked for installation
+    double FileDate = 0; // day count, local time
     double InstallDate = 0;
     std::string ArchivePath; // "/"-separated folder inside the archive with a trailing "/"; root ""
     TShortcutOption ShortcutOption;
-    std::int64_t FileSize = 0;
-    std::int32_t SizeDelta = 0; // set by UpdateFrom; not stored
     std::string StartMenuPath;
+    std::int64_t FileSize = 0;
+    std::int32_t SizeDelta = 0;   // set by UpdateFrom; not stored
     std::int32_t DateCompare = 0; // set by UpdateFrom; not stored
+    bool IsTarget = false;        // checked for installation
 
     std::uint8_t Role() const { return role_; }
     void SetRole(std::uint8_t value);
