@@ -1,8 +1,11 @@
 #include "widgets/UiHooks.h"
 
+#include "model/FileUtils.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QProcess>
 
 namespace qm {
 
@@ -12,6 +15,7 @@ std::deque<QMessageBox::StandardButton> TUiHooks::NextAnswers;
 QStringList TUiHooks::Messages;
 std::function<void(QProgressDialog&, int)> TUiHooks::OnProgressStep;
 std::deque<std::function<int(QDialog&)>> TUiHooks::NextDialogs;
+QStringList TUiHooks::OpenedDocuments;
 
 void TUiHooks::Reset() {
     Active = false;
@@ -20,6 +24,7 @@ void TUiHooks::Reset() {
     Messages.clear();
     OnProgressStep = nullptr;
     NextDialogs.clear();
+    OpenedDocuments.clear();
 }
 
 int ExecDialog(QDialog& dialog) {
@@ -55,6 +60,29 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     // markup is shown as it is.
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void ShowErrorMessage(QWidget* parent, const QString& heading, const QString& text) {
+    if (TUiHooks::Active) {
+        TUiHooks::Messages.append(heading + QLatin1Char('\n') + text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (IsVistaClass() && !heading.isEmpty()) {
+        box.setText(heading);
+        box.setInformativeText(text);
+    }
+    box.exec();
+}
+
+bool OpenDocument(const QString& path) {
+    if (TUiHooks::Active) {
+        TUiHooks::OpenedDocuments.append(path);
+        return true;
+    }
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
 QString RunOpenFileDialog(QFileDialog& dialog) {

@@ -32,6 +32,8 @@ struct TUiHooks {
     // it is given (or presses its buttons) and returns the dialog's result. An empty queue
     // answers "cancel" (QDialog::Rejected).
     static std::deque<std::function<int(QDialog& dialog)>> NextDialogs;
+    // Documents handed to the desktop's opener while active, oldest first (none is opened).
+    static QStringList OpenedDocuments;
 
     static void Reset();
 };
@@ -41,6 +43,15 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
                                            const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            const QString& title = {});
+
+// A dialog's error message with a heading: on systems of the Windows-6 class the heading is the
+// message's main text and the text is shown below it; elsewhere the text stands alone. While
+// the hooks are active the heading and the text are recorded as one entry, joined by a newline.
+void ShowErrorMessage(QWidget* parent, const QString& heading, const QString& text);
+
+// Opens a document with the desktop's opener (xdg-open), without waiting for it. False when the
+// opener could not be started.
+bool OpenDocument(const QString& path);
 
 // Runs a dialog modally, or, while the hooks are active, hands it to the next queued answer.
 // Returns the dialog's result (QDialog::Accepted or Rejected, or a custom code).

@@ -1,0 +1,52 @@
+#pragma once
+// The folder chooser of the dialogs: a modal folder dialog below a chosen root that preselects a
+// folder and returns the one the user picked, and the shortening of long paths for narrow lists.
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+class QFontMetrics;
+class QWidget;
+
+namespace qm {
+
+// The top of the tree the user may choose from. The first three are the whole file system here;
+// the start menus are the per-user and the all-users menu folders.
+enum class TRootFolder { rfDrives, rfDeskTop, rfNetWork, rfStartMenu, rfCommonStartMenu };
+
+class TFolderDialog : public QObject {
+    Q_OBJECT
+public:
+    // The owner is the window the chooser is modal to.
+    explicit TFolderDialog(QWidget* owner);
+
+    TRootFolder RootFolder = TRootFolder::rfDeskTop;
+    // The instruction shown as the chooser's caption.
+    QString Title = QStringLiteral("フォルダーを選択して下さい。");
+    // Before Execute the folder to start in (when it exists); after a successful Execute the
+    // chosen folder, without a trailing delimiter unless it is the root of the file system.
+    QString Folder;
+
+    // Shows the chooser modally. True when the user chose a folder; false when the user
+    // cancelled or the root has no folder on this system.
+    bool Execute();
+
+    // The folder a root stands for, without a trailing delimiter ("/" for the file system);
+    // empty when it has none here.
+    static QString RootPath(TRootFolder root);
+    // Whether path (absolute) lies in root or is root itself, compared as the file system
+    // resolves them, so a link inside the root that leads out of it does not count as inside.
+    static bool IsInsideRoot(const QString& path, const QString& root);
+
+private:
+    QWidget* FOwner;
+};
+
+// The path shortened to fit maxWidth pixels by replacing leading folders with "..." and a
+// delimiter, one folder per step, down to the name alone; the name itself is never cut.
+QString ShortenPathForWidth(const QString& path, const QFontMetrics& metrics, int maxWidth);
+// One step of it: the folder part without its first folder, marked with "..." and a delimiter.
+std::string DropFirstFolder(const std::string& dir);
+
+} // namespace qm
