@@ -1,0 +1,137 @@
+#include "dialogs/frmEditPath.h"
+
+#include "dialogs/FolderDialog.h"
+#include "model/FileUtils.h"
+#include "platform/FileSystem.h"
+#include "platform/SpecialFolders.h"
+#include "widgets/DropDownButton.h"
+#include "widgets/UiHooks.h"
+
+#include <QAction>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace qm {
+
+TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmEditPath"));
+    setWindowTitle(QStringLiteral("フォルダの追加"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* lblPath = new QLabel(QStringLiteral("フォルダパス"), this);
+    edtPath = new QLineEdit(this);
+    edtPath->setObjectName(QStringLiteral("edtPath"));
+    edtPath->setMinimumWidth(320);
+    lblPath->setBuddy(edtPath);
+    btnRef = new QPushButton(QStringLiteral("参照(&R)..."), this);
+    btnRef->setObjectName(QStringLiteral("btnRef"));
+    btnRef->setAutoDefault(false);
+    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    btnQuick = new TDropDownButton(QStringLiteral("クイック設定(&Q)"), this);
+    btnQuick->setObjectName(QStringLiteral("btnQuick"));
+
+    // The all-users folders are offered on the systems that keep them apart from the user's.
+    const int windowsClass = GetWindowsClass();
+    const bool allUsers =
+        windowsClass == 0 || windowsClass == 2 || windowsClass == 3 || windowsClass == 6;
+    ppmQuick = new QMenu(this);
+    ppmQuick->setObjectName(QStringLiteral("ppmQuick"));
+    pmitStartup = QuickItem("pmitStartup", "スタートアップ(このユーザー)", CSIDL_STARTUP, true);
+    pmitDesktop =
+        QuickItem("pmitDesktop", "デスクトップ(このユーザー)", CSIDL_DESKTOPDIRECTORY, true);
+    pmitStartMenu =
+        QuickItem("pmitStartMenu", "スタートメニュー(このユーザー)", CSIDL_STARTMENU, true);
+    pmitFavorite = QuickItem("pmitFavorite", "お気に入り(このユーザー)", CSIDL_FAVORITES, true);
+    pmitSendTo = QuickItem("pmitSendTo", "送る(このユーザー)", CSIDL_SENDTO, true);
+    ppmQuick->addSeparator()->setObjectName(QStringLiteral("pmitSepa"));
+    pmitCommonStartup = QuickItem("pmitCommonStartup", "スタートアップ(全ユーザー)",
+                                  CSIDL_COMMON_STARTUP, allUsers);
+    pmitCommonDesktop = QuickItem("pmitCommonDesktop", "デスクトップ(全ユーザー)",
+                                  CSIDL_COMMON_DESKTOPDIRECTORY, allUsers);
+    pmitCommonStartMenu = QuickItem("pmitCommonStartMenu", "スタートメニュー(全ユーザー)",
+                                    CSIDL_COMMON_STARTMENU, allUsers);
+    pmitCommonFavorite =
+        QuickItem("pmitCommonFavorite", "お気に入り(全ユーザー)", CSIDL_COMMON_FAVORITES, allUsers);
+    btnQuick->SetDropDownMenu(ppmQuick);
+
+    dlgFolder = new TFolderDialog(this);
+    dlgFolder->setObjectName(QStringLiteral("dlgFolder"));
+    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
+    dlgFolder->Title = QStringLiteral("ショートカットを作成するフォルダを選択します。");
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(edtPath, 1);
+    pathRow->addWidget(btnRef);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnQuick);
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblPath);
+    layout->addLayout(pathRow);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmEditPath::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnRef, &QPushButton::clicked, this, &TfrmEditPath::btnRefClick);
+}
+
+// An entry of the quick menu: it writes its special folder into the path box. A folder this
+// system does not have (the send-to and favourites folders) leaves the entry disabled.
+QAction* TfrmEditPath::QuickItem(const char* name, const char* caption, int csidl, bool offered) {
+    auto* item = ppmQuick->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QLatin1String(name));
+    const std::string folder = ShellFolderPath(csidl);
+    item->setEnabled(offered && !folder.empty());
+    connect(item, &QAction::triggered, this, [this, folder] {
+        edtPath->setText(QString::fromStdString(WithTrailingDelim(folder)));
+    });
+    return item;
+}
+
+std::string TfrmEditPath::Path() const {
+    return WithTrailingDelim(edtPath->text().toStdString());
+}
+
+bool TfrmEditPath::HasParentStep(const QString& path) {
+    static const QRegularExpression delimiters(QStringLiteral("[/\\\\]"));
+    return path.split(delimiters).contains(QStringLiteral(".."));
+}
+
+bool TfrmEditPath::IsUsableFolder(const QString& folder) {
+    return !folder.isEmpty() && QDir::isAbsolutePath(folder) && !HasParentStep(folder);
+}
+
+void TfrmEditPath::btnOkClick() {
+    // A relative folder would depend on wherever the installer happens to run, and a ".." step
+    // leads out of the folder that was named: both count as no folder given.
+    if (!IsUsableFolder(edtPath->text())) {
+        ShowErrorMessage(this, QStringLiteral("パスが指定されていません"),
+                         QStringLiteral("ショートカット作成先フォルダのパスを入力してください。"));
+        edtPath->setFocus();
+        return;
+    }
+    accept();
+}
+
+void TfrmEditPath::btnRefClick() {
+    dlgFolder->Folder = edtPath->text();
+    if (dlgFolder->Execute())
+        edtPath->setText(dlgFolder->Folder);
+}
+
+} // namespace qm

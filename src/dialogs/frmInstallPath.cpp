@@ -1,0 +1,123 @@
+#include "dialogs/frmInstallPath.h"
+
+#include "dialogs/FolderDialog.h"
+#include "platform/FileSystem.h"
+#include "widgets/UiHooks.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace qm {
+
+TfrmInstallPath::TfrmInstallPath(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmInstallPath"));
+    setWindowTitle(QStringLiteral("インストール先の変更"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* lblInstallPath = new QLabel(QStringLiteral("インストール先"), this);
+    edtInstallPath = new QLineEdit(this);
+    edtInstallPath->setObjectName(QStringLiteral("edtInstallPath"));
+    edtInstallPath->setMinimumWidth(320);
+    lblInstallPath->setBuddy(edtInstallPath);
+    btnRef = new QPushButton(QStringLiteral("参照(&R)..."), this);
+    btnRef->setObjectName(QStringLiteral("btnRef"));
+    btnRef->setAutoDefault(false);
+
+    rdgTarget = new QGroupBox(QStringLiteral("適用対象"), this);
+    rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
+    rdgTargetSelected = new QRadioButton(QStringLiteral("選択したファイル"), rdgTarget);
+    rdgTargetAll = new QRadioButton(QStringLiteral("すべて"), rdgTarget);
+    rdgTargetSelected->setChecked(true);
+    auto* targets = new QVBoxLayout(rdgTarget);
+    targets->addWidget(rdgTargetSelected);
+    targets->addWidget(rdgTargetAll);
+
+    chkAbs = new QCheckBox(QStringLiteral("元のパス情報を無視する"), this);
+    chkAbs->setObjectName(QStringLiteral("chkAbs"));
+
+    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+
+    dlgFolder = new TFolderDialog(this);
+    dlgFolder->setObjectName(QStringLiteral("dlgFolder"));
+    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
+    dlgFolder->Title = QStringLiteral("インストール先フォルダを選択します。");
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(edtInstallPath, 1);
+    pathRow->addWidget(btnRef);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblInstallPath);
+    layout->addLayout(pathRow);
+    layout->addWidget(rdgTarget);
+    layout->addWidget(chkAbs);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmInstallPath::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnRef, &QPushButton::clicked, this, &TfrmInstallPath::btnRefClick);
+}
+
+std::string TfrmInstallPath::InstallPath() const {
+    return WithTrailingDelim(edtInstallPath->text().toStdString());
+}
+
+void TfrmInstallPath::SetInstallPath(const std::string& folder) {
+    edtInstallPath->setText(QString::fromStdString(folder));
+}
+
+bool TfrmInstallPath::IgnorePaths() const {
+    return chkAbs->isChecked();
+}
+
+void TfrmInstallPath::SetIgnorePaths(bool value) {
+    chkAbs->setChecked(value);
+}
+
+bool TfrmInstallPath::AllFiles() const {
+    return rdgTargetAll->isChecked();
+}
+
+void TfrmInstallPath::SetAllFiles(bool value) {
+    (value ? rdgTargetAll : rdgTargetSelected)->setChecked(true);
+}
+
+bool TfrmInstallPath::IsUsableFolder(const QString& folder) {
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+        return false;
+    return !QDir(QDir::cleanPath(folder)).isRoot();
+}
+
+void TfrmInstallPath::btnOkClick() {
+    if (!IsUsableFolder(edtInstallPath->text())) {
+        ShowErrorMessage(this, QStringLiteral("インストール先が指定されていません"),
+                         QStringLiteral("インストール先フォルダを指定してください。"));
+        edtInstallPath->setFocus();
+        return;
+    }
+    accept();
+}
+
+void TfrmInstallPath::btnRefClick() {
+    dlgFolder->Folder = edtInstallPath->text();
+    if (dlgFolder->Execute())
+        edtInstallPath->setText(dlgFolder->Folder);
+}
+
+} // namespace qm
