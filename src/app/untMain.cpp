@@ -1,5 +1,6 @@
 #include "app/untMain.h"
 
+#include "app/Busy.h"
 #include "app/ConfigKeys.h"
 #include "app/FileListModel.h"
 #include "app/Images.h"
@@ -61,27 +62,6 @@ const qint64 kProgressInterval = 50;
 const qint64 kProgressDelay = 300;
 const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
 
-// Hourglass for the length of a list-wide change.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-// One update bracket of the list model.
-class TUpdateBracket {
-public:
-    explicit TUpdateBracket(TFileListModel& model) : FModel(model) { FModel.BeginUpdate(); }
-    ~TUpdateBracket() { FModel.EndUpdate(); }
-    TUpdateBracket(const TUpdateBracket&) = delete;
-    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
-private:
-    TFileListModel& FModel;
-};
-
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -140,6 +120,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateControls();
+    CreateCommands();
     resize(527, 422 + menuBar()->sizeHint().height());
     g_frmMain = this;
     FormCreate();
@@ -316,7 +297,7 @@ void TfrmMain::SaveListColumns(QTreeView* listView, const std::string& name) {
 
 void TfrmMain::EnableArchiveItems(bool enabled) {
     for (QAction* a : {mitClose, actChangeFolder, actUpdate, actInstall})
-        a->setEnabled(enabled);
+        a->setEnabled(enabled && !IsPendingCommand(a));
 }
 
 void TfrmMain::UpdateStatusBar() {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAbstractButton;
 class QAction;
@@ -29,6 +30,8 @@ class QTreeView;
 namespace qm {
 
 class TArchiveFile;
+class TDropDst;
+class TFileMember;
 class TFileListModel;
 class TFileMembers;
 class TInstallAppInfo;
@@ -129,9 +132,28 @@ public:
     QMenu* ppmTarget = nullptr;
     QMenu* ppmFile = nullptr;
     QAction* pmitFileSetHelp = nullptr;
+    TDropDst* dndArc = nullptr;
+
+    // The help file is this name plus ".chm", ".pdf" or ".txt": the program's own path without
+    // its extension.
+    std::string HelpBaseName;
+    // Whether a command waits for the handler of its own: it stays disabled until then.
+    static bool IsPendingCommand(const QAction* action);
 
 public slots:
     void actOpenExecute();
+    void mitCloseClick();
+    void mitExitClick();
+    void actAddInstallExecute();
+    void actNoInstallExecute();
+    void actShortCutExecute();
+    void actClearShortcutExecute();
+    void actChangeFolderExecute();
+    void actSetMainExecute();
+    void mitSetHelpClick();
+    void mitShowHelpClick();
+    void mitAboutClick();
+    void dndArcFileDrop(QObject* sender, const QStringList& files, int x, int y);
     // Looks the opened archive up among the installed applications and makes the match, if
     // any, the update target; without one the plan is a new install.
     void DetectUpdate();
@@ -146,6 +168,11 @@ private:
     QAction* LinkedItem(const char* name, QAction* action);
     void CreateToolBar();
     void CreateControls();
+    void CreateCommands();
+    // The selected rows in list order, and the member of a row (null for a row without one).
+    std::vector<int> SelectedRows() const;
+    TFileMember* RowMember(int row) const;
+    void SetTargets(bool isTarget, QAction* used);
     void FormCreate();
     void FormDestroy();
     // The show handler: at the first show, opens the archive named on the command line.
