@@ -1,11 +1,11 @@
 #include "widgets/UiHooks.h"
 
 #include "model/FileUtils.h"
+#include "platform/Process.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QProcess>
 
 namespace qm {
 
@@ -82,7 +82,11 @@ bool OpenDocument(const QString& path) {
         TUiHooks::OpenedDocuments.append(path);
         return true;
     }
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+    // The opener runs on by itself; its end is reaped in the background.
+    TSpawnOptions options;
+    options.NewSession = true;
+    std::string error;
+    return SpawnProcess("xdg-open", {path.toStdString()}, options, error) != nullptr;
 }
 
 QString RunOpenFileDialog(QFileDialog& dialog) {
