@@ -74,7 +74,7 @@ int NextSelected(ArchiveHandle& h, INDIVIDUALINFO* info) {
         if (name && !IsSelected(h.selector, *name))
             continue;
         if (info != nullptr)
-            FillMemberInfo(*info, h.reader.Handle(), h.reader.Entry(), name.value_or(""));
+            FillMemberInfo(*info, h.reader, name.value_or(""));
         h.current = true;
         return 0;
     }
@@ -135,11 +135,10 @@ QM_BOOL CheckArchive(Family family, const char* archive, int mode) {
                 continue; // cannot be verified without the password; not a broken archive
             const void* block;
             size_t length;
-            la_int64_t offset;
+            int64_t offset;
             int d;
             // A warning here is a checksum mismatch.
-            while ((d = archive_read_data_block(reader.Handle(), &block, &length, &offset)) ==
-                   ARCHIVE_OK) {
+            while ((d = reader.ReadBlock(&block, &length, &offset)) == ARCHIVE_OK) {
             }
             if (d != ARCHIVE_EOF)
                 return 0;
@@ -256,10 +255,14 @@ QM_BOOL GetOriginalSize(HARC handle, int64_t* size) {
     return 1;
 }
 
-QM_BOOL GetCompressedSize(HARC, int64_t*) {
-    // libarchive does not tell a member's compressed size; the caller falls back to the
+QM_BOOL GetCompressedSize(HARC handle, int64_t* size) {
+    // libarchive does not tell a member's compressed size; the caller then falls back to the
     // record's 32-bit field.
-    return 0;
+    ArchiveHandle* h = Lookup(handle);
+    if (h == nullptr || !h->current || size == nullptr || h->reader.CompressedSize() < 0)
+        return 0;
+    *size = h->reader.CompressedSize();
+    return 1;
 }
 
 int GetArchiveType(Family family, const char* archive) {

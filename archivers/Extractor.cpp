@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -129,15 +130,15 @@ private:
     size_t selected_ = 0;
     size_t done_ = 0; // files and links written, or files tested
     int64_t writtenSinceSpaceCheck_ = 0;
+    bool rootedLogged_ = false;
 };
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,
                               const std::string& destination, int64_t written) {
     if (!notifier_.WantsProgress())
         return true;
-    archive_entry* entry =
-        state == ARCEXTRACT_BEGIN || state == ARCEXTRACT_INPROCESS ? reader_.Entry() : nullptr;
-    FillProgressInfo(progress_, reader_.Handle(), entry, name, destination);
+    const bool member = state == ARCEXTRACT_BEGIN || state == ARCEXTRACT_INPROCESS;
+    FillProgressInfo(progress_, reader_, member, name, destination);
     progress_.dwWriteSize = static_cast<uint32_t>(written);
     if (notifier_.Progress(state, progress_))
         return true;
@@ -201,7 +202,7 @@ bool Extraction::Member(const std::string& name) {
     archive_entry* entry = reader_.Entry();
     if (notifier_.WantsMembers()) {
         ENUM_MEMBER_INFO64 info;
-        FillEnumInfo(info, reader_.Handle(), entry, name, index_);
+        FillEnumInfo(info, reader_, name, index_);
         if (!notifier_.Member(info)) {
             log_.Line("cancelled");
             Note(ERROR_USER_CANCEL);
@@ -222,9 +223,14 @@ bool Extraction::Member(const std::string& name) {
     Failure failure;
     if (archive_entry_filetype(entry) == AE_IFDIR && IsRootName(name))
         return true;
-    if (!SplitMemberPath(name, parts, failure)) {
+    bool rooted = false;
+    if (!SplitMemberPath(name, parts, failure, &rooted)) {
         Refuse(failure);
         return true;
+    }
+    if (rooted && !rootedLogged_) {
+        rootedLogged_ = true;
+        log_.Line(name + ": leading separators and drives are removed from member names");
     }
     unsigned type = archive_entry_filetype(entry);
     if (type == 0)
@@ -239,6 +245,14 @@ bool Extraction::Member(const std::string& name) {
         parts = {parts.back()};
     }
     std::string destination = tree_->Destination() + JoinParts(parts);
+    // Every file written must stay reachable by its path, to be listed, installed and deleted
+    // like any other; a folder path also takes a trailing separator.
+    if (destination.size() + 1 >= PATH_MAX) {
+        Refuse({ERROR_LONG_FILE_NAME, name.substr(0, 64) + "...: path of " +
+                                          std::to_string(destination.size()) +
+                                          " bytes below the destination refused"});
+        return true;
+    }
 
     if (hard) {
         std::optional<std::string> target = LinkText(entry, true);
@@ -293,7 +307,6 @@ bool Extraction::Member(const std::string& name) {
 
 // Writes (or, for a test, only decodes) the current member's data. Empty parts means test.
 bool Extraction::WriteFile(const std::string& name, const PathParts& parts) {
-    archive* a = reader_.Handle();
     archive_entry* entry = reader_.Entry();
     const bool testing = parts.empty();
     if (archive_entry_is_data_encrypted(entry)) {
@@ -334,13 +347,13 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts) {
     for (;;) {
         const void* block = nullptr;
         size_t length = 0;
-        la_int64_t offset = 0;
-        int r = archive_read_data_block(a, &block, &length, &offset);
+        int64_t offset = 0;
+        int r = reader_.ReadBlock(&block, &length, &offset);
         if (r == ARCHIVE_EOF)
             break;
         // A warning while reading data is a checksum that did not match: the file is wrong.
         if (r != ARCHIVE_OK) {
-            abandon(ReadErrorCode(a, entry), reader_.ErrorText());
+            abandon(reader_.ReadError(), reader_.ErrorText());
             return r != ARCHIVE_FATAL;
         }
         // Never trust the data over the header: a member that inflates past its declared
@@ -471,22 +484,39 @@ int ExtractToMemory(Family family, const Command& command, uint8_t* buffer, uint
             *time = archive_entry_mtime(entry);
         if (attributes != nullptr)
             *attributes = static_cast<uint16_t>(WindowsAttributes(entry));
-        uint32_t copied = 0;
-        while (copied < size) {
-            la_ssize_t n = archive_read_data(reader.Handle(), buffer + copied, size - copied);
-            if (n < 0)
-                return ReadErrorCode(reader.Handle(), entry);
-            if (n == 0)
-                return 0;
-            copied += static_cast<uint32_t>(n);
+        // Blocks are placed at their offsets: a sparse member has holes between them.
+        if (buffer != nullptr && size > 0)
+            std::memset(buffer, 0, size);
+        uint64_t end = 0;
+        for (;;) {
+            const void* block = nullptr;
+            size_t length = 0;
+            int64_t offset = 0;
+            int r = reader.ReadBlock(&block, &length, &offset);
+            if (r == ARCHIVE_EOF)
+                break;
+            if (r != ARCHIVE_OK)
+                return reader.ReadError();
+            const uint64_t at = static_cast<uint64_t>(offset);
+            if (at + length > size) {
+                if (at < size)
+                    std::memcpy(buffer + at, block, size - at);
+                if (written != nullptr)
+                    *written = size;
+                return ERROR_MORE_HEAP_MEMORY;
+            }
+            std::memcpy(buffer + at, block, length);
+            end = std::max<uint64_t>(end, at + length);
             if (written != nullptr)
-                *written = copied;
+                *written = static_cast<uint32_t>(end);
         }
-        char probe;
-        la_ssize_t more = archive_read_data(reader.Handle(), &probe, 1);
-        if (more < 0)
-            return ReadErrorCode(reader.Handle(), entry);
-        return more == 0 ? 0 : ERROR_MORE_HEAP_MEMORY;
+        // A member that ends in a hole is as long as its header says.
+        const int64_t declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+        if (declared > static_cast<int64_t>(size))
+            return ERROR_MORE_HEAP_MEMORY;
+        if (written != nullptr && declared > static_cast<int64_t>(end))
+            *written = static_cast<uint32_t>(declared);
+        return 0;
     }
 }
 

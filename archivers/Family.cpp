@@ -1,5 +1,7 @@
 #include "Family.h"
 
+#include "LhaReader.h"
+#include "Records.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 
@@ -18,19 +20,12 @@ namespace {
 std::mutex g_stateLock;
 std::array<FamilyState, 6> g_states;
 
-// The charset of names stored without a Unicode flag: the ANSI code page.
-const char* AnsiCharsetName() {
-    return GetAnsiCodePage() == CP_UTF8_PAGE ? "UTF-8" : "CP932";
-}
-
 // Names without a Unicode flag reach MemberName as stored: UTF-8 when they are valid UTF-8
-// (archives made on Linux rarely set the flag), text of the ANSI code page otherwise. LHA needs
-// the charset up front, as libarchive cannot read its Shift_JIS names without it.
+// (archives made on Linux rarely set the flag), text of the ANSI code page otherwise. LHA
+// archives are read by LhaReader.
 void EnableFormats(Family family, archive* a) {
     switch (family) {
     case Family::Lha:
-        archive_read_support_format_lha(a);
-        archive_read_set_format_option(a, "lha", "hdrcharset", AnsiCharsetName());
         break;
     case Family::Zip:
         archive_read_support_format_zip(a);
@@ -161,6 +156,8 @@ Utf8LocaleScope::~Utf8LocaleScope() {
         uselocale(previous_);
 }
 
+Reader::Reader() = default;
+
 Reader::~Reader() {
     Close();
 }
@@ -170,13 +167,25 @@ void Reader::Close() {
         archive_read_free(a_);
     a_ = nullptr;
     entry_ = nullptr;
+    lha_.reset();
     pending_ = false;
+}
+
+archive_entry* Reader::Entry() const {
+    return lha_ ? lha_->Entry() : entry_;
 }
 
 int Reader::Open(Family family, const std::string& path) {
     Close();
     family_ = family;
     path_ = path;
+    if (family == Family::Lha) {
+        lha_ = std::make_unique<LhaReader>();
+        int opened = lha_->Open(path);
+        if (opened != 0)
+            lha_.reset();
+        return opened;
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? ERROR_NOT_FIND_ARC_FILE : ERROR_ARC_FILE_OPEN;
@@ -215,6 +224,8 @@ int Reader::Open(Family family, const std::string& path) {
 }
 
 int Reader::Next() {
+    if (lha_)
+        return lha_->Next();
     if (a_ == nullptr)
         return ERROR_HARC_ISNOT_OPENED;
     for (;;) {
@@ -243,8 +254,35 @@ int Reader::Next() {
 }
 
 std::string Reader::ErrorText() const {
+    if (lha_)
+        return lha_->ErrorText().empty() ? "unknown error" : lha_->ErrorText();
     const char* s = a_ != nullptr ? archive_error_string(a_) : nullptr;
     return s != nullptr ? s : "unknown error";
+}
+
+int Reader::ReadBlock(const void** block, size_t* length, int64_t* offset) {
+    if (lha_)
+        return lha_->ReadBlock(block, length, offset);
+    la_int64_t at = 0;
+    int r = archive_read_data_block(a_, block, length, &at);
+    *offset = at;
+    return r;
+}
+
+int Reader::ReadError() const {
+    return lha_ ? lha_->ErrorCode() : ReadErrorCode(a_, entry_);
+}
+
+const char* Reader::ModeText() const {
+    return lha_ ? lha_->Method() : FormatText(a_);
+}
+
+int64_t Reader::CompressedSize() const {
+    return lha_ ? lha_->CompressedSize() : -1;
+}
+
+uint32_t Reader::Crc() const {
+    return lha_ ? lha_->Crc() : 0;
 }
 
 bool IsOwnFormat(Family family, archive* a) {
@@ -270,6 +308,8 @@ bool IsOwnFormat(Family family, archive* a) {
 }
 
 std::optional<std::string> MemberName(Reader& reader) {
+    if (reader.Lha() != nullptr)
+        return reader.Lha()->Name();
     archive_entry* entry = reader.Entry();
     if ((archive_format(reader.Handle()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW)
         return RawMemberName(reader.Path());

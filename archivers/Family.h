@@ -3,7 +3,9 @@
 // libarchive: which formats it accepts and in which charset unflagged names are stored.
 #include "archiver_abi.h"
 
+#include <cstdint>
 #include <locale.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,6 +14,8 @@ struct archive;
 struct archive_entry;
 
 namespace qm::arc {
+
+class LhaReader;
 
 enum class Family { Lha, Zip, Cab, Tar, Rar, SevenZip };
 
@@ -45,10 +49,11 @@ private:
     bool active_ = false;
 };
 
-// Owns a libarchive reader.
+// Owns the reader of one archive: liblhasa for the LHA family, libarchive for the others. Either
+// way every member is described by a libarchive entry.
 class Reader {
 public:
-    Reader() = default;
+    Reader();
     ~Reader();
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
@@ -61,14 +66,31 @@ public:
     int Next();
     void Close();
 
+    // The libarchive reader; null for the LHA family.
     archive* Handle() const { return a_; }
-    archive_entry* Entry() const { return entry_; }
+    archive_entry* Entry() const;
     Family GetFamily() const { return family_; }
     const std::string& Path() const { return path_; }
-    // The last libarchive error text, for the log.
+    // The last error text, for the log.
     std::string ErrorText() const;
 
+    // The next block of the current member's data, with libarchive's results: ARCHIVE_OK with
+    // a block, ARCHIVE_EOF at the end, ARCHIVE_WARN for a checksum that does not match, a
+    // failure otherwise (ARCHIVE_FATAL: the archive cannot be read on).
+    int ReadBlock(const void** block, size_t* length, int64_t* offset);
+    // The ERROR_* code of the last failed ReadBlock.
+    int ReadError() const;
+    // Short text of the member's method or the archive's format ("-lh5-", "zip", ...).
+    const char* ModeText() const;
+    // What the format tells of the current member beyond the entry: its compressed size (-1
+    // when unknown) and its data CRC (0 when none).
+    int64_t CompressedSize() const;
+    uint32_t Crc() const;
+    // The LHA member's decoded name (MemberName); null for the other families.
+    const LhaReader* Lha() const { return lha_.get(); }
+
 private:
+    std::unique_ptr<LhaReader> lha_;
     archive* a_ = nullptr;
     archive_entry* entry_ = nullptr;
     Family family_ = Family::Lha;

@@ -1,5 +1,6 @@
 #include "Records.h"
 
+#include "Family.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
@@ -7,6 +8,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -33,6 +35,13 @@ uint32_t Low32(int64_t value) {
 
 int64_t SizeOf(archive_entry* entry) {
     return archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+}
+
+// Compressed size in per mille of the original, 0 when either is unknown.
+uint16_t Ratio(int64_t compressed, int64_t original) {
+    if (compressed < 0 || original <= 0)
+        return 0;
+    return static_cast<uint16_t>(std::min<int64_t>(compressed * 1000 / original, 0xFFFF));
 }
 
 } // namespace
@@ -102,6 +111,8 @@ std::string AttributeText(uint32_t attributes) {
 }
 
 const char* FormatText(archive* a) {
+    if (a == nullptr)
+        return "";
     switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_LHA:
         return "lha";
@@ -127,37 +138,47 @@ const char* FormatText(archive* a) {
     }
 }
 
-void FillMemberInfo(INDIVIDUALINFO& info, archive* a, archive_entry* entry,
-                    const std::string& name) {
+void FillMemberInfo(INDIVIDUALINFO& info, const Reader& reader, const std::string& name) {
+    archive_entry* entry = reader.Entry();
+    const int64_t compressed = reader.CompressedSize();
     std::memset(&info, 0, sizeof info);
     info.dwOriginalSize = Low32(SizeOf(entry));
+    info.dwCompressedSize = compressed >= 0 ? Low32(compressed) : 0;
+    info.dwCRC = reader.Crc();
+    info.wRatio = Ratio(compressed, SizeOf(entry));
     CommonDosTime(entry, info.wDate, info.wTime);
     CopyAnsiField(info.szFileName, sizeof info.szFileName, name);
     CopyText(info.szAttribute, sizeof info.szAttribute, AttributeText(WindowsAttributes(entry)));
-    CopyText(info.szMode, sizeof info.szMode, FormatText(a));
+    CopyText(info.szMode, sizeof info.szMode, reader.ModeText());
 }
 
-void FillProgressInfo(EXTRACTINGINFOEX& info, archive* a, archive_entry* entry,
+void FillProgressInfo(EXTRACTINGINFOEX& info, const Reader& reader, bool withMember,
                       const std::string& name, const std::string& destination) {
     std::memset(&info, 0, sizeof info);
-    if (entry != nullptr) {
+    if (withMember) {
+        archive_entry* entry = reader.Entry();
+        const int64_t compressed = reader.CompressedSize();
         info.dwFileSize = Low32(SizeOf(entry));
+        info.dwCompressedSize = compressed >= 0 ? Low32(compressed) : 0;
+        info.dwCRC = reader.Crc();
+        info.wRatio = Ratio(compressed, SizeOf(entry));
         CommonDosTime(entry, info.wDate, info.wTime);
         CopyText(info.szAttribute, sizeof info.szAttribute,
                  AttributeText(WindowsAttributes(entry)));
     }
     CopyAnsiField(info.szSourceFileName, sizeof info.szSourceFileName, name);
     CopyAnsiField(info.szDestFileName, sizeof info.szDestFileName, destination);
-    if (a != nullptr)
-        CopyText(info.szMode, sizeof info.szMode, FormatText(a));
+    CopyText(info.szMode, sizeof info.szMode, reader.ModeText());
 }
 
-void FillEnumInfo(ENUM_MEMBER_INFO64& info, archive* a, archive_entry* entry,
-                  const std::string& name, uint32_t index) {
+void FillEnumInfo(ENUM_MEMBER_INFO64& info, const Reader& reader, const std::string& name,
+                  uint32_t index) {
+    archive_entry* entry = reader.Entry();
     std::memset(&info, 0, sizeof info);
     info.dwStructSize = QM_ENUM_MEMBER_INFO_SIZE;
     info.dwIndex = index;
     info.llOriginalSize = static_cast<uint64_t>(SizeOf(entry));
+    info.llCompressedSize = static_cast<uint64_t>(std::max<int64_t>(reader.CompressedSize(), 0));
     if (archive_entry_mtime_is_set(entry))
         info.ftLastWriteTime = SplitFileTime(
             UnixTimeToFileTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)));
@@ -171,7 +192,7 @@ void FillEnumInfo(ENUM_MEMBER_INFO64& info, archive* a, archive_entry* entry,
     CommonDosTime(entry, info.wDate, info.wTime);
     CopyAnsiField(info.szFileName, sizeof info.szFileName, name);
     CopyText(info.szAttribute, sizeof info.szAttribute, AttributeText(info.dwAttributes));
-    CopyText(info.szMode, sizeof info.szMode, FormatText(a));
+    CopyText(info.szMode, sizeof info.szMode, reader.ModeText());
 }
 
 } // namespace qm::arc

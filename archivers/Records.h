@@ -11,6 +11,8 @@ struct archive_entry;
 
 namespace qm::arc {
 
+class Reader;
+
 // The two halves of a FILETIME (see UnixTimeToFileTime).
 QM_FILETIME SplitFileTime(uint64_t value);
 // MS-DOS date and time in local time; both 0 before 1980 or for an unknown time.
@@ -28,11 +30,12 @@ std::string AttributeText(uint32_t attributes);
 // Short text naming the member's format or method ("zip", "lha", ...).
 const char* FormatText(archive* a);
 
-void FillMemberInfo(INDIVIDUALINFO& info, archive* a, archive_entry* entry,
-                    const std::string& name);
-void FillProgressInfo(EXTRACTINGINFOEX& info, archive* a, archive_entry* entry,
+// The records of the reader's current member. The progress record describes the member only
+// when withMember is set (the steps of the archive itself name no member).
+void FillMemberInfo(INDIVIDUALINFO& info, const Reader& reader, const std::string& name);
+void FillProgressInfo(EXTRACTINGINFOEX& info, const Reader& reader, bool withMember,
                       const std::string& name, const std::string& destination);
-void FillEnumInfo(ENUM_MEMBER_INFO64& info, archive* a, archive_entry* entry,
-                  const std::string& name, uint32_t index);
+void FillEnumInfo(ENUM_MEMBER_INFO64& info, const Reader& reader, const std::string& name,
+                  uint32_t index);
 
 } // namespace qm::arc

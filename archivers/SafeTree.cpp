@@ -2,6 +2,7 @@
 
 #include "archiver_abi.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -68,8 +69,10 @@ PathParts SplitLinkText(const std::string& text) {
 
 } // namespace
 
-bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure) {
+bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure, bool* rooted) {
     parts.clear();
+    if (rooted != nullptr)
+        *rooted = false;
     // Formats with long-name records carry names of up to megabytes; walking such a name one
     // folder at a time would take minutes and overflow the stack. No system opens a path that
     // long anyway.
@@ -82,11 +85,16 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
     for (char& c : path)
         if (c == '\\')
             c = '/';
-    if (!path.empty() && path[0] == '/') {
-        failure = {ERROR_NOT_FILENAME, name + ": absolute path refused"};
-        return false;
-    }
-    for (std::string& part : SplitLinkText(path)) {
+    // The drive and the root go; what follows them is the name inside the archive.
+    size_t start = 0;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        start = 2;
+    start = std::max(start, path.find_first_not_of('/', start));
+    if (start == std::string::npos)
+        start = path.size();
+    if (start > 0 && rooted != nullptr)
+        *rooted = true;
+    for (std::string& part : SplitLinkText(path.substr(start))) {
         if (part.empty() || part == ".")
             continue;
         if (part == "..") {
@@ -94,11 +102,6 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
             return false;
         }
         parts.push_back(std::move(part));
-    }
-    if (!parts.empty() && parts[0].size() >= 2 && parts[0][1] == ':' &&
-        std::isalpha(static_cast<unsigned char>(parts[0][0]))) {
-        failure = {ERROR_NOT_FILENAME, name + ": drive letter refused"};
-        return false;
     }
     if (parts.empty()) {
         failure = {ERROR_NOT_FILENAME, "\"" + name + "\": no file name"};

@@ -24,8 +24,11 @@ struct Failure {
 };
 
 // Splits a member name into folder components, taking "\" as a separator too (archives made on
-// Windows use it). Refuses absolute names, drive letters and "..": false with the reason.
-bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure);
+// Windows use it). A name that starts with a separator or a drive ("/x", "\x", "C:\x", "C:x")
+// is taken below the destination, as bsdtar and unzip do (LHMelt and MacLHA stored names so);
+// *rooted tells when that happened. ".." is refused: false with the reason.
+bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure,
+                     bool* rooted = nullptr);
 // Whether the name stands for the archive's root itself ("./", "."): nothing to make.
 bool IsRootName(const std::string& name);
 

@@ -182,16 +182,13 @@ bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteF
         // Only a real folder is deleted: a missing folder or a link to one deletes nothing.
         if (!FolderExists(base))
             return false;
+        // Everything that can go goes, even when part of the tree resists (a folder that cannot
+        // be listed, a file that cannot be deleted): a folder left behind holds what remains.
+        if (deleteFiles)
+            return DeleteTree(base, !removeFolder);
         std::vector<std::string> files;
-        if (!CollectFiles(base, files))
+        if (!CollectFiles(base, files) || !files.empty())
             return false;
-        if (!files.empty()) {
-            if (!deleteFiles)
-                return false;
-            for (const std::string& file : files)
-                if (!DeleteFileEntry(file))
-                    return false;
-        }
         bool ok = true;
         std::vector<std::string> subfolders;
         ListSubfolders(base, subfolders);

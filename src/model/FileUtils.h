@@ -49,8 +49,10 @@ bool GetVersionString(const std::string& fileName, const std::string& keyName, s
 // cannot be created; never raises.
 bool CreateFolderPath(const std::string& path);
 // Deletes every file below folder (deleteFiles), the emptied subfolders and, with removeFolder,
-// the folder itself. Symbolic links are removed as links and never followed. A folder that does
-// not exist (or an empty name) deletes nothing and gives false. Never raises.
+// the folder itself. Symbolic links are removed as links and never followed. Whatever can be
+// deleted is, even when part of the tree resists (an unreadable subfolder); the result is false
+// when anything remains. Without deleteFiles, a folder holding files deletes nothing. A folder
+// that does not exist (or an empty name) deletes nothing and gives false. Never raises.
 bool DeleteFolderTree(const std::string& folder, bool removeFolder, bool deleteFiles);
 
 // Full paths of the files directly in folder whose names match mask ('*' and '?', case-

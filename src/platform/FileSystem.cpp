@@ -6,13 +6,17 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -169,7 +173,150 @@ bool RemoveTree(const std::string& path, int depth) {
     return ok && ::rmdir(path.c_str()) == 0;
 }
 
+// A folder's entries by name, read through a descriptor of its own so the caller's stays
+// where it is. False when the folder cannot be listed.
+bool ListAt(int folder, std::vector<std::string>& names) {
+    names.clear();
+    int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    while (struct dirent* d = ::readdir(dir.get()))
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+            names.emplace_back(d->d_name);
+    return true;
+}
+
+// Opens a subfolder for deletion; one without read or search rights (its owner is the user)
+// gets them first. -1 when it is no folder or stays closed.
+int OpenForDeletion(int parent, const std::string& name) {
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(parent, name.c_str(), flags);
+    struct stat st {};
+    if (fd < 0 && errno == EACCES &&
+        ::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+        ::fchmodat(parent, name.c_str(), 0700, 0) == 0)
+        fd = ::openat(parent, name.c_str(), flags);
+    return fd;
+}
+
+// Removes the files and links of the open folder and its empty subfolders; the subfolders that
+// are not empty are returned. False when an entry other than those could not be removed.
+bool RemoveEntriesAt(int folder, std::vector<std::string>& subfolders) {
+    subfolders.clear();
+    std::vector<std::string> names;
+    if (!ListAt(folder, names)) {
+        // A folder of its owner's that lost its read right.
+        if (::fchmod(folder, 0700) != 0 || !ListAt(folder, names))
+            return false;
+    }
+    bool ok = true;
+    bool madeWritable = false;
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // gone meanwhile
+        const int flags = S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0;
+        int removed = ::unlinkat(folder, name.c_str(), flags);
+        if (removed != 0 && errno == EACCES && !madeWritable) {
+            madeWritable = true;
+            if (::fchmod(folder, 0700) == 0)
+                removed = ::unlinkat(folder, name.c_str(), flags);
+        }
+        if (removed == 0 || errno == ENOENT)
+            continue;
+        if (S_ISDIR(st.st_mode) && (errno == ENOTEMPTY || errno == EEXIST))
+            subfolders.push_back(name);
+        else
+            ok = false;
+    }
+    return ok;
+}
+
 } // namespace
+
+bool DeleteTree(const std::string& folder, bool keepFolder) {
+    if (folder.empty())
+        return false;
+    const std::string path = WithoutTrailingDelims(folder);
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            ::chmod(path.c_str(), 0700) == 0)
+            fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    // Depth first, holding one descriptor: the walk goes down by name and back up through "..",
+    // checked against the folder it came from. Each folder is entered once; one that cannot be
+    // entered or removed is remembered and passed over afterwards.
+    struct Step {
+        std::string name; // of the folder entered, in its parent
+        dev_t parentDev;
+        ino_t parentIno;
+    };
+    std::vector<Step> trail;
+    std::set<std::pair<dev_t, ino_t>> passedOver;
+    bool ok = true;
+    for (;;) {
+        std::vector<std::string> subfolders;
+        ok = RemoveEntriesAt(fd, subfolders) && ok;
+        struct stat here {};
+        if (::fstat(fd, &here) != 0) {
+            ::close(fd);
+            return false;
+        }
+        int child = -1;
+        for (const std::string& name : subfolders) {
+            struct stat st {};
+            if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                passedOver.count({st.st_dev, st.st_ino}) != 0)
+                continue;
+            child = OpenForDeletion(fd, name);
+            if (child >= 0) {
+                trail.push_back({name, here.st_dev, here.st_ino});
+                break;
+            }
+            passedOver.insert({st.st_dev, st.st_ino});
+            ok = false;
+        }
+        if (child >= 0) {
+            ::close(fd);
+            fd = child;
+            continue;
+        }
+        if (trail.empty())
+            break;
+        // Everything below this folder that could go is gone: back to its parent, remove it.
+        Step step = trail.back();
+        trail.pop_back();
+        int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat up {};
+        if (parent < 0 || ::fstat(parent, &up) != 0 || up.st_dev != step.parentDev ||
+            up.st_ino != step.parentIno) {
+            // The tree was moved while it was deleted: stop rather than delete elsewhere.
+            if (parent >= 0)
+                ::close(parent);
+            ::close(fd);
+            return false;
+        }
+        ::close(fd);
+        fd = parent;
+        if (::unlinkat(fd, step.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+            passedOver.insert({here.st_dev, here.st_ino});
+            ok = false;
+        }
+    }
+    ::close(fd);
+    if (!keepFolder && ::rmdir(path.c_str()) != 0)
+        ok = false;
+    return ok;
+}
 
 bool EnumerateFolder(const std::string& folder, std::vector<FoundEntry>& entries) {
     entries.clear();

@@ -40,6 +40,11 @@ bool FolderExists(const std::string& path); // a folder, not a link to one
 bool CreateFolder(const std::string& path);      // one level; false if it fails or exists
 bool RemoveEmptyFolder(const std::string& path); // false unless it was an empty folder
 bool DeleteFileEntry(const std::string& path);   // unlinks a file or a link, never a folder
+// Deletes everything below a folder and, unless keepFolder, the folder itself, never following
+// a link. It walks by descriptor, so no depth or path length stops it; a subfolder that cannot
+// be listed or emptied is given its owner's rights first, and one that still resists is left
+// while everything else goes. False when anything is left (or folder is no folder).
+bool DeleteTree(const std::string& folder, bool keepFolder);
 // Renames a file, link or folder; false if 'to' exists. Across file systems it copies, then
 // deletes the source.
 bool MoveFileEntry(const std::string& from, const std::string& to);

@@ -101,6 +101,7 @@ TEST(Entries, CheckArchiveAcceptsOnlyItsOwnFamily) {
         {folder + "/notes.rpm", Kind::Tar},     {ArchiveOf("SevenZip"), Kind::SevenZip},
         {ArchiveOf("Cab"), Kind::Cab},          {ArchiveOf("Lzh"), Kind::Lha},
         {ArchiveOf("Rar"), Kind::Rar},          {folder + "/notes.txt", Kind::Tgz /* nobody's */},
+        {ArchiveOf("LzhSfx"), Kind::Lha},       {ArchiveOf("LzhLhx"), Kind::Lha},
     };
     const Kind libraries[] = {Kind::Lha, Kind::Zip, Kind::Cab,
                               Kind::Tar, Kind::Rar, Kind::SevenZip};

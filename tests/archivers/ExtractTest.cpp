@@ -73,12 +73,23 @@ TEST_P(FormatExtract, ExtractsOnlyTheNamedMembers) {
 }
 
 const ArchiveFixture kFixtures[] = {
-    {"Zip", Kind::Zip, "info.zip"},       {"ZipCp932", Kind::Zip, "cp932.zip"},
-    {"Jar", Kind::Zip, "app.jar"},        {"ZipSfx", Kind::Zip, "setup.exe"},
-    {"Tar", Kind::Tar, "a.tar"},          {"Tgz", Kind::Tgz, "a.tgz"},
-    {"Tbz2", Kind::Bz2, "a.tar.bz2"},     {"Cpio", Kind::Tar, "a.cpio"},
-    {"SevenZip", Kind::SevenZip, "a.7z"}, {"Cab", Kind::Cab, "a.cab"},
-    {"Lzh", Kind::Lha, "a.lzh"},          {"Rar", Kind::Rar, "a.rar"},
+    {"Zip", Kind::Zip, "info.zip"},
+    {"ZipCp932", Kind::Zip, "cp932.zip"},
+    {"Jar", Kind::Zip, "app.jar"},
+    {"ZipSfx", Kind::Zip, "setup.exe"},
+    {"Tar", Kind::Tar, "a.tar"},
+    {"Tgz", Kind::Tgz, "a.tgz"},
+    {"Tbz2", Kind::Bz2, "a.tar.bz2"},
+    {"Cpio", Kind::Tar, "a.cpio"},
+    {"SevenZip", Kind::SevenZip, "a.7z"},
+    {"Cab", Kind::Cab, "a.cab"},
+    {"Lzh", Kind::Lha, "a.lzh"},
+    {"Rar", Kind::Rar, "a.rar"},
+    {"LzhLevel0", Kind::Lha, "level0.lzh"},
+    {"LzhLh6Level1", Kind::Lha, "lh6.lzh"},
+    {"LzhLh7Level2", Kind::Lha, "lh7.lzh"},
+    {"LzhLhx", Kind::Lha, "lhx.lzh"},
+    {"LzhSfx", Kind::Lha, "setup.exe"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Families, FormatExtract, ::testing::ValuesIn(kFixtures),

@@ -100,6 +100,24 @@ const std::string& ArchiveOf(const std::string& label) {
         RunInSource("gcab -c " + Quote(in("a.cab")) + " " + members);
     } else if (label == "Lzh") {
         RunInSource("jlha ay " + Quote(in("a.lzh")) + " " + members);
+    } else if (label == "LzhLevel0") {
+        RunInSource("jlha ay0o5 " + Quote(in("level0.lzh")) + " " + members);
+    } else if (label == "LzhLh6Level1") {
+        RunInSource("jlha ay1o6 " + Quote(in("lh6.lzh")) + " " + members);
+    } else if (label == "LzhLh7Level2") {
+        RunInSource("jlha ay2o7 " + Quote(in("lh7.lzh")) + " " + members);
+    } else if (label == "LzhLhx") {
+        // An -lh7- stream is a valid -lhx- stream (see make_lha.py).
+        in("lhx.lzh");
+        RunInSource("jlha ay2o7 " + Quote(path) + " " + members +
+                    " && python3 " QM_LHA_SCRIPT " relabel " + Quote(path) + " -lh7- -lhx-");
+    } else if (label == "LzhSfx") {
+        WriteFile(folder + "/stub", std::string(7000, '\x90'));
+        RunInSource("jlha ay " + Quote(folder + "/plain.lzh") + " " + members);
+        in("setup.exe");
+        EXPECT_EQ(Run("cat " + Quote(folder + "/stub") + " " + Quote(folder + "/plain.lzh") +
+                      " > " + Quote(path)),
+                  0);
     } else if (label == "Rar") {
         std::vector<RarMember> rar = {
             {"readme.txt", "hello\n"},

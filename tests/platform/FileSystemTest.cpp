@@ -323,3 +323,38 @@ TEST(WindowsVersion, ReportsVersionSixUntilOverridden) {
     EXPECT_EQ(v.major, 6u);
     EXPECT_TRUE(v.ntPlatform);
 }
+
+// What a hostile archive can leave in a working folder: a chain of folders longer than any path
+// can name, and folders without read rights. Deleting the folder takes all of it, and never what
+// a link inside points to.
+TEST(FileSystem, DeleteTreeTakesWhatNoPathCanReachAndNothingOutside) {
+    const std::string base = qmtest::MakeTempFolder("deltree");
+    const std::string tree = base + "/work";
+    qmtest::WriteFile(base + "/outside/keep.txt", "keep");
+    qmtest::WriteFile(tree + "/a.txt", "a");
+    qmtest::WriteFile(tree + "/locked/inner/b.txt", "b");
+    ASSERT_EQ(::symlink((base + "/outside").c_str(), (tree + "/link").c_str()), 0);
+    int fd = ::open(tree.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 60; ++level) { // about 6,000 bytes of path
+        ASSERT_EQ(::mkdirat(fd, std::string(99, 'd').c_str(), 0700), 0);
+        int next = ::openat(fd, std::string(99, 'd').c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    ::close(::openat(fd, "leaf.txt", O_WRONLY | O_CREAT, 0600));
+    ::close(fd);
+    ASSERT_EQ(::chmod((tree + "/locked/inner").c_str(), 0500), 0);
+    ASSERT_EQ(::chmod((tree + "/locked").c_str(), 0), 0);
+
+    EXPECT_TRUE(DeleteTree(tree + "/", true)); // the folder itself stays when asked
+    EXPECT_TRUE(FolderExists(tree));
+    std::vector<FoundEntry> left;
+    EXPECT_TRUE(EnumerateFolder(tree, left));
+    EXPECT_TRUE(left.empty());
+    EXPECT_TRUE(DeleteTree(tree, false));
+    EXPECT_FALSE(PathExists(tree));
+    EXPECT_EQ(qmtest::ReadFile(base + "/outside/keep.txt"), "keep");
+    EXPECT_FALSE(DeleteTree(tree, false)); // nothing there
+}
