@@ -111,7 +111,11 @@ bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure
 }
 
 bool IsRootName(const std::string& name) {
-    return !name.empty() && name.find_first_not_of("./\\") == std::string::npos &&
+    // A drive alone ("C:\") is the root as well, once the drive is taken off.
+    size_t start =
+        name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])) ? 2
+                                                                                                : 0;
+    return start < name.size() && name.find_first_not_of("./\\", start) == std::string::npos &&
            name.find("..") == std::string::npos;
 }
 

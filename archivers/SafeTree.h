@@ -29,7 +29,8 @@ struct Failure {
 // *rooted tells when that happened. ".." is refused: false with the reason.
 bool SplitMemberPath(const std::string& name, PathParts& parts, Failure& failure,
                      bool* rooted = nullptr);
-// Whether the name stands for the archive's root itself ("./", "."): nothing to make.
+// Whether the name stands for the archive's root itself ("./", ".", "/", "C:\"): nothing to
+// make.
 bool IsRootName(const std::string& name);
 
 class SafeTree {
