@@ -78,19 +78,11 @@ std::string JoinParts(const PathParts& parts) {
 }
 
 // The target text of a link entry in UTF-8, decoded like member names.
-std::optional<std::string> LinkText(archive_entry* entry, bool hard) {
-    const char* utf8 =
-        hard ? archive_entry_hardlink_utf8(entry) : archive_entry_symlink_utf8(entry);
-    if (utf8 != nullptr)
-        return std::string(utf8);
-    const char* raw = hard ? archive_entry_hardlink(entry) : archive_entry_symlink(entry);
-    if (raw == nullptr)
-        return std::nullopt;
-    try {
-        return FromAnsi(raw);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+std::optional<std::string> LinkText(Reader& reader, bool hard) {
+    archive_entry* entry = reader.Entry();
+    return hard
+               ? DecodeStoredText(archive_entry_hardlink_utf8(entry), archive_entry_hardlink(entry))
+               : DecodeStoredText(archive_entry_symlink_utf8(entry), archive_entry_symlink(entry));
 }
 
 class Extraction {
@@ -255,7 +247,7 @@ bool Extraction::Member(const std::string& name) {
     }
 
     if (hard) {
-        std::optional<std::string> target = LinkText(entry, true);
+        std::optional<std::string> target = LinkText(reader_, true);
         PathParts targetParts;
         if (!target || !SplitMemberPath(*target, targetParts, failure)) {
             Refuse(target ? failure : Failure{ERROR_NOT_FILENAME, name + ": unreadable link"});
@@ -281,7 +273,7 @@ bool Extraction::Member(const std::string& name) {
     case AE_IFLNK: {
         // Links are made after every file is written, so no file is ever written through
         // a link from the archive.
-        std::optional<std::string> target = LinkText(entry, false);
+        std::optional<std::string> target = LinkText(reader_, false);
         if (!target) {
             Refuse({ERROR_NOT_FILENAME, name + ": unreadable link target"});
             return true;

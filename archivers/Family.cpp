@@ -20,9 +20,9 @@ namespace {
 std::mutex g_stateLock;
 std::array<FamilyState, 6> g_states;
 
-// Names without a Unicode flag reach MemberName as stored: UTF-8 when they are valid UTF-8
-// (archives made on Linux rarely set the flag), text of the ANSI code page otherwise. LHA
-// archives are read by LhaReader.
+// Names without a Unicode flag reach MemberName as stored, which reads them by the archive-name
+// rule of the codec (valid UTF-8 as UTF-8, otherwise the archive charset). LHA archives are read
+// by LhaReader.
 void EnableFormats(Family family, archive* a) {
     switch (family) {
     case Family::Lha:
@@ -71,7 +71,7 @@ std::string RawMemberName(const std::string& archivePath) {
 std::string RestoreTrailBackslashes(const std::string& raw) {
     std::string fixed = raw;
     for (size_t i = 0; i + 1 < fixed.size(); ++i) {
-        if (!IsAnsiLeadByte(static_cast<unsigned char>(fixed[i])))
+        if (!IsArchiveLeadByte(static_cast<unsigned char>(fixed[i])))
             continue;
         if (fixed[i + 1] == '/')
             fixed[i + 1] = '\\';
@@ -307,32 +307,31 @@ bool IsOwnFormat(Family family, archive* a) {
     return false;
 }
 
+std::optional<std::string> DecodeStoredText(const char* utf8, const char* raw) {
+    // A text flagged as Unicode, or stored as valid UTF-8, arrives here as UTF-8.
+    if (utf8 != nullptr && IsValidUtf8(utf8))
+        return std::string(utf8);
+    if (raw == nullptr)
+        return std::nullopt;
+    const std::string text = raw;
+    try {
+        return ArchiveNameToUtf8(text);
+    } catch (const EEncodingError&) {
+    }
+    try {
+        return ArchiveNameToUtf8(RestoreTrailBackslashes(text));
+    } catch (const EEncodingError&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<std::string> MemberName(Reader& reader) {
     if (reader.Lha() != nullptr)
         return reader.Lha()->Name();
     archive_entry* entry = reader.Entry();
     if ((archive_format(reader.Handle()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW)
         return RawMemberName(reader.Path());
-    if (const char* utf8 = archive_entry_pathname_utf8(entry); utf8 != nullptr) {
-        std::string name(utf8);
-        if (IsValidUtf8(name))
-            return name;
-    }
-    const char* raw = archive_entry_pathname(entry);
-    if (raw == nullptr)
-        return std::nullopt;
-    std::string name(raw);
-    if (IsValidUtf8(name))
-        return name;
-    try {
-        return FromAnsi(name);
-    } catch (const EEncodingError&) {
-    }
-    try {
-        return FromAnsi(RestoreTrailBackslashes(name));
-    } catch (const EEncodingError&) {
-        return std::nullopt;
-    }
+    return DecodeStoredText(archive_entry_pathname_utf8(entry), archive_entry_pathname(entry));
 }
 
 int ReadErrorCode(archive* a, archive_entry* entry) {

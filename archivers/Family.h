@@ -104,9 +104,13 @@ private:
 bool IsOwnFormat(Family family, archive* a);
 
 // The member's name in UTF-8 with "/" separators, or nothing when it cannot be decoded. Names
-// that are not UTF-8 are read in the ANSI code page. A compressed single file takes its name
-// from the archive's name.
+// stored without a Unicode flag follow the codec's archive-name rule (valid UTF-8 as UTF-8,
+// otherwise the archive charset). A compressed single file takes its name from the archive's
+// name.
 std::optional<std::string> MemberName(Reader& reader);
+// A name or link target decoded as MemberName decodes names, from what libarchive gives for it
+// (its UTF-8 form and its stored form; either may be null).
+std::optional<std::string> DecodeStoredText(const char* utf8, const char* raw);
 
 // Maps a failed libarchive read to an ERROR_* code.
 int ReadErrorCode(archive* a, archive_entry* entry);

@@ -127,18 +127,15 @@ std::string StoredName(const LHAFileHeader& header) {
     return name;
 }
 
-// Stored names carry no charset mark. Valid UTF-8 is taken as UTF-8 (archives made on Linux and
-// by newer tools), anything else is read in the code page; "\" then separates folders.
+// Stored names carry no charset mark: the codec's archive-name rule reads them (valid UTF-8 as
+// UTF-8, archives made on Linux and by newer tools; anything else in the archive charset, CP932
+// unless chosen otherwise); "\\" then separates folders.
 std::optional<std::string> DecodeStoredName(const std::string& raw) {
     std::string name;
-    if (IsValidUtf8(raw)) {
-        name = raw;
-    } else {
-        try {
-            name = FromAnsi(raw);
-        } catch (const EEncodingError&) {
-            return std::nullopt;
-        }
+    try {
+        name = ArchiveNameToUtf8(raw);
+    } catch (const EEncodingError&) {
+        return std::nullopt;
     }
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;

@@ -3,6 +3,7 @@
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/Stream.h"
+#include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 
@@ -70,6 +71,12 @@ void AddToMarker(const std::string& markerName, const std::string& identity) {
         TLocking::AlreadyHeld);
 }
 
+// The legacy database comes from the Windows program: always code page 932, whatever this
+// process uses.
+std::string ReadLegacyString(TStream& stream) {
+    return ReadString(stream, CP_SHIFT_JIS);
+}
+
 std::uint16_t ReadUInt16(TStream& stream) {
     const std::uint8_t low = ReadByte(stream);
     const std::uint8_t high = ReadByte(stream);
@@ -100,9 +107,9 @@ struct TLegacyRecordHead {
 void ReadLegacyMember(TStream& stream, TInstallAppInfo& record, const std::string& installFolder,
                       const std::string& mainExe, const TLegacyRecordHead& head) {
     TFileMember& member = record.Members.Add();
-    SplitLegacyPath(ReadString(stream), member);
+    SplitLegacyPath(ReadLegacyString(stream), member);
     member.FileDate = ReadDouble(stream);
-    const std::string dir = ReadString(stream);
+    const std::string dir = ReadLegacyString(stream);
     member.SetInstallDir(dir.empty() ? installFolder : dir, true);
     member.IsTarget = ReadByte(stream) != 0;
     const std::uint8_t legacyFlags = ReadByte(stream);
@@ -125,11 +132,11 @@ void ReadLegacyMember(TStream& stream, TInstallAppInfo& record, const std::strin
         member.ShortcutFolders.push_back(head.CustomFolder);
     }
     member.SetShortcutFlags(flags);
-    member.ShortcutOption.ShortcutName = ReadString(stream);
+    member.ShortcutOption.ShortcutName = ReadLegacyString(stream);
     member.ShortcutOption.WindowSize = ReadByte(stream);
-    member.ShortcutOption.Description = ReadString(stream);
-    member.ShortcutOption.Arguments = ReadString(stream);
-    member.ShortcutOption.WorkingDirectory = ReadString(stream);
+    member.ShortcutOption.Description = ReadLegacyString(stream);
+    member.ShortcutOption.Arguments = ReadLegacyString(stream);
+    member.ShortcutOption.WorkingDirectory = ReadLegacyString(stream);
     member.InstallDate = record.LastUpdateDate;
     if (SameTextAscii(member.FileName, mainExe))
         member.SetRole(mrMain);
@@ -139,19 +146,19 @@ void ReadLegacyRecord(TStream& stream, TInstallList& list, const std::string& se
     SkipBytes(stream, 6);
     TInstallAppInfo& record = list.Add();
     list.AssignNewId(record);
-    record.ArchiveName = ReadString(stream);
-    record.AppName = ReadString(stream);
-    record.Version = ReadString(stream);
-    std::string installFolder = ReadString(stream);
+    record.ArchiveName = ReadLegacyString(stream);
+    record.AppName = ReadLegacyString(stream);
+    record.Version = ReadLegacyString(stream);
+    std::string installFolder = ReadLegacyString(stream);
     TLegacyRecordHead head;
-    head.StartMenu = ReadString(stream);
-    head.CustomFolder = ReadString(stream);
+    head.StartMenu = ReadLegacyString(stream);
+    head.CustomFolder = ReadLegacyString(stream);
     head.SendTo = sendTo;
     const bool ownFolder = ReadByte(stream) != 0;
     const double date = ReadDouble(stream);
     record.FirstInstallDate = date;
     record.LastUpdateDate = date;
-    const std::string mainExe = ReadString(stream);
+    const std::string mainExe = ReadLegacyString(stream);
     if (ownFolder)
         installFolder =
             IncludeTrailingPathDelimiter(installFolder) + RemoveFileExt(mainExe) + PathDelim;

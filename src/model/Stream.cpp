@@ -368,13 +368,13 @@ void SkipBytes(TStream& stream, std::size_t count) {
     }
 }
 
-std::string ReadString(TStream& stream) {
+std::string ReadString(TStream& stream, int codePage) {
     // Stored files are read whole into memory first; there the text is converted where it
     // lies instead of being read byte by byte. Without its terminating 0 the byte-wise path
     // below raises the read error at the end of the data.
     std::string_view text;
     if (stream.ReadTerminated(text))
-        return FromAnsi(text);
+        return FromCodePage(text, codePage);
     std::string ansi;
     char c;
     for (;;) {
@@ -383,7 +383,11 @@ std::string ReadString(TStream& stream) {
             break;
         ansi.push_back(c);
     }
-    return FromAnsi(ansi);
+    return FromCodePage(ansi, codePage);
+}
+
+std::string ReadString(TStream& stream) {
+    return ReadString(stream, GetAnsiCodePage());
 }
 
 } // namespace qm

@@ -163,5 +163,7 @@ void SkipBytes(TStream& stream, std::size_t count);
 // Bytes up to the next 0, converted to UTF-8. A stream that ends before the 0 raises EReadError;
 // bytes not valid in the code page raise EEncodingError.
 std::string ReadString(TStream& stream);
+// The same for a format whose strings are in one fixed code page.
+std::string ReadString(TStream& stream, int codePage);
 
 } // namespace qm

@@ -3,7 +3,9 @@
 #include "platform/Exception.h"
 #include "platform/WinMessage.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <iconv.h>
 #include <string>
 
@@ -165,32 +167,85 @@ void SetAnsiCodePage(int codePage) {
     QmSetAnsiCodePage(codePage);
 }
 
-std::string ToAnsi(std::string_view utf8) {
+void ResetAnsiCodePage() {
+    QmSetAnsiCodePage(0);
+}
+
+std::string ToCodePage(std::string_view utf8, int codePage) {
     if (IsAscii(utf8))
         return std::string(utf8); // the same bytes in every supported code page
-    if (GetAnsiCodePage() == CP_UTF8_PAGE) {
+    if (codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(utf8))
             throw EEncodingError("文字列を変換できません: " + std::string(utf8));
         return std::string(utf8);
     }
+    const char* name = IconvName(codePage);
+    if (name == nullptr)
+        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
     std::string out;
-    if (!Convert(IconvName(GetAnsiCodePage()), "UTF-8", utf8, out))
+    if (!Convert(name, "UTF-8", utf8, out))
         throw EEncodingError("文字列をシステムの文字コードで表せません: " + std::string(utf8));
     return out;
 }
 
-std::string FromAnsi(std::string_view ansi) {
-    if (IsAscii(ansi))
-        return std::string(ansi);
-    if (GetAnsiCodePage() == CP_UTF8_PAGE) {
-        if (!IsValidUtf8(ansi))
+std::string FromCodePage(std::string_view text, int codePage) {
+    if (IsAscii(text))
+        return std::string(text);
+    if (codePage == CP_UTF8_PAGE) {
+        if (!IsValidUtf8(text))
             throw EEncodingError("文字列を UTF-8 として読めません");
-        return std::string(ansi);
+        return std::string(text);
     }
+    const char* name = IconvName(codePage);
+    if (name == nullptr)
+        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
     std::string out;
-    if (!Convert("UTF-8", IconvName(GetAnsiCodePage()), ansi, out))
+    if (!Convert("UTF-8", name, text, out))
         throw EEncodingError("文字列をシステムの文字コードから変換できません");
     return out;
+}
+
+std::string ToAnsi(std::string_view utf8) {
+    return ToCodePage(utf8, GetAnsiCodePage());
+}
+
+std::string FromAnsi(std::string_view ansi) {
+    return FromCodePage(ansi, GetAnsiCodePage());
+}
+
+std::string ArchiveCharset() {
+    const char* chosen = std::getenv("QUILLMATE_ARCHIVE_CHARSET");
+    return chosen != nullptr && *chosen != '\0' ? chosen : "CP932";
+}
+
+std::string ArchiveNameToUtf8(std::string_view raw) {
+    if (IsValidUtf8(raw))
+        return std::string(raw);
+    const std::string charset = ArchiveCharset();
+    std::string out;
+    // The result is checked too: a converter that lets broken bytes through must not hand on
+    // text that is not UTF-8.
+    if (!Convert("UTF-8", charset.c_str(), raw, out) || !IsValidUtf8(out))
+        throw EEncodingError("書庫内のファイル名を " + charset + " として読めません");
+    return out;
+}
+
+std::string ArchiveNameToAnsi(std::string_view raw) {
+    return ToAnsi(ArchiveNameToUtf8(raw));
+}
+
+bool IsArchiveLeadByte(unsigned char byte) {
+    std::string name;
+    for (char c : ArchiveCharset())
+        if (c != '-' && c != '_')
+            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* sjis : {"CP932", "MS932", "SJIS", "SHIFTJIS", "WINDOWS31J"})
+        if (name == sjis)
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    for (const char* chinese : {"GBK", "CP936", "GB18030", "BIG5", "BIG5HKSCS", "CP950"})
+        if (name == chinese)
+            return byte >= 0x81 && byte <= 0xFE;
+    return false;
 }
 
 bool CanEncodeAnsi(std::string_view utf8) {

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -37,11 +39,59 @@ extern "C" intptr_t QmSendMessage(void* window, unsigned message, uintptr_t wpar
 }
 
 namespace {
-std::atomic<int> g_ansiCodePage{932};
+
+// 0 until the first question: then the code page the environment asks for.
+std::atomic<int> g_ansiCodePage{0};
+
+// The codeset part of a locale name ("ja_JP.SJIS@x" gives "sjis"), in lower case without '-'
+// and '_'.
+std::string LocaleCodeset(const char* locale) {
+    const char* dot = std::strchr(locale, '.');
+    std::string codeset;
+    if (dot == nullptr)
+        return codeset;
+    for (const char* p = dot + 1; *p != '\0' && *p != '@'; ++p)
+        if (*p != '-' && *p != '_')
+            codeset += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    return codeset;
+}
+
+// QUILLMATE_CODEPAGE (932 or 65001) when set, else the code page of the process locale as the
+// environment names it (LC_ALL, then LC_CTYPE, then LANG): 932 for a Shift_JIS locale, 65001
+// for every other, C and POSIX included, where file names are still UTF-8 bytes.
+int CodePageOfEnvironment() {
+    if (const char* chosen = std::getenv("QUILLMATE_CODEPAGE"); chosen != nullptr) {
+        if (std::strcmp(chosen, "932") == 0)
+            return 932;
+        if (std::strcmp(chosen, "65001") == 0)
+            return 65001;
+    }
+    const char* locale = nullptr;
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        locale = std::getenv(name);
+        if (locale != nullptr && *locale != '\0')
+            break;
+        locale = nullptr;
+    }
+    if (locale == nullptr)
+        return 65001;
+    const std::string codeset = LocaleCodeset(locale);
+    for (const char* sjis : {"sjis", "shiftjis", "cp932", "ms932", "windows31j", "pck"})
+        if (codeset == sjis)
+            return 932;
+    return 65001;
+}
+
 } // namespace
 
 extern "C" int QmGetAnsiCodePage(void) {
-    return g_ansiCodePage.load();
+    int codePage = g_ansiCodePage.load();
+    if (codePage == 0) {
+        int expected = 0;
+        g_ansiCodePage.compare_exchange_strong(expected, CodePageOfEnvironment());
+        codePage = g_ansiCodePage.load();
+    }
+    return codePage;
 }
 
 extern "C" void QmSetAnsiCodePage(int codePage) {

@@ -30,9 +30,10 @@ unsigned QmRegisterWindowMessage(const char* name);
  * is null or not a sink. */
 intptr_t QmSendMessage(void* window, unsigned message, uintptr_t wparam, intptr_t lparam);
 
-/* The process's ANSI code page (932 unless changed). It lives here, beside the message table,
- * for the same reason: the archiver libraries must follow the program's setting, and they carry
- * their own copy of everything else of the platform layer. */
+/* The process's ANSI code page: QUILLMATE_CODEPAGE, else 932 under a Shift_JIS locale and 65001
+ * under every other, until changed (0 lets it follow the environment again). It lives here, beside
+ * the message table, for the same reason: the archiver libraries must follow the program's setting,
+ * and they carry their own copy of everything else of the platform layer. */
 int QmGetAnsiCodePage(void);
 void QmSetAnsiCodePage(int codePage);
 

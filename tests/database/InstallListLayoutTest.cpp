@@ -79,6 +79,7 @@ TEST(InstallListLayout, RecordWithoutMembersHasLengthPrefix35) {
 }
 
 TEST(InstallListLayout, LoadAndSaveReproduceTheFileByteForByte) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     const Bytes file = TwoRecordFile();
     TMemoryStream in(file.data());
     TInstallList list;
@@ -113,6 +114,7 @@ TEST(InstallListLayout, CountsOfZeroOrLessReadNoRecord) {
 }
 
 TEST(InstallListHostile, TruncatedFileKeepsTheRecordsReadBefore) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     const std::string file = TwoRecordFile().data();
     std::int64_t firstLength = 0;
     std::memcpy(&firstLength, file.data() + 20, 8);
@@ -210,6 +212,7 @@ TEST(InstallListFile, MissingFileClearsButKeepsTheCounters) {
 }
 
 TEST(InstallListFile, SaveCreatesTheFolderAndRoundTrips) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     const std::string path = qmtest::MakeTempFolder("db") + "/a/b/Quillmate.his";
     const Bytes file = TwoRecordFile();
     TMemoryStream in(file.data());

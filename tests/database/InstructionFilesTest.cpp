@@ -4,6 +4,7 @@
 
 #include "model/FileUtils.h"
 #include "model/InstructionFiles.h"
+#include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ Bytes EmptyRecord() {
 } // namespace
 
 TEST(InstallOption, LayoutIsNotTheFieldOrder) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallOption option;
     option.OverWrite = owIfNewer;
     EXPECT_EQ(Save(option), std::string("\0\0\1\0\0\0\0\0\0", 9));
@@ -67,6 +69,7 @@ TEST(InstructionFiles, InstallFileOfAnEmptyPlan) {
 }
 
 TEST(InstructionFiles, UninstallFileWithAndWithoutRemovalList) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallAppInfo record;
     const std::string path = GetUninstallFileName();
     EXPECT_EQ(path, GetDataFolder() + "uninstemp.tmp");
@@ -88,6 +91,7 @@ TEST(InstructionFiles, UninstallFileWithAndWithoutRemovalList) {
 }
 
 TEST(InstructionFiles, RefusedPathsWriteNothing) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallAppInfo record;
     const std::string path = GetUninstallFileName();
     WriteUninstallFile(path, record, {"/apps/keep"});

@@ -3,6 +3,7 @@
 #include "Sandbox.h"
 
 #include "model/InstallList.h"
+#include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 
@@ -76,6 +77,7 @@ struct SafeSave : ::testing::Test {
 } // namespace
 
 TEST_F(SafeSave, WriteFailingMidwayKeepsTheOldFile) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallList bigger;
     Fill(bigger, 50, "new");
     // The stream gives up after N bytes, as a full disk would, at several points of the file.

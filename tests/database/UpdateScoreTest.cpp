@@ -1,5 +1,6 @@
 // Update detection: the name and member scores on the ANSI bytes, and the choice of the target.
 #include "model/InstallList.h"
+#include "platform/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ TEST(NameScore, CaseDigitsAndLengths) {
 }
 
 TEST(NameScore, JapaneseNamesCountShiftJisBytes) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     // ツール is six bytes in code page 932 (nine in UTF-8): w = 107 / 8 = 13 for "ツールab".
     EXPECT_EQ(NameScore("ツールab1.zip", "ツールxy1.zip"), 100 + 6 * 13);
     EXPECT_EQ(NameScore("ツール1.zip", "ツール2.zip"), 100 + 6 * 17);

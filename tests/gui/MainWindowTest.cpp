@@ -6,6 +6,8 @@
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
+#include "model/InstallOption.h"
+#include "model/InstructionFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/WindowsVersion.h"
@@ -40,9 +42,13 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -127,7 +133,6 @@ class MainWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { App(); }
     void SetUp() override {
-        SetAnsiCodePage(CP_SHIFT_JIS);
         TUiHooks::Reset();
         TUiHooks::Active = true;
         std::error_code ec;
@@ -285,6 +290,7 @@ TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList) {
 }
 
 TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // the sort below follows the bytes of code page 932
     const std::string dir = qmtest::MakeTempFolder("ja");
     qmtest::WriteFile(dir + "/ツール/説明書.txt", "help");
     qmtest::WriteFile(dir + "/ツール/データ/設定.ini", "[s]");
@@ -309,6 +315,97 @@ TEST_F(MainWindow, JapaneseNamesStoredInCodePage932ShowAsTheyWereWritten) {
     // あ (82 A0), although in UTF-8 it comes after; 設 (90 DD) before 説 (90 E0).
     emit w.lvFile->header()->sectionClicked(0);
     EXPECT_EQ(Column(w, 0), QStringList({"Ａ.doc", "あ.doc", "設定.ini", "説明書.txt"}));
+}
+
+namespace {
+// Sets environment variables for the object's lifetime.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, std::string>> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old)
+                                                     : std::optional<std::string>());
+            setenv(name, value.c_str(), 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, old] : saved_) {
+            if (old)
+                setenv(name, old->c_str(), 1);
+            else
+                unsetenv(name);
+        }
+        ResetAnsiCodePage();
+    }
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+} // namespace
+
+TEST_F(MainWindow, NamesOutsideCodePage932OpenAndTheirPlanIsWrittenAndReadBack) {
+    // A user whose home folder and archive carry characters code page 932 cannot hold.
+    const std::string home = qmtest::MakeTempFolder("home") + "/josé";
+    ScopedEnvironment env{{"LC_ALL", "C.UTF-8"},
+                          {"HOME", home},
+                          {"XDG_DATA_HOME", home + "/.local/share"},
+                          {"XDG_CONFIG_HOME", home + "/.config"}};
+    ResetAnsiCodePage();
+    ASSERT_EQ(GetAnsiCodePage(), CP_UTF8_PAGE);
+    const std::string dir = home + "/Downloads";
+    fs::create_directories(dir + "/Ångström");
+    fs::copy_file(PeFile("cafe.exe"), dir + "/app.exe");
+    qmtest::WriteFile(dir + "/Ångström/读我.txt", "read me");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && zip -q -r café.zip app.exe Ångström"), 0);
+
+    TfrmMain w;
+    OpenByCommand(w, dir + "/café.zip");
+    ASSERT_EQ(w.lvFileModel->Count(), 2) << TUiHooks::Messages.join(' ').toStdString();
+    EXPECT_EQ(w.windowTitle(), "Quillmate - café.zip");
+    const int readMe = RowOf(w, "读我.txt");
+    ASSERT_GE(readMe, 0);
+    EXPECT_EQ(Text(w, readMe, 1), "Ångström/");
+    EXPECT_EQ(w.edtAppName->text(), "Café™");
+    const std::string root = home + "/.local/opt/Café™/";
+    EXPECT_EQ(Text(w, readMe, 2), QString::fromStdString(root + "Ångström/"));
+
+    // The instructions for the installer hold the names and come back unchanged.
+    const std::string file = GetInstallFileName();
+    WriteInstallFile(file, *w.InstallInfo(), TInstallOption());
+    TMemoryStream stream(qmtest::ReadFile(file));
+    TInstallAppInfo read;
+    read.LoadFromStream(stream);
+    EXPECT_EQ(read.AppName, "Café™");
+    EXPECT_EQ(read.ArchiveName, "café.zip");
+    ASSERT_EQ(read.Members.Count(), 2);
+    const TFileMember* member = read.Members.Find("读我.txt", "Ångström/");
+    ASSERT_NE(member, nullptr);
+    EXPECT_EQ(member->InstallDir(), root + "Ångström/");
+}
+
+TEST_F(MainWindow, ShiftJisArchivesOpenWithTheSameNamesUnderEitherCodePage) {
+    // Names without a Unicode flag, as Japanese Windows writes them; 表 and ソ end in 0x5C.
+    const std::string dir = qmtest::MakeTempFolder("sjis");
+    qmtest::WriteFile(dir + "/src/ソフト/表示.txt", "1");
+    qmtest::WriteFile(dir + "/src/ソフト/説明.doc", "2");
+    ASSERT_EQ(qmtest::Run("cd '" + dir +
+                          "/src' && JAVA_TOOL_OPTIONS=-XX:-UsePerfData jlha ay ../a.lzh "
+                          "ソフト/表示.txt ソフト/説明.doc >/dev/null 2>&1 && bsdtar --format zip "
+                          "--options zip:hdrcharset=CP932 -cf ../a.zip ソフト"),
+              0);
+    for (const int codePage : {CP_SHIFT_JIS, CP_UTF8_PAGE}) {
+        SetAnsiCodePage(codePage);
+        for (const char* archive : {"a.lzh", "a.zip"}) {
+            TfrmMain w;
+            OpenByCommand(w, dir + "/" + archive);
+            ASSERT_EQ(w.lvFileModel->Count(), 2) << archive << " " << codePage;
+            const int row = RowOf(w, "表示.txt");
+            ASSERT_GE(row, 0) << archive << " " << codePage;
+            EXPECT_EQ(Text(w, row, 1), "ソフト/") << archive << " " << codePage;
+            EXPECT_GE(RowOf(w, "説明.doc"), 0) << archive << " " << codePage;
+        }
+    }
 }
 
 TEST_F(MainWindow, SortsOnceByTheClickedColumn) {

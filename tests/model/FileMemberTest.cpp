@@ -4,6 +4,7 @@
 #include "HexBytes.h"
 #include "Sandbox.h"
 #include "model/FileUtils.h"
+#include "platform/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,7 @@ TEST(FileMemberLayout, ShortcutOptionBytes) {
 }
 
 TEST(FileMemberLayout, MemberBytesAndReadBack) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TFileMember m;
     FillHelpMember(m);
     EXPECT_EQ(ToHex(Saved(m)), ToHex(kHelpMemberBytes));
@@ -106,6 +108,7 @@ TEST(FileMemberLayout, MemberBytesAndReadBack) {
 }
 
 TEST(FileMemberLayout, FlagByteKeepsOnlyKnownBits) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     std::string bytes = kHelpMemberBytes;
     const std::size_t flagPos = 11 + 5 + 1 + 8 + 8 + 1 + 8 + 15;
     ASSERT_EQ(bytes[flagPos], 0x06);
@@ -117,6 +120,7 @@ TEST(FileMemberLayout, FlagByteKeepsOnlyKnownBits) {
 }
 
 TEST(FileMemberLayout, ListBytes) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TFileMembers list;
     TMemoryStream s;
     list.SaveToStream(s);
@@ -142,6 +146,7 @@ TEST(FileMemberLayout, ListBytes) {
 
 // A stream cut at any byte gives the read error and keeps the members that were read whole.
 TEST(FileMemberHostile, TruncatedAtEveryByte) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TFileMembers list;
     FillHelpMember(list.Add());
     FillHelpMember(list.Add());
@@ -166,6 +171,7 @@ TEST(FileMemberHostile, TruncatedAtEveryByte) {
 }
 
 TEST(FileMemberHostile, AbsurdCountsStopAtTheEndOfTheData) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     // A list claiming 2^31-1 members with one present: one member, then the read error.
     TMemoryStream list(Hex("ffffff7f") + kHelpMemberBytes);
     TFileMembers read;

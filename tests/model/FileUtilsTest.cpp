@@ -2,6 +2,7 @@
 // deletion (symbolic links, missing folders), file lists, names, dates and text functions.
 #include "model/FileUtils.h"
 #include "Sandbox.h"
+#include "platform/AnsiCodec.h"
 #include "platform/WindowsVersion.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,7 @@ TEST(FileUtils, MakeUniqueFileName) {
 }
 
 TEST(FileUtils, CheckPathName) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     EXPECT_TRUE(CheckPathName("Tool.lnk"));
     EXPECT_TRUE(CheckPathName("\\Tool.lnk"));
     EXPECT_TRUE(CheckPathName("C:\\x\\Tool.lnk"));
@@ -238,6 +240,7 @@ TEST(FileUtils, CheckPathName) {
 }
 
 TEST(FileUtils, TextFunctions) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     EXPECT_EQ(FirstDigitPos("tool12.zip"), 5);
     EXPECT_EQ(FirstDigitPos("tool2"), 0); // the last character is never examined
     EXPECT_EQ(FirstDigitPos("1tool.zip"), 1);

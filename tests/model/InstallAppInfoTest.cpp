@@ -4,6 +4,7 @@
 #include "HexBytes.h"
 #include "Sandbox.h"
 #include "model/FileUtils.h"
+#include "platform/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,7 @@ TEST(InstallAppInfoLayout, EmptyRecordBytes) {
 }
 
 TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallAppInfo info;
     info.AppId = 0x0102;
     info.AppName = "ツール";
@@ -135,6 +137,7 @@ TEST(InstallAppInfoLayout, RecordWithMemberBytesAndReadBack) {
 
 // A record cut anywhere is a read error, and the record being read into keeps what it had.
 TEST(InstallAppInfoHostile, TruncatedRecordChangesNothing) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TInstallAppInfo info;
     info.AppId = 7;
     info.AppName = "Tool";

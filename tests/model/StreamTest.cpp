@@ -31,6 +31,7 @@ TEST(Stream, NumbersAreLittleEndian) {
 }
 
 TEST(Stream, StringsAreAnsiWithOneZero) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     TMemoryStream s;
     WriteString(s, "");
     WriteString(s, "ツール");
@@ -55,6 +56,7 @@ TEST(Stream, BytesReaderReadsAFileImageWhereItLies) {
 }
 
 TEST(Stream, StringErrorsNameTheProblem) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     // A string cut off before its 0 is a read error, not a shorter string.
     TMemoryStream unterminated(std::string("abc"));
     try {
@@ -111,6 +113,7 @@ TEST(Stream, MemoryStreamSeekAndOverwrite) {
 }
 
 TEST(Stream, FileStreamModes) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     const std::string folder = qmtest::MakeTempFolder("stream");
     const std::string path = folder + "/data.bin";
     {
