@@ -44,6 +44,7 @@ TEST(Stream, StringsAreAnsiWithOneZero) {
 }
 
 TEST(Stream, BytesReaderReadsAFileImageWhereItLies) {
+    SetAnsiCodePage(CP_SHIFT_JIS); // bytes as code page 932 stores them
     const std::string bytes = Hex("78563412 8363815b838b00 6100 62");
     TBytesReader s(bytes);
     EXPECT_EQ(ReadInt32(s), 0x12345678);
