@@ -129,7 +129,7 @@ std::string StoredName(const LHAFileHeader& header) {
 
 // Stored names carry no charset mark: the codec's archive-name rule reads them (valid UTF-8 as
 // UTF-8, archives made on Linux and by newer tools; anything else in the archive charset, CP932
-// unless chosen otherwise); "\\" then separates folders.
+// unless chosen otherwise); "\" then separates folders.
 std::optional<std::string> DecodeStoredName(const std::string& raw) {
     std::string name;
     try {
