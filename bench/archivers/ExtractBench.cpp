@@ -1,21 +1,23 @@
-// Extracts a 10 000-file ZIP, tgz and LZH of about 200 MB each (about 400 MB once extracted)
-// through the libraries' command entries and with `bsdtar -xf` (`lhasa x` for the LZH),
-// alternately, and prints the best and the median time of each and their ratios.
+// A tree of 10,000 files of about 200 MB as ZIP, tar.gz, LZH, tar, CAB and 7z. For ZIP, tar.gz
+// and LZH: extraction through the archive file object with the program's options and a progress
+// handler attached as the main window attaches one, against `bsdtar -xf` (`lhasa x` for the
+// LZH), in alternating pairs. For every family: the archive check the main window runs before
+// extracting (mode 1), against the extraction of the same archive. Prints medians and ratios.
 //
-// usage: bench_archivers [work folder] [rounds] [zip|tgz|lzh: that archive only]
-// The work folder (default: $TMPDIR or /tmp) receives the source tree, the archives and the
-// extraction folders; it is removed at the end.
-#include "archiver_abi.h"
+// usage: bench_archivers [rounds] [zip|tgz|lzh|tar|cab|7z: that archive only]
+// Everything is written below $TMPDIR (default /tmp) and removed at the end.
+#include "cmarc/ArchiveFile.h"
+#include "cmarc/ArchiverOptions.h"
 #include "platform/AnsiCodec.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,10 +25,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFiles = 10000;
-constexpr size_t kAverageSize = 42 * 1024; // compresses to about half
+constexpr size_t kAverageSize = 20 * 1024;
 
 int Shell(const std::string& command) {
-    int status = std::system(command.c_str());
+    const int status = std::system(command.c_str());
     if (status != 0)
         std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
     return status;
@@ -45,10 +47,10 @@ void MakeSourceTree(const fs::path& root) {
         return x;
     };
     for (int i = 0; i < kFiles; ++i) {
-        fs::path folder =
+        const fs::path folder =
             root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
         fs::create_directories(folder);
-        size_t size = kAverageSize / 2 + next() % kAverageSize;
+        const size_t size = kAverageSize / 2 + next() % kAverageSize;
         std::string data;
         data.reserve(size + 16);
         while (data.size() < size) {
@@ -65,113 +67,167 @@ void MakeSourceTree(const fs::path& root) {
     }
 }
 
-double Seconds(const std::chrono::steady_clock::time_point& start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double TimeLibrary(QM_COMMAND_PROC command, const std::string& line) {
-    auto start = std::chrono::steady_clock::now();
-    int result = command(nullptr, line.c_str(), nullptr, 0);
-    double elapsed = Seconds(start);
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+intptr_t WindowProc(void*, unsigned, uintptr_t, intptr_t) {
+    return 0;
+}
+
+// Extraction as the main window runs it: the program's options, a progress handler that takes
+// the member name of every step. -1 on failure.
+double TimeLibrary(const fs::path& archive, const fs::path& dest, long& steps) {
+    fs::create_directories(dest);
+    qm::TArchiveFile arc;
+    arc.Options = qm::ArcMainOptions();
+    arc.SetFileName(archive.string());
+    std::string last;
+    arc.OnProgress = [&steps, &last](qm::TArchiveFile&, int, LPEXTRACTINGINFOEX info, bool&) {
+        ++steps;
+        if (info != nullptr)
+            last = info->szSourceFileName;
+    };
+    QmMessageSink window{QM_SINK_MAGIC, &WindowProc, nullptr};
+    const Clock::time_point start = Clock::now();
+    const int result = arc.Extract(&window, nullptr, qm::TFileArgs{nullptr}, dest.string() + "/");
+    const double elapsed = Seconds(start);
     if (result != 0)
-        std::fprintf(stderr, "command entry failed: 0x%X\n", result);
-    return elapsed;
+        std::fprintf(stderr, "%s: extraction failed: 0x%X\n", archive.c_str(), result);
+    return result == 0 ? elapsed : -1;
 }
 
-double TimeTool(const char* tool, const fs::path& archive, const fs::path& dest) {
+// bsdtar, or lhasa for an LZH.
+double TimeTool(const fs::path& archive, const fs::path& dest) {
     fs::create_directories(dest);
     const std::string command =
-        std::string(tool) == "lhasa"
+        archive.extension() == ".lzh"
             ? "cd '" + dest.string() + "' && lhasa xq '" + archive.string() + "'"
             : "bsdtar -xf '" + archive.string() + "' -C '" + dest.string() + "'";
-    auto start = std::chrono::steady_clock::now();
-    Shell(command);
-    return Seconds(start);
+    const Clock::time_point start = Clock::now();
+    const int status = Shell(command);
+    return status == 0 ? Seconds(start) : -1;
 }
 
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    size_t n = times.size();
-    return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+double TimeCheck(const fs::path& archive) {
+    qm::TArchiveFile arc;
+    arc.Options = qm::ArcMainOptions();
+    arc.SetFileName(archive.string());
+    const Clock::time_point start = Clock::now();
+    const int result = arc.CheckArchive(1, 0);
+    const double elapsed = Seconds(start);
+    if (result == 0)
+        std::fprintf(stderr, "%s: the check refused the archive\n", archive.c_str());
+    return result != 0 ? elapsed : -1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* tmp = std::getenv("TMPDIR");
-    fs::path work = fs::path(argc > 1 ? argv[1] : (tmp != nullptr ? tmp : "/tmp")) / "qm-arc-bench";
-    int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
-    const std::string only = argc > 3 ? argv[3] : "";
-    auto wanted = [&](const std::string& extension) { return only.empty() || only == extension; };
-    fs::remove_all(work);
-    fs::create_directories(work / "src");
-
-    std::printf("making %d files...\n", kFiles);
-    MakeSourceTree(work / "src");
-    std::string src = (work / "src").string();
-    if ((wanted("zip") && Shell("cd '" + src + "' && zip -qr ../bench.zip .") != 0) ||
-        (wanted("tgz") &&
-         Shell("bsdtar -czf '" + (work / "bench.tgz").string() + "' -C '" + src + "' .") != 0) ||
-        (wanted("lzh") && Shell("cd '" + src + "' && jlha a ../bench.lzh dir* > /dev/null") != 0))
-        return 1;
-
-    std::string plugins = QM_BENCH_PLUGIN_DIR;
-    struct Case {
-        const char* archive;
-        const char* library;
-        const char* prefix;
-        const char* lineFormat; // archive, destination
-        const char* tool;       // the baseline
-    } cases[] = {
-        {"bench.zip", "UNZIP32.DLL", "UnZip", "-x -o --i  \"%s\" \"%s/\" ", "bsdtar"},
-        {"bench.tgz", "TAR32.DLL", "Tar",
-         "x -AH --display-dialog=0 -g --check-all-path=0 --use-directory=1 -z2  -f \"%s\" -o "
-         "\"%s/\" ",
-         "bsdtar"},
-        {"bench.lzh", "UNLHA32.DLL", "Unlha",
-         "x -+ -a1 -c1 -f1 -i0 -l0 -m1 -n1 -o2 -p0 -r1 -s1 -t0 -u0 -x1 -y1 \"%s\" \"%s/\" ",
-         "lhasa"},
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string only = argc > 2 ? argv[2] : "";
+    auto wanted = [&only](const fs::path& archive) {
+        return only.empty() || archive.extension() == "." + only;
     };
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qmarc.XXXXXX";
+    if (mkdtemp(base.data()) == nullptr)
+        return 1;
+    const fs::path work(base);
+    const fs::path src = work / "src";
+    std::printf("making %d files...\n", kFiles);
+    std::fflush(stdout);
+    MakeSourceTree(src);
+    const std::string s = src.string();
+    const fs::path zip = work / "bench.zip", tgz = work / "bench.tgz", lzh = work / "bench.lzh",
+                   tar = work / "bench.tar", cab = work / "bench.cab", sevenZip = work / "bench.7z";
+    if ((wanted(zip) && Shell("cd '" + s + "' && zip -qr '" + zip.string() + "' .") != 0) ||
+        (wanted(tgz) && Shell("bsdtar -czf '" + tgz.string() + "' -C '" + s + "' .") != 0) ||
+        (wanted(lzh) &&
+         Shell("cd '" + s + "' && jlha a '" + lzh.string() + "' dir* > /dev/null") != 0) ||
+        (wanted(tar) && Shell("bsdtar -cf '" + tar.string() + "' -C '" + s + "' .") != 0) ||
+        (wanted(cab) && Shell("cd '" + s +
+                              "' && find . -type f | sed 's|^\\./||' | xargs gcab -c "
+                              "-z '" +
+                              cab.string() + "'") != 0) ||
+        (wanted(sevenZip) &&
+         Shell("cd '" + s + "' && 7z a -mx=1 -bd '" + sevenZip.string() + "' . > /dev/null") != 0))
+        return 1;
+    fs::remove_all(src);
+
     int status = 0;
-    for (const Case& c : cases) {
-        if (!wanted(fs::path(c.archive).extension().string().substr(1)))
+    std::printf("\nextraction, with the program's progress handler, against bsdtar -xf (lhasa) "
+                "(median of %d pairs)\n",
+                rounds);
+    std::vector<std::pair<fs::path, double>> extraction; // median extraction time per archive
+    for (const fs::path& archive : {zip, tgz, lzh, tar, cab, sevenZip}) {
+        if (!wanted(archive))
             continue;
-        void* module = dlopen((plugins + "/" + c.library).c_str(), RTLD_NOW);
-        auto command =
-            module ? reinterpret_cast<QM_COMMAND_PROC>(dlsym(module, c.prefix)) : nullptr;
-        if (command == nullptr) {
-            std::fprintf(stderr, "cannot load %s\n", c.library);
-            return 1;
-        }
-        fs::path archive = work / c.archive;
-        std::vector<double> library, tool;
-        for (int round = 0; round < rounds; ++round) {
-            // Nothing is deleted between timed runs (ext4 slows inode allocation right after
-            // deletions), dirty pages are flushed before each run, and the order alternates.
-            fs::path dest = work / (std::string(c.prefix) + "-lib" + std::to_string(round));
-            fs::path reference =
-                work / (std::string(c.prefix) + "-" + c.tool + std::to_string(round));
-            char line[2048];
-            std::snprintf(line, sizeof line, c.lineFormat, archive.c_str(), dest.c_str());
-            for (int turn = 0; turn < 2; ++turn) {
+        std::vector<double> library, bsdtar, ratios;
+        long steps = 0;
+        const bool paired = archive == zip || archive == tgz || archive == lzh;
+        for (int round = 0; round < (paired ? rounds : 3); ++round) {
+            double l = -1, b = 0;
+            for (int turn = 0; turn < (paired ? 2 : 1); ++turn) {
                 Shell("sync");
-                if ((turn + round) % 2 == 0)
-                    library.push_back(TimeLibrary(command, qm::ToAnsi(line)));
-                else
-                    tool.push_back(TimeTool(c.tool, archive, reference));
+                if ((turn + round) % 2 == 0 || !paired) {
+                    steps = 0;
+                    l = TimeLibrary(archive, work / "lib", steps);
+                    fs::remove_all(work / "lib");
+                } else {
+                    b = TimeTool(archive, work / "bsdtar");
+                    fs::remove_all(work / "bsdtar");
+                }
             }
-            if (round == 0 && Shell("diff -r '" + dest.string() + "' '" + reference.string() +
-                                    "' > /dev/null") != 0) {
-                std::fprintf(stderr, "%s: extracted trees differ\n", c.archive);
+            if (l < 0 || b < 0) {
                 status = 1;
+                continue;
+            }
+            library.push_back(l);
+            if (paired) {
+                bsdtar.push_back(b);
+                ratios.push_back(l / b);
             }
         }
-        const double bestLibrary = *std::min_element(library.begin(), library.end());
-        const double bestTool = *std::min_element(tool.begin(), tool.end());
-        std::printf("%-10s %6.1f MB  library best %.3f s median %.3f s  %s best %.3f s median "
-                    "%.3f s  ratio best %.2f median %.2f (goal <= 1.15)\n",
-                    c.archive, fs::file_size(archive) / 1e6, bestLibrary, Median(library), c.tool,
-                    bestTool, Median(tool), bestLibrary / bestTool, Median(library) / Median(tool));
+        if (library.empty())
+            continue;
+        extraction.emplace_back(archive, Median(library));
+        if (paired)
+            std::printf("%-10s %6.1f MB  library %.3f s  tool %.3f s  ratio %.2f (goal <= 1.15; "
+                        "pairs %.2f..%.2f; %ld progress steps)\n",
+                        archive.filename().c_str(), fs::file_size(archive) / 1e6, Median(library),
+                        Median(bsdtar), Median(ratios),
+                        *std::min_element(ratios.begin(), ratios.end()),
+                        *std::max_element(ratios.begin(), ratios.end()), steps);
+        std::fflush(stdout);
+    }
+
+    std::printf("\nthe archive check before extraction (mode 1), against extracting the same "
+                "archive (medians)\n");
+    for (const auto& [archive, extract] : extraction) {
+        std::vector<double> checks;
+        for (int round = 0; round < rounds; ++round) {
+            const double c = TimeCheck(archive);
+            if (c < 0) {
+                status = 1;
+                break;
+            }
+            checks.push_back(c);
+        }
+        if (checks.empty())
+            continue;
+        std::printf("%-10s check %8.1f ms  extraction %8.1f ms  check/extraction %.3f\n",
+                    archive.filename().c_str(), Median(checks) * 1e3, extract * 1e3,
+                    Median(checks) / extract);
+        std::fflush(stdout);
     }
     fs::remove_all(work);
     return status;

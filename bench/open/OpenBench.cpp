@@ -1,0 +1,203 @@
+// The program's open of an archive, from the command to the painted list (check, extraction,
+// scan, plan, list filled and painted), against `bsdtar -xf` of the same archive, ZIP and tar.gz
+// of 1,000 and 10,000 files (100,000 with --large). The main window runs offscreen; every open
+// uses a window of its own, so the previous open's working folder is removed outside the timing,
+// as is bsdtar's folder. Each round times one pair, the order alternating; the medians and their
+// ratio are printed.
+//
+// usage: bench_open [--large] [--rounds N] [--sizes N,N,...]
+// Everything is written below $TMPDIR (default /tmp) and removed at the end.
+#include "app/Application.h"
+#include "app/FileListModel.h"
+#include "app/untMain.h"
+#include "widgets/UiHooks.h"
+
+#include <QTreeView>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    if (status != 0)
+        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
+    return status;
+}
+
+// n files in folders of about 100, text-like content that compresses about as program files
+// do; about 20 KB a file up to 10,000 files, then smaller, so 100,000 files stay near 400 MB.
+void MakeSourceTree(const fs::path& root, int n) {
+    static const char* words[] = {"install", "archive", "member",  "folder",  "setup", "value",
+                                  "window",  "version", "library", "program", "data",  "file",
+                                  "0x8000",  "return",  "static",  "config",  "\n",    "  "};
+    const size_t average = n <= 10000 ? 20 * 1024 : 4 * 1024;
+    uint32_t x = 2463534242u;
+    auto next = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    for (int i = 0; i < n; ++i) {
+        const fs::path folder =
+            root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
+        fs::create_directories(folder);
+        const size_t size = average / 2 + next() % average;
+        std::string data;
+        data.reserve(size + 16);
+        while (data.size() < size) {
+            if (next() % 4 == 0) {
+                for (int k = 0; k < 8; ++k)
+                    data += static_cast<char>(next());
+            } else {
+                data += words[next() % (sizeof words / sizeof *words)];
+                data += ' ';
+            }
+        }
+        data.resize(size);
+        std::ofstream(folder / ("file" + std::to_string(i) + ".dat"), std::ios::binary) << data;
+    }
+    // The program's main executable and its help file, as an application's archive has them.
+    std::ofstream(root / "tool.exe", std::ios::binary) << "MZ";
+    std::ofstream(root / "readme.txt", std::ios::binary) << "help";
+}
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// One open in a fresh main window, until its list is painted; -1 when the open failed.
+double TimeProgram(const fs::path& archive, int expectedRows) {
+    qm::TUiHooks::Reset();
+    qm::TUiHooks::Active = true; // a message box would wait for a person
+    double elapsed = -1;
+    {
+        qm::TfrmMain window;
+        window.show();
+        QCoreApplication::processEvents();
+        const Clock::time_point start = Clock::now();
+        const bool opened = window.OpenArchive(archive.string());
+        window.lvFile->viewport()->repaint();
+        QCoreApplication::processEvents();
+        elapsed = Seconds(start);
+        if (!opened || window.lvFileModel->Count() != expectedRows ||
+            !qm::TUiHooks::Messages.isEmpty()) {
+            std::fprintf(stderr, "%s: open failed (%d rows, %lld messages)\n", archive.c_str(),
+                         window.lvFileModel->Count(),
+                         static_cast<long long>(qm::TUiHooks::Messages.size()));
+            elapsed = -1;
+        }
+    } // the window removes its working folder here, outside the timing
+    return elapsed;
+}
+
+double TimeBsdtar(const fs::path& archive, const fs::path& dest) {
+    fs::create_directories(dest);
+    const Clock::time_point start = Clock::now();
+    const int status = Shell("bsdtar -xf '" + archive.string() + "' -C '" + dest.string() + "'");
+    const double elapsed = Seconds(start);
+    fs::remove_all(dest);
+    return status == 0 ? elapsed : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes{1000, 10000};
+    int rounds = 7;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--large") == 0)
+            sizes.push_back(100000);
+        else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
+            sizes.clear();
+            for (const char* p = argv[++i]; *p != '\0';) {
+                sizes.push_back(std::atoi(p));
+                p = std::strchr(p, ',');
+                if (p == nullptr)
+                    break;
+                ++p;
+            }
+        }
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qmopen.XXXXXX";
+    if (mkdtemp(base.data()) == nullptr)
+        return 1;
+    const fs::path work(base);
+    // The program's settings and working folders go to a throw-away home below the work folder.
+    setenv("HOME", (work / "home").c_str(), 1);
+    setenv("XDG_DATA_HOME", (work / "home/data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "home/config").c_str(), 1);
+    fs::create_directories(work / "home/data");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qm::TApplication app(argc, argv);
+
+    int status = 0;
+    std::printf("%-8s %7s %8s  %9s %9s  %s\n", "format", "files", "MB", "program", "bsdtar",
+                "ratio (median of pairs)");
+    for (const int n : sizes) {
+        const fs::path src = work / ("src" + std::to_string(n));
+        MakeSourceTree(src, n);
+        const fs::path zip = work / ("open" + std::to_string(n) + ".zip");
+        const fs::path tgz = work / ("open" + std::to_string(n) + ".tgz");
+        if (Shell("cd '" + src.string() + "' && zip -qr '" + zip.string() + "' .") != 0 ||
+            Shell("bsdtar -czf '" + tgz.string() + "' -C '" + src.string() + "' .") != 0)
+            return 1;
+        fs::remove_all(src);
+        for (const fs::path& archive : {zip, tgz}) {
+            std::vector<double> program, bsdtar, ratios;
+            for (int round = 0; round < rounds; ++round) {
+                double p = -1, b = -1;
+                for (int turn = 0; turn < 2; ++turn) {
+                    Shell("sync");
+                    if ((turn + round) % 2 == 0)
+                        p = TimeProgram(archive, n + 2);
+                    else
+                        b = TimeBsdtar(archive, work / "bsdtar");
+                }
+                if (p < 0 || b < 0) {
+                    status = 1;
+                    continue;
+                }
+                program.push_back(p);
+                bsdtar.push_back(b);
+                ratios.push_back(p / b);
+            }
+            if (ratios.empty())
+                continue;
+            const double goal = archive == zip ? 1.15 : 1.40;
+            std::printf("%-8s %7d %8.1f  %8.3fs %8.3fs  %.2f (goal <= %.2f; pairs %.2f..%.2f)\n",
+                        archive == zip ? "zip" : "tar.gz", n, fs::file_size(archive) / 1e6,
+                        Median(program), Median(bsdtar), Median(ratios), goal,
+                        *std::min_element(ratios.begin(), ratios.end()),
+                        *std::max_element(ratios.begin(), ratios.end()));
+            std::fflush(stdout);
+        }
+        fs::remove(zip);
+        fs::remove(tgz);
+    }
+    fs::remove_all(work);
+    return status;
+}
