@@ -10,12 +10,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace qm {
 
@@ -263,53 +259,6 @@ void MakeFolder(const std::string& path) {
 
 bool RemoveFileEntry(const std::string& path) {
     return DeleteFileEntry(path);
-}
-
-std::string FindOnPath(const std::string& name) {
-    if (name.find('/') != std::string::npos)
-        return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
-    const char* path = std::getenv("PATH");
-    std::string list = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(':', start);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string folder = list.substr(start, end - start);
-        if (!folder.empty()) {
-            const std::string candidate = WithTrailingDelim(folder) + name;
-            struct stat st {};
-            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                ::access(candidate.c_str(), X_OK) == 0)
-                return candidate;
-        }
-        start = end + 1;
-    }
-    return std::string();
-}
-
-int RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
-    const std::string file = FindOnPath(program);
-    if (file.empty())
-        return -1;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int started = ::posix_spawn(&pid, file.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return -1;
-    int status = 0;
-    if (Retry([&] { return ::waitpid(pid, &status, 0); }) < 0 || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
 }
 
 TAppendFile::TAppendFile(const std::string& path) : FPath(path) {

@@ -1,7 +1,7 @@
 #pragma once
 // The file operations of the installer and uninstaller: copies that keep a file's date and
 // execute bits, renames that replace a file in one step, hard links for cheap backups, a log or
-// journal that every line reaches the file system at once, and starting a helper program. Every
+// journal that every line reaches the file system at once. Every
 // failure that matters raises EWriteError / EReadError with a message naming the file.
 #include "platform/FileSystem.h"
 
@@ -46,12 +46,6 @@ std::string RealPath(const std::string& path);
 void MakeFolder(const std::string& path);
 // Removes a file or link; false when it is not there or cannot be removed (never a folder).
 bool RemoveFileEntry(const std::string& path);
-
-// The first executable of that name on the PATH; empty when none.
-std::string FindOnPath(const std::string& name);
-// Runs a program with arguments, output discarded, and waits for it. Its exit code, or -1 when
-// it could not be started or did not end normally.
-int RunAndWait(const std::string& program, const std::vector<std::string>& arguments);
 
 // A file opened for appending whole lines: each Append reaches the file system in one write, so
 // a process that is killed leaves every line it appended complete (a power loss may still lose

@@ -4,6 +4,7 @@
 
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
+#include "platform/Process.h"
 #include "platform/SpecialFolders.h"
 
 #include <algorithm>
@@ -189,6 +190,17 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
         for (const std::string& folder : member.ShortcutFolders)
             add(WithTrailingDelim(folder), "folder");
     return paths;
+}
+
+void RefreshDesktopDatabase(const std::string& applicationsFolder) {
+    const std::string program = FindInPath("update-desktop-database");
+    if (program.empty() || applicationsFolder.empty())
+        return;
+    std::string error;
+    std::unique_ptr<TChildProcess> child =
+        SpawnProcess(program, {WithoutTrailingDelims(applicationsFolder)}, TSpawnOptions(), error);
+    if (child)
+        child->Wait(); // its result changes nothing about the entries themselves
 }
 
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {

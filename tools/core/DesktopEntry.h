@@ -45,6 +45,9 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
                                        std::vector<std::string>& refused);
 // Whether the start-menu entry of the member goes into the applications folder tree.
 std::string ApplicationsFolder(bool allUsers);
+// Runs update-desktop-database on the applications folder when the system has it. Menus pick
+// up entries without it too; it only refreshes the cache of what opens which file type sooner.
+void RefreshDesktopDatabase(const std::string& applicationsFolder);
 // Whether the file is a desktop entry made for that application.
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId);
 

@@ -170,11 +170,8 @@ void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& opti
     }
     journal.Finish();
     FJournal = nullptr;
-    if (FApplicationsChanged && !FindOnPath("update-desktop-database").empty()) {
-        // Menus pick up new entries without it too; this only refreshes the cache sooner.
-        RunAndWait("update-desktop-database",
-                   {WithoutTrailingDelims(ApplicationsFolder(option.AllUsers))});
-    }
+    if (FApplicationsChanged)
+        RefreshDesktopDatabase(ApplicationsFolder(option.AllUsers));
     FLog.Line("install complete: id " + std::to_string(FAppId) + ", " +
               std::to_string(FStats.Created) + " created, " + std::to_string(FStats.Replaced) +
               " replaced, " + std::to_string(FStats.BackedUp) + " backed up, " +

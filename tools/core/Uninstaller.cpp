@@ -51,9 +51,8 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
     RemoveShortcuts(installed);
     RemoveRecord(record.AppId);
     for (int allUsers = 0; allUsers < 2; ++allUsers) {
-        if (FApplicationsChanged[allUsers] && !FindOnPath("update-desktop-database").empty())
-            RunAndWait("update-desktop-database",
-                       {WithoutTrailingDelims(ApplicationsFolder(allUsers == 1))});
+        if (FApplicationsChanged[allUsers])
+            RefreshDesktopDatabase(ApplicationsFolder(allUsers == 1));
     }
     FLog.Line("uninstall complete: " + std::to_string(FStats.Removed) + " removed, " +
               std::to_string(FStats.FoldersRemoved) + " folders removed, " +
