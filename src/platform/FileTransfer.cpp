@@ -288,6 +288,23 @@ void TAppendFile::Sync() {
         WriteFailure("に書き込めません", FPath, errno);
 }
 
+void GiveToFolderOwner(const std::string& path) {
+    if (::geteuid() != 0 || path.empty())
+        return;
+    const std::string entry = WithoutTrailingDelims(path);
+    const size_t slash = entry.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : entry.substr(0, slash);
+    struct stat owner {
+    }, st{};
+    if (::stat(folder.c_str(), &owner) != 0 || owner.st_uid == 0 ||
+        ::lstat(entry.c_str(), &st) != 0 || st.st_uid == owner.st_uid)
+        return;
+    // Failing leaves the entry to the superuser: the install itself is complete either way.
+    (void)::lchown(entry.c_str(), owner.st_uid, owner.st_gid);
+}
+
 std::string ProcessTag() {
     return std::to_string(static_cast<long>(::getpid()));
 }

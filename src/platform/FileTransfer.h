@@ -66,6 +66,11 @@ private:
     int FHandle = -1;
 };
 
+// When this process runs as the superuser on behalf of a user (an install for all users started
+// with raised rights), gives an entry it made in that user's folders to the owner of the folder
+// that holds it, so the user's own later runs can change or remove it. Does nothing otherwise.
+void GiveToFolderOwner(const std::string& path);
+
 // A short text unique to this process, for names of temporary files beside their targets.
 std::string ProcessTag();
 

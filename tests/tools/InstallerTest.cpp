@@ -7,12 +7,15 @@
 #include "core/Installer.h"
 #include "core/Instructions.h"
 #include "core/ToolLog.h"
+#include "core/ToolMain.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "model/InstructionFiles.h"
 #include "platform/FileTransfer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm;
 using tooltest::MakePlan;
@@ -223,6 +226,39 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v2");
     EXPECT_EQ(Stats.Shortcuts, 3) << "the help file's menu entry too";
     EXPECT_TRUE(IsDesktopEntryOf(menuEntry, 1));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(InstallerTest, AnInstallWithRaisedRightsLeavesTheUsersFilesToTheUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can act for another user";
+    constexpr uid_t user = 4321;
+    const std::string home = qmtest::MakeTempFolder("home");
+    ASSERT_EQ(::chown(home.c_str(), user, user), 0);
+    ASSERT_EQ(::chown(GetDataFolder().c_str(), user, user), 0);
+    const std::string work = MakeWorkFolder();
+    auto plan = MakePlan(work, home + "/Tool/");
+    tooltest::WriteInstructions(*plan, [&] {
+        TInstallOption option;
+        option.WorkFolder = work;
+        return option;
+    }());
+    std::string error;
+    const std::string taken = TakeInstructions(InstallInstructionName, error);
+    TToolUi silent;
+    ASSERT_EQ(RunInstall(silent, taken, error), ExitSuccess);
+    for (const std::string& path :
+         {home + "/Tool", home + "/Tool/app/doc", home + "/Tool/app/tool.exe",
+          GetDataFolder() + "Quillmate.his", GetDataFolder() + "Quillmate.journal.lock",
+          GetDataFolder() + "Quillmate.log"}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0) << path;
+        EXPECT_EQ(st.st_uid, user) << path;
+    }
+    ::chown(GetDataFolder().c_str(), 0, 0);
 }
 
 } // namespace

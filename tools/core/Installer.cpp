@@ -214,6 +214,7 @@ void TInstaller::EnsureFolder(const std::string& folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         FJournal->FolderCreated(*it);
         MakeFolder(*it);
+        GiveToFolderOwner(*it);
         FLog.Line("folder created: " + *it);
     }
     FKnownFolders.insert(path);
@@ -228,6 +229,7 @@ void TInstaller::CreateFile(const std::string& target,
     const std::string temp = TempName(target, "qmnew");
     FJournal->FileCreated(target, temp);
     write(temp);
+    GiveToFolderOwner(temp);
     ReplaceFileEntry(temp, target);
 }
 
@@ -239,6 +241,7 @@ void TInstaller::ReplaceFile(const std::string& target,
     if (!LinkOrCopyFile(target, saved))
         throw EWriteError("ファイル \"" + target + "\" の元の内容を保存できません");
     write(temp);
+    GiveToFolderOwner(temp);
     // One rename: a program that has the old file open keeps reading the old bytes.
     ReplaceFileEntry(temp, target);
 }

@@ -52,6 +52,17 @@ int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeEr
     }
     RemoveFileEntry(takenFile);
     log.Flush();
+    // A run with raised rights leaves the user's data files to the user.
+    if (!dataFolder.empty()) {
+        for (const char* name :
+             {"Quillmate.his", "Quillmate.his.lock", "Quillmate.journal.lock", "Quillmate.log",
+              "Quillmate.log.old", "instemp.tmp.lock", "uninstemp.tmp.lock", "icons"})
+            GiveToFolderOwner(dataFolder + name);
+        std::vector<FoundEntry> icons;
+        EnumerateFolder(dataFolder + "icons", icons);
+        for (const FoundEntry& icon : icons)
+            GiveToFolderOwner(dataFolder + "icons/" + icon.name);
+    }
     return code;
 }
 
