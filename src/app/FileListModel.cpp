@@ -2,32 +2,11 @@
 
 #include "model/FileMember.h"
 #include "model/FileUtils.h"
-#include "platform/AnsiCodec.h"
-#include "platform/Exception.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace qm {
-
-namespace {
-
-// Texts order as the system compares them: by their bytes in the ANSI code page, with the
-// ASCII letters folded to upper case. A text the code page cannot hold orders by its UTF-8.
-std::string SortKey(const std::string& utf8) {
-    std::string key;
-    try {
-        key = ToAnsi(utf8);
-    } catch (const Exception&) {
-        key = utf8;
-    }
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return key;
-}
-
-} // namespace
 
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -163,9 +142,10 @@ void TFileListModel::SortByColumn(int column) {
         for (int i = 0; i < Count(); ++i) {
             const TFileMember* m = FRows[i].Member;
             if (m != nullptr)
-                keys[static_cast<size_t>(i)] = SortKey(column == ColName     ? m->FileName
-                                                       : column == ColFolder ? m->ArchivePath
-                                                                             : m->GetInstallDir());
+                keys[static_cast<size_t>(i)] =
+                    TextSortKey(column == ColName     ? m->FileName
+                                : column == ColFolder ? m->ArchivePath
+                                                      : m->GetInstallDir());
         }
         std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
             return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];

@@ -433,6 +433,19 @@ bool Match(const char* name, const char* mask) {
 
 } // namespace
 
+std::string TextSortKey(const std::string& text) {
+    std::string key;
+    try {
+        key = ToAnsi(text);
+    } catch (const Exception&) {
+        key = text;
+    }
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     return Fold(a) == Fold(b);
 }

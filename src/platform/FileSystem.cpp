@@ -470,6 +470,14 @@ std::string PathDrive(const std::string&) {
     return std::string();
 }
 
+bool IsAbsolutePath(const std::string& path) {
+    return !path.empty() && path.front() == PathDelim;
+}
+
+std::string PathKey(const std::string& path) {
+    return path;
+}
+
 std::string WithTrailingDelim(std::string folder) {
     if (!folder.empty() && folder.back() != PathDelim)
         folder += PathDelim;

@@ -70,6 +70,12 @@ std::string ProgramFolder();
 // The root of a path's drive ("/" on POSIX) and its drive part ("" on POSIX, "C:" on Windows).
 std::string PathRoot(const std::string& path);
 std::string PathDrive(const std::string& path);
+// Whether a path starts at the root of a file system ("/..." here, a drive or a server share on
+// Windows) rather than at the current folder.
+bool IsAbsolutePath(const std::string& path);
+// The form in which the file system tells two paths apart: two paths name the same entry when
+// their keys are equal. Names differ in case here, so the key is the path itself.
+std::string PathKey(const std::string& path);
 
 // Current local time as a DateTime.
 DateTime LocalNow();
