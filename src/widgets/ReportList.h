@@ -1,0 +1,38 @@
+#pragma once
+// The list in report style that the dialogs over installed applications share: flat rows with
+// columns, whole-row selection, not editable, and rows that order themselves by a comparison of
+// their own when the owner sorts by a column.
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <initializer_list>
+
+class QAbstractItemView;
+
+namespace qm {
+
+struct TListColumn {
+    const char* Caption;
+    int Width;
+    bool RightAligned = false;
+};
+
+// Flat rows, whole-row selection, no editing, the columns with their designed widths. Header
+// clicks do not sort by themselves: the owner connects sectionClicked and sorts as it must.
+void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> columns);
+// The selection keeps its colour when the list loses the focus.
+void KeepSelectionVisible(QAbstractItemView* view);
+// Gives a new row the alignment of each column's header.
+void AlignRow(const QTreeWidget* list, QTreeWidgetItem* item);
+
+// A row that compares itself with another row by a column. QTreeWidget::sortItems orders the
+// rows stably by this comparison, ascending.
+class TSortItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    // Below 0 when this row comes before other by the column, 0 when equal, above 0 after it.
+    virtual int Compare(const TSortItem& other, int column) const = 0;
+    bool operator<(const QTreeWidgetItem& other) const override;
+};
+
+} // namespace qm
