@@ -66,6 +66,9 @@ public:
     void UpdateStatusBar();
     static bool IsWindows6();
     static void SetShieldIcon(QAbstractButton* button, bool show);
+    void SetButtonShield(QAbstractButton* button, bool show) override {
+        SetShieldIcon(button, show);
+    }
 
     // Opens an archive through the install plan, as the open command, a drop, the command line
     // and the wizard do. False when the archive was refused or its extraction cancelled; then
@@ -154,6 +157,8 @@ public slots:
     void mitShowHelpClick();
     void mitAboutClick();
     void dndArcFileDrop(QObject* sender, const QStringList& files, int x, int y);
+    // Tools > Options: edits the install defaults and the start-up wizard switch.
+    void mitOptionClick();
     // Looks the opened archive up among the installed applications and makes the match, if
     // any, the update target; without one the plan is a new install.
     void DetectUpdate();

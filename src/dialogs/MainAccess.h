@@ -27,6 +27,9 @@ public:
     virtual void SaveFormState(QWidget* form) = 0;
     virtual void LoadListColumns(QTreeView* listView, const std::string& name) = 0;
     virtual void SaveListColumns(QTreeView* listView, const std::string& name) = 0;
+    // Shows or removes the elevation shield on a button that leads to the installer or the
+    // uninstaller (only where the system shows shields).
+    virtual void SetButtonShield(QAbstractButton* button, bool show) = 0;
 };
 
 } // namespace qm

@@ -1,0 +1,144 @@
+#include "dialogs/frmInstall.h"
+
+#include "app/ConfigKeys.h"
+#include "dialogs/MainAccess.h"
+#include "widgets/Controls.h"
+#include "widgets/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+QString U(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(U(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+} // namespace
+
+TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
+    setObjectName(QStringLiteral("frmInstall"));
+    setWindowTitle(U("インストール"));
+    auto* layout = new QVBoxLayout(this);
+
+    lblAppName = new QLabel(U("＊＊＊＊をインストールします。"), this);
+    lblAppName->setObjectName(QStringLiteral("lblAppName"));
+    lblAppName->setTextFormat(Qt::PlainText); // a name is never markup
+    layout->addWidget(lblAppName);
+
+    GroupBox1 = new QGroupBox(U("同一ファイルが存在する場合の処理"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* grid = new QGridLayout(GroupBox1);
+    Label2 = new QLabel(U("ファイルの上書き"), GroupBox1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    cmbOverWrite = NewChoiceList(GroupBox1, "cmbOverWrite",
+                                 {U("常に上書きする"), U("日付が新しいとき上書きする"),
+                                  U("変更があるとき上書きする"), U("バックアップして上書きする"),
+                                  U("上書きしない")});
+    Label2->setBuddy(cmbOverWrite);
+    Label1 = new QLabel(U("上書きしないときの処理"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cmbUpdateMode =
+        NewChoiceList(GroupBox1, "cmbUpdateMode", {U("処理を確認する"), U("スキップする")});
+    Label1->setBuddy(cmbUpdateMode);
+    grid->addWidget(Label2, 0, 0);
+    grid->addWidget(cmbOverWrite, 0, 1);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(cmbUpdateMode, 1, 1);
+    grid->setColumnStretch(1, 1);
+    layout->addWidget(GroupBox1);
+
+    rdgTarget =
+        new TRadioGroup(U("インストール対象"), {U("現在のユーザー"), U("すべてのユーザー")}, this);
+    rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
+    rdgTarget->SetItemIndex(0);
+    layout->addWidget(rdgTarget);
+
+    GroupBox2 = new QGroupBox(U("インストール後の処理"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    auto* after = new QVBoxLayout(GroupBox2);
+    chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", "アプリケーションを起動する");
+    chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", "ヘルプを表示する");
+    chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", "Quillmateを閉じる");
+    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp})
+        after->addWidget(box);
+    layout->addWidget(GroupBox2);
+
+    auto* buttons = new QDialogButtonBox(this);
+    btnInstall = buttons->addButton(U("インストール(&R)"), QDialogButtonBox::AcceptRole);
+    btnInstall->setObjectName(QStringLiteral("btnInstall"));
+    btnInstall->setDefault(true);
+    btnCancel = buttons->addButton(U("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnInstall, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    // A fixed dialog border: the size the contents need, never resized.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TfrmInstall::SetAppName(const std::string& name) {
+    lblAppName->setText(QString::fromStdString(name) + U("をインストールします。"));
+    FMain.SetButtonShield(btnInstall, true);
+}
+
+bool TfrmInstall::AutoExit() const {
+    return chkExitApp->isChecked();
+}
+
+void TfrmInstall::SetAutoExit(bool value) {
+    chkExitApp->setChecked(value);
+}
+
+bool TfrmInstall::BootApp() const {
+    return chkBootApp->isChecked();
+}
+
+void TfrmInstall::SetBootApp(bool value) {
+    chkBootApp->setChecked(value);
+}
+
+bool TfrmInstall::BootHelp() const {
+    return chkBootHelp->isChecked();
+}
+
+void TfrmInstall::SetBootHelp(bool value) {
+    chkBootHelp->setChecked(value);
+}
+
+std::uint8_t TfrmInstall::ConfirmMode() const {
+    return static_cast<std::uint8_t>(cmbUpdateMode->currentIndex());
+}
+
+void TfrmInstall::SetConfirmMode(int value) {
+    SetChoice(cmbUpdateMode, value, cfg::ConfirmMode.Default);
+}
+
+std::uint8_t TfrmInstall::OverWrite() const {
+    return static_cast<std::uint8_t>(cmbOverWrite->currentIndex());
+}
+
+void TfrmInstall::SetOverWrite(int value) {
+    SetChoice(cmbOverWrite, value, cfg::OverWrite.Default);
+}
+
+bool TfrmInstall::AllUsers() const {
+    return rdgTarget->ItemIndex() == 1;
+}
+
+} // namespace qm
