@@ -5,6 +5,7 @@
 #include "app/FileListModel.h"
 #include "app/Images.h"
 #include "cmarc/Archives.h"
+#include "dialogs/frmOption.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
@@ -470,6 +471,11 @@ void TfrmMain::actOpenExecute() {
         return;
     if (!OpenArchive(fileName.toStdString()) && !FExtractCancelled)
         throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+}
+
+void TfrmMain::mitOptionClick() {
+    TfrmOption dialog(*this, this);
+    ExecDialog(dialog);
 }
 
 bool TfrmMain::OpenArchive(const std::string& fileName) {

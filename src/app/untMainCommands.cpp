@@ -53,7 +53,7 @@ bool TfrmMain::IsPendingCommand(const QAction* action) {
 void TfrmMain::CreateCommands() {
     // Commands whose work arrives with a later part of the program stay disabled until their
     // handler is connected here, rather than offering a button that does nothing.
-    for (QAction* pending : {actUpdate, actInstall, actUninstall, actWizard, mitOption}) {
+    for (QAction* pending : {actUpdate, actInstall, actUninstall, actWizard}) {
         pending->setProperty(kPendingProperty, true);
         pending->setEnabled(false);
     }
@@ -70,6 +70,7 @@ void TfrmMain::CreateCommands() {
     connect(pmitFileSetHelp, &QAction::triggered, this, &TfrmMain::mitSetHelpClick);
     connect(mitShowHelp, &QAction::triggered, this, &TfrmMain::mitShowHelpClick);
     connect(mitAbout, &QAction::triggered, this, &TfrmMain::mitAboutClick);
+    connect(mitOption, &QAction::triggered, this, &TfrmMain::mitOptionClick);
 
     HelpBaseName = RemoveFileExt(ProgramPath());
 

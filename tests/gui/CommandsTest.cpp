@@ -298,8 +298,7 @@ TEST_F(Commands, ClosingEmptiesTheWindowAndKeepsTheWorkFolderUntilTheNextOpen) {
 }
 
 TEST_F(Commands, CommandsWaitingForTheirHandlersStayDisabled) {
-    for (QAction* a :
-         {w().actInstall, w().actUpdate, w().actUninstall, w().actWizard, w().mitOption}) {
+    for (QAction* a : {w().actInstall, w().actUpdate, w().actUninstall, w().actWizard}) {
         EXPECT_TRUE(TfrmMain::IsPendingCommand(a));
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     }
