@@ -2,18 +2,9 @@
 // The brackets of a list-wide change: the hourglass for its length, and one update bracket of
 // the file list so the views redraw once at its end.
 #include "app/FileListModel.h"
-
-#include <QApplication>
+#include "widgets/Controls.h" // TWaitCursor
 
 namespace qm {
-
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 class TUpdateBracket {
 public:

@@ -13,6 +13,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/WindowsVersion.h"
+#include "widgets/DateText.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
@@ -66,30 +67,6 @@ const char* const kNewInstallText = "このアプリケーションは新規に�
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
-
-// The system's default date-time text as Windows writes it: the locale's short date, then a
-// 24-hour time with seconds ("2020/01/04 10:30:12") unless it is exactly midnight. The locale's
-// long time would spell the units out ("10時30分12秒").
-// Made once per list fill: asking the system for its formats for every row is slow.
-class TDateFormat {
-public:
-    TDateFormat()
-        : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)),
-          FTimeFormat(QStringLiteral("HH:mm:ss")) {}
-    QString Text(double dayCount) const {
-        const DateTime dt = DayCountToDateTime(dayCount);
-        const QTime time(dt.hour, dt.minute, dt.second, dt.millisecond);
-        QString text = FLocale.toString(QDate(dt.year, dt.month, dt.day), FDateFormat);
-        if (time != QTime(0, 0))
-            text += QLatin1Char(' ') + FLocale.toString(time, FTimeFormat);
-        return text;
-    }
-
-private:
-    QLocale FLocale;
-    QString FDateFormat;
-    QString FTimeFormat;
-};
 
 intptr_t DefaultWindowProc(void*, unsigned, uintptr_t, intptr_t) {
     return 0;

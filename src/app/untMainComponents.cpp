@@ -3,6 +3,7 @@
 
 #include "app/FileListModel.h"
 #include "app/Images.h"
+#include "widgets/ReportList.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -345,12 +346,7 @@ void TfrmMain::CreateControls() {
     lvFile->setAllColumnsShowFocus(true);
     lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
     // The selection stays as visible when the list loses the focus.
-    QPalette palette = lvFile->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    lvFile->setPalette(palette);
+    KeepSelectionVisible(lvFile);
     QHeaderView* header = lvFile->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
