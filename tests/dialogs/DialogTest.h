@@ -1,8 +1,8 @@
 #pragma once
-// What the dialog tests share: one application object, a fixture that answers every modal
+// What the dialog tests share: the application object, a fixture that answers every modal
 // question from queues and starts each test with no database and no settings, and records
 // written through the model into the database file.
-#include "app/Application.h"
+#include "DialogTestApp.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
@@ -20,23 +20,11 @@
 #include <ostream>
 #include <string>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
 namespace dlgtest {
-
-inline qm::TApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_dialogs";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at process exit Qt's own globals may be gone before it.
-    static auto* app = new qm::TApplication(argc, argv);
-    return *app;
-}
 
 // The settings file of the main window made by a test.
 inline std::string SettingsFile() {
@@ -49,7 +37,7 @@ inline std::string DatabaseFile() {
 
 class DialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { App(); }
+    static void SetUpTestSuite() { qmtest::EnsureApplication(); }
     void SetUp() override {
         qm::TUiHooks::Reset();
         qm::TUiHooks::Active = true;
