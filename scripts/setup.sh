@@ -12,6 +12,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686 binutils-mingw-w64-i686
   python3 xvfb xauth x11-apps imagemagick
   fonts-ipafont-gothic hicolor-icon-theme adwaita-icon-theme
+  desktop-file-utils
 )
 
 missing=()

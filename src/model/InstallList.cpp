@@ -232,6 +232,11 @@ const TInstallAppInfo& TInstallList::Items(int index) const {
     return const_cast<TInstallList*>(this)->Items(index);
 }
 
+void TInstallList::Delete(int index) {
+    Items(index); // the range check
+    FItems.erase(FItems.begin() + index);
+}
+
 std::int32_t TInstallList::TakeNextId() {
     // A counter read from a damaged file may stand at the top of the range; it wraps instead of
     // overflowing.

@@ -34,6 +34,8 @@ public:
     // A new empty record at the end, with AppId := NextId (the counter does not move).
     TInstallAppInfo& Add();
     void Clear() { FItems.clear(); }
+    // Removes and frees the record at index; EListError when index is outside the list.
+    void Delete(int index);
     int Count() const { return static_cast<int>(FItems.size()); }
     // EListError when index is outside the list.
     TInstallAppInfo& Items(int index);

@@ -1,5 +1,7 @@
 #include "model/InstallOption.h"
 
+#include "platform/Exception.h"
+
 namespace qm {
 
 void TInstallOption::SaveToStream(TStream& stream) const {
@@ -16,6 +18,30 @@ void TInstallOption::SaveToStream(TStream& stream) const {
     };
     stream.WriteBuffer(switches, sizeof switches);
     WriteString(stream, WorkFolder);
+}
+
+void TInstallOption::LoadFromStream(TStream& stream) {
+    std::uint8_t switches[8];
+    stream.ReadBuffer(switches, sizeof switches);
+    const auto flag = [](std::uint8_t value) {
+        if (value > 1)
+            throw EReadError(std::string(SReadError) + ": 不正なスイッチ値");
+        return value == 1;
+    };
+    const auto ranged = [](std::uint8_t value, std::uint8_t last) {
+        if (value > last)
+            throw EReadError(std::string(SReadError) + ": 範囲外の設定値");
+        return value;
+    };
+    ConfirmMode = ranged(switches[0], cmSkip);
+    IsUpdate = flag(switches[1]);
+    OverWrite = ranged(switches[2], owNever);
+    AllUsers = flag(switches[3]);
+    UpdateMode = ranged(switches[4], umCustomClean);
+    AutoExit = flag(switches[5]);
+    BootApp = flag(switches[6]);
+    BootHelp = flag(switches[7]);
+    WorkFolder = ReadString(stream);
 }
 
 } // namespace qm

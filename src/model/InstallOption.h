@@ -1,6 +1,6 @@
 #pragma once
 // The choices of one install run, handed to the installer executable after the plan in the
-// install instruction file. This program only writes it.
+// install instruction file. The program writes it; the installer reads it.
 #include "model/Stream.h"
 
 #include <cstdint>
@@ -38,6 +38,9 @@ public:
 
     // Eight bytes in the order the installer reads them (not the field order), then WorkFolder.
     void SaveToStream(TStream& stream) const;
+    // The same layout read back (by the installer). A switch that is not 0 or 1, or a policy or
+    // mode outside its range, raises EReadError: the file was not written by this program.
+    void LoadFromStream(TStream& stream);
 };
 
 } // namespace qm

@@ -213,19 +213,19 @@ bool FindResourceEntry(const PeImage& image, std::uint32_t resourceRva, std::uin
     return false;
 }
 
-// The version block of an image: type RT_VERSION, its first name, its first language. The
-// lookup has exactly three levels, so a directory that points back at itself or nests deeper
-// is refused instead of followed.
-std::optional<std::vector<std::uint8_t>> ReadVersionResource(const FileReader& file) {
+// One resource of an image: the given type, the given name (the first when negative), its first
+// language, at most maxSize bytes. The lookup has exactly three levels, so a directory that
+// points back at itself or nests deeper is refused instead of followed.
+std::optional<std::vector<std::uint8_t>> ReadResource(const FileReader& file, std::uint32_t type,
+                                                      long name, std::size_t maxSize) {
     PeImage image(file);
     std::uint32_t resourceRva = 0;
     if (!image.Open(resourceRva))
         return std::nullopt;
     std::uint32_t entry = 0;
-    if (!FindResourceEntry(image, resourceRva, 0, kRtVersion, entry) ||
-        (entry & kSubdirectoryBit) == 0)
+    if (!FindResourceEntry(image, resourceRva, 0, type, entry) || (entry & kSubdirectoryBit) == 0)
         return std::nullopt;
-    if (!FindResourceEntry(image, resourceRva, entry & ~kSubdirectoryBit, -1, entry) ||
+    if (!FindResourceEntry(image, resourceRva, entry & ~kSubdirectoryBit, name, entry) ||
         (entry & kSubdirectoryBit) == 0)
         return std::nullopt;
     if (!FindResourceEntry(image, resourceRva, entry & ~kSubdirectoryBit, -1, entry) ||
@@ -240,13 +240,22 @@ std::optional<std::vector<std::uint8_t>> ReadVersionResource(const FileReader& f
         return std::nullopt;
     const std::uint32_t dataRva = Le32(&dataEntry[0]);
     const std::size_t dataSize = Le32(&dataEntry[4]);
-    // Never more than one block can hold, and never more than the file holds there: a size
+    // Never more than the caller can use, and never more than the file holds there: a size
     // field of 4 GiB costs nothing.
-    const std::size_t length = std::min({dataSize, kMaxVersionBlock, image.Available(dataRva)});
-    if (length < kNodeHeader)
+    const std::size_t length = std::min({dataSize, maxSize, image.Available(dataRva)});
+    if (length == 0)
         return std::nullopt;
     std::vector<std::uint8_t> block;
     if (!image.ReadRva(dataRva, length, block))
+        return std::nullopt;
+    return block;
+}
+
+// The version block of an image: type RT_VERSION, its first name, its first language.
+std::optional<std::vector<std::uint8_t>> ReadVersionResource(const FileReader& file) {
+    std::optional<std::vector<std::uint8_t>> block =
+        ReadResource(file, kRtVersion, -1, kMaxVersionBlock);
+    if (!block || block->size() < kNodeHeader)
         return std::nullopt;
     return block;
 }
@@ -410,6 +419,12 @@ std::optional<std::string> VersionInfo::QueryString(const std::string& subBlock)
     if (!node)
         return std::nullopt;
     return Utf16ToUtf8(block_, node->valueStart, node->valueEnd);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadPeResource(const std::string& path, std::uint32_t type,
+                                                        long name, std::size_t maxSize) {
+    FileReader file(path);
+    return ReadResource(file, type, name, maxSize);
 }
 
 } // namespace qm

@@ -30,4 +30,9 @@ private:
     std::vector<std::uint8_t> block_;
 };
 
+// Any resource of a PE file by type and numeric name (the first name when name is negative), in
+// its first language, cut to maxSize bytes; nothing when the file has none or is damaged.
+std::optional<std::vector<std::uint8_t>> ReadPeResource(const std::string& path, std::uint32_t type,
+                                                        long name, std::size_t maxSize);
+
 } // namespace qm

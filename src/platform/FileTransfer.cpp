@@ -1,0 +1,346 @@
+// POSIX implementation of the installer's file operations.
+#include "platform/FileTransfer.h"
+
+#include "platform/Exception.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace qm {
+
+namespace {
+
+template <typename F> auto Retry(F call) {
+    decltype(call()) result;
+    do {
+        result = call();
+    } while (result == -1 && errno == EINTR);
+    return result;
+}
+
+std::string SystemError(int error) {
+    return std::strerror(error);
+}
+
+[[noreturn]] void WriteFailure(const std::string& what, const std::string& path, int error) {
+    throw EWriteError("ファイル \"" + path + "\" " + what + ": " + SystemError(error));
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : FHandle(fd) {}
+    ~Fd() {
+        if (FHandle >= 0)
+            ::close(FHandle);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return FHandle; }
+    int Release() {
+        const int fd = FHandle;
+        FHandle = -1;
+        return fd;
+    }
+
+private:
+    int FHandle;
+};
+
+DateTime LocalOf(time_t seconds, long nanoseconds) {
+    DateTime dt;
+    struct tm local {};
+    if (::localtime_r(&seconds, &local) == nullptr)
+        return dt;
+    dt.year = local.tm_year + 1900;
+    dt.month = local.tm_mon + 1;
+    dt.day = local.tm_mday;
+    dt.hour = local.tm_hour;
+    dt.minute = local.tm_min;
+    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    dt.millisecond = static_cast<int>(nanoseconds / 1000000);
+    return dt;
+}
+
+// Moves every byte from in to out; copy_file_range lets the kernel do it without a trip
+// through this process, plain reads and writes take over where it is not offered.
+bool CopyBytes(int in, int out, int& error) {
+    bool kernelCopy = true;
+    for (;;) {
+        if (kernelCopy) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                return true;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+                error = errno;
+                return false;
+            }
+            kernelCopy = false;
+        }
+        char buffer[1 << 16];
+        const ssize_t got = Retry([&] { return ::read(in, buffer, sizeof buffer); });
+        if (got < 0) {
+            error = errno;
+            return false;
+        }
+        if (got == 0)
+            return true;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put =
+                Retry([&] { return ::write(out, buffer + done, static_cast<size_t>(got - done)); });
+            if (put <= 0) {
+                error = put < 0 ? errno : ENOSPC;
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+void CopyLink(const std::string& source, const std::string& target, const struct stat& st) {
+    std::string value(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    const ssize_t n = ::readlink(source.c_str(), value.data(), value.size());
+    if (n < 0 || static_cast<size_t>(n) >= value.size())
+        throw EReadError("ファイル \"" + source + "\" を読めません: " + SystemError(errno));
+    value.resize(static_cast<size_t>(n));
+    if (::symlink(value.c_str(), target.c_str()) != 0)
+        WriteFailure("を作成できません", target, errno);
+}
+
+} // namespace
+
+TFileFacts GetFileFacts(const std::string& path) {
+    TFileFacts facts;
+    struct stat st {};
+    if (path.empty() || ::lstat(WithoutTrailingDelims(path).c_str(), &st) != 0)
+        return facts;
+    facts.exists = true;
+    facts.isFolder = S_ISDIR(st.st_mode);
+    facts.isSymlink = S_ISLNK(st.st_mode);
+    facts.isRegular = S_ISREG(st.st_mode);
+    facts.executable = (st.st_mode & 0111) != 0;
+    facts.size = st.st_size;
+    facts.mtimeSeconds = st.st_mtim.tv_sec;
+    facts.mtimeNanoseconds = st.st_mtim.tv_nsec;
+    facts.lastWriteLocal = LocalOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return facts;
+}
+
+void CopyToNewFile(const std::string& source, const std::string& target) {
+    // O_NOFOLLOW and O_NONBLOCK: a link is copied as a link below, and a pipe put in the
+    // file's place fails instead of waiting for a writer.
+    Fd in(Retry(
+        [&] { return ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK); }));
+    struct stat st {};
+    if (in.Get() < 0) {
+        const int error = errno;
+        if ((error == ELOOP || error == EMLINK) && ::lstat(source.c_str(), &st) == 0 &&
+            S_ISLNK(st.st_mode))
+            return CopyLink(source, target, st);
+        throw EReadError("ファイル \"" + source + "\" を開けません: " + SystemError(error));
+    }
+    if (::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw EReadError("ファイル \"" + source + "\" は通常のファイルではありません");
+    Fd out(Retry([&] {
+        return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      0666 | (st.st_mode & 0111));
+    }));
+    if (out.Get() < 0)
+        WriteFailure("を作成できません", target, errno);
+    int error = 0;
+    bool ok = CopyBytes(in.Get(), out.Get(), error);
+    if (ok) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        if (::futimens(out.Get(), times) != 0)
+            error = errno, ok = false;
+    }
+    if (::close(out.Release()) != 0 && ok)
+        error = errno, ok = false;
+    if (!ok) {
+        ::unlink(target.c_str());
+        WriteFailure("に書き込めません", target, error);
+    }
+}
+
+void WriteNewFile(const std::string& target, const std::string& bytes, bool executable) {
+    Fd out(Retry([&] {
+        return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      executable ? 0777 : 0666);
+    }));
+    if (out.Get() < 0)
+        WriteFailure("を作成できません", target, errno);
+    int error = 0;
+    for (size_t done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t put =
+            Retry([&] { return ::write(out.Get(), bytes.data() + done, bytes.size() - done); });
+        if (put <= 0)
+            error = put < 0 ? errno : ENOSPC;
+        else
+            done += static_cast<size_t>(put);
+    }
+    if (::close(out.Release()) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(target.c_str());
+        WriteFailure("に書き込めません", target, error);
+    }
+}
+
+void ReplaceFileEntry(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        WriteFailure("を置き換えられません", to, errno);
+}
+
+bool LinkOrCopyFile(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return true;
+    try {
+        CopyToNewFile(from, to);
+        return true;
+    } catch (const Exception&) {
+        return false; // the caller reports the missing second name in its own words
+    }
+}
+
+bool SameFileContents(const std::string& a, const std::string& b) {
+    Fd fa(Retry([&] { return ::open(a.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
+    Fd fb(Retry([&] { return ::open(b.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
+    if (fa.Get() < 0 || fb.Get() < 0)
+        return false;
+    struct stat sa {
+    }, sb{};
+    if (::fstat(fa.Get(), &sa) != 0 || ::fstat(fb.Get(), &sb) != 0 || !S_ISREG(sa.st_mode) ||
+        !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size)
+        return false;
+    std::unique_ptr<char[]> ba(new char[1 << 16]), bb(new char[1 << 16]);
+    for (;;) {
+        const ssize_t na = Retry([&] { return ::read(fa.Get(), ba.get(), 1 << 16); });
+        if (na < 0)
+            return false;
+        if (na == 0)
+            return true;
+        // Fill the same count from b; a file that shrank meanwhile differs.
+        ssize_t nb = 0;
+        while (nb < na) {
+            const ssize_t got = Retry(
+                [&] { return ::read(fb.Get(), bb.get() + nb, static_cast<size_t>(na - nb)); });
+            if (got <= 0)
+                return false;
+            nb += got;
+        }
+        if (std::memcmp(ba.get(), bb.get(), static_cast<size_t>(na)) != 0)
+            return false;
+    }
+}
+
+std::string RealPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return std::string();
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+void MakeFolder(const std::string& path) {
+    if (::mkdir(WithoutTrailingDelims(path).c_str(), 0777) != 0)
+        throw EWriteError("フォルダ \"" + path + "\" を作成できません: " + SystemError(errno));
+}
+
+bool RemoveFileEntry(const std::string& path) {
+    return DeleteFileEntry(path);
+}
+
+std::string FindOnPath(const std::string& name) {
+    if (name.find('/') != std::string::npos)
+        return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
+    const char* path = std::getenv("PATH");
+    std::string list = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string folder = list.substr(start, end - start);
+        if (!folder.empty()) {
+            const std::string candidate = WithTrailingDelim(folder) + name;
+            struct stat st {};
+            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+        start = end + 1;
+    }
+    return std::string();
+}
+
+int RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
+    const std::string file = FindOnPath(program);
+    if (file.empty())
+        return -1;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int started = ::posix_spawn(&pid, file.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    if (Retry([&] { return ::waitpid(pid, &status, 0); }) < 0 || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TAppendFile::TAppendFile(const std::string& path) : FPath(path) {
+    FHandle = Retry(
+        [&] { return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666); });
+    if (FHandle < 0)
+        WriteFailure("を作成できません", path, errno);
+}
+
+TAppendFile::~TAppendFile() {
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+void TAppendFile::Append(const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t put =
+            Retry([&] { return ::write(FHandle, bytes.data() + done, bytes.size() - done); });
+        if (put <= 0)
+            WriteFailure("に書き込めません", FPath, put < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(put);
+    }
+}
+
+void TAppendFile::Sync() {
+    if (Retry([&] { return ::fsync(FHandle); }) != 0)
+        WriteFailure("に書き込めません", FPath, errno);
+}
+
+std::string ProcessTag() {
+    return std::to_string(static_cast<long>(::getpid()));
+}
+
+} // namespace qm

@@ -1,0 +1,78 @@
+#pragma once
+// The file operations of the installer and uninstaller: copies that keep a file's date and
+// execute bits, renames that replace a file in one step, hard links for cheap backups, a log or
+// journal that every line reaches the file system at once, and starting a helper program. Every
+// failure that matters raises EWriteError / EReadError with a message naming the file.
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// What lstat tells about an entry; a symbolic link is described as itself.
+struct TFileFacts {
+    bool exists = false;
+    bool isFolder = false;
+    bool isSymlink = false;
+    bool isRegular = false;
+    bool executable = false; // any execute bit
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0; // last-write time, Unix seconds and nanoseconds
+    long mtimeNanoseconds = 0;
+    DateTime lastWriteLocal; // the same time, local
+};
+TFileFacts GetFileFacts(const std::string& path);
+
+// Copies source to a new file `target` that must not exist yet. A regular file keeps its date
+// and its execute bits (the other permission bits follow the umask, as for any new file); a
+// symbolic link is copied as a link. On failure the partial target is removed and EWriteError
+// (or EReadError for the source) names the file.
+void CopyToNewFile(const std::string& source, const std::string& target);
+// Writes bytes to a new file `target` that must not exist yet, readable by all and executable
+// when asked; EWriteError on failure (the partial file is removed).
+void WriteNewFile(const std::string& target, const std::string& bytes, bool executable);
+// Renames from to to, replacing a file at to in one step; EWriteError on failure.
+void ReplaceFileEntry(const std::string& from, const std::string& to);
+// A second name for a file: a hard link, or a copy where the file system has none. False when
+// both fail (never raises).
+bool LinkOrCopyFile(const std::string& from, const std::string& to);
+// Whether two regular files hold the same bytes; false when either cannot be read.
+bool SameFileContents(const std::string& a, const std::string& b);
+// The path with every link and "." or ".." resolved; empty when it does not exist.
+std::string RealPath(const std::string& path);
+// Creates one folder; EWriteError when it cannot be made (it exists, no access, a full disk).
+void MakeFolder(const std::string& path);
+// Removes a file or link; false when it is not there or cannot be removed (never a folder).
+bool RemoveFileEntry(const std::string& path);
+
+// The first executable of that name on the PATH; empty when none.
+std::string FindOnPath(const std::string& name);
+// Runs a program with arguments, output discarded, and waits for it. Its exit code, or -1 when
+// it could not be started or did not end normally.
+int RunAndWait(const std::string& program, const std::vector<std::string>& arguments);
+
+// A file opened for appending whole lines: each Append reaches the file system in one write, so
+// a process that is killed leaves every line it appended complete (a power loss may still lose
+// the tail; Sync pushes it to disk).
+class TAppendFile {
+public:
+    // Opens or creates the file; EWriteError when it cannot.
+    explicit TAppendFile(const std::string& path);
+    ~TAppendFile();
+    TAppendFile(const TAppendFile&) = delete;
+    TAppendFile& operator=(const TAppendFile&) = delete;
+
+    void Append(const std::string& bytes); // EWriteError on failure
+    void Sync();                           // EWriteError on failure
+
+private:
+    std::string FPath;
+    int FHandle = -1;
+};
+
+// A short text unique to this process, for names of temporary files beside their targets.
+std::string ProcessTag();
+
+} // namespace qm

@@ -1,0 +1,228 @@
+// Installs of real plans: files in place with dates and execute bits, the overwrite policies,
+// the database record, and the desktop entries.
+#include "Sandbox.h"
+#include "ToolTestSupport.h"
+
+#include "core/DesktopEntry.h"
+#include "core/Installer.h"
+#include "core/Instructions.h"
+#include "core/ToolLog.h"
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+#include "platform/FileTransfer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace qm;
+using tooltest::MakePlan;
+using tooltest::MakeWorkFolder;
+
+namespace {
+
+// Answers the overwrite question from a queue and records the files asked about.
+class ScriptedUi : public TToolUi {
+public:
+    std::vector<TOverwriteAnswer> Answers;
+    std::vector<std::string> Asked;
+    bool Interactive() const override { return true; }
+    TOverwriteAnswer AskOverwrite(const std::string& path) override {
+        Asked.push_back(path);
+        if (Asked.size() > Answers.size())
+            return TOverwriteAnswer::Cancel;
+        return Answers[Asked.size() - 1];
+    }
+};
+
+class InstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override { tooltest::ResetDataFolder(); }
+
+    void Install(const TInstallAppInfo& plan, const TInstallOption& option, TToolUi& ui) {
+        TToolLog log(GetDataFolder() + ToolLogName);
+        TInstaller installer(ui, log, GetDataFolder());
+        installer.Install(plan, option);
+        Stats = installer.Stats();
+    }
+    void Install(const TInstallAppInfo& plan, const TInstallOption& option) {
+        TToolUi silent;
+        Install(plan, option, silent);
+    }
+    std::unique_ptr<TInstallList> Database() {
+        auto list = std::make_unique<TInstallList>();
+        list->LoadFromFile(GetDataFolder() + InstallListFileName);
+        return list;
+    }
+    TInstallStats Stats;
+};
+
+TEST_F(InstallerTest, NewInstallCopiesTargetsWithDatesAndExecuteBitsAndAddsTheRecord) {
+    const std::string work = MakeWorkFolder();
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    plan->Members.Find("readme.txt", "app/")->IsTarget = false;
+    TInstallOption option;
+    option.WorkFolder = work;
+    Install(*plan, option);
+
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v1");
+    EXPECT_EQ(qmtest::ReadFile(root + "app/doc/manual.chm"), "help v1");
+    EXPECT_FALSE(FileExists(root + "app/readme.txt"));
+    struct stat st {};
+    ASSERT_EQ(::stat((root + "app/bin/run.sh").c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0100, 0u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    EXPECT_EQ(Stats.Created, 3);
+
+    auto listPtr = Database();
+    TInstallList& list = *listPtr;
+    ASSERT_EQ(list.Count(), 1);
+    const TInstallAppInfo& record = list.Items(0);
+    EXPECT_EQ(record.AppId, 1) << "identifier 0 would mean 'not installed' to the program";
+    EXPECT_EQ(list.NextId, 2);
+    EXPECT_EQ(record.ArchiveName, "tool10.zip");
+    EXPECT_EQ(record.Members.Count(), 4);
+    EXPECT_DOUBLE_EQ(record.FirstInstallDate, plan->FirstInstallDate);
+    EXPECT_GT(record.LastUpdateDate, 0);
+    EXPECT_GT(record.Members.Items(0).InstallDate, 0);
+    // No temporary or kept files are left beside the installed ones, and no journal.
+    EXPECT_EQ(tooltest::TakeSnapshot(root).size(), 6u); // 3 files + app, doc, bin
+    EXPECT_FALSE(FileExists(GetDataFolder() + "Quillmate.journal"));
+
+    // A second application gets the next identifier.
+    const std::string work2 = MakeWorkFolder();
+    auto other = MakePlan(work2, qmtest::MakeTempFolder("opt") + "/Other/");
+    TInstallOption otherOption;
+    otherOption.WorkFolder = work2;
+    Install(*other, otherOption);
+    EXPECT_EQ(Database()->Items(1).AppId, 2);
+}
+
+TEST_F(InstallerTest, OverwritePolicies) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string v1 = MakeWorkFolder("v1");
+    const std::string v2 = MakeWorkFolder("v2"); // newer dates, other bytes
+    TInstallOption option;
+    option.ConfirmMode = cmSkip;
+    option.WorkFolder = v1;
+    Install(*MakePlan(v1, root), option);
+    const std::string exe = root + "app/tool.exe";
+
+    struct Case {
+        std::uint8_t policy;
+        const char* work;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{owNever, "v2", "MZ tool v1"}, Case{owIfNewer, "v1", "MZ tool v1"},
+          Case{owIfChanged, "v1", "MZ tool v1"}, Case{owIfNewer, "v2", "MZ tool v2"},
+          Case{owIfChanged, "v1", "MZ tool v1"}, Case{owAlways, "v1", "MZ tool v1"},
+          Case{owIfChanged, "v2", "MZ tool v2"}}) {
+        option.OverWrite = c.policy;
+        option.WorkFolder = std::string(c.work) == "v1" ? v1 : v2;
+        Install(*MakePlan(option.WorkFolder, root), option);
+        EXPECT_EQ(qmtest::ReadFile(exe), c.expected) << int(c.policy) << " " << c.work;
+    }
+
+    // Backups: each run keeps the old file under a name of its own.
+    option.OverWrite = owBackup;
+    option.WorkFolder = v1;
+    Install(*MakePlan(v1, root), option);
+    option.WorkFolder = v2;
+    Install(*MakePlan(v2, root), option);
+    EXPECT_EQ(qmtest::ReadFile(exe), "MZ tool v2");
+    EXPECT_EQ(qmtest::ReadFile(exe + ".bak"), "MZ tool v2");
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe_1.bak"), "MZ tool v1");
+    EXPECT_EQ(Stats.BackedUp, 4);
+}
+
+TEST_F(InstallerTest, ConfirmModeAsksForFilesNotOverwritten) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string v1 = MakeWorkFolder("v1");
+    const std::string v2 = MakeWorkFolder("v2");
+    TInstallOption option;
+    option.WorkFolder = v2;
+    Install(*MakePlan(v2, root), option);
+
+    // Never overwrite, but ask: overwrite one, skip one, then skip the rest.
+    option.OverWrite = owNever;
+    option.ConfirmMode = cmConfirm;
+    option.WorkFolder = v1;
+    ScriptedUi ui;
+    ui.Answers = {TOverwriteAnswer::Overwrite, TOverwriteAnswer::Skip, TOverwriteAnswer::SkipAll};
+    auto plan = MakePlan(v1, root);
+    Install(*plan, option, ui);
+    EXPECT_EQ(ui.Asked.size(), 3u);
+    EXPECT_EQ(Stats.Replaced, 1);
+    EXPECT_EQ(Stats.Skipped, 3);
+    EXPECT_EQ(qmtest::ReadFile(ui.Asked[0]).find("v1") != std::string::npos, true);
+
+    // Cancel undoes the file already overwritten.
+    const auto before = tooltest::TakeSnapshot(root);
+    ui.Asked.clear();
+    ui.Answers = {TOverwriteAnswer::Overwrite, TOverwriteAnswer::Cancel};
+    option.WorkFolder = v2;
+    option.OverWrite = owNever;
+    EXPECT_THROW(Install(*MakePlan(v2, root), option, ui), ECancelled);
+    EXPECT_EQ(tooltest::TakeSnapshot(root), before);
+}
+
+TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string v1 = MakeWorkFolder("v1");
+    TInstallOption option;
+    option.WorkFolder = v1;
+    auto plan = MakePlan(v1, root);
+    TFileMember& exe = plan->Members.Items(plan->Members.MainIndex());
+    exe.SetShortcutFlags(scDesktop | scStartMenu);
+    exe.StartMenuPath = "Tools";
+    exe.ShortcutOption.ShortcutName = "My Tool";
+    exe.ShortcutOption.Description = "Does 50% of the work";
+    exe.ShortcutOption.Arguments = R"(/open "C:\My Files\a b.txt")";
+    Install(*plan, option);
+    const std::string menuEntry =
+        GetSpecialFolder(SF_STARTMENU) + "applications/Tools/My Tool.desktop";
+    const std::string desktopEntry = qmtest::SandboxRoot() + "/home/Desktop/My Tool.desktop";
+    ASSERT_TRUE(FileExists(menuEntry));
+    ASSERT_TRUE(FileExists(desktopEntry));
+    EXPECT_EQ(qmtest::Run("desktop-file-validate '" + menuEntry + "'"), 0);
+    EXPECT_EQ(qmtest::Run("desktop-file-validate '" + desktopEntry + "'"), 0);
+    const std::string text = qmtest::ReadFile(menuEntry);
+    EXPECT_NE(text.find("Exec=wine " + root +
+                        "app/tool.exe /open \"C:\\\\\\\\My Files\\\\\\\\a b.txt\"\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Comment=Does 50% of the work\n"), std::string::npos);
+    EXPECT_NE(text.find("Path=" + root + "app\n"), std::string::npos);
+    EXPECT_TRUE(GetFileFacts(desktopEntry).executable);
+
+    // The update carries the installed settings over, as the program does, and keeps the
+    // identifier and the first install date in one record.
+    const std::string v2 = MakeWorkFolder("v2");
+    auto update = MakePlan(v2, root);
+    auto beforePtr = Database();
+    TInstallList& before = *beforePtr;
+    for (int i = 0; i < update->Members.Count(); ++i) {
+        TFileMember& m = update->Members.Items(i);
+        if (TFileMember* old = before.Items(0).Members.Find(m.FileName, m.ArchivePath))
+            m.UpdateFrom(*old);
+    }
+    update->AppId = before.Items(0).AppId;
+    update->FirstInstallDate = before.Items(0).FirstInstallDate;
+    update->Version = "2.0";
+    option.IsUpdate = true;
+    option.WorkFolder = v2;
+    Install(*update, option);
+    auto listPtr = Database();
+    TInstallList& list = *listPtr;
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Items(0).AppId, 1);
+    EXPECT_EQ(list.Items(0).Version, "2.0");
+    EXPECT_DOUBLE_EQ(list.Items(0).FirstInstallDate, plan->FirstInstallDate);
+    EXPECT_GE(list.Items(0).LastUpdateDate, before.Items(0).LastUpdateDate);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v2");
+    EXPECT_EQ(Stats.Shortcuts, 3) << "the help file's menu entry too";
+    EXPECT_TRUE(IsDesktopEntryOf(menuEntry, 1));
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// Uninstalls with and without a removal list, and lists that try to reach outside the
+// application's folders.
+#include "Sandbox.h"
+#include "ToolTestSupport.h"
+
+#include "core/Installer.h"
+#include "core/Instructions.h"
+#include "core/ToolLog.h"
+#include "core/Uninstaller.h"
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+class UninstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tooltest::ResetDataFolder();
+        root = qmtest::MakeTempFolder("opt") + "/Tool/";
+        const std::string work = tooltest::MakeWorkFolder();
+        auto plan = tooltest::MakePlan(work, root);
+        plan->Members.Items(plan->Members.MainIndex()).SetShortcutFlags(scDesktop | scStartMenu);
+        plan->Members.Items(plan->Members.MainIndex()).StartMenuPath = "Tool";
+        TInstallOption option;
+        option.WorkFolder = work;
+        TToolUi silent;
+        TToolLog log(GetDataFolder() + ToolLogName);
+        TInstaller(silent, log, GetDataFolder()).Install(*plan, option);
+        record.LoadFromFile(GetDataFolder() + InstallListFileName);
+        menuEntry = GetSpecialFolder(SF_STARTMENU) + "applications/Tool/tool.desktop";
+        desktopEntry = qmtest::SandboxRoot() + "/home/Desktop/tool.desktop";
+        ASSERT_TRUE(FileExists(menuEntry));
+    }
+
+    void Uninstall(const std::vector<std::string>& paths, bool hasList) {
+        TToolUi silent;
+        TToolLog log(GetDataFolder() + ToolLogName);
+        TUninstaller uninstaller(silent, log, GetDataFolder());
+        uninstaller.Uninstall(record.Items(0), paths, hasList);
+        Stats = uninstaller.Stats();
+    }
+    int RecordCount() {
+        TInstallList list;
+        list.LoadFromFile(GetDataFolder() + InstallListFileName);
+        return list.Count();
+    }
+
+    std::string root, menuEntry, desktopEntry;
+    TInstallList record;
+    TUninstallStats Stats;
+};
+
+TEST_F(UninstallerTest, WithoutAListRemovesTheRecordedFilesAndTheirEmptiedFolders) {
+    qmtest::WriteFile(root + "app/doc/notes.txt", "the user's own file");
+    Uninstall({}, false);
+    EXPECT_FALSE(PathExists(root + "app/tool.exe"));
+    EXPECT_FALSE(PathExists(root + "app/bin"));
+    EXPECT_EQ(qmtest::ReadFile(root + "app/doc/notes.txt"), "the user's own file");
+    EXPECT_FALSE(PathExists(menuEntry));
+    EXPECT_FALSE(PathExists(ExtractFilePath(menuEntry))) << "the emptied menu folder goes too";
+    EXPECT_FALSE(PathExists(desktopEntry));
+    EXPECT_EQ(RecordCount(), 0);
+    EXPECT_EQ(Stats.Refused, 0);
+}
+
+TEST_F(UninstallerTest, WithAListRemovesExactlyTheListedPaths) {
+    qmtest::WriteFile(root + "app/bin/settings.ini", "kept: not listed");
+    Uninstall({root + "app/tool.exe", root + "app/doc/manual.chm", root + "app/doc/",
+               root + "app/bin/run.sh", root + "app/bin/", root + "app/readme.txt.gone"},
+              true);
+    EXPECT_FALSE(PathExists(root + "app/tool.exe"));
+    EXPECT_FALSE(PathExists(root + "app/doc"));
+    EXPECT_TRUE(FileExists(root + "app/readme.txt")) << "not listed";
+    EXPECT_TRUE(FileExists(root + "app/bin/settings.ini")) << "a folder goes only when empty";
+    EXPECT_EQ(Stats.Missing, 1);
+    EXPECT_EQ(Stats.Kept, 1);
+    EXPECT_FALSE(PathExists(menuEntry));
+    EXPECT_EQ(RecordCount(), 0);
+}
+
+TEST_F(UninstallerTest, RefusesPathsOutsideTheApplicationsFoldersAndRunsTheRest) {
+    const std::string outside = qmtest::MakeTempFolder("outside");
+    qmtest::WriteFile(outside + "/precious.txt", "keep me");
+    // A link inside the install folder that leads out of it.
+    ASSERT_EQ(::symlink(outside.c_str(), (root + "app/escape").c_str()), 0);
+    Uninstall({outside + "/precious.txt", outside + "/", root + "app/escape/precious.txt",
+               root + "app/escape/", root + "app/../../outside/precious.txt",
+               qmtest::SandboxRoot() + "/home/Desktop/other.desktop", root + "app/tool.exe"},
+              true);
+    EXPECT_EQ(qmtest::ReadFile(outside + "/precious.txt"), "keep me");
+    EXPECT_EQ(Stats.Refused, 6);
+    EXPECT_FALSE(PathExists(root + "app/tool.exe")) << "the rest of the list still runs";
+    EXPECT_EQ(RecordCount(), 0);
+}
+
+TEST_F(UninstallerTest, ARecordNotInTheDatabaseRemovesNothing) {
+    record.Items(0).AppId = 99;
+    EXPECT_THROW(Uninstall({}, false), EInstructionError);
+    EXPECT_TRUE(FileExists(root + "app/tool.exe"));
+    EXPECT_TRUE(FileExists(menuEntry));
+    EXPECT_EQ(RecordCount(), 1);
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+#include "DesktopEntry.h"
+
+#include "Instructions.h"
+
+#include "model/FileUtils.h"
+#include "platform/AtomicFile.h"
+#include "platform/SpecialFolders.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qm {
+
+const char* const DesktopEntryAppIdKey = "X-Quillmate-AppId";
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool IsWindowsProgram(const std::string& ext) {
+    return ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd" || ext == ".msi";
+}
+
+std::string ExecLine(const TDesktopEntry& entry, bool programIsExecutable) {
+    const std::string ext = Lower(ExtractFileExt(entry.Program));
+    std::vector<std::string> words;
+    if (ext == ".msi") {
+        words = {"wine", "msiexec", "/i", entry.Program};
+    } else if (IsWindowsProgram(ext)) {
+        words = {"wine", entry.Program};
+    } else if (programIsExecutable) {
+        words = {entry.Program};
+    } else {
+        return "xdg-open " + QuoteExecArgument(entry.Program); // a document takes no arguments
+    }
+    for (const std::string& argument : SplitWindowsArguments(entry.Arguments))
+        words.push_back(argument);
+    std::string line;
+    for (const std::string& word : words)
+        line += (line.empty() ? "" : " ") + QuoteExecArgument(word);
+    return line;
+}
+
+std::string FolderFor(int csidl) {
+    const std::string folder = ShellFolderPath(csidl);
+    return folder.empty() ? folder : WithTrailingDelim(folder);
+}
+
+} // namespace
+
+std::vector<std::string> SplitWindowsArguments(const std::string& commandLine) {
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    const size_t n = commandLine.size();
+    while (i < n) {
+        while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t'))
+            ++i;
+        if (i >= n)
+            break;
+        std::string argument;
+        bool quoted = false;
+        while (i < n && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t'))) {
+            if (commandLine[i] == '\\') {
+                size_t slashes = 0;
+                while (i < n && commandLine[i] == '\\')
+                    ++slashes, ++i;
+                if (i < n && commandLine[i] == '"') {
+                    argument.append(slashes / 2, '\\');
+                    if (slashes % 2 == 1) {
+                        argument += '"';
+                        ++i;
+                    }
+                } else {
+                    argument.append(slashes, '\\');
+                }
+            } else if (commandLine[i] == '"') {
+                if (quoted && i + 1 < n && commandLine[i + 1] == '"') {
+                    argument += '"'; // "" inside quotes is a literal quote
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                argument += commandLine[i++];
+            }
+        }
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+std::string QuoteExecArgument(const std::string& argument) {
+    static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string text;
+    for (const char c : argument)
+        text += c == '%' ? std::string("%%") : std::string(1, c);
+    if (!text.empty() && text.find_first_of(reserved) == std::string::npos && text.front() != '=')
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string EscapeDesktopValue(const std::string& value) {
+    std::string out;
+    for (const char c : value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += c;
+        }
+    }
+    // A leading blank would be dropped by readers.
+    if (!out.empty() && out.front() == ' ')
+        out = "\\s" + out.substr(1);
+    return out;
+}
+
+std::string BuildDesktopEntry(const TDesktopEntry& entry, bool programIsExecutable) {
+    std::string text = "[Desktop Entry]\n";
+    text += "Type=Application\n";
+    text += "Version=1.0\n";
+    text += "Name=" + EscapeDesktopValue(entry.Name) + "\n";
+    if (!entry.Comment.empty())
+        text += "Comment=" + EscapeDesktopValue(entry.Comment) + "\n";
+    text += "Exec=" + EscapeDesktopValue(ExecLine(entry, programIsExecutable)) + "\n";
+    if (!entry.WorkingDirectory.empty())
+        text += "Path=" + EscapeDesktopValue(entry.WorkingDirectory) + "\n";
+    if (!entry.Icon.empty())
+        text += "Icon=" + EscapeDesktopValue(entry.Icon) + "\n";
+    text += "Terminal=false\n";
+    text += std::string(DesktopEntryAppIdKey) + "=" + std::to_string(entry.AppId) + "\n";
+    return text;
+}
+
+std::string ShortcutDisplayName(const TFileMember& member) {
+    const std::string& name = member.ShortcutOption.ShortcutName;
+    return name.empty() ? RemoveFileExt(member.FileName) : name;
+}
+
+std::string ApplicationsFolder(bool allUsers) {
+    return FolderFor(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+}
+
+std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
+                                       std::vector<std::string>& refused) {
+    std::vector<std::string> paths;
+    const std::string name = ShortcutDisplayName(member);
+    const std::string fileName = name + ".desktop";
+    const bool nameOk = IsPlainName(name) && name.find('\\') == std::string::npos;
+    const auto add = [&](const std::string& folder, const std::string& what) {
+        if (folder.empty() || !nameOk || !IsSafeAbsolutePath(folder))
+            refused.push_back(what + ": " + folder + fileName);
+        else if (std::find(paths.begin(), paths.end(), folder + fileName) == paths.end())
+            paths.push_back(folder + fileName);
+    };
+    const std::uint8_t flags = member.ShortcutFlags();
+    if (flags & scDesktop)
+        add(FolderFor(CSIDL_DESKTOPDIRECTORY), "desktop");
+    if (flags & scStartMenu) {
+        const std::string sub = member.StartMenuPath;
+        const std::string root = ApplicationsFolder(allUsers);
+        if (!IsSafeRelativePath(sub, PathDelim) || root.empty())
+            refused.push_back("start menu: " + sub);
+        else
+            add(root + (sub.empty() ? sub : WithTrailingDelim(sub)), "start menu");
+    }
+    if (flags & scFolders)
+        for (const std::string& folder : member.ShortcutFolders)
+            add(WithTrailingDelim(folder), "folder");
+    return paths;
+}
+
+bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {
+    std::string bytes;
+    try {
+        if (!ReadWholeFileLocked(path, bytes, false, 1 << 20))
+            return false;
+    } catch (const Exception&) {
+        return false; // not a readable entry: certainly not one of ours
+    }
+    const std::string key =
+        "\n" + std::string(DesktopEntryAppIdKey) + "=" + std::to_string(appId) + "\n";
+    return bytes.find(key) != std::string::npos;
+}
+
+} // namespace qm

@@ -1,0 +1,51 @@
+#pragma once
+// Shortcuts as desktop entries: where they go, what they say, and how a Windows program's
+// arguments become the Exec line of the Desktop Entry Specification.
+#include "model/FileMember.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// The key that marks an entry as made for one installed application, so the uninstaller
+// removes only its own entries.
+extern const char* const DesktopEntryAppIdKey; // "X-Quillmate-AppId"
+
+struct TDesktopEntry {
+    std::string Name;
+    std::string Comment;
+    std::string Program;   // installed path of the member
+    std::string Arguments; // a Windows command line
+    std::string WorkingDirectory;
+    std::string Icon; // an absolute path or an icon name
+    std::int32_t AppId = 0;
+};
+
+// The entry's text. Windows programs (.exe, .com, .bat, .cmd, .msi) run through wine, other
+// executables directly, and everything else (help files, documents) through xdg-open.
+std::string BuildDesktopEntry(const TDesktopEntry& entry, bool programIsExecutable);
+
+// The command line split the way a Windows program splits its own (quotes group, backslashes
+// before a quote escape it).
+std::vector<std::string> SplitWindowsArguments(const std::string& commandLine);
+// One argument of an Exec line, quoted where the specification requires it; '%' doubled.
+std::string QuoteExecArgument(const std::string& argument);
+// A value of the string type: backslash, line breaks and tabs escaped.
+std::string EscapeDesktopValue(const std::string& value);
+
+// The shortcut's name: its ShortcutName, or the file name without its extension.
+std::string ShortcutDisplayName(const TFileMember& member);
+// Full paths of the member's desktop entries from its flags: the desktop, the start menu
+// (StartMenuPath below the per-user or, with allUsers, the all-users applications folder) and
+// each extra folder. Entries whose folder has no path here, or whose names are not safe, are
+// left out and reported in `refused`.
+std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
+                                       std::vector<std::string>& refused);
+// Whether the start-menu entry of the member goes into the applications folder tree.
+std::string ApplicationsFolder(bool allUsers);
+// Whether the file is a desktop entry made for that application.
+bool IsDesktopEntryOf(const std::string& path, std::int32_t appId);
+
+} // namespace qm

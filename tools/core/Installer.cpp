@@ -1,0 +1,455 @@
+#include "Installer.h"
+
+#include "DesktopEntry.h"
+#include "Instructions.h"
+#include "Journal.h"
+#include "ProgramIcon.h"
+#include "ToolLog.h"
+
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileTransfer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace qm {
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string ArchiveFolderOnDisk(const std::string& archivePath) {
+    std::string folder = archivePath;
+    std::replace(folder.begin(), folder.end(), '/', PathDelim);
+    return folder;
+}
+
+double DayCountOf(const TFileFacts& facts) {
+    return FileTimeToDayCount(facts.lastWriteLocal);
+}
+
+// A folder that exists, following links (a home whose program folder is a link to another
+// disk is a normal set-up).
+bool IsExistingFolder(const std::string& path) {
+    const std::string real = RealPath(WithoutTrailingDelims(path));
+    return !real.empty() && FolderExists(real);
+}
+
+std::string DatabasePath(const std::string& dataFolder) {
+    return dataFolder + InstallListFileName;
+}
+
+} // namespace
+
+TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
+                              const std::string& target) {
+    switch (policy) {
+    case owAlways:
+        return TExistingFile::Overwrite;
+    case owIfNewer:
+        return CompareDates(DayCountOf(GetFileFacts(source)), DayCountOf(GetFileFacts(target))) > 0
+                   ? TExistingFile::Overwrite
+                   : TExistingFile::NotOverwritten;
+    case owIfChanged: {
+        const TFileFacts a = GetFileFacts(source);
+        const TFileFacts b = GetFileFacts(target);
+        if (a.size != b.size || CompareDates(DayCountOf(a), DayCountOf(b)) != 0 ||
+            !SameFileContents(source, target))
+            return TExistingFile::Overwrite;
+        return TExistingFile::Identical;
+    }
+    case owBackup:
+        return TExistingFile::Backup;
+    default:
+        return TExistingFile::NotOverwritten;
+    }
+}
+
+TInstaller::TInstaller(TToolUi& ui, TToolLog& log, std::string dataFolder)
+    : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)) {}
+
+TInstaller::~TInstaller() = default;
+
+std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
+                                                  const TInstallOption& option) {
+    const std::string work = WithTrailingDelim(option.WorkFolder);
+    if (!IsSafeAbsolutePath(work) || !FolderExists(work))
+        throw EInstructionError("作業フォルダ \"" + option.WorkFolder + "\" がありません。");
+    const std::string realWork = RealPath(work);
+    std::vector<Job> jobs;
+    for (int i = 0; i < plan.Members.Count(); ++i) {
+        const TFileMember& m = plan.Members.Items(i);
+        if (!m.IsTarget || m.IsExcluded())
+            continue;
+        const std::string name = m.ArchivePath + m.FileName;
+        if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
+            throw EInstructionError("不正なファイル名です: " + name);
+        if (!IsSafeAbsolutePath(m.GetInstallDir()))
+            throw EInstructionError("不正なインストール先です: " + m.InstallDir() + " (" + name +
+                                    ")");
+        Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
+                m.GetInstallDir() + m.FileName};
+        // The file must really lie in the working folder, not behind a link leading out of it.
+        const TFileFacts facts = GetFileFacts(job.Source);
+        const std::string realFolder = RealPath(WithoutTrailingDelims(ExtractFilePath(job.Source)));
+        if (!facts.exists || facts.isFolder || realFolder.empty() ||
+            !IsAtOrBelow(realFolder, realWork))
+            throw EInstructionError("作業フォルダにファイル \"" + name + "\" がありません。");
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+void TInstaller::ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option) {
+    TInstallList list;
+    list.LoadFromFile(DatabasePath(FDataFolder));
+    FFirstInstallDate = plan.FirstInstallDate;
+    const std::int32_t nextId = std::max<std::int32_t>(list.NextId, 1);
+    if (option.IsUpdate && plan.AppId != 0 && list.IndexOfId(plan.AppId) >= 0) {
+        FRecordUse = TRecordUse::Replace;
+        FAppId = plan.AppId;
+    } else if (option.IsUpdate && plan.AppId > 0 && plan.AppId < nextId) {
+        // A clean install: the uninstaller has just removed the record; it comes back with the
+        // identifier it had.
+        FRecordUse = TRecordUse::AddWithId;
+        FAppId = plan.AppId;
+    } else if (TInstallAppInfo* target =
+                   option.IsUpdate && plan.AppId == 0
+                       ? list.FindUpdateTarget(
+                             ExtractFileName(plan.ArchiveName),
+                             plan.Members.MainIndex() >= 0
+                                 ? plan.Members.Items(plan.Members.MainIndex()).FileName
+                                 : std::string())
+                       : nullptr) {
+        // An update whose plan does not carry the identifier (the wizard's): the record the
+        // archive updates, found the way the program found it.
+        FRecordUse = TRecordUse::Replace;
+        FAppId = target->AppId;
+        if (FFirstInstallDate == 0)
+            FFirstInstallDate = target->FirstInstallDate;
+    } else {
+        FRecordUse = TRecordUse::AddNew;
+        FAppId = nextId;
+    }
+    if (FFirstInstallDate == 0)
+        FFirstInstallDate = NowDayCount();
+    // The entries the installed version has: those the new plan no longer makes go.
+    const int old = FRecordUse == TRecordUse::Replace ? list.IndexOfId(FAppId) : -1;
+    for (int i = 0; old >= 0 && i < list.Items(old).Members.Count(); ++i) {
+        std::vector<std::string> refused;
+        for (const bool allUsers : {false, true})
+            for (const std::string& path :
+                 ShortcutPaths(list.Items(old).Members.Items(i), allUsers, refused))
+                FOldEntries.push_back(path);
+    }
+}
+
+void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& option) {
+    FLog.Line("install: " + plan.AppName + " " + plan.Version);
+    const std::vector<Job> jobs = PlanJobs(plan, option);
+    ChooseRecord(plan, option);
+    TJournal journal(FDataFolder);
+    FJournal = &journal;
+    journal.Begin();
+    try {
+        Run(plan, option, jobs);
+        journal.Commit();
+    } catch (const std::exception& e) {
+        FLog.Line(std::string("install failed, rolling back: ") + e.what());
+        journal.Rollback();
+        FJournal = nullptr;
+        FLog.Line("rollback complete");
+        throw;
+    }
+    journal.Finish();
+    FJournal = nullptr;
+    if (FApplicationsChanged && !FindOnPath("update-desktop-database").empty()) {
+        // Menus pick up new entries without it too; this only refreshes the cache sooner.
+        RunAndWait("update-desktop-database",
+                   {WithoutTrailingDelims(ApplicationsFolder(option.AllUsers))});
+    }
+    FLog.Line("install complete: id " + std::to_string(FAppId) + ", " +
+              std::to_string(FStats.Created) + " created, " + std::to_string(FStats.Replaced) +
+              " replaced, " + std::to_string(FStats.BackedUp) + " backed up, " +
+              std::to_string(FStats.Skipped) + " skipped, " + std::to_string(FStats.Shortcuts) +
+              " shortcuts");
+}
+
+void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
+                     const std::vector<Job>& jobs) {
+    const int total = static_cast<int>(jobs.size());
+    for (int i = 0; i < total; ++i) {
+        if (!FUi.Progress(jobs[static_cast<size_t>(i)].Target, i, total))
+            throw ECancelled("インストールはキャンセルされました。");
+        if (BeforeFile)
+            BeforeFile(i);
+        CopyJob(jobs[static_cast<size_t>(i)], option);
+    }
+    MakeShortcuts(option, jobs);
+    if (!FUi.Progress(DatabasePath(FDataFolder), total, total))
+        throw ECancelled("インストールはキャンセルされました。");
+    SaveRecord(plan);
+}
+
+void TInstaller::EnsureFolder(const std::string& folder) {
+    const std::string path = WithoutTrailingDelims(folder);
+    if (FKnownFolders.count(path) != 0)
+        return;
+    std::vector<std::string> missing;
+    std::string at = path;
+    while (!IsExistingFolder(at)) {
+        if (GetFileFacts(at).exists)
+            throw EWriteError("フォルダ \"" + at +
+                              "\" を作成できません: 同じ名前のファイルがあります");
+        missing.push_back(at);
+        const std::string parent = WithoutTrailingDelims(ExtractFilePath(at));
+        if (parent.empty() || parent == at)
+            throw EWriteError("フォルダ \"" + path + "\" を作成できません");
+        at = parent;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        FJournal->FolderCreated(*it);
+        MakeFolder(*it);
+        FLog.Line("folder created: " + *it);
+    }
+    FKnownFolders.insert(path);
+}
+
+std::string TInstaller::TempName(const std::string& target, const char* kind) {
+    return target + "." + kind + "-" + ProcessTag() + "-" + std::to_string(++FSavedCounter);
+}
+
+void TInstaller::CreateFile(const std::string& target,
+                            const std::function<void(const std::string&)>& write) {
+    const std::string temp = TempName(target, "qmnew");
+    FJournal->FileCreated(target, temp);
+    write(temp);
+    ReplaceFileEntry(temp, target);
+}
+
+void TInstaller::ReplaceFile(const std::string& target,
+                             const std::function<void(const std::string&)>& write) {
+    const std::string saved = TempName(target, "qmold");
+    const std::string temp = TempName(target, "qmnew");
+    FJournal->FileReplaced(target, saved, temp);
+    if (!LinkOrCopyFile(target, saved))
+        throw EWriteError("ファイル \"" + target + "\" の元の内容を保存できません");
+    write(temp);
+    // One rename: a program that has the old file open keeps reading the old bytes.
+    ReplaceFileEntry(temp, target);
+}
+
+void TInstaller::PutFile(const std::string& target,
+                         const std::function<void(const std::string&)>& write) {
+    const TFileFacts facts = GetFileFacts(target);
+    if (facts.isFolder)
+        throw EWriteError("ファイル \"" + target +
+                          "\" を作成できません: 同じ名前のフォルダがあります");
+    if (facts.exists)
+        ReplaceFile(target, write);
+    else
+        CreateFile(target, write);
+}
+
+bool TInstaller::ConfirmOverwrite(const std::string& target, const TInstallOption& option) {
+    if (FAll != TAll::None)
+        return FAll == TAll::Overwrite;
+    if (option.ConfirmMode == cmSkip || !FUi.Interactive())
+        return false;
+    switch (FUi.AskOverwrite(target)) {
+    case TOverwriteAnswer::Overwrite:
+        return true;
+    case TOverwriteAnswer::OverwriteAll:
+        FAll = TAll::Overwrite;
+        return true;
+    case TOverwriteAnswer::SkipAll:
+        FAll = TAll::Skip;
+        return false;
+    case TOverwriteAnswer::Cancel:
+        throw ECancelled("インストールはキャンセルされました。");
+    default:
+        return false;
+    }
+}
+
+void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
+    EnsureFolder(ExtractFilePath(job.Target));
+    const auto copy = [&](const std::string& temp) { CopyToNewFile(job.Source, temp); };
+    const TFileFacts facts = GetFileFacts(job.Target);
+    if (!facts.exists) {
+        CreateFile(job.Target, copy);
+        ++FStats.Created;
+        return;
+    }
+    if (facts.isFolder)
+        throw EWriteError("ファイル \"" + job.Target +
+                          "\" を作成できません: 同じ名前のフォルダがあります");
+    switch (DecideOverwrite(option.OverWrite, job.Source, job.Target)) {
+    case TExistingFile::Identical:
+        ++FStats.Skipped;
+        FLog.Line("unchanged: " + job.Target);
+        return;
+    case TExistingFile::NotOverwritten:
+        if (!ConfirmOverwrite(job.Target, option)) {
+            ++FStats.Skipped;
+            FLog.Line("skipped: " + job.Target);
+            return;
+        }
+        break;
+    case TExistingFile::Backup: {
+        // A new backup name each time, so an earlier backup is never overwritten.
+        const std::string backup = MakeUniqueFileName(job.Target + ".bak", "_", "");
+        FJournal->FileCreated(backup, std::string());
+        if (!LinkOrCopyFile(job.Target, backup))
+            throw EWriteError("バックアップ \"" + backup + "\" を作成できません");
+        ++FStats.BackedUp;
+        FLog.Line("backup: " + job.Target + " -> " + backup);
+        break;
+    }
+    case TExistingFile::Overwrite:
+        break;
+    }
+    ReplaceFile(job.Target, copy);
+    ++FStats.Replaced;
+    FLog.Line("replaced: " + job.Target);
+}
+
+std::string TInstaller::IconFor(const Job& job, int index, const std::vector<Job>& jobs) {
+    const TFileMember& member = *job.Member;
+    // An image of the same name installed with the program (tool.exe and tool.png).
+    const std::string stem = Lower(RemoveFileExt(member.FileName));
+    for (const char* ext : {".png", ".svg", ".xpm"}) {
+        for (const Job& other : jobs) {
+            if (other.Member->ArchivePath == member.ArchivePath &&
+                Lower(other.Member->FileName) == stem + ext)
+                return other.Target;
+        }
+    }
+    const std::string ext = Lower(ExtractFileExt(member.FileName));
+    if (ext == ".exe") {
+        // The program's own icon, kept in the data folder under the application's identifier.
+        const std::string png = ExtractProgramIconPng(job.Source);
+        if (!png.empty()) {
+            const std::string path = ProgramIconPath(FDataFolder, FAppId, index);
+            EnsureFolder(ExtractFilePath(path));
+            PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, png, false); });
+            return path;
+        }
+    }
+    if (member.Role() == mrHelp || ext == ".chm" || ext == ".hlp" || ext == ".txt")
+        return "help-browser";
+    if (ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd" || ext == ".msi")
+        return "application-x-executable";
+    return "text-x-generic";
+}
+
+void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs) {
+    const std::string applications = ApplicationsFolder(option.AllUsers);
+    std::vector<std::string> written;
+    for (size_t index = 0; index < jobs.size(); ++index) {
+        const Job& job = jobs[index];
+        const TFileMember& m = *job.Member;
+        if (!m.HasShortcut())
+            continue;
+        std::vector<std::string> refused;
+        const std::vector<std::string> paths = ShortcutPaths(m, option.AllUsers, refused);
+        for (const std::string& why : refused)
+            FLog.Line("shortcut refused: " + why);
+        if (paths.empty())
+            continue;
+        TDesktopEntry entry;
+        entry.Name = ShortcutDisplayName(m);
+        entry.Comment = m.ShortcutOption.Description;
+        entry.Program = job.Target;
+        entry.Arguments = m.ShortcutOption.Arguments;
+        entry.WorkingDirectory = WithoutTrailingDelims(m.ShortcutOption.WorkingDirectory.empty()
+                                                           ? m.GetInstallDir()
+                                                           : m.ShortcutOption.WorkingDirectory);
+        entry.Icon = IconFor(job, static_cast<int>(index), jobs);
+        entry.AppId = FAppId;
+        const std::string text = BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
+        for (const std::string& path : paths) {
+            if (!FUi.Progress(path, static_cast<int>(jobs.size()), static_cast<int>(jobs.size())))
+                throw ECancelled("インストールはキャンセルされました。");
+            EnsureFolder(ExtractFilePath(path));
+            // Menus read entries that are not executable; desktops and file managers want
+            // launchers to be.
+            const bool inMenu = !applications.empty() && IsAtOrBelow(path, applications);
+            PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, text, !inMenu); });
+            if (inMenu)
+                FApplicationsChanged = true;
+            written.push_back(path);
+            ++FStats.Shortcuts;
+            FLog.Line("shortcut: " + path);
+        }
+    }
+    RemoveOldEntries(written, applications);
+}
+
+void TInstaller::RemoveOldEntries(const std::vector<std::string>& written,
+                                  const std::string& applications) {
+    for (const std::string& path : FOldEntries) {
+        if (std::find(written.begin(), written.end(), path) != written.end() ||
+            !IsDesktopEntryOf(path, FAppId))
+            continue;
+        const std::string saved = TempName(path, "qmold");
+        FJournal->FileRemoved(path, saved);
+        if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
+            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+        if (!applications.empty() && IsAtOrBelow(path, applications))
+            FApplicationsChanged = true;
+        FLog.Line("old shortcut removed: " + path);
+    }
+}
+
+void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
+    const std::string database = DatabasePath(FDataFolder);
+    if (!CreateFolderPath(FDataFolder))
+        throw EWriteError("フォルダ \"" + FDataFolder + "\" を作成できません");
+    // Load, change and save under one lock, so no other writer slips in between.
+    TFileLock lock(LockFileNameFor(database), TFileLock::Mode::Exclusive);
+    TInstallList list;
+    list.LoadFromFile(database, TLocking::AlreadyHeld);
+    if (list.NextId < 1)
+        list.NextId = 1; // identifier 0 means "no installed application" to the program
+
+    const double now = NowDayCount();
+    TInstallAppInfo record;
+    record.Assign(plan);
+    record.ArchiveName = ExtractFileName(plan.ArchiveName);
+    record.AppId = FAppId;
+    record.FirstInstallDate = FFirstInstallDate;
+    record.LastUpdateDate = now;
+    for (int i = 0; i < record.Members.Count(); ++i)
+        record.Members.Items(i).InstallDate = now;
+
+    int index = list.IndexOfId(FAppId);
+    if (index < 0) {
+        list.Add();
+        index = list.Count() - 1;
+    }
+    list.Items(index).Assign(record);
+    if (list.NextId <= FAppId)
+        list.NextId = FAppId + 1;
+
+    std::string saved;
+    if (GetFileFacts(database).exists) {
+        saved = TempName(database, "qmold");
+        FJournal->DatabaseReplaced(database, saved);
+        if (!LinkOrCopyFile(database, saved))
+            throw EWriteError("データベース \"" + database + "\" の元の内容を保存できません");
+    } else {
+        FJournal->DatabaseReplaced(database, std::string());
+    }
+    list.SaveToFile(database, TLocking::AlreadyHeld);
+    FLog.Line("database: record " + std::to_string(FAppId) + " saved");
+}
+
+} // namespace qm

@@ -1,0 +1,103 @@
+#pragma once
+// The installer's work: copy the plan's files into place, make the shortcuts and record the
+// application in the database, as one transaction. Whatever fails, is cancelled or is killed
+// midway is undone through the journal, so the state before the install comes back.
+#include "ToolUi.h"
+
+#include "model/InstallAppInfo.h"
+#include "model/InstallOption.h"
+#include "platform/Exception.h"
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class TJournal;
+class TToolLog;
+
+// The user cancelled; everything was undone.
+class ECancelled : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct TInstallStats {
+    int Created = 0;   // files that did not exist before
+    int Replaced = 0;  // files overwritten
+    int BackedUp = 0;  // old files kept under a backup name
+    int Skipped = 0;   // existing files left as they were
+    int Shortcuts = 0; // desktop entries written
+};
+
+// What to do with a file that exists at the target.
+enum class TExistingFile { Overwrite, Backup, NotOverwritten, Identical };
+// The overwrite policy applied to one source and the existing target.
+TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
+                              const std::string& target);
+
+class TInstaller {
+public:
+    // dataFolder: the folder of the database, the journal and the log, with its trailing
+    // delimiter. The caller holds the journal's lock and has run the recovery.
+    TInstaller(TToolUi& ui, TToolLog& log, std::string dataFolder);
+    ~TInstaller();
+
+    // Raises EInstructionError for a plan that names unsafe paths (nothing changed then),
+    // ECancelled when the user cancelled and the error of the failing step otherwise; in both
+    // later cases every change was undone first.
+    void Install(const TInstallAppInfo& plan, const TInstallOption& option);
+
+    const TInstallStats& Stats() const { return FStats; }
+    std::int32_t AppId() const { return FAppId; }
+
+    // Called with the number of files done before each file is copied (tests use it to fail or
+    // end the process at a chosen file).
+    std::function<void(int)> BeforeFile;
+
+private:
+    struct Job {
+        const TFileMember* Member;
+        std::string Source;
+        std::string Target;
+    };
+    enum class TRecordUse { Replace, AddWithId, AddNew };
+
+    TToolUi& FUi;
+    TToolLog& FLog;
+    std::string FDataFolder;
+    TInstallStats FStats;
+    std::int32_t FAppId = 0;
+    TRecordUse FRecordUse = TRecordUse::AddNew;
+    double FFirstInstallDate = 0;
+    TJournal* FJournal = nullptr;
+    std::set<std::string> FKnownFolders;
+    int FSavedCounter = 0;
+    enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
+    bool FApplicationsChanged = false;
+    std::vector<std::string> FOldEntries; // desktop entries of the record being updated
+
+    std::vector<Job> PlanJobs(const TInstallAppInfo& plan, const TInstallOption& option);
+    void ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option);
+    void Run(const TInstallAppInfo& plan, const TInstallOption& option,
+             const std::vector<Job>& jobs);
+    void EnsureFolder(const std::string& folder);
+    void CopyJob(const Job& job, const TInstallOption& option);
+    bool ConfirmOverwrite(const std::string& target, const TInstallOption& option);
+    // Replaces target with the file `write` makes at the temporary name it is given.
+    void ReplaceFile(const std::string& target,
+                     const std::function<void(const std::string&)>& write);
+    void CreateFile(const std::string& target,
+                    const std::function<void(const std::string&)>& write);
+    void PutFile(const std::string& target, const std::function<void(const std::string&)>& write);
+    void MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs);
+    void RemoveOldEntries(const std::vector<std::string>& written, const std::string& applications);
+    std::string IconFor(const Job& job, int index, const std::vector<Job>& jobs);
+    void SaveRecord(const TInstallAppInfo& plan);
+    std::string TempName(const std::string& target, const char* kind);
+};
+
+} // namespace qm

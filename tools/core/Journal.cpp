@@ -1,0 +1,231 @@
+#include "Journal.h"
+
+#include "ToolLog.h"
+
+#include "model/InstallList.h"
+#include "platform/Exception.h"
+
+#include <algorithm>
+
+namespace qm {
+
+const char* const JournalName = "Quillmate.journal";
+
+namespace {
+
+const char* const JournalHeader = "QMJ 1\n";
+
+std::string JournalPath(const std::string& dataFolder) {
+    return dataFolder + JournalName;
+}
+
+// Puts a kept file back in its place; the caller logs what could not be restored.
+bool Restore(const std::string& saved, const std::string& target) {
+    if (saved.empty() || !GetFileFacts(saved).exists)
+        return true; // the change was never made: the old file is still in place
+    try {
+        ReplaceFileEntry(saved, target);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+TJournalLock::TJournalLock(const std::string& dataFolder)
+    : FLock(LockFileNameFor(JournalPath(dataFolder)), TFileLock::Mode::Exclusive) {}
+
+TJournal::TJournal(const std::string& dataFolder) : FPath(JournalPath(dataFolder)) {}
+
+TJournal::~TJournal() = default;
+
+void TJournal::Begin() {
+    RemoveFileEntry(FPath); // Recover ran before: anything here is finished business
+    FFile = std::make_unique<TAppendFile>(FPath);
+    FFile->Append(JournalHeader);
+    FEntries.clear();
+    FCommitted = false;
+}
+
+std::string TJournal::Escape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string TJournal::Unescape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
+    }
+    return out;
+}
+
+void TJournal::Add(const std::string& kind, const std::vector<std::string>& fields) {
+    std::string line = kind;
+    for (const std::string& field : fields)
+        line += "\t" + Escape(field);
+    line += "\n";
+    // Recorded in memory first: should the journal line fail, the rollback still knows.
+    FEntries.push_back({kind, fields});
+    FFile->Append(line);
+}
+
+void TJournal::FolderCreated(const std::string& folder) {
+    Add("dir", {folder});
+}
+
+void TJournal::FileCreated(const std::string& target, const std::string& temp) {
+    Add("new", {target, temp});
+}
+
+void TJournal::FileReplaced(const std::string& target, const std::string& saved,
+                            const std::string& temp) {
+    Add("replace", {target, saved, temp});
+}
+
+void TJournal::FileRemoved(const std::string& target, const std::string& saved) {
+    Add("remove", {target, saved});
+}
+
+void TJournal::DatabaseReplaced(const std::string& database, const std::string& saved) {
+    Add("db", {database, saved});
+}
+
+void TJournal::Commit() {
+    FFile->Append("commit\n");
+    FCommitted = true;
+}
+
+void TJournal::Finish() {
+    CleanUp(FEntries);
+    FFile.reset();
+    RemoveFileEntry(FPath);
+    FEntries.clear();
+}
+
+void TJournal::Rollback() {
+    UndoAll(FEntries, nullptr);
+    FFile.reset();
+    RemoveFileEntry(FPath);
+    FEntries.clear();
+}
+
+void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
+    const auto failed = [&](const std::string& path) {
+        if (log != nullptr)
+            log->Line("rollback: could not restore " + path);
+    };
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        const std::vector<std::string>& f = it->fields;
+        if (it->kind == "dir" && f.size() == 1) {
+            RemoveEmptyFolder(f[0]);
+        } else if (it->kind == "new" && f.size() == 2) {
+            RemoveFileEntry(f[1]);
+            RemoveFileEntry(f[0]);
+        } else if (it->kind == "replace" && f.size() == 3) {
+            RemoveFileEntry(f[2]);
+            if (!Restore(f[1], f[0]))
+                failed(f[0]);
+        } else if (it->kind == "remove" && f.size() == 2) {
+            if (!Restore(f[1], f[0]))
+                failed(f[0]);
+        } else if (it->kind == "db" && f.size() == 2) {
+            // Under the database's lock, so no reader sees the file change twice.
+            TFileLock lock(LockFileNameFor(f[0]), TFileLock::Mode::Exclusive);
+            if (f[1].empty())
+                RemoveFileEntry(f[0]); // there was no database before this install
+            else if (!Restore(f[1], f[0]))
+                failed(f[0]);
+        }
+    }
+}
+
+void TJournal::CleanUp(const std::vector<Entry>& entries) {
+    for (const Entry& entry : entries) {
+        const std::vector<std::string>& f = entry.fields;
+        if (entry.kind == "new" && f.size() == 2)
+            RemoveFileEntry(f[1]);
+        else if (entry.kind == "replace" && f.size() == 3) {
+            RemoveFileEntry(f[1]);
+            RemoveFileEntry(f[2]);
+        } else if ((entry.kind == "remove" || entry.kind == "db") && f.size() == 2 && !f[1].empty())
+            RemoveFileEntry(f[1]);
+    }
+}
+
+std::vector<TJournal::Entry> TJournal::Parse(const std::string& bytes, bool& committed) {
+    std::vector<Entry> entries;
+    committed = false;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            break; // a line cut short: the change it announced was never started
+        const std::string line = bytes.substr(start, end - start);
+        start = end + 1;
+        if (line == "commit") {
+            committed = true;
+            continue;
+        }
+        Entry entry;
+        size_t from = 0;
+        for (;;) {
+            const size_t tab = line.find('\t', from);
+            const std::string field =
+                line.substr(from, tab == std::string::npos ? tab : tab - from);
+            if (entry.kind.empty() && from == 0)
+                entry.kind = field;
+            else
+                entry.fields.push_back(Unescape(field));
+            if (tab == std::string::npos)
+                break;
+            from = tab + 1;
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool TJournal::Recover(const std::string& dataFolder, TToolLog& log) {
+    const std::string path = JournalPath(dataFolder);
+    std::string bytes;
+    if (!ReadWholeFileLocked(path, bytes, false))
+        return false;
+    if (bytes.compare(0, std::char_traits<char>::length(JournalHeader), JournalHeader) != 0) {
+        log.Line("journal: unknown format, left as " + path + ".bad");
+        ReplaceFileEntry(path, path + ".bad");
+        return true;
+    }
+    bool committed = false;
+    const std::vector<Entry> entries = Parse(bytes, committed);
+    if (committed) {
+        log.Line("journal: finishing an install that had completed");
+        CleanUp(entries);
+    } else {
+        log.Line("journal: rolling back an install that did not complete (" +
+                 std::to_string(entries.size()) + " steps)");
+        UndoAll(entries, &log);
+    }
+    RemoveFileEntry(path);
+    return true;
+}
+
+} // namespace qm

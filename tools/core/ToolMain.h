@@ -1,0 +1,28 @@
+#pragma once
+// The runs of the two executables, from the taken instruction file to the exit code, apart from
+// their windows: the executables only add the user interface.
+#include "ToolUi.h"
+
+#include <string>
+
+namespace qm {
+
+// Exit codes of both executables.
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailed = 1;    // nothing was changed (or everything was undone)
+constexpr int ExitCancelled = 2; // the user cancelled; everything was undone
+constexpr int ExitRefused = 3;   // the uninstall ran, but refused paths of its list
+
+// Whether the tool may show windows: a display is there and QUILLMATE_UNATTENDED is not "1".
+bool CanShowWindows();
+
+// Takes the instruction file as the first act; on failure the message is returned in error
+// and the result is empty.
+std::string TakeInstructions(const std::string& name, std::string& error);
+
+// The whole run on a taken instruction file (empty: the take failed with takeError). The
+// taken file is removed at the end, whatever the outcome.
+int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError);
+int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError);
+
+} // namespace qm

@@ -1,0 +1,234 @@
+#include "Uninstaller.h"
+
+#include "DesktopEntry.h"
+#include "Instructions.h"
+#include "ProgramIcon.h"
+#include "ToolLog.h"
+
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileTransfer.h"
+
+#include <algorithm>
+#include <set>
+
+namespace qm {
+
+namespace {
+
+size_t Depth(const std::string& path) {
+    return static_cast<size_t>(std::count(path.begin(), path.end(), PathDelim));
+}
+
+std::string DatabasePath(const std::string& dataFolder) {
+    return dataFolder + InstallListFileName;
+}
+
+} // namespace
+
+TUninstaller::TUninstaller(TToolUi& ui, TToolLog& log, std::string dataFolder)
+    : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)) {}
+
+void TUninstaller::Uninstall(const TInstallAppInfo& record,
+                             const std::vector<std::string>& removalPaths, bool hasList) {
+    FLog.Line("uninstall: " + record.AppName + " (id " + std::to_string(record.AppId) + ")");
+    // The database's own record decides what may be removed: the instruction file names the
+    // application, not the folders it may touch.
+    TInstallList list;
+    list.LoadFromFile(DatabasePath(FDataFolder));
+    const int index = list.IndexOfId(record.AppId);
+    if (index < 0)
+        throw EInstructionError("アプリケーション \"" + record.AppName +
+                                "\" はインストール済みアプリケーションの一覧にありません。");
+    const TInstallAppInfo& installed = list.Items(index);
+    CollectRoots(installed);
+
+    if (hasList)
+        RemoveListed(removalPaths);
+    else
+        RemoveRecorded(installed);
+    RemoveShortcuts(installed);
+    RemoveRecord(record.AppId);
+    for (int allUsers = 0; allUsers < 2; ++allUsers) {
+        if (FApplicationsChanged[allUsers] && !FindOnPath("update-desktop-database").empty())
+            RunAndWait("update-desktop-database",
+                       {WithoutTrailingDelims(ApplicationsFolder(allUsers == 1))});
+    }
+    FLog.Line("uninstall complete: " + std::to_string(FStats.Removed) + " removed, " +
+              std::to_string(FStats.FoldersRemoved) + " folders removed, " +
+              std::to_string(FStats.Kept) + " folders kept, " + std::to_string(FStats.Missing) +
+              " missing, " + std::to_string(FStats.Refused) + " refused, " +
+              std::to_string(FStats.Shortcuts) + " shortcuts removed");
+}
+
+void TUninstaller::CollectRoots(const TInstallAppInfo& installed) {
+    for (int i = 0; i < installed.Members.Count(); ++i) {
+        const TFileMember& m = installed.Members.Items(i);
+        const std::string dir = m.GetInstallDir();
+        if (IsSafeAbsolutePath(dir) && dir.size() > 1 &&
+            std::find(FRoots.begin(), FRoots.end(), dir) == FRoots.end())
+            FRoots.push_back(dir);
+        std::vector<std::string> refused;
+        for (const bool allUsers : {false, true})
+            for (const std::string& path : ShortcutPaths(m, allUsers, refused))
+                FEntries.push_back(path);
+    }
+}
+
+bool TUninstaller::Allowed(const std::string& path, bool isFolder) const {
+    if (!IsSafeAbsolutePath(path))
+        return false;
+    const std::string plain = WithoutTrailingDelims(path);
+    // The real folder that holds the entry must still lie in the root it claims to: a link
+    // inside an install folder must not lead the removal out of it.
+    const std::string realParent = RealPath(WithoutTrailingDelims(ExtractFilePath(plain)));
+    for (const std::string& root : FRoots) {
+        if (!IsAtOrBelow(plain, root))
+            continue;
+        if (plain == WithoutTrailingDelims(root))
+            return true; // the install folder itself
+        const std::string realRoot = RealPath(WithoutTrailingDelims(root));
+        if (!realParent.empty() && !realRoot.empty() && IsAtOrBelow(realParent, realRoot))
+            return true;
+    }
+    return !isFolder && std::find(FEntries.begin(), FEntries.end(), plain) != FEntries.end();
+}
+
+void TUninstaller::RemoveOneFile(const std::string& path) {
+    const TFileFacts facts = GetFileFacts(path);
+    if (!facts.exists) {
+        ++FStats.Missing;
+        FLog.Line("already gone: " + path);
+    } else if (RemoveFileEntry(path)) {
+        ++FStats.Removed;
+        FLog.Line("removed: " + path);
+    } else {
+        throw EWriteError("ファイル \"" + path + "\" を削除できません。");
+    }
+}
+
+void TUninstaller::RemoveListed(const std::vector<std::string>& paths) {
+    std::vector<std::string> folders;
+    const int total = static_cast<int>(paths.size());
+    int done = 0;
+    for (const std::string& path : paths) {
+        FUi.Progress(path, done++, total);
+        const bool folderLine = !path.empty() && path.back() == PathDelim;
+        const TFileFacts facts = GetFileFacts(path);
+        const bool isFolder = folderLine || facts.isFolder;
+        if (!Allowed(path, isFolder) || (folderLine && facts.isSymlink)) {
+            ++FStats.Refused;
+            FLog.Line("refused (outside the application's folders): " + path);
+            continue;
+        }
+        if (isFolder)
+            folders.push_back(WithoutTrailingDelims(path));
+        else
+            RemoveOneFile(path);
+    }
+    RemoveFolders(folders);
+}
+
+void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
+    std::vector<std::string> folders;
+    const int total = installed.Members.Count();
+    for (int i = 0; i < total; ++i) {
+        const TFileMember& m = installed.Members.Items(i);
+        if (!m.IsTarget || m.IsExcluded())
+            continue;
+        const std::string path = m.GetInstallDir() + m.FileName;
+        FUi.Progress(path, i, total);
+        if (!IsPlainName(m.FileName) || !IsSafeAbsolutePath(m.GetInstallDir())) {
+            ++FStats.Refused;
+            FLog.Line("refused (not a safe path): " + path);
+            continue;
+        }
+        if (GetFileFacts(path).isFolder) {
+            ++FStats.Kept;
+            FLog.Line("kept (a folder where a file was installed): " + path);
+            continue;
+        }
+        RemoveOneFile(path);
+        folders.push_back(WithoutTrailingDelims(m.GetInstallDir()));
+    }
+    // The install folders and, up to the folder that holds them all, their parents.
+    if (!folders.empty()) {
+        std::string common = folders.front();
+        for (const std::string& folder : folders)
+            while (!IsAtOrBelow(folder, common))
+                common = WithoutTrailingDelims(ExtractFilePath(common));
+        std::set<std::string> all(folders.begin(), folders.end());
+        for (const std::string& folder : folders)
+            for (std::string at = folder; at.size() > common.size() && IsAtOrBelow(at, common);
+                 at = WithoutTrailingDelims(ExtractFilePath(at)))
+                all.insert(at);
+        if (common.size() > 1)
+            all.insert(common);
+        RemoveFolders(std::vector<std::string>(all.begin(), all.end()));
+    }
+}
+
+void TUninstaller::RemoveFolders(std::vector<std::string> folders) {
+    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+        return Depth(a) != Depth(b) ? Depth(a) > Depth(b) : a > b;
+    });
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const std::string& folder : folders) {
+        const TFileFacts facts = GetFileFacts(folder);
+        if (!facts.exists)
+            continue;
+        if (facts.isFolder && RemoveEmptyFolder(folder)) {
+            ++FStats.FoldersRemoved;
+            FLog.Line("folder removed: " + folder);
+        } else {
+            ++FStats.Kept;
+            FLog.Line("folder kept (not empty): " + folder);
+        }
+    }
+}
+
+void TUninstaller::RemoveShortcuts(const TInstallAppInfo& installed) {
+    std::vector<std::string> menuFolders;
+    for (const std::string& path : FEntries) {
+        if (!IsDesktopEntryOf(path, installed.AppId))
+            continue;
+        RemoveOneFile(path);
+        ++FStats.Shortcuts;
+        for (int allUsers = 0; allUsers < 2; ++allUsers) {
+            const std::string applications = ApplicationsFolder(allUsers == 1);
+            if (!applications.empty() && IsAtOrBelow(path, applications)) {
+                FApplicationsChanged[allUsers] = true;
+                const std::string folder = WithoutTrailingDelims(ExtractFilePath(path));
+                if (folder != WithoutTrailingDelims(applications))
+                    menuFolders.push_back(folder); // the start-menu folder, when it empties
+            }
+        }
+    }
+    for (const std::string& folder : menuFolders)
+        if (RemoveEmptyFolder(folder))
+            FLog.Line("folder removed: " + folder);
+    // The icons taken from the application's programs.
+    const std::string icons = FDataFolder + "icons/";
+    const std::string prefix = ProgramIconPrefix(installed.AppId);
+    std::vector<FoundEntry> found;
+    EnumerateFolder(icons, found);
+    for (const FoundEntry& entry : found)
+        if (!entry.isFolder && entry.name.compare(0, prefix.size(), prefix) == 0)
+            RemoveFileEntry(icons + entry.name);
+}
+
+void TUninstaller::RemoveRecord(std::int32_t appId) {
+    const std::string database = DatabasePath(FDataFolder);
+    TFileLock lock(LockFileNameFor(database), TFileLock::Mode::Exclusive);
+    TInstallList list;
+    list.LoadFromFile(database, TLocking::AlreadyHeld);
+    const int index = list.IndexOfId(appId);
+    if (index < 0)
+        return; // gone meanwhile: what was asked for is done
+    list.Delete(index);
+    list.SaveToFile(database, TLocking::AlreadyHeld);
+    FLog.Line("database: record " + std::to_string(appId) + " removed");
+}
+
+} // namespace qm

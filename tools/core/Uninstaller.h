@@ -1,0 +1,56 @@
+#pragma once
+// The uninstaller's work: remove the listed paths (or, without a list, the recorded files and
+// their emptied folders), the application's desktop entries and its database record. It never
+// removes anything outside the record's install folders and its own desktop entries, never
+// follows a link out of them, and removes a folder only when it is empty.
+#include "ToolUi.h"
+
+#include "model/InstallAppInfo.h"
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class TToolLog;
+
+struct TUninstallStats {
+    int Removed = 0;        // files and links removed
+    int FoldersRemoved = 0; // emptied folders removed
+    int Missing = 0;        // listed or recorded files that were gone already
+    int Kept = 0;           // folders left because they still hold something
+    int Refused = 0;        // listed paths outside the application's folders
+    int Shortcuts = 0;      // desktop entries removed
+};
+
+class TUninstaller {
+public:
+    TUninstaller(TToolUi& ui, TToolLog& log, std::string dataFolder);
+
+    // Raises EInstructionError when the record is not in the database (nothing removed then).
+    // Refused paths are counted and logged; the rest of the list still runs.
+    void Uninstall(const TInstallAppInfo& record, const std::vector<std::string>& removalPaths,
+                   bool hasList);
+
+    const TUninstallStats& Stats() const { return FStats; }
+
+private:
+    TToolUi& FUi;
+    TToolLog& FLog;
+    std::string FDataFolder;
+    TUninstallStats FStats;
+    std::vector<std::string> FRoots;   // install folders, with a trailing delimiter
+    std::vector<std::string> FEntries; // the application's possible desktop entries
+    bool FApplicationsChanged[2] = {false, false};
+
+    void CollectRoots(const TInstallAppInfo& installed);
+    bool Allowed(const std::string& path, bool isFolder) const;
+    void RemoveListed(const std::vector<std::string>& paths);
+    void RemoveRecorded(const TInstallAppInfo& installed);
+    void RemoveFolders(std::vector<std::string> folders);
+    void RemoveOneFile(const std::string& path);
+    void RemoveShortcuts(const TInstallAppInfo& installed);
+    void RemoveRecord(std::int32_t appId);
+};
+
+} // namespace qm
