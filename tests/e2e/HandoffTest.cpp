@@ -145,7 +145,9 @@ class Handoff : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { App(); }
     void SetUp() override {
-        SetAnsiCodePage(CP_UTF8_PAGE);
+        // The executables read the instruction files in the code page the program wrote them in.
+        SetAnsiCodePage(CP_SHIFT_JIS);
+        ::setenv("QUILLMATE_CODEPAGE", "932", 1);
         TUiHooks::Reset();
         TUiHooks::Active = true;
         TfrmMain::ToolFolder.clear();
@@ -228,7 +230,9 @@ TEST_F(Handoff, InstallUpdateEachWayAndUninstall) {
     // Confirmed, it removes the checked files first, then installs.
     AcceptInstall();
     Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes); // where the dialog asks first
         d.btnUninstallClick();
+        TUiHooks::Messages.clear();
         return d.result();
     });
     w.actInstall->trigger();
@@ -240,7 +244,9 @@ TEST_F(Handoff, InstallUpdateEachWayAndUninstall) {
     PickFirstApplication();
     Answer<TfrmUninstall>([](TfrmUninstall& d) {
         EXPECT_EQ(d.edtAppName->text(), "Tool");
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes);
         d.btnUninstallClick();
+        TUiHooks::Messages.clear();
         return d.result();
     });
     w.actUninstall->trigger();
