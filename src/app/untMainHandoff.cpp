@@ -18,7 +18,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "widgets/ChildWait.h"
-#include "widgets/TaskMessage.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
@@ -47,20 +46,20 @@ std::uint8_t ChoiceSetting(const TExtIniFile& ini, const TConfigKey& key, int co
 }
 
 void ShowInstallFailure(QWidget* parent, const TExecuteResult& r) {
-    ShowTaskMessage(parent, QStringLiteral("インストールに失敗しました"),
-                    !r.Started
-                        ? QStringLiteral("インストーラを起動できません。")
-                        : QStringLiteral("インストーラがエラーで終了しました (終了コード %1)。"
-                                         "インストールは行われていません。")
-                              .arg(r.ExitCode));
+    ShowErrorMessage(parent, QStringLiteral("インストールに失敗しました"),
+                     !r.Started
+                         ? QStringLiteral("インストーラを起動できません。")
+                         : QStringLiteral("インストーラがエラーで終了しました (終了コード %1)。"
+                                          "インストールは行われていません。")
+                               .arg(r.ExitCode));
 }
 
 void ShowUninstallFailure(QWidget* parent, const TExecuteResult& r) {
-    ShowTaskMessage(parent, QStringLiteral("アンインストールの失敗"),
-                    !r.Started
-                        ? QStringLiteral("アンインストールに失敗しました。")
-                        : QStringLiteral("アンインストーラがエラーで終了しました (終了コード %1)。")
-                              .arg(r.ExitCode));
+    ShowErrorMessage(
+        parent, QStringLiteral("アンインストールの失敗"),
+        !r.Started ? QStringLiteral("アンインストールに失敗しました。")
+                   : QStringLiteral("アンインストーラがエラーで終了しました (終了コード %1)。")
+                         .arg(r.ExitCode));
 }
 
 } // namespace
@@ -123,9 +122,9 @@ void TfrmMain::RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool all
     bool elevate = false;
     if (NeedsOtherRights(allUsers)) {
         if (FindInPath("pkexec").empty()) {
-            ShowTaskMessage(this, QStringLiteral("インストールに失敗しました"),
-                            QStringLiteral("すべてのユーザーにインストールする権限がありません。"
-                                           "管理者の権限で実行するための pkexec もありません。"));
+            ShowErrorMessage(this, QStringLiteral("インストールに失敗しました"),
+                             QStringLiteral("すべてのユーザーにインストールする権限がありません。"
+                                            "管理者の権限で実行するための pkexec もありません。"));
             return;
         }
         elevate = true;

@@ -1,5 +1,6 @@
 #include "dialogs/frmWizard.h"
 
+#include "dialogs/FolderDialog.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
 #include "model/FileUtils.h"
@@ -108,6 +109,7 @@ TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FM
     const auto both = [](const QString& patterns) {
         return patterns + QLatin1Char(' ') + patterns.toUpper();
     };
+    dlgFolder = new TFolderDialog(this);
     dlgOpen->setNameFilters({U("すべてのアーカイブ (%1)").arg(both(all)),
                              U("すべてのファイル(*.*) (*)"),
                              U("LZH書庫(*.lzh;*.lha;*.lzs) (%1)").arg(both("*.lzh *.lha *.lzs")),
@@ -532,20 +534,6 @@ bool TfrmWizard::CheckInstallFolder() {
 
 // --- browse buttons ---------------------------------------------------------------------------
 
-namespace {
-
-// A folder chosen by the user below root, starting at folder; empty when cancelled.
-QString PickFolder(QWidget* parent, const QString& title, const std::string& root,
-                   const std::string& folder) {
-    QFileDialog dialog(parent, title);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setDirectory(Q(FolderExists(folder) ? folder : root));
-    return RunOpenFileDialog(dialog);
-}
-
-} // namespace
-
 void TfrmWizard::btnRefArchiveClick() {
     const std::string text = edtArchive->text().toStdString();
     if (!text.empty())
@@ -556,27 +544,26 @@ void TfrmWizard::btnRefArchiveClick() {
 }
 
 void TfrmWizard::btnRefInsPathClick() {
-    const QString folder =
-        PickFolder(this, U("インストール先フォルダを選択します。"), std::string(1, PathDelim),
-                   edtInstallFolder->text().toStdString());
-    if (!folder.isEmpty())
-        edtInstallFolder->setText(folder);
+    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
+    dlgFolder->Title = U("インストール先フォルダを選択します。");
+    dlgFolder->Folder = edtInstallFolder->text();
+    if (dlgFolder->Execute())
+        edtInstallFolder->setText(dlgFolder->Folder);
 }
 
 void TfrmWizard::btnSelStartMenuClick() {
+    dlgFolder->RootFolder = TRootFolder::rfCommonStartMenu;
+    dlgFolder->Title = U("ショートカットを作成する場所を選択します。");
     const std::string root = IncludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_STARTMENU));
-    const QString chosen = PickFolder(this, U("ショートカットを作成する場所を選択します。"), root,
-                                      root + edtStartMenu->text().toStdString());
-    if (chosen.isEmpty())
+    dlgFolder->Folder = Q(root + edtStartMenu->text().toStdString());
+    if (!dlgFolder->Execute())
         return;
-    const std::string path = WithTrailingDelim(chosen.toStdString());
-    // The start-menu folder is kept relative to the start menu; a folder outside it is refused
-    // rather than cut at a wrong place.
-    if (path.compare(0, root.size(), root) != 0) {
-        ShowError(U("スタートメニューの中のフォルダを選択してください。"));
-        return;
-    }
-    edtStartMenu->setText(Q(ExcludeTrailingPathDelimiter(path.substr(root.size()))));
+    // The chooser keeps to the start menu; the folder is kept relative to it, the menu itself
+    // giving an empty text.
+    const std::string path = WithTrailingDelim(dlgFolder->Folder.toStdString());
+    edtStartMenu->setText(path.size() > root.size() && path.compare(0, root.size(), root) == 0
+                              ? Q(ExcludeTrailingPathDelimiter(path.substr(root.size())))
+                              : QString());
 }
 
 void TfrmWizard::btnSelUpdateTargetClick() {

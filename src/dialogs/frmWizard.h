@@ -17,6 +17,7 @@ class QStackedWidget;
 
 namespace qm {
 
+class TFolderDialog;
 class TMainAccess;
 class TRadioGroup;
 class TFileMember;
@@ -101,6 +102,8 @@ public:
     QPushButton* btnNext = nullptr;
     QPushButton* btnClose = nullptr;
     QFileDialog* dlgOpen = nullptr;
+    // Shared by the two folder buttons, which set its root and title before each use.
+    TFolderDialog* dlgFolder = nullptr;
 
 private:
     void CreatePages();
