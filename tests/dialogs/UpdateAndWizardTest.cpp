@@ -1,5 +1,4 @@
 // The update selection dialog and the install wizard, on the real main window offscreen.
-#include "app/Application.h"
 #include "app/untMain.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmSelUpdate.h"
@@ -11,6 +10,7 @@
 #include "widgets/RadioGroup.h"
 #include "widgets/UiHooks.h"
 
+#include "DialogTestApp.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +29,6 @@ using namespace qm;
 namespace fs = std::filesystem;
 
 namespace {
-
-TApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_dialogs";
-    static char* argv[] = {name, nullptr};
-    static TApplication* app = new TApplication(argc, argv);
-    return *app;
-}
 
 // An archive with candidates of every kind: tool.exe (version information), extra/setup.MSI,
 // help.Chm, doc/readme.txt and LICENSE, which has no extension.
@@ -84,7 +76,7 @@ QStringList Items(const QComboBox* list) {
 
 class UpdateAndWizard : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { App(); }
+    static void SetUpTestSuite() { qmtest::EnsureApplication(); }
     void SetUp() override {
         SetAnsiCodePage(CP_UTF8_PAGE);
         TUiHooks::Reset();
