@@ -9,6 +9,8 @@
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
+#include "model/LegacyImport.h"
+#include "model/UpdateTarget.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
@@ -122,6 +124,7 @@ void TfrmMain::FormCreate() {
     FInstallInfo = std::make_unique<TInstallAppInfo>();
     AttachPlan(*FInstallInfo);
     ListFileName = GetDataFolder() + InstallListFileName;
+    LegacyFileName = LegacyDatabaseFileName();
     // Extracted archives of programs that crashed or were killed: nobody else deletes them.
     TInstallAppInfo::RemoveStaleWorkFolders();
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
@@ -327,6 +330,12 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     edtAppVersion->setText(Q(plan.Version));
     UpdateStatusBar();
     EnableArchiveItems(true);
+    // What the archive alone gives, for a return to a new install after an update target.
+    FPristineMembers = std::make_unique<TFileMembers>();
+    FPristineMembers->CopyFrom(plan.Members);
+    FPristineName = plan.AppName;
+    FPristineVersion = plan.Version;
+    FTookOver = false;
     DetectUpdate();
 }
 
@@ -389,18 +398,23 @@ void TfrmMain::lvFileColumnClick(int column) {
 
 // --- update target ---------------------------------------------------------------------------
 
+void TfrmMain::RestorePristineSettings() {
+    if (FPristineMembers)
+        RestoreMemberSettings(FInstallInfo->Members, *FPristineMembers);
+    FTookOver = false;
+}
+
 void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
     if (record != nullptr) {
         if (record != FUpdateInfo.get())
             FUpdateInfo->Assign(*record);
+        // Another application's settings must not mix with those of the one taken before.
+        if (FTookOver && FTookOverId != FUpdateInfo->AppId)
+            RestorePristineSettings();
         IsUpdate = true;
-        TFileMembers& old = FUpdateInfo->Members;
-        for (int i = 0; i < old.Count(); ++i) {
-            const TFileMember& installed = old.Items(i);
-            if (TFileMember* m =
-                    FInstallInfo->Members.Find(installed.FileName, installed.ArchivePath))
-                m->UpdateFrom(installed);
-        }
+        TakeOverInstalled(FInstallInfo->Members, FUpdateInfo->Members);
+        FTookOver = true;
+        FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
         lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
                                .arg(Q(FUpdateInfo->AppName), Q(FUpdateInfo->Version)));
@@ -408,6 +422,13 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         edtAppVersion->setText(Q(FUpdateInfo->Version));
     } else {
         IsUpdate = false;
+        // A new install after all: the plan is what the archive alone gives again.
+        if (FTookOver) {
+            RestorePristineSettings();
+            RefreshFileList();
+            edtAppName->setText(Q(FPristineName));
+            edtAppVersion->setText(Q(FPristineVersion));
+        }
         lblUpdate->setText(QString::fromUtf8(kNewInstallText));
     }
     lblUpdate->setVisible(true);
@@ -446,8 +467,33 @@ void TfrmMain::actOpenExecute() {
     const QString fileName = RunOpenFileDialog(*dlgOpenArc);
     if (fileName.isEmpty())
         return;
-    if (!OpenArchive(fileName.toStdString()) && !FExtractCancelled)
+    if (OpenArchiveChecked(fileName.toStdString()) && IsUpdate)
+        SelectUpdate(FUpdateInfo.get());
+}
+
+bool TfrmMain::OpenArchiveChecked(const std::string& fileName) {
+    if (FHandOff) {
+        // The installer may still be reading the working folder of the open archive.
+        ShowMessageBox(this, QMessageBox::Information,
+                       QStringLiteral("インストーラの終了を待っています。終了してから開いてください。"));
+        return false;
+    }
+    if (!OpenArchive(fileName) && !FExtractCancelled)
         throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+    return !FExtractCancelled;
+}
+
+std::string TfrmMain::AppNameText() const {
+    return edtAppName->text().toStdString();
+}
+
+std::string TfrmMain::AppVersionText() const {
+    return edtAppVersion->text().toStdString();
+}
+
+void TfrmMain::mitOptionClick() {
+    TfrmOption dialog(*this, this);
+    ExecDialog(dialog);
 }
 
 void TfrmMain::mitOptionClick() {
@@ -643,6 +689,8 @@ void TfrmMain::FormResize() {
     if (!FirstShow)
         return;
     FirstShow = false;
+    if (FileExists(LegacyFileName))
+        ConvertOldDatabase(LegacyFileName);
     if (FArguments.isEmpty())
         return;
     // The plan keeps the full path of the opened archive; a relative name beginning with "-"
@@ -659,13 +707,19 @@ void TfrmMain::FormResize() {
     } catch (const Exception&) {
         return;
     }
+    if (ReadConfigBool(*FIniMain, cfg::Wizard))
+        actWizardExecute();
+    else if (IsUpdate)
+        SelectUpdate(FUpdateInfo.get());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // An extraction in progress holds the plan; the window closes once it has ended. The
     // extraction is cancelled, as nobody will look at its plan.
-    if (FBusy) {
+    if (FBusy || FHandOff) {
         FCloseWhenIdle = true;
+        if (FHandOff)
+            stbMain->setText(QStringLiteral("インストーラの終了後に閉じます..."));
         if (QProgressDialog* dialog = FProgress.data())
             dialog->cancel();
         event->ignore();

@@ -3,6 +3,7 @@
 // the update target, shows the plan as a checked file list, and is reached by every dialog.
 #include "app/ExtIniFile.h"
 #include "dialogs/MainAccess.h"
+#include "platform/Process.h"
 #include "platform/WinMessage.h"
 
 #include <QMainWindow>
@@ -34,6 +35,7 @@ class TDropDst;
 class TFileMember;
 class TFileListModel;
 class TFileMembers;
+class TfrmWizard;
 class TInstallAppInfo;
 
 class TfrmMain : public QMainWindow, public TMainAccess {
@@ -44,8 +46,8 @@ public:
     ~TfrmMain() override;
 
     // --- what the dialogs reach ----------------------------------------------------------
-    TInstallAppInfo* InstallInfo() const { return FInstallInfo.get(); }
-    TInstallAppInfo* UpdateInfo() const { return FUpdateInfo.get(); }
+    TInstallAppInfo* InstallInfo() const override { return FInstallInfo.get(); }
+    TInstallAppInfo* UpdateInfo() const override { return FUpdateInfo.get(); }
     bool IsUpdate = false;
     std::uint8_t UpdateMode = 0;
     std::string ListFileName;
@@ -55,7 +57,13 @@ public:
     std::string DatabaseFileName() const override { return ListFileName; }
     TArchiveFile& arcMain() { return *FArcMain; }
 
-    void SetUpdateTarget(const TInstallAppInfo* record);
+    void SetUpdateTarget(const TInstallAppInfo* record) override;
+    bool IsUpdating() const override { return IsUpdate; }
+    std::uint8_t CurrentUpdateMode() const override { return UpdateMode; }
+    void SetUpdateMode(std::uint8_t mode) override { UpdateMode = mode; }
+    bool OpenArchiveChecked(const std::string& fileName) override;
+    std::string AppNameText() const override;
+    std::string AppVersionText() const override;
     void LoadFormState(QWidget* form) override;
     void SaveFormState(QWidget* form) override;
     void LoadListColumns(QTreeView* listView, const std::string& name) override;
@@ -143,6 +151,28 @@ public:
     // Whether a command waits for the handler of its own: it stays disabled until then.
     static bool IsPendingCommand(const QAction* action);
 
+    // --- hand-off to the installer and uninstaller (untMainHandoff.cpp) ---------------------
+    // The folder of QuillInst and QuillUninst; the program's own folder when empty. Tests put
+    // stand-ins elsewhere.
+    static std::string ToolFolder;
+    // How long an uninstall command waits for the uninstaller to take its instruction file.
+    static int TakeTimeoutMs;
+    // Runs the clean-install step of an update, then the installer; opens what was installed
+    // and closes the window as asked once the installer has succeeded.
+    void RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool allUsers);
+    // Starts one of the two executables, waiting for its end while the window stays responsive.
+    TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate);
+    void LaunchInstalledFiles(bool bootApp, bool bootHelp);
+    // Runs the update selection dialog for a candidate (null: none) and applies its choice.
+    void SelectUpdate(const TInstallAppInfo* record);
+    // Imports the legacy database under the conversion window.
+    void ConvertOldDatabase(const std::string& path);
+    // The legacy database looked for at the first show; the program's folder + "Quillmate.dat"
+    // unless a test says otherwise.
+    std::string LegacyFileName;
+    // Whether a hand-off is under way (an installer or uninstaller is being run).
+    bool HandingOff() const { return FHandOff; }
+
 public slots:
     void actOpenExecute();
     void mitCloseClick();
@@ -159,6 +189,10 @@ public slots:
     void dndArcFileDrop(QObject* sender, const QStringList& files, int x, int y);
     // Tools > Options: edits the install defaults and the start-up wizard switch.
     void mitOptionClick();
+    void actInstallExecute();
+    void actUninstallExecute();
+    void actWizardExecute();
+    void actUpdateExecute();
     // Looks the opened archive up among the installed applications and makes the match, if
     // any, the update target; without one the plan is a new install.
     void DetectUpdate();
@@ -190,6 +224,13 @@ private:
     int RowImageIndex(int row) const;
     void ExtractProgress(int state, const char* memberName, bool& abort);
     void SetProgressLabel(QProgressDialog& dialog, const QString& name);
+    void RestorePristineSettings();
+    void TakeBackWizard(TfrmWizard& wizard);
+    void InstallFromWizard(TfrmWizard& wizard);
+    std::string ToolPath(const char* name) const;
+    bool NeedsOtherRights(bool allUsers) const;
+    void BeginHandOff(const QString& status);
+    void EndHandOff();
 
     std::unique_ptr<TExtIniFile> FIniMain;
     std::unique_ptr<TArchiveFile> FArcMain;
@@ -213,6 +254,16 @@ private:
     qint64 FProgressShown = 0;   // when the window last followed the extraction
     bool FProgressNamed = false; // the label has named a member
     QLabel* FProgressLabel = nullptr;
+    // The plan's member settings as the archive alone gave them, before any update target took
+    // its settings over; and whether (and whose) settings were taken over since.
+    std::unique_ptr<TFileMembers> FPristineMembers;
+    std::string FPristineName;
+    std::string FPristineVersion;
+    bool FTookOver = false;
+    std::int32_t FTookOverId = 0;
+    // A hand-off in progress: the actions it disabled, to be enabled again afterwards.
+    bool FHandOff = false;
+    QVector<QAction*> FHandOffDisabled;
 };
 
 // The one main window of the process (null before it exists and after it is gone).

@@ -51,13 +51,6 @@ bool TfrmMain::IsPendingCommand(const QAction* action) {
 }
 
 void TfrmMain::CreateCommands() {
-    // Commands whose work arrives with a later part of the program stay disabled until their
-    // handler is connected here, rather than offering a button that does nothing.
-    for (QAction* pending : {actUpdate, actInstall, actUninstall, actWizard}) {
-        pending->setProperty(kPendingProperty, true);
-        pending->setEnabled(false);
-    }
-
     connect(mitClose, &QAction::triggered, this, &TfrmMain::mitCloseClick);
     connect(mitExit, &QAction::triggered, this, &TfrmMain::mitExitClick);
     connect(actAddInstall, &QAction::triggered, this, &TfrmMain::actAddInstallExecute);
@@ -308,8 +301,8 @@ void TfrmMain::dndArcFileDrop(QObject*, const QStringList& files, int, int) {
     // Only the first file opens; the others are left alone.
     if (files.isEmpty())
         return;
-    if (!OpenArchive(files.first().toStdString()) && !FExtractCancelled)
-        throw Exception(kOpenFailedText);
+    if (OpenArchiveChecked(files.first().toStdString()) && IsUpdate)
+        SelectUpdate(FUpdateInfo.get());
 }
 
 } // namespace qm

@@ -151,6 +151,10 @@ void TfrmMain::CreateActions() {
         *s.field = action;
     }
     connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
+    connect(actInstall, &QAction::triggered, this, &TfrmMain::actInstallExecute);
+    connect(actUninstall, &QAction::triggered, this, &TfrmMain::actUninstallExecute);
+    connect(actWizard, &QAction::triggered, this, &TfrmMain::actWizardExecute);
+    connect(actUpdate, &QAction::triggered, this, &TfrmMain::actUpdateExecute);
 }
 
 // A menu item that stands for an action: it shows the action's caption, image and shortcut,

@@ -297,13 +297,6 @@ TEST_F(Commands, ClosingEmptiesTheWindowAndKeepsTheWorkFolderUntilTheNextOpen) {
     EXPECT_TRUE(fs::is_directory(work));
 }
 
-TEST_F(Commands, CommandsWaitingForTheirHandlersStayDisabled) {
-    for (QAction* a : {w().actInstall, w().actUpdate, w().actUninstall, w().actWizard}) {
-        EXPECT_TRUE(TfrmMain::IsPendingCommand(a));
-        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    }
-}
-
 TEST_F(Commands, ShowHelpOpensTheFirstHelpFileThatExists) {
     const std::string base = qmtest::MakeTempFolder("prog") + "/Quillmate";
     w().HelpBaseName = base;

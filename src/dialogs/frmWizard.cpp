@@ -1,0 +1,586 @@
+#include "dialogs/frmWizard.h"
+
+#include "dialogs/FolderDialog.h"
+#include "dialogs/MainAccess.h"
+#include "dialogs/frmAppList.h"
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/UiHooks.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+QString U(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+const char* const kNone = "(なし)";
+
+// A labelled line edit in a grid row.
+QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name, const char* label) {
+    auto* caption = new QLabel(U(label), page);
+    auto* edit = new QLineEdit(page);
+    edit->setObjectName(QLatin1String(name));
+    caption->setBuddy(edit);
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(U(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* NewCheck(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(U(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+// The candidate list a member goes into, by its extension in lower case: 1 main executables,
+// 2 help files, 0 neither.
+int CandidateKind(const std::string& fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos)
+        return 0;
+    std::string key = fileName.substr(dot);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    key += ";";
+    if (std::string(".exe;.msi;").find(key) != std::string::npos)
+        return 1;
+    if (std::string(".chm;.hlp;.hxs;.txt;").find(key) != std::string::npos)
+        return 2;
+    return 0;
+}
+
+// Selects the entry equal (case ignored) to text, or nothing.
+void SelectEntry(QComboBox* list, const QString& text) {
+    list->setCurrentIndex(-1);
+    for (int i = 1; i < list->count(); ++i)
+        if (list->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            list->setCurrentIndex(i);
+            return;
+        }
+}
+
+} // namespace
+
+TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
+    setObjectName(QStringLiteral("frmWizard"));
+    setWindowTitle(U("インストールウィザード"));
+    CreatePages();
+
+    dlgOpen = new QFileDialog(this, U("アーカイブの選択"));
+    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
+    dlgOpen->setFileMode(QFileDialog::ExistingFile);
+    dlgOpen->setAcceptMode(QFileDialog::AcceptOpen);
+    dlgOpen->setOption(QFileDialog::HideNameFilterDetails, true);
+    const QString all = QStringLiteral(
+        "*.lzh *.lha *.lzs *.zip *.jar *.cab *.arj *.tar *.tgz *.taz *.gz *.z *.bz2 *.cpio *.rpm "
+        "*.deb *.rar *.ish *.gza *.bza *.yz1 *.yz2 *.gca *.bel *.7z *.imp *.bh *.noa *.hki *.ace "
+        "*.dz *.ha *.pma *.jak *.exe");
+    // Names differ in case on this system: each pattern is offered in both cases.
+    const auto both = [](const QString& patterns) {
+        return patterns + QLatin1Char(' ') + patterns.toUpper();
+    };
+    dlgFolder = new TFolderDialog(this);
+    dlgOpen->setNameFilters({U("すべてのアーカイブ (%1)").arg(both(all)),
+                             U("すべてのファイル(*.*) (*)"),
+                             U("LZH書庫(*.lzh;*.lha;*.lzs) (%1)").arg(both("*.lzh *.lha *.lzs")),
+                             U("ZIP書庫(*.zip;*.jar) (%1)").arg(both("*.zip *.jar")),
+                             U("CAB書庫(*.cab) (%1)").arg(both("*.cab")),
+                             U("自己解凍書庫(*.exe) (%1)").arg(both("*.exe"))});
+    ShowPage(0);
+}
+
+QWidget* TfrmWizard::NewPage(const char* name, const char* heading) {
+    auto* page = new QWidget(pgcWiz);
+    page->setObjectName(QLatin1String(name));
+    auto* layout = new QVBoxLayout(page);
+    auto* title = new QLabel(U(heading), page);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->setWordWrap(true);
+    layout->addWidget(title);
+    pgcWiz->addWidget(page);
+    return page;
+}
+
+void TfrmWizard::CreatePages() {
+    auto* layout = new QVBoxLayout(this);
+    pgcWiz = new QStackedWidget(this); // pages without tabs: the footer moves between them
+    pgcWiz->setObjectName(QStringLiteral("pgcWiz"));
+    layout->addWidget(pgcWiz, 1);
+
+    // 0: the archive.
+    tabFile = NewPage("tabFile", "インストールするアーカイブを選択します。");
+    {
+        auto* grid = new QGridLayout;
+        edtArchive = AddEdit(grid, 0, tabFile, "edtArchive", "ファイル名");
+        btnRefArchive = NewButton(tabFile, "btnRefArchive", "参照...");
+        grid->addWidget(btnRefArchive, 0, 2);
+        static_cast<QVBoxLayout*>(tabFile->layout())->addLayout(grid);
+    }
+    // 1: new install or update.
+    tabUpdate = NewPage("tabUpdate", "インストール方法を選択します。");
+    {
+        auto* box = static_cast<QVBoxLayout*>(tabUpdate->layout());
+        rdoInstallNew = new QRadioButton(U("新規インストール"), tabUpdate);
+        rdoInstallNew->setObjectName(QStringLiteral("rdoInstallNew"));
+        rdoInstallNew->setChecked(true);
+        rdoInstallUpdate =
+            new QRadioButton(U("インストール済みアプリケーションのアップデート"), tabUpdate);
+        rdoInstallUpdate->setObjectName(QStringLiteral("rdoInstallUpdate"));
+        box->addWidget(rdoInstallNew);
+        box->addWidget(rdoInstallUpdate);
+        auto* grid = new QGridLayout;
+        edtUpdateTarget = AddEdit(grid, 0, tabUpdate, "edtUpdateTarget", "対象");
+        edtUpdateTarget->setReadOnly(true);
+        edtUpdateTarget->setFocusPolicy(Qt::NoFocus);
+        btnSelUpdateTarget = NewButton(tabUpdate, "btnSelUpdateTarget", "選択...");
+        grid->addWidget(btnSelUpdateTarget, 0, 2);
+        box->addLayout(grid);
+        rdgUpdateOption = new TRadioGroup(U("アップデートオプション"),
+                                          {U("上書きインストール"), U("自動クリーンインストール"),
+                                           U("カスタムクリーンインストール")},
+                                          tabUpdate);
+        rdgUpdateOption->setObjectName(QStringLiteral("rdgUpdateOption"));
+        rdgUpdateOption->SetItemIndex(0);
+        box->addWidget(rdgUpdateOption);
+    }
+    // 2: name and version.
+    tabAppName = NewPage("tabAppName", "アプリケーションの名前とバージョンを設定します。");
+    {
+        auto* grid = new QGridLayout;
+        edtAppName = AddEdit(grid, 0, tabAppName, "edtAppName", "アプリケーション名");
+        edtAppVer = AddEdit(grid, 1, tabAppName, "edtAppVer", "バージョン");
+        static_cast<QVBoxLayout*>(tabAppName->layout())->addLayout(grid);
+    }
+    // 3: the install folder.
+    tabFolder = NewPage("tabFolder", "インストール先フォルダを指定します。");
+    {
+        auto* grid = new QGridLayout;
+        edtInstallFolder = AddEdit(grid, 0, tabFolder, "edtInstallFolder", "インストール先");
+        btnRefInsPath = NewButton(tabFolder, "btnRefInsPath", "参照...");
+        grid->addWidget(btnRefInsPath, 0, 2);
+        chkMakeSub = NewCheck(tabFolder, "chkMakeSub", "サブフォルダを作成する");
+        chkMakeSub->setChecked(true);
+        grid->addWidget(chkMakeSub, 1, 1);
+        static_cast<QVBoxLayout*>(tabFolder->layout())->addLayout(grid);
+    }
+    // 4: main executable and help file.
+    tabProgram = NewPage("tabProgram", "アプリケーションのメインプログラム等を指定します。");
+    {
+        auto* grid = new QGridLayout;
+        const auto addList = [&](int row, const char* name, const char* label) {
+            auto* caption = new QLabel(U(label), tabProgram);
+            auto* list = new QComboBox(tabProgram); // a drop-down list: no free text
+            list->setObjectName(QLatin1String(name));
+            caption->setBuddy(list);
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(list, row, 1);
+            return list;
+        };
+        cmbMainExe = addList(0, "cmbMainExe", "メイン実行ファイル");
+        cmbHelpFile = addList(1, "cmbHelpFile", "ヘルプファイル");
+        grid->setColumnStretch(1, 1);
+        static_cast<QVBoxLayout*>(tabProgram->layout())->addLayout(grid);
+    }
+    // 5: shortcuts and who the install is for.
+    tabShortcut = NewPage("tabShortcut", "ショートカットを設定します。");
+    {
+        auto* box = static_cast<QVBoxLayout*>(tabShortcut->layout());
+        chkAddStartMenu = NewCheck(tabShortcut, "chkAddStartMenu", "スタートメニューに登録");
+        box->addWidget(chkAddStartMenu);
+        auto* row = new QHBoxLayout;
+        edtStartMenu = new QLineEdit(tabShortcut);
+        edtStartMenu->setObjectName(QStringLiteral("edtStartMenu"));
+        btnSelStartMenu = NewButton(tabShortcut, "btnSelStartMenu", "選択...");
+        row->addWidget(edtStartMenu, 1);
+        row->addWidget(btnSelStartMenu);
+        box->addLayout(row);
+        chkAddDesktop = NewCheck(tabShortcut, "chkAddDesktop", "デスクトップに登録");
+        chkAddHelp =
+            NewCheck(tabShortcut, "chkAddHelp", "ヘルプファイルへのショートカットを作成する");
+        box->addWidget(chkAddDesktop);
+        box->addWidget(chkAddHelp);
+        rdgTarget = new TRadioGroup(U("インストール対象"),
+                                    {U("現在のユーザー"), U("すべてのユーザー")}, tabShortcut);
+        rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
+        rdgTarget->SetItemIndex(0);
+        box->addWidget(rdgTarget);
+    }
+    // 6: ready.
+    tabLast = NewPage("tabLast", "アプリケーションをインストールする準備ができました。");
+    {
+        auto* box = static_cast<QVBoxLayout*>(tabLast->layout());
+        box->addWidget(
+            new QLabel(U("インストールボタンを押すと、インストールを開始します。"), tabLast));
+        chkStartApp =
+            NewCheck(tabLast, "chkStartApp", "インストール完了後、アプリケーションを起動する");
+        chkStartHelp = NewCheck(tabLast, "chkStartHelp", "インストール完了後、ヘルプを表示する");
+        chkStartClose = NewCheck(tabLast, "chkStartClose", "インストール完了後、Quillmateを閉じる");
+        for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose})
+            box->addWidget(check);
+        btnInstallRun = NewButton(tabLast, "btnInstallRun", "インストール");
+        box->addWidget(btnInstallRun, 0, Qt::AlignLeft);
+    }
+    for (int i = 0; i < pgcWiz->count(); ++i)
+        static_cast<QVBoxLayout*>(pgcWiz->widget(i)->layout())->addStretch(1);
+
+    // The footer.
+    auto* footer = new QHBoxLayout;
+    btnBack = NewButton(this, "btnBack", "<前へ(&B)");
+    btnNext = NewButton(this, "btnNext", "次へ(&N)>");
+    btnClose = NewButton(this, "btnClose", "キャンセル(&C)");
+    footer->addStretch(1);
+    footer->addWidget(btnBack);
+    footer->addWidget(btnNext);
+    footer->addWidget(btnClose);
+    layout->addLayout(footer);
+    btnNext->setDefault(true);
+
+    connect(btnNext, &QPushButton::clicked, this, &TfrmWizard::btnNextClick);
+    connect(btnBack, &QPushButton::clicked, this, &TfrmWizard::btnBackClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnInstallRun, &QPushButton::clicked, this, &TfrmWizard::btnInstallRunClick);
+    connect(btnRefArchive, &QPushButton::clicked, this, &TfrmWizard::btnRefArchiveClick);
+    connect(btnRefInsPath, &QPushButton::clicked, this, &TfrmWizard::btnRefInsPathClick);
+    connect(btnSelStartMenu, &QPushButton::clicked, this, &TfrmWizard::btnSelStartMenuClick);
+    connect(btnSelUpdateTarget, &QPushButton::clicked, this, &TfrmWizard::btnSelUpdateTargetClick);
+}
+
+// --- properties -------------------------------------------------------------------------------
+
+void TfrmWizard::SetArchiveName(const std::string& name) {
+    edtArchive->setText(Q(name));
+}
+std::string TfrmWizard::AppName() const {
+    return edtAppName->text().toStdString();
+}
+std::string TfrmWizard::AppVersion() const {
+    return edtAppVer->text().toStdString();
+}
+std::string TfrmWizard::MainExe() const {
+    return cmbMainExe->currentIndex() > 0 ? cmbMainExe->currentText().toStdString() : "";
+}
+std::string TfrmWizard::HelpFile() const {
+    return cmbHelpFile->currentIndex() > 0 ? cmbHelpFile->currentText().toStdString() : "";
+}
+bool TfrmWizard::AddDesktop() const {
+    return chkAddDesktop->isChecked();
+}
+bool TfrmWizard::AddStartMenu() const {
+    return chkAddStartMenu->isChecked();
+}
+bool TfrmWizard::AddHelp() const {
+    return chkAddHelp->isChecked();
+}
+std::string TfrmWizard::StartMenuPath() const {
+    return edtStartMenu->text().toStdString();
+}
+bool TfrmWizard::AllUsers() const {
+    return rdgTarget->ItemIndex() == 1;
+}
+bool TfrmWizard::BootApp() const {
+    return chkStartApp->isChecked();
+}
+void TfrmWizard::SetBootApp(bool value) {
+    chkStartApp->setChecked(value);
+}
+bool TfrmWizard::BootHelp() const {
+    return chkStartHelp->isChecked();
+}
+void TfrmWizard::SetBootHelp(bool value) {
+    chkStartHelp->setChecked(value);
+}
+bool TfrmWizard::AutoExit() const {
+    return chkStartClose->isChecked();
+}
+void TfrmWizard::SetAutoExit(bool value) {
+    chkStartClose->setChecked(value);
+}
+int TfrmWizard::UpdateOption() const {
+    return std::max(rdgUpdateOption->ItemIndex(), 0);
+}
+
+std::string TfrmWizard::EntryText(const TFileMember& member) {
+    std::string text = member.ArchivePath;
+    if (!text.empty() && text.back() != '/')
+        text += '/';
+    return text + member.FileName;
+}
+
+std::string TfrmWizard::InstallFolder() const {
+    const std::string base = edtInstallFolder->text().toStdString();
+    std::string folder = base.empty() ? std::string(1, PathDelim) : WithTrailingDelim(base);
+    if (chkMakeSub->isChecked()) {
+        std::string sub;
+        if (cmbMainExe->currentIndex() >= 1) {
+            sub = cmbMainExe->currentText().toStdString();
+            sub = sub.substr(sub.rfind('/') + 1);
+        } else {
+            sub = edtArchive->text().toStdString();
+            sub = sub.substr(sub.rfind(PathDelim) + 1);
+        }
+        const std::size_t dot = sub.rfind('.');
+        if (dot != std::string::npos)
+            sub.erase(dot);
+        if (!sub.empty())
+            folder += sub + PathDelim;
+    }
+    return folder;
+}
+
+// --- moving between pages ---------------------------------------------------------------------
+
+void TfrmWizard::ShowPage(int index) {
+    FPage = index;
+    pgcWiz->setCurrentIndex(index);
+    btnBack->setVisible(index > 0);
+    btnNext->setVisible(index < PageCount - 1);
+    if (index == PageCount - 1) {
+        FMain.SetButtonShield(btnInstallRun, true);
+        btnInstallRun->setDefault(true);
+    } else {
+        btnNext->setDefault(true);
+    }
+}
+
+void TfrmWizard::btnNextClick() {
+    int next = FPage + 1;
+    switch (FPage) {
+    case 0:
+        if (!LeaveArchivePage())
+            return;
+        break;
+    case 1:
+        if (!LeaveUpdatePage())
+            return;
+        break;
+    case 2:
+        if (rdoInstallUpdate->isChecked())
+            ++next; // an update goes where the installed copy is: no folder to choose
+        break;
+    case 3:
+        if (!CheckInstallFolder())
+            return;
+        break;
+    default:
+        break;
+    }
+    if (FPage < PageCount - 1)
+        ShowPage(std::min(next, PageCount - 1));
+}
+
+void TfrmWizard::btnBackClick() {
+    if (FPage <= 0)
+        return;
+    int index = FPage - 1;
+    if (index == 3 && rdoInstallUpdate->isChecked())
+        --index;
+    ShowPage(index);
+}
+
+void TfrmWizard::btnInstallRunClick() {
+    if (rdoInstallNew->isChecked() && !CheckInstallFolder())
+        return;
+    accept();
+}
+
+void TfrmWizard::ShowError(const QString& text) {
+    ShowMessageBox(this, QMessageBox::Warning, text);
+}
+
+bool TfrmWizard::LeaveArchivePage() {
+    const QString text = edtArchive->text();
+    if (text.isEmpty())
+        return false;
+    const std::string path = QFileInfo(text).absoluteFilePath().toStdString();
+    // The archive open in the main window is not extracted again: that would throw away what
+    // the user set there before starting the wizard.
+    const TInstallAppInfo* plan = FMain.InstallInfo();
+    const bool open = plan != nullptr && plan->ArchiveName == path && plan->Members.Count() > 0;
+    if (!open) {
+        try {
+            if (!FMain.OpenArchiveChecked(path))
+                return false;
+        } catch (const Exception& e) {
+            ShowError(Q(e.Message()));
+            return false;
+        }
+    }
+    edtArchive->setText(Q(path));
+    edtAppName->setText(Q(FMain.AppNameText()));
+    edtAppVer->setText(Q(FMain.AppVersionText()));
+    if (FMain.IsUpdating()) {
+        rdoInstallUpdate->setChecked(true);
+        const TInstallAppInfo* target = FMain.UpdateInfo();
+        edtUpdateTarget->setText(U("%1 %2").arg(Q(target->AppName), Q(target->Version)));
+        rdgUpdateOption->SetItemIndex(FMain.CurrentUpdateMode());
+    } else {
+        rdoInstallNew->setChecked(true);
+    }
+    const TFileMembers& members = FMain.InstallInfo()->Members;
+    if (members.MainIndex() != -1) {
+        chkAddStartMenu->setChecked(true);
+        edtStartMenu->setText(Q(members.Items(members.MainIndex()).StartMenuPath));
+        chkAddHelp->setChecked(members.HelpIndex() != -1);
+    }
+    edtInstallFolder->setText(Q(members.InstallRoot));
+    return true;
+}
+
+bool TfrmWizard::LeaveUpdatePage() {
+    if (rdoInstallUpdate->isChecked()) {
+        if (!FMain.IsUpdating()) {
+            ShowError(U("アップデートするアプリケーションを選択してください。"));
+            return false;
+        }
+        FMain.SetUpdateMode(static_cast<std::uint8_t>(UpdateOption()));
+        const TInstallAppInfo* target = FMain.UpdateInfo();
+        edtAppName->setText(Q(target->AppName));
+        edtAppVer->setText(Q(target->Version));
+        const TFileMembers& members = FMain.InstallInfo()->Members;
+        if (members.MainIndex() != -1) {
+            const TFileMember& main = members.Items(members.MainIndex());
+            chkAddStartMenu->setChecked((main.ShortcutFlags() & scStartMenu) != 0);
+            edtStartMenu->setText(Q(main.StartMenuPath));
+            chkAddDesktop->setChecked((main.ShortcutFlags() & scDesktop) != 0);
+        }
+        if (members.HelpIndex() != -1)
+            chkAddHelp->setChecked(members.Items(members.HelpIndex()).HasShortcut());
+    } else {
+        const bool wasUpdate = FMain.IsUpdating();
+        FMain.SetUpdateTarget(nullptr);
+        // Leaving an update for a new install: the name and version are the archive's again.
+        if (wasUpdate) {
+            edtAppName->setText(Q(FMain.AppNameText()));
+            edtAppVer->setText(Q(FMain.AppVersionText()));
+        }
+    }
+    FillCandidates();
+    return true;
+}
+
+void TfrmWizard::FillCandidates() {
+    cmbMainExe->clear();
+    cmbHelpFile->clear();
+    cmbMainExe->addItem(U(kNone));
+    cmbHelpFile->addItem(U(kNone));
+    const TFileMembers& members = FMain.InstallInfo()->Members;
+    for (int i = 0; i < members.Count(); ++i) {
+        const TFileMember& m = members.Items(i);
+        const int kind = CandidateKind(m.FileName);
+        if (kind == 1)
+            cmbMainExe->addItem(Q(EntryText(m)));
+        else if (kind == 2)
+            cmbHelpFile->addItem(Q(EntryText(m)));
+    }
+    const auto select = [&](QComboBox* list, int index) {
+        if (index == -1)
+            list->setCurrentIndex(0);
+        else
+            SelectEntry(list, Q(EntryText(members.Items(index))));
+    };
+    select(cmbMainExe, members.MainIndex());
+    select(cmbHelpFile, members.HelpIndex());
+}
+
+bool TfrmWizard::CheckInstallFolder() {
+    const QString text = edtInstallFolder->text();
+    if (text.trimmed().isEmpty()) {
+        ShowError(U("インストール先フォルダを指定してください。"));
+        return false;
+    }
+    if (!QFileInfo(text).isAbsolute()) {
+        ShowError(U("インストール先フォルダは絶対パスで指定してください。"));
+        return false;
+    }
+    const std::string folder = InstallFolder();
+    if (folder == PathRoot(folder)) {
+        ShowError(U("ファイルシステムのルートにはインストールできません。"));
+        return false;
+    }
+    return true;
+}
+
+// --- browse buttons ---------------------------------------------------------------------------
+
+void TfrmWizard::btnRefArchiveClick() {
+    const std::string text = edtArchive->text().toStdString();
+    if (!text.empty())
+        dlgOpen->setDirectory(Q(ExtractFilePath(text)));
+    const QString file = RunOpenFileDialog(*dlgOpen);
+    if (!file.isEmpty())
+        edtArchive->setText(QFileInfo(file).absoluteFilePath());
+}
+
+void TfrmWizard::btnRefInsPathClick() {
+    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
+    dlgFolder->Title = U("インストール先フォルダを選択します。");
+    dlgFolder->Folder = edtInstallFolder->text();
+    if (dlgFolder->Execute())
+        edtInstallFolder->setText(dlgFolder->Folder);
+}
+
+void TfrmWizard::btnSelStartMenuClick() {
+    dlgFolder->RootFolder = TRootFolder::rfCommonStartMenu;
+    dlgFolder->Title = U("ショートカットを作成する場所を選択します。");
+    const std::string root = IncludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_STARTMENU));
+    dlgFolder->Folder = Q(root + edtStartMenu->text().toStdString());
+    if (!dlgFolder->Execute())
+        return;
+    // The chooser keeps to the start menu; the folder is kept relative to it, the menu itself
+    // giving an empty text.
+    const std::string path = WithTrailingDelim(dlgFolder->Folder.toStdString());
+    edtStartMenu->setText(path.size() > root.size() && path.compare(0, root.size(), root) == 0
+                              ? Q(ExcludeTrailingPathDelimiter(path.substr(root.size())))
+                              : QString());
+}
+
+void TfrmWizard::btnSelUpdateTargetClick() {
+    try {
+        TfrmAppList list(FMain, this);
+        list.SetSelectable(true);
+        if (ExecDialog(list) != QDialog::Accepted || list.Selected() == nullptr)
+            return;
+        const TInstallAppInfo& chosen = *list.Selected();
+        // The same way as every other choice of target: the installed settings come over to
+        // the plan, and the main window counts the install as an update.
+        FMain.SetUpdateTarget(&chosen);
+        edtUpdateTarget->setText(U("%1 %2").arg(Q(chosen.AppName), Q(chosen.Version)));
+        rdoInstallUpdate->setChecked(true);
+    } catch (const Exception& e) {
+        ShowError(Q(e.Message()));
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,241 @@
+// The update selection dialog and the install wizard, on the real main window offscreen.
+#include "app/untMain.h"
+#include "dialogs/frmAppList.h"
+#include "dialogs/frmSelUpdate.h"
+#include "dialogs/frmWizard.h"
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+#include "model/InstallOption.h"
+#include "platform/AnsiCodec.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/UiHooks.h"
+
+#include "DialogTestApp.h"
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+using namespace qm;
+namespace fs = std::filesystem;
+
+namespace {
+
+// An archive with candidates of every kind: tool.exe (version information), extra/setup.MSI,
+// help.Chm, doc/readme.txt and LICENSE, which has no extension.
+std::string MakeWizardZip(const std::string& name) {
+    const std::string dir = qmtest::MakeTempFolder("wiz");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", dir + "/tool.exe");
+    for (const char* file : {"extra/setup.MSI", "help.Chm", "doc/readme.txt", "LICENSE"})
+        qmtest::WriteFile(dir + "/" + file, file);
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && zip -q -r " + name +
+                          " tool.exe extra help.Chm doc LICENSE"),
+              0);
+    return dir + "/" + name;
+}
+
+// Two installed applications; the first is an earlier version of the wizard's archive.
+void WriteDatabase() {
+    TInstallList db;
+    db.NextId = 20;
+    TInstallAppInfo& tool = db.Add();
+    tool.AppId = 11;
+    tool.AppName = "Tool";
+    tool.Version = "1.0";
+    tool.ArchiveName = "wiz-1.0.zip";
+    TFileMember& main = tool.Members.Add();
+    main.FileName = "tool.exe";
+    main.SetRole(mrMain);
+    main.SetShortcutFlags(scDesktop);
+    main.SetInstallDir("/opt/tool/", true);
+    TInstallAppInfo& other = db.Add();
+    other.AppId = 12;
+    other.AppName = "Other";
+    other.Version = "3";
+    other.ArchiveName = "other.lzh";
+    db.SaveToFile(GetDataFolder() + InstallListFileName);
+}
+
+// The entries after "(なし)", sorted (members come in the order of the archive's scan).
+QStringList Items(const QComboBox* list) {
+    QStringList items;
+    for (int i = 1; i < list->count(); ++i)
+        items << list->itemText(i);
+    items.sort();
+    return items;
+}
+
+class UpdateAndWizard : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { qmtest::EnsureApplication(); }
+    void SetUp() override {
+        SetAnsiCodePage(CP_UTF8_PAGE);
+        TUiHooks::Reset();
+        TUiHooks::Active = true;
+        std::error_code ec;
+        fs::remove_all(GetDataFolder(), ec);
+    }
+    void TearDown() override { TUiHooks::Reset(); }
+};
+
+} // namespace
+
+TEST_F(UpdateAndWizard, SelectionStartsFromTheCandidateAndReturnsADatabaseRecord) {
+    TfrmMain w;
+    {
+        // No candidate: a new install, nothing chosen; an empty database keeps it so.
+        TfrmSelUpdate d(w, &w);
+        d.Init(nullptr, w.ListFileName);
+        EXPECT_TRUE(d.rdoNew->isChecked());
+        EXPECT_TRUE(d.edtTarget->text().isEmpty());
+        EXPECT_EQ(d.cmbUpdateOption->currentIndex(), -1);
+        EXPECT_EQ(d.UpdateOption(), 0);
+        d.rdoUpdate->click();
+        EXPECT_TRUE(d.rdoNew->isChecked());
+        d.btnOkClick();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.Target(), nullptr);
+    }
+    WriteDatabase();
+    {
+        // A candidate opens on its update with the window's current option.
+        TInstallAppInfo candidate;
+        candidate.AppId = 11;
+        candidate.AppName = "Tool";
+        candidate.Version = "1.0";
+        w.UpdateMode = umCustomClean;
+        TfrmSelUpdate d(w, &w);
+        d.Init(&candidate, w.ListFileName);
+        EXPECT_TRUE(d.rdoUpdate->isChecked());
+        EXPECT_EQ(d.edtTarget->text(), "Tool 1.0");
+        EXPECT_EQ(d.UpdateOption(), umCustomClean);
+        d.btnOkClick();
+        ASSERT_NE(d.Target(), nullptr);
+        EXPECT_NE(d.Target(), &candidate); // the record as the database holds it
+        EXPECT_EQ(d.Target()->Members.Count(), 1);
+    }
+    {
+        // Choosing an update without a target asks for one at once.
+        w.UpdateMode = umOverwrite;
+        TUiHooks::NextDialogs.push_back([](QDialog& dialog) {
+            auto& list = dynamic_cast<TfrmAppList&>(dialog);
+            list.lvApp->setCurrentItem(list.lvApp->topLevelItem(1)); // sorted: Other, Tool
+            list.btnSelectClick();
+            return list.result();
+        });
+        TfrmSelUpdate d(w, &w);
+        d.Init(nullptr, w.ListFileName);
+        d.rdoUpdate->click();
+        EXPECT_EQ(d.edtTarget->text(), "Tool 1.0");
+        EXPECT_EQ(d.cmbUpdateOption->currentIndex(), umOverwrite);
+        d.btnOkClick();
+        ASSERT_NE(d.Target(), nullptr);
+        EXPECT_EQ(d.Target()->AppId, 11);
+    }
+    {
+        // The list cancelled: OK on an update without a target keeps the dialog open.
+        TfrmSelUpdate d(w, &w);
+        d.Init(nullptr, w.ListFileName);
+        d.rdoUpdate->click();
+        d.btnOkClick();
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        ASSERT_EQ(TUiHooks::Messages.size(), 1);
+        // A target no longer in the database is refused the same way.
+        TInstallAppInfo gone;
+        gone.AppId = 99;
+        TfrmSelUpdate d2(w, &w);
+        d2.Init(&gone, w.ListFileName);
+        d2.btnOkClick();
+        EXPECT_EQ(d2.result(), QDialog::Rejected);
+        EXPECT_EQ(TUiHooks::Messages.size(), 2);
+    }
+}
+
+TEST_F(UpdateAndWizard, WizardPagesListsAndFolders) {
+    const std::string zip = MakeWizardZip("wiz-2.0.zip");
+    TfrmMain w;
+    TfrmWizard d(w, &w);
+    EXPECT_FALSE(d.btnBack->isVisibleTo(&d));
+    d.btnNextClick(); // nothing to open yet
+    EXPECT_EQ(d.PageIndex(), 0);
+    d.SetArchiveName(zip);
+    d.btnNextClick();
+    ASSERT_EQ(d.PageIndex(), 1);
+    EXPECT_EQ(d.edtAppName->text(), "Tool");
+    EXPECT_EQ(d.edtInstallFolder->text().toStdString(),
+              GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/");
+    d.btnNextClick();
+    // Candidates by extension, case ignored; a name without one is in neither list.
+    EXPECT_EQ(d.cmbMainExe->itemText(0), "(なし)");
+    EXPECT_EQ(Items(d.cmbMainExe), QStringList({"extra/setup.MSI", "tool.exe"}));
+    EXPECT_EQ(Items(d.cmbHelpFile), QStringList({"doc/readme.txt", "help.Chm"}));
+    EXPECT_EQ(d.cmbMainExe->currentText(), "tool.exe");
+    d.btnNextClick();
+    ASSERT_EQ(d.PageIndex(), 3);
+
+    // The install folder: the box, then the main program's name or the archive's.
+    d.edtInstallFolder->setText("/srv/apps");
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/tool/");
+    d.cmbMainExe->setCurrentIndex(0);
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/wiz-2.0/");
+    d.chkMakeSub->setChecked(false);
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/");
+    EXPECT_EQ(d.MainExe(), "");
+    // Empty, relative and root folders are refused.
+    for (const char* bad : {"", "apps", "/"}) {
+        TUiHooks::Messages.clear();
+        d.edtInstallFolder->setText(bad);
+        d.btnNextClick();
+        EXPECT_EQ(d.PageIndex(), 3) << bad;
+        EXPECT_EQ(TUiHooks::Messages.size(), 1) << bad;
+    }
+    d.edtInstallFolder->setText("/srv/apps");
+    for (int i = 0; i < 3; ++i)
+        d.btnNextClick();
+    EXPECT_EQ(d.PageIndex(), 6);
+    EXPECT_FALSE(d.btnNext->isVisibleTo(&d));
+    d.btnBackClick();
+    EXPECT_TRUE(d.btnNext->isVisibleTo(&d));
+}
+
+TEST_F(UpdateAndWizard, WizardUpdateSkipsTheFolderAndNewInstallTakesTheTargetBack) {
+    WriteDatabase();
+    const std::string zip = MakeWizardZip("wiz-2.0.zip");
+    TfrmMain w;
+    TfrmWizard d(w, &w);
+    d.SetArchiveName(zip);
+    d.btnNextClick();
+    // Recognised: the update is chosen, the installed choices came over.
+    ASSERT_TRUE(w.IsUpdate);
+    EXPECT_TRUE(d.rdoInstallUpdate->isChecked());
+    EXPECT_EQ(d.edtUpdateTarget->text(), "Tool 1.0");
+    TFileMembers& plan = w.InstallInfo()->Members;
+    EXPECT_EQ(plan.Items(plan.MainIndex()).GetInstallDir(), "/opt/tool/");
+    d.rdgUpdateOption->SetItemIndex(umAutoClean);
+    d.btnNextClick();
+    EXPECT_EQ(w.UpdateMode, umAutoClean);
+    EXPECT_TRUE(d.chkAddDesktop->isChecked());
+    d.btnNextClick();
+    EXPECT_EQ(d.PageIndex(), 4); // no folder to choose for an update
+    d.btnBackClick();
+    EXPECT_EQ(d.PageIndex(), 2);
+
+    // Back to a new install: the plan is the archive's own again.
+    d.btnBackClick();
+    d.rdoInstallNew->setChecked(true);
+    d.btnNextClick();
+    EXPECT_FALSE(w.IsUpdate);
+    EXPECT_EQ(plan.Items(plan.MainIndex()).ShortcutFlags(), scStartMenu);
+    EXPECT_NE(plan.Items(plan.MainIndex()).GetInstallDir(), "/opt/tool/");
+    EXPECT_EQ(w.edtAppName->text(), "Tool");
+    EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
+}

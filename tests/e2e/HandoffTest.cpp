@@ -1,0 +1,442 @@
+// Install, update and uninstall from the window, as a user does it: real archives, the real
+// archiver libraries, the real installer and uninstaller, the dialogs answered through the hooks.
+#include "app/Application.h"
+#include "app/FileListModel.h"
+#include "app/untMain.h"
+#include "dialogs/frmAppList.h"
+#include "dialogs/frmInstall.h"
+#include "dialogs/frmSelUpdate.h"
+#include "dialogs/frmUninstall.h"
+#include "dialogs/frmWizard.h"
+#include "model/FileUtils.h"
+#include "model/InstallList.h"
+#include "model/InstallOption.h"
+#include "model/InstructionFiles.h"
+#include "platform/AnsiCodec.h"
+#include "platform/FileSystem.h"
+#include "widgets/UiHooks.h"
+
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+
+using namespace qm;
+namespace fs = std::filesystem;
+
+namespace {
+
+TApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_e2e";
+    static char* argv[] = {name, nullptr};
+    static TApplication* app = new TApplication(argc, argv);
+    return *app;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// A ZIP of an application: tool.exe with version information, then the given files.
+std::string MakeAppZip(const std::string& name, const std::map<std::string, std::string>& files) {
+    const std::string dir = qmtest::MakeTempFolder("src");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", dir + "/tool.exe");
+    std::string list = "tool.exe";
+    for (const auto& [path, bytes] : files) {
+        qmtest::WriteFile(dir + "/" + path, bytes);
+        list += " '" + path + "'";
+    }
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && zip -q -r '" + name + "' " + list), 0);
+    return dir + "/" + name;
+}
+
+std::unique_ptr<TInstallList> Database() {
+    auto list = std::make_unique<TInstallList>();
+    list->LoadFromFile(GetDataFolder() + InstallListFileName);
+    return list;
+}
+
+std::string InstallRoot() {
+    return GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/";
+}
+
+// The desktop entries below the user's data folder and desktop that start tool.exe.
+int ToolShortcuts() {
+    int count = 0;
+    for (const std::string& root : {std::string(std::getenv("XDG_DATA_HOME")),
+                                    std::string(std::getenv("HOME")) + "/Desktop"}) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root, ec);
+             it != fs::recursive_directory_iterator(); it.increment(ec))
+            if (it->path().extension() == ".desktop" &&
+                qmtest::ReadFile(it->path().string()).find("tool.exe") != std::string::npos)
+                ++count;
+    }
+    return count;
+}
+
+// Dialog answers, queued in the order the dialogs appear.
+template <typename Dialog> void Answer(std::function<int(Dialog&)> answer) {
+    TUiHooks::NextDialogs.push_back([answer](QDialog& dialog) {
+        auto* d = dynamic_cast<Dialog*>(&dialog);
+        EXPECT_NE(d, nullptr) << "another dialog came: " << dialog.objectName().toStdString();
+        return d == nullptr ? int(QDialog::Rejected) : answer(*d);
+    });
+}
+
+void AcceptInstall(bool bootApp = false, bool autoExit = false) {
+    Answer<TfrmInstall>([=](TfrmInstall& d) {
+        d.SetBootApp(bootApp);
+        d.SetAutoExit(autoExit);
+        return int(QDialog::Accepted);
+    });
+}
+
+// The update selection: update with the given option, the candidate left as it is.
+void ChooseUpdate(int option) {
+    Answer<TfrmSelUpdate>([=](TfrmSelUpdate& d) {
+        EXPECT_TRUE(d.rdoUpdate->isChecked());
+        d.cmbUpdateOption->setCurrentIndex(option);
+        d.btnOkClick();
+        return d.result();
+    });
+}
+
+void PickFirstApplication() {
+    Answer<TfrmAppList>([](TfrmAppList& d) {
+        d.lvApp->setCurrentItem(d.lvApp->topLevelItem(0));
+        d.btnSelectClick();
+        return d.result();
+    });
+}
+
+// Writes a stand-in for the installer and uninstaller into a folder of their own.
+std::string StandInTools(const std::string& installBody, const std::string& uninstallBody) {
+    const std::string dir = qmtest::MakeTempFolder("tools");
+    for (const auto& [name, body] :
+         {std::pair{"QuillInst", installBody}, std::pair{"QuillUninst", uninstallBody}}) {
+        qmtest::WriteFile(dir + "/" + name, "#!/bin/sh\n" + body + "\n");
+        ::chmod((dir + "/" + name).c_str(), 0755);
+    }
+    return dir;
+}
+
+class Handoff : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { App(); }
+    void SetUp() override {
+        // The executables read the instruction files in the code page the program wrote them in.
+        SetAnsiCodePage(CP_SHIFT_JIS);
+        ::setenv("QUILLMATE_CODEPAGE", "932", 1);
+        TUiHooks::Reset();
+        TUiHooks::Active = true;
+        TfrmMain::ToolFolder.clear();
+        std::error_code ec;
+        fs::remove_all(GetDataFolder(), ec);
+        fs::remove_all(GetSpecialFolder(SF_PROGRAM_FILES), ec);
+        fs::remove_all(std::string(std::getenv("XDG_DATA_HOME")) + "/applications", ec);
+    }
+    void TearDown() override {
+        TUiHooks::Reset();
+        TfrmMain::ToolFolder.clear();
+    }
+    static void OpenByCommand(TfrmMain& w, const std::string& path) {
+        TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(path));
+        w.actOpenExecute();
+    }
+};
+
+} // namespace
+
+TEST_F(Handoff, InstallUpdateEachWayAndUninstall) {
+    const std::string v1 = MakeAppZip("tool-1.0.zip", {{"manual.chm", "help 1"}, {"old.dat", "x"}});
+    const std::string v2 = MakeAppZip("tool-1.1.zip", {{"manual.chm", "help 2"}, {"new.dat", "y"}});
+    TfrmMain w;
+
+    // A new install through the install dialog, with a desktop shortcut on the main program.
+    OpenByCommand(w, v1);
+    ASSERT_FALSE(w.IsUpdate);
+    w.edtAppVersion->setText("1.0");
+    TFileMembers& plan = w.InstallInfo()->Members;
+    plan.Items(plan.MainIndex()).SetShortcutFlags(scDesktop | scStartMenu);
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    std::unique_ptr<TInstallList> db = Database();
+    ASSERT_EQ(db->Count(), 1);
+    const std::int32_t id = db->Items(0).AppId;
+    EXPECT_EQ(db->Items(0).AppName, "Tool");
+    EXPECT_EQ(db->Items(0).Version, "1.0");
+    EXPECT_EQ(qmtest::ReadFile(InstallRoot() + "manual.chm"), "help 1");
+    EXPECT_TRUE(fs::exists(InstallRoot() + "old.dat"));
+    EXPECT_GE(ToolShortcuts(), 2);
+    EXPECT_FALSE(fs::exists(GetDataFolder() + "instemp.tmp")); // the installer took it
+    EXPECT_TRUE(w.isEnabled() && w.actOpen->isEnabled());
+
+    // The next version is recognised, its settings carried over; an automatic clean install
+    // removes what the old version had and the new one has not.
+    ChooseUpdate(umAutoClean);
+    OpenByCommand(w, v2);
+    ASSERT_TRUE(w.IsUpdate);
+    EXPECT_EQ(w.UpdateMode, umAutoClean);
+    TFileMembers& plan2 = w.InstallInfo()->Members; // each open makes a plan of its own
+    ASSERT_GE(plan2.MainIndex(), 0);
+    EXPECT_EQ(plan2.Items(plan2.MainIndex()).ShortcutFlags(), scDesktop | scStartMenu);
+    w.edtAppVersion->setText("1.1");
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    db = Database();
+    ASSERT_EQ(db->Count(), 1);
+    EXPECT_EQ(db->Items(0).AppId, id);
+    EXPECT_EQ(db->Items(0).Version, "1.1");
+    EXPECT_FALSE(fs::exists(InstallRoot() + "old.dat"));
+    EXPECT_TRUE(fs::exists(InstallRoot() + "new.dat"));
+    EXPECT_EQ(qmtest::ReadFile(InstallRoot() + "manual.chm"), "help 2");
+
+    // A custom clean install that is cancelled in the uninstall dialog starts nothing.
+    ChooseUpdate(umCustomClean);
+    w.actUpdate->trigger();
+    ASSERT_EQ(w.UpdateMode, umCustomClean);
+    w.edtAppVersion->setText("1.2");
+    AcceptInstall();
+    Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        EXPECT_FALSE(d.btnChangeTarget->isEnabled());
+        return int(QDialog::Rejected);
+    });
+    w.actInstall->trigger();
+    EXPECT_EQ(Database()->Items(0).Version, "1.1");
+    EXPECT_TRUE(TUiHooks::NextDialogs.empty());
+    // Confirmed, it removes the checked files first, then installs.
+    AcceptInstall();
+    Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes); // where the dialog asks first
+        d.btnUninstallClick();
+        TUiHooks::Messages.clear();
+        return d.result();
+    });
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    EXPECT_EQ(Database()->Items(0).Version, "1.2");
+    EXPECT_TRUE(fs::exists(InstallRoot() + "tool.exe"));
+
+    // Uninstall through the list and the uninstall dialog: the uninstaller runs on its own.
+    PickFirstApplication();
+    Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        EXPECT_EQ(d.edtAppName->text(), "Tool");
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes);
+        d.btnUninstallClick();
+        TUiHooks::Messages.clear();
+        return d.result();
+    });
+    w.actUninstall->trigger();
+    EXPECT_FALSE(fs::exists(GetDataFolder() + "uninstemp.tmp")); // taken before the return
+    ASSERT_TRUE(WaitUntil([] { return Database()->Count() == 0; }));
+    EXPECT_TRUE(WaitUntil([] { return !fs::exists(InstallRoot() + "tool.exe"); }));
+    EXPECT_TRUE(WaitUntil([] { return ToolShortcuts() == 0; }));
+    EXPECT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+}
+
+TEST_F(Handoff, TheWizardInstallsAndACancelledOneOnlyHandsBack) {
+    const std::string zip = MakeAppZip("tool-2.0.zip", {{"doc/readme.txt", "read me"}});
+    const std::string target = qmtest::MakeTempFolder("apps");
+    TfrmMain w;
+
+    // Cancelled on the last page: the answers reach the window, nothing is installed.
+    const auto walk = [&](const std::function<int(TfrmWizard&)>& last) {
+        Answer<TfrmWizard>([&](TfrmWizard& d) {
+            d.edtArchive->setText(QString::fromStdString(zip));
+            d.btnNextClick();
+            EXPECT_EQ(d.PageIndex(), 1);
+            EXPECT_TRUE(d.rdoInstallNew->isChecked());
+            d.btnNextClick();
+            d.edtAppName->setText("Wizard Tool");
+            d.btnNextClick();
+            d.edtInstallFolder->setText(QString::fromStdString(target));
+            d.btnNextClick();
+            EXPECT_EQ(d.cmbMainExe->currentText(), "tool.exe");
+            EXPECT_EQ(d.cmbHelpFile->currentText(), "doc/readme.txt");
+            d.btnNextClick();
+            d.chkAddDesktop->setChecked(true);
+            d.btnNextClick();
+            EXPECT_EQ(d.PageIndex(), 6);
+            EXPECT_FALSE(d.btnNext->isVisibleTo(&d));
+            return last(d);
+        });
+        w.actWizard->trigger();
+    };
+    walk([](TfrmWizard&) { return int(QDialog::Rejected); });
+    EXPECT_EQ(w.edtAppName->text(), "Wizard Tool");
+    TFileMembers& members = w.InstallInfo()->Members;
+    ASSERT_GE(members.MainIndex(), 0);
+    EXPECT_EQ(members.Items(members.MainIndex()).ShortcutFlags(), scDesktop | scStartMenu);
+    EXPECT_EQ(members.Items(members.MainIndex()).GetInstallDir(), target + "/tool/");
+    EXPECT_EQ(Database()->Count(), 0);
+
+    walk([](TfrmWizard& d) {
+        d.btnInstallRunClick();
+        return d.result();
+    });
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    std::unique_ptr<TInstallList> db = Database();
+    ASSERT_EQ(db->Count(), 1);
+    EXPECT_EQ(db->Items(0).AppName, "Wizard Tool");
+    EXPECT_EQ(qmtest::ReadFile(target + "/tool/doc/readme.txt"), "read me");
+}
+
+TEST_F(Handoff, CommandLineStartFollowsTheWizardSetting) {
+    const std::string zip = MakeAppZip("tool-3.0.zip", {});
+    {
+        // The setting absent: the wizard follows the open.
+        QString shown;
+        Answer<TfrmWizard>([&](TfrmWizard& d) {
+            shown = d.edtArchive->text();
+            return int(QDialog::Rejected);
+        });
+        TfrmMain w({QString::fromStdString(zip)});
+        w.show();
+        ASSERT_TRUE(WaitUntil([&] { return !w.FirstShow && TUiHooks::NextDialogs.empty(); }));
+        EXPECT_EQ(shown.toStdString(), zip);
+        EXPECT_EQ(w.lvFileModel->Count(), 1);
+    }
+    {
+        // Off, with the archive recognised as an update: the update selection instead.
+        TInstallList db;
+        TInstallAppInfo& record = db.Add();
+        record.AppId = 7;
+        record.AppName = "Tool";
+        record.ArchiveName = "tool-2.9.zip";
+        record.Members.Add().FileName = "tool.exe";
+        db.NextId = 8;
+        db.SaveToFile(GetDataFolder() + InstallListFileName);
+        bool selection = false;
+        Answer<TfrmSelUpdate>([&](TfrmSelUpdate& d) {
+            selection = d.rdoUpdate->isChecked() && d.edtTarget->text().startsWith("Tool");
+            return int(QDialog::Rejected);
+        });
+        TfrmMain w({QString::fromStdString(zip)});
+        w.iniMain().WriteBool("Options", "Wizard", false);
+        w.show();
+        ASSERT_TRUE(WaitUntil([&] { return !w.FirstShow && TUiHooks::NextDialogs.empty(); }));
+        EXPECT_TRUE(selection);
+        EXPECT_TRUE(w.IsUpdate);
+    }
+}
+
+TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
+    const std::string zip = MakeAppZip("tool-4.0.zip", {});
+    const std::string marker = qmtest::SandboxRoot() + "/installer-ran";
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    w.show();
+
+    // The installer ends with an error: a message, nothing opened, the window stays.
+    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'; exit 1", "exit 0");
+    AcceptInstall(true, true);
+    w.actInstall->trigger();
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages[0].startsWith("インストールに失敗しました\n"));
+    EXPECT_TRUE(fs::exists(marker));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.actInstall->isEnabled());
+
+    // A clean update whose uninstaller fails never reaches the installer.
+    fs::remove(marker);
+    TInstallAppInfo old;
+    old.AppId = 3;
+    old.AppName = "Tool";
+    w.SetUpdateTarget(&old);
+    w.UpdateMode = umAutoClean;
+    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 2");
+    TUiHooks::Messages.clear();
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages[0].startsWith("アンインストールの失敗\n"));
+    EXPECT_FALSE(fs::exists(marker));
+
+    // An installer that is not there cannot be started.
+    TfrmMain::ToolFolder = qmtest::MakeTempFolder("empty");
+    w.SetUpdateTarget(nullptr);
+    TUiHooks::Messages.clear();
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_EQ(TUiHooks::Messages[0], "インストールに失敗しました\nインストーラを起動できません。");
+}
+
+TEST_F(Handoff, InstructionFilesAreWhatTheModelWrites) {
+    const std::string zip = MakeAppZip("tool-5.0.zip", {});
+    const std::string copy = qmtest::SandboxRoot() + "/handed";
+    TfrmMain::ToolFolder =
+        StandInTools("cp \"$XDG_DATA_HOME/Quillmate/instemp.tmp\" '" + copy + ".inst'",
+                     "cp \"$XDG_DATA_HOME/Quillmate/uninstemp.tmp\" '" + copy + ".uninst'");
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    // A new install after an earlier target carries no identifier.
+    TInstallAppInfo old;
+    old.AppId = 9;
+    old.AppName = "Old";
+    old.FirstInstallDate = 40000.5;
+    w.SetUpdateTarget(&old);
+    w.UpdateMode = umAutoClean;
+    w.InstallInfo()->AppId = 9;
+    w.SetUpdateTarget(nullptr);
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        d.SetOverWrite(owBackup);
+        d.SetConfirmMode(cmSkip);
+        d.SetBootHelp(true);
+        return int(QDialog::Accepted);
+    });
+    w.actInstall->trigger();
+
+    TInstallAppInfo& plan = *w.InstallInfo();
+    EXPECT_EQ(plan.AppId, 0);
+    TInstallOption option;
+    option.ConfirmMode = cmSkip;
+    option.OverWrite = owBackup;
+    option.UpdateMode = umAutoClean;
+    option.BootHelp = true;
+    option.WorkFolder = plan.WorkFolder();
+    TMemoryStream expected;
+    WriteInstallInstructions(expected, plan, option);
+    EXPECT_EQ(qmtest::ReadFile(copy + ".inst"), expected.ToString());
+
+    // The automatic clean install hands over the installed record alone, then installs.
+    w.SetUpdateTarget(&old);
+    AcceptInstall();
+    w.actInstall->trigger();
+    TMemoryStream record;
+    WriteUninstallInstructions(record, *w.UpdateInfo(), {});
+    EXPECT_EQ(qmtest::ReadFile(copy + ".uninst"), record.ToString());
+    TMemoryStream update;
+    option.IsUpdate = true;
+    option.BootHelp = false;
+    option.ConfirmMode = cmConfirm;
+    option.OverWrite = owIfNewer;
+    EXPECT_EQ(plan.AppId, 9);
+    EXPECT_EQ(plan.FirstInstallDate, 40000.5);
+    WriteInstallInstructions(update, plan, option);
+    EXPECT_EQ(qmtest::ReadFile(copy + ".inst"), update.ToString());
+}
