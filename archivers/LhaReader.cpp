@@ -177,16 +177,27 @@ void LhaReader::Release() {
 
 int LhaReader::SourceRead(void* handle, void* buffer, size_t size) {
     auto* source = static_cast<Source*>(handle);
+    auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
     while (done < size) {
-        ssize_t n = ::read(source->fd, static_cast<char*>(buffer) + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return done > 0 ? static_cast<int>(done) : -1;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
+        if (source->begin == source->end) {
+            ssize_t n = ::read(source->fd, source->buffer.data(), source->buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                if (done == 0)
+                    return -1;
+                break;
+            }
+            if (n == 0)
+                break;
+            source->begin = 0;
+            source->end = static_cast<size_t>(n);
+        }
+        const size_t take = std::min(source->end - source->begin, size - done);
+        std::memcpy(out + done, source->buffer.data() + source->begin, take);
+        source->begin += take;
+        done += take;
     }
     source->position += done;
     return static_cast<int>(done);
@@ -200,8 +211,14 @@ int LhaReader::SourceSkip(void* handle, size_t bytes) {
         source->shortSkip = true;
         return 0;
     }
-    if (::lseek(source->fd, static_cast<off_t>(bytes), SEEK_CUR) < 0)
-        return 0;
+    const size_t buffered = source->end - source->begin;
+    if (bytes <= buffered) {
+        source->begin += bytes;
+    } else {
+        if (::lseek(source->fd, static_cast<off_t>(bytes - buffered), SEEK_CUR) < 0)
+            return 0;
+        source->begin = source->end = 0;
+    }
     source->position += bytes;
     source->headerStart = source->position;
     return 1;
@@ -213,6 +230,7 @@ void LhaReader::SourceClose(void*) {
 
 int LhaReader::Open(const std::string& path) {
     Release();
+    source_.buffer.resize(kBlockSize);
     source_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (source_.fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? ERROR_NOT_FIND_ARC_FILE : ERROR_ARC_FILE_OPEN;

@@ -58,9 +58,12 @@ private:
     // The archive as liblhasa reads it, counting what it reads for the end-of-archive test.
     struct Source {
         int fd = -1;
-        uint64_t position = 0;
+        uint64_t position = 0;    // of the next byte liblhasa gets
         uint64_t headerStart = 0; // where liblhasa began to read the header it looks for
         bool shortSkip = false;   // it tried to skip data past the end of the file
+        // The decoders ask for a few bytes at a time: they are served from this buffer.
+        std::vector<uint8_t> buffer;
+        size_t begin = 0, end = 0;
     };
     static int SourceRead(void* handle, void* buffer, size_t size);
     static int SourceSkip(void* handle, size_t bytes);
