@@ -496,11 +496,6 @@ void TfrmMain::mitOptionClick() {
     ExecDialog(dialog);
 }
 
-void TfrmMain::mitOptionClick() {
-    TfrmOption dialog(*this, this);
-    ExecDialog(dialog);
-}
-
 bool TfrmMain::OpenArchive(const std::string& fileName) {
     if (FBusy)
         return false;
