@@ -30,7 +30,7 @@ std::string BuildDesktopEntry(const TDesktopEntry& entry, bool programIsExecutab
 // The command line split the way a Windows program splits its own (quotes group, backslashes
 // before a quote escape it).
 std::vector<std::string> SplitWindowsArguments(const std::string& commandLine);
-// One argument of an Exec line, quoted where the specification requires it; '%' doubled.
+// One argument of an Exec line, quoted where the desktop-entry format requires it; '%' doubled.
 std::string QuoteExecArgument(const std::string& argument);
 // A value of the string type: backslash, line breaks and tabs escaped.
 std::string EscapeDesktopValue(const std::string& value);
