@@ -1,5 +1,5 @@
 // The Exec line: Windows arguments split as a Windows program splits them, then quoted as the
-// Desktop Entry Specification asks, then escaped as a string value.
+// freedesktop desktop-entry format asks, then escaped as a string value.
 #include "core/DesktopEntry.h"
 
 #include <gtest/gtest.h>

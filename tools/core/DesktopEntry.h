@@ -1,6 +1,6 @@
 #pragma once
 // Shortcuts as desktop entries: where they go, what they say, and how a Windows program's
-// arguments become the Exec line of the Desktop Entry Specification.
+// arguments become the Exec line of the freedesktop desktop-entry format.
 #include "model/FileMember.h"
 
 #include <cstdint>
