@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -75,7 +76,11 @@ bool ParseNumber(const std::string& text, unsigned bits, std::int64_t& value) {
             v = magnitude > signedMax
                     ? static_cast<std::int64_t>(magnitude) - (std::int64_t{1} << bits)
                     : static_cast<std::int64_t>(magnitude);
-        value = negative ? -v : v;
+        // Negated in unsigned arithmetic: the pattern of the most negative value negates to
+        // itself instead of overflowing.
+        value = negative
+                    ? static_cast<std::int64_t>(std::uint64_t{0} - static_cast<std::uint64_t>(v))
+                    : v;
         return true;
     }
     if (!ParseMagnitude(text.substr(i), 10, signedMax + (negative ? 1 : 0), magnitude))
@@ -247,8 +252,12 @@ void TExtIniFile::LoadFile() {
         } catch (const Exception&) {
             line = RawLineMark + raw;
         }
-        // Brackets are told by the bytes, as the file has them.
-        if (raw.front() == '[' && raw.back() == ']')
+        // Brackets are told by the text as it is kept and written back: a "]" that is the
+        // second byte of a double-byte character ends no header. A line the code page cannot
+        // decode is kept as its bytes, and its brackets are told by those.
+        const std::string_view text =
+            IsRawLine(line) ? std::string_view(raw) : std::string_view(line);
+        if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
             FSections.push_back({line, {}});
         else if (!FSections.empty())
             FSections.back().lines.push_back(line);

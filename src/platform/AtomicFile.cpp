@@ -2,8 +2,10 @@
 
 #include "platform/Exception.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
@@ -57,7 +59,74 @@ std::string RandomSuffix() {
     return s;
 }
 
+TSaveStepHook StepHook = nullptr;
+
+void Step(TSaveStep step, std::uint64_t written) {
+    if (StepHook != nullptr)
+        StepHook(step, written);
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// Whether a folder entry is a temporary of the file named base: base + RandomSuffix() + ".tmp".
+bool IsTemporaryOf(const std::string& entry, const std::string& base) {
+    constexpr size_t digits = 12;
+    const std::string tail = ".tmp";
+    if (entry.size() != base.size() + 1 + digits + tail.size() ||
+        entry.compare(0, base.size(), base) != 0 || entry[base.size()] != '.' ||
+        entry.compare(entry.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    for (size_t i = base.size() + 1; i < base.size() + 1 + digits; ++i)
+        if (!IsHexDigit(entry[i]))
+            return false;
+    return true;
+}
+
+// Whether the name still refers to the file open as fd (nobody removed or replaced it).
+bool SameFile(const std::string& path, int fd) {
+    struct stat byName {
+    }, byHandle{};
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byHandle) == 0 &&
+           byName.st_dev == byHandle.st_dev && byName.st_ino == byHandle.st_ino;
+}
+
 } // namespace
+
+void SetSaveStepHook(TSaveStepHook hook) {
+    StepHook = hook;
+}
+
+int RemoveOrphanedTemporaries(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const size_t slash = target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryOf(name, base))
+            continue;
+        const std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+        // A temporary whose lock can be had belongs to no living writer. O_NOFOLLOW and the type
+        // check leave alone whatever else was given such a name.
+        const int fd = Retry(
+            [&] { return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); });
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            Retry([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0 && SameFile(path, fd) &&
+            ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 TFileLock::TFileLock(const std::string& lockPath, Mode mode) {
     const int fd =
@@ -100,20 +169,51 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool takeLock) :
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     if (replacing)
         permissions = old.st_mode & 07777;
+    // Whatever killed writers left is removed first, or every crash would leave a file behind.
+    RemoveOrphanedTemporaries(target);
+    int error = 0;
     for (int attempt = 0; attempt < 100 && FHandle < 0; ++attempt) {
-        FTempName = target + RandomSuffix() + ".tmp";
-        FHandle = Retry([&] {
-            return ::open(FTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
-        });
-        if (FHandle < 0 && errno != EEXIST)
-            break;
+        if (!CreateTemp(permissions)) {
+            error = errno;
+            if (error != EEXIST && error != ENOENT)
+                break;
+        }
     }
-    if (FHandle < 0) {
-        const int error = errno;
+    if (FHandle < 0)
         throw EWriteError("ファイル \"" + target + "\" を作成できません: " + SystemError(error));
-    }
     if (replacing)
         ::fchmod(FHandle, permissions); // the umask may have narrowed them; best effort
+    Step(TSaveStep::TempCreated, 0);
+}
+
+bool TAtomicFileWriter::CreateTemp(unsigned permissions) {
+    FTempName = FTarget + RandomSuffix() + ".tmp";
+    const int fd = Retry([&] {
+        return ::open(FTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      static_cast<mode_t>(permissions));
+    });
+    if (fd < 0)
+        return false;
+    // The lock marks the file as a living writer's. It sits on a descriptor of its own, which
+    // stays open until the rename: the writing one is closed before, to see its errors.
+    const int lockFd = Retry([&] { return ::open(FTempName.c_str(), O_RDONLY | O_CLOEXEC); });
+    if (lockFd >= 0 && Retry([&] { return ::flock(lockFd, LOCK_EX); }) == 0 &&
+        SameFile(FTempName, lockFd)) {
+        FHandle = fd;
+        FTempLock = lockFd;
+        return true;
+    }
+    // Another writer took it for an orphan between the creation and the lock and removed it
+    // (or the folder refuses a second open): try a new name.
+    const int error = lockFd < 0 ? errno : ENOENT;
+    if (lockFd >= 0) {
+        if (SameFile(FTempName, lockFd))
+            ::unlink(FTempName.c_str());
+        ::close(lockFd);
+    }
+    ::close(fd);
+    errno = error;
+    return false;
 }
 
 TAtomicFileWriter::~TAtomicFileWriter() {
@@ -127,6 +227,10 @@ void TAtomicFileWriter::Discard() {
         FHandle = -1;
     }
     ::unlink(FTempName.c_str());
+    if (FTempLock >= 0) {
+        ::close(FTempLock); // only now, so nobody takes the file for an orphan meanwhile
+        FTempLock = -1;
+    }
 }
 
 void TAtomicFileWriter::Write(const void* data, std::size_t count) {
@@ -134,7 +238,8 @@ void TAtomicFileWriter::Write(const void* data, std::size_t count) {
         throw EWriteError("ファイル \"" + FTarget + "\" は書き込み用に開かれていません");
     const char* p = static_cast<const char*>(data);
     while (count > 0) {
-        const ssize_t written = Retry([&] { return ::write(FHandle, p, count); });
+        const std::size_t slice = StepHook != nullptr ? std::min(count, SaveHookSlice) : count;
+        const ssize_t written = Retry([&] { return ::write(FHandle, p, slice); });
         if (written <= 0) {
             const int error = written < 0 ? errno : ENOSPC;
             throw EWriteError("ファイル \"" + FTarget +
@@ -142,6 +247,8 @@ void TAtomicFileWriter::Write(const void* data, std::size_t count) {
         }
         p += written;
         count -= static_cast<std::size_t>(written);
+        FWritten += static_cast<std::uint64_t>(written);
+        Step(TSaveStep::Written, FWritten);
     }
 }
 
@@ -153,6 +260,7 @@ void TAtomicFileWriter::Commit() {
         const int error = errno;
         throw EWriteError("ファイル \"" + FTarget + "\" に書き込めません: " + SystemError(error));
     }
+    Step(TSaveStep::Flushed, FWritten);
     const int closed = ::close(FHandle);
     FHandle = -1;
     if (closed != 0) {
@@ -165,6 +273,9 @@ void TAtomicFileWriter::Commit() {
                           "\" を置き換えられません: " + SystemError(error));
     }
     FCommitted = true;
+    ::close(FTempLock);
+    FTempLock = -1;
+    Step(TSaveStep::Renamed, FWritten);
     SyncFolder(FolderOf(FTarget));
 }
 

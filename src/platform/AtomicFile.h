@@ -34,9 +34,22 @@ private:
 // The lock file that guards a data file: its name with ".lock" appended.
 std::string LockFileNameFor(const std::string& path);
 
+// The steps of a save, as the crash tests see them.
+enum class TSaveStep { TempCreated, Written, Flushed, Renamed };
+// Called at each step with the bytes of the new version written so far; while one is set, the
+// bytes go out in slices of SaveHookSlice with a call after each. Only tests set it, to kill a
+// saving process at a chosen point.
+using TSaveStepHook = void (*)(TSaveStep step, std::uint64_t written);
+constexpr std::size_t SaveHookSlice = 512;
+void SetSaveStepHook(TSaveStepHook hook);
+
 // Writes a new version of one file. The target is replaced only by Commit; destroying the writer
 // without Commit removes the temporary file and leaves the target untouched. The folder of the
 // target must exist.
+//
+// The temporary file is "<target>.<12 hex digits>.tmp", locked (flock) by its writer for as long
+// as it exists. A writer that was killed leaves its temporary behind, unlocked: the next writer
+// of the same target removes every such orphan before it makes its own.
 class TAtomicFileWriter {
 public:
     // Takes the exclusive lock of the target (unless the caller holds it already, for a load,
@@ -57,11 +70,14 @@ public:
 
 private:
     void Discard();
+    bool CreateTemp(unsigned permissions);
 
     std::string FTarget;
     std::string FTempName;
     std::unique_ptr<TFileLock> FLock;
     int FHandle = -1;
+    int FTempLock = -1; // a second descriptor of the temporary file that holds its flock
+    std::uint64_t FWritten = 0;
     bool FCommitted = false;
 };
 
@@ -70,6 +86,10 @@ private:
 // file does not exist; raises EReadError when it exists but cannot be read, is no regular file
 // (a folder, a pipe, a device) or is larger than maxSize bytes (1 GiB unless a caller knows its
 // files to be smaller).
+// Removes the temporaries of target that no living writer holds (left by a killed writer);
+// returns how many. Every writer calls it before it makes its own temporary.
+int RemoveOrphanedTemporaries(const std::string& target);
+
 constexpr std::uint64_t MaxWholeFileSize = std::uint64_t(1) << 30;
 bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeLock = true,
                          std::uint64_t maxSize = MaxWholeFileSize);

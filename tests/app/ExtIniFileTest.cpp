@@ -2,6 +2,7 @@
 #include "app/ConfigKeys.h"
 #include "platform/AnsiCodec.h"
 
+#include "CrashSave.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <limits>
 #include <thread>
 
 #include <fcntl.h>
@@ -126,6 +128,40 @@ TEST(ExtIniFile, BytesInvalidInTheCodePageAreSkippedByLookupsAndWrittenBackUncha
     }
     EXPECT_EQ(ReadFile(s.iniPath),
               "[A]\r\nk=1\r\nbad=\x82\r\n\r\n[\x82 ]\r\nx=1\r\n\r\n[B]\r\nm=2\r\nn=3\r\n\r\n");
+}
+
+// Found by fuzzing: "]" as the second byte of a double-byte character ended a header on the
+// bytes, but the text kept and saved did not end in "]", so the next load lost the section.
+TEST(ExtIniFile, FuzzBracketAsTrailByteIsNoHeaderAndSurvivesSaveAndLoad) {
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    Store s;
+    const std::string original = "[A]\r\nk=1\r\n[\xED]\r\nx=2\r\n";
+    WriteFile(s.iniPath, original);
+    std::string first;
+    {
+        TExtIniFile ini(s.program);
+        EXPECT_EQ(ini.SectionCount(), 1);
+        EXPECT_EQ(ini.ReadInteger("A", "x", 0), 2); // the line belongs to [A]
+        first = ini.Text();
+    }
+    // (The character is written back in its other code of code page 932, \xFA\x79.)
+    TExtIniFile again(s.program);
+    again.AutoUpdate = false;
+    EXPECT_EQ(again.Text(), first);
+    EXPECT_EQ(again.ReadInteger("A", "x", 0), 2);
+}
+
+// Found by fuzzing: negating the smallest 64-bit value overflowed.
+TEST(ExtIniFile, FuzzNegatedSmallestHexValueReadsWithoutOverflow) {
+    std::int64_t value = 0;
+    ASSERT_TRUE(TryParseInt64("-$8000000000000000", value));
+    EXPECT_EQ(value, std::numeric_limits<std::int64_t>::min());
+    ASSERT_TRUE(TryParseInt64("-$FFFFFFFFFFFFFFFF", value));
+    EXPECT_EQ(value, 1);
+    EXPECT_FALSE(TryParseInt64("-$10000000000000000", value));
+    std::int32_t small = 0;
+    ASSERT_TRUE(TryParseInt32("-$80000000", small));
+    EXPECT_EQ(small, std::numeric_limits<std::int32_t>::min());
 }
 
 TEST(ExtIniFile, WritingKeepsLinesInPlaceAndMovesEmptiedKeysToTheEnd) {
@@ -332,4 +368,28 @@ TEST(ExtIniFile, FormStateRoundTripsAndOnlyMaximisedSurvivesAsState) {
     read = ini.ReadFormState("Forms", fresh);
     EXPECT_EQ(read.placement.right, 100);
     EXPECT_EQ(read.windowState, TWindowState::Normal);
+}
+
+// A process killed at any point of saving the settings leaves the old or the new file.
+TEST(ExtIniFile, KilledAtAnyStepOfTheSaveLeavesTheOldOrTheNewFile) {
+    Store s;
+    auto save = [&](int version) {
+        TExtIniFile ini(s.program);
+        ini.AutoUpdate = false;
+        for (int i = 0; i < 300 + version * 40; ++i)
+            ini.WriteInteger("Recent", "File" + std::to_string(i), version);
+        ini.UpdateFile();
+    };
+    auto load = [&] {
+        TExtIniFile ini(s.program);
+        ini.AutoUpdate = false;
+        const int version = ini.ReadInteger("Recent", "File0", -1);
+        EXPECT_TRUE(version == 0 || version == 1);
+        EXPECT_TRUE(ini.ValueExists("Recent", "File" + std::to_string(299 + version * 40)));
+    };
+    const auto counts = qmtest::RunCrashSaves(
+        s.iniPath, save, [&] { return ReadFile(s.iniPath); }, load, 200);
+    EXPECT_GT(counts.oldVersion, 0);
+    EXPECT_GT(counts.newVersion, 0);
+    EXPECT_GT(counts.leftTemporaries, 100);
 }

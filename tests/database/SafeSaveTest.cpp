@@ -1,8 +1,10 @@
 // Saving never loses the database: a write that fails midway leaves the old file whole, and
 // processes that read and write at once never see or leave a damaged file.
+#include "CrashSave.h"
 #include "Sandbox.h"
 
 #include "model/InstallList.h"
+#include "model/InstructionFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
@@ -221,4 +223,57 @@ TEST(AtomicFile, UncommittedWriterLeavesNothingBehind) {
     EXPECT_THROW(list.LoadFromFile(pipe), EReadError);
     EXPECT_THROW(ReadWholeFileLocked("/dev/zero", bytes), EReadError);
     EXPECT_THROW(TAtomicFileWriter(folder + "/missing/f.bin"), EWriteError);
+}
+
+// A process killed at any point of saving the database leaves the old or the new file, and the
+// temporary it leaves is removed by the next save.
+TEST_F(SafeSave, KilledAtAnyStepOfTheSaveLeavesTheOldOrTheNewDatabase) {
+    auto save = [&](int version) {
+        TInstallList list;
+        Fill(list, version == 0 ? 200 : 230, version == 0 ? "zero" : "one");
+        list.SaveToFile(path);
+    };
+    auto load = [&] {
+        TInstallList list;
+        EXPECT_NO_THROW(list.LoadFromFile(path));
+        EXPECT_TRUE(list.Count() == 200 || list.Count() == 230) << list.Count();
+    };
+    const auto counts = qmtest::RunCrashSaves(
+        path, save, [&] { return qmtest::ReadFile(path); }, load, 300);
+    EXPECT_EQ(counts.kills, 300);
+    EXPECT_GT(counts.oldVersion, 250); // killed before the rename
+    EXPECT_GT(counts.newVersion, 0);   // killed after it
+    EXPECT_GT(counts.leftTemporaries, 250);
+}
+
+TEST(CrashSave, KilledWhileWritingInstructionFilesLeavesTheOldOrTheNewFile) {
+    const std::string folder = qmtest::MakeTempFolder("instr");
+    for (const char* name : {InstallInstructionName, UninstallInstructionName}) {
+        const std::string path = folder + "/" + name;
+        const bool install = name == std::string(InstallInstructionName);
+        auto save = [&](int version) {
+            TInstallAppInfo plan;
+            plan.AppName = version == 0 ? "Viewer" : "Viewer 2";
+            for (int m = 0; m < 40 + version * 10; ++m)
+                plan.Members.Add().FileName = "file" + std::to_string(m) + ".dat";
+            if (install) {
+                TInstallOption option;
+                option.WorkFolder = folder + "/work/";
+                WriteInstallFile(path, plan, option);
+            } else {
+                WriteUninstallFile(path, plan, {"/opt/viewer/a.exe", "/opt/viewer/"});
+            }
+        };
+        auto load = [&] {
+            const std::string bytes = qmtest::ReadFile(path);
+            TMemoryStream stream(bytes);
+            TInstallAppInfo record;
+            EXPECT_NO_THROW(record.LoadFromStream(stream));
+            EXPECT_TRUE(record.AppName == "Viewer" || record.AppName == "Viewer 2");
+        };
+        const auto counts = qmtest::RunCrashSaves(
+            path, save, [&] { return qmtest::ReadFile(path); }, load, 150);
+        EXPECT_GT(counts.oldVersion, 0) << name;
+        EXPECT_GT(counts.newVersion, 0) << name;
+    }
 }
