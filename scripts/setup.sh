@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
   libarchive-dev liblhasa-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -215,6 +215,19 @@ std::string BackupNameFor(const std::string& legacyFileName) {
 
 } // namespace
 
+int AppendLegacyRecords(const std::string& bytes, TInstallList& list) {
+    size_t bodyStart = 0;
+    if (!HasSignature(bytes, bodyStart))
+        return -1;
+    TMemoryStream stream(bytes.substr(bodyStart));
+    try {
+        return ReadLegacyRecords(stream, list);
+    } catch (const EEncodingError& e) {
+        // Text bytes the code page does not allow: a damaged file, like a cut one.
+        throw EReadError(e.Message());
+    }
+}
+
 std::string LegacyDatabaseFileName() {
     return ProgramFolder() + LegacyDatabaseName;
 }
@@ -245,15 +258,9 @@ TLegacyImportResult ImportLegacyDatabase(const std::string& legacyFileName,
     } else {
         TInstallList list;
         list.LoadFromFile(databaseFileName, TLocking::AlreadyHeld);
-        size_t bodyStart = 0;
-        if (HasSignature(bytes, bodyStart)) {
-            TMemoryStream stream(bytes.substr(bodyStart));
-            try {
-                result.RecordCount = ReadLegacyRecords(stream, list);
-            } catch (const EEncodingError& e) {
-                // Text bytes the code page does not allow: a damaged file, like a cut one.
-                throw EReadError(e.Message());
-            }
+        const int added = AppendLegacyRecords(bytes, list);
+        if (added >= 0) {
+            result.RecordCount = added;
             result.Status = TLegacyImportStatus::Imported;
         } else {
             result.Status = TLegacyImportStatus::NoSignature;

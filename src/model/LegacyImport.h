@@ -16,6 +16,13 @@ namespace qm {
 extern const char* const LegacyDatabaseName; // "Quillmate.dat"
 extern const char* const LegacySignature;    // "Quillmate"
 
+class TInstallList;
+
+// Adds the records of a legacy database, given as the file's bytes, to list and returns how
+// many; -1 when the bytes are no legacy database. A truncated or damaged file raises EReadError
+// (records read before it stay in the list).
+int AppendLegacyRecords(const std::string& bytes, TInstallList& list);
+
 // ProgramFolder() + "Quillmate.dat".
 std::string LegacyDatabaseFileName();
 // databaseFileName + ".imported": the identities of the legacy files already imported.

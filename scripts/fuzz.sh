@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer)
+# into build-fuzz/ (or $QM_FUZZ_BUILD_DIR) and runs each for a set time on its corpus.
+#   scripts/fuzz.sh [seconds per target] [target...]     (default 60 s, every target)
+# The corpus of each target grows in <build>/corpus/<target> (seeded by qm_fuzz_seeds from the
+# program's own writers and the test executables); a crash is kept in <build>/crashes/ and fails
+# the run. A summary line per target gives its executions and coverage.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${QM_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+seconds="${1:-60}"
+shift || true
+
+"$root/scripts/build-sanitized.sh" "$build" >/dev/null
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for t in "$build"/bin/fuzz_*; do targets+=("$(basename "$t")"); done
+fi
+"$build/bin/qm_fuzz_seeds" "$build/corpus" "$build/testdata/pe"
+mkdir -p "$build/crashes" "$build/logs"
+
+failed=0
+for t in "${targets[@]}"; do
+  corpus="$build/corpus/$t"
+  mkdir -p "$corpus"
+  args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+        -artifact_prefix="$build/crashes/$t-")
+  dict="$root/tests/fuzz/$t.dict"
+  [ -f "$dict" ] && args+=(-dict="$dict")
+  log="$build/logs/$t.log"
+  if "$build/bin/$t" "${args[@]}" "$corpus" >"$log" 2>&1; then
+    status=ok
+  else
+    status=FAILED
+    failed=1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 || true)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 || true)
+  units=$(find "$corpus" -type f | wc -l)
+  printf '%-20s %-6s %ss  %s runs  %s  %s  corpus %s\n' "$t" "$status" "$seconds" "${runs:-?}" \
+    "${cov:-cov: ?}" "${ft:-ft: ?}" "$units"
+  if [ "$status" = FAILED ]; then tail -40 "$log" >&2; fi
+done
+exit $failed
