@@ -2,6 +2,7 @@
 
 #include "Records.h"
 #include "SafeTree.h"
+#include "ZipDirectory.h"
 #include "platform/AnsiCodec.h"
 #include "platform/WinMessage.h"
 
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace qm::arc {
 
@@ -77,6 +79,24 @@ std::string JoinParts(const PathParts& parts) {
     return path;
 }
 
+bool HasControlCharacter(const std::string& name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+}
+
+// The bytes of a member's data, without the holes of a sparse member.
+int64_t DataBytes(archive_entry* entry, int64_t size) {
+    if (archive_entry_sparse_reset(entry) <= 0)
+        return size;
+    int64_t total = 0;
+    la_int64_t offset = 0, length = 0;
+    while (archive_entry_sparse_next(entry, &offset, &length) == ARCHIVE_OK)
+        total += length;
+    return total;
+}
+
 // The target text of a link entry in UTF-8, decoded like member names.
 std::optional<std::string> LinkText(Reader& reader, bool hard) {
     archive_entry* entry = reader.Entry();
@@ -104,9 +124,13 @@ private:
     // Handles one selected member; false ends the command.
     bool Member(const std::string& name);
     bool WriteFile(const std::string& name, const PathParts& parts);
+    // The refusal our own reading of a ZIP directory has for the current member, if any.
+    const ZipMemberCheck* ZipRefusal();
     bool SendProgress(unsigned state, const std::string& name, const std::string& destination,
                       int64_t written = 0);
     void FinishLinksAndFolders();
+    // Counts a file, link or hard link written at parts.
+    void Written(const std::string& name, const PathParts& parts);
 
     Family family_;
     const Command& command_;
@@ -123,7 +147,19 @@ private:
     size_t done_ = 0; // files and links written, or files tested
     int64_t writtenSinceSpaceCheck_ = 0;
     bool rootedLogged_ = false;
+    std::optional<ZipDirectory> zip_;
+    // Files written by this extraction, so that a member landing on one of them again is told
+    // and counted once.
+    std::unordered_set<std::string> written_;
 };
+
+const ZipMemberCheck* Extraction::ZipRefusal() {
+    if (!zip_)
+        return nullptr;
+    const char* raw = archive_entry_pathname(reader_.Entry());
+    const ZipMemberCheck* check = zip_->Take(raw != nullptr ? raw : "");
+    return check != nullptr && !check->problem.empty() ? check : nullptr;
+}
 
 bool Extraction::SendProgress(unsigned state, const std::string& name,
                               const std::string& destination, int64_t written) {
@@ -154,6 +190,11 @@ int Extraction::Run() {
     }
     if (!SendProgress(ARCEXTRACT_OPEN, command_.archive, command_.destination))
         return result_;
+    if (family_ == Family::Zip && command_.action != Action::List) {
+        zip_.emplace();
+        if (!zip_->Load(command_.archive))
+            zip_.reset();
+    }
 
     for (;;) {
         int next = reader_.Next();
@@ -170,9 +211,14 @@ int Extraction::Run() {
             Note(ERROR_NOT_FILENAME);
             continue;
         }
+        const ZipMemberCheck* refusal = ZipRefusal();
         if (!IsSelected(command_, *name))
             continue;
         ++selected_;
+        if (refusal != nullptr) {
+            Refuse({refusal->code, PrintableName(refusal->centralName) + ": " + refusal->problem});
+            continue;
+        }
         if (!Member(*name))
             break;
     }
@@ -215,6 +261,12 @@ bool Extraction::Member(const std::string& name) {
     Failure failure;
     if (archive_entry_filetype(entry) == AE_IFDIR && IsRootName(name))
         return true;
+    // A line break or another control character is never part of a file name written here:
+    // cut or replaced, the name would no longer be the one the archive shows.
+    if (HasControlCharacter(name)) {
+        Refuse({ERROR_NOT_FILENAME, PrintableName(name) + ": name holds a control character"});
+        return true;
+    }
     bool rooted = false;
     if (!SplitMemberPath(name, parts, failure, &rooted)) {
         Refuse(failure);
@@ -256,7 +308,7 @@ bool Extraction::Member(const std::string& name) {
         if (!command_.keepFolders)
             targetParts = {targetParts.back()};
         if (tree_->HardLink(targetParts, parts, failure))
-            ++done_;
+            Written(name, parts);
         else
             Refuse(failure);
         return true;
@@ -306,8 +358,10 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts) {
         return true;
     }
     const int64_t size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
-    if (!testing && size >= kFreeSpaceCheckFrom &&
-        static_cast<unsigned long long>(size) > tree_->FreeBytes()) {
+    // The holes of a sparse member stay holes on disk: only its data needs room.
+    const int64_t dataBytes = DataBytes(entry, size);
+    if (!testing && dataBytes >= kFreeSpaceCheckFrom &&
+        static_cast<unsigned long long>(dataBytes) > tree_->FreeBytes()) {
         Refuse({ERROR_DISK_SPACE, name + ": not enough free space"});
         return false;
     }
@@ -421,15 +475,25 @@ bool Extraction::WriteFile(const std::string& name, const PathParts& parts) {
         tree_->RemoveFile(parts);
         return true;
     }
-    ++done_;
+    Written(name, parts);
     return true;
+}
+
+void Extraction::Written(const std::string& name, const PathParts& parts) {
+    // Two members on one path (the same name twice): the later one replaced the earlier, as
+    // the overwrite switches the drivers pass ask; it is told, and the file counted once.
+    if (!written_.insert(JoinParts(parts)).second) {
+        log_.Line(name + ": replaced a file of the same name extracted before from this archive");
+        return;
+    }
+    ++done_;
 }
 
 void Extraction::FinishLinksAndFolders() {
     for (const PendingLink& link : links_) {
         Failure failure;
         if (tree_->SymLink(link.parts, link.target, failure))
-            ++done_;
+            Written(link.member, link.parts);
         else
             Refuse(failure);
     }

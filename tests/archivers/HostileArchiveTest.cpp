@@ -188,6 +188,74 @@ TEST(SafeArchive, SetIdBitsAreDropped) {
     EXPECT_EQ(ReadFile(s.dest + "/tool"), "#!/bin/sh\n");
 }
 
+// Members a user would be misled by: each is refused, named in the log, and the sound member
+// beside it is still extracted.
+TEST(SafeArchive, MisleadingZipMembersAreRefusedNeverCutOrRenamed) {
+    const struct {
+        const char* name;
+        int result;
+        const char* logged;
+    } cases[] = {
+        {"zip_nul_name", ERROR_NOT_FILENAME, "evil.exe\\x00.txt"},
+        {"zip_control_name", ERROR_NOT_FILENAME, "two\\x0Alines.txt"},
+        {"zip_local_name_differs", ERROR_HEADER_BROKEN, "readme.txt"},
+    };
+    for (const auto& c : cases) {
+        Scene s = MakeScene(c.name, ".zip");
+        std::string log;
+        EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log),
+                  c.result)
+            << c.name << log;
+        EXPECT_NE(log.find(c.logged), std::string::npos) << c.name << log;
+        const std::vector<std::pair<std::string, std::string>> fine = {{"fine.txt", "fine"}};
+        EXPECT_EQ(Tree(s.dest), fine) << c.name;
+    }
+}
+
+TEST(SafeArchive, MembersWhoseDataOverlapAreRefused) {
+    Scene s = MakeScene("zip_overlapping", ".zip");
+    std::string log;
+    EXPECT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log),
+              ERROR_BROKEN_DATA)
+        << log;
+    EXPECT_NE(log.find("outer.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("inner.txt"), std::string::npos) << log;
+    EXPECT_TRUE(Tree(s.dest).empty());
+}
+
+TEST(SafeArchive, AMemberReplacingOneOfTheSameExtractionIsToldAndCountedOnce) {
+    Scene s = MakeScene("zip_same_name_twice", ".zip");
+    std::string log;
+    ASSERT_EQ(Library(Kind::Zip).Command(ExtractLine(Kind::Zip, s.archive, s.dest), &log), 0)
+        << log;
+    EXPECT_NE(log.find("same.txt: replaced"), std::string::npos) << log;
+    const auto tree = Tree(s.dest);
+    EXPECT_EQ(ReadFile(s.dest + "/same.txt"), "second");
+    EXPECT_NE(log.find(std::to_string(tree.size()) + " file(s) extracted"), std::string::npos)
+        << log;
+}
+
+TEST(SafeArchive, SparseMemberNeedsRoomOnlyForItsData) {
+    // A terabyte of holes around a few bytes: far more than the disk has free, but only the
+    // bytes need room.
+    const std::string root = MakeTempFolder("sparse");
+    const std::string big = root + "/in/big.bin";
+    WriteFile(big, "");
+    ASSERT_EQ(qmtest::Run("truncate -s 1T '" + big + "' && printf data >> '" + big + "'"), 0);
+    ASSERT_EQ(
+        qmtest::Run("tar --sparse -cf '" + root + "/sparse.tar' -C '" + root + "/in' big.bin"), 0);
+    fs::remove(big);
+    std::string log;
+    const std::string dest = root + "/dest";
+    ASSERT_EQ(Library(Kind::Tar).Command(ExtractLine(Kind::Tar, root + "/sparse.tar", dest), &log),
+              0)
+        << log;
+    struct stat st {};
+    ASSERT_EQ(stat((dest + "/big.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, (1LL << 40) + 4);
+    EXPECT_LT(st.st_blocks, 1024); // written as holes
+}
+
 TEST(SafeArchive, ExtractionNeverChangesTheCurrentFolder) {
     char before[PATH_MAX];
     ASSERT_NE(getcwd(before, sizeof before), nullptr);

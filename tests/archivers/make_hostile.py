@@ -33,6 +33,46 @@ def zip_understating(path, name, size, declared):
     open(path, "wb").write(data)
 
 
+def local_header(name, data):
+    return struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0, zlib_crc(data), len(data),
+                       len(data), len(name), 0) + name
+
+
+def central_header(name, data, offset):
+    return struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, 0, 0, 0, zlib_crc(data),
+                       len(data), len(data), len(name), 0, 0, 0, 0, 0, offset) + name
+
+
+def zlib_crc(data):
+    import zlib
+    return zlib.crc32(data) & 0xFFFFFFFF
+
+
+def raw_zip(path, members):
+    """Stored members written by hand: (central name, local name, data, local offset or None).
+    A member with an offset is not written; its central record points into what is there."""
+    body = b""
+    central = b""
+    for central_name, local_name, data, offset in members:
+        if offset is None:
+            offset = len(body)
+            body += local_header(local_name, data) + data
+        central += central_header(central_name, data, offset)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(members), len(members), len(central),
+                      len(body), 0)
+    open(path, "wb").write(body + central + end)
+
+
+def zip_overlapping(path):
+    """A member whose data holds a second member's local header and data: both central records
+    point into the same bytes."""
+    inner = b"inner data"
+    inner_header = local_header(b"inner.txt", inner)
+    outer = inner_header + inner
+    raw_zip(path, [(b"outer.txt", b"outer.txt", outer, None),
+                   (b"inner.txt", b"inner.txt", inner, 30 + len(b"outer.txt"))])
+
+
 def tar_with(path, entries):
     with tarfile.open(path, "w", format=tarfile.GNU_FORMAT) as t:
         for kind, name, value in entries:
@@ -102,8 +142,25 @@ def main():
         "tar_deep_name": [("file", "a/" * 100000 + "evil.txt", evil),
                           ("file", "fine.txt", "fine")],
     }
+    raws = {
+        "zip_nul_name": [(b"evil.exe\0.txt", b"evil.exe\0.txt", b"evil", None),
+                         (b"fine.txt", b"fine.txt", b"fine", None)],
+        "zip_control_name": [(b"two\nlines.txt", b"two\nlines.txt", b"evil", None),
+                             (b"fine.txt", b"fine.txt", b"fine", None)],
+        "zip_local_name_differs": [(b"readme.txt", b"readme.exe", b"MZ evil", None),
+                                   (b"fine.txt", b"fine.txt", b"fine", None)],
+        "zip_same_name_twice": [(b"same.txt", b"same.txt", b"first", None),
+                                (b"same.txt", b"same.txt", b"second", None),
+                                ("caf\u00e9.txt".encode(), "caf\u00e9.txt".encode(), b"nfc", None),
+                                ("cafe\u0301.txt".encode(), "cafe\u0301.txt".encode(), b"nfd",
+                                 None)],
+    }
     if case == "zip_understated_size":
         zip_understating(archive, "bomb.bin", 20 << 20, 1000)
+    elif case == "zip_overlapping":
+        zip_overlapping(archive)
+    elif case in raws:
+        raw_zip(archive, raws[case])
     elif case in zips:
         zip_with(archive, zips[case])
     elif case in tars:
