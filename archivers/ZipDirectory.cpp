@@ -176,7 +176,7 @@ bool FindDirectory(const File& file, DirectoryPlace& place) {
 }
 
 // Where the libraries take a name apart: the name as libarchive hands it over (cut at a 0 byte,
-// "\\" as "/").
+// "\" as "/").
 std::string NameKey(const std::string& raw) {
     std::string key = raw.substr(0, raw.find('\0'));
     std::replace(key.begin(), key.end(), '\\', '/');

@@ -18,6 +18,23 @@ if [ ${#targets[@]} -eq 0 ]; then
   for t in "$build"/bin/fuzz_*; do targets+=("$(basename "$t")"); done
 fi
 "$build/bin/qm_fuzz_seeds" "$build/corpus" "$build/testdata/pe"
+# Archives for fuzz_archive, made with the tools the tests use; the first byte picks the family
+# (0 LHA, 1 ZIP, 2 CAB, 3 TAR, 4 RAR, 5 7z).
+if [ -x "$build/bin/fuzz_archive" ]; then
+  work="$(mktemp -d)"
+  mkdir -p "$work/in/dir" "$build/corpus/fuzz_archive"
+  printf 'hello\n' >"$work/in/a.txt"
+  printf 'second file\n' >"$work/in/dir/b.txt"
+  ln -s a.txt "$work/in/link"
+  seed() { { printf "\\x$1"; cat "$2"; } >"$build/corpus/fuzz_archive/$3"; }
+  (cd "$work/in" && zip -qry "$work/a.zip" .) && seed 01 "$work/a.zip" zip
+  bsdtar -cf "$work/a.tar" -C "$work/in" . && seed 03 "$work/a.tar" tar
+  bsdtar -czf "$work/a.tgz" -C "$work/in" . && seed 03 "$work/a.tgz" tgz
+  (cd "$work/in" && 7z a -bd "$work/a.7z" a.txt dir >/dev/null) && seed 05 "$work/a.7z" 7z
+  (cd "$work/in" && gcab -c "$work/a.cab" a.txt dir/b.txt) && seed 02 "$work/a.cab" cab
+  (cd "$work/in" && jlha a "$work/a.lzh" a.txt dir/b.txt >/dev/null 2>&1) && seed 00 "$work/a.lzh" lzh || true
+  rm -rf "$work"
+fi
 mkdir -p "$build/crashes" "$build/logs"
 
 failed=0

@@ -2,26 +2,12 @@
 
 #include "model/FileMember.h"
 #include "model/FileUtils.h"
-#include "model/VisibleText.h"
+#include "widgets/ShownText.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace qm {
-
-namespace {
-
-// Names come from the archive: characters that hide or reorder text are shown as marks. Most
-// names have none, and are handed back without a conversion.
-QString Visible(const QString& text) {
-    for (const QChar c : text) {
-        if (c.isSurrogate() || IsInvisibleCharacter(c.unicode()))
-            return QString::fromStdString(VisibleText(text.toStdString()));
-    }
-    return text;
-}
-
-} // namespace
 
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -201,7 +187,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         if (index.column() == ColDate)
             return Text(index.row(), index.column());
-        return Visible(Text(index.row(), index.column()));
+        // Names come from the archive: characters that hide or reorder text are shown.
+        return ShownText(Text(index.row(), index.column()));
     case Qt::DecorationRole:
         if (index.column() == ColName && row.ImageIndex >= 0 && row.ImageIndex < FImages.size())
             return FImages[row.ImageIndex];

@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/WindowsVersion.h"
 #include "widgets/DateText.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
@@ -417,7 +418,7 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
         lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
-                               .arg(Q(FUpdateInfo->AppName), Q(FUpdateInfo->Version)));
+                               .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
         edtAppName->setText(Q(FUpdateInfo->AppName));
         edtAppVersion->setText(Q(FUpdateInfo->Version));
     } else {
@@ -667,7 +668,7 @@ void TfrmMain::SetProgressLabel(QProgressDialog& dialog, const QString& name) {
     // The dialog grows with its label: a long name (a deep path) would push it, and its cancel
     // button, off the screen. The name is shortened in the middle instead.
     dialog.setLabelText(
-        dialog.fontMetrics().elidedText(name, Qt::ElideMiddle, kMaxMemberLabelWidth));
+        dialog.fontMetrics().elidedText(ShownText(name), Qt::ElideMiddle, kMaxMemberLabelWidth));
 }
 
 // --- showing and closing ---------------------------------------------------------------------

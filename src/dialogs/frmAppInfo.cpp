@@ -4,6 +4,7 @@
 #include "dialogs/MainAccess.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
+#include "widgets/ShownText.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
@@ -182,8 +183,8 @@ void TfrmAppInfo::Show(const TInstallAppInfo& record) {
             continue;
         const std::string folder = member.GetInstallDir();
         auto* row = new TMemberItem(member);
-        row->setText(0, QString::fromStdString(member.FileName));
-        row->setText(1, QString::fromStdString(folder));
+        row->setText(0, ShownText(member.FileName));
+        row->setText(1, ShownText(folder));
         row->setText(2, QString::fromStdString(member.SizeText()));
         row->setText(3, dates.Text(member.FileDate));
         // A folder that is not absolute would be looked up below whatever the current folder

@@ -5,6 +5,7 @@
 #include "dialogs/frmAppInfo.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "widgets/ShownText.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
@@ -134,11 +135,11 @@ void TfrmAppList::FillList() {
     for (int i = 0; i < FList->Count(); ++i) {
         TInstallAppInfo& record = FList->Items(i);
         auto* row = new TAppItem(record);
-        row->setText(0, QString::fromStdString(record.AppName));
+        row->setText(0, ShownText(record.AppName));
         row->setText(1, QString::fromStdString(record.Version));
         row->setText(2, dates.Text(record.FirstInstallDate));
         row->setText(3, dates.Text(record.LastUpdateDate));
-        row->setText(4, QString::fromStdString(record.ArchiveName));
+        row->setText(4, ShownText(record.ArchiveName));
         row->setText(5, QString::number(record.Members.Count()));
         AlignRow(lvApp, row);
         rows.append(row);

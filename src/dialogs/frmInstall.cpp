@@ -2,6 +2,7 @@
 
 #include "app/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
+#include "widgets/ShownText.h"
 #include "widgets/Controls.h"
 #include "widgets/RadioGroup.h"
 
@@ -93,7 +94,7 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
 }
 
 void TfrmInstall::SetAppName(const std::string& name) {
-    lblAppName->setText(QString::fromStdString(name) + U("をインストールします。"));
+    lblAppName->setText(ShownText(name) + U("をインストールします。"));
     FMain.SetButtonShield(btnInstall, true);
 }
 

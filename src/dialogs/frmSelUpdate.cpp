@@ -3,6 +3,7 @@
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
 #include "model/InstallList.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QComboBox>
@@ -102,7 +103,7 @@ int TfrmSelUpdate::UpdateOption() const {
 void TfrmSelUpdate::ShowTarget() {
     edtTarget->setText(FTarget == nullptr
                            ? QString()
-                           : QStringLiteral("%1 %2").arg(QString::fromStdString(FTarget->AppName),
+                           : QStringLiteral("%1 %2").arg(ShownText(FTarget->AppName),
                                                          QString::fromStdString(FTarget->Version)));
 }
 

@@ -8,6 +8,7 @@
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
 #include "platform/Exception.h"
+#include "widgets/ShownText.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
@@ -232,9 +233,9 @@ bool TfrmUninstall::CanChangeTarget() const {
 void TfrmUninstall::AddRow(const std::string& name, bool isFolder, const std::string& folder,
                            bool checked) {
     auto* row = new TPathItem(name, isFolder, folder);
-    row->setText(0, QString::fromStdString(name));
+    row->setText(0, ShownText(name));
     row->setText(1, U(isFolder ? kFolderKind : kFileKind));
-    row->setText(2, QString::fromStdString(folder));
+    row->setText(2, ShownText(folder));
     row->setIcon(0, ilstFiles[isFolder ? imgFolder : imgFile]);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
                   Qt::ItemNeverHasChildren);

@@ -7,6 +7,7 @@
 #include "model/InstallAppInfo.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "widgets/ShownText.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/UiHooks.h"
 
@@ -83,7 +84,7 @@ int CandidateKind(const std::string& fileName) {
 void SelectEntry(QComboBox* list, const QString& text) {
     list->setCurrentIndex(-1);
     for (int i = 1; i < list->count(); ++i)
-        if (list->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+        if (list->itemData(i).toString().compare(text, Qt::CaseInsensitive) == 0) {
             list->setCurrentIndex(i);
             return;
         }
@@ -289,10 +290,12 @@ std::string TfrmWizard::AppVersion() const {
     return edtAppVer->text().toStdString();
 }
 std::string TfrmWizard::MainExe() const {
-    return cmbMainExe->currentIndex() > 0 ? cmbMainExe->currentText().toStdString() : "";
+    return cmbMainExe->currentIndex() > 0 ? cmbMainExe->currentData().toString().toStdString()
+                                         : "";
 }
 std::string TfrmWizard::HelpFile() const {
-    return cmbHelpFile->currentIndex() > 0 ? cmbHelpFile->currentText().toStdString() : "";
+    return cmbHelpFile->currentIndex() > 0 ? cmbHelpFile->currentData().toString().toStdString()
+                                          : "";
 }
 bool TfrmWizard::AddDesktop() const {
     return chkAddDesktop->isChecked();
@@ -344,7 +347,7 @@ std::string TfrmWizard::InstallFolder() const {
     if (chkMakeSub->isChecked()) {
         std::string sub;
         if (cmbMainExe->currentIndex() >= 1) {
-            sub = cmbMainExe->currentText().toStdString();
+            sub = cmbMainExe->currentData().toString().toStdString();
             sub = sub.substr(sub.rfind('/') + 1);
         } else {
             sub = edtArchive->text().toStdString();
@@ -500,9 +503,9 @@ void TfrmWizard::FillCandidates() {
         const TFileMember& m = members.Items(i);
         const int kind = CandidateKind(m.FileName);
         if (kind == 1)
-            cmbMainExe->addItem(Q(EntryText(m)));
+            cmbMainExe->addItem(ShownText(EntryText(m)), Q(EntryText(m)));
         else if (kind == 2)
-            cmbHelpFile->addItem(Q(EntryText(m)));
+            cmbHelpFile->addItem(ShownText(EntryText(m)), Q(EntryText(m)));
     }
     const auto select = [&](QComboBox* list, int index) {
         if (index == -1)

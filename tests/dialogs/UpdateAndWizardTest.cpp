@@ -1,4 +1,5 @@
 // The update selection dialog and the install wizard, on the real main window offscreen.
+#include "app/FileListModel.h"
 #include "app/untMain.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmSelUpdate.h"
@@ -238,4 +239,29 @@ TEST_F(UpdateAndWizard, WizardUpdateSkipsTheFolderAndNewInstallTakesTheTargetBac
     EXPECT_NE(plan.Items(plan.MainIndex()).GetInstallDir(), "/opt/tool/");
     EXPECT_EQ(w.edtAppName->text(), "Tool");
     EXPECT_EQ(w.lblUpdate->text(), "このアプリケーションは新規にインストールされます。");
+}
+
+// A program named to pose as a text file ("inv<RLO>txt.exe" shows as "invexe.txt"): the main
+// list and the wizard's list show the override as a mark, and the wizard still hands back the
+// member's real name.
+TEST_F(UpdateAndWizard, ANameWithAHiddenOverrideShowsItInTheListAndTheWizard) {
+    const std::string dir = qmtest::MakeTempFolder("rlo");
+    const std::string zip = dir + "/rlo.zip";
+    ASSERT_EQ(qmtest::Run("python3 -c \"import zipfile; z = zipfile.ZipFile('" + zip +
+                          "', 'w'); z.writestr('inv\\u202etxt.exe', 'x'); z.close()\""),
+              0);
+    const std::string real = "inv\u202etxt.exe";
+    TfrmMain w;
+    TfrmWizard d(w, &w);
+    d.SetArchiveName(zip);
+    d.btnNextClick();
+    ASSERT_EQ(d.PageIndex(), 1);
+    ASSERT_EQ(w.lvFileModel->Count(), 1);
+    EXPECT_EQ(w.lvFileModel->data(w.lvFileModel->index(0, 0), Qt::DisplayRole).toString(),
+              "inv<U+202E>txt.exe");
+    d.btnNextClick();
+    ASSERT_EQ(d.cmbMainExe->count(), 2);
+    d.cmbMainExe->setCurrentIndex(1);
+    EXPECT_EQ(d.cmbMainExe->currentText(), "inv<U+202E>txt.exe");
+    EXPECT_EQ(d.MainExe(), real);
 }

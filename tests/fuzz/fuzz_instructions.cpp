@@ -1,9 +1,9 @@
-// The two instruction files as the installer and the uninstaller read them: the install file is
-// a record, eight option bytes and the working folder; the uninstall file a record and CR LF
-// lines of paths. What reads is written back by the program's writers to bytes that read the
-// same.
+// The two instruction files as the installer and the uninstaller read them (strictly: a record
+// and its options and nothing else; a record and CR LF lines of paths). What the tools accept is
+// written back by the program's writers and read again to the same plan.
 #include "FuzzSupport.h"
 
+#include "core/Instructions.h"
 #include "model/InstructionFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
@@ -14,68 +14,35 @@ namespace {
 
 using namespace qm;
 
-TInstallOption ReadOption(TStream& stream) {
-    std::uint8_t b[8];
-    stream.ReadBuffer(b, sizeof b);
-    TInstallOption option;
-    option.ConfirmMode = b[0];
-    option.IsUpdate = b[1] != 0;
-    option.OverWrite = b[2];
-    option.AllUsers = b[3] != 0;
-    option.UpdateMode = b[4];
-    option.AutoExit = b[5] != 0;
-    option.BootApp = b[6] != 0;
-    option.BootHelp = b[7] != 0;
-    option.WorkFolder = ReadString(stream);
-    return option;
-}
-
-// The rest of the file, one path a line; a last line without its CR LF counts too.
-std::vector<std::string> ReadPaths(TMemoryStream& stream) {
-    const std::string all = stream.ToString().substr(static_cast<size_t>(stream.Position()));
-    std::vector<std::string> paths;
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find("\r\n", start);
-        if (end == std::string::npos)
-            end = all.size();
-        paths.push_back(FromAnsi(all.substr(start, end - start)));
-        start = end + 2;
-    }
-    return paths;
-}
-
-void Install(TMemoryStream& in) {
+void Install(const std::string& path) {
     TInstallAppInfo plan;
-    plan.LoadFromStream(in);
-    const TInstallOption option = ReadOption(in);
-    TMemoryStream out;
-    WriteInstallInstructions(out, plan, option);
-    TMemoryStream again(out.ToString());
+    TInstallOption option;
+    ReadInstallInstructions(path, plan, option);
+    WriteInstallFile(path, plan, option);
     TInstallAppInfo plan2;
-    plan2.LoadFromStream(again);
-    const TInstallOption option2 = ReadOption(again);
-    QM_FUZZ_CHECK(again.Position() == again.Size());
-    QM_FUZZ_CHECK(option2.WorkFolder == option.WorkFolder && option2.OverWrite == option.OverWrite);
+    TInstallOption option2;
+    ReadInstallInstructions(path, plan2, option2);
+    QM_FUZZ_CHECK(option2.WorkFolder == option.WorkFolder && option2.OverWrite == option.OverWrite &&
+                  option2.UpdateMode == option.UpdateMode && option2.AllUsers == option.AllUsers);
     QM_FUZZ_CHECK(plan2.Members.Count() == plan.Members.Count());
+    QM_FUZZ_CHECK(plan2.AppName == plan.AppName && plan2.Version == plan.Version);
 }
 
-void Uninstall(TMemoryStream& in) {
+void Uninstall(const std::string& path) {
     TInstallAppInfo record;
-    record.LoadFromStream(in);
-    const std::vector<std::string> paths = ReadPaths(in);
-    TMemoryStream out;
+    std::vector<std::string> paths;
+    bool hasList = false;
+    ReadUninstallInstructions(path, record, paths, hasList);
     try {
-        WriteUninstallInstructions(out, record, paths);
+        WriteUninstallFile(path, record, paths);
     } catch (const EEncodingError&) {
-        // A lone CR, a 0 byte: refused whole, as the program refuses such a path.
-        QM_FUZZ_CHECK(out.Size() == 0);
-        return;
+        return; // a path with a line break or a 0 byte: refused whole, as the program refuses it
     }
-    TMemoryStream again(out.ToString());
     TInstallAppInfo record2;
-    record2.LoadFromStream(again);
-    QM_FUZZ_CHECK(ReadPaths(again) == paths);
+    std::vector<std::string> paths2;
+    ReadUninstallInstructions(path, record2, paths2, hasList);
+    QM_FUZZ_CHECK(paths2 == paths);
+    QM_FUZZ_CHECK(record2.AppName == record.AppName && record2.AppId == record.AppId);
 }
 
 } // namespace
@@ -84,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     SetAnsiCodePage(data[0] & 2 ? CP_UTF8_PAGE : CP_SHIFT_JIS);
-    TMemoryStream in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::string path = qmfuzz::WriteInput("instructions.tmp", data + 1, size - 1);
     try {
         if (data[0] & 1)
-            Uninstall(in);
+            Uninstall(path);
         else
-            Install(in);
+            Install(path);
     } catch (const Exception&) {
         // A damaged file is refused with its error.
     }

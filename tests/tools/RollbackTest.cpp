@@ -10,6 +10,8 @@
 #include "model/InstallList.h"
 
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,40 @@ using tooltest::MakeWorkFolder;
 using tooltest::TakeSnapshot;
 
 namespace {
+
+// Kill points of an install: each journal line (before and after it is written) and each step of
+// a save through the atomic writer (the database, the desktop entries).
+int Steps = 0;
+int KillAt = -1;
+void CountStep() {
+    ++Steps;
+}
+void KillAtStep() {
+    if (Steps++ == KillAt)
+        ::kill(::getpid(), SIGKILL);
+}
+void CountSaveStep(TSaveStep, std::uint64_t) {
+    CountStep();
+}
+void KillAtSaveStep(TSaveStep, std::uint64_t) {
+    KillAtStep();
+}
+
+// What a killed run may leave in the data folder besides the database, its locks and the log.
+std::vector<std::string> LeftInDataFolder() {
+    std::vector<std::string> left;
+    if (DIR* dir = ::opendir(GetDataFolder().c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." && name != InstallListFileName &&
+                name != ToolLogName && name.size() > 5 &&
+                name.compare(name.size() - 5, 5, ".lock") != 0)
+                left.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    return left;
+}
 
 class RollbackTest : public ::testing::Test {
 protected:
@@ -131,6 +167,113 @@ TEST_F(RollbackTest, AKilledInstallIsRolledBackByTheNextRun) {
         EXPECT_EQ(State(), before) << "killed at file " << killAt;
         EXPECT_FALSE(FileExists(GetDataFolder() + JournalName));
     }
+}
+
+TEST_F(RollbackTest, KilledAtHundredsOfPointsTheNextRunLeavesTheOldOrTheNewInstall) {
+    // Two versions of 64 files each; each kill installs the version that is not in place.
+    std::unique_ptr<TInstallAppInfo> plans[2];
+    std::string works[2];
+    for (const int v : {0, 1}) {
+        works[v] = MakeWorkFolder(v == 0 ? "v1" : "v2");
+        for (int i = 0; i < 60; ++i)
+            qmtest::WriteFile(works[v] + "app/data/f" + std::to_string(i) + ".txt",
+                              std::string(static_cast<size_t>(100 + i), v == 0 ? 'a' : 'b'));
+        plans[v] = MakePlan(works[v], root);
+        plans[v]->AppId = 1;
+        plans[v]->Version = v == 0 ? "1.0" : "2.0";
+    }
+    const auto install = [&](int v) {
+        option.WorkFolder = works[v];
+        Install(*plans[v]);
+    };
+    const auto files = [&] {
+        tooltest::Snapshot state = State();
+        // The dates of what the installer writes itself differ from one install to the next:
+        // the database, the desktop entries, the menu cache it has the system rebuild.
+        state.erase("database");
+        for (auto it = state.begin(); it != state.end();) {
+            const std::string& path = it->first;
+            if (path.size() > 15 && path.compare(path.size() - 15, 15, "/mimeinfo.cache") == 0) {
+                it = state.erase(it);
+                continue;
+            }
+            if (path.size() > 8 && path.compare(path.size() - 8, 8, ".desktop") == 0) {
+                // "mode size date bytes" without the date
+                const size_t date = it->second.find(' ', it->second.find(' ') + 1);
+                it->second.erase(date, it->second.find(' ', date + 1) - date);
+            }
+            ++it;
+        }
+        return state;
+    };
+    // Each version's state, and the kill points of installing it over the other.
+    tooltest::Snapshot states[2];
+    int stepsOf[2] = {0, 0};
+    install(0);
+    for (const int v : {1, 0, 1}) {
+        Steps = 0;
+        SetJournalStepHook(CountStep);
+        SetSaveStepHook(CountSaveStep);
+        install(v);
+        SetJournalStepHook(nullptr);
+        SetSaveStepHook(nullptr);
+        states[v] = files();
+        stepsOf[v] = Steps;
+    }
+    ASSERT_NE(states[0], states[1]);
+    ASSERT_GT(stepsOf[0], 150);
+
+    const int kills = 200;
+    int current = 1, oldState = 0, newState = 0;
+    for (int i = 0; i < kills && !HasFailure(); ++i) {
+        const int next = 1 - current;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Steps = 0;
+            KillAt = static_cast<int>(static_cast<long long>(i) * stepsOf[next] / kills);
+            SetJournalStepHook(KillAtStep);
+            SetSaveStepHook(KillAtSaveStep);
+            try {
+                install(next);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "kill " << i;
+        {
+            // What the next run of the installer or the uninstaller does first.
+            TToolLog log(GetDataFolder() + ToolLogName);
+            TJournalLock lock(GetDataFolder());
+            TJournal::Recover(GetDataFolder(), log);
+        }
+        const tooltest::Snapshot state = files();
+        if (state == states[current]) {
+            ++oldState;
+        } else if (state == states[next]) {
+            ++newState;
+            current = next;
+        } else {
+            std::string diff;
+            for (const auto& [path, value] : state)
+                if (states[next].count(path) == 0 || states[next].at(path) != value)
+                    diff += " +" + path;
+            for (const auto& [path, value] : states[next])
+                if (state.count(path) == 0)
+                    diff += " -" + path;
+            ADD_FAILURE() << "kill " << i << " at step " << i * stepsOf[next] / kills << " of "
+                          << stepsOf[next] << " left neither version:" << diff;
+        }
+        EXPECT_EQ(LeftInDataFolder(), std::vector<std::string>()) << "kill " << i;
+        TInstallList list;
+        list.LoadFromFile(GetDataFolder() + InstallListFileName);
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list.Items(0).Version, plans[current]->Version) << "kill " << i;
+    }
+    EXPECT_GT(oldState, 0);
+    EXPECT_GT(newState, 0);
 }
 
 } // namespace

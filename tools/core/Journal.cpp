@@ -6,6 +6,7 @@
 #include "platform/Exception.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace qm {
 
@@ -15,14 +16,31 @@ namespace {
 
 const char* const JournalHeader = "QMJ 1\n";
 
+TJournalStepHook StepHook = nullptr;
+
+void AppendLine(TAppendFile& file, const std::string& line) {
+    if (StepHook != nullptr)
+        StepHook();
+    file.Append(line);
+    if (StepHook != nullptr)
+        StepHook();
+}
+
 std::string JournalPath(const std::string& dataFolder) {
     return dataFolder + JournalName;
 }
 
 // Puts a kept file back in its place; the caller logs what could not be restored.
 bool Restore(const std::string& saved, const std::string& target) {
-    if (saved.empty() || !GetFileFacts(saved).exists)
+    struct stat keptStat {}, targetStat {};
+    if (saved.empty() || ::lstat(saved.c_str(), &keptStat) != 0)
         return true; // the change was never made: the old file is still in place
+    if (::lstat(target.c_str(), &targetStat) == 0 && keptStat.st_dev == targetStat.st_dev &&
+        keptStat.st_ino == targetStat.st_ino) {
+        // The kept name is a second link to the old file, which is still in place: renaming
+        // one link over another of the same file does nothing and would leave the kept name.
+        return RemoveFileEntry(saved) || !GetFileFacts(saved).exists;
+    }
     try {
         ReplaceFileEntry(saved, target);
         return true;
@@ -32,6 +50,10 @@ bool Restore(const std::string& saved, const std::string& target) {
 }
 
 } // namespace
+
+void SetJournalStepHook(TJournalStepHook hook) {
+    StepHook = hook;
+}
 
 TJournalLock::TJournalLock(const std::string& dataFolder)
     : FLock(LockFileNameFor(JournalPath(dataFolder)), TFileLock::Mode::Exclusive) {}
@@ -43,7 +65,7 @@ TJournal::~TJournal() = default;
 void TJournal::Begin() {
     RemoveFileEntry(FPath); // Recover ran before: anything here is finished business
     FFile = std::make_unique<TAppendFile>(FPath);
-    FFile->Append(JournalHeader);
+    AppendLine(*FFile, JournalHeader);
     FEntries.clear();
     FCommitted = false;
 }
@@ -85,7 +107,7 @@ void TJournal::Add(const std::string& kind, const std::vector<std::string>& fiel
     line += "\n";
     // Recorded in memory first: should the journal line fail, the rollback still knows.
     FEntries.push_back({kind, fields});
-    FFile->Append(line);
+    AppendLine(*FFile, line);
 }
 
 void TJournal::FolderCreated(const std::string& folder) {
@@ -110,7 +132,7 @@ void TJournal::DatabaseReplaced(const std::string& database, const std::string& 
 }
 
 void TJournal::Commit() {
-    FFile->Append("commit\n");
+    AppendLine(*FFile, "commit\n");
     FCommitted = true;
 }
 
@@ -154,6 +176,7 @@ void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
                 RemoveFileEntry(f[0]); // there was no database before this install
             else if (!Restore(f[1], f[0]))
                 failed(f[0]);
+            RemoveOrphanedTemporaries(f[0]); // of a save that was killed
         }
     }
 }
@@ -209,7 +232,13 @@ bool TJournal::Recover(const std::string& dataFolder, TToolLog& log) {
     std::string bytes;
     if (!ReadWholeFileLocked(path, bytes, false))
         return false;
-    if (bytes.compare(0, std::char_traits<char>::length(JournalHeader), JournalHeader) != 0) {
+    const std::string header = JournalHeader;
+    if (bytes.size() < header.size() && header.compare(0, bytes.size(), bytes) == 0) {
+        // Killed before its first line was whole: nothing had been changed yet.
+        RemoveFileEntry(path);
+        return true;
+    }
+    if (bytes.compare(0, header.size(), header) != 0) {
         log.Line("journal: unknown format, left as " + path + ".bad");
         ReplaceFileEntry(path, path + ".bad");
         return true;

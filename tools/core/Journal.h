@@ -18,6 +18,11 @@ class TToolLog;
 
 extern const char* const JournalName; // "Quillmate.journal"
 
+// Called right before and right after each line of a journal is written. Only tests set it, to
+// kill an install at a chosen point.
+using TJournalStepHook = void (*)();
+void SetJournalStepHook(TJournalStepHook hook);
+
 // Held for a whole run of the installer or the uninstaller.
 class TJournalLock {
 public:
