@@ -561,7 +561,8 @@ int ExtractToMemory(Family family, const Command& command, uint8_t* buffer, uint
                     *written = size;
                 return ERROR_MORE_HEAP_MEMORY;
             }
-            std::memcpy(buffer + at, block, length);
+            if (length > 0) // an empty block may come without an address
+                std::memcpy(buffer + at, block, length);
             end = std::max<uint64_t>(end, at + length);
             if (written != nullptr)
                 *written = static_cast<uint32_t>(end);

@@ -139,7 +139,7 @@ TEST_F(RealArchiveTest, ListingFillsTheExtendedRecord) {
     ASSERT_NE(h, nullptr);
     TArchiveMemberInfo info{};
     ASSERT_EQ(driver->FindFirst(h, "*", info), 0);
-    EXPECT_EQ(info.Extended.ullOriginalSize, 6u);
+    EXPECT_EQ(uint64_t{info.Extended.ullOriginalSize}, 6u);
     const std::uint64_t write =
         (static_cast<std::uint64_t>(info.Extended.ftWriteTime.dwHighDateTime) << 32) |
         info.Extended.ftWriteTime.dwLowDateTime;
