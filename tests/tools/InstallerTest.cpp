@@ -199,6 +199,7 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     EXPECT_NE(text.find("Path=" + root + "app\n"), std::string::npos);
     EXPECT_TRUE(GetFileFacts(desktopEntry).executable);
 
+
     // The update carries the installed settings over, as the program does, and keeps the
     // identifier and the first install date in one record.
     const std::string v2 = MakeWorkFolder("v2");
@@ -259,6 +260,22 @@ TEST_F(InstallerTest, AnInstallWithRaisedRightsLeavesTheUsersFilesToTheUser) {
         EXPECT_EQ(st.st_uid, user) << path;
     }
     ::chown(GetDataFolder().c_str(), 0, 0);
+}
+
+// The start menu path a new plan gets names the menus' own folder, relative to the start menu
+// folder the dialogs choose it in: the entry lands in it, not in a folder of that name below it.
+TEST_F(InstallerTest, TheDefaultStartMenuPathPutsTheEntryInTheMenusOwnFolder) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string work = MakeWorkFolder("v1");
+    TInstallOption option;
+    option.WorkFolder = work;
+    auto plan = MakePlan(work, root);
+    TFileMember& exe = plan->Members.Items(plan->Members.MainIndex());
+    EXPECT_TRUE(exe.ShortcutFlags() & scStartMenu);
+    EXPECT_EQ(exe.StartMenuPath, "applications");
+    Install(*plan, option);
+    EXPECT_TRUE(FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/tool.desktop"));
+    EXPECT_FALSE(FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/applications"));
 }
 
 } // namespace

@@ -179,12 +179,20 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
     if (flags & scDesktop)
         add(FolderFor(CSIDL_DESKTOPDIRECTORY), "desktop");
     if (flags & scStartMenu) {
+        // The path is relative to the start menu folder, as the dialogs choose it ("applications"
+        // by default, the menus' own folder). Menus show only what lies in their folder: a path
+        // outside it is taken below it instead.
         const std::string sub = member.StartMenuPath;
         const std::string root = ApplicationsFolder(allUsers);
+        const std::string start =
+            FolderFor(allUsers ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
+        const std::string tail = sub.empty() ? sub : WithTrailingDelim(sub);
         if (!IsSafeRelativePath(sub, PathDelim) || root.empty())
             refused.push_back("start menu: " + sub);
+        else if (!start.empty() && IsAtOrBelow(WithTrailingDelim(start) + tail, root))
+            add(WithTrailingDelim(start) + tail, "start menu");
         else
-            add(root + (sub.empty() ? sub : WithTrailingDelim(sub)), "start menu");
+            add(root + tail, "start menu");
     }
     if (flags & scFolders)
         for (const std::string& folder : member.ShortcutFolders)

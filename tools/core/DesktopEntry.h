@@ -38,7 +38,9 @@ std::string EscapeDesktopValue(const std::string& value);
 // The shortcut's name: its ShortcutName, or the file name without its extension.
 std::string ShortcutDisplayName(const TFileMember& member);
 // Full paths of the member's desktop entries from its flags: the desktop, the start menu
-// (StartMenuPath below the per-user or, with allUsers, the all-users applications folder) and
+// (StartMenuPath below the per-user or, with allUsers, the all-users start menu folder when that
+// lies in the applications folder, as the default "applications" does; below the applications
+// folder otherwise, so the entry shows in the menus) and
 // each extra folder. Entries whose folder has no path here, or whose names are not safe, are
 // left out and reported in `refused`.
 std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
