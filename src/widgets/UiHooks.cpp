@@ -4,6 +4,7 @@
 #include "platform/Process.h"
 
 #include <QCoreApplication>
+#include <QAbstractButton>
 #include <QDialog>
 #include <QFileDialog>
 
@@ -40,6 +41,25 @@ int ExecDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
+namespace {
+
+// The program speaks Japanese whatever the locale; Qt's own button texts follow the locale and
+// would mix English into its questions.
+void NameButtons(QMessageBox& box) {
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* text;
+    } names[] = {{QMessageBox::Yes, "はい(&Y)"},
+                 {QMessageBox::No, "いいえ(&N)"},
+                 {QMessageBox::Cancel, "キャンセル"},
+                 {QMessageBox::Ok, "OK"}};
+    for (const auto& name : names)
+        if (QAbstractButton* button = box.button(name.button))
+            button->setText(QString::fromUtf8(name.text));
+}
+
+} // namespace
+
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& text,
                                            QMessageBox::StandardButtons buttons,
@@ -59,6 +79,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     // Messages are plain texts that often carry file and member names; a name that looks like
     // markup is shown as it is.
     box.setTextFormat(Qt::PlainText);
+    NameButtons(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -70,6 +91,7 @@ void ShowErrorMessage(QWidget* parent, const QString& heading, const QString& te
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    NameButtons(box);
     if (IsVistaClass() && !heading.isEmpty()) {
         box.setText(heading);
         box.setInformativeText(text);

@@ -863,6 +863,19 @@ TEST_F(MainWindow, NamesThatLookLikeMarkupShowAsTheyAre) {
     ShowMessageBox(nullptr, QMessageBox::Critical, "<b>bold</b>.zip");
     ASSERT_TRUE(boxFormat.has_value());
     EXPECT_EQ(*boxFormat, Qt::PlainText);
+
+    // Its buttons speak the program's language, whatever the locale.
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            box->done(QMessageBox::No);
+        }
+    });
+    ShowMessageBox(nullptr, QMessageBox::Question, "?", QMessageBox::Yes | QMessageBox::No);
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"いいえ(&N)", "はい(&Y)"}));
 }
 
 TEST_F(MainWindow, ALongMemberNameKeepsTheProgressDialogOnTheScreen) {
