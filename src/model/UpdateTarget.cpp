@@ -1,5 +1,8 @@
 #include "model/UpdateTarget.h"
 
+#include "model/FileUtils.h"
+
+#include <algorithm>
 #include <vector>
 
 namespace qm {
@@ -28,6 +31,32 @@ void KeepOneWithRole(TFileMembers& plan, const std::vector<bool>& tookOver, std:
     }
 }
 
+// The folder the installed copy was put in: a member installed where its archive folder is
+// below the root gives the root back. The main executable's answer counts first. Empty when no
+// member gives one (every folder chosen by hand).
+std::string InstalledRoot(const TFileMembers& installed) {
+    std::string root;
+    for (int i = 0; i < installed.Count(); ++i) {
+        const TFileMember& old = installed.Items(i);
+        std::string relative = old.ArchivePath;
+        if (!relative.empty() && relative.front() == '/')
+            relative.erase(0, 1);
+        std::replace(relative.begin(), relative.end(), '/', PathDelim);
+        if (!relative.empty())
+            relative = WithTrailingDelim(relative);
+        const std::string folder = old.GetInstallDir();
+        if (folder.size() <= relative.size() ||
+            folder.compare(folder.size() - relative.size(), relative.size(), relative) != 0)
+            continue;
+        const std::string candidate = folder.substr(0, folder.size() - relative.size());
+        if (old.Role() == mrMain)
+            return candidate;
+        if (root.empty())
+            root = candidate;
+    }
+    return root;
+}
+
 } // namespace
 
 void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
@@ -39,6 +68,12 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
             tookOver[static_cast<size_t>(plan.IndexOf(m))] = true;
         }
     }
+    // A file the installed copy did not have goes where its neighbours went: below the folder
+    // the installed copy was put in, not below the folder a new install would choose.
+    const std::string root = InstalledRoot(installed);
+    for (int i = 0; i < plan.Count() && !root.empty(); ++i)
+        if (!tookOver[static_cast<size_t>(i)])
+            plan.Items(i).SetInstallDir(root, false);
     KeepOneWithRole(plan, tookOver, mrMain);
     KeepOneWithRole(plan, tookOver, mrHelp);
 }

@@ -64,6 +64,24 @@ TEST(TakeOverInstalled, TheInstalledChoiceOfMainAndHelpWins) {
     EXPECT_EQ(own.ShortcutFlags(), scStartMenu);
 }
 
+// Installed below /opt/Tool/tool/ (the wizard's sub-folder): the new version's new files go
+// there too, beside the files they belong with, not below the new install's folder.
+TEST(TakeOverInstalled, NewFilesFollowTheInstalledCopysFolder) {
+    TFileMembers plan;
+    Add(plan, "", "tool.exe", mrMain);
+    Add(plan, "doc/", "readme.txt");
+    TFileMember& newDoc = Add(plan, "doc/", "changes.txt");
+    TFileMember& newLib = Add(plan, "", "plugin.so");
+
+    TFileMembers installed;
+    Add(installed, "", "tool.exe", mrMain).SetInstallDir("/opt/Tool/tool/", false);
+    Add(installed, "doc/", "readme.txt").SetInstallDir("/opt/Tool/tool/", false);
+
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(newDoc.GetInstallDir(), "/opt/Tool/tool/doc/");
+    EXPECT_EQ(newLib.GetInstallDir(), "/opt/Tool/tool/");
+}
+
 TEST(RestoreMemberSettings, PutsBackWhatTheArchiveAloneGave) {
     TFileMembers plan;
     Add(plan, "", "launcher.exe", mrMain, scStartMenu).StartMenuPath = "Launcher";
