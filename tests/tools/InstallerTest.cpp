@@ -278,4 +278,22 @@ TEST_F(InstallerTest, TheDefaultStartMenuPathPutsTheEntryInTheMenusOwnFolder) {
     EXPECT_FALSE(FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/applications"));
 }
 
+// Found by fuzzing: a record whose length prefix is near the largest 64-bit value overflowed the
+// check of the length; the file is refused as damaged.
+TEST(InstructionFiles, FuzzRecordLengthNearTheLargestValueIsRefused) {
+    // The file as hexadecimal digits.
+    const std::string hex =
+        "feffffffffffff7f0100000089e6914100312e323000f1766965776572ba3270000000ffffffffff"
+        "ff00000000000000004176736572000000000000002f75730a";
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    const std::string path = qmtest::MakeTempFolder("fuzz") + "/uninstemp.tmp";
+    qmtest::WriteFile(path, bytes);
+    TInstallAppInfo record;
+    std::vector<std::string> paths;
+    bool hasList = false;
+    EXPECT_THROW(ReadUninstallInstructions(path, record, paths, hasList), EInstructionError);
+}
+
 } // namespace

@@ -26,7 +26,8 @@ void ReadRecord(TMemoryStream& stream, TInstallAppInfo& record, const std::strin
     const std::int64_t length = ReadInt64(stream);
     stream.SetPosition(0);
     record.LoadFromStream(stream);
-    if (length < 0 || stream.Position() != 8 + length)
+    // Compared as read minus the prefix: a length near the largest value would overflow the sum.
+    if (length < 0 || stream.Position() - 8 != length)
         throw EInstructionError("指示ファイル \"" + path + "\" のレコード長が一致しません。");
 }
 
