@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <unistd.h>
+#include <unordered_map>
 
 namespace qm {
 
@@ -73,7 +75,8 @@ TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
 }
 
 TInstaller::TInstaller(TToolUi& ui, TToolLog& log, std::string dataFolder)
-    : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)) {}
+    : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)), FTag(ProcessTag()),
+      FAsRoot(::geteuid() == 0) {}
 
 TInstaller::~TInstaller() = default;
 
@@ -83,6 +86,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
     if (!IsSafeAbsolutePath(work) || !FolderExists(work))
         throw EInstructionError("作業フォルダ \"" + option.WorkFolder + "\" がありません。");
     const std::string realWork = RealPath(work);
+    // Members share their folders: each folder is resolved once.
+    std::unordered_map<std::string, bool> folderInWork;
     std::vector<Job> jobs;
     for (int i = 0; i < plan.Members.Count(); ++i) {
         const TFileMember& m = plan.Members.Items(i);
@@ -98,9 +103,15 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                 m.GetInstallDir() + m.FileName};
         // The file must really lie in the working folder, not behind a link leading out of it.
         const TFileFacts facts = GetFileFacts(job.Source);
-        const std::string realFolder = RealPath(WithoutTrailingDelims(ExtractFilePath(job.Source)));
-        if (!facts.exists || facts.isFolder || realFolder.empty() ||
-            !IsAtOrBelow(realFolder, realWork))
+        const std::string folder = ExtractFilePath(job.Source);
+        auto known = folderInWork.find(folder);
+        if (known == folderInWork.end()) {
+            const std::string realFolder = RealPath(WithoutTrailingDelims(folder));
+            known = folderInWork
+                        .emplace(folder, !realFolder.empty() && IsAtOrBelow(realFolder, realWork))
+                        .first;
+        }
+        if (!facts.exists || facts.isFolder || !known->second)
             throw EInstructionError("作業フォルダにファイル \"" + name + "\" がありません。");
         jobs.push_back(std::move(job));
     }
@@ -221,16 +232,18 @@ void TInstaller::EnsureFolder(const std::string& folder) {
 }
 
 std::string TInstaller::TempName(const std::string& target, const char* kind) {
-    return target + "." + kind + "-" + ProcessTag() + "-" + std::to_string(++FSavedCounter);
+    return target + "." + kind + "-" + FTag + "-" + std::to_string(++FSavedCounter);
 }
 
 void TInstaller::CreateFile(const std::string& target,
                             const std::function<void(const std::string&)>& write) {
-    const std::string temp = TempName(target, "qmnew");
-    FJournal->FileCreated(target, temp);
-    write(temp);
-    GiveToFolderOwner(temp);
-    ReplaceFileEntry(temp, target);
+    // Written in place: nothing was there, so nothing is lost should the write fail or be
+    // killed, and the journal has the file removed again. The write makes the file exclusively,
+    // so a file or link that appears there meanwhile is never written through.
+    FJournal->FileCreated(target, std::string());
+    write(target);
+    if (FAsRoot)
+        GiveToFolderOwner(target);
 }
 
 void TInstaller::ReplaceFile(const std::string& target,
@@ -241,7 +254,8 @@ void TInstaller::ReplaceFile(const std::string& target,
     if (!LinkOrCopyFile(target, saved))
         throw EWriteError("ファイル \"" + target + "\" の元の内容を保存できません");
     write(temp);
-    GiveToFolderOwner(temp);
+    if (FAsRoot)
+        GiveToFolderOwner(temp);
     // One rename: a program that has the old file open keeps reading the old bytes.
     ReplaceFileEntry(temp, target);
 }

@@ -76,6 +76,8 @@ private:
     TJournal* FJournal = nullptr;
     std::set<std::string> FKnownFolders;
     int FSavedCounter = 0;
+    std::string FTag;     // this process's part of the names of kept and new files
+    bool FAsRoot = false; // files made here are given to the owner of their folder
     enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
     bool FApplicationsChanged = false;
     std::vector<std::string> FOldEntries; // desktop entries of the record being updated

@@ -160,7 +160,8 @@ void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
         if (it->kind == "dir" && f.size() == 1) {
             RemoveEmptyFolder(f[0]);
         } else if (it->kind == "new" && f.size() == 2) {
-            RemoveFileEntry(f[1]);
+            if (!f[1].empty())
+                RemoveFileEntry(f[1]);
             RemoveFileEntry(f[0]);
         } else if (it->kind == "replace" && f.size() == 3) {
             RemoveFileEntry(f[2]);
@@ -184,7 +185,7 @@ void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
 void TJournal::CleanUp(const std::vector<Entry>& entries) {
     for (const Entry& entry : entries) {
         const std::vector<std::string>& f = entry.fields;
-        if (entry.kind == "new" && f.size() == 2)
+        if (entry.kind == "new" && f.size() == 2 && !f[1].empty())
             RemoveFileEntry(f[1]);
         else if (entry.kind == "replace" && f.size() == 3) {
             RemoveFileEntry(f[1]);

@@ -46,7 +46,8 @@ public:
     // Each call is journaled before the change it names is made.
     // A folder about to be created.
     void FolderCreated(const std::string& folder);
-    // A file about to be created at target (it does not exist), first written to temp.
+    // A file about to be created at target (it does not exist), first written to temp, or in
+    // place when temp is empty.
     void FileCreated(const std::string& target, const std::string& temp);
     // A file about to be replaced: the old one is kept at saved (a second name made by the
     // caller right after this call), the new one written to temp first.
