@@ -226,6 +226,8 @@ private:
     void SetProgressLabel(QProgressDialog& dialog, const QString& name);
     void RestorePristineSettings();
     void TakeBackWizard(TfrmWizard& wizard);
+    // The main program, the help file and their shortcuts as the wizard's lists chose them.
+    void TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members);
     void InstallFromWizard(TfrmWizard& wizard);
     std::string ToolPath(const char* name) const;
     bool NeedsOtherRights(bool allUsers) const;

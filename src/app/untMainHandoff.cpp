@@ -281,9 +281,26 @@ void TfrmMain::actWizardExecute() {
 }
 
 void TfrmMain::TakeBackWizard(TfrmWizard& wizard) {
+    // A wizard cancelled before it had the plan's values would hand back empty boxes: an empty
+    // name, no main program, and a folder made of the archive's name below the root.
+    if (!wizard.ValuesLoaded())
+        return;
     edtAppName->setText(Q(wizard.AppName()));
     edtAppVersion->setText(Q(wizard.AppVersion()));
     TFileMembers& members = FInstallInfo->Members;
+    if (wizard.CandidatesLoaded())
+        TakeBackWizardRoles(wizard, members);
+    // An update installs where the installed copy is (its folders came over with the target),
+    // so only a new install takes the wizard's folder.
+    if (!IsUpdate) {
+        const std::string folder = wizard.InstallFolder();
+        for (int i = 0; i < members.Count(); ++i)
+            members.Items(i).SetInstallDir(folder, false);
+    }
+    RefreshFileList();
+}
+
+void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
     if (const int main = members.MainIndex(); main >= 0) {
         members.Items(main).SetRole(mrNormal);
         members.Items(main).SetShortcutFlags(0);
@@ -311,14 +328,6 @@ void TfrmMain::TakeBackWizard(TfrmWizard& wizard) {
         members.Items(help).SetShortcutFlags(scStartMenu);
         members.Items(help).StartMenuPath = wizard.StartMenuPath();
     }
-    // An update installs where the installed copy is (its folders came over with the target),
-    // so only a new install takes the wizard's folder.
-    if (!IsUpdate) {
-        const std::string folder = wizard.InstallFolder();
-        for (int i = 0; i < members.Count(); ++i)
-            members.Items(i).SetInstallDir(folder, false);
-    }
-    RefreshFileList();
 }
 
 void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {

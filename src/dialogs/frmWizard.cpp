@@ -458,6 +458,7 @@ bool TfrmWizard::LeaveArchivePage() {
         chkAddHelp->setChecked(members.HelpIndex() != -1);
     }
     edtInstallFolder->setText(Q(members.InstallRoot));
+    FValuesLoaded = true;
     return true;
 }
 
@@ -494,6 +495,7 @@ bool TfrmWizard::LeaveUpdatePage() {
 }
 
 void TfrmWizard::FillCandidates() {
+    FCandidatesLoaded = true;
     cmbMainExe->clear();
     cmbHelpFile->clear();
     cmbMainExe->addItem(U(kNone));

@@ -54,6 +54,11 @@ public:
     int UpdateOption() const;
 
     int PageIndex() const { return FPage; }
+    // Whether the pages hold the plan's values (an archive was opened on the first page), and
+    // whether the program and help lists were filled from it (on leaving the second page). A
+    // wizard closed before either has nothing of its own to give back.
+    bool ValuesLoaded() const { return FValuesLoaded; }
+    bool CandidatesLoaded() const { return FCandidatesLoaded; }
 
     // The entry text of a member in the candidate lists: archive folder, "/", file name.
     static std::string EntryText(const TFileMember& member);
@@ -117,6 +122,8 @@ private:
 
     TMainAccess& FMain;
     int FPage = 0;
+    bool FValuesLoaded = false;
+    bool FCandidatesLoaded = false;
 };
 
 } // namespace qm

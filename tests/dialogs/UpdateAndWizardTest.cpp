@@ -265,3 +265,36 @@ TEST_F(UpdateAndWizard, ANameWithAHiddenOverrideShowsItInTheListAndTheWizard) {
     EXPECT_EQ(d.cmbMainExe->currentText(), "inv<U+202E>txt.exe");
     EXPECT_EQ(d.MainExe(), real);
 }
+
+// A wizard cancelled on its first page gives nothing back: the plan keeps its name, main program
+// and folders. One cancelled after the names but before the program list keeps the main program.
+TEST_F(UpdateAndWizard, AWizardCancelledEarlyLeavesThePlanAsItWas) {
+    const std::string zip = MakeWizardZip("wiz-2.0.zip");
+    TfrmMain w;
+    {
+        TfrmWizard d(w, &w);
+        d.SetArchiveName(zip);
+        d.btnNextClick();
+        ASSERT_EQ(d.PageIndex(), 1);
+    }
+    const TFileMembers& members = w.InstallInfo()->Members;
+    ASSERT_GE(members.MainIndex(), 0);
+    const std::string mainName = members.Items(members.MainIndex()).FileName;
+    const std::string folder = members.Items(0).GetInstallDir();
+
+    w.actWizardExecute(); // no answer queued: cancelled on the first page
+    EXPECT_EQ(w.edtAppName->text(), "Tool");
+    ASSERT_GE(w.InstallInfo()->Members.MainIndex(), 0);
+    EXPECT_EQ(w.InstallInfo()->Members.Items(w.InstallInfo()->Members.MainIndex()).FileName,
+              mainName);
+    EXPECT_EQ(w.InstallInfo()->Members.Items(0).GetInstallDir(), folder);
+
+    TUiHooks::NextDialogs.push_back([](QDialog& dialog) {
+        auto& d = static_cast<TfrmWizard&>(dialog);
+        d.btnNextClick(); // the archive is open already: its values are loaded
+        return static_cast<int>(QDialog::Rejected);
+    });
+    w.actWizardExecute();
+    EXPECT_EQ(w.InstallInfo()->Members.Items(w.InstallInfo()->Members.MainIndex()).FileName,
+              mainName);
+}
