@@ -2,6 +2,7 @@
 // One file of an install plan or of an installed application, its shortcut settings, and the
 // owned, ordered list of them. The same classes describe the plan, a record of the installed-
 // application database and the head of the instruction files, so their stream layout is shared.
+#include "model/CompactText.h"
 #include "model/Persistent.h"
 #include "model/Stream.h"
 #include "platform/FileSystem.h"
@@ -34,13 +35,14 @@ constexpr std::uint8_t wsNormal = 0;
 constexpr std::uint8_t wsMaximized = 1;
 constexpr std::uint8_t wsMinimized = 2;
 
+// Most members have no shortcut: the texts take a pointer each until they are set.
 class TShortcutOption : public TPersistent {
 public:
-    std::string Arguments;
-    std::string Description;
-    std::string ShortcutName;
+    TCompactText Arguments;
+    TCompactText Description;
+    TCompactText ShortcutName;
     std::uint8_t WindowSize = wsNormal;
-    std::string WorkingDirectory;
+    TCompactText WorkingDirectory;
 
     void Assign(const TPersistent& source) override;
     const char* ClassName() const override { return "TShortcutOption"; }
