@@ -331,9 +331,9 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     edtAppVersion->setText(Q(plan.Version));
     UpdateStatusBar();
     EnableArchiveItems(true);
-    // What the archive alone gives, for a return to a new install after an update target.
-    FPristineMembers = std::make_unique<TFileMembers>();
-    FPristineMembers->CopyFrom(plan.Members);
+    // The members' own settings are kept aside only when an update target takes them over
+    // (SetUpdateTarget): a copy of every member would double the plan's memory for nothing.
+    FPristineMembers.reset();
     FPristineName = plan.AppName;
     FPristineVersion = plan.Version;
     FTookOver = false;
@@ -413,6 +413,11 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         if (FTookOver && FTookOverId != FUpdateInfo->AppId)
             RestorePristineSettings();
         IsUpdate = true;
+        if (!FTookOver) {
+            // What the plan holds of its own, for a return to a new install.
+            FPristineMembers = std::make_unique<TFileMembers>();
+            FPristineMembers->CopyFrom(FInstallInfo->Members);
+        }
         TakeOverInstalled(FInstallInfo->Members, FUpdateInfo->Members);
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;

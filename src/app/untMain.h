@@ -256,8 +256,8 @@ private:
     qint64 FProgressShown = 0;   // when the window last followed the extraction
     bool FProgressNamed = false; // the label has named a member
     QLabel* FProgressLabel = nullptr;
-    // The plan's member settings as the archive alone gave them, before any update target took
-    // its settings over; and whether (and whose) settings were taken over since.
+    // The plan's member settings as they were before an update target took its settings over
+    // (kept only then); and whether (and whose) settings were taken over since.
     std::unique_ptr<TFileMembers> FPristineMembers;
     std::string FPristineName;
     std::string FPristineVersion;
