@@ -28,20 +28,6 @@ bool LStat(const std::string& path, struct stat& st) {
     return ::lstat(WithoutTrailingDelims(path).c_str(), &st) == 0;
 }
 
-DateTime ToLocalDateTime(time_t seconds, long nanoseconds) {
-    DateTime dt;
-    struct tm local {};
-    if (::localtime_r(&seconds, &local) == nullptr)
-        return dt;
-    dt.year = local.tm_year + 1900;
-    dt.month = local.tm_mon + 1;
-    dt.day = local.tm_mday;
-    dt.hour = local.tm_hour;
-    dt.minute = local.tm_min;
-    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second is not a valid time
-    dt.millisecond = static_cast<int>(nanoseconds / 1000000);
-    return dt;
-}
 
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
@@ -488,6 +474,21 @@ std::string WithoutTrailingDelims(std::string path) {
     while (path.size() > 1 && path.back() == PathDelim)
         path.pop_back();
     return path;
+}
+
+DateTime ToLocalDateTime(time_t seconds, long nanoseconds) {
+    DateTime dt;
+    struct tm local {};
+    if (::localtime_r(&seconds, &local) == nullptr)
+        return dt;
+    dt.year = local.tm_year + 1900;
+    dt.month = local.tm_mon + 1;
+    dt.day = local.tm_mday;
+    dt.hour = local.tm_hour;
+    dt.minute = local.tm_min;
+    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second is not a valid time
+    dt.millisecond = static_cast<int>(nanoseconds / 1000000);
+    return dt;
 }
 
 DateTime LocalNow() {

@@ -2,6 +2,7 @@
 // The file system as the rest of the program sees it. Paths are UTF-8; folder paths that the
 // program stores carry a trailing PathDelim. Nothing here follows a symbolic link when deleting.
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,6 +80,8 @@ std::string PathKey(const std::string& path);
 
 // Current local time as a DateTime.
 DateTime LocalNow();
+// A time in seconds and nanoseconds since the epoch as the local date and time.
+DateTime ToLocalDateTime(time_t seconds, long nanoseconds);
 
 // Has the C library read the system's time zone once for the process. Without TZ it reads
 // "/etc/localtime" anew (a stat at least) for every mktime, which libarchive calls for each

@@ -53,21 +53,6 @@ private:
     int FHandle;
 };
 
-DateTime LocalOf(time_t seconds, long nanoseconds) {
-    DateTime dt;
-    struct tm local {};
-    if (::localtime_r(&seconds, &local) == nullptr)
-        return dt;
-    dt.year = local.tm_year + 1900;
-    dt.month = local.tm_mon + 1;
-    dt.day = local.tm_mday;
-    dt.hour = local.tm_hour;
-    dt.minute = local.tm_min;
-    dt.second = local.tm_sec > 59 ? 59 : local.tm_sec;
-    dt.millisecond = static_cast<int>(nanoseconds / 1000000);
-    return dt;
-}
-
 // Moves every byte from in to out; copy_file_range lets the kernel do it without a trip
 // through this process, plain reads and writes take over where it is not offered.
 bool CopyBytes(int in, int out, int& error) {
@@ -132,7 +117,7 @@ TFileFacts GetFileFacts(const std::string& path) {
     facts.size = st.st_size;
     facts.mtimeSeconds = st.st_mtim.tv_sec;
     facts.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    facts.lastWriteLocal = LocalOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    facts.lastWriteLocal = ToLocalDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return facts;
 }
 
