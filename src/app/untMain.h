@@ -229,6 +229,9 @@ private:
     // The main program, the help file and their shortcuts as the wizard's lists chose them.
     void TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members);
     void InstallFromWizard(TfrmWizard& wizard);
+    // Name, version, identifier and first install date of the plan handed to the installer:
+    // an update keeps its record's, a new install starts afresh.
+    void TakePlanIdentity(TInstallAppInfo& plan);
     std::string ToolPath(const char* name) const;
     bool NeedsOtherRights(bool allUsers) const;
     void BeginHandOff(const QString& status);

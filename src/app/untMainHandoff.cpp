@@ -201,17 +201,7 @@ void TfrmMain::actInstallExecute() {
 
         const std::string fileName = GetInstallFileName();
         TInstallAppInfo& plan = *FInstallInfo;
-        plan.AppName = edtAppName->text().toStdString();
-        plan.Version = edtAppVersion->text().toStdString();
-        if (IsUpdate) {
-            plan.FirstInstallDate = FUpdateInfo->FirstInstallDate;
-            plan.AppId = FUpdateInfo->AppId;
-        } else {
-            plan.FirstInstallDate = NowDayCount();
-            // A new install never carries an earlier target's identifier: the installer would
-            // take it for that application's record.
-            plan.AppId = 0;
-        }
+        TakePlanIdentity(plan);
         TInstallOption option;
         option.ConfirmMode = dialog.ConfirmMode();
         option.IsUpdate = IsUpdate;
@@ -330,19 +320,24 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
     }
 }
 
-void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
-    const std::string fileName = GetInstallFileName();
-    TInstallAppInfo& plan = *FInstallInfo;
+void TfrmMain::TakePlanIdentity(TInstallAppInfo& plan) {
     plan.AppName = edtAppName->text().toStdString();
     plan.Version = edtAppVersion->text().toStdString();
-    // The same record identity as the install command gives: an update keeps its record.
     if (IsUpdate) {
         plan.FirstInstallDate = FUpdateInfo->FirstInstallDate;
         plan.AppId = FUpdateInfo->AppId;
     } else {
         plan.FirstInstallDate = NowDayCount();
+        // A new install never carries an earlier target's identifier: the installer would take
+        // it for that application's record.
         plan.AppId = 0;
     }
+}
+
+void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
+    const std::string fileName = GetInstallFileName();
+    TInstallAppInfo& plan = *FInstallInfo;
+    TakePlanIdentity(plan);
     TInstallOption option;
     option.ConfirmMode = ChoiceSetting(*FIniMain, cfg::ConfirmMode, 2, cmConfirm);
     option.IsUpdate = IsUpdate;
