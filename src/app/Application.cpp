@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "platform/FileSystem.h"
+#include "widgets/Language.h"
 #include "widgets/UiHooks.h"
 
 #include <QSocketNotifier>
@@ -33,6 +34,7 @@ void OnTerminationSignal(int) {
 TApplication::TApplication(int& argc, char** argv)
     : QApplication((PinLocalTimeZone(), argc), argv) {
     setApplicationName(QStringLiteral("Quillmate"));
+    SetUpInterfaceLanguage(*this);
     if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                                0, g_signalSockets) == 0) {
         auto* notifier = new QSocketNotifier(g_signalSockets[0], QSocketNotifier::Read, this);

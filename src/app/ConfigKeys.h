@@ -43,6 +43,11 @@ inline constexpr TConfigKey ColsAppList{ColsSection, "AppList", TConfigType::Col
 inline constexpr TConfigKey ColsAppInfo{ColsSection, "AppInfo", TConfigType::ColumnWidths, 4};
 inline constexpr TConfigKey ColsUninst{ColsSection, "Uninst", TConfigType::ColumnWidths, 3};
 
+// The folder of the archive opened last, where the open dialog starts the next time (a text,
+// outside the typed table; empty: the downloads folder).
+inline constexpr const char* LastFolderSection = "Options";
+inline constexpr const char* LastFolderKey = "LastFolder";
+
 // The whole table, for anyone who needs to walk it (for column widths, Default is the number
 // of columns of that list).
 inline constexpr std::array<TConfigKey, 15> All{UpdateMode,  OverWrite,   ConfirmMode,   BootApp,

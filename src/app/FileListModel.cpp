@@ -4,6 +4,8 @@
 #include "model/FileUtils.h"
 #include "widgets/ShownText.h"
 
+#include <QColor>
+
 #include <algorithm>
 #include <numeric>
 
@@ -196,6 +198,15 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (index.column() == ColName)
             return row.Checked ? Qt::Checked : Qt::Unchecked;
+        break;
+    case Qt::ForegroundRole:
+        if (row.Clash)
+            return QColor(Qt::red);
+        break;
+    case Qt::ToolTipRole:
+        if (row.Clash)
+            return QStringLiteral("ほかのファイルと同じインストール先です。"
+                                  "あとからインストールされるファイルが上書きします。");
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == ColDate)

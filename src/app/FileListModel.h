@@ -18,6 +18,7 @@ struct TFileRow {
     TFileMember* Member = nullptr;
     int ImageIndex = 0;
     bool Checked = false;
+    bool Clash = false; // another installed file goes to the same destination
 };
 
 class TFileListModel : public QAbstractTableModel {

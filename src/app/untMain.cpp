@@ -14,6 +14,7 @@
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/SpecialFolders.h"
 #include "platform/WindowsVersion.h"
 #include "widgets/DateText.h"
 #include "widgets/ShownText.h"
@@ -44,6 +45,7 @@
 #include <climits>
 #include <cstdint>
 #include <ctime>
+#include <unordered_set>
 
 namespace qm {
 
@@ -102,7 +104,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateToolBar();
     CreateControls();
     CreateCommands();
-    resize(527, 422 + menuBar()->sizeHint().height());
+    // Wide enough for a typical plan: names, folders, install paths and dates uncut.
+    resize(960, 560 + menuBar()->sizeHint().height());
     g_frmMain = this;
     FormCreate();
 }
@@ -300,6 +303,8 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
         throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
+    if (&plan == FOpening)
+        ++FOpenCount;
     if (&plan == FOpening && &plan != FInstallInfo.get()) {
         FRetiredPlan = std::move(FInstallInfo);
         FInstallInfo.reset(&plan);
@@ -337,6 +342,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     FPristineName = plan.AppName;
     FPristineVersion = plan.Version;
     FTookOver = false;
+    MarkClashes();
     DetectUpdate();
 }
 
@@ -377,12 +383,54 @@ void TfrmMain::RefreshFileList() {
         row.ImageIndex = RowImageIndex(i);
         lvFileModel->RowChanged(i);
     }
+    MarkClashes();
+}
+
+void TfrmMain::MarkClashes() {
+    const TFileMembers& members = FInstallInfo->Members;
+    const std::vector<int> clashes = members.DestinationClashes();
+    TUpdateBracket bracket(*lvFileModel);
+    std::unordered_set<const TFileMember*> marked;
+    for (const int index : clashes)
+        marked.insert(&members.Items(index));
+    // Only rows whose mark changes are told to the view.
+    for (int i = 0; i < lvFileModel->Count(); ++i) {
+        TFileRow& row = lvFileModel->Row(i);
+        const bool clash = row.Member != nullptr && marked.count(row.Member) != 0;
+        if (row.Clash != clash) {
+            row.Clash = clash;
+            lvFileModel->RowChanged(i);
+        }
+    }
+}
+
+bool TfrmMain::ConfirmClashes() {
+    const TFileMembers& members = FInstallInfo->Members;
+    const std::vector<int> clashes = members.DestinationClashes();
+    if (clashes.empty())
+        return true;
+    MarkClashes();
+    QStringList lines;
+    for (std::size_t i = 0; i < clashes.size() && i < 10; ++i) {
+        const TFileMember& m = members.Items(clashes[i]);
+        lines << ShownText(m.ArchivePath + m.FileName) + QStringLiteral(" → ") +
+                     ShownText(m.GetInstallDir() + m.FileName);
+    }
+    if (clashes.size() > 10)
+        lines << QStringLiteral("ほか %1 個").arg(clashes.size() - 10);
+    return ShowMessageBox(this, QMessageBox::Warning,
+                          QStringLiteral("次のファイルはインストール先が同じです。あとから"
+                                         "インストールされるファイルが先のファイルを上書きします。"
+                                         "\n%1\n\nこのままインストールしますか?")
+                              .arg(lines.join(QLatin1Char('\n'))),
+                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TfrmMain::lvFileChange(int row) {
     TFileRow& r = lvFileModel->Row(row);
     if (r.Member != nullptr)
         r.Member->IsTarget = r.Checked;
+    MarkClashes();
 }
 
 void TfrmMain::lvFileSelectItem() {
@@ -470,9 +518,18 @@ QStringList TfrmMain::OpenArchiveFilters() {
 }
 
 void TfrmMain::actOpenExecute() {
+    // The dialog starts where the last archive came from, else in the downloads folder.
+    std::string folder =
+        FIniMain->ReadString(cfg::LastFolderSection, cfg::LastFolderKey, std::string());
+    if (folder.empty() || !FolderExists(folder))
+        folder = DownloadFolderPath();
+    if (!folder.empty() && FolderExists(folder))
+        dlgOpenArc->setDirectory(Q(folder));
     const QString fileName = RunOpenFileDialog(*dlgOpenArc);
     if (fileName.isEmpty())
         return;
+    FIniMain->WriteString(cfg::LastFolderSection, cfg::LastFolderKey,
+                          ExtractFilePath(QFileInfo(fileName).absoluteFilePath().toStdString()));
     if (OpenArchiveChecked(fileName.toStdString()) && IsUpdate)
         SelectUpdate(FUpdateInfo.get());
 }

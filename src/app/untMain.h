@@ -71,6 +71,10 @@ public:
     void LoadListColumns(QHeaderView* header, const std::string& name);
     void SaveListColumns(QHeaderView* header, const std::string& name);
     void RefreshFileList();
+    // Marks the rows whose destination another installed row shares (shown in red).
+    void MarkClashes();
+    // Before a hand-off: when files share a destination, asks whether to install anyway.
+    bool ConfirmClashes();
     void UpdateStatusBar();
     static bool IsWindows6();
     static void SetShieldIcon(QAbstractButton* button, bool show);
@@ -186,7 +190,10 @@ public slots:
     void mitSetHelpClick();
     void mitShowHelpClick();
     void mitAboutClick();
+    // A drop ends at once; the archive opens right after, from the event loop, so the file
+    // manager that dragged it does not wait for the extraction and the questions after it.
     void dndArcFileDrop(QObject* sender, const QStringList& files, int x, int y);
+    void OpenDroppedArchive(const std::string& fileName);
     // Tools > Options: edits the install defaults and the start-up wizard switch.
     void mitOptionClick();
     void actInstallExecute();
@@ -226,6 +233,11 @@ private:
     void SetProgressLabel(QProgressDialog& dialog, const QString& name);
     void RestorePristineSettings();
     void TakeBackWizard(TfrmWizard& wizard);
+    // What the wizard may change of the window's plan and update state, kept while it runs so
+    // that a cancel leaves everything as it was.
+    struct TPlanState;
+    std::unique_ptr<TPlanState> SavePlanState() const;
+    void RestorePlanState(TPlanState& state);
     // The main program, the help file and their shortcuts as the wizard's lists chose them.
     void TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members);
     void InstallFromWizard(TfrmWizard& wizard);
@@ -246,6 +258,8 @@ private:
     std::unique_ptr<TInstallAppInfo> FRetiredPlan;
     // The plan an archive is being opened into (owned by OpenArchive until adopted).
     TInstallAppInfo* FOpening = nullptr;
+    // Counts the archives opened, so a kept state can tell whether its plan is still shown.
+    std::uint64_t FOpenCount = 0;
     QStringList FArguments;
     QmMessageSink FHandle{};
     // Progress of an extraction: the dialog, the number of steps seen, whether cancelled.
@@ -269,6 +283,9 @@ private:
     // A hand-off in progress: the actions it disabled, to be enabled again afterwards.
     bool FHandOff = false;
     QVector<QAction*> FHandOffDisabled;
+    // What the status bar says once the hand-off has ended (a cancel in a tool); empty: the
+    // file count as usual.
+    QString FHandOffNote;
 };
 
 // The one main window of the process (null before it exists and after it is gone).

@@ -13,12 +13,14 @@
 #include "model/TextSearch.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "widgets/AboutBox.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -125,6 +127,7 @@ void TfrmMain::SetTargets(bool isTarget, QAction* used) {
             }
         }
     }
+    MarkClashes();
     // The drop-down button repeats the last of the two.
     toolTarget->setDefaultAction(used);
 }
@@ -234,6 +237,7 @@ void TfrmMain::actChangeFolderExecute() {
         member->SetInstallDir(folder, ignorePaths);
         lvFileModel->RowChanged(row);
     }
+    MarkClashes();
 }
 
 // --- main executable and help file -------------------------------------------------------------
@@ -277,8 +281,14 @@ void TfrmMain::mitShowHelpClick() {
         const std::string path = HelpBaseName + suffix;
         if (FileExists(path)) {
             if (!OpenDocument(Q(path)))
-                ShowMessageBox(this, QMessageBox::Warning,
-                               QStringLiteral("%1 を開けません。").arg(Q(path)));
+                ShowMessageBox(
+                    this, QMessageBox::Warning,
+                    (FindInPath("xdg-open").empty()
+                         ? QStringLiteral("%1 を開くには xdg-open が必要です。Debian ではパッケージ "
+                                          "xdg-utils をインストールしてください "
+                                          "(sudo apt install xdg-utils)。")
+                         : QStringLiteral("%1 を開けません。"))
+                        .arg(Q(path)));
             return;
         }
     }
@@ -301,8 +311,17 @@ void TfrmMain::dndArcFileDrop(QObject*, const QStringList& files, int, int) {
     // Only the first file opens; the others are left alone.
     if (files.isEmpty())
         return;
-    if (OpenArchiveChecked(files.first().toStdString()) && IsUpdate)
-        SelectUpdate(FUpdateInfo.get());
+    const std::string fileName = files.first().toStdString();
+    QTimer::singleShot(0, this, [this, fileName] { OpenDroppedArchive(fileName); });
+}
+
+void TfrmMain::OpenDroppedArchive(const std::string& fileName) {
+    try {
+        if (OpenArchiveChecked(fileName) && IsUpdate)
+            SelectUpdate(FUpdateInfo.get());
+    } catch (const Exception& e) {
+        ShowMessageBox(this, QMessageBox::Critical, Q(e.Message()));
+    }
 }
 
 } // namespace qm

@@ -20,6 +20,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 // The images are compiled into this library; a static library's resources must be pulled in by
 // name, and only from outside any namespace.
 static void InitImages() {
@@ -60,7 +62,8 @@ void TfrmMain::CreateActions() {
         bool enabled;
     };
     const TActionDef actions[] = {
-        {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open", {}, true},
+        {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open",
+         QKeySequence(Qt::CTRL | Qt::Key_O), true},
         {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
          QKeySequence(Qt::CTRL | Qt::Key_S), false},
         {&actAddInstall,
@@ -356,9 +359,11 @@ void TfrmMain::CreateControls() {
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    const int widths[] = {150, 150, 200, 80};
+    // The install path takes the width the others leave; a date fits whole.
+    const int widths[] = {200, 180, 300, 140};
     for (int i = 0; i < TFileListModel::ColumnCount; ++i)
-        header->resizeSection(i, widths[i]);
+        header->resizeSection(i, std::max(widths[i], header->sectionSizeHint(i)));
+    header->setSectionResizeMode(TFileListModel::ColInstallPath, QHeaderView::Stretch);
     layout->addWidget(lvFile, 1);
     setCentralWidget(central);
 

@@ -14,16 +14,20 @@
 #include "model/InstallOption.h"
 #include "model/InstructionFiles.h"
 #include "model/LegacyImport.h"
+#include "model/UpdateTarget.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "widgets/ChildWait.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -45,21 +49,69 @@ std::uint8_t ChoiceSetting(const TExtIniFile& ini, const TConfigKey& key, int co
     return static_cast<std::uint8_t>(value >= 0 && value < count ? value : fallback);
 }
 
-void ShowInstallFailure(QWidget* parent, const TExecuteResult& r) {
+// The tools' exit codes beyond success and failure.
+constexpr int kExitCancelled = 2; // the user cancelled in the tool; nothing was changed
+constexpr int kExitRefused = 3;   // the uninstall ran, except for paths it refused
+// pkexec's own answers: the password was refused or the dialog dismissed, or it could not run
+// the tool at all. Nothing was started with raised rights.
+constexpr int kExitNotAuthorized = 126;
+constexpr int kExitCannotRun = 127;
+
+bool Cancelled(const TExecuteResult& r) {
+    return r.Started && r.Finished && r.ExitCode == kExitCancelled;
+}
+
+bool ElevationRefused(const TExecuteResult& r, bool elevate) {
+    return elevate && r.Started && r.Finished &&
+           (r.ExitCode == kExitNotAuthorized || r.ExitCode == kExitCannotRun);
+}
+
+void ShowInstallFailure(QWidget* parent, const TExecuteResult& r, bool elevate) {
     ShowErrorMessage(parent, QStringLiteral("インストールに失敗しました"),
-                     !r.Started
+                     !r.Started || ElevationRefused(r, elevate)
                          ? QStringLiteral("インストーラを起動できません。")
                          : QStringLiteral("インストーラがエラーで終了しました (終了コード %1)。"
                                           "インストールは行われていません。")
                                .arg(r.ExitCode));
 }
 
-void ShowUninstallFailure(QWidget* parent, const TExecuteResult& r) {
+void ShowUninstallFailure(QWidget* parent, const TExecuteResult& r, bool elevate) {
     ShowErrorMessage(
         parent, QStringLiteral("アンインストールの失敗"),
-        !r.Started ? QStringLiteral("アンインストールに失敗しました。")
-                   : QStringLiteral("アンインストーラがエラーで終了しました (終了コード %1)。")
-                         .arg(r.ExitCode));
+        !r.Started || ElevationRefused(r, elevate)
+            ? QStringLiteral("アンインストールに失敗しました。")
+            : QStringLiteral("アンインストーラがエラーで終了しました (終了コード %1)。")
+                  .arg(r.ExitCode));
+}
+
+// The files of a removal that are still there after the uninstaller refused some of its paths.
+std::vector<std::string> StillPresent(const std::vector<std::string>& paths) {
+    std::vector<std::string> present;
+    for (const std::string& path : paths)
+        if (!path.empty() && path.back() != PathDelim && PathExists(path))
+            present.push_back(path);
+    return present;
+}
+
+// The files an uninstall without a list removes: the record's installed files.
+std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
+    std::vector<std::string> files;
+    for (int i = 0; i < record.Members.Count(); ++i) {
+        const TFileMember& m = record.Members.Items(i);
+        if (m.IsTarget && !m.IsExcluded())
+            files.push_back(m.GetInstallDir() + m.FileName);
+    }
+    return files;
+}
+
+QString PathLines(const std::vector<std::string>& paths) {
+    const std::size_t shown = std::min<std::size_t>(paths.size(), 20);
+    QStringList lines;
+    for (std::size_t i = 0; i < shown; ++i)
+        lines << ShownText(paths[i]);
+    if (paths.size() > shown)
+        lines << QStringLiteral("ほか %1 個").arg(paths.size() - shown);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -90,6 +142,9 @@ void TfrmMain::EndHandOff() {
         a->setEnabled(true);
     FHandOffDisabled.clear();
     UpdateStatusBar();
+    if (!FHandOffNote.isEmpty())
+        stbMain->setText(FHandOffNote);
+    FHandOffNote.clear();
     if (FCloseWhenIdle) {
         FCloseWhenIdle = false;
         QTimer::singleShot(0, this, &QWidget::close);
@@ -97,16 +152,19 @@ void TfrmMain::EndHandOff() {
 }
 
 TExecuteResult TfrmMain::ExecuteProgram(const std::string& file, bool wait, bool elevate) {
+    // The tools keep their windows above this one (they read the variable at their start).
+    qputenv("QUILLMATE_PARENT_WINDOW", QByteArray::number(static_cast<qulonglong>(winId())));
     return qm::ExecuteProgram(file, wait, elevate,
                               [](TChildProcess& child) { WaitForChild(child); });
 }
 
 bool TfrmMain::NeedsOtherRights(bool allUsers) const {
-    if (!allUsers)
-        return false;
-    // An install for every user writes the shared menus and, usually, shared folders.
-    std::vector<std::string> folders{GetSpecialFolder(SF_COMMON_PROGRAMS),
-                                     GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY)};
+    // An install for every user writes the shared menus and, usually, shared folders; any
+    // install may have been given a folder the user agreed needs the administrator's rights.
+    std::vector<std::string> folders;
+    if (allUsers)
+        folders = {GetSpecialFolder(SF_COMMON_PROGRAMS),
+                   GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY)};
     const TFileMembers& members = FInstallInfo->Members;
     for (int i = 0; i < members.Count(); ++i)
         if (members.Items(i).IsTarget && !members.Items(i).IsExcluded())
@@ -123,8 +181,13 @@ void TfrmMain::RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool all
     if (NeedsOtherRights(allUsers)) {
         if (FindInPath("pkexec").empty()) {
             ShowErrorMessage(this, QStringLiteral("インストールに失敗しました"),
-                             QStringLiteral("すべてのユーザーにインストールする権限がありません。"
-                                            "管理者の権限で実行するための pkexec もありません。"));
+                             allUsers ? QStringLiteral("すべてのユーザーにインストールする権限が"
+                                                       "ありません。管理者の権限で実行するための "
+                                                       "pkexec もありません。")
+                                      : QStringLiteral("インストール先に書き込む権限がありません。"
+                                                       "管理者の権限で実行するための pkexec も"
+                                                       "ありません (Debian ではパッケージ "
+                                                       "policykit-1)。"));
             return;
         }
         elevate = true;
@@ -136,10 +199,13 @@ void TfrmMain::RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool all
     } end{*this};
 
     // A clean install hands the old installation to the uninstaller first.
+    std::vector<std::string> leftOver; // files of the old version the uninstaller refused
     if (IsUpdate && UpdateMode != umOverwrite) {
         const std::string fileName = GetUninstallFileName();
+        std::vector<std::string> removal;
         if (UpdateMode == umAutoClean) {
             WriteUninstallFile(fileName, *FUpdateInfo);
+            removal = RecordedFiles(*FUpdateInfo);
         } else {
             TfrmUninstall dialog(*this, this);
             dialog.LoadAppById(FUpdateInfo->AppId);
@@ -147,19 +213,38 @@ void TfrmMain::RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool all
             if (ExecDialog(dialog) != QDialog::Accepted)
                 return;
             WriteUninstallFile(fileName, dialog.UninstallInfo(), dialog.Targets());
+            removal = dialog.Targets();
         }
         const TExecuteResult r = ExecuteProgram(ToolPath(kUninstaller), true, elevate);
-        if (!r.Succeeded()) {
+        if (Cancelled(r)) {
+            FHandOffNote = QStringLiteral("アンインストールはキャンセルされました。");
+            return;
+        }
+        // Refused paths (outside the application's folders) stay; the old version itself is
+        // gone, so the new one is installed and the user told what was left.
+        if (r.Started && r.Finished && r.ExitCode == kExitRefused) {
+            leftOver = StillPresent(removal);
+        } else if (!r.Succeeded()) {
             // The old copy may be half removed: the new one is not put over it.
-            ShowUninstallFailure(this, r);
+            ShowUninstallFailure(this, r, elevate);
             return;
         }
     }
     const TExecuteResult r = ExecuteProgram(ToolPath(kInstaller), true, elevate);
-    if (!r.Succeeded()) {
-        ShowInstallFailure(this, r);
+    if (Cancelled(r)) {
+        FHandOffNote = QStringLiteral("インストールはキャンセルされました。");
         return;
     }
+    if (!r.Succeeded()) {
+        ShowInstallFailure(this, r, elevate);
+        return;
+    }
+    if (!leftOver.empty())
+        ShowMessageBox(this, QMessageBox::Information,
+                       QStringLiteral("インストールしました。古いバージョンの次のファイルは、"
+                                      "アプリケーションのフォルダの外にあるため削除されませんでした:"
+                                      "\n%1")
+                           .arg(PathLines(leftOver)));
     LaunchInstalledFiles(bootApp, bootHelp);
     if (autoExit)
         FCloseWhenIdle = true; // closes once the hand-off has ended, right after this
@@ -171,10 +256,11 @@ void TfrmMain::LaunchInstalledFiles(bool bootApp, bool bootHelp) {
         if (index < 0)
             return;
         const TFileMember& m = members.Items(index);
-        // What is missing, or cannot be started here (a Windows program without wine), is
-        // skipped without a word, as the install itself succeeded.
+        // The install itself succeeded; what cannot be started here (a Windows program without
+        // wine, a document without an opener) is said, with what to install.
         std::string error;
-        (void)LaunchFile(m.GetInstallDir() + m.FileName, error);
+        if (!LaunchFile(m.GetInstallDir() + m.FileName, error))
+            ShowMessageBox(this, QMessageBox::Warning, Q(error));
     };
     if (bootApp)
         launch(members.MainIndex());
@@ -185,7 +271,7 @@ void TfrmMain::LaunchInstalledFiles(bool bootApp, bool bootHelp) {
 // --- the three commands -----------------------------------------------------------------------
 
 void TfrmMain::actInstallExecute() {
-    if (FHandOff)
+    if (FHandOff || !ConfirmClashes())
         return;
     bool autoExit = false, bootApp = false, bootHelp = false, allUsers = false;
     {
@@ -247,7 +333,7 @@ void TfrmMain::actUninstallExecute() {
     } end{*this};
     TExecuteResult r = ExecuteProgram(ToolPath(kUninstaller), false, elevate);
     if (!r.Started) {
-        ShowUninstallFailure(this, r);
+        ShowUninstallFailure(this, r, elevate);
         return;
     }
     // The uninstaller runs on by itself; the command ends once it has taken its instruction
@@ -264,10 +350,80 @@ void TfrmMain::actWizardExecute() {
     wizard.SetAutoExit(ReadConfigBool(*FIniMain, cfg::AutoExit));
     wizard.SetBootApp(ReadConfigBool(*FIniMain, cfg::BootApp));
     wizard.SetBootHelp(ReadConfigBool(*FIniMain, cfg::BootHelp));
+    std::unique_ptr<TPlanState> before = SavePlanState();
     const int result = ExecDialog(wizard);
+    // A cancel gives nothing back: the plan is as it was before the wizard, or, when the wizard
+    // opened another archive, as that archive gave it.
+    if (result != QDialog::Accepted) {
+        RestorePlanState(*before);
+        return;
+    }
+    before.reset();
     TakeBackWizard(wizard);
-    if (result == QDialog::Accepted)
-        InstallFromWizard(wizard);
+    InstallFromWizard(wizard);
+}
+
+struct TfrmMain::TPlanState {
+    std::uint64_t OpenCount = 0;
+    std::unique_ptr<TFileMembers> Members;
+    QString Name, Version, UpdateLine;
+    bool UpdateLineVisible = false;
+    bool IsUpdate = false;
+    std::uint8_t UpdateMode = 0;
+    std::unique_ptr<TInstallAppInfo> UpdateInfo;
+    std::unique_ptr<TFileMembers> PristineMembers;
+    std::string PristineName, PristineVersion;
+    bool TookOver = false;
+    std::int32_t TookOverId = 0;
+};
+
+std::unique_ptr<TfrmMain::TPlanState> TfrmMain::SavePlanState() const {
+    auto state = std::make_unique<TPlanState>();
+    state->OpenCount = FOpenCount;
+    state->Members = std::make_unique<TFileMembers>();
+    state->Members->CopyFrom(FInstallInfo->Members);
+    state->Name = edtAppName->text();
+    state->Version = edtAppVersion->text();
+    state->UpdateLine = lblUpdate->text();
+    state->UpdateLineVisible = lblUpdate->isVisibleTo(const_cast<TfrmMain*>(this));
+    state->IsUpdate = IsUpdate;
+    state->UpdateMode = UpdateMode;
+    state->UpdateInfo = std::make_unique<TInstallAppInfo>();
+    state->UpdateInfo->Assign(*FUpdateInfo);
+    if (FPristineMembers) {
+        state->PristineMembers = std::make_unique<TFileMembers>();
+        state->PristineMembers->CopyFrom(*FPristineMembers);
+    }
+    state->PristineName = FPristineName;
+    state->PristineVersion = FPristineVersion;
+    state->TookOver = FTookOver;
+    state->TookOverId = FTookOverId;
+    return state;
+}
+
+void TfrmMain::RestorePlanState(TPlanState& state) {
+    // Another archive was opened meanwhile: its plan is new, there is nothing of it to restore.
+    if (state.OpenCount != FOpenCount)
+        return;
+    TFileMembers& members = FInstallInfo->Members;
+    RestoreMemberSettings(members, *state.Members);
+    for (int i = 0; i < members.Count() && i < state.Members->Count(); ++i) {
+        members.Items(i).DateCompare = state.Members->Items(i).DateCompare;
+        members.Items(i).SizeDelta = state.Members->Items(i).SizeDelta;
+    }
+    IsUpdate = state.IsUpdate;
+    UpdateMode = state.UpdateMode;
+    FUpdateInfo = std::move(state.UpdateInfo);
+    FPristineMembers = std::move(state.PristineMembers);
+    FPristineName = state.PristineName;
+    FPristineVersion = state.PristineVersion;
+    FTookOver = state.TookOver;
+    FTookOverId = state.TookOverId;
+    edtAppName->setText(state.Name);
+    edtAppVersion->setText(state.Version);
+    lblUpdate->setText(state.UpdateLine);
+    lblUpdate->setVisible(state.UpdateLineVisible);
+    RefreshFileList();
 }
 
 void TfrmMain::TakeBackWizard(TfrmWizard& wizard) {
@@ -335,6 +491,8 @@ void TfrmMain::TakePlanIdentity(TInstallAppInfo& plan) {
 }
 
 void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
+    if (!ConfirmClashes())
+        return;
     const std::string fileName = GetInstallFileName();
     TInstallAppInfo& plan = *FInstallInfo;
     TakePlanIdentity(plan);

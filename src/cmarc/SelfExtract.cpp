@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,32 +89,64 @@ std::string SfxTargetName(const std::string& archive, const std::string& extensi
 
 void CopySfx(const std::string& target, const std::string& module, const std::string& archive,
              bool appendSize) {
-    // An archive that already carries the target's name (b.EXE) would be truncated before it
-    // is read: refuse rather than lose it.
+    // An archive that already carries the target's name (b.EXE) would be lost if it were
+    // replaced by a file made from itself: refuse.
     for (const std::string* source : {&archive, &module}) {
         std::error_code ec;
         if (std::filesystem::equivalent(target, *source, ec))
             throw EWriteError("自己解凍書庫 " + target + " は " + *source +
                               " 自身なので上書きできません。");
     }
-    // Both sources are opened before the target is created or truncated.
+    // Both sources are opened before anything is written.
     std::ifstream stub = OpenSource(module);
     std::ifstream body = OpenSource(archive);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EWriteError(target + " を作成できません。");
-    CopyInto(out, stub, module, target);
-    const std::uint64_t archiveSize = CopyInto(out, body, archive, target);
     if (appendSize) {
-        // The stub reads the low 32 bits of the archive's length, most significant byte first.
-        const auto size = static_cast<std::uint32_t>(archiveSize);
-        const char bytes[4] = {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
-                               static_cast<char>(size >> 8), static_cast<char>(size)};
-        out.write(bytes, 4);
+        // The stub reads the archive's length from 32 bits: a longer archive would get a wrong
+        // length and a self-extracting file that cannot extract.
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(archive, ec);
+        if (!ec && size > 0xFFFFFFFFu)
+            throw EWriteError(archive + " は 4 GiB 以上あるため、自己解凍書庫にできません。");
     }
-    out.close();
-    if (!out)
-        throw EWriteError(target + " に書き込めません。");
+    // The file is made beside the target and renamed over it once complete: a failed copy
+    // leaves neither a partly written target nor an emptied one.
+    std::string partial;
+    std::ofstream out;
+    for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp",
+                      static_cast<unsigned>(std::rand()) ^ static_cast<unsigned>(attempt));
+        partial = target + suffix;
+        if (IsFile(partial) || std::filesystem::is_symlink(partial))
+            continue;
+        out.open(partial, std::ios::binary | std::ios::trunc);
+    }
+    if (!out.is_open())
+        throw EWriteError(target + " を作成できません。");
+    try {
+        CopyInto(out, stub, module, target);
+        const std::uint64_t archiveSize = CopyInto(out, body, archive, target);
+        if (appendSize) {
+            // The archive's length, most significant byte first.
+            const auto size = static_cast<std::uint32_t>(archiveSize);
+            const char bytes[4] = {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                                   static_cast<char>(size >> 8), static_cast<char>(size)};
+            out.write(bytes, 4);
+        }
+        out.close();
+        if (!out)
+            throw EWriteError(target + " に書き込めません。");
+        std::error_code ec;
+        std::filesystem::rename(partial, target, ec);
+        if (ec)
+            throw EWriteError(target + " を作成できません。");
+    } catch (...) {
+        if (out.is_open())
+            out.close();
+        std::error_code ec;
+        std::filesystem::remove(partial, ec);
+        throw;
+    }
 }
 
 } // namespace qm

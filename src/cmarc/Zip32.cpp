@@ -125,8 +125,11 @@ int TZip32::MakeSfx(void* window, const std::string& archive, std::vector<char>&
     if (module.empty())
         throw ESfxNoRequiredFile("zip", win32 ? "Win32" : "DOS", moduleName);
     const std::string target = SfxTargetName(archive, ".EXE", destination);
+    if (target.find('"') != std::string::npos)
+        throw EArchiver("\"" + target + "\" は引用符を含むため、コマンドラインに書けません。");
     CopySfx(target, module, archive, false);
-    commandLine = "-A " + target;
+    // Quoted, as every path of a command line: a blank in the path would split it.
+    commandLine = "-A \"" + target + "\"";
     return dll.WriteCommand(window, archive, static_cast<std::uint32_t>(output.size()),
                             output.empty() ? nullptr : output.data(), commandLine);
 }

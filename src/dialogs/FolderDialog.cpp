@@ -1,6 +1,7 @@
 #include "dialogs/FolderDialog.h"
 
 #include "model/FileUtils.h"
+#include "model/FolderCheck.h"
 #include "platform/SpecialFolders.h"
 #include "widgets/UiHooks.h"
 
@@ -161,6 +162,22 @@ QString ShortenPathForWidth(const QString& path, const QFontMetrics& metrics, in
         result = QString::fromStdString(drive + dir + name);
     }
     return result;
+}
+
+bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder) {
+    const std::string path = folder.toStdString();
+    const TFolderProblem problem = CheckFolderPath(path, isInstallFolder);
+    if (problem == TFolderProblem::None)
+        return true;
+    const TFolderProblemText text = FolderProblemText(problem, path, isInstallFolder);
+    if (problem == TFolderProblem::NoRights)
+        return ShowMessageBox(parent, QMessageBox::Question,
+                              QString::fromStdString(text.Text) +
+                                  QStringLiteral("\nこのフォルダを使いますか?"),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    ShowErrorMessage(parent, QString::fromStdString(text.Heading),
+                     QString::fromStdString(text.Text));
+    return false;
 }
 
 } // namespace qm

@@ -43,6 +43,12 @@ private:
     QWidget* FOwner;
 };
 
+// Checks a folder typed or picked in a dialog (CheckFolderPath) and says what is wrong with it.
+// A folder the user cannot write is accepted only when the user answers that the install may
+// ask for the administrator's password. isInstallFolder: the root itself is refused too, and
+// the wording names the install folder; otherwise it names a shortcut folder.
+bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder);
+
 // The path shortened to fit maxWidth pixels by replacing leading folders with "..." and a
 // delimiter, one folder per step, down to the name alone; the name itself is never cut.
 QString ShortenPathForWidth(const QString& path, const QFontMetrics& metrics, int maxWidth);

@@ -117,7 +117,7 @@ TfrmAppInfo::~TfrmAppInfo() {
 }
 
 void TfrmAppInfo::CreateControls() {
-    resize(560, 400);
+    resize(760, 460);
     auto* layout = new QVBoxLayout(this);
     auto* head = new QGridLayout;
     edtAppName = NewReadOnlyEdit(this, "edtAppName");
@@ -148,7 +148,7 @@ void TfrmAppInfo::CreateControls() {
     lvFile->setObjectName(QStringLiteral("lvFile"));
     SetupReportList(
         lvFile,
-        {{"ファイル名", 150}, {"インストール先", 200}, {"サイズ", 70, true}, {"日時", 90, true}});
+        {{"ファイル名", 180}, {"インストール先", 260}, {"サイズ", 90, true}, {"日時", 140, true}}, 1);
     lvFile->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(lvFile);
     layout->addWidget(lvFile, 1);
@@ -198,6 +198,7 @@ void TfrmAppInfo::Show(const TInstallAppInfo& record) {
     }
     lvFile->addTopLevelItems(rows);
     lvFile->sortItems(FSortColumn, Qt::AscendingOrder);
+    FitColumns(lvFile);
     lvFile->setUpdatesEnabled(true);
 }
 

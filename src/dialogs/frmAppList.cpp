@@ -91,16 +91,16 @@ TfrmAppList::~TfrmAppList() {
 }
 
 void TfrmAppList::CreateControls() {
-    resize(620, 360);
+    resize(860, 420);
     auto* layout = new QVBoxLayout(this);
     lvApp = new QTreeWidget(this);
     lvApp->setObjectName(QStringLiteral("lvApp"));
     SetupReportList(lvApp, {{"アプリケーション名", 150},
                             {"バージョン", 60},
-                            {"インストール日時", 90, true},
-                            {"アップデート日時", 90, true},
+                            {"インストール日時", 140, true},
+                            {"アップデート日時", 140, true},
                             {"アーカイブ名", 150},
-                            {"ファイル数", 50, true}});
+                            {"ファイル数", 60, true}});
     lvApp->setSelectionMode(QAbstractItemView::SingleSelection);
     KeepSelectionVisible(lvApp);
     layout->addWidget(lvApp, 1);
@@ -146,6 +146,7 @@ void TfrmAppList::FillList() {
     }
     lvApp->addTopLevelItems(rows);
     lvApp->sortItems(FSortColumn, Qt::AscendingOrder);
+    FitColumns(lvApp);
     lvApp->setUpdatesEnabled(true);
 }
 

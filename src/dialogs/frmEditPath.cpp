@@ -119,9 +119,7 @@ bool TfrmEditPath::IsUsableFolder(const QString& folder) {
 void TfrmEditPath::btnOkClick() {
     // A relative folder would depend on wherever the installer happens to run, and a ".." step
     // leads out of the folder that was named: both count as no folder given.
-    if (!IsUsableFolder(edtPath->text())) {
-        ShowErrorMessage(this, QStringLiteral("パスが指定されていません"),
-                         QStringLiteral("ショートカット作成先フォルダのパスを入力してください。"));
+    if (!AcceptFolder(this, edtPath->text(), false)) {
         edtPath->setFocus();
         return;
     }

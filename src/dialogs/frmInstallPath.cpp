@@ -105,9 +105,7 @@ bool TfrmInstallPath::IsUsableFolder(const QString& folder) {
 }
 
 void TfrmInstallPath::btnOkClick() {
-    if (!IsUsableFolder(edtInstallPath->text())) {
-        ShowErrorMessage(this, QStringLiteral("インストール先が指定されていません"),
-                         QStringLiteral("インストール先フォルダを指定してください。"));
+    if (!AcceptFolder(this, edtInstallPath->text(), true)) {
         edtInstallPath->setFocus();
         return;
     }

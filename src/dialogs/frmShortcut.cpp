@@ -80,7 +80,9 @@ TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmShortcut"));
     setWindowTitle(QStringLiteral("ショートカット設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    StartMenuPrefix = Q(WithTrailingDelim(ShellFolderPath(CSIDL_COMMON_STARTMENU)));
+    // The start-menu path is relative to whichever start menu the install uses; installs are
+    // for the current user unless chosen otherwise later, so the browser starts in the user's.
+    StartMenuPrefix = Q(WithTrailingDelim(ShellFolderPath(CSIDL_STARTMENU)));
 
     edtShortcutName = Edit(this, "edtShortcutName");
     edtDescription = Edit(this, "edtDescription");
@@ -119,7 +121,7 @@ TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
 
     dlgStartMenu = new TFolderDialog(this);
     dlgStartMenu->setObjectName(QStringLiteral("dlgStartMenu"));
-    dlgStartMenu->RootFolder = TRootFolder::rfCommonStartMenu;
+    dlgStartMenu->RootFolder = TRootFolder::rfStartMenu;
     dlgStartMenu->Title = QStringLiteral("スタートメニューの場所を選択します。");
 
     auto* form = new QGridLayout;
@@ -318,7 +320,7 @@ void TfrmShortcut::btnOkClick() {
 }
 
 void TfrmShortcut::btnRefStartMenuClick() {
-    dlgStartMenu->RootFolder = TRootFolder::rfCommonStartMenu;
+    dlgStartMenu->RootFolder = TRootFolder::rfStartMenu;
     dlgStartMenu->Title = QStringLiteral("スタートメニューの場所を選択します。");
     dlgStartMenu->Folder = StartMenuPrefix + edtStartMenuPath->text();
     if (!dlgStartMenu->Execute())

@@ -143,7 +143,7 @@ TfrmUninstall::~TfrmUninstall() {
 }
 
 void TfrmUninstall::CreateControls() {
-    resize(520, 420);
+    resize(680, 480);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QGridLayout;
     auto* lblAppName = new QLabel(U("アンインストール対象"), this);
@@ -170,7 +170,7 @@ void TfrmUninstall::CreateControls() {
 
     lvFile = new QTreeWidget(this);
     lvFile->setObjectName(QStringLiteral("lvFile"));
-    SetupReportList(lvFile, {{"名前", 150}, {"種類", 70}, {"パス", 200}});
+    SetupReportList(lvFile, {{"名前", 180}, {"種類", 70}, {"パス", 300}}, 2);
     lvFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
     Label1->setBuddy(lvFile);
@@ -296,6 +296,7 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
         SplitFolder(folder, name, parent);
         AddRow(name, true, parent, false);
     }
+    FitColumns(lvFile);
     lvFile->setUpdatesEnabled(true);
 }
 

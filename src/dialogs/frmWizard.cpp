@@ -194,7 +194,14 @@ void TfrmWizard::CreatePages() {
         chkMakeSub = NewCheck(tabFolder, "chkMakeSub", "サブフォルダを作成する");
         chkMakeSub->setChecked(true);
         grid->addWidget(chkMakeSub, 1, 1);
+        lblFolderPreview = new QLabel(tabFolder);
+        lblFolderPreview->setObjectName(QStringLiteral("lblFolderPreview"));
+        lblFolderPreview->setTextFormat(Qt::PlainText);
+        lblFolderPreview->setWordWrap(true);
+        grid->addWidget(lblFolderPreview, 2, 1);
         static_cast<QVBoxLayout*>(tabFolder->layout())->addLayout(grid);
+        connect(edtInstallFolder, &QLineEdit::textChanged, this, [this] { UpdateFolderPreview(); });
+        connect(chkMakeSub, &QCheckBox::toggled, this, [this] { UpdateFolderPreview(); });
     }
     // 4: main executable and help file.
     tabProgram = NewPage("tabProgram", "アプリケーションのメインプログラム等を指定します。");
@@ -364,8 +371,15 @@ std::string TfrmWizard::InstallFolder() const {
 
 // --- moving between pages ---------------------------------------------------------------------
 
+void TfrmWizard::UpdateFolderPreview() {
+    lblFolderPreview->setText(U("ファイルは %1 にインストールされます。")
+                                  .arg(ShownText(InstallFolder())));
+}
+
 void TfrmWizard::ShowPage(int index) {
     FPage = index;
+    if (index == 3)
+        UpdateFolderPreview();
     pgcWiz->setCurrentIndex(index);
     btnBack->setVisible(index > 0);
     btnNext->setVisible(index < PageCount - 1);
@@ -441,6 +455,11 @@ bool TfrmWizard::LeaveArchivePage() {
         }
     }
     edtArchive->setText(Q(path));
+    // The program lists belong to the plan they were filled from: they are filled again from
+    // this one on leaving the next page, and until then nothing is taken from them.
+    FCandidatesLoaded = false;
+    cmbMainExe->clear();
+    cmbHelpFile->clear();
     edtAppName->setText(Q(FMain.AppNameText()));
     edtAppVer->setText(Q(FMain.AppVersionText()));
     if (FMain.IsUpdating()) {
@@ -521,14 +540,9 @@ void TfrmWizard::FillCandidates() {
 
 bool TfrmWizard::CheckInstallFolder() {
     const QString text = edtInstallFolder->text();
-    if (text.trimmed().isEmpty()) {
-        ShowError(U("インストール先フォルダを指定してください。"));
+    // The box first (what the user typed), then the folder the files will go to.
+    if (!AcceptFolder(this, text, true))
         return false;
-    }
-    if (!QFileInfo(text).isAbsolute()) {
-        ShowError(U("インストール先フォルダは絶対パスで指定してください。"));
-        return false;
-    }
     const std::string folder = InstallFolder();
     if (folder == PathRoot(folder)) {
         ShowError(U("ファイルシステムのルートにはインストールできません。"));
@@ -557,9 +571,12 @@ void TfrmWizard::btnRefInsPathClick() {
 }
 
 void TfrmWizard::btnSelStartMenuClick() {
-    dlgFolder->RootFolder = TRootFolder::rfCommonStartMenu;
+    // The start menu of the install's users: the user's own unless the install is for all.
+    const bool allUsers = AllUsers();
+    dlgFolder->RootFolder = allUsers ? TRootFolder::rfCommonStartMenu : TRootFolder::rfStartMenu;
     dlgFolder->Title = U("ショートカットを作成する場所を選択します。");
-    const std::string root = IncludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_STARTMENU));
+    const std::string root =
+        IncludeTrailingPathDelimiter(GetSpecialFolder(allUsers ? SF_COMMON_STARTMENU : SF_STARTMENU));
     dlgFolder->Folder = Q(root + edtStartMenu->text().toStdString());
     if (!dlgFolder->Execute())
         return;

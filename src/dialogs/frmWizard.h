@@ -91,6 +91,8 @@ public:
     QLineEdit* edtInstallFolder = nullptr;
     QPushButton* btnRefInsPath = nullptr;
     QCheckBox* chkMakeSub = nullptr;
+    // The folder the files go to, as the box and the check box make it (InstallFolder).
+    QLabel* lblFolderPreview = nullptr;
     QComboBox* cmbMainExe = nullptr;
     QComboBox* cmbHelpFile = nullptr;
     QCheckBox* chkAddStartMenu = nullptr;
@@ -119,6 +121,7 @@ private:
     bool CheckInstallFolder();
     void FillCandidates();
     void ShowError(const QString& text);
+    void UpdateFolderPreview();
 
     TMainAccess& FMain;
     int FPage = 0;

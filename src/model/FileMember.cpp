@@ -410,4 +410,24 @@ void TFileMembers::TakeFrom(TFileMembers& other) {
         item->owner_ = this;
 }
 
+std::vector<int> TFileMembers::DestinationClashes() const {
+    std::unordered_map<std::string, int> first;
+    std::vector<bool> clash(items_.size(), false);
+    for (int i = 0; i < Count(); ++i) {
+        const TFileMember& m = *items_[static_cast<std::size_t>(i)];
+        if (!m.IsTarget || m.IsExcluded())
+            continue;
+        const auto [at, added] = first.emplace(m.GetInstallDir() + m.FileName, i);
+        if (!added) {
+            clash[static_cast<std::size_t>(at->second)] = true;
+            clash[static_cast<std::size_t>(i)] = true;
+        }
+    }
+    std::vector<int> indexes;
+    for (int i = 0; i < Count(); ++i)
+        if (clash[static_cast<std::size_t>(i)])
+            indexes.push_back(i);
+    return indexes;
+}
+
 } // namespace qm

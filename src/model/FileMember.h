@@ -147,6 +147,10 @@ public:
     void SetMain(int index);
     void SetMainByPath(const std::string& path);
     void SetHelpByPath(const std::string& path);
+    // The indexes, in list order, of the members to be installed (targets, not left out) whose
+    // destination file is also another such member's: the one installed later would replace
+    // the other (two files of one name from different archive folders put in one folder).
+    std::vector<int> DestinationClashes() const;
 
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/Exception.h"
+#include "platform/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +18,7 @@ namespace qm {
 namespace {
 
 std::string SystemError(int error) {
-    return std::strerror(error);
+    return SystemErrorText(error);
 }
 
 // Retries a call that a signal interrupted.

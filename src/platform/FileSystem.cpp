@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/time.h>
 #include <unistd.h>
 #include <utility>
@@ -454,6 +455,33 @@ std::string PathRoot(const std::string&) {
 
 std::string PathDrive(const std::string&) {
     return std::string();
+}
+
+TFolderWrite FolderWriteState(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == PathDelim)
+        path.pop_back();
+    struct stat st {};
+    while (!path.empty() && ::stat(path.c_str(), &st) != 0) {
+        const std::size_t slash = path.rfind(PathDelim);
+        path = slash == std::string::npos ? std::string() : slash == 0 ? std::string(1, PathDelim)
+                                                                      : path.substr(0, slash);
+    }
+    if (path.empty())
+        path = ".";
+    char real[PATH_MAX];
+    const std::string resolved = ::realpath(path.c_str(), real) != nullptr ? real : path;
+    for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
+        const std::size_t n = std::strlen(system);
+        if (resolved.compare(0, n, system) == 0 && (resolved.size() == n || resolved[n] == '/'))
+            return TFolderWrite::System;
+    }
+    struct statvfs fs {};
+    if (::statvfs(resolved.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0)
+        return TFolderWrite::ReadOnly;
+    if (!S_ISDIR(st.st_mode) || ::access(resolved.c_str(), W_OK | X_OK) != 0)
+        return TFolderWrite::NoRights;
+    return TFolderWrite::Writable;
 }
 
 bool IsAbsolutePath(const std::string& path) {

@@ -57,6 +57,13 @@ namespace detail {
 bool MoveByCopy(const std::string& from, const std::string& to);
 } // namespace detail
 
+// Whether files can be written into a folder (made first when it does not exist), judged on the
+// nearest folder of its path that exists: by this process; only with other rights; never,
+// because the file system is mounted read-only; or never, because it belongs to the kernel's
+// own folders (/proc, /sys, /dev, /run), which hold no installed files.
+enum class TFolderWrite { Writable, NoRights, ReadOnly, System };
+TFolderWrite FolderWriteState(const std::string& folder);
+
 // The folder with one trailing PathDelim added when it has none; an empty name stays empty,
 // since the delimiter alone would name the root of the file system.
 std::string WithTrailingDelim(std::string folder);

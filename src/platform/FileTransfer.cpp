@@ -2,6 +2,7 @@
 #include "platform/FileTransfer.h"
 
 #include "platform/Exception.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <climits>
@@ -26,7 +27,7 @@ template <typename F> auto Retry(F call) {
 }
 
 std::string SystemError(int error) {
-    return std::strerror(error);
+    return SystemErrorText(error);
 }
 
 [[noreturn]] void WriteFailure(const std::string& what, const std::string& path, int error) {

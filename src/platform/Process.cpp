@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -115,6 +116,7 @@ const char* const kPassedVariables[] = {
     "WAYLAND_DISPLAY",
     "XAUTHORITY",
     "QT_QPA_PLATFORM",
+    "QUILLMATE_PARENT_WINDOW",
 };
 
 } // namespace
@@ -239,7 +241,7 @@ std::unique_ptr<TChildProcess> SpawnProcess(const std::string& file,
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) {
-        error = "\"" + file + "\" を起動できません: " + std::strerror(rc);
+        error = "\"" + file + "\" を起動できません: " + SystemErrorText(rc);
         return nullptr;
     }
     return std::make_unique<TChildProcess>(pid);
@@ -335,8 +337,12 @@ bool LaunchFile(const std::string& path, std::string& error) {
     }
     if (command.size() > 1 && FindInPath(command[0]).empty()) {
         error = command[0] == "wine"
-                    ? "Windows のプログラム \"" + path + "\" を起動するには wine が必要です。"
-                    : "\"" + path + "\" を開くプログラムがありません。";
+                    ? "Windows のプログラム \"" + path +
+                          "\" を起動するには wine が必要です。Debian ではパッケージ wine を"
+                          "インストールしてください (sudo apt install wine)。"
+                    : "\"" + path +
+                          "\" を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils を"
+                          "インストールしてください (sudo apt install xdg-utils)。";
         return false;
     }
     TSpawnOptions options;

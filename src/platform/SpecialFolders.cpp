@@ -80,11 +80,12 @@ std::string ParseUserDirValue(const std::string& raw, const std::string& home) {
     return std::string();
 }
 
-// The desktop of xdg-user-dirs: XDG_DESKTOP_DIR in the environment, else in user-dirs.dirs,
-// else ~/Desktop.
-std::string DesktopFolder() {
+// A folder of xdg-user-dirs: XDG_<NAME>_DIR in the environment, else in user-dirs.dirs, else
+// the home folder + fallback.
+std::string UserDirFolder(const std::string& name, const char* fallback) {
     const std::string home = HomeFolder();
-    const std::string fromEnv = Env("XDG_DESKTOP_DIR");
+    const std::string variable = "XDG_" + name + "_DIR";
+    const std::string fromEnv = Env(variable.c_str());
     if (!fromEnv.empty() && fromEnv.front() == '/')
         return WithoutTrailingDelims(fromEnv);
     const std::string config = ConfigHome();
@@ -100,11 +101,11 @@ std::string DesktopFolder() {
         std::istringstream in(bytes);
         std::string line;
         std::string found;
+        const std::string key = variable + "=";
         while (std::getline(in, line)) {
             size_t start = line.find_first_not_of(" \t");
             if (start == std::string::npos || line[start] == '#')
                 continue;
-            const std::string key = "XDG_DESKTOP_DIR=";
             if (line.compare(start, key.size(), key) != 0)
                 continue;
             std::string parsed = ParseUserDirValue(line.substr(start + key.size()), home);
@@ -116,7 +117,11 @@ std::string DesktopFolder() {
     }
     if (home.empty())
         return std::string();
-    return home + "/Desktop";
+    return home + "/" + fallback;
+}
+
+std::string DesktopFolder() {
+    return UserDirFolder("DESKTOP", "Desktop");
 }
 
 // A folder shared by all users: below QUILLMATE_SYSTEM_ROOT when it is set.
@@ -175,6 +180,10 @@ std::string TempFolderPath() {
 
 std::string WindowsFolderPath() {
     return std::string();
+}
+
+std::string DownloadFolderPath() {
+    return UserDirFolder("DOWNLOAD", "Downloads");
 }
 
 } // namespace qm

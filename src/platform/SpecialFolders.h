@@ -55,6 +55,8 @@ std::string ShellFolderPath(int csidl);
 // without a trailing delimiter.
 std::string SystemFolderPath();
 std::string TempFolderPath();
+// The user's downloads folder (xdg-user-dirs, default ~/Downloads), whether it exists or not.
+std::string DownloadFolderPath();
 std::string WindowsFolderPath();
 
 } // namespace qm

@@ -8,7 +8,7 @@
 namespace qm {
 
 TDateFormat::TDateFormat()
-    : FLocale(QLocale::system()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)),
+    : FLocale(QLocale()), FDateFormat(FLocale.dateFormat(QLocale::ShortFormat)),
       FTimeFormat(QStringLiteral("HH:mm:ss")) {}
 
 QString TDateFormat::Text(double dayCount) const {

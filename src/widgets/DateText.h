@@ -1,5 +1,6 @@
 #pragma once
-// Dates as the lists and labels show them: the system's short date, then a 24-hour time with
+// Dates as the lists and labels show them: the interface language's short date (the default
+// locale, SetUpInterfaceLanguage), then a 24-hour time with
 // seconds ("2020/01/04 10:30:12") unless the time is exactly midnight.
 #include <QLocale>
 #include <QString>

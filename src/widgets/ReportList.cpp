@@ -3,9 +3,12 @@
 #include <QHeaderView>
 #include <QPalette>
 
+#include <algorithm>
+
 namespace qm {
 
-void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> columns) {
+void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> columns,
+                     int stretchColumn) {
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -30,8 +33,24 @@ void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> colum
     view->setSectionsClickable(true);
     view->setSortIndicatorShown(false);
     i = 0;
-    for (const TListColumn& c : columns)
-        view->resizeSection(i++, c.Width);
+    for (const TListColumn& c : columns) {
+        view->resizeSection(i, std::max(c.Width, view->sectionSizeHint(i)));
+        ++i;
+    }
+    if (stretchColumn >= 0 && stretchColumn < view->count())
+        view->setSectionResizeMode(stretchColumn, QHeaderView::Stretch);
+}
+
+void FitColumns(QTreeView* list) {
+    QHeaderView* view = list->header();
+    for (int i = 0; i < view->count(); ++i) {
+        if (view->sectionResizeMode(i) == QHeaderView::Stretch || view->isSectionHidden(i))
+            continue;
+        const int wanted = std::max(view->sectionSizeHint(i),
+                                    static_cast<QAbstractItemView*>(list)->sizeHintForColumn(i));
+        if (view->sectionSize(i) < wanted)
+            view->resizeSection(i, wanted);
+    }
 }
 
 void KeepSelectionVisible(QAbstractItemView* view) {

@@ -17,9 +17,15 @@ struct TListColumn {
     bool RightAligned = false;
 };
 
-// Flat rows, whole-row selection, no editing, the columns with their designed widths. Header
-// clicks do not sort by themselves: the owner connects sectionClicked and sorts as it must.
-void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> columns);
+// Flat rows, whole-row selection, no editing, the columns with their designed widths, each at
+// least as wide as its caption. The column stretchColumn (none for -1) takes the width the
+// others leave free. Header clicks do not sort by themselves: the owner connects sectionClicked
+// and sorts as it must.
+void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> columns,
+                     int stretchColumn = -1);
+// Widens every column that cuts its caption or a row's text (sizes, dates) to show it whole;
+// wider columns stay as they are. Called once the rows are in.
+void FitColumns(QTreeView* list);
 // The selection keeps its colour when the list loses the focus.
 void KeepSelectionVisible(QAbstractItemView* view);
 // Gives a new row the alignment of each column's header.

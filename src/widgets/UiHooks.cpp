@@ -3,8 +3,10 @@
 #include "model/FileUtils.h"
 #include "platform/Process.h"
 
-#include <QCoreApplication>
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 
@@ -119,7 +121,13 @@ QString RunOpenFileDialog(QFileDialog& dialog) {
         TUiHooks::NextOpenFileNames.pop_front();
         return name;
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const int result = dialog.exec();
+    // A name completed and confirmed with Enter closes the dialog before its completer has
+    // closed its list, which would stay floating over the window.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+        if (completer->popup() != nullptr)
+            completer->popup()->hide();
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }

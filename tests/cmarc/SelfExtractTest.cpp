@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace qm;
 using Lines = std::vector<std::string>;
 
@@ -64,8 +66,8 @@ TEST_F(SelfExtractTest, ZipNeedsZip32jAndTheStubOfItsKind) {
     EXPECT_EQ(zip.MakeSfx(nullptr, Archive, Output, CommandLine, "", WithStub(1)), 0);
     const std::string target = WorkFolder + "/b.EXE";
     EXPECT_EQ(qmtest::ReadFile(target), "STUBARCHIVE");
-    EXPECT_EQ(CommandLine, "-A " + target);
-    EXPECT_EQ(zip32j->Calls(), Lines{"Zip|-A " + target + "|0|nobuf|nohwnd"});
+    EXPECT_EQ(CommandLine, "-A \"" + target + "\"");
+    EXPECT_EQ(zip32j->Calls(), Lines{"Zip|-A \"" + target + "\"|0|nobuf|nohwnd"});
 }
 
 TEST_F(SelfExtractTest, TarJoinsItsStubAndRefusesBzip2) {
@@ -108,4 +110,28 @@ TEST_F(SelfExtractTest, SevenZipMakesOnlyWindowsStubs) {
     qmtest::WriteFile(LibraryFolder + "/7z.sfx", "7Z");
     EXPECT_EQ(sevenZip.MakeSfx(nullptr, Archive, Output, CommandLine, "", WithStub(1)), 0);
     EXPECT_EQ(qmtest::ReadFile(WorkFolder + "/b.exe"), "7ZARCHIVE");
+}
+
+// The file is made beside the target and renamed over it: a copy that fails (the archive is a
+// folder, so reading it fails) leaves an existing target as it was and nothing beside it; an
+// archive too long for the YZ1 stub's 32-bit length is refused before anything is written.
+TEST_F(SelfExtractTest, AFailedCopyKeepsTheOldTargetAndALongYz1IsRefused) {
+    qmtest::WriteFile(LibraryFolder + "/kmtarsef.exe", "MZTAR");
+    const std::string old = qmtest::WriteFile(WorkFolder + "/d.EXE", "OLD");
+    Archive = WorkFolder + "/d.tgz";
+    std::filesystem::create_directory(Archive);
+    TTgz32 tgz;
+    EXPECT_THROW(tgz.MakeSfx(nullptr, Archive, Output, CommandLine, "", WithStub(1)), Exception);
+    EXPECT_EQ(qmtest::ReadFile(old), "OLD");
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(WorkFolder))
+        entries += entry.path().filename().string().rfind("d.EXE", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(entries, 1u);
+
+    qmtest::WriteFile(LibraryFolder + "/yzdec.exe", "DEC");
+    Archive = WorkFolder + "/huge.yz1";
+    std::filesystem::resize_file(qmtest::WriteFile(Archive, ""), 0x100000000ull); // sparse
+    TYZ1 yz1;
+    EXPECT_THROW(yz1.MakeSfx(nullptr, Archive, Output, CommandLine, "", WithStub(1)), EWriteError);
+    EXPECT_FALSE(std::filesystem::exists(WorkFolder + "/huge.exe"));
 }

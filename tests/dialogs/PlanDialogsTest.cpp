@@ -50,15 +50,26 @@ bool PressOk(QDialog& dialog, QPushButton* ok) {
 
 } // namespace
 
+// Each refusal says what is wrong with the folder: none given, relative, the root, a ".." step,
+// a folder of the kernel's (where the install could only fail later).
 TEST_F(PlanDialogs, InstallPathRefusesNoFolderARelativeOneAndTheRoot) {
     TfrmInstallPath dialog;
-    for (const char* bad : {"", "opt/tool", "/", "//"}) {
+    const struct {
+        const char* folder;
+        const char* says;
+    } refused[] = {{"", "インストール先フォルダを指定してください。"},
+                   {"opt/tool", "相対パス"},
+                   {"/", "ルート"},
+                   {"//", "ルート"},
+                   {"/opt/../etc/tool", "\"..\""},
+                   {"/proc/self/tool", "システムのフォルダ"}};
+    for (const auto& bad : refused) {
         TUiHooks::Messages.clear();
-        dialog.edtInstallPath->setText(QString::fromUtf8(bad));
-        EXPECT_FALSE(PressOk(dialog, dialog.btnOk)) << bad;
-        ASSERT_EQ(TUiHooks::Messages.size(), 1) << bad;
-        EXPECT_EQ(TUiHooks::Messages.first(),
-                  "インストール先が指定されていません\nインストール先フォルダを指定してください。");
+        dialog.edtInstallPath->setText(QString::fromUtf8(bad.folder));
+        EXPECT_FALSE(PressOk(dialog, dialog.btnOk)) << bad.folder;
+        ASSERT_EQ(TUiHooks::Messages.size(), 1) << bad.folder;
+        EXPECT_TRUE(TUiHooks::Messages.first().contains(QString::fromUtf8(bad.says)))
+            << TUiHooks::Messages.first().toStdString();
     }
     dialog.SetInstallPath("/opt/tool");
     dialog.SetAllFiles(true);
@@ -154,9 +165,13 @@ TEST_F(PlanDialogs, EditPathRefusesNoFolderARelativeOneAndOneThatClimbs) {
         dialog.edtPath->setText(QString::fromUtf8(bad));
         EXPECT_FALSE(PressOk(dialog, dialog.btnOk)) << bad;
         ASSERT_EQ(TUiHooks::Messages.size(), 1);
-        EXPECT_EQ(TUiHooks::Messages.first(), "パスが指定されていません\nショートカット作成先"
-                                              "フォルダのパスを入力してください。");
+        EXPECT_TRUE(TUiHooks::Messages.first().contains("ショートカット作成先"));
     }
+    TUiHooks::Messages.clear();
+    dialog.edtPath->setText("");
+    PressOk(dialog, dialog.btnOk);
+    EXPECT_EQ(TUiHooks::Messages.first(), "パスが指定されていません\nショートカット作成先"
+                                          "フォルダのパスを入力してください。");
     dialog.edtPath->setText("/home/u/Desktop");
     EXPECT_TRUE(PressOk(dialog, dialog.btnOk));
     EXPECT_EQ(dialog.Path(), "/home/u/Desktop/");
@@ -183,8 +198,10 @@ TEST_F(PlanDialogs, QuickSettingsWriteTheSpecialFoldersAndOfferOnlyThoseThatExis
     EXPECT_TRUE(old.pmitStartMenu->isEnabled());
 }
 
+// The browser starts in the user's own start menu (installs are the user's unless chosen
+// otherwise), not the all-users one.
 TEST_F(PlanDialogs, StartMenuBrowseGivesTheFolderRelativeToTheStartMenu) {
-    const std::string menu = ShellFolderPath(CSIDL_COMMON_STARTMENU);
+    const std::string menu = ShellFolderPath(CSIDL_STARTMENU);
     fs::create_directories(menu + "/Tools/Quill");
     TfrmShortcut dialog;
     auto choose = [](const std::string& folder) {

@@ -298,3 +298,56 @@ TEST_F(UpdateAndWizard, AWizardCancelledEarlyLeavesThePlanAsItWas) {
     EXPECT_EQ(w.InstallInfo()->Members.Items(w.InstallInfo()->Members.MainIndex()).FileName,
               mainName);
 }
+
+// A wizard cancelled after walking its pages gives nothing back either: folders set by hand,
+// the update target and the update line are as they were before it, although its pages chose
+// a new install; and a second archive opened on its first page empties the program lists of
+// the first one until they are filled again from the new plan.
+TEST_F(UpdateAndWizard, ACancelledWizardLeavesThePlanAndTheTargetAndReopeningEmptiesTheLists) {
+    WriteDatabase();
+    const std::string zip = MakeWizardZip("wiz-2.0.zip");
+    TfrmMain w;
+    ASSERT_TRUE(w.OpenArchive(zip));
+    ASSERT_TRUE(w.IsUpdate);
+    TFileMembers& members = w.InstallInfo()->Members;
+    const int help = members.HelpIndex();
+    ASSERT_GE(help, 0);
+    members.Items(help).SetInstallDir("/srv/mine/", true);
+    const QString line = w.lblUpdate->text();
+
+    const std::string elsewhere = qmtest::MakeTempFolder("elsewhere");
+    TUiHooks::NextDialogs.push_back([elsewhere](QDialog& dialog) {
+        auto& d = static_cast<TfrmWizard&>(dialog);
+        d.btnNextClick();
+        d.rdoInstallNew->setChecked(true);
+        d.btnNextClick(); // page 1 makes it a new install in the window
+        d.btnNextClick();
+        d.edtInstallFolder->setText(QString::fromStdString(elsewhere));
+        d.btnNextClick();
+        EXPECT_EQ(d.PageIndex(), 4);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    w.actWizardExecute();
+    EXPECT_TRUE(w.IsUpdate);
+    EXPECT_EQ(w.UpdateInfo()->AppId, 11);
+    EXPECT_EQ(w.lblUpdate->text(), line);
+    EXPECT_EQ(w.InstallInfo()->Members.Items(help).GetInstallDir(), "/srv/mine/");
+    const int main = w.InstallInfo()->Members.MainIndex();
+    ASSERT_GE(main, 0);
+    EXPECT_EQ(w.InstallInfo()->Members.Items(main).GetInstallDir(), "/opt/tool/");
+
+    const std::string other = MakeWizardZip("other-1.0.zip");
+    TfrmWizard d(w, &w);
+    d.SetArchiveName(zip);
+    d.btnNextClick();
+    d.btnNextClick();
+    ASSERT_TRUE(d.CandidatesLoaded());
+    d.btnBackClick();
+    d.btnBackClick();
+    d.SetArchiveName(other);
+    d.btnNextClick();
+    ASSERT_EQ(d.PageIndex(), 1);
+    EXPECT_FALSE(d.CandidatesLoaded());
+    EXPECT_EQ(d.cmbMainExe->count(), 0);
+    EXPECT_EQ(d.MainExe(), "");
+}

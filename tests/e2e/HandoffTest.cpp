@@ -285,12 +285,13 @@ TEST_F(Handoff, TheWizardInstallsAndACancelledOneOnlyHandsBack) {
         });
         w.actWizard->trigger();
     };
+    // A cancel gives nothing back: the plan is the archive's as it was opened.
     walk([](TfrmWizard&) { return int(QDialog::Rejected); });
-    EXPECT_EQ(w.edtAppName->text(), "Wizard Tool");
+    EXPECT_EQ(w.edtAppName->text(), "Tool");
     TFileMembers& members = w.InstallInfo()->Members;
     ASSERT_GE(members.MainIndex(), 0);
-    EXPECT_EQ(members.Items(members.MainIndex()).ShortcutFlags(), scDesktop | scStartMenu);
-    EXPECT_EQ(members.Items(members.MainIndex()).GetInstallDir(), target + "/tool/");
+    EXPECT_EQ(members.Items(members.MainIndex()).ShortcutFlags(), scStartMenu);
+    EXPECT_EQ(members.Items(members.MainIndex()).GetInstallDir(), InstallRoot());
     EXPECT_EQ(Database()->Count(), 0);
 
     walk([](TfrmWizard& d) {
@@ -368,13 +369,40 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     old.AppName = "Tool";
     w.SetUpdateTarget(&old);
     w.UpdateMode = umAutoClean;
-    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 2");
+    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 1");
     TUiHooks::Messages.clear();
     AcceptInstall();
     w.actInstall->trigger();
     ASSERT_EQ(TUiHooks::Messages.size(), 1);
     EXPECT_TRUE(TUiHooks::Messages[0].startsWith("アンインストールの失敗\n"));
     EXPECT_FALSE(fs::exists(marker));
+
+    // Cancelled in the uninstaller: said in the status bar, no error, no install.
+    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 2");
+    TUiHooks::Messages.clear();
+    AcceptInstall();
+    w.actInstall->trigger();
+    EXPECT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    EXPECT_EQ(w.stbMain->text(), "アンインストールはキャンセルされました。");
+    EXPECT_FALSE(fs::exists(marker));
+
+    // Done except refused paths (3): the old version is gone, so the install goes on, and the
+    // files that stayed are named.
+    const std::string outside = qmtest::WriteFile(qmtest::SandboxRoot() + "/kept.txt", "x");
+    old.Members.Clear();
+    TFileMember& kept = old.Members.Add();
+    kept.FileName = "kept.txt";
+    kept.IsTarget = true;
+    kept.SetInstallDir(qmtest::SandboxRoot() + "/", true);
+    w.SetUpdateTarget(&old);
+    w.UpdateMode = umAutoClean;
+    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 3");
+    TUiHooks::Messages.clear();
+    AcceptInstall();
+    w.actInstall->trigger();
+    EXPECT_TRUE(fs::exists(marker));
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages[0].contains(QString::fromStdString(outside)));
 
     // An installer that is not there cannot be started.
     TfrmMain::ToolFolder = qmtest::MakeTempFolder("empty");

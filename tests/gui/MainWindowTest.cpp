@@ -158,9 +158,9 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace) {
     EXPECT_FALSE(w.lblUpdate->isVisibleTo(&w));
     EXPECT_EQ(w.lvFileModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
               "インストールパス");
-    EXPECT_EQ(w.lvFile->header()->sectionSize(0), 150);
-    EXPECT_EQ(w.lvFile->header()->sectionSize(2), 200);
-    EXPECT_EQ(w.width(), 527);
+    // Wide enough for a typical plan; the install path takes the free width.
+    EXPECT_GE(w.width(), 900);
+    EXPECT_EQ(w.lvFile->header()->sectionResizeMode(2), QHeaderView::Stretch);
     // Enabled at start: open and the plain menu items (the commands still waiting for their
     // handlers stay disabled); the rest wait for an archive or a selection.
     for (const char* name : {"actOpen", "mitExit", "mitShowHelp", "mitAbout"})

@@ -107,3 +107,19 @@ TEST_F(UninstallerTest, ARecordNotInTheDatabaseRemovesNothing) {
 }
 
 } // namespace
+
+// The cancel button stops the uninstall before the next file: what was removed stays removed,
+// the rest and the record stay for a later uninstall, and the run says it was cancelled.
+TEST_F(UninstallerTest, ACancelStopsBeforeTheNextFileAndKeepsTheRecord) {
+    struct TCancelSecond : TToolUi {
+        int Steps = 0;
+        bool Progress(const std::string&, int, int) override { return ++Steps < 2; }
+    } ui;
+    TToolLog log(GetDataFolder() + ToolLogName);
+    TUninstaller uninstaller(ui, log, GetDataFolder());
+    EXPECT_THROW(uninstaller.Uninstall(record.Items(0), {}, false), ECancelled);
+    EXPECT_EQ(uninstaller.Stats().Removed, 1);
+    EXPECT_EQ(ui.Steps, 2);
+    EXPECT_EQ(RecordCount(), 1);
+    EXPECT_TRUE(FileExists(menuEntry));
+}

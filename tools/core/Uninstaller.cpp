@@ -1,6 +1,7 @@
 #include "Uninstaller.h"
 
 #include "DesktopEntry.h"
+#include "Installer.h"
 #include "Instructions.h"
 #include "ProgramIcon.h"
 #include "ToolLog.h"
@@ -94,6 +95,15 @@ bool TUninstaller::Allowed(const std::string& path, bool isFolder) const {
     return !isFolder && std::find(FEntries.begin(), FEntries.end(), plain) != FEntries.end();
 }
 
+void TUninstaller::CheckCancel(const std::string& path, int done, int total) {
+    // A cancel stops before the next file. What is gone stays gone (a removal cannot be taken
+    // back), and the record stays, so a later uninstall removes the rest.
+    if (!FUi.Progress(path, done, total)) {
+        FLog.Line("uninstall cancelled after " + std::to_string(FStats.Removed) + " removed");
+        throw ECancelled("アンインストールはキャンセルされました。");
+    }
+}
+
 void TUninstaller::RemoveOneFile(const std::string& path) {
     const TFileFacts facts = GetFileFacts(path);
     if (!facts.exists) {
@@ -112,7 +122,7 @@ void TUninstaller::RemoveListed(const std::vector<std::string>& paths) {
     const int total = static_cast<int>(paths.size());
     int done = 0;
     for (const std::string& path : paths) {
-        FUi.Progress(path, done++, total);
+        CheckCancel(path, done++, total);
         const bool folderLine = !path.empty() && path.back() == PathDelim;
         const TFileFacts facts = GetFileFacts(path);
         const bool isFolder = folderLine || facts.isFolder;
@@ -137,7 +147,7 @@ void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
         if (!m.IsTarget || m.IsExcluded())
             continue;
         const std::string path = m.GetInstallDir() + m.FileName;
-        FUi.Progress(path, i, total);
+        CheckCancel(path, i, total);
         if (!IsPlainName(m.FileName) || !IsSafeAbsolutePath(m.GetInstallDir())) {
             ++FStats.Refused;
             FLog.Line("refused (not a safe path): " + path);

@@ -28,7 +28,8 @@ public:
     TUninstaller(TToolUi& ui, TToolLog& log, std::string dataFolder);
 
     // Raises EInstructionError when the record is not in the database (nothing removed then).
-    // Refused paths are counted and logged; the rest of the list still runs.
+    // Refused paths are counted and logged; the rest of the list still runs. Raises ECancelled
+    // when the user cancels: the files removed until then stay removed, the record stays.
     void Uninstall(const TInstallAppInfo& record, const std::vector<std::string>& removalPaths,
                    bool hasList);
 
@@ -49,6 +50,7 @@ private:
     void RemoveRecorded(const TInstallAppInfo& installed);
     void RemoveFolders(std::vector<std::string> folders);
     void RemoveOneFile(const std::string& path);
+    void CheckCancel(const std::string& path, int done, int total);
     void RemoveShortcuts(const TInstallAppInfo& installed);
     void RemoveRecord(std::int32_t appId);
 };

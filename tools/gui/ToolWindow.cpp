@@ -1,5 +1,6 @@
 #include "gui/ToolWindow.h"
 
+#include "widgets/Language.h"
 #include "widgets/UiHooks.h"
 
 #include <QApplication>
@@ -10,11 +11,15 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace qm {
 
 TToolWindow::TToolWindow(const QString& caption, const QString& heading) {
+    SetUpInterfaceLanguage(*QCoreApplication::instance());
     setWindowTitle(caption);
     setObjectName("frmTool");
     auto* layout = new QVBoxLayout(this);
@@ -35,6 +40,30 @@ TToolWindow::TToolWindow(const QString& caption, const QString& heading) {
     layout->addLayout(buttons);
     connect(btnCancel, &QPushButton::clicked, this, [this] { FCancelled = true; });
     FLastPaint.start();
+}
+
+void TToolWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (FPlaced)
+        return;
+    FPlaced = true;
+    // The window of the program that started this one (QUILLMATE_PARENT_WINDOW, its native
+    // id) is this window's parent: the window manager keeps this one above it, so closing or
+    // raising the program never hides a question asked here.
+    bool known = false;
+    const WId parent = static_cast<WId>(qEnvironmentVariable("QUILLMATE_PARENT_WINDOW").toULongLong(&known));
+    if (known && parent != 0 && windowHandle() != nullptr) {
+        if (QWindow* foreign = QWindow::fromWinId(parent)) {
+            foreign->setParent(nullptr);
+            windowHandle()->setTransientParent(foreign);
+        }
+    }
+    // In the middle of the screen, not at its top-left corner.
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void TToolWindow::closeEvent(QCloseEvent* event) {
@@ -60,6 +89,8 @@ bool TToolWindow::Progress(const std::string& file, int done, int total) {
 TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
     QDialog dialog(this);
     dialog.setObjectName("dlgOverwrite");
+    // Asked above everything: the question must not hide behind the program's window.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     dialog.setWindowTitle(windowTitle());
     auto* layout = new QVBoxLayout(&dialog);
     auto* text = new QLabel("次のファイルは既に存在します。上書きしますか？\n\n" +

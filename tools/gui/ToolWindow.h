@@ -29,9 +29,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool FCancelled = false;
+    bool FPlaced = false;
     QElapsedTimer FLastPaint;
 };
 
