@@ -3,7 +3,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+# Only the program and what it starts (the installer, the uninstaller, the archiver libraries):
+# the tests are built by the test command.
+QM_BUILD_TARGETS="Quillmate" "$root/scripts/build.sh"
 build="${QM_BUILD_DIR:-$root/build}"
 if [ -x "$build/bin/Quillmate" ]; then
   exec "$build/bin/Quillmate" "$@"

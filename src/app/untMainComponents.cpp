@@ -387,6 +387,7 @@ void TfrmMain::CreateControls() {
     dlgOpenArc->setAcceptMode(QFileDialog::AcceptOpen);
     // The descriptions already name their patterns; Qt's own pattern list stays hidden.
     dlgOpenArc->setOption(QFileDialog::HideNameFilterDetails, true);
+    dlgOpenArc->resize(800, 500); // the places and the names uncut
 }
 
 } // namespace qm

@@ -24,6 +24,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -96,6 +98,8 @@ TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FM
     setObjectName(QStringLiteral("frmWizard"));
     setWindowTitle(U("インストールウィザード"));
     CreatePages();
+    // Room for a whole install path and the longest captions of the pages.
+    setMinimumSize(600, 380);
 
     dlgOpen = new QFileDialog(this, U("アーカイブの選択"));
     dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
@@ -198,7 +202,7 @@ void TfrmWizard::CreatePages() {
         lblFolderPreview->setObjectName(QStringLiteral("lblFolderPreview"));
         lblFolderPreview->setTextFormat(Qt::PlainText);
         lblFolderPreview->setWordWrap(true);
-        grid->addWidget(lblFolderPreview, 2, 1);
+        grid->addWidget(lblFolderPreview, 2, 0, 1, 3);
         static_cast<QVBoxLayout*>(tabFolder->layout())->addLayout(grid);
         connect(edtInstallFolder, &QLineEdit::textChanged, this, [this] { UpdateFolderPreview(); });
         connect(chkMakeSub, &QCheckBox::toggled, this, [this] { UpdateFolderPreview(); });
@@ -372,8 +376,30 @@ std::string TfrmWizard::InstallFolder() const {
 // --- moving between pages ---------------------------------------------------------------------
 
 void TfrmWizard::UpdateFolderPreview() {
+    // Members keep their archive folders below the install folder: the files of an archive
+    // whose members all sit in one folder land in that folder below it.
+    std::string common;
+    const TInstallAppInfo* plan = FMain.InstallInfo();
+    const int count = plan != nullptr ? plan->Members.Count() : 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string& folder = plan->Members.Items(i).ArchivePath;
+        if (i == 0) {
+            common = folder;
+            continue;
+        }
+        std::size_t same = 0;
+        for (std::size_t at = 0; at < common.size() && at < folder.size() && common[at] == folder[at];
+             ++at)
+            if (common[at] == '/')
+                same = at + 1;
+        if (!(common.size() <= folder.size() && folder.compare(0, common.size(), common) == 0))
+            common.erase(same);
+    }
+    if (!common.empty() && common.front() == '/')
+        common.erase(0, 1);
+    std::replace(common.begin(), common.end(), '/', PathDelim);
     lblFolderPreview->setText(U("ファイルは %1 にインストールされます。")
-                                  .arg(ShownText(InstallFolder())));
+                                  .arg(ShownText(InstallFolder() + common)));
 }
 
 void TfrmWizard::ShowPage(int index) {

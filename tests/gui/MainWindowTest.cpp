@@ -11,6 +11,7 @@
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 #include "platform/WindowsVersion.h"
+#include "widgets/DateText.h"
 #include "widgets/UiHooks.h"
 
 #include "Sandbox.h"
@@ -32,6 +33,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -973,4 +975,37 @@ TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
         EXPECT_EQ(button.icon().cacheKey(), plain.cacheKey());
     }
     SetOsVersionOverride(std::nullopt);
+}
+
+// With the interface in Japanese, Qt's own texts are too: the file dialog's labels and buttons
+// and the standard buttons of a message box; and a date reads the same as in the lists. The
+// dialog is grabbed as a picture, as a person would see it.
+TEST(InterfaceLanguage, QtsOwnLabelsAndButtonsAreJapanese) {
+    App();
+    const QRegularExpression english(QStringLiteral("\\b(Look|File|Files|Open|Cancel|Directory|"
+                                                    "Detail|List|Yes|No|Save|Back|Forward|"
+                                                    "Parent|Create)\\b"));
+    QFileDialog dialog(nullptr, QStringLiteral("アーカイブを開く"),
+                       QString::fromStdString(qmtest::MakeTempFolder("look")));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(dialog.grab().save(QString::fromStdString(qmtest::SandboxRoot() + "/dialog.png")));
+    QStringList seen;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->isVisible() && !label->text().isEmpty())
+            seen << label->text();
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>())
+        if (button->isVisible() && !button->text().isEmpty())
+            seen << button->text();
+    ASSERT_FALSE(seen.isEmpty());
+    for (const QString& text : seen)
+        EXPECT_FALSE(english.match(text).hasMatch()) << text.toStdString();
+
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Quillmate"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    for (const QAbstractButton* button : box.buttons())
+        EXPECT_FALSE(english.match(button->text()).hasMatch()) << button->text().toStdString();
+
+    EXPECT_EQ(DateText(43517.5), QStringLiteral("2019/02/21 12:00:00"));
 }
