@@ -37,6 +37,8 @@ class TFileListModel;
 class TFileMembers;
 class TfrmWizard;
 class TInstallAppInfo;
+class TInstallOption;
+struct THandOffOutcome;
 
 class TfrmMain : public QMainWindow, public TMainAccess {
     Q_OBJECT
@@ -156,16 +158,11 @@ public:
     static bool IsPendingCommand(const QAction* action);
 
     // --- hand-off to the installer and uninstaller (untMainHandoff.cpp) ---------------------
-    // The folder of QuillInst and QuillUninst; the program's own folder when empty. Tests put
-    // stand-ins elsewhere.
-    static std::string ToolFolder;
-    // How long an uninstall command waits for the uninstaller to take its instruction file.
-    static int TakeTimeoutMs;
-    // Runs the clean-install step of an update, then the installer; opens what was installed
-    // and closes the window as asked once the installer has succeeded.
-    void RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool allUsers);
-    // Starts one of the two executables, waiting for its end while the window stays responsive.
-    TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate);
+    // Runs the hand-off of an install (the clean-install step of an update, then the
+    // installer); opens what was installed and closes the window as asked once it succeeded.
+    void RunInstaller(const TInstallOption& option);
+    // Tells the user how a hand-off ended: errors in a box, a cancel in the status bar.
+    void ShowHandOffOutcome(const THandOffOutcome& outcome);
     void LaunchInstalledFiles(bool bootApp, bool bootHelp);
     // Runs the update selection dialog for a candidate (null: none) and applies its choice.
     void SelectUpdate(const TInstallAppInfo* record);
@@ -244,8 +241,6 @@ private:
     // Name, version, identifier and first install date of the plan handed to the installer:
     // an update keeps its record's, a new install starts afresh.
     void TakePlanIdentity(TInstallAppInfo& plan);
-    std::string ToolPath(const char* name) const;
-    bool NeedsOtherRights(bool allUsers) const;
     void BeginHandOff(const QString& status);
     void EndHandOff();
 

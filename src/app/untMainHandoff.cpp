@@ -9,6 +9,7 @@
 #include "dialogs/frmSelUpdate.h"
 #include "dialogs/frmUninstall.h"
 #include "dialogs/frmWizard.h"
+#include "handoff/HandOff.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallOption.h"
@@ -31,13 +32,7 @@
 
 namespace qm {
 
-std::string TfrmMain::ToolFolder;
-int TfrmMain::TakeTimeoutMs = 5000;
-
 namespace {
-
-const char* const kInstaller = "QuillInst";
-const char* const kUninstaller = "QuillUninst";
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -47,61 +42,6 @@ QString Q(const std::string& s) {
 std::uint8_t ChoiceSetting(const TExtIniFile& ini, const TConfigKey& key, int count, int fallback) {
     const std::int32_t value = ReadConfigInt(ini, key);
     return static_cast<std::uint8_t>(value >= 0 && value < count ? value : fallback);
-}
-
-// The tools' exit codes beyond success and failure.
-constexpr int kExitCancelled = 2; // the user cancelled in the tool; nothing was changed
-constexpr int kExitRefused = 3;   // the uninstall ran, except for paths it refused
-// pkexec's own answers: the password was refused or the dialog dismissed, or it could not run
-// the tool at all. Nothing was started with raised rights.
-constexpr int kExitNotAuthorized = 126;
-constexpr int kExitCannotRun = 127;
-
-bool Cancelled(const TExecuteResult& r) {
-    return r.Started && r.Finished && r.ExitCode == kExitCancelled;
-}
-
-bool ElevationRefused(const TExecuteResult& r, bool elevate) {
-    return elevate && r.Started && r.Finished &&
-           (r.ExitCode == kExitNotAuthorized || r.ExitCode == kExitCannotRun);
-}
-
-void ShowInstallFailure(QWidget* parent, const TExecuteResult& r, bool elevate) {
-    ShowErrorMessage(parent, QStringLiteral("インストールに失敗しました"),
-                     !r.Started || ElevationRefused(r, elevate)
-                         ? QStringLiteral("インストーラを起動できません。")
-                         : QStringLiteral("インストーラがエラーで終了しました (終了コード %1)。"
-                                          "インストールは行われていません。")
-                               .arg(r.ExitCode));
-}
-
-void ShowUninstallFailure(QWidget* parent, const TExecuteResult& r, bool elevate) {
-    ShowErrorMessage(
-        parent, QStringLiteral("アンインストールの失敗"),
-        !r.Started || ElevationRefused(r, elevate)
-            ? QStringLiteral("アンインストールに失敗しました。")
-            : QStringLiteral("アンインストーラがエラーで終了しました (終了コード %1)。")
-                  .arg(r.ExitCode));
-}
-
-// The files of a removal that are still there after the uninstaller refused some of its paths.
-std::vector<std::string> StillPresent(const std::vector<std::string>& paths) {
-    std::vector<std::string> present;
-    for (const std::string& path : paths)
-        if (!path.empty() && path.back() != PathDelim && PathExists(path))
-            present.push_back(path);
-    return present;
-}
-
-// The files an uninstall without a list removes: the record's installed files.
-std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
-    std::vector<std::string> files;
-    for (int i = 0; i < record.Members.Count(); ++i) {
-        const TFileMember& m = record.Members.Items(i);
-        if (m.IsTarget && !m.IsExcluded())
-            files.push_back(m.GetInstallDir() + m.FileName);
-    }
-    return files;
 }
 
 QString PathLines(const std::vector<std::string>& paths) {
@@ -114,14 +54,18 @@ QString PathLines(const std::vector<std::string>& paths) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// Waits for the tools with the window painted and answering.
+class TWindowWaiter : public TToolWaiter {
+public:
+    void WaitForEnd(TChildProcess& child) override { WaitForChild(child); }
+    bool WaitForTaken(TChildProcess& child, const std::string& path) override {
+        return WaitForFileTaken(child, path, -1);
+    }
+};
+
 } // namespace
 
 // --- running the executables ------------------------------------------------------------------
-
-std::string TfrmMain::ToolPath(const char* name) const {
-    const std::string folder = ToolFolder.empty() ? ProgramFolder() : WithTrailingDelim(ToolFolder);
-    return folder + name;
-}
 
 void TfrmMain::BeginHandOff(const QString& status) {
     // While a child runs, nothing may replace or delete what it reads: the working folder of
@@ -134,6 +78,8 @@ void TfrmMain::BeginHandOff(const QString& status) {
             FHandOffDisabled.append(a);
         }
     stbMain->setText(status);
+    // The tools keep their windows above this one (they read the variable at their start).
+    qputenv("QUILLMATE_PARENT_WINDOW", QByteArray::number(static_cast<qulonglong>(winId())));
 }
 
 void TfrmMain::EndHandOff() {
@@ -151,102 +97,56 @@ void TfrmMain::EndHandOff() {
     }
 }
 
-TExecuteResult TfrmMain::ExecuteProgram(const std::string& file, bool wait, bool elevate) {
-    // The tools keep their windows above this one (they read the variable at their start).
-    qputenv("QUILLMATE_PARENT_WINDOW", QByteArray::number(static_cast<qulonglong>(winId())));
-    return qm::ExecuteProgram(file, wait, elevate,
-                              [](TChildProcess& child) { WaitForChild(child); });
+void TfrmMain::ShowHandOffOutcome(const THandOffOutcome& outcome) {
+    switch (outcome.Result) {
+    case THandOffResult::Done:
+        if (!outcome.LeftOver.empty())
+            ShowMessageBox(this, QMessageBox::Information,
+                           Q(outcome.Heading) + QStringLiteral("。") + Q(outcome.Message) +
+                               QLatin1Char('\n') + PathLines(outcome.LeftOver));
+        break;
+    case THandOffResult::Cancelled:
+        FHandOffNote = Q(outcome.Message);
+        break;
+    case THandOffResult::Failed:
+    case THandOffResult::NoRights:
+        ShowErrorMessage(this, Q(outcome.Heading), Q(outcome.Message));
+        break;
+    }
 }
 
-bool TfrmMain::NeedsOtherRights(bool allUsers) const {
-    // An install for every user writes the shared menus and, usually, shared folders; any
-    // install may have been given a folder the user agreed needs the administrator's rights.
-    std::vector<std::string> folders;
-    if (allUsers)
-        folders = {GetSpecialFolder(SF_COMMON_PROGRAMS),
-                   GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY)};
-    const TFileMembers& members = FInstallInfo->Members;
-    for (int i = 0; i < members.Count(); ++i)
-        if (members.Items(i).IsTarget && !members.Items(i).IsExcluded())
-            folders.push_back(members.Items(i).GetInstallDir());
-    for (const std::string& folder : folders)
-        if (!folder.empty() && !CanWriteBelow(folder))
-            return true;
-    return false;
-}
-
-void TfrmMain::RunInstaller(bool autoExit, bool bootApp, bool bootHelp, bool allUsers) {
-    // Rights first: nothing is handed over that could not be finished.
-    bool elevate = false;
-    if (NeedsOtherRights(allUsers)) {
-        if (FindInPath("pkexec").empty()) {
-            ShowErrorMessage(this, QStringLiteral("インストールに失敗しました"),
-                             allUsers ? QStringLiteral("すべてのユーザーにインストールする権限が"
-                                                       "ありません。管理者の権限で実行するための "
-                                                       "pkexec もありません。")
-                                      : QStringLiteral("インストール先に書き込む権限がありません。"
-                                                       "管理者の権限で実行するための pkexec も"
-                                                       "ありません (Debian ではパッケージ "
-                                                       "policykit-1)。"));
-            return;
+void TfrmMain::RunInstaller(const TInstallOption& option) {
+    // A custom clean install asks which of the old files go before anything is handed over.
+    const bool cleanUpdate = IsUpdate && UpdateMode != umOverwrite;
+    TCleanRemoval clean;
+    TInstallAppInfo chosen;
+    if (cleanUpdate) {
+        clean.Record = FUpdateInfo.get();
+        if (UpdateMode == umCustomClean) {
+            TfrmUninstall dialog(*this, this);
+            dialog.LoadAppById(FUpdateInfo->AppId);
+            dialog.SetCanChangeTarget(false);
+            if (ExecDialog(dialog) != QDialog::Accepted)
+                return;
+            chosen.Assign(dialog.UninstallInfo());
+            clean.Record = &chosen;
+            clean.HasList = true;
+            clean.Paths = dialog.Targets();
         }
-        elevate = true;
     }
     BeginHandOff(QStringLiteral("インストーラの終了を待っています..."));
     struct TEnd {
         TfrmMain& w;
         ~TEnd() { w.EndHandOff(); }
     } end{*this};
-
-    // A clean install hands the old installation to the uninstaller first.
-    std::vector<std::string> leftOver; // files of the old version the uninstaller refused
-    if (IsUpdate && UpdateMode != umOverwrite) {
-        const std::string fileName = GetUninstallFileName();
-        std::vector<std::string> removal;
-        if (UpdateMode == umAutoClean) {
-            WriteUninstallFile(fileName, *FUpdateInfo);
-            removal = RecordedFiles(*FUpdateInfo);
-        } else {
-            TfrmUninstall dialog(*this, this);
-            dialog.LoadAppById(FUpdateInfo->AppId);
-            dialog.SetCanChangeTarget(false);
-            if (ExecDialog(dialog) != QDialog::Accepted)
-                return;
-            WriteUninstallFile(fileName, dialog.UninstallInfo(), dialog.Targets());
-            removal = dialog.Targets();
-        }
-        const TExecuteResult r = ExecuteProgram(ToolPath(kUninstaller), true, elevate);
-        if (Cancelled(r)) {
-            FHandOffNote = QStringLiteral("アンインストールはキャンセルされました。");
-            return;
-        }
-        // Refused paths (outside the application's folders) stay; the old version itself is
-        // gone, so the new one is installed and the user told what was left.
-        if (r.Started && r.Finished && r.ExitCode == kExitRefused) {
-            leftOver = StillPresent(removal);
-        } else if (!r.Succeeded()) {
-            // The old copy may be half removed: the new one is not put over it.
-            ShowUninstallFailure(this, r, elevate);
-            return;
-        }
-    }
-    const TExecuteResult r = ExecuteProgram(ToolPath(kInstaller), true, elevate);
-    if (Cancelled(r)) {
-        FHandOffNote = QStringLiteral("インストールはキャンセルされました。");
+    TWindowWaiter waiter;
+    const THandOffOutcome outcome =
+        THandOff(waiter).Install(*FInstallInfo, option, cleanUpdate ? &clean : nullptr);
+    ShowHandOffOutcome(outcome);
+    if (outcome.Result != THandOffResult::Done)
         return;
-    }
-    if (!r.Succeeded()) {
-        ShowInstallFailure(this, r, elevate);
-        return;
-    }
-    if (!leftOver.empty())
-        ShowMessageBox(this, QMessageBox::Information,
-                       QStringLiteral("インストールしました。古いバージョンの次のファイルは、"
-                                      "アプリケーションのフォルダの外にあるため削除されませんでした:"
-                                      "\n%1")
-                           .arg(PathLines(leftOver)));
-    LaunchInstalledFiles(bootApp, bootHelp);
-    if (autoExit)
+    LaunchInstalledFiles(option.BootApp, option.BootHelp);
+    if (option.AutoExit)
         FCloseWhenIdle = true; // closes once the hand-off has ended, right after this
 }
 
@@ -273,7 +173,7 @@ void TfrmMain::LaunchInstalledFiles(bool bootApp, bool bootHelp) {
 void TfrmMain::actInstallExecute() {
     if (FHandOff || !ConfirmClashes())
         return;
-    bool autoExit = false, bootApp = false, bootHelp = false, allUsers = false;
+    TInstallOption option;
     {
         TfrmInstall dialog(*this, this);
         dialog.SetAppName(edtAppName->text().toStdString());
@@ -285,23 +185,19 @@ void TfrmMain::actInstallExecute() {
         if (ExecDialog(dialog) != QDialog::Accepted)
             return;
 
-        const std::string fileName = GetInstallFileName();
         TInstallAppInfo& plan = *FInstallInfo;
         TakePlanIdentity(plan);
-        TInstallOption option;
         option.ConfirmMode = dialog.ConfirmMode();
         option.IsUpdate = IsUpdate;
         option.OverWrite = dialog.OverWrite();
         option.AllUsers = dialog.AllUsers();
         option.UpdateMode = UpdateMode;
-        option.AutoExit = autoExit = dialog.AutoExit();
-        option.BootApp = bootApp = dialog.BootApp();
-        option.BootHelp = bootHelp = dialog.BootHelp();
+        option.AutoExit = dialog.AutoExit();
+        option.BootApp = dialog.BootApp();
+        option.BootHelp = dialog.BootHelp();
         option.WorkFolder = plan.WorkFolder();
-        allUsers = option.AllUsers;
-        WriteInstallFile(fileName, plan, option);
     }
-    RunInstaller(autoExit, bootApp, bootHelp, allUsers);
+    RunInstaller(option);
 }
 
 void TfrmMain::actUninstallExecute() {
@@ -318,28 +214,16 @@ void TfrmMain::actUninstallExecute() {
     }
     if (ExecDialog(dialog) != QDialog::Accepted)
         return;
-    const std::string fileName = GetUninstallFileName();
-    WriteUninstallFile(fileName, dialog.UninstallInfo(), dialog.Targets());
-    // Files of an install for every user sit where only an administrator may remove them.
-    bool elevate = false;
-    for (const std::string& path : dialog.Targets())
-        elevate = elevate || !CanWriteBelow(ExtractFilePath(WithoutTrailingDelims(path)));
-    elevate = elevate && !FindInPath("pkexec").empty();
-
     BeginHandOff(QStringLiteral("アンインストーラを起動しています..."));
     struct TEnd {
         TfrmMain& w;
         ~TEnd() { w.EndHandOff(); }
     } end{*this};
-    TExecuteResult r = ExecuteProgram(ToolPath(kUninstaller), false, elevate);
-    if (!r.Started) {
-        ShowUninstallFailure(this, r, elevate);
-        return;
-    }
     // The uninstaller runs on by itself; the command ends once it has taken its instruction
-    // file, so the next hand-off cannot replace the file under it. Dropping the child leaves
-    // its reaping to the background.
-    WaitForFileTaken(*r.Child, fileName, TakeTimeoutMs);
+    // file (however long a password prompt before it takes), so the next hand-off cannot
+    // replace the file under it.
+    TWindowWaiter waiter;
+    ShowHandOffOutcome(THandOff(waiter).Uninstall(dialog.UninstallInfo(), dialog.Targets(), false));
 }
 
 void TfrmMain::actWizardExecute() {
@@ -493,7 +377,6 @@ void TfrmMain::TakePlanIdentity(TInstallAppInfo& plan) {
 void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
     if (!ConfirmClashes())
         return;
-    const std::string fileName = GetInstallFileName();
     TInstallAppInfo& plan = *FInstallInfo;
     TakePlanIdentity(plan);
     TInstallOption option;
@@ -507,8 +390,7 @@ void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
     option.BootApp = wizard.BootApp();
     option.BootHelp = wizard.BootHelp();
     option.WorkFolder = plan.WorkFolder();
-    WriteInstallFile(fileName, plan, option);
-    RunInstaller(option.AutoExit, option.BootApp, option.BootHelp, option.AllUsers);
+    RunInstaller(option);
 }
 
 // --- update selection -------------------------------------------------------------------------

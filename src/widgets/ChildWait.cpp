@@ -69,7 +69,8 @@ bool WaitForFileTaken(TChildProcess& child, const std::string& path, int timeout
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(timeoutMs);
+    if (timeoutMs >= 0)
+        deadline.start(timeoutMs);
     QTimer::singleShot(0, &loop, check); // what happened while the watches were being set up
     loop.exec();
     return !PathExists(path);

@@ -11,7 +11,7 @@ class TChildProcess;
 void WaitForChild(TChildProcess& child);
 
 // Returns once the file at path is gone (the child took it for itself), the child has ended, or
-// timeoutMs has passed. True when the file is gone.
+// timeoutMs has passed (never, for a negative timeoutMs). True when the file is gone.
 bool WaitForFileTaken(TChildProcess& child, const std::string& path, int timeoutMs);
 
 } // namespace qm

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
+#include "handoff/HandOff.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmInstall.h"
 #include "dialogs/frmSelUpdate.h"
@@ -150,7 +151,7 @@ protected:
         ::setenv("QUILLMATE_CODEPAGE", "932", 1);
         TUiHooks::Reset();
         TUiHooks::Active = true;
-        TfrmMain::ToolFolder.clear();
+        THandOff::ToolFolder.clear();
         std::error_code ec;
         fs::remove_all(GetDataFolder(), ec);
         fs::remove_all(GetSpecialFolder(SF_PROGRAM_FILES), ec);
@@ -158,7 +159,7 @@ protected:
     }
     void TearDown() override {
         TUiHooks::Reset();
-        TfrmMain::ToolFolder.clear();
+        THandOff::ToolFolder.clear();
     }
     static void OpenByCommand(TfrmMain& w, const std::string& path) {
         TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(path));
@@ -352,7 +353,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     w.show();
 
     // The installer ends with an error: a message, nothing opened, the window stays.
-    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'; exit 1", "exit 0");
+    THandOff::ToolFolder = StandInTools("touch '" + marker + "'; exit 1", "exit 0");
     AcceptInstall(true, true);
     w.actInstall->trigger();
     ASSERT_EQ(TUiHooks::Messages.size(), 1);
@@ -369,7 +370,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     old.AppName = "Tool";
     w.SetUpdateTarget(&old);
     w.UpdateMode = umAutoClean;
-    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 1");
+    THandOff::ToolFolder = StandInTools("touch '" + marker + "'", "exit 1");
     TUiHooks::Messages.clear();
     AcceptInstall();
     w.actInstall->trigger();
@@ -378,7 +379,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     EXPECT_FALSE(fs::exists(marker));
 
     // Cancelled in the uninstaller: said in the status bar, no error, no install.
-    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 2");
+    THandOff::ToolFolder = StandInTools("touch '" + marker + "'", "exit 2");
     TUiHooks::Messages.clear();
     AcceptInstall();
     w.actInstall->trigger();
@@ -396,7 +397,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     kept.SetInstallDir(qmtest::SandboxRoot() + "/", true);
     w.SetUpdateTarget(&old);
     w.UpdateMode = umAutoClean;
-    TfrmMain::ToolFolder = StandInTools("touch '" + marker + "'", "exit 3");
+    THandOff::ToolFolder = StandInTools("touch '" + marker + "'", "exit 3");
     TUiHooks::Messages.clear();
     AcceptInstall();
     w.actInstall->trigger();
@@ -405,7 +406,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
     EXPECT_TRUE(TUiHooks::Messages[0].contains(QString::fromStdString(outside)));
 
     // An installer that is not there cannot be started.
-    TfrmMain::ToolFolder = qmtest::MakeTempFolder("empty");
+    THandOff::ToolFolder = qmtest::MakeTempFolder("empty");
     w.SetUpdateTarget(nullptr);
     TUiHooks::Messages.clear();
     AcceptInstall();
@@ -417,7 +418,7 @@ TEST_F(Handoff, AFailingInstallerIsNoSuccess) {
 TEST_F(Handoff, InstructionFilesAreWhatTheModelWrites) {
     const std::string zip = MakeAppZip("tool-5.0.zip", {});
     const std::string copy = qmtest::SandboxRoot() + "/handed";
-    TfrmMain::ToolFolder =
+    THandOff::ToolFolder =
         StandInTools("cp \"$XDG_DATA_HOME/Quillmate/instemp.tmp\" '" + copy + ".inst'",
                      "cp \"$XDG_DATA_HOME/Quillmate/uninstemp.tmp\" '" + copy + ".uninst'");
     TfrmMain w;

@@ -1,0 +1,226 @@
+#include "handoff/HandOff.h"
+
+#include "model/FileUtils.h"
+#include "model/InstructionFiles.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace qm {
+
+namespace {
+
+const char* const kInstaller = "QuillInst";
+const char* const kUninstaller = "QuillUninst";
+
+// The files of a removal that are still there after the uninstaller refused some of its paths.
+std::vector<std::string> StillPresent(const std::vector<std::string>& paths) {
+    std::vector<std::string> present;
+    for (const std::string& path : paths)
+        if (!path.empty() && path.back() != PathDelim && PathExists(path))
+            present.push_back(path);
+    return present;
+}
+
+std::string ExitCodeText(int code) {
+    return std::to_string(code);
+}
+
+void InstallFailure(THandOffOutcome& outcome) {
+    const TToolRun& r = outcome.Install;
+    outcome.Result = THandOffResult::Failed;
+    outcome.Heading = "インストールに失敗しました";
+    outcome.Message = !r.Started || r.ElevationRefused()
+                          ? "インストーラを起動できません。"
+                          : "インストーラがエラーで終了しました (終了コード " +
+                                ExitCodeText(r.ExitCode) + ")。インストールは行われていません。";
+}
+
+void UninstallFailure(THandOffOutcome& outcome) {
+    const TToolRun& r = outcome.Uninstall;
+    outcome.Result = THandOffResult::Failed;
+    outcome.Heading = "アンインストールの失敗";
+    outcome.Message = !r.Started || r.ElevationRefused()
+                          ? "アンインストールに失敗しました。"
+                          : "アンインストーラがエラーで終了しました (終了コード " +
+                                ExitCodeText(r.ExitCode) + ")。";
+}
+
+void Cancelled(THandOffOutcome& outcome, const char* text) {
+    outcome.Result = THandOffResult::Cancelled;
+    outcome.Heading.clear();
+    outcome.Message = text;
+}
+
+} // namespace
+
+std::string THandOff::ToolFolder;
+
+// --- waiting ----------------------------------------------------------------------------------
+
+void TToolWaiter::WaitForEnd(TChildProcess& child) {
+    child.Wait();
+}
+
+bool TToolWaiter::WaitForTaken(TChildProcess& child, const std::string& path) {
+    for (;;) {
+        if (!PathExists(path))
+            return true;
+        if (child.TryReap())
+            return !PathExists(path);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// --- what is needed ---------------------------------------------------------------------------
+
+std::string THandOff::ToolPath(const char* name) {
+    const std::string folder = ToolFolder.empty() ? ProgramFolder() : WithTrailingDelim(ToolFolder);
+    return folder + name;
+}
+
+bool THandOff::NeedsOtherRights(const TInstallAppInfo& plan, bool allUsers) {
+    std::vector<std::string> folders;
+    if (allUsers)
+        folders = {GetSpecialFolder(SF_COMMON_PROGRAMS),
+                   GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY)};
+    const TFileMembers& members = plan.Members;
+    for (int i = 0; i < members.Count(); ++i)
+        if (members.Items(i).IsTarget && !members.Items(i).IsExcluded())
+            folders.push_back(members.Items(i).GetInstallDir());
+    for (const std::string& folder : folders)
+        if (!folder.empty() && !CanWriteBelow(folder))
+            return true;
+    return false;
+}
+
+bool THandOff::RemovalNeedsOtherRights(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (!CanWriteBelow(ExtractFilePath(WithoutTrailingDelims(path))))
+            return true;
+    return false;
+}
+
+std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
+    std::vector<std::string> files;
+    for (int i = 0; i < record.Members.Count(); ++i) {
+        const TFileMember& m = record.Members.Items(i);
+        if (m.IsTarget && !m.IsExcluded())
+            files.push_back(m.GetInstallDir() + m.FileName);
+    }
+    return files;
+}
+
+// --- running ----------------------------------------------------------------------------------
+
+TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
+                       const std::string& takenFile) {
+    TToolRun run;
+    run.Ran = true;
+    run.Elevated = elevate;
+    TExecuteResult r = ExecuteProgram(ToolPath(tool), false, elevate);
+    run.Started = r.Started;
+    run.Error = r.Error;
+    if (!r.Started || !r.Child)
+        return run;
+    if (waitForEnd) {
+        FWaiter.WaitForEnd(*r.Child);
+        r.Child->Wait(); // at once when the waiter saw it end
+        run.Finished = true;
+        run.ExitCode = r.Child->ExitCode();
+        return run;
+    }
+    // The tool goes on by itself once it has its file; an end before that is its answer.
+    FWaiter.WaitForTaken(*r.Child, takenFile);
+    if (r.Child->TryReap()) {
+        run.Finished = true;
+        run.ExitCode = r.Child->ExitCode();
+    }
+    return run;
+}
+
+THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOption& option,
+                                  const TCleanRemoval* clean) {
+    THandOffOutcome outcome;
+    // Rights first: nothing is handed over that could not be finished.
+    bool elevate = false;
+    if (NeedsOtherRights(plan, option.AllUsers)) {
+        if (FindInPath("pkexec").empty()) {
+            outcome.Result = THandOffResult::NoRights;
+            outcome.Heading = "インストールに失敗しました";
+            outcome.Message = option.AllUsers
+                                  ? "すべてのユーザーにインストールする権限がありません。"
+                                    "管理者の権限で実行するための pkexec もありません。"
+                                  : "インストール先に書き込む権限がありません。管理者の権限で"
+                                    "実行するための pkexec もありません (Debian ではパッケージ "
+                                    "policykit-1)。";
+            return outcome;
+        }
+        elevate = true;
+    }
+    WriteInstallFile(GetInstallFileName(), plan, option);
+
+    // A clean install hands the old installation to the uninstaller first.
+    if (clean != nullptr && clean->Record != nullptr) {
+        const std::string fileName = GetUninstallFileName();
+        WriteUninstallFile(fileName, *clean->Record,
+                           clean->HasList ? clean->Paths : std::vector<std::string>());
+        outcome.Uninstall = Run(kUninstaller, elevate, true, fileName);
+        if (outcome.Uninstall.Cancelled()) {
+            Cancelled(outcome, "アンインストールはキャンセルされました。");
+            return outcome;
+        }
+        // Refused paths (outside the application's folders) stay; the old version itself is
+        // gone, so the new one is installed and the user told what was left.
+        if (outcome.Uninstall.Started && outcome.Uninstall.Finished &&
+            outcome.Uninstall.ExitCode == ToolExitRefused) {
+            outcome.LeftOver =
+                StillPresent(clean->HasList ? clean->Paths : RecordedFiles(*clean->Record));
+        } else if (!outcome.Uninstall.Succeeded()) {
+            // The old copy may be half removed: the new one is not put over it.
+            UninstallFailure(outcome);
+            return outcome;
+        }
+    }
+    outcome.Install = Run(kInstaller, elevate, true, GetInstallFileName());
+    if (outcome.Install.Cancelled()) {
+        Cancelled(outcome, "インストールはキャンセルされました。");
+        return outcome;
+    }
+    if (!outcome.Install.Succeeded()) {
+        InstallFailure(outcome);
+        return outcome;
+    }
+    outcome.Result = THandOffResult::Done;
+    if (!outcome.LeftOver.empty()) {
+        outcome.Heading = "インストールしました";
+        outcome.Message = "古いバージョンの次のファイルは、アプリケーションのフォルダの外にあるため"
+                          "削除されませんでした:";
+    }
+    return outcome;
+}
+
+THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
+                                    const std::vector<std::string>& paths, bool waitForEnd) {
+    THandOffOutcome outcome;
+    const std::string fileName = GetUninstallFileName();
+    WriteUninstallFile(fileName, record, paths);
+    // Files of an install for every user sit where only an administrator may remove them.
+    const bool elevate = RemovalNeedsOtherRights(paths) && !FindInPath("pkexec").empty();
+    outcome.Uninstall = Run(kUninstaller, elevate, waitForEnd, fileName);
+    const TToolRun& r = outcome.Uninstall;
+    if (r.Cancelled()) {
+        Cancelled(outcome, "アンインストールはキャンセルされました。");
+    } else if (!r.Started || r.ElevationRefused() ||
+               (r.Finished && r.ExitCode != ToolExitSuccess && r.ExitCode != ToolExitRefused)) {
+        UninstallFailure(outcome);
+    } else {
+        outcome.Result = THandOffResult::Done;
+    }
+    return outcome;
+}
+
+} // namespace qm
