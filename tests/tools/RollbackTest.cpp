@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <filesystem>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -277,3 +278,26 @@ TEST_F(RollbackTest, KilledAtHundredsOfPointsTheNextRunLeavesTheOldOrTheNewInsta
 }
 
 } // namespace
+
+// A journal line that names the journal itself (damaged, or planted) is not replayed: the
+// recovery would otherwise wait for ever on the journal's lock, which its own run holds. The
+// journal is set aside and nothing it names is touched.
+TEST(JournalRecovery, ALineNamingTheJournalOrALockIsRefusedWithoutWaiting) {
+    tooltest::ResetDataFolder();
+    const std::string data = GetDataFolder();
+    const std::string journal = data + JournalName;
+    const std::string keep = qmtest::WriteFile(qmtest::MakeTempFolder("keep") + "/file", "x");
+    for (const std::string& line : {"db\t" + journal + "\t\n",
+                                    "new\t" + keep + "\t\ndb\t" + data + "Quillmate.his.lock\t\n"}) {
+        qmtest::WriteFile(journal, "QMJ 1\n" + line);
+        ::alarm(30); // a recovery that waits on its own lock ends the test here
+        TJournalLock lock(data);
+        TToolLog log(data + ToolLogName);
+        EXPECT_TRUE(TJournal::Recover(data, log));
+        ::alarm(0);
+        EXPECT_FALSE(PathExists(journal));
+        EXPECT_TRUE(FileExists(journal + ".bad"));
+        EXPECT_EQ(qmtest::ReadFile(keep), "x");
+        std::filesystem::remove(journal + ".bad");
+    }
+}

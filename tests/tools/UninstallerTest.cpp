@@ -11,6 +11,8 @@
 #include "model/InstallList.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <unistd.h>
 
 using namespace qm;
@@ -96,6 +98,30 @@ TEST_F(UninstallerTest, RefusesPathsOutsideTheApplicationsFoldersAndRunsTheRest)
     EXPECT_EQ(Stats.Refused, 6);
     EXPECT_FALSE(PathExists(root + "app/tool.exe")) << "the rest of the list still runs";
     EXPECT_EQ(RecordCount(), 0);
+}
+
+// A damaged or forged record whose install folder is the root, a folder above the home, or
+// /opt confines nothing: a listed file below it is refused, not removed.
+TEST_F(UninstallerTest, ARecordWithTheRootOrAFolderAboveHomeAsItsFolderConfinesNothing) {
+    const std::string outside = qmtest::MakeTempFolder("outside");
+    qmtest::WriteFile(outside + "/precious.txt", "keep me");
+    const std::string home = std::getenv("HOME");
+    for (const std::string& wide : {std::string("/"), ExtractFilePath(home), home + "/", std::string("/opt/")}) {
+        TInstallList list;
+        list.LoadFromFile(GetDataFolder() + InstallListFileName);
+        TFileMember& forged = list.Items(0).Members.Add();
+        forged.FileName = "precious.txt";
+        forged.IsTarget = true;
+        forged.SetInstallDir(wide, true);
+        list.SaveToFile(GetDataFolder() + InstallListFileName);
+        EXPECT_FALSE(ConfinesRemoval(wide)) << wide;
+    }
+    EXPECT_TRUE(ConfinesRemoval(home + "/.local/opt/Tool/"));
+    EXPECT_TRUE(ConfinesRemoval("/opt/Tool/"));
+    Uninstall({outside + "/precious.txt", root + "app/tool.exe"}, true);
+    EXPECT_EQ(qmtest::ReadFile(outside + "/precious.txt"), "keep me");
+    EXPECT_EQ(Stats.Refused, 1);
+    EXPECT_FALSE(PathExists(root + "app/tool.exe"));
 }
 
 TEST_F(UninstallerTest, ARecordNotInTheDatabaseRemovesNothing) {

@@ -246,6 +246,20 @@ bool TJournal::Recover(const std::string& dataFolder, TToolLog& log) {
     }
     bool committed = false;
     const std::vector<Entry> entries = Parse(bytes, committed);
+    // No install ever journals the journal itself or a lock file: a line that names one is
+    // damage (or a forgery), and replaying it would wait for ever on the lock this run holds,
+    // or take a lock from under another run.
+    for (const Entry& entry : entries)
+        for (const std::string& field : entry.fields) {
+            const bool lockFile =
+                field.size() >= 5 && field.compare(field.size() - 5, 5, ".lock") == 0;
+            if (field == path || lockFile) {
+                log.Line("journal: a line names the journal or a lock file, left as " + path +
+                         ".bad");
+                ReplaceFileEntry(path, path + ".bad");
+                return true;
+            }
+        }
     if (committed) {
         log.Line("journal: finishing an install that had completed");
         CleanUp(entries);

@@ -12,6 +12,7 @@
 #include "platform/FileTransfer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 namespace qm {
@@ -27,6 +28,22 @@ std::string DatabasePath(const std::string& dataFolder) {
 }
 
 } // namespace
+
+bool ConfinesRemoval(const std::string& folder) {
+    // The root, the home folder, /opt and every folder that holds one of them hold far more
+    // than one application: a record that names one (damaged or forged) must not let a listed
+    // path anywhere below it be removed.
+    const std::string plain = WithoutTrailingDelims(folder);
+    if (plain.empty() || plain == std::string(1, PathDelim))
+        return false;
+    const char* home = std::getenv("HOME");
+    const std::vector<std::string> wide = {home != nullptr ? WithoutTrailingDelims(home) : "",
+                                           std::string(1, PathDelim) + "opt"};
+    for (const std::string& place : wide)
+        if (!place.empty() && IsAtOrBelow(place, plain))
+            return false;
+    return true;
+}
 
 TUninstaller::TUninstaller(TToolUi& ui, TToolLog& log, std::string dataFolder)
     : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)) {}
@@ -66,7 +83,7 @@ void TUninstaller::CollectRoots(const TInstallAppInfo& installed) {
     for (int i = 0; i < installed.Members.Count(); ++i) {
         const TFileMember& m = installed.Members.Items(i);
         const std::string dir = m.GetInstallDir();
-        if (IsSafeAbsolutePath(dir) && dir.size() > 1 &&
+        if (IsSafeAbsolutePath(dir) && ConfinesRemoval(dir) &&
             std::find(FRoots.begin(), FRoots.end(), dir) == FRoots.end())
             FRoots.push_back(dir);
         std::vector<std::string> refused;

@@ -14,6 +14,10 @@ namespace qm {
 
 class TToolLog;
 
+// Whether an install folder of a record may confine what the uninstaller removes: never the
+// file system's root, the home folder, /opt, or a folder above either.
+bool ConfinesRemoval(const std::string& folder);
+
 struct TUninstallStats {
     int Removed = 0;        // files and links removed
     int FoldersRemoved = 0; // emptied folders removed
