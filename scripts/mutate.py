@@ -5,10 +5,11 @@ it (killed) or not (survived), then the rate over the real faults.
 
     scripts/mutate.py [--list FILE] [--only N,M-K] [--jobs J]
 
-The build goes to build-mutants/ ($QM_MUTANT_BUILD_DIR). A mutant is never left in place: the
-original is kept beside the file ("<file>.mutant-original") before the change and put back
-afterwards, also on Ctrl+C or termination; a run that finds such a copy (from a machine that
-went down mid-run) restores it first.
+It works on a copy of the sources in build-mutants/tree ($QM_MUTANT_DIR/tree), built in
+build-mutants/build, so the work tree stays free to edit and build meanwhile. A mutant is never
+left in place even there: the original is kept beside the file ("<file>.mutant-original")
+before the change and put back afterwards, also on Ctrl+C or termination; a run that finds such
+a copy (from a machine that went down mid-run) restores it first.
 
 The list: one mutant a line, tab-separated: file, line, original text, replacement, and an
 optional note. A note that starts with "harmless:" marks a change that is not a fault (the
@@ -17,6 +18,7 @@ on the given line; when the file has moved on it is looked for within 30 lines a
 """
 import argparse
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -26,16 +28,14 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BACKUP_SUFFIX = ".mutant-original"
 
 
-def restore_leftovers():
-    for base, _dirs, files in os.walk(ROOT):
-        if "/build" in base or "/.git" in base:
-            continue
+def restore_leftovers(tree):
+    for base, _dirs, files in os.walk(tree):
         for name in files:
             if name.endswith(BACKUP_SUFFIX):
                 backup = os.path.join(base, name)
                 target = backup[: -len(BACKUP_SUFFIX)]
                 os.replace(backup, target)
-                print(f"restored {os.path.relpath(target, ROOT)} from an interrupted run")
+                print(f"restored {os.path.relpath(target, tree)} from an interrupted run")
 
 
 def parse(path):
@@ -121,8 +121,31 @@ def main():
     parser.add_argument("--jobs", default=str(os.cpu_count() or 2))
     args = parser.parse_args()
 
-    restore_leftovers()
-    build = os.environ.get("QM_MUTANT_BUILD_DIR", os.path.join(ROOT, "build-mutants"))
+    work = os.environ.get("QM_MUTANT_DIR", os.path.join(ROOT, "build-mutants"))
+    tree = os.path.join(work, "tree")
+    build = os.path.join(work, "build")
+    os.makedirs(tree, exist_ok=True)
+    restore_leftovers(tree)
+    # The copy follows the work tree as it is now (tracked and new files alike); files that did
+    # not change keep their times, so the build stays incremental from one run to the next.
+    files = subprocess.run(
+        ["git", "ls-files", "-co", "--exclude-standard", "-z"],
+        cwd=ROOT, check=True, stdout=subprocess.PIPE,
+    ).stdout.decode().split("\0")
+    for name in files:
+        if not name or name.startswith("build"):
+            continue
+        source, target = os.path.join(ROOT, name), os.path.join(tree, name)
+        if os.path.islink(source) or not os.path.isfile(source):
+            continue
+        with open(source, "rb") as f:
+            data = f.read()
+        if os.path.exists(target):
+            with open(target, "rb") as f:
+                if f.read() == data:
+                    continue
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy2(source, target)
     mutants = parse(args.list)
     if args.only:
         wanted = set()
@@ -133,7 +156,7 @@ def main():
 
     print("building the unchanged tree ...", flush=True)
     subprocess.run(
-        ["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+        ["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
         check=True,
         stdout=subprocess.DEVNULL,
     )
@@ -145,7 +168,7 @@ def main():
     restorer = Restorer()
     results = []
     for m in mutants:
-        path = os.path.join(ROOT, m["file"])
+        path = os.path.join(tree, m["file"])
         with open(path, encoding="utf-8") as f:
             lines = f.read().split("\n")
         at = locate(lines, m)
