@@ -472,8 +472,11 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         RefreshFileList();
         lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
                                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
-        edtAppName->setText(Q(FUpdateInfo->AppName));
-        edtAppVersion->setText(Q(FUpdateInfo->Version));
+        // The new version's own name and version, as its main program gives them.
+        std::string name, version;
+        FInstallInfo->IdentityForUpdate(*FUpdateInfo, name, version);
+        edtAppName->setText(Q(name));
+        edtAppVersion->setText(Q(version));
     } else {
         IsUpdate = false;
         // A new install after all: the plan is what the archive alone gives again.

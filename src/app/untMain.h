@@ -31,6 +31,7 @@ class QTreeView;
 namespace qm {
 
 class TArchiveFile;
+class TChildProcess;
 class TDropDst;
 class TFileMember;
 class TFileListModel;
@@ -163,6 +164,10 @@ public:
     void RunInstaller(const TInstallOption& option);
     // Tells the user how a hand-off ended: errors in a box, a cancel in the status bar.
     void ShowHandOffOutcome(const THandOffOutcome& outcome);
+    // After an install: the update line tells that the open archive is the installed version.
+    void ShowInstalledState();
+    // Follows an uninstaller that runs on by itself and tells its end in the status bar.
+    void WatchUninstaller(std::shared_ptr<TChildProcess> child, const QString& name);
     void LaunchInstalledFiles(bool bootApp, bool bootHelp);
     // Runs the update selection dialog for a candidate (null: none) and applies its choice.
     void SelectUpdate(const TInstallAppInfo* record);

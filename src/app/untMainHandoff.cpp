@@ -145,6 +145,12 @@ void TfrmMain::RunInstaller(const TInstallOption& option) {
     ShowHandOffOutcome(outcome);
     if (outcome.Result != THandOffResult::Done)
         return;
+    const QString what = QStringLiteral("%1 %2").arg(ShownText(FInstallInfo->AppName),
+                                                     ShownText(FInstallInfo->Version));
+    FHandOffNote = (option.IsUpdate ? QStringLiteral("アップデートしました: %1")
+                                    : QStringLiteral("インストールしました: %1"))
+                       .arg(what);
+    ShowInstalledState();
     LaunchInstalledFiles(option.BootApp, option.BootHelp);
     if (option.AutoExit)
         FCloseWhenIdle = true; // closes once the hand-off has ended, right after this
@@ -223,7 +229,58 @@ void TfrmMain::actUninstallExecute() {
     // file (however long a password prompt before it takes), so the next hand-off cannot
     // replace the file under it.
     TWindowWaiter waiter;
-    ShowHandOffOutcome(THandOff(waiter).Uninstall(dialog.UninstallInfo(), dialog.Targets(), false));
+    THandOffOutcome outcome =
+        THandOff(waiter).Uninstall(dialog.UninstallInfo(), dialog.Targets(), false);
+    ShowHandOffOutcome(outcome);
+    const QString name = ShownText(dialog.UninstallInfo().AppName);
+    if (outcome.Result == THandOffResult::Done && outcome.Uninstall.Finished)
+        FHandOffNote = QStringLiteral("アンインストールしました: %1").arg(name);
+    else if (outcome.Result == THandOffResult::Done && outcome.Running)
+        WatchUninstaller(outcome.Running, name);
+}
+
+void TfrmMain::WatchUninstaller(std::shared_ptr<TChildProcess> child, const QString& name) {
+    // The uninstaller goes on by itself; its end is told in the status bar, and the open
+    // archive, if it was the application removed, is a new install again.
+    FHandOffNote = QStringLiteral("アンインストールしています: %1").arg(name);
+    const auto finished = [this, child, name] {
+        if (!child->TryReap())
+            return false;
+        const int code = child->ExitCode();
+        stbMain->setText(code == ToolExitSuccess || code == ToolExitRefused
+                             ? QStringLiteral("アンインストールしました: %1").arg(name)
+                         : code == ToolExitCancelled
+                             ? QStringLiteral("アンインストールはキャンセルされました。")
+                             : QStringLiteral("アンインストールに失敗しました: %1").arg(name));
+        if (mitClose->isEnabled() && !FHandOff) {
+            try {
+                DetectUpdate();
+            } catch (const Exception&) {
+                // The database is read again at the next open; nothing to say here.
+            }
+        }
+        return true;
+    };
+    auto* timer = new QTimer(this);
+    timer->setInterval(200);
+    connect(timer, &QTimer::timeout, this, [timer, finished] {
+        if (finished())
+            timer->deleteLater();
+    });
+    timer->start();
+}
+
+void TfrmMain::ShowInstalledState() {
+    // The open archive is now the installed version: the update line says so, and a further
+    // install of it is an update of that record.
+    try {
+        DetectUpdate();
+    } catch (const Exception&) {
+        return;
+    }
+    if (IsUpdate)
+        lblUpdate->setText(QStringLiteral("インストール済み: %1 %2")
+                               .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
 }
 
 void TfrmMain::actWizardExecute() {

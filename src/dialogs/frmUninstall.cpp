@@ -3,6 +3,7 @@
 #include "app/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
@@ -289,12 +290,20 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
             folders.Add(folder + name);
     }
 
-    // A row for each folder, unchecked.
+    // The folders the installs created (noted beside the database) go once they are empty,
+    // the top folder of the install among them: shown, checked. Other folders, unchecked.
+    const TAppNotes notes = TAppNotes::Load(GetDataFolder(), info.AppId);
+    std::unordered_set<std::string> noted;
+    for (const std::string& folder : notes.Folders)
+        if (FolderExists(WithoutTrailingDelims(folder))) {
+            noted.insert(PathKey(folder));
+            folders.Add(folder);
+        }
     for (const std::string& folder : folders.Folders()) {
         std::string name;
         std::string parent;
         SplitFolder(folder, name, parent);
-        AddRow(name, true, parent, false);
+        AddRow(name, true, parent, noted.count(PathKey(folder)) != 0);
     }
     FitColumns(lvFile);
     lvFile->setUpdatesEnabled(true);

@@ -515,8 +515,11 @@ bool TfrmWizard::LeaveUpdatePage() {
         }
         FMain.SetUpdateMode(static_cast<std::uint8_t>(UpdateOption()));
         const TInstallAppInfo* target = FMain.UpdateInfo();
-        edtAppName->setText(Q(target->AppName));
-        edtAppVer->setText(Q(target->Version));
+        // The new version's own name and version, as its main program gives them.
+        std::string name, version;
+        FMain.InstallInfo()->IdentityForUpdate(*target, name, version);
+        edtAppName->setText(Q(name));
+        edtAppVer->setText(Q(version));
         const TFileMembers& members = FMain.InstallInfo()->Members;
         if (members.MainIndex() != -1) {
             const TFileMember& main = members.Items(members.MainIndex());

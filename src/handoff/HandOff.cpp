@@ -117,7 +117,7 @@ std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
 // --- running ----------------------------------------------------------------------------------
 
 TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
-                       const std::string& takenFile) {
+                       const std::string& takenFile, std::shared_ptr<TChildProcess>* running) {
     TToolRun run;
     run.Ran = true;
     run.Elevated = elevate;
@@ -138,6 +138,8 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     if (r.Child->TryReap()) {
         run.Finished = true;
         run.ExitCode = r.Child->ExitCode();
+    } else if (running != nullptr) {
+        *running = std::move(r.Child);
     }
     return run;
 }
@@ -210,7 +212,7 @@ THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
     WriteUninstallFile(fileName, record, paths);
     // Files of an install for every user sit where only an administrator may remove them.
     const bool elevate = RemovalNeedsOtherRights(paths) && !FindInPath("pkexec").empty();
-    outcome.Uninstall = Run(kUninstaller, elevate, waitForEnd, fileName);
+    outcome.Uninstall = Run(kUninstaller, elevate, waitForEnd, fileName, &outcome.Running);
     const TToolRun& r = outcome.Uninstall;
     if (r.Cancelled()) {
         Cancelled(outcome, "アンインストールはキャンセルされました。");

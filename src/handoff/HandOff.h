@@ -7,6 +7,7 @@
 #include "model/InstallAppInfo.h"
 #include "model/InstallOption.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ struct THandOffOutcome {
     // For the user: a heading and a finished text (empty when Done without anything to say).
     std::string Heading;
     std::string Message;
+    // An uninstaller that was not waited for to its end: the caller may watch for it.
+    std::shared_ptr<TChildProcess> Running;
 };
 
 // The old version's removal before a clean install: the record and, for a custom clean install,
@@ -109,7 +112,8 @@ public:
     static bool RemovalNeedsOtherRights(const std::vector<std::string>& paths);
 
 private:
-    TToolRun Run(const char* tool, bool elevate, bool waitForEnd, const std::string& takenFile);
+    TToolRun Run(const char* tool, bool elevate, bool waitForEnd, const std::string& takenFile,
+                 std::shared_ptr<TChildProcess>* running = nullptr);
     TToolWaiter& FWaiter;
 };
 

@@ -149,6 +149,21 @@ void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {
         Version = value;
 }
 
+void TInstallAppInfo::IdentityForUpdate(const TInstallAppInfo& record, std::string& name,
+                                        std::string& version) const {
+    name = record.AppName;
+    version = Version.empty() ? record.Version : Version;
+    const int main = Members.MainIndex();
+    if (main < 0 || workFolder_.empty())
+        return;
+    const std::string path = ExtractedPath(Members.Items(main));
+    std::string value;
+    if (GetVersionString(path, "ProductName", value) && !value.empty())
+        name = value;
+    if (GetVersionString(path, "ProductVersion", value) && !value.empty())
+        version = value;
+}
+
 std::string TInstallAppInfo::MakeWorkFolder() {
     const std::string data = GetDataFolder();
     if (data.empty())

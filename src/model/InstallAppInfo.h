@@ -48,6 +48,12 @@ public:
     // Name and version from the version information of a member's extracted file; a failed
     // lookup leaves the field as it was.
     void ReadMainExeInfo(const TFileMember& member);
+    // The name and version a plan that updates record installs under: those of the version
+    // information of the plan's main executable (once the installed copy's settings were taken
+    // over); without it, the installed name and the version the archive gave, else the
+    // installed one.
+    void IdentityForUpdate(const TInstallAppInfo& record, std::string& name,
+                           std::string& version) const;
     // A new, not yet existing working folder below the data folder, created and held for as
     // long as this record keeps it; never reuses one. Empty when no new folder could be made.
     std::string MakeWorkFolder();

@@ -3,6 +3,9 @@
 #include "model/FileUtils.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -31,6 +34,135 @@ void KeepOneWithRole(TFileMembers& plan, const std::vector<bool>& tookOver, std:
     }
 }
 
+// The folder part of an archive path as one name per element, "" at the root.
+std::vector<std::string> FolderParts(const std::string& archivePath) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : archivePath) {
+        if (c == '/') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+std::string JoinFolder(const std::vector<std::string>& parts, std::size_t from = 0) {
+    std::string path;
+    for (std::size_t i = from; i < parts.size(); ++i)
+        path += parts[i] + "/";
+    return path;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A folder name without the parts that name a version: digits and the dots between them, a "v"
+// right before a number, and pre-release words with their number ("-rc1", "-beta2", "alpha").
+// "7za-19.00" and "7za-21.07" both give "7za-"; "MyApp-v1.2.0-beta2" gives "myapp-".
+std::string WithoutVersion(const std::string& name) {
+    std::string lower;
+    for (const char c : name)
+        lower += LowerAscii(c);
+    static const char* const words[] = {"alpha", "beta", "rc", "pre", "preview", "dev"};
+    std::string out;
+    std::size_t i = 0;
+    while (i < lower.size()) {
+        const char c = lower[i];
+        if (IsDigit(c) || (c == '.' && !out.empty() && i + 1 < lower.size() && IsDigit(lower[i + 1]))) {
+            ++i;
+            continue;
+        }
+        if (c == 'v' && i + 1 < lower.size() && IsDigit(lower[i + 1]) &&
+            (i == 0 || !std::isalpha(static_cast<unsigned char>(lower[i - 1])))) {
+            ++i;
+            continue;
+        }
+        bool word = false;
+        for (const char* w : words) {
+            const std::size_t n = std::char_traits<char>::length(w);
+            if (lower.compare(i, n, w) == 0 && (i + n == lower.size() || IsDigit(lower[i + n]) ||
+                                                !std::isalpha(static_cast<unsigned char>(lower[i + n]))) &&
+                (i == 0 || !std::isalpha(static_cast<unsigned char>(lower[i - 1])))) {
+                i += n;
+                word = true;
+                break;
+            }
+        }
+        if (word)
+            continue;
+        out += c;
+        ++i;
+    }
+    // Separators left dangling by what was removed ("7za-" from "7za-19.00") compare alike.
+    while (!out.empty() && (out.back() == '-' || out.back() == '_' || out.back() == '.' ||
+                            out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+// The one folder every member lies below, or "" when they do not all share one.
+std::string SingleTopFolder(const TFileMembers& members) {
+    std::string top;
+    for (int i = 0; i < members.Count(); ++i) {
+        const std::vector<std::string> parts = FolderParts(members.Items(i).ArchivePath);
+        if (parts.empty())
+            return {};
+        if (i == 0)
+            top = parts.front();
+        else if (parts.front() != top)
+            return {};
+    }
+    return top;
+}
+
+// How the archive folders of the installed copy and the new archive correspond: the single top
+// folders of both to each other, whatever their names; below that, folders whose names differ
+// only in version-like parts.
+class TFolderMatch {
+public:
+    TFolderMatch(const TFileMembers& installed, const TFileMembers& plan)
+        : FOldTop(SingleTopFolder(installed)), FNewTop(SingleTopFolder(plan)) {}
+
+    // The installed copy's folder in the new archive's terms (exact names where they agree).
+    std::string OldToNew(const std::string& oldPath) const { return Swap(oldPath, FOldTop, FNewTop); }
+    std::string NewToOld(const std::string& newPath) const { return Swap(newPath, FNewTop, FOldTop); }
+
+    // Whether two folders (already in one archive's terms) are the same but for versions.
+    static bool Alike(const std::string& a, const std::string& b) {
+        const std::vector<std::string> pa = FolderParts(a), pb = FolderParts(b);
+        if (pa.size() != pb.size())
+            return false;
+        for (std::size_t i = 0; i < pa.size(); ++i)
+            if (!SameText(pa[i], pb[i]) && WithoutVersion(pa[i]) != WithoutVersion(pb[i]))
+                return false;
+        return true;
+    }
+
+private:
+    std::string Swap(const std::string& path, const std::string& from, const std::string& to) const {
+        if (from.empty() || to.empty())
+            return path;
+        std::vector<std::string> parts = FolderParts(path);
+        if (parts.empty() || parts.front() != from)
+            return path;
+        parts.front() = to;
+        return (path.size() > 0 && path.front() == '/' ? "/" : "") + JoinFolder(parts);
+    }
+
+    std::string FOldTop, FNewTop;
+};
+
 // The folder the installed copy was put in: a member installed where its archive folder is
 // below the root gives the root back. The main executable's answer counts first. Empty when no
 // member gives one (every folder chosen by hand).
@@ -57,23 +189,90 @@ std::string InstalledRoot(const TFileMembers& installed) {
     return root;
 }
 
+// The plan member an installed member stands for: the same name in the same folder (case
+// ignored), else in the folder that corresponds to it; one not taken yet.
+int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderMatch& folders,
+                const std::vector<bool>& taken, int pass) {
+    for (int i = 0; i < plan.Count(); ++i) {
+        if (taken[static_cast<size_t>(i)])
+            continue;
+        const TFileMember& m = plan.Items(i);
+        if (!SameText(m.FileName, old.FileName))
+            continue;
+        switch (pass) {
+        case 0: // exact
+            if (SameText(m.ArchivePath, old.ArchivePath))
+                return i;
+            break;
+        case 1: // the top folders exchanged
+            if (SameText(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
+                return i;
+            break;
+        default: // folders alike but for versions
+            if (TFolderMatch::Alike(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
+                return i;
+            break;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     std::vector<bool> tookOver(static_cast<size_t>(plan.Count()), false);
-    for (int i = 0; i < installed.Count(); ++i) {
-        const TFileMember& old = installed.Items(i);
-        if (TFileMember* m = plan.Find(old.FileName, old.ArchivePath)) {
-            m->UpdateFrom(old);
-            tookOver[static_cast<size_t>(plan.IndexOf(m))] = true;
+    std::vector<bool> matched(static_cast<size_t>(installed.Count()), false);
+    const TFolderMatch folders(installed, plan);
+    // Exact matches first, so a looser one never takes a member an exact one stands for.
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 0; i < installed.Count(); ++i) {
+            if (matched[static_cast<size_t>(i)])
+                continue;
+            const int at = MatchMember(plan, installed.Items(i), folders, tookOver, pass);
+            if (at < 0)
+                continue;
+            plan.Items(at).UpdateFrom(installed.Items(i));
+            tookOver[static_cast<size_t>(at)] = true;
+            matched[static_cast<size_t>(i)] = true;
+        }
+    // A file the installed copy did not have goes where its neighbours went: into the folder of
+    // a member of its own archive folder that was taken over; else below the folder the
+    // installed copy was put in, in the installed copy's folder names, not below the folder a
+    // new install would choose.
+    // Of the neighbours, the main program counts first, then one that sits where its archive
+    // folder put it (not moved by hand elsewhere), then any.
+    std::unordered_map<std::string, std::pair<int, std::string>> neighbourDir;
+    for (int i = 0; i < plan.Count(); ++i) {
+        if (!tookOver[static_cast<size_t>(i)])
+            continue;
+        const TFileMember& m = plan.Items(i);
+        std::string onDisk = folders.NewToOld(m.ArchivePath);
+        if (!onDisk.empty() && onDisk.front() == '/')
+            onDisk.erase(0, 1);
+        std::replace(onDisk.begin(), onDisk.end(), '/', PathDelim);
+        const std::string dir = m.GetInstallDir();
+        const bool inPlace = dir.size() >= onDisk.size() &&
+                             dir.compare(dir.size() - onDisk.size(), onDisk.size(), onDisk) == 0;
+        const int rank = m.Role() == mrMain ? 3 : inPlace ? 2 : 1;
+        auto [it, added] = neighbourDir.emplace(m.ArchivePath, std::make_pair(rank, dir));
+        if (!added && rank > it->second.first)
+            it->second = {rank, dir};
+    }
+    const std::string root = InstalledRoot(installed);
+    for (int i = 0; i < plan.Count(); ++i) {
+        if (tookOver[static_cast<size_t>(i)])
+            continue;
+        TFileMember& m = plan.Items(i);
+        if (const auto it = neighbourDir.find(m.ArchivePath); it != neighbourDir.end())
+            m.SetInstallDir(it->second.second, true);
+        else if (!root.empty()) {
+            std::string folder = folders.NewToOld(m.ArchivePath);
+            if (!folder.empty() && folder.front() == '/')
+                folder.erase(0, 1);
+            std::replace(folder.begin(), folder.end(), '/', PathDelim);
+            m.SetInstallDir(root + folder, true);
         }
     }
-    // A file the installed copy did not have goes where its neighbours went: below the folder
-    // the installed copy was put in, not below the folder a new install would choose.
-    const std::string root = InstalledRoot(installed);
-    for (int i = 0; i < plan.Count() && !root.empty(); ++i)
-        if (!tookOver[static_cast<size_t>(i)])
-            plan.Items(i).SetInstallDir(root, false);
     KeepOneWithRole(plan, tookOver, mrMain);
     KeepOneWithRole(plan, tookOver, mrHelp);
 }

@@ -469,3 +469,125 @@ TEST_F(Handoff, InstructionFilesAreWhatTheModelWrites) {
     WriteInstallInstructions(update, plan, option);
     EXPECT_EQ(qmtest::ReadFile(copy + ".inst"), update.ToString());
 }
+
+namespace {
+
+// Every path below the home folder, with file contents, but for the program's own data folder.
+std::map<std::string, std::string> HomeListing() {
+    std::map<std::string, std::string> listing;
+    const std::string home = std::getenv("HOME");
+    const std::string data = WithoutTrailingDelims(GetDataFolder());
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(home, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const std::string path = it->path().string();
+        if (path == data || path.compare(0, data.size() + 1, data + "/") == 0)
+            continue;
+        // Qt's own settings and data of the test program, not the installs'.
+        if (path.find("QtProject") != std::string::npos ||
+            path.find("/test_e2e") != std::string::npos)
+            continue;
+        listing[path] = it->is_regular_file() ? qmtest::ReadFile(path) : std::string("<dir>");
+    }
+    return listing;
+}
+
+// A vendor's archive of one version: the files below top (none for ""), tool.exe with version
+// information among them.
+std::string MakeVersionZip(const std::string& name, const std::string& top,
+                           const std::map<std::string, std::string>& files, const char* date) {
+    const std::string dir = qmtest::MakeTempFolder("ver");
+    const std::string base = top.empty() ? dir : dir + "/" + top;
+    fs::create_directories(base);
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", base + "/tool.exe");
+    for (const auto& [path, bytes] : files)
+        qmtest::WriteFile(base + "/" + path, bytes);
+    EXPECT_EQ(qmtest::Run("find '" + base + "' -exec touch -d '" + date + "' {} +"), 0);
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && zip -q -r '" + name + "' " +
+                          (top.empty() ? std::string("*") : "'" + top + "'")),
+              0);
+    return dir + "/" + name;
+}
+
+} // namespace
+
+// The next version of an application, as vendors ship it, through the window and the real
+// installer and uninstaller: what the user set carries over whatever the archive's top folder is
+// called (a folder named after the version, one without a version, none at all), a file the new
+// version no longer has stays on disk and in the record, a new one goes beside its neighbours,
+// the renamed shortcut is rewritten in place, and the uninstall leaves the home as it found it.
+TEST_F(Handoff, TheNextVersionKeepsWhatTheUserSetAndTheUninstallLeavesNothing) {
+    const std::string home = std::getenv("HOME");
+    for (const auto& [top1, top2] : {std::pair<std::string, std::string>{"tool-1.0", "tool-2.0"},
+                                     {"tool", "tool"}, {"", ""}}) {
+        SCOPED_TRACE("top folders '" + top1 + "', '" + top2 + "'");
+        const std::map<std::string, std::string> before = HomeListing();
+        const std::string v1 = MakeVersionZip("tool-1.0.zip", top1,
+                                              {{"license.txt", "L1"}, {"history.txt", "H1"},
+                                               {"doc/manual.txt", "M1"}},
+                                              "2024-01-01");
+        const std::string v2 = MakeVersionZip("tool-2.0.zip", top2,
+                                              {{"license.txt", "L2"}, {"doc/manual.txt", "M2"},
+                                               {"tool.dll", "D2"}},
+                                              "2025-01-01");
+        const std::string mine = home + "/docs/tool/";
+        {
+            TfrmMain w;
+            OpenByCommand(w, v1);
+            ASSERT_FALSE(w.IsUpdate);
+            TFileMembers& plan = w.InstallInfo()->Members;
+            TFileMember& main = plan.Items(plan.MainIndex());
+            main.SetShortcutFlags(scDesktop | scStartMenu);
+            main.ShortcutOption.ShortcutName = "My Tool";
+            TFileMember* license = plan.Find("license.txt", top1.empty() ? "" : top1 + "/");
+            ASSERT_NE(license, nullptr);
+            license->SetInstallDir(mine, true);
+            AcceptInstall();
+            w.actInstall->trigger();
+            ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+            EXPECT_TRUE(w.stbMain->text().startsWith("インストールしました")) << w.stbMain->text().toStdString();
+            EXPECT_TRUE(w.lblUpdate->text().startsWith("インストール済み")) << w.lblUpdate->text().toStdString();
+        }
+        const std::string exe = Database()->Items(0).Members.Items(Database()->Items(0).Members.MainIndex()).GetInstallDir();
+        const std::string desktopEntry = home + "/Desktop/My Tool.desktop";
+        ASSERT_TRUE(fs::exists(desktopEntry));
+        {
+            TfrmMain w;
+            ChooseUpdate(umOverwrite);
+            OpenByCommand(w, v2);
+            ASSERT_TRUE(w.IsUpdate);
+            AcceptInstall();
+            w.actInstall->trigger();
+            ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+        }
+        std::unique_ptr<TInstallList> db = Database();
+        ASSERT_EQ(db->Count(), 1);
+        const TFileMembers& record = db->Items(0).Members;
+        ASSERT_GE(record.MainIndex(), 0);
+        EXPECT_EQ(record.Items(record.MainIndex()).GetInstallDir(), exe);
+        EXPECT_EQ(qmtest::ReadFile(mine + "license.txt"), "L2") << "where the user put it";
+        EXPECT_EQ(qmtest::ReadFile(exe + "tool.dll"), "D2") << "beside the main program";
+        EXPECT_EQ(qmtest::ReadFile(exe + "history.txt"), "H1") << "left on disk";
+        bool historyRecorded = false;
+        for (int i = 0; i < record.Count(); ++i)
+            historyRecorded |= record.Items(i).FileName == "history.txt";
+        EXPECT_TRUE(historyRecorded) << "and in the record";
+        EXPECT_TRUE(fs::exists(desktopEntry)) << "rewritten under its name";
+        EXPECT_EQ(ToolShortcuts(), 2) << "the desktop's and the menu's, no others";
+
+        // Uninstalled with the dialog's defaults: nothing of it is left in the home folder.
+        {
+            TfrmMain w;
+            PickFirstApplication();
+            Answer<TfrmUninstall>([](TfrmUninstall& d) {
+                TUiHooks::NextAnswers.push_back(QMessageBox::Yes);
+                d.btnUninstallClick();
+                TUiHooks::Messages.clear();
+                return d.result();
+            });
+            w.actUninstall->trigger();
+            ASSERT_TRUE(WaitUntil([] { return Database()->Count() == 0; }));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return HomeListing() == before; }));
+    }
+}

@@ -655,7 +655,8 @@ TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers) {
     EXPECT_TRUE(w.IsUpdate);
     EXPECT_TRUE(w.lblUpdate->isVisibleTo(&w));
     EXPECT_EQ(w.lblUpdate->text(), "アップデート対象: Tool 1.0");
-    EXPECT_EQ(w.edtAppVersion->text(), "1.0");
+    // The version the update installs is the new main program's, not the installed one.
+    EXPECT_EQ(w.edtAppVersion->text(), "1.2");
     const int row = RowOf(w, "B.doc");
     EXPECT_EQ(Text(w, row, 2), "/opt/elsewhere/");
     EXPECT_EQ(w.lvFileModel->Row(row).Checked, w.lvFileModel->Row(row).Member->IsTarget);

@@ -105,3 +105,51 @@ TEST(RestoreMemberSettings, PutsBackWhatTheArchiveAloneGave) {
     EXPECT_TRUE(plan.Items(1).IsTarget);
     EXPECT_EQ(plan.Items(1).GetInstallDir(), "/opt/new/bin/");
 }
+
+// Vendors put each version below a folder named after it ("7za-19.00/" then "7za-21.07/"): the
+// two top folders correspond whatever their names, and folders below them that differ only in
+// their versions too. What the user set carries over (folder, role, shortcut and its name,
+// the install flag), and a new file goes beside its neighbours, in the installed folders. An
+// exact match wins over a looser one.
+TEST(TakeOverInstalled, VersionedFoldersCorrespond) {
+    TFileMembers installed;
+    TFileMember& oldMain = Add(installed, "7za-19.00/", "7za.exe", mrMain, scDesktop);
+    oldMain.SetInstallDir("/home/u/tools/7zip/", true); // moved by hand
+    oldMain.ShortcutOption.ShortcutName = "7-Zip Console";
+    Add(installed, "7za-19.00/", "license.txt", mrHelp).SetInstallDir("/opt/7-Zip/7za-19.00/", true);
+    Add(installed, "7za-19.00/plugins-1.2/", "a.dll").SetInstallDir("/opt/7-Zip/7za-19.00/plugins-1.2/", true);
+    TFileMember& skipped = Add(installed, "7za-19.00/", "history.txt");
+    skipped.IsTarget = false;
+
+    TFileMembers plan;
+    TFileMember& main = Add(plan, "7za-21.07/", "7za.exe");
+    TFileMember& help = Add(plan, "7za-21.07/", "license.txt");
+    TFileMember& plugin = Add(plan, "7za-21.07/plugins-1.3/", "a.dll");
+    TFileMember& history = Add(plan, "7za-21.07/", "history.txt");
+    TFileMember& added = Add(plan, "7za-21.07/", "7zxa.dll");
+    TFileMember& addedDeep = Add(plan, "7za-21.07/extra/", "b.dll");
+    Add(plan, "7za-21.07/", "readme.txt", mrHelp); // the archive's own guess loses
+
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(main.GetInstallDir(), "/home/u/tools/7zip/");
+    EXPECT_EQ(main.Role(), mrMain);
+    EXPECT_EQ(main.ShortcutFlags(), scDesktop);
+    EXPECT_EQ(main.ShortcutOption.ShortcutName, "7-Zip Console");
+    EXPECT_EQ(help.Role(), mrHelp);
+    EXPECT_EQ(plan.HelpIndex(), plan.IndexOf(&help));
+    EXPECT_EQ(plugin.GetInstallDir(), "/opt/7-Zip/7za-19.00/plugins-1.2/");
+    EXPECT_FALSE(history.IsTarget);
+    EXPECT_EQ(added.GetInstallDir(), "/home/u/tools/7zip/") << "beside the first neighbour taken";
+    EXPECT_EQ(addedDeep.GetInstallDir(), "/opt/7-Zip/7za-19.00/extra/")
+        << "below the installed copy's folder, in its folder names";
+
+    // An exact folder wins over one alike but for its version.
+    TFileMembers installed2;
+    Add(installed2, "v2/", "x.txt").SetInstallDir("/opt/keep/v2/", true);
+    TFileMembers plan2;
+    TFileMember& alike = Add(plan2, "v3/", "x.txt");
+    TFileMember& exact = Add(plan2, "v2/", "x.txt");
+    TakeOverInstalled(plan2, installed2);
+    EXPECT_EQ(exact.GetInstallDir(), "/opt/keep/v2/");
+    EXPECT_NE(alike.GetInstallDir(), "/opt/keep/v2/");
+}

@@ -6,6 +6,7 @@
 #include "ProgramIcon.h"
 #include "ToolLog.h"
 
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "platform/AtomicFile.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <set>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -153,6 +155,10 @@ void TInstaller::ChooseRecord(const TInstallAppInfo& plan, const TInstallOption&
         FFirstInstallDate = NowDayCount();
     // The entries the installed version has: those the new plan no longer makes go.
     const int old = FRecordUse == TRecordUse::Replace ? list.IndexOfId(FAppId) : -1;
+    if (old >= 0) {
+        FOldRecord = std::make_unique<TInstallAppInfo>();
+        FOldRecord->Assign(list.Items(old));
+    }
     for (int i = 0; old >= 0 && i < list.Items(old).Members.Count(); ++i) {
         std::vector<std::string> refused;
         for (const bool allUsers : {false, true})
@@ -203,7 +209,25 @@ void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
     MakeShortcuts(option, jobs);
     if (!FUi.Progress(DatabasePath(FDataFolder), total, total))
         throw ECancelled("インストールはキャンセルされました。");
+    SaveNotes();
     SaveRecord(plan);
+}
+
+void TInstaller::SaveNotes() {
+    // The folders earlier installs created stay noted while they are there; this install's join.
+    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    TAppNotes notes;
+    for (const std::string& folder : earlier.Folders)
+        if (IsExistingFolder(WithoutTrailingDelims(folder)))
+            notes.AddFolder(folder);
+    for (const std::string& folder : FCreatedFolders)
+        notes.AddFolder(folder);
+    const std::string path = TAppNotes::PathFor(FDataFolder, FAppId);
+    if (notes.Empty() && !GetFileFacts(path).exists)
+        return;
+    EnsureFolder(ExtractFilePath(path));
+    const std::string text = notes.Text();
+    PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, text, false); });
 }
 
 void TInstaller::EnsureFolder(const std::string& folder) {
@@ -227,6 +251,9 @@ void TInstaller::EnsureFolder(const std::string& folder) {
         MakeFolder(*it);
         GiveToFolderOwner(*it);
         FLog.Line("folder created: " + *it);
+        // The application's own folders, for its uninstall; not those of the data folder.
+        if (!IsAtOrBelow(*it, FDataFolder))
+            FCreatedFolders.push_back(*it);
     }
     FKnownFolders.insert(path);
 }
@@ -443,6 +470,32 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     record.LastUpdateDate = now;
     for (int i = 0; i < record.Members.Count(); ++i)
         record.Members.Items(i).InstallDate = now;
+    // A file of the installed version that the new one does not install is still on disk (an
+    // overwrite update leaves it, a clean one may have been refused it): it stays in the record,
+    // so a later uninstall removes it. Nothing an install put on disk leaves the record.
+    if (FOldRecord) {
+        std::set<std::string> installed;
+        for (int i = 0; i < record.Members.Count(); ++i) {
+            const TFileMember& m = record.Members.Items(i);
+            if (m.IsTarget && !m.IsExcluded())
+                installed.insert(m.GetInstallDir() + m.FileName);
+        }
+        for (int i = 0; i < FOldRecord->Members.Count(); ++i) {
+            const TFileMember& old = FOldRecord->Members.Items(i);
+            const std::string path = old.GetInstallDir() + old.FileName;
+            if (!old.IsTarget || old.IsExcluded() || installed.count(path) != 0)
+                continue;
+            const TFileFacts facts = GetFileFacts(path);
+            if (!facts.exists || facts.isFolder)
+                continue;
+            TFileMember& kept = record.Members.Add();
+            kept.Assign(old);
+            kept.SetRole(mrNormal);
+            kept.SetShortcutFlags(0);
+            installed.insert(path);
+            FLog.Line("kept in the record (not in the new version): " + path);
+        }
+    }
 
     int index = list.IndexOfId(FAppId);
     if (index < 0) {

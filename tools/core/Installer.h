@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,6 +82,8 @@ private:
     enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
     bool FApplicationsChanged = false;
     std::vector<std::string> FOldEntries; // desktop entries of the record being updated
+    std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
+    std::vector<std::string> FCreatedFolders;    // folders this install made for the application
 
     std::vector<Job> PlanJobs(const TInstallAppInfo& plan, const TInstallOption& option);
     void ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option);
@@ -99,6 +102,8 @@ private:
     void RemoveOldEntries(const std::vector<std::string>& written, const std::string& applications);
     std::string IconFor(const Job& job, int index, const std::vector<Job>& jobs);
     void SaveRecord(const TInstallAppInfo& plan);
+    // The folders the application's installs created, noted beside the database.
+    void SaveNotes();
     std::string TempName(const std::string& target, const char* kind);
 };
 

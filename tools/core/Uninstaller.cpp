@@ -6,6 +6,7 @@
 #include "ProgramIcon.h"
 #include "ToolLog.h"
 
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "platform/AtomicFile.h"
@@ -62,16 +63,18 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
     const TInstallAppInfo& installed = list.Items(index);
     CollectRoots(installed);
 
+    FNotes = TAppNotes::Load(FDataFolder, record.AppId);
     if (hasList)
         RemoveListed(removalPaths);
     else
         RemoveRecorded(installed);
     RemoveShortcuts(installed);
-    RemoveRecord(record.AppId);
     for (int allUsers = 0; allUsers < 2; ++allUsers) {
         if (FApplicationsChanged[allUsers])
             RefreshDesktopDatabase(ApplicationsFolder(allUsers == 1));
     }
+    RemoveNotedFolders(record.AppId);
+    RemoveRecord(record.AppId);
     FLog.Line("uninstall complete: " + std::to_string(FStats.Removed) + " removed, " +
               std::to_string(FStats.FoldersRemoved) + " folders removed, " +
               std::to_string(FStats.Kept) + " folders kept, " + std::to_string(FStats.Missing) +
@@ -143,6 +146,9 @@ void TUninstaller::RemoveListed(const std::vector<std::string>& paths) {
         const bool folderLine = !path.empty() && path.back() == PathDelim;
         const TFileFacts facts = GetFileFacts(path);
         const bool isFolder = folderLine || facts.isFolder;
+        // The folders the installs created are removed in any case, once the rest is gone.
+        if (isFolder && IsNotedFolder(path))
+            continue;
         if (!Allowed(path, isFolder) || (folderLine && facts.isSymlink)) {
             ++FStats.Refused;
             FLog.Line("refused (outside the application's folders): " + path);
@@ -178,8 +184,10 @@ void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
         RemoveOneFile(path);
         folders.push_back(WithoutTrailingDelims(m.GetInstallDir()));
     }
-    // The install folders and, up to the folder that holds them all, their parents.
-    if (!folders.empty()) {
+    // Folders the installs noted they created go once empty (RemoveNotedFolders); without
+    // notes (an install of an earlier program version) the install folders and, up to the
+    // folder that holds them all, their parents.
+    if (!folders.empty() && FNotes.Empty()) {
         std::string common = folders.front();
         for (const std::string& folder : folders)
             while (!IsAtOrBelow(folder, common))
@@ -242,6 +250,36 @@ void TUninstaller::RemoveShortcuts(const TInstallAppInfo& installed) {
     for (const FoundEntry& entry : found)
         if (!entry.isFolder && entry.name.compare(0, prefix.size(), prefix) == 0)
             RemoveFileEntry(icons + entry.name);
+}
+
+bool TUninstaller::IsNotedFolder(const std::string& path) const {
+    const std::string folder = WithTrailingDelim(WithoutTrailingDelims(path));
+    return std::find(FNotes.Folders.begin(), FNotes.Folders.end(), folder) != FNotes.Folders.end();
+}
+
+void TUninstaller::RemoveNotedFolders(std::int32_t appId) {
+    // Deepest first, each only when empty, never through a link, and never one of the wide
+    // folders a damaged or forged note might name.
+    std::vector<std::string> folders;
+    for (const std::string& folder : FNotes.Folders)
+        if (IsSafeAbsolutePath(folder) && ConfinesRemoval(folder) &&
+            !GetFileFacts(WithoutTrailingDelims(folder)).isSymlink)
+            folders.push_back(WithoutTrailingDelims(folder));
+    std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+        return Depth(a) != Depth(b) ? Depth(a) > Depth(b) : a > b;
+    });
+    for (const std::string& folder : folders) {
+        // A menu folder the install created holds, once its entries are gone, only the cache
+        // the menus' database tool wrote there: it goes with the folder.
+        std::vector<FoundEntry> entries;
+        if (EnumerateFolder(WithTrailingDelim(folder), entries) && entries.size() == 1 &&
+            !entries.front().isFolder && entries.front().name == "mimeinfo.cache")
+            RemoveFileEntry(WithTrailingDelim(folder) + "mimeinfo.cache");
+        RemoveFolders({folder});
+    }
+    const std::string notes = TAppNotes::PathFor(FDataFolder, appId);
+    if (RemoveFileEntry(notes))
+        RemoveEmptyFolder(WithoutTrailingDelims(ExtractFilePath(notes)));
 }
 
 void TUninstaller::RemoveRecord(std::int32_t appId) {

@@ -5,6 +5,7 @@
 // follows a link out of them, and removes a folder only when it is empty.
 #include "ToolUi.h"
 
+#include "model/AppNotes.h"
 #include "model/InstallAppInfo.h"
 
 #include <string>
@@ -47,6 +48,7 @@ private:
     std::vector<std::string> FRoots;   // install folders, with a trailing delimiter
     std::vector<std::string> FEntries; // the application's possible desktop entries
     bool FApplicationsChanged[2] = {false, false};
+    TAppNotes FNotes; // the folders the application's installs created
 
     void CollectRoots(const TInstallAppInfo& installed);
     bool Allowed(const std::string& path, bool isFolder) const;
@@ -57,6 +59,8 @@ private:
     void CheckCancel(const std::string& path, int done, int total);
     void RemoveShortcuts(const TInstallAppInfo& installed);
     void RemoveRecord(std::int32_t appId);
+    bool IsNotedFolder(const std::string& path) const;
+    void RemoveNotedFolders(std::int32_t appId);
 };
 
 } // namespace qm
