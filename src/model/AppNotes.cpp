@@ -57,6 +57,7 @@ TAppNotes TAppNotes::Parse(const std::string& bytes) {
             if (line != kHeader)
                 return {};
             first = false;
+            notes.Found = true;
             continue;
         }
         const std::string key = kFolderKey;

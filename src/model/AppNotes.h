@@ -13,6 +13,9 @@ namespace qm {
 struct TAppNotes {
     // Folders created by an install of the application, absolute, with a trailing delimiter.
     std::vector<std::string> Folders;
+    // Whether the application has notes at all (installs of earlier program versions wrote
+    // none; then nobody knows which of its folders existed before it).
+    bool Found = false;
 
     bool Empty() const { return Folders.empty(); }
     // Adds a folder once.

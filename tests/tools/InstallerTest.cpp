@@ -8,18 +8,22 @@
 #include "core/Instructions.h"
 #include "core/ToolLog.h"
 #include "core/ToolMain.h"
+#include "core/Uninstaller.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
 #include "platform/FileTransfer.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 using namespace qm;
 using tooltest::MakePlan;
 using tooltest::MakeWorkFolder;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -297,3 +301,35 @@ TEST(InstructionFiles, FuzzRecordLengthNearTheLargestValueIsRefused) {
 }
 
 } // namespace
+
+// A clean install removes only what installs wrote: a file that was there before and was left
+// as it was is not the application's, and a member put on the desktop takes the desktop with
+// it neither when it is removed nor when the folder is empty afterwards.
+TEST_F(InstallerTest, ACleanRemovalTakesNeitherAFileThatWasThereNorTheDesktop) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string work = MakeWorkFolder("v1");
+    const std::string theirs = qmtest::WriteFile(root + "app/readme.txt", "the user's own");
+    struct utimbuf later {
+        2000000000, 2000000000
+    };
+    ::utime(theirs.c_str(), &later); // newer than the archive's: left as it is
+    const std::string desktop = GetSpecialFolder(SF_DESKTOPDIRECTORY);
+    fs::create_directories(desktop);
+    auto plan = MakePlan(work, root);
+    plan->Members.Find("manual.chm", "app/doc/")->SetInstallDir(desktop, true);
+    TInstallOption option;
+    option.WorkFolder = work;
+    option.OverWrite = owIfNewer;
+    Install(*plan, option);
+    ASSERT_EQ(Stats.Skipped, 1);
+    ASSERT_TRUE(fs::exists(desktop + "manual.chm"));
+
+    // The automatic clean install's removal: the recorded files, without a list.
+    TToolUi silent;
+    TToolLog log(GetDataFolder() + ToolLogName);
+    TUninstaller(silent, log, GetDataFolder()).Uninstall(Database()->Items(0), {}, false);
+    EXPECT_EQ(qmtest::ReadFile(theirs), "the user's own");
+    EXPECT_FALSE(fs::exists(root + "app/tool.exe"));
+    EXPECT_FALSE(fs::exists(desktop + "manual.chm"));
+    EXPECT_TRUE(fs::is_directory(desktop)) << "the desktop was there before";
+}

@@ -222,9 +222,9 @@ void TInstaller::SaveNotes() {
             notes.AddFolder(folder);
     for (const std::string& folder : FCreatedFolders)
         notes.AddFolder(folder);
+    // Written even when empty: its presence tells the uninstaller that no other folder of the
+    // application's was made by an install.
     const std::string path = TAppNotes::PathFor(FDataFolder, FAppId);
-    if (notes.Empty() && !GetFileFacts(path).exists)
-        return;
     EnsureFolder(ExtractFilePath(path));
     const std::string text = notes.Text();
     PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, text, false); });
@@ -341,6 +341,7 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         if (!ConfirmOverwrite(job.Target, option)) {
             ++FStats.Skipped;
             FLog.Line("skipped: " + job.Target);
+            FSkipped.insert(job.Target);
             return;
         }
         break;
@@ -470,6 +471,23 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     record.LastUpdateDate = now;
     for (int i = 0; i < record.Members.Count(); ++i)
         record.Members.Items(i).InstallDate = now;
+    // A file that was there before and was left as it was is not the application's, unless an
+    // earlier install of it wrote it: no uninstall or clean install may remove it.
+    std::set<std::string> earlier;
+    if (FOldRecord)
+        for (int i = 0; i < FOldRecord->Members.Count(); ++i) {
+            const TFileMember& old = FOldRecord->Members.Items(i);
+            if (old.IsTarget && !old.IsExcluded())
+                earlier.insert(old.GetInstallDir() + old.FileName);
+        }
+    for (int i = 0; i < record.Members.Count(); ++i) {
+        TFileMember& m = record.Members.Items(i);
+        const std::string path = m.GetInstallDir() + m.FileName;
+        if (m.IsTarget && FSkipped.count(path) != 0 && earlier.count(path) == 0) {
+            m.IsTarget = false;
+            FLog.Line("not the application's (there before, left as it was): " + path);
+        }
+    }
     // A file of the installed version that the new one does not install is still on disk (an
     // overwrite update leaves it, a clean one may have been refused it): it stays in the record,
     // so a later uninstall removes it. Nothing an install put on disk leaves the record.

@@ -84,6 +84,7 @@ private:
     std::vector<std::string> FOldEntries; // desktop entries of the record being updated
     std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
     std::vector<std::string> FCreatedFolders;    // folders this install made for the application
+    std::set<std::string> FSkipped;              // existing targets left as they were
 
     std::vector<Job> PlanJobs(const TInstallAppInfo& plan, const TInstallOption& option);
     void ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option);

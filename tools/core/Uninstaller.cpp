@@ -184,21 +184,21 @@ void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
         RemoveOneFile(path);
         folders.push_back(WithoutTrailingDelims(m.GetInstallDir()));
     }
-    // Folders the installs noted they created go once empty (RemoveNotedFolders); without
-    // notes (an install of an earlier program version) the install folders and, up to the
-    // folder that holds them all, their parents.
-    if (!folders.empty() && FNotes.Empty()) {
-        std::string common = folders.front();
+    // Folders the installs noted they created go once empty (RemoveNotedFolders). Without notes
+    // (an install of an earlier program version) nobody knows which folders were there before:
+    // only the install folders themselves go, never a well-known folder that held a member
+    // (the desktop, the programs folder, the home).
+    if (!folders.empty() && !FNotes.Found) {
+        const std::vector<std::string> known = {
+            WithoutTrailingDelims(GetSpecialFolder(SF_DESKTOPDIRECTORY)),
+            WithoutTrailingDelims(GetSpecialFolder(SF_PROGRAM_FILES)),
+            WithoutTrailingDelims(GetSpecialFolder(SF_STARTMENU)),
+            WithoutTrailingDelims(GetSpecialFolder(SF_COMMON_PROGRAMS))};
+        std::set<std::string> all;
         for (const std::string& folder : folders)
-            while (!IsAtOrBelow(folder, common))
-                common = WithoutTrailingDelims(ExtractFilePath(common));
-        std::set<std::string> all(folders.begin(), folders.end());
-        for (const std::string& folder : folders)
-            for (std::string at = folder; at.size() > common.size() && IsAtOrBelow(at, common);
-                 at = WithoutTrailingDelims(ExtractFilePath(at)))
-                all.insert(at);
-        if (common.size() > 1)
-            all.insert(common);
+            if (ConfinesRemoval(folder) &&
+                std::find(known.begin(), known.end(), folder) == known.end())
+                all.insert(folder);
         RemoveFolders(std::vector<std::string>(all.begin(), all.end()));
     }
 }
