@@ -2,6 +2,9 @@
 // code whether everything went in (0) or nothing changed.
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
+#include "platform/ActingUser.h"
+
+#include <sys/stat.h>
 
 #ifdef QM_TOOLS_WITH_WINDOWS
 #include "gui/ToolWindow.h"
@@ -10,6 +13,10 @@
 #endif
 
 int main(int argc, char** argv) {
+    // With the administrator's rights on a user's behalf, what is made is nobody else's to
+    // write: files 0644 or 0755, folders 0755.
+    if (qm::ActingUser().Active)
+        ::umask(022);
     // First of all: no later hand-off may replace the file while this run reads it.
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::InstallInstructionName, error);

@@ -2,6 +2,11 @@
 // code whether all went (0), nothing was removed (1) or paths of its list were refused (3).
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
+#include "platform/ActingUser.h"
+
+#include <sys/stat.h>
+
+#include <string>
 
 #ifdef QM_TOOLS_WITH_WINDOWS
 #include "gui/ToolWindow.h"
@@ -10,6 +15,14 @@
 #endif
 
 int main(int argc, char** argv) {
+    // "--all-users": an application of the system's, recorded in the system's data folder.
+    bool allUsers = false;
+    for (int i = 1; i < argc; ++i)
+        allUsers = allUsers || std::string(argv[i]) == "--all-users";
+    // With the administrator's rights on a user's behalf, what is made is nobody else's to
+    // write: files 0644 or 0755, folders 0755.
+    if (qm::ActingUser().Active)
+        ::umask(022);
     // First of all: no later hand-off may replace the file while this run reads it.
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::UninstallInstructionName, error);
@@ -17,11 +30,11 @@ int main(int argc, char** argv) {
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
         qm::TToolWindow window("QuillUninst", "アンインストールしています...");
-        return qm::RunUninstall(window, taken, error);
+        return qm::RunUninstall(window, taken, error, allUsers);
     }
 #endif
     (void)argc;
     (void)argv;
     qm::TToolUi silent;
-    return qm::RunUninstall(silent, taken, error);
+    return qm::RunUninstall(silent, taken, error, allUsers);
 }

@@ -131,7 +131,11 @@ int RemoveOrphanedTemporaries(const std::string& target) {
 
 TFileLock::TFileLock(const std::string& lockPath, Mode mode) {
     const int fd =
-        Retry([&] { return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666); });
+        // Never through a link: a link planted at a lock's name must not make a process with
+        // other rights create or lock a file elsewhere.
+        Retry([&] {
+            return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+        });
     if (fd < 0) {
         // Readers of a folder they cannot write to still read; a writer there would fail anyway.
         if (mode == Mode::Shared)

@@ -158,6 +158,31 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
     }
 }
 
+void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const std::string& target) {
+    struct stat st {};
+    if (::fstat(sourceFd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw EReadError("ファイル \"" + sourceName + "\" は通常のファイルではありません");
+    Fd out(Retry([&] {
+        return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      0666 | (st.st_mode & 0111));
+    }));
+    if (out.Get() < 0)
+        WriteFailure("を作成できません", target, errno);
+    int error = 0;
+    bool ok = CopyBytes(sourceFd, out.Get(), error);
+    if (ok) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        if (::futimens(out.Get(), times) != 0)
+            error = errno, ok = false;
+    }
+    if (::close(out.Release()) != 0 && ok)
+        error = errno, ok = false;
+    if (!ok) {
+        ::unlink(target.c_str());
+        WriteFailure("に書き込めません", target, error);
+    }
+}
+
 void WriteNewFile(const std::string& target, const std::string& bytes, bool executable) {
     Fd out(Retry([&] {
         return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,

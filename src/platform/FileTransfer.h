@@ -30,6 +30,8 @@ TFileFacts GetFileFacts(const std::string& path);
 // symbolic link is copied as a link. On failure the partial target is removed and EWriteError
 // (or EReadError for the source) names the file.
 void CopyToNewFile(const std::string& source, const std::string& target);
+// The same from a file already open for reading (its date and execute bits kept).
+void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const std::string& target);
 // Writes bytes to a new file `target` that must not exist yet, readable by all and executable
 // when asked; EWriteError on failure (the partial file is removed).
 void WriteNewFile(const std::string& target, const std::string& bytes, bool executable);

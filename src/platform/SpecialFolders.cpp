@@ -186,4 +186,12 @@ std::string DownloadFolderPath() {
     return UserDirFolder("DOWNLOAD", "Downloads");
 }
 
+std::string SystemProgramsFolderPath() {
+    return SystemFolder("/opt");
+}
+
+std::string SystemDataFolderPath() {
+    return SystemFolder("/var/lib/Quillmate");
+}
+
 } // namespace qm

@@ -59,4 +59,10 @@ std::string TempFolderPath();
 std::string DownloadFolderPath();
 std::string WindowsFolderPath();
 
+// The places of installs for every user, below QUILLMATE_SYSTEM_ROOT when it is set, without a
+// trailing delimiter: the programs folder (/opt) and the data folder of the installer and
+// uninstaller for them, which only root writes (/var/lib/Quillmate).
+std::string SystemProgramsFolderPath();
+std::string SystemDataFolderPath();
+
 } // namespace qm

@@ -224,4 +224,9 @@ bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {
     return bytes.find(key) != std::string::npos;
 }
 
+bool IsUserDesktopPath(const std::string& path) {
+    const std::string desktop = FolderFor(CSIDL_DESKTOPDIRECTORY);
+    return !desktop.empty() && IsAtOrBelow(path, desktop);
+}
+
 } // namespace qm

@@ -53,4 +53,7 @@ void RefreshDesktopDatabase(const std::string& applicationsFolder);
 // Whether the file is a desktop entry made for that application.
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId);
 
+// Whether a shortcut path lies in the user's own desktop folder.
+bool IsUserDesktopPath(const std::string& path);
+
 } // namespace qm

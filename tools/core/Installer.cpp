@@ -9,6 +9,7 @@
 #include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileTransfer.h"
 
@@ -78,7 +79,7 @@ TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
 
 TInstaller::TInstaller(TToolUi& ui, TToolLog& log, std::string dataFolder)
     : FUi(ui), FLog(log), FDataFolder(std::move(dataFolder)), FTag(ProcessTag()),
-      FAsRoot(::geteuid() == 0) {}
+      FAsRoot(::geteuid() == 0), FActing(ActingUser().Active) {}
 
 TInstaller::~TInstaller() = default;
 
@@ -187,6 +188,8 @@ void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& opti
     }
     journal.Finish();
     FJournal = nullptr;
+    if (FActing)
+        WriteUserEntries();
     if (FApplicationsChanged)
         RefreshDesktopDatabase(ApplicationsFolder(option.AllUsers));
     FLog.Line("install complete: id " + std::to_string(FAppId) + ", " +
@@ -211,6 +214,33 @@ void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
         throw ECancelled("インストールはキャンセルされました。");
     SaveNotes();
     SaveRecord(plan);
+}
+
+void TInstaller::WriteUserEntries() {
+    if (FUserEntries.empty() && FUserStale.empty())
+        return;
+    // As the user: a link or a folder the user put in the desktop's place leads nowhere else.
+    const std::int32_t appId = FAppId;
+    std::string output, error;
+    const bool done = RunAsUser(
+        ActingUser(),
+        [&] {
+            for (const auto& [path, text] : FUserEntries) {
+                CreateFolderPath(ExtractFilePath(path));
+                const std::string temp = path + ".qmnew-" + std::to_string(::getpid());
+                RemoveFileEntry(temp);
+                WriteNewFile(temp, text, true);
+                ReplaceFileEntry(temp, path);
+            }
+            for (const std::string& path : FUserStale)
+                if (IsDesktopEntryOf(path, appId))
+                    RemoveFileEntry(path);
+            return std::string();
+        },
+        output, error);
+    // The install itself is done; a desktop that cannot be written loses only its shortcut.
+    FLog.Line(done ? "desktop shortcuts written as the user"
+                   : "desktop shortcuts not written: " + error);
 }
 
 void TInstaller::SaveNotes() {
@@ -249,7 +279,8 @@ void TInstaller::EnsureFolder(const std::string& folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         FJournal->FolderCreated(*it);
         MakeFolder(*it);
-        GiveToFolderOwner(*it);
+        if (!FActing) // what root installs for every user stays root's
+            GiveToFolderOwner(*it);
         FLog.Line("folder created: " + *it);
         // The application's own folders, for its uninstall; not those of the data folder.
         if (!IsAtOrBelow(*it, FDataFolder))
@@ -269,7 +300,7 @@ void TInstaller::CreateFile(const std::string& target,
     // so a file or link that appears there meanwhile is never written through.
     FJournal->FileCreated(target, std::string());
     write(target);
-    if (FAsRoot)
+    if (FAsRoot && !FActing)
         GiveToFolderOwner(target);
 }
 
@@ -281,7 +312,7 @@ void TInstaller::ReplaceFile(const std::string& target,
     if (!LinkOrCopyFile(target, saved))
         throw EWriteError("ファイル \"" + target + "\" の元の内容を保存できません");
     write(temp);
-    if (FAsRoot)
+    if (FAsRoot && !FActing)
         GiveToFolderOwner(temp);
     // One rename: a program that has the old file open keeps reading the old bytes.
     ReplaceFileEntry(temp, target);
@@ -420,6 +451,11 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         for (const std::string& path : paths) {
             if (!FUi.Progress(path, static_cast<int>(jobs.size()), static_cast<int>(jobs.size())))
                 throw ECancelled("インストールはキャンセルされました。");
+            if (FActing && IsUserDesktopPath(path)) {
+                FUserEntries.emplace_back(path, text);
+                written.push_back(path);
+                continue;
+            }
             EnsureFolder(ExtractFilePath(path));
             // Menus read entries that are not executable; desktops and file managers want
             // launchers to be.
@@ -438,8 +474,13 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
 void TInstaller::RemoveOldEntries(const std::vector<std::string>& written,
                                   const std::string& applications) {
     for (const std::string& path : FOldEntries) {
-        if (std::find(written.begin(), written.end(), path) != written.end() ||
-            !IsDesktopEntryOf(path, FAppId))
+        if (std::find(written.begin(), written.end(), path) != written.end())
+            continue;
+        if (FActing && IsUserDesktopPath(path)) {
+            FUserStale.push_back(path);
+            continue;
+        }
+        if (!IsDesktopEntryOf(path, FAppId))
             continue;
         const std::string saved = TempName(path, "qmold");
         FJournal->FileRemoved(path, saved);

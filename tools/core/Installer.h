@@ -85,6 +85,12 @@ private:
     std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
     std::vector<std::string> FCreatedFolders;    // folders this install made for the application
     std::set<std::string> FSkipped;              // existing targets left as they were
+    bool FActing = false; // root on a user's behalf: the user's own folders only as the user
+    // Desktop entries for the user's own desktop, written and removed as the user once the
+    // install has gone through (a run as root on the user's behalf never writes there itself).
+    std::vector<std::pair<std::string, std::string>> FUserEntries;
+    std::vector<std::string> FUserStale;
+    void WriteUserEntries();
 
     std::vector<Job> PlanJobs(const TInstallAppInfo& plan, const TInstallOption& option);
     void ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option);

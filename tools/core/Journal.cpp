@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -230,6 +231,15 @@ std::vector<TJournal::Entry> TJournal::Parse(const std::string& bytes, bool& com
 
 bool TJournal::Recover(const std::string& dataFolder, TToolLog& log) {
     const std::string path = JournalPath(dataFolder);
+    // Only a journal this process's own identity wrote is replayed: one that another user put
+    // here (or a link at its name) is set aside untouched.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 &&
+        (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
+        log.Line("journal: not this user's own, left as " + path + ".bad");
+        ReplaceFileEntry(path, path + ".bad");
+        return true;
+    }
     std::string bytes;
     if (!ReadWholeFileLocked(path, bytes, false))
         return false;

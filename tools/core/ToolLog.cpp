@@ -4,6 +4,10 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace qm {
 
 const char* const ToolLogName = "Quillmate.log";
@@ -32,7 +36,20 @@ TToolLog::TToolLog(const std::string& path) {
             // The old log is kept and grows further; nothing of the install depends on it.
         }
     }
-    FFile = std::fopen(path.c_str(), "ae");
+    // Appended to without following a link at its name, and only when it is a regular file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW |
+                                            O_NONBLOCK,
+                          0644);
+    struct stat st {};
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    FFile = ::fdopen(fd, "a");
+    if (FFile == nullptr)
+        ::close(fd);
 }
 
 TToolLog::~TToolLog() {

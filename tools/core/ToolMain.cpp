@@ -9,10 +9,16 @@
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
+#include "platform/ActingUser.h"
 #include "platform/FileTransfer.h"
+#include "platform/SpecialFolders.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -23,14 +29,140 @@ bool EnvSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// The instruction files are small; anything near this size is not one.
+constexpr std::uint64_t kMaxInstructionSize = 256u << 20;
+
+// As the user (in a child with the user's identity): takes the instruction file, reads it from
+// a descriptor opened without following a link, only when it is a regular file of the user's,
+// and removes it. The bytes come back.
+std::string TakeAsUser(const std::string& name) {
+    const std::string taken = TakeInstructionFile(name);
+    const int fd = ::open(taken.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    std::string bytes;
+    const bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                    st.st_uid == ::getuid() && static_cast<std::uint64_t>(st.st_size) <= kMaxInstructionSize;
+    if (ok) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0)
+                bytes.append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                break;
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    ::unlink(taken.c_str());
+    if (!ok)
+        throw EInstructionError("指示ファイル \"" + taken + "\" はユーザーの通常のファイルではありません。");
+    return bytes;
+}
+
+// The data folder of installs for every user: made when missing, and, for a run as root, only
+// used when it is a real folder of root's that nobody else may write to.
+std::string SystemDataFolder() {
+    const std::string folder = SystemDataFolderPath() + PathDelim;
+    if (!CreateFolderPath(folder))
+        throw EWriteError("フォルダ \"" + folder + "\" を作成できません。");
+    if (::geteuid() == 0) {
+        struct stat st {};
+        const std::string plain = WithoutTrailingDelims(folder);
+        if (::lstat(plain.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
+            throw EWriteError("フォルダ \"" + folder + "\" は管理者のフォルダではありません。");
+        if ((st.st_mode & 022) != 0)
+            ::chmod(plain.c_str(), 0755);
+    }
+    return folder;
+}
+
+bool IsWorkFolderName(const std::string& name) {
+    if (name.size() != 8)
+        return false;
+    for (const char c : name)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
+            return false;
+    return true;
+}
+
+// Root on a user's behalf copies what it installs from the user's working folder into a folder
+// of its own first, and only what the user may give: the working folder must be one of the
+// program's own (the user's data folder + eight hexadecimal digits, the user's), and each file
+// is opened without following a link on the way and must be the user's own regular file (a link
+// of the archive stays a link). The install then reads only root's copies.
+std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFolder,
+                          const TActingUser& acting, const std::string& dataFolder) {
+    const std::string userData = GetDataFolder();
+    const std::string work = WithTrailingDelim(workFolder);
+    if (userData.empty() || work.size() != userData.size() + 9 ||
+        work.compare(0, userData.size(), userData) != 0 ||
+        !IsWorkFolderName(work.substr(userData.size(), 8)) ||
+        !IsFolderOwnedBy(work, acting.Uid))
+        throw EInstructionError("作業フォルダ \"" + workFolder + "\" はこのユーザーの作業フォルダではありません。");
+    const std::string stage = dataFolder + "stage-" + std::to_string(::getpid()) + PathDelim;
+    DeleteTree(stage, false);
+    if (::mkdir(WithoutTrailingDelims(stage).c_str(), 0700) != 0)
+        throw EWriteError("フォルダ \"" + stage + "\" を作成できません。");
+    for (int i = 0; i < plan.Members.Count(); ++i) {
+        const TFileMember& m = plan.Members.Items(i);
+        if (!m.IsTarget || m.IsExcluded())
+            continue;
+        if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
+            throw EInstructionError("不正なファイル名です: " + m.ArchivePath + m.FileName);
+        const std::string relative = m.ArchivePath + m.FileName;
+        int fd = -1;
+        bool isLink = false;
+        std::string linkTarget, error;
+        if (!OpenOwnedBelow(work, relative, acting.Uid, fd, isLink, linkTarget, error))
+            throw EInstructionError("作業フォルダのファイルを使えません: " + error);
+        std::string folder = m.ArchivePath;
+        std::replace(folder.begin(), folder.end(), '/', PathDelim);
+        CreateFolderPath(stage + folder);
+        const std::string target = stage + folder + m.FileName;
+        if (isLink) {
+            if (::symlink(linkTarget.c_str(), target.c_str()) != 0)
+                throw EWriteError("ファイル \"" + target + "\" を作成できません。");
+            continue;
+        }
+        try {
+            CopyOpenFileToNewFile(fd, relative, target);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        ::close(fd);
+    }
+    return stage;
+}
+
 // The common frame: the log, the journal's lock, the recovery of a killed run, then the work.
 int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
-            const char* what, const std::function<int(TToolLog&, const std::string&)>& work) {
-    const std::string dataFolder = GetDataFolder();
+            const char* what, const std::function<bool()>& allUsers,
+            const std::function<int(TToolLog&, const std::string&)>& work) {
+    const TActingUser acting = ActingUser();
+    std::string dataFolder;
+    std::string failure = takeError;
+    bool forAll = false;
+    if (!takenFile.empty()) {
+        try {
+            forAll = allUsers();
+            // With the administrator's rights only the system's installs are done: a user's own
+            // data folder is never written by root.
+            if (acting.Active && !forAll)
+                throw EInstructionError("管理者の権限では、すべてのユーザー向けのインストールと"
+                                        "アンインストールだけを行います。");
+            dataFolder = forAll ? SystemDataFolder() : GetDataFolder();
+        } catch (const Exception& e) {
+            failure = e.Message();
+        }
+    }
     TToolLog log(dataFolder.empty() ? std::string() : dataFolder + ToolLogName);
-    if (takenFile.empty()) {
-        log.Line(std::string(what) + ": " + takeError);
-        ui.ShowError(takeError);
+    if (takenFile.empty() || dataFolder.empty()) {
+        log.Line(std::string(what) + ": " + failure);
+        ui.ShowError(failure);
+        if (!takenFile.empty())
+            RemoveFileEntry(takenFile);
         return ExitFailed;
     }
     int code = ExitFailed;
@@ -52,16 +184,19 @@ int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeEr
     }
     RemoveFileEntry(takenFile);
     log.Flush();
-    // A run with raised rights leaves the user's data files to the user.
-    if (!dataFolder.empty()) {
+    // A run with raised rights for the user's own installs (sudo in the user's own session)
+    // leaves the user's data files to the user. The system's data folder stays root's.
+    if (!forAll && !acting.Active) {
         for (const char* name :
              {"Quillmate.his", "Quillmate.his.lock", "Quillmate.journal.lock", "Quillmate.log",
-              "Quillmate.log.old", "instemp.tmp.lock", "uninstemp.tmp.lock", "icons"})
+              "Quillmate.log.old", "instemp.tmp.lock", "uninstemp.tmp.lock", "icons", "apps"})
             GiveToFolderOwner(dataFolder + name);
-        std::vector<FoundEntry> icons;
-        EnumerateFolder(dataFolder + "icons", icons);
-        for (const FoundEntry& icon : icons)
-            GiveToFolderOwner(dataFolder + "icons/" + icon.name);
+        for (const char* folder : {"icons", "apps"}) {
+            std::vector<FoundEntry> entries;
+            EnumerateFolder(dataFolder + folder, entries);
+            for (const FoundEntry& entry : entries)
+                GiveToFolderOwner(dataFolder + folder + "/" + entry.name);
+        }
     }
     return code;
 }
@@ -76,8 +211,21 @@ bool CanShowWindows() {
 }
 
 std::string TakeInstructions(const std::string& name, std::string& error) {
+    const TActingUser acting = ActingUser();
     try {
-        return TakeInstructionFile(name);
+        if (!acting.Active)
+            return TakeInstructionFile(name);
+        // Root on a user's behalf: the file is taken and read as the user would, then kept in
+        // root's own folder for the run.
+        std::string bytes;
+        if (!RunAsUser(acting, [&] { return TakeAsUser(name); }, bytes, error))
+            return std::string();
+        const std::string folder = SystemDataFolder();
+        const std::string taken = folder + name + "." + std::to_string(::getpid());
+        RemoveFileEntry(taken);
+        WriteNewFile(taken, bytes, false);
+        ::chmod(taken.c_str(), 0600);
+        return taken;
     } catch (const Exception& e) {
         error = e.Message();
         return std::string();
@@ -85,28 +233,50 @@ std::string TakeInstructions(const std::string& name, std::string& error) {
 }
 
 int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError) {
-    return RunTool(ui, takenFile, takeError, "install",
-                   [&](TToolLog& log, const std::string& dataFolder) {
-                       TInstallAppInfo plan;
-                       TInstallOption option;
-                       ReadInstallInstructions(takenFile, plan, option);
-                       TInstaller installer(ui, log, dataFolder);
-                       installer.Install(plan, option);
-                       return ExitSuccess;
-                   });
+    TInstallAppInfo plan;
+    TInstallOption option;
+    return RunTool(
+        ui, takenFile, takeError, "install",
+        [&] {
+            ReadInstallInstructions(takenFile, plan, option);
+            return option.AllUsers;
+        },
+        [&](TToolLog& log, const std::string& dataFolder) {
+            const TActingUser acting = ActingUser();
+            std::string stage;
+            if (acting.Active) {
+                stage = StageFromUser(plan, option.WorkFolder, acting, dataFolder);
+                option.WorkFolder = stage;
+            }
+            struct TStage {
+                const std::string& folder;
+                ~TStage() {
+                    if (!folder.empty())
+                        DeleteTree(folder, false);
+                }
+            } cleanUp{stage};
+            TInstaller installer(ui, log, dataFolder);
+            installer.Install(plan, option);
+            return ExitSuccess;
+        });
 }
 
-int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError) {
-    return RunTool(ui, takenFile, takeError, "uninstall",
-                   [&](TToolLog& log, const std::string& dataFolder) {
-                       TInstallAppInfo record;
-                       std::vector<std::string> paths;
-                       bool hasList = false;
-                       ReadUninstallInstructions(takenFile, record, paths, hasList);
-                       TUninstaller uninstaller(ui, log, dataFolder);
-                       uninstaller.Uninstall(record, paths, hasList);
-                       return uninstaller.Stats().Refused > 0 ? ExitRefused : ExitSuccess;
-                   });
+int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+                 bool allUsers) {
+    TInstallAppInfo record;
+    std::vector<std::string> paths;
+    bool hasList = false;
+    return RunTool(
+        ui, takenFile, takeError, "uninstall",
+        [&] {
+            ReadUninstallInstructions(takenFile, record, paths, hasList);
+            return allUsers;
+        },
+        [&](TToolLog& log, const std::string& dataFolder) {
+            TUninstaller uninstaller(ui, log, dataFolder);
+            uninstaller.Uninstall(record, paths, hasList);
+            return uninstaller.Stats().Refused > 0 ? ExitRefused : ExitSuccess;
+        });
 }
 
 } // namespace qm

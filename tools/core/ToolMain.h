@@ -21,8 +21,14 @@ bool CanShowWindows();
 std::string TakeInstructions(const std::string& name, std::string& error);
 
 // The whole run on a taken instruction file (empty: the take failed with takeError). The
-// taken file is removed at the end, whatever the outcome.
+// taken file is removed at the end, whatever the outcome. The records, journal and log of an
+// install for all users are in the system's data folder, the others in the user's. A run as
+// root on a user's behalf (pkexec) does only installs for all users, took the instruction file
+// as the user, and copies from the user's working folder only the user's own regular files.
 int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError);
-int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError);
+// allUsers: the application is one of the system's (the uninstaller's "--all-users"): its
+// record is in the system's data folder.
+int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+                 bool allUsers = false);
 
 } // namespace qm

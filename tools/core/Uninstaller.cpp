@@ -9,6 +9,7 @@
 #include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileTransfer.h"
 
@@ -224,7 +225,14 @@ void TUninstaller::RemoveFolders(std::vector<std::string> folders) {
 
 void TUninstaller::RemoveShortcuts(const TInstallAppInfo& installed) {
     std::vector<std::string> menuFolders;
+    const TActingUser acting = ActingUser();
+    std::vector<std::string> userEntries;
     for (const std::string& path : FEntries) {
+        // Root on a user's behalf removes the user's own desktop entries as the user.
+        if (acting.Active && IsUserDesktopPath(path)) {
+            userEntries.push_back(path);
+            continue;
+        }
         if (!IsDesktopEntryOf(path, installed.AppId))
             continue;
         RemoveOneFile(path);
@@ -242,6 +250,22 @@ void TUninstaller::RemoveShortcuts(const TInstallAppInfo& installed) {
     for (const std::string& folder : menuFolders)
         if (RemoveEmptyFolder(folder))
             FLog.Line("folder removed: " + folder);
+    if (!userEntries.empty()) {
+        const std::int32_t appId = installed.AppId;
+        std::string output, error;
+        if (RunAsUser(acting,
+                      [&] {
+                          int removed = 0;
+                          for (const std::string& path : userEntries)
+                              if (IsDesktopEntryOf(path, appId) && RemoveFileEntry(path))
+                                  ++removed;
+                          return std::to_string(removed);
+                      },
+                      output, error))
+            FStats.Shortcuts += std::atoi(output.c_str());
+        else
+            FLog.Line("desktop shortcuts not removed: " + error);
+    }
     // The icons taken from the application's programs.
     const std::string icons = FDataFolder + "icons/";
     const std::string prefix = ProgramIconPrefix(installed.AppId);

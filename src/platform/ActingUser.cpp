@@ -1,0 +1,220 @@
+#include "platform/ActingUser.h"
+
+#include "platform/SystemError.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+bool ParseUid(const char* text, uid_t& uid) {
+    if (text == nullptr || *text == '\0')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value == 0 || value > 0x7fffffffUL)
+        return false;
+    uid = static_cast<uid_t>(value);
+    return true;
+}
+
+class TFd {
+public:
+    explicit TFd(int fd = -1) : FFd(fd) {}
+    ~TFd() {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return FFd; }
+    int Release() {
+        const int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
+    void Reset(int fd) {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = fd;
+    }
+
+private:
+    int FFd;
+};
+
+} // namespace
+
+TActingUser ActingUser() {
+    TActingUser user;
+    if (::geteuid() != 0)
+        return user;
+    uid_t uid = 0;
+    if (!ParseUid(std::getenv("PKEXEC_UID"), uid) && !ParseUid(std::getenv("SUDO_UID"), uid))
+        return user;
+    const struct passwd* entry = ::getpwuid(uid);
+    if (entry == nullptr)
+        return user;
+    user.Active = true;
+    user.Uid = uid;
+    user.Gid = entry->pw_gid;
+    return user;
+}
+
+bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work,
+               std::string& output, std::string& error) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        error = SystemErrorText(errno);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return false;
+    }
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        // The first byte says whether work succeeded; the rest is its answer or its error.
+        std::string answer;
+        char status = 1;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 || ::setuid(user.Uid) != 0 ||
+            ::setuid(0) == 0) {
+            answer = "ユーザーの権限に切り替えられません。";
+        } else {
+            try {
+                answer = work();
+                status = 0;
+            } catch (const std::exception& e) {
+                answer = e.what();
+            }
+        }
+        std::string message(1, status);
+        message += answer;
+        const char* at = message.data();
+        std::size_t left = message.size();
+        while (left > 0) {
+            const ssize_t put = ::write(pipeFds[1], at, left);
+            if (put <= 0 && errno != EINTR)
+                break;
+            if (put > 0)
+                at += put, left -= static_cast<std::size_t>(put);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string message;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got > 0)
+            message.append(buffer, static_cast<std::size_t>(got));
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (message.empty()) {
+        error = "ユーザーの権限で実行できません。";
+        return false;
+    }
+    if (message[0] != 0) {
+        error = message.substr(1);
+        return false;
+    }
+    output = message.substr(1);
+    return true;
+}
+
+bool IsFolderOwnedBy(const std::string& folder, uid_t owner) {
+    struct stat st {};
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == owner;
+}
+
+bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_t owner, int& fd,
+                    bool& isLink, std::string& linkTarget, std::string& error) {
+    fd = -1;
+    isLink = false;
+    linkTarget.clear();
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    TFd at(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (at.Get() < 0 || ::fstat(at.Get(), &st) != 0 || st.st_uid != owner) {
+        error = "\"" + folder + "\" はユーザーのフォルダではありません";
+        return false;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = relative.find('/', start);
+        const std::string part = relative.substr(start, slash == std::string::npos ? slash : slash - start);
+        if (part.empty() || part == "." || part == "..") {
+            if (slash == std::string::npos) {
+                error = "不正なパスです: " + relative;
+                return false;
+            }
+            start = slash + 1;
+            continue;
+        }
+        if (slash == std::string::npos) {
+            // The file itself: a link is taken as a link, never followed.
+            if (::fstatat(at.Get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                error = relative + ": " + SystemErrorText(errno);
+                return false;
+            }
+            if (st.st_uid != owner) {
+                error = relative + " はユーザーのファイルではありません";
+                return false;
+            }
+            if (S_ISLNK(st.st_mode)) {
+                char text[PATH_MAX];
+                const ssize_t n = ::readlinkat(at.Get(), part.c_str(), text, sizeof text - 1);
+                if (n < 0) {
+                    error = relative + ": " + SystemErrorText(errno);
+                    return false;
+                }
+                isLink = true;
+                linkTarget.assign(text, static_cast<std::size_t>(n));
+                return true;
+            }
+            TFd file(::openat(at.Get(), part.c_str(),
+                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            struct stat opened {};
+            if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+                opened.st_uid != owner) {
+                error = relative + " はユーザーの通常のファイルではありません";
+                return false;
+            }
+            fd = file.Release();
+            return true;
+        }
+        TFd next(::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (next.Get() < 0 || ::fstat(next.Get(), &st) != 0 || st.st_uid != owner) {
+            error = relative + " の途中にユーザーのものではないフォルダかリンクがあります";
+            return false;
+        }
+        at.Reset(next.Release());
+        start = slash + 1;
+    }
+}
+
+} // namespace qm
