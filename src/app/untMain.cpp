@@ -350,7 +350,7 @@ void TfrmMain::DetectUpdate() {
     // The database is read fresh each time: the installer may have changed it since.
     TInstallList list;
     try {
-        list.LoadFromFile(ListFileName);
+        list.LoadInstalled(ListFileName); // the user's installs and the system's
     } catch (...) {
         // The previous archive's target must not stay with this one; the error is still told.
         SetUpdateTarget(nullptr);

@@ -115,16 +115,26 @@ void TfrmMain::ShowHandOffOutcome(const THandOffOutcome& outcome) {
     }
 }
 
-void TfrmMain::RunInstaller(const TInstallOption& option) {
+void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
+    // The next version of an install for every user is one too; such an install goes below the
+    // system's programs folder, not the user's.
+    TInstallOption option = chosenOption;
+    if (IsUpdate && FUpdateInfo->AllUsers)
+        option.AllUsers = true;
+    if (option.AllUsers) {
+        FInstallInfo->Members.MoveToSystemPrograms();
+        RefreshFileList();
+    }
     // A custom clean install asks which of the old files go before anything is handed over.
     const bool cleanUpdate = IsUpdate && UpdateMode != umOverwrite;
     TCleanRemoval clean;
     TInstallAppInfo chosen;
     if (cleanUpdate) {
         clean.Record = FUpdateInfo.get();
+        clean.AllUsers = FUpdateInfo->AllUsers;
         if (UpdateMode == umCustomClean) {
             TfrmUninstall dialog(*this, this);
-            dialog.LoadAppById(FUpdateInfo->AppId);
+            dialog.LoadAppById(FUpdateInfo->AppId, FUpdateInfo->AllUsers);
             dialog.SetCanChangeTarget(false);
             if (ExecDialog(dialog) != QDialog::Accepted)
                 return;
@@ -229,8 +239,8 @@ void TfrmMain::actUninstallExecute() {
     // file (however long a password prompt before it takes), so the next hand-off cannot
     // replace the file under it.
     TWindowWaiter waiter;
-    THandOffOutcome outcome =
-        THandOff(waiter).Uninstall(dialog.UninstallInfo(), dialog.Targets(), false);
+    THandOffOutcome outcome = THandOff(waiter).Uninstall(
+        dialog.UninstallInfo(), dialog.Targets(), false, dialog.UninstallInfo().AllUsers);
     ShowHandOffOutcome(outcome);
     const QString name = ShownText(dialog.UninstallInfo().AppName);
     if (outcome.Result == THandOffResult::Done && outcome.Uninstall.Finished)

@@ -67,7 +67,7 @@ private:
 
 std::unique_ptr<TInstallList> LoadList(const std::string& fileName) {
     auto list = std::make_unique<TInstallList>();
-    list->LoadFromFile(fileName);
+    list->LoadInstalled(fileName);
     return list;
 }
 
@@ -135,7 +135,9 @@ void TfrmAppList::FillList() {
     for (int i = 0; i < FList->Count(); ++i) {
         TInstallAppInfo& record = FList->Items(i);
         auto* row = new TAppItem(record);
-        row->setText(0, ShownText(record.AppName));
+        // Installs for every user are marked: removing one asks for the administrator.
+        row->setText(0, record.AllUsers ? ShownText(record.AppName) + U(" (すべてのユーザー)")
+                                        : ShownText(record.AppName));
         row->setText(1, QString::fromStdString(record.Version));
         row->setText(2, dates.Text(record.FirstInstallDate));
         row->setText(3, dates.Text(record.LastUpdateDate));

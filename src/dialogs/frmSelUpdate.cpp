@@ -87,7 +87,7 @@ TfrmSelUpdate::~TfrmSelUpdate() = default;
 
 void TfrmSelUpdate::Init(const TInstallAppInfo* candidate, const std::string& databasePath) {
     FTarget = candidate;
-    FList->LoadFromFile(databasePath);
+    FList->LoadInstalled(databasePath);
     if (candidate == nullptr)
         return; // a new install stays selected
     rdoUpdate->setChecked(true);
@@ -119,7 +119,7 @@ void TfrmSelUpdate::btnRefClick() {
     list.SetSelectable(true);
     if (ExecDialog(list) != QDialog::Accepted || list.Selected() == nullptr)
         return; // the previous target stays
-    const int index = FList->IndexOfId(list.Selected()->AppId);
+    const int index = FList->IndexOfId(list.Selected()->AppId, list.Selected()->AllUsers);
     if (index < 0)
         return; // the database changed between the two loads
     FTarget = &FList->Items(index);

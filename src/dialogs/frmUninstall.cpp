@@ -9,6 +9,7 @@
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
 #include "platform/Exception.h"
+#include "platform/SpecialFolders.h"
 #include "widgets/ShownText.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
@@ -292,7 +293,8 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
 
     // The folders the installs created (noted beside the database) go once they are empty,
     // the top folder of the install among them: shown, checked. Other folders, unchecked.
-    const TAppNotes notes = TAppNotes::Load(GetDataFolder(), info.AppId);
+    const TAppNotes notes = TAppNotes::Load(
+        info.AllUsers ? SystemDataFolderPath() + PathDelim : GetDataFolder(), info.AppId);
     std::unordered_set<std::string> noted;
     for (const std::string& folder : notes.Folders)
         if (FolderExists(WithoutTrailingDelims(folder))) {
@@ -309,10 +311,10 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
     lvFile->setUpdatesEnabled(true);
 }
 
-void TfrmUninstall::LoadAppById(std::int32_t id) {
+void TfrmUninstall::LoadAppById(std::int32_t id, bool allUsers) {
     TInstallList list;
-    list.LoadFromFile(FMain.DatabaseFileName());
-    const int index = list.IndexOfId(id);
+    list.LoadInstalled(FMain.DatabaseFileName());
+    const int index = list.IndexOfId(id, allUsers);
     if (index < 0)
         throw Exception("インストール済みアプリケーションの一覧に ID " + std::to_string(id) +
                         " のアプリケーションがありません。");

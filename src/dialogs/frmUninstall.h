@@ -38,7 +38,7 @@ public:
     void LoadApp(const TInstallAppInfo& record);
     // Loads the database and shows the record with that identifier. The database's read error,
     // or an Exception when no record has the identifier, leaves the dialog as it was.
-    void LoadAppById(std::int32_t id);
+    void LoadAppById(std::int32_t id, bool allUsers = false);
     // Whether the user may switch to another installed application (btnChangeTarget); allowed
     // until the caller says otherwise.
     void SetCanChangeTarget(bool value);

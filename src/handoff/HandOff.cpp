@@ -4,6 +4,7 @@
 #include "model/InstructionFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
+#include "platform/SpecialFolders.h"
 
 #include <chrono>
 #include <memory>
@@ -86,7 +87,7 @@ bool THandOff::NeedsOtherRights(const TInstallAppInfo& plan, bool allUsers) {
     std::vector<std::string> folders;
     if (allUsers)
         folders = {GetSpecialFolder(SF_COMMON_PROGRAMS),
-                   GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY)};
+                   GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY), SystemDataFolderPath()};
     const TFileMembers& members = plan.Members;
     for (int i = 0; i < members.Count(); ++i)
         if (members.Items(i).IsTarget && !members.Items(i).IsExcluded())
@@ -117,11 +118,14 @@ std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
 // --- running ----------------------------------------------------------------------------------
 
 TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
-                       const std::string& takenFile, std::shared_ptr<TChildProcess>* running) {
+                       const std::string& takenFile, std::shared_ptr<TChildProcess>* running,
+                       bool allUsers) {
     TToolRun run;
     run.Ran = true;
     run.Elevated = elevate;
-    TExecuteResult r = ExecuteProgram(ToolPath(tool), false, elevate);
+    const std::vector<std::string> arguments =
+        allUsers ? std::vector<std::string>{"--all-users"} : std::vector<std::string>{};
+    TExecuteResult r = ExecuteProgram(ToolPath(tool), false, elevate, nullptr, arguments);
     run.Started = r.Started;
     run.Error = r.Error;
     if (!r.Started || !r.Child)
@@ -144,12 +148,16 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     return run;
 }
 
-THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOption& option,
+THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOption& given,
                                   const TCleanRemoval* clean) {
     THandOffOutcome outcome;
+    TInstallOption option = given;
     // Rights first: nothing is handed over that could not be finished.
     bool elevate = false;
     if (NeedsOtherRights(plan, option.AllUsers)) {
+        // The administrator's rights serve installs for every user only: their records are the
+        // system's, never written by root into a user's own folder.
+        option.AllUsers = true;
         if (FindInPath("pkexec").empty()) {
             outcome.Result = THandOffResult::NoRights;
             outcome.Heading = "インストールに失敗しました";
@@ -170,7 +178,11 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
         const std::string fileName = GetUninstallFileName();
         WriteUninstallFile(fileName, *clean->Record,
                            clean->HasList ? clean->Paths : std::vector<std::string>());
-        outcome.Uninstall = Run(kUninstaller, elevate, true, fileName);
+        const bool cleanElevate =
+            elevate || (clean->AllUsers && !CanWriteBelow(SystemDataFolderPath()));
+        outcome.Uninstall =
+            Run(kUninstaller, cleanElevate && !FindInPath("pkexec").empty(), true, fileName,
+                nullptr, clean->AllUsers);
         if (outcome.Uninstall.Cancelled()) {
             Cancelled(outcome, "アンインストールはキャンセルされました。");
             return outcome;
@@ -206,13 +218,17 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
 }
 
 THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
-                                    const std::vector<std::string>& paths, bool waitForEnd) {
+                                    const std::vector<std::string>& paths, bool waitForEnd,
+                                    bool allUsers) {
     THandOffOutcome outcome;
     const std::string fileName = GetUninstallFileName();
     WriteUninstallFile(fileName, record, paths);
     // Files of an install for every user sit where only an administrator may remove them.
-    const bool elevate = RemovalNeedsOtherRights(paths) && !FindInPath("pkexec").empty();
-    outcome.Uninstall = Run(kUninstaller, elevate, waitForEnd, fileName, &outcome.Running);
+    const bool elevate =
+        (RemovalNeedsOtherRights(paths) || (allUsers && !CanWriteBelow(SystemDataFolderPath()))) &&
+        !FindInPath("pkexec").empty();
+    outcome.Uninstall =
+        Run(kUninstaller, elevate, waitForEnd, fileName, &outcome.Running, allUsers);
     const TToolRun& r = outcome.Uninstall;
     if (r.Cancelled()) {
         Cancelled(outcome, "アンインストールはキャンセルされました。");

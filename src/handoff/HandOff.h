@@ -80,6 +80,7 @@ struct THandOffOutcome {
 // the paths the user chose (an automatic clean install removes the recorded files).
 struct TCleanRemoval {
     const TInstallAppInfo* Record = nullptr;
+    bool AllUsers = false; // the installed copy is one of the system's
     bool HasList = false;
     std::vector<std::string> Paths;
 };
@@ -98,22 +99,24 @@ public:
     static bool NeedsOtherRights(const TInstallAppInfo& plan, bool allUsers);
 
     // Writes the install instructions, runs the clean removal first when one is given (its
-    // refused paths do not stop the install), then the installer, each to its end.
+    // refused paths do not stop the install), then the installer, each to its end. An install
+    // that needs the administrator's rights is one for every user.
     THandOffOutcome Install(const TInstallAppInfo& plan, const TInstallOption& option,
                             const TCleanRemoval* clean = nullptr);
 
     // Writes the uninstall instructions and starts the uninstaller. With waitForEnd the call
     // returns when it has ended; otherwise as soon as it has taken its instruction file (so the
     // next hand-off cannot replace the file under it) and the uninstaller goes on by itself.
+    // allUsers: the application is one of the system's (its record in the system database).
     THandOffOutcome Uninstall(const TInstallAppInfo& record, const std::vector<std::string>& paths,
-                              bool waitForEnd);
+                              bool waitForEnd, bool allUsers = false);
 
     // Whether removing these paths needs rights the user lacks.
     static bool RemovalNeedsOtherRights(const std::vector<std::string>& paths);
 
 private:
     TToolRun Run(const char* tool, bool elevate, bool waitForEnd, const std::string& takenFile,
-                 std::shared_ptr<TChildProcess>* running = nullptr);
+                 std::shared_ptr<TChildProcess>* running = nullptr, bool allUsers = false);
     TToolWaiter& FWaiter;
 };
 

@@ -3,6 +3,7 @@
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "platform/Exception.h"
+#include "platform/SpecialFolders.h"
 
 #include <algorithm>
 #include <climits>
@@ -428,6 +429,21 @@ std::vector<int> TFileMembers::DestinationClashes() const {
         if (clash[static_cast<std::size_t>(i)])
             indexes.push_back(i);
     return indexes;
+}
+
+void TFileMembers::MoveToSystemPrograms() {
+    const std::string user = GetSpecialFolder(SF_PROGRAM_FILES);
+    const std::string system = WithTrailingDelim(SystemProgramsFolderPath());
+    if (user.empty() || system.size() < 2)
+        return;
+    const auto moved = [&](const std::string& folder) {
+        return folder.compare(0, user.size(), user) == 0 ? system + folder.substr(user.size())
+                                                         : folder;
+    };
+    InstallRoot = moved(InstallRoot);
+    for (auto& item : items_)
+        if (!item->InstallDir().empty())
+            item->SetInstallDir(moved(item->GetInstallDir()), true);
 }
 
 } // namespace qm

@@ -151,6 +151,9 @@ public:
     // destination file is also another such member's: the one installed later would replace
     // the other (two files of one name from different archive folders put in one folder).
     std::vector<int> DestinationClashes() const;
+    // An install for every user goes below the system's programs folder: members (and the
+    // install root) below the user's programs folder move to the same place below it.
+    void MoveToSystemPrograms();
 
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;

@@ -64,6 +64,7 @@ void TInstallAppInfo::Assign(const TPersistent& source) {
     if (other == this)
         return;
     AppId = other->AppId;
+    AllUsers = other->AllUsers;
     AppName = other->AppName;
     ArchiveName = other->ArchiveName;
     Members.CopyFrom(other->Members);

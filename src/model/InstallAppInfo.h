@@ -24,6 +24,8 @@ public:
     TFileMembers Members;
     double FirstInstallDate = 0;
     std::int32_t AppId = 0;
+    // Not stored: the record is one of the system's database (an install for every user).
+    bool AllUsers = false;
     double LastUpdateDate = 0;
     std::string Version;
 

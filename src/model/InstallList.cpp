@@ -1,5 +1,7 @@
 #include "model/InstallList.h"
 
+#include "platform/SpecialFolders.h"
+
 #include "model/FileUtils.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
@@ -352,6 +354,32 @@ TInstallAppInfo* TInstallList::FindUpdateTarget(const std::string& archiveFileNa
             return record.get();
     }
     return nullptr;
+}
+
+std::string SystemInstallListFileName() {
+    return SystemDataFolderPath() + PathDelim + InstallListFileName;
+}
+
+int TInstallList::IndexOfId(std::int32_t id, bool allUsers) const {
+    for (int i = 0; i < Count(); ++i)
+        if (FItems[static_cast<std::size_t>(i)]->AppId == id &&
+            FItems[static_cast<std::size_t>(i)]->AllUsers == allUsers)
+            return i;
+    return -1;
+}
+
+void TInstallList::LoadInstalled(const std::string& userFileName) {
+    LoadFromFile(userFileName);
+    const std::string system = SystemInstallListFileName();
+    if (system == userFileName || !FileExists(system))
+        return;
+    TInstallList shared;
+    shared.LoadFromFile(system, TLocking::Take);
+    for (int i = 0; i < shared.Count(); ++i) {
+        TInstallAppInfo& record = Add();
+        record.Assign(shared.Items(i));
+        record.AllUsers = true;
+    }
 }
 
 } // namespace qm

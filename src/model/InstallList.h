@@ -15,6 +15,8 @@ namespace qm {
 
 // The database file name inside the data folder.
 extern const char* const InstallListFileName; // "Quillmate.his"
+// The database of the installs for every user, in the system's data folder.
+std::string SystemInstallListFileName();
 
 // Whether a file operation takes the database's lock itself or runs under a lock that the
 // caller already holds (a load, change and save that no other writer may interleave with).
@@ -46,12 +48,17 @@ public:
     void AssignNewId(TInstallAppInfo& record) { record.AppId = TakeNextId(); }
     // First record with that identifier; -1 when none. Records match by identifier, not identity.
     int IndexOfId(std::int32_t id) const;
+    // The same, among the records of one database of a list that holds both (LoadInstalled).
+    int IndexOfId(std::int32_t id, bool allUsers) const;
     int IndexOfApp(const TInstallAppInfo& record) const { return IndexOfId(record.AppId); }
 
     // A missing file is an empty database (header value and counter keep their values). A
     // truncated or malformed file raises the stream's read error; the records read before it
     // stay in the list, and a record cut short by the error is dropped.
     void LoadFromFile(const std::string& fileName, TLocking locking = TLocking::Take);
+    // Every installed application, for showing and finding (never saved): the user's database,
+    // then the system's (its records marked AllUsers), when it is there.
+    void LoadInstalled(const std::string& userFileName);
     // Creates the folder when needed, then replaces the file as a whole: a failure at any point
     // leaves the previous file as it was.
     void SaveToFile(const std::string& fileName, TLocking locking = TLocking::Take) const;

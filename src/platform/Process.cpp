@@ -248,7 +248,8 @@ std::unique_ptr<TChildProcess> SpawnProcess(const std::string& file,
 }
 
 TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate,
-                              const TChildWaiter& waiter) {
+                              const TChildWaiter& waiter,
+                              const std::vector<std::string>& toolArguments) {
     TExecuteResult result;
     std::string program = file;
     std::vector<std::string> arguments;
@@ -262,6 +263,7 @@ TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate,
                 arguments.push_back(std::string(name) + "=" + value);
         arguments.push_back(file);
     }
+    arguments.insert(arguments.end(), toolArguments.begin(), toolArguments.end());
     std::unique_ptr<TChildProcess> child =
         SpawnProcess(program, arguments, TSpawnOptions{}, result.Error);
     if (!child)

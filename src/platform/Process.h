@@ -79,7 +79,8 @@ struct TExecuteResult {
 // first); the child then receives the variables that place the user's data folders, so it finds
 // the same instruction files. With wait it returns after the program has ended.
 TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate = false,
-                              const TChildWaiter& waiter = nullptr);
+                              const TChildWaiter& waiter = nullptr,
+                              const std::vector<std::string>& toolArguments = {});
 
 // Whether this user may write into folder, or create it: its nearest existing ancestor is a
 // folder this user can write to. An install into a folder that fails this needs other rights.

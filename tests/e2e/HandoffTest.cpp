@@ -4,6 +4,8 @@
 #include "app/FileListModel.h"
 #include "app/untMain.h"
 #include "handoff/HandOff.h"
+#include "platform/SpecialFolders.h"
+#include "widgets/RadioGroup.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmInstall.h"
 #include "dialogs/frmSelUpdate.h"
@@ -590,4 +592,51 @@ TEST_F(Handoff, TheNextVersionKeepsWhatTheUserSetAndTheUninstallLeavesNothing) {
         }
         ASSERT_TRUE(WaitUntil([&] { return HomeListing() == before; }));
     }
+}
+
+// An install for every user is the system's: its files below the system's programs folder, its
+// record in the system's database, shown marked in the list; the next open of the archive finds
+// it, and its uninstall goes to the system's database too.
+TEST_F(Handoff, AnInstallForEveryUserIsTheSystems) {
+    const std::string zip = MakeAppZip("tool-3.0.zip", {{"readme.txt", "R"}});
+    const std::string opt = SystemProgramsFolderPath() + "/Tool/";
+    {
+        TfrmMain w;
+        OpenByCommand(w, zip);
+        Answer<TfrmInstall>([](TfrmInstall& d) {
+            d.rdgTarget->SetItemIndex(1);
+            return int(QDialog::Accepted);
+        });
+        w.actInstall->trigger();
+        ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    }
+    EXPECT_TRUE(fs::exists(opt + "tool.exe"));
+    EXPECT_EQ(Database()->Count(), 0) << "not the user's own";
+    TInstallList system;
+    system.LoadFromFile(SystemInstallListFileName());
+    ASSERT_EQ(system.Count(), 1);
+
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    ASSERT_TRUE(w.IsUpdate);
+    EXPECT_TRUE(w.UpdateInfo()->AllUsers);
+    Answer<TfrmAppList>([](TfrmAppList& d) {
+        EXPECT_TRUE(d.lvApp->topLevelItem(0)->text(0).endsWith("(すべてのユーザー)"));
+        d.lvApp->setCurrentItem(d.lvApp->topLevelItem(0));
+        d.btnSelectClick();
+        return d.result();
+    });
+    Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes);
+        d.btnUninstallClick();
+        TUiHooks::Messages.clear();
+        return d.result();
+    });
+    w.actUninstall->trigger();
+    ASSERT_TRUE(WaitUntil([] {
+        TInstallList list;
+        list.LoadFromFile(SystemInstallListFileName());
+        return list.Count() == 0;
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(opt + "tool.exe"); }));
 }
