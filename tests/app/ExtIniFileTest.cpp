@@ -393,3 +393,21 @@ TEST(ExtIniFile, KilledAtAnyStepOfTheSaveLeavesTheOldOrTheNewFile) {
     EXPECT_GT(counts.newVersion, 0);
     EXPECT_GT(counts.leftTemporaries, 100);
 }
+
+// Numbers at the edge of 32 bits: the largest and smallest values read, one beyond either is
+// not a number. And "[]" is a section header (of the empty name), not a line of the section
+// before it.
+TEST(ExtIniFile, TheEdgesOfThirtyTwoBitsAndAnEmptySectionHeader) {
+    SetAnsiCodePage(CP_SHIFT_JIS);
+    Store s;
+    WriteFile(s.iniPath, "[N]\r\nMax=2147483647\r\nOver=2147483648\r\nMin=-2147483648\r\n"
+                         "Under=-2147483649\r\n[A]\r\nx=1\r\n[]\r\ny=2\r\n");
+    TExtIniFile ini(s.program);
+    ini.AutoUpdate = false;
+    EXPECT_EQ(ini.ReadInteger("N", "Max", 5), 2147483647);
+    EXPECT_EQ(ini.ReadInteger("N", "Over", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("N", "Min", 5), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(ini.ReadInteger("N", "Under", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("A", "y", 0), 0) << "y belongs to the section after [A]";
+}

@@ -135,3 +135,17 @@ TEST(FindUpdateTarget, UnrelatedArchiveNamesNeverMatch) {
     EXPECT_FALSE(ArchiveNamesAlike("tool.zip", "tool-extended-edition.zip"));
     EXPECT_TRUE(ArchiveNamesAlike("ツール1.zip", "ツール2.zip"));
 }
+
+// The two boundaries of the detection: a score of exactly the threshold is a match, and names
+// that agree in exactly half their characters are alike enough to be scored at all.
+TEST(FindUpdateTarget, AScoreOfExactlyTheThresholdAndNamesHalfAlikeMatch) {
+    EXPECT_EQ(NameScore("tool.zip", "tool2.zip") + 200, UpdateTargetThreshold);
+    EXPECT_TRUE(ArchiveNamesAlike("tool.zip", "tool2019.zip"));
+    EXPECT_FALSE(ArchiveNamesAlike("tool.zip", "tool20190.zip"));
+    TInstallList list;
+    AddRecord(list, "tool.zip", {"tool.exe"}).AppId = 1;
+    EXPECT_NE(list.FindUpdateTarget("tool2.zip", "tool.exe"), nullptr);
+    TInstallList half;
+    AddRecord(half, "tool.zip", {"tool.exe"}).AppId = 2;
+    EXPECT_NE(half.FindUpdateTarget("tool2019.zip", "tool.exe"), nullptr);
+}

@@ -182,6 +182,11 @@ TEST_F(UpdateAndWizard, WizardPagesListsAndFolders) {
     EXPECT_EQ(d.cmbMainExe->currentText(), "tool.exe");
     d.btnNextClick();
     ASSERT_EQ(d.PageIndex(), 3);
+    // A new install goes back from the program page to the folder page (an update skips it).
+    d.btnNextClick();
+    ASSERT_EQ(d.PageIndex(), 4);
+    d.btnBackClick();
+    ASSERT_EQ(d.PageIndex(), 3);
 
     // The install folder: the box, then the main program's name or the archive's.
     d.edtInstallFolder->setText("/srv/apps");

@@ -153,3 +153,16 @@ TEST(TakeOverInstalled, VersionedFoldersCorrespond) {
     EXPECT_EQ(exact.GetInstallDir(), "/opt/keep/v2/");
     EXPECT_NE(alike.GetInstallDir(), "/opt/keep/v2/");
 }
+
+// Every installed file in a folder chosen by hand: no folder of the installed copy can be told,
+// and a new file keeps the plan's own folder instead of getting none (the installer would
+// refuse the whole update).
+TEST(TakeOverInstalled, NewFilesKeepTheirFolderWhenEveryInstalledOneWasMovedByHand) {
+    TFileMembers installed;
+    Add(installed, "bin/", "tool.exe", mrMain).SetInstallDir("/home/u/mine/", true);
+    TFileMembers plan;
+    Add(plan, "bin/", "tool.exe");
+    TFileMember& added = Add(plan, "doc/", "new.txt");
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(added.GetInstallDir(), "/opt/new/doc/");
+}

@@ -333,3 +333,59 @@ TEST_F(InstallerTest, ACleanRemovalTakesNeitherAFileThatWasThereNorTheDesktop) {
     EXPECT_FALSE(fs::exists(desktop + "manual.chm"));
     EXPECT_TRUE(fs::is_directory(desktop)) << "the desktop was there before";
 }
+
+// The less common boundaries of an install: under "newer", a file of the same date is not
+// replaced (nor asked about when the questions are off); an update whose plan names no record
+// replaces the record it updates instead of adding one under identifier 0; and a failed install
+// under the backup policy leaves neither its backups nor the folders it made.
+TEST_F(InstallerTest, SameDateUnknownIdentifierAndAFailedBackupInstall) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string v1 = MakeWorkFolder("v1");
+    TInstallOption option;
+    option.ConfirmMode = cmSkip;
+    option.WorkFolder = v1;
+    Install(*MakePlan(v1, root), option);
+
+    const std::string same = MakeWorkFolder("v1");
+    qmtest::WriteFile(same + "app/tool.exe", "MZ other bytes, same date");
+    struct utimbuf v1Date {
+        1500000000, 1500000000
+    };
+    ::utime((same + "app/tool.exe").c_str(), &v1Date);
+    option.WorkFolder = same;
+    option.OverWrite = owIfNewer;
+    option.IsUpdate = true;
+    auto plan = MakePlan(same, root);
+    plan->AppId = 0; // as the wizard hands it over
+    Install(*plan, option);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v1");
+    ASSERT_EQ(Database()->Count(), 1) << "the record updated, none added";
+    EXPECT_EQ(Database()->Items(0).AppId, 1);
+
+    // Backups, then a failure on the last file: everything is undone.
+    const std::string fresh = qmtest::MakeTempFolder("opt2") + "/Tool/";
+    const std::string v2 = MakeWorkFolder("v2");
+    fs::create_directories(fresh + "app");
+    qmtest::WriteFile(fresh + "app/tool.exe", "there before");
+    option.WorkFolder = v2;
+    option.OverWrite = owBackup;
+    option.IsUpdate = false;
+    auto failing = MakePlan(v2, fresh);
+    TToolUi silent;
+    TToolLog log(GetDataFolder() + ToolLogName);
+    TInstaller installer(silent, log, GetDataFolder());
+    int files = 0;
+    installer.BeforeFile = [&](int index) {
+        files = index + 1;
+        if (index == failing->Members.Count() - 1)
+            throw EWriteError("disk full");
+    };
+    EXPECT_THROW(installer.Install(*failing, option), EWriteError);
+    ASSERT_GT(files, 1);
+    EXPECT_EQ(qmtest::ReadFile(fresh + "app/tool.exe"), "there before");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(fresh))
+        left.push_back(entry.path().string());
+    EXPECT_EQ(left, (std::vector<std::string>{fresh + "app", fresh + "app/tool.exe"}))
+        << "no backup and no folder made by the install";
+}
