@@ -422,3 +422,36 @@ TEST(ControlHook, AFormHookWithoutAFormIsAnError) {
     hook.SetHookTarget(THookTarget::htControl);
     EXPECT_EQ(hook.HookedWindow(), nullptr);
 }
+
+// Two files of one name from different archive folders put into one folder (the install path
+// dialog ignores the archive's folders by default): both rows are marked, and the install asks
+// before anything is handed over.
+TEST_F(Commands, FilesSharingADestinationAreMarkedAndAskedAbout) {
+    const std::string dir = qmtest::MakeTempFolder("clash");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && mkdir x y && echo 1 > x/readme.txt && "
+                          "echo 2 > y/readme.txt && zip -q -r clash.zip x y"),
+              0);
+    TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(dir + "/clash.zip"));
+    w().actOpenExecute();
+    ASSERT_EQ(w().lvFileModel->Count(), 2);
+    EXPECT_FALSE(w().lvFileModel->Row(0).Clash);
+    TPreset preset;
+    AnswerInstallPath(&preset, [&](TfrmInstallPath& d) {
+        d.edtInstallPath->setText(QString::fromStdString(dir + "/one"));
+        d.SetAllFiles(true);
+        d.SetIgnorePaths(true);
+    });
+    w().lvFile->selectionModel()->clearSelection();
+    w().actChangeFolder->trigger();
+    EXPECT_TRUE(w().lvFileModel->Row(0).Clash);
+    EXPECT_TRUE(w().lvFileModel->Row(1).Clash);
+    TUiHooks::Messages.clear();
+    TUiHooks::NextAnswers.push_back(QMessageBox::No);
+    w().actInstall->trigger(); // asked first; "no" hands nothing over (no install dialog)
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages.first().contains("インストール先が同じ"));
+    EXPECT_TRUE(TUiHooks::NextDialogs.empty());
+    // Unchecking one of them ends the clash.
+    w().lvFileModel->setData(w().lvFileModel->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(w().lvFileModel->Row(0).Clash);
+}
