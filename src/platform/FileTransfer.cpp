@@ -135,27 +135,7 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
             return CopyLink(source, target, st);
         throw EReadError("ファイル \"" + source + "\" を開けません: " + SystemError(error));
     }
-    if (::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw EReadError("ファイル \"" + source + "\" は通常のファイルではありません");
-    Fd out(Retry([&] {
-        return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      0666 | (st.st_mode & 0111));
-    }));
-    if (out.Get() < 0)
-        WriteFailure("を作成できません", target, errno);
-    int error = 0;
-    bool ok = CopyBytes(in.Get(), out.Get(), error);
-    if (ok) {
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        if (::futimens(out.Get(), times) != 0)
-            error = errno, ok = false;
-    }
-    if (::close(out.Release()) != 0 && ok)
-        error = errno, ok = false;
-    if (!ok) {
-        ::unlink(target.c_str());
-        WriteFailure("に書き込めません", target, error);
-    }
+    CopyOpenFileToNewFile(in.Get(), source, target);
 }
 
 void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const std::string& target) {
