@@ -127,7 +127,7 @@ def main():
     os.makedirs(tree, exist_ok=True)
     restore_leftovers(tree)
     # The copy follows the work tree as it is now (tracked and new files alike); files that did
-    # not change keep their times, so the build stays incremental from one run to the next.
+    # not change are left alone, so the build stays incremental from one run to the next.
     files = subprocess.run(
         ["git", "ls-files", "-co", "--exclude-standard", "-z"],
         cwd=ROOT, check=True, stdout=subprocess.PIPE,
@@ -145,7 +145,10 @@ def main():
                 if f.read() == data:
                     continue
         os.makedirs(os.path.dirname(target), exist_ok=True)
-        shutil.copy2(source, target)
+        # A fresh time, not the source's: an object built from a mutant in an earlier run is
+        # newer than the source's own time and would not be built again.
+        shutil.copyfile(source, target)
+        shutil.copymode(source, target)
     mutants = parse(args.list)
     if args.only:
         wanted = set()
