@@ -498,7 +498,9 @@ QStringList TfrmMain::OpenArchiveFilters() {
         {"すべてのアーカイブ",
          "*.lzh;*.lha;*.lzs;*.zip;*.jar;*.cab;*.arj;*.tar;*.tgz;*.taz;*.gz;*.z;*.bz2;*.cpio;*.rpm;"
          "*.deb;*.rar;*.ish;*.gza;*.bza;*.yz1;*.yz2;*.gca;*.bel;*.7z;*.imp;*.bh;*.noa;*.hki;*.ace;"
-         "*.dz;*.ha;*.pma;*.jak;*.exe"},
+         "*.dz;*.ha;*.pma;*.jak;*.exe;"
+         // Compressed tar as Linux programs ship it, after the specified patterns.
+         "*.xz;*.txz;*.zst;*.tzst;*.lz4;*.lzma;*.tlz;*.lz"},
         {"すべてのファイル(*.*)", "*"},
         {"LZH書庫(*.lzh;*.lha;*.lzs)", "*.lzh;*.lha;*.lzs"},
         {"ZIP書庫(*.zip;*.jar)", "*.zip;*.jar"},

@@ -104,6 +104,10 @@ std::string TArchiveFile::OutputText() const {
 void TArchiveFile::SetArchiverType(TArchiverType type) {
     switch (type) {
     case atNone:
+        // Not told by the name: the check looks at the content. The driver of an archive opened
+        // before must not stay in place for this one.
+        FArchiver.reset();
+        FArchiverType = atAutoDetect;
         return;
     case atAutoDetect:
         FArchiverType = type;

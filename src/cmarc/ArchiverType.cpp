@@ -67,7 +67,9 @@ TArchiverType ProbeTar(const std::string& fileName) {
         const int code = dll->GetArchiveType(fileName);
         if (code == 1)
             return atTar;
-        if (code >= 2 && code <= 5)
+        // Compressed tar of any filter the library reads: gzip, compress, xz (10), and lzma,
+        // lzip, zstd, lz4 (15).
+        if ((code >= 2 && code <= 5) || code == 10 || code == 15)
             return atTgz;
         if (code == 6 || code == 7)
             return atBZ2;
@@ -107,6 +109,9 @@ TArchiverType GetArchiverType(const std::string& fileName, bool byExtension) {
         {".gza", atBga}, {".bza", atBga}, {".bz2", atBZ2}, {".a", atTar},    {".lib", atTar},
         {".tar", atTar}, {".deb", atTar}, {".rpm", atTar}, {".cpio", atTar}, {".z", atTgz},
         {".gz", atTgz},  {".tgz", atTgz}, {".taz", atTgz}, {".7z", at7z},
+        // Compressed tar of the filters Linux programs ship in, through the tar family.
+        {".xz", atTgz},  {".txz", atTgz}, {".zst", atTgz}, {".tzst", atTgz}, {".lz4", atTgz},
+        {".lzma", atTgz}, {".tlz", atTgz}, {".lz", atTgz},
     };
     const std::string ext = LowerExtension(fileName);
     if (ext == ".exe")

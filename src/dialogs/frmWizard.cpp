@@ -109,7 +109,7 @@ TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FM
     const QString all = QStringLiteral(
         "*.lzh *.lha *.lzs *.zip *.jar *.cab *.arj *.tar *.tgz *.taz *.gz *.z *.bz2 *.cpio *.rpm "
         "*.deb *.rar *.ish *.gza *.bza *.yz1 *.yz2 *.gca *.bel *.7z *.imp *.bh *.noa *.hki *.ace "
-        "*.dz *.ha *.pma *.jak *.exe");
+        "*.dz *.ha *.pma *.jak *.exe *.xz *.txz *.zst *.tzst *.lz4 *.lzma *.tlz *.lz");
     // Names differ in case on this system: each pattern is offered in both cases.
     const auto both = [](const QString& patterns) {
         return patterns + QLatin1Char(' ') + patterns.toUpper();

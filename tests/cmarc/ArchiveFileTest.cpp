@@ -190,11 +190,12 @@ TEST_F(ArchiveFileTest, NamesChooseTheDriverAndFailuresChangeNothing) {
     EXPECT_EQ(Arc.ArchiverType(), atLha);
     EXPECT_THROW(Arc.SetArchiverType(atBel), EArchiver);
 
-    // An unknown extension keeps the driver and the type of the previous name.
+    // An unknown extension leaves nothing of the previous name's driver: the check looks at the
+    // content.
     Arc.SetFileName(WorkFolder + "/b.txt");
-    EXPECT_EQ(Arc.ArchiverType(), atLha);
-    Arc.SetArchiverType(atNone);
-    EXPECT_EQ(Arc.ArchiverType(), atLha);
+    EXPECT_EQ(Arc.ArchiverType(), atAutoDetect);
+    EXPECT_EQ(Arc.Archiver(), nullptr);
+    Arc.SetFileName(Archive);
     TArchiver* driver = Arc.Archiver();
     Arc.SetArchiverType(atAutoDetect);
     EXPECT_EQ(Arc.ArchiverType(), atAutoDetect);
@@ -262,17 +263,18 @@ TEST_F(ArchiveFileTest, ZipProbeNeedsAnExistingFileAndItsCheck) {
               "UnZipCheckArchive|" + exe + "|24");
 }
 
-TEST_F(ArchiveFileTest, AnUnrecognisedExeKeepsThePreviousFormat) {
+// A file whose format neither its name nor its content tells is no archive of the format
+// opened before: the previous driver does not stay in place to read it.
+TEST_F(ArchiveFileTest, AnUnrecognisedExeDoesNotKeepThePreviousFormat) {
     auto rar = Install("UNRAR32.DLL");
     rar->SetResult("OpenArchive", 0);
     Arc.SetFileName(WorkFolder + "/a.rar");
     const std::string exe = qmtest::WriteFile(WorkFolder + "/x.exe", "data");
     Arc.SetFileName(exe);
-    EXPECT_EQ(Arc.ArchiverType(), atRar);
+    EXPECT_EQ(Arc.ArchiverType(), atAutoDetect);
     EXPECT_EQ(Arc.FileName(), exe);
-    EXPECT_EQ(Arc.CheckArchive(1, 0), 1);
-    EXPECT_EQ(rar->CallsStartingWith("UnrarCheckArchive").back(),
-              "UnrarCheckArchive|" + exe + "|1");
+    EXPECT_THROW(Arc.CheckArchive(1, 0), EArchiver);
+    EXPECT_TRUE(rar->CallsStartingWith("UnrarCheckArchive").empty());
 }
 
 TEST(ExtraStreams, StreamNamesAreRebuiltFromTheSeparator) {

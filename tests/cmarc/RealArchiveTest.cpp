@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include <cstring>
 #include <filesystem>
 
@@ -73,6 +76,22 @@ TEST_F(RealArchiveTest, TarFamilyArchivesExtractWithTheirFolders) {
     ExpectExtracts(Make("a.tar", "bsdtar -cf ../a.tar readme.txt bin"), atTar);
     ExpectExtracts(Make("a.tgz", "bsdtar -czf ../a.tgz readme.txt bin"), atTgz);
     ExpectExtracts(Make("a.tar.bz2", "bsdtar -cjf ../a.tar.bz2 readme.txt bin"), atBZ2);
+}
+
+// Linux programs come as tar compressed with xz, zstd, lz4, lzma or lzip: known by their names
+// and, under another name, by their content. A name that tells nothing after a tar.gz was
+// opened does not keep that archive's driver.
+TEST_F(RealArchiveTest, CompressedTarOfEveryFilterOpensByNameAndByContent) {
+    for (const auto& [name, flag] : std::vector<std::pair<std::string, std::string>>{
+             {"a.tar.xz", "--xz"}, {"a.txz", "--xz"}, {"a.tar.zst", "--zstd"},
+             {"a.tar.lz4", "--lz4"}, {"a.tar.lzma", "--lzma"}, {"a.tar.lz", "--lzip"}})
+        ExpectExtracts(Make(name, "bsdtar -c " + flag + " -f ../" + name + " readme.txt bin"), atTgz);
+    ExpectExtracts(Make("b.tgz", "bsdtar -czf ../b.tgz readme.txt bin"), atTgz);
+    ExpectExtracts(Make("zstd.bin", "bsdtar -c --zstd -f ../zstd.bin readme.txt bin"), atTgz);
+    TArchiveFile arc;
+    arc.SetFileName(Make("b2.tgz", "bsdtar -czf ../b2.tgz readme.txt bin"));
+    arc.SetFileName(qmtest::WriteFile(Work + "/notes.unknown", "no archive"));
+    EXPECT_THROW(arc.CheckArchive(1, 0), EArchiver);
 }
 
 TEST_F(RealArchiveTest, UnknownExtensionsAreDetectedAtTheCheck) {
