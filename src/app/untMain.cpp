@@ -570,15 +570,10 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
     FBusy = true;
     FExtractCancelled = false;
     // The archive opens into a plan of its own, which replaces the window's plan only once it
-    // is complete; so a refused, failed or cancelled open leaves the shown plan as it was.
-    // What a plan keeps from one archive to the next comes along.
+    // is complete; so a refused, failed or cancelled open leaves the shown plan as it was. A new
+    // archive starts from scratch: nothing of the previous one's name, version or record comes
+    // along.
     auto plan = std::make_unique<TInstallAppInfo>();
-    plan->AppName = FInstallInfo->AppName;
-    plan->Version = FInstallInfo->Version;
-    plan->AppId = FInstallInfo->AppId;
-    plan->FirstInstallDate = FInstallInfo->FirstInstallDate;
-    plan->LastUpdateDate = FInstallInfo->LastUpdateDate;
-    plan->ArchiveName = FInstallInfo->ArchiveName;
     AttachPlan(*plan);
     FOpening = plan.get();
     const QString caption = windowTitle();

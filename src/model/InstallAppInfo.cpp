@@ -88,6 +88,9 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         return false;
 
     ArchiveName = fileName;
+    // A new archive starts from scratch: nothing of the previous one's name or version stays.
+    AppName.clear();
+    Version.clear();
     Members.Clear();
     RemoveWorkFolder();
     workFolder_ = MakeWorkFolder();

@@ -455,3 +455,18 @@ TEST_F(Commands, FilesSharingADestinationAreMarkedAndAskedAbout) {
     w().lvFileModel->setData(w().lvFileModel->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(w().lvFileModel->Row(0).Clash);
 }
+
+// A second archive starts from scratch: an archive without a program of its own gets its own
+// name and folder, not those of the archive opened before.
+TEST_F(Commands, ASecondArchiveKeepsNothingOfTheFirst) {
+    ASSERT_EQ(w().edtAppName->text(), "Tool");
+    const std::string dir = qmtest::MakeTempFolder("second");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && echo x > notes.txt && zip -q data-1.0.zip notes.txt"),
+              0);
+    TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(dir + "/data-1.0.zip"));
+    w().actOpenExecute();
+    ASSERT_EQ(w().lvFileModel->Count(), 1);
+    EXPECT_NE(w().edtAppName->text(), "Tool");
+    EXPECT_EQ(InstallColumn("notes.txt").indexOf("/Tool/"), -1) << InstallColumn("notes.txt").toStdString();
+    EXPECT_FALSE(w().IsUpdate);
+}

@@ -299,15 +299,15 @@ TEST_F(Plan, NameAndVersionFallbacks) {
     EXPECT_EQ(info.AppName, "ツール");
     EXPECT_EQ(info.Version, "2.0");
 
-    // No executable at all: name and version stay as they were.
+    // No executable at all: nothing of the archive before stays; the archive's own name.
     fs::remove_all(source);
     Put("readme.txt");
     ASSERT_TRUE(info.OpenArchive("/dl/d.zip"));
-    EXPECT_EQ(info.AppName, "ツール");
-    EXPECT_EQ(info.Version, "2.0");
+    EXPECT_EQ(info.AppName, "d");
+    EXPECT_EQ(info.Version, "");
     EXPECT_EQ(info.Members.MainIndex(), -1);
     EXPECT_EQ(info.Members.HelpIndex(), 0);
-    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "ツール/");
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "d/");
 }
 
 TEST_F(Plan, AFreshPlanWithoutAnExecutableTakesTheArchivesName) {
@@ -421,12 +421,16 @@ TEST_F(Plan, RemovingTheWorkFolderDoesNotFollowLinks) {
 // elsewhere. An archive without an executable keeps the name it had, which lets the test choose it.
 TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles) {
     Put("readme.txt");
-    const std::pair<const char*, const char*> cases[] = {
-        {"..", "__/"}, {".", "_/"}, {"a/../../b", "a_.._.._b/"}, {"x\\y", "x_y/"}};
-    for (const auto& [name, folder] : cases) {
-        info.AppName = name;
-        ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
-        EXPECT_EQ(info.AppName, name); // the name itself is shown as it is
-        EXPECT_EQ(info.Members.InstallRoot, ProgramFiles() + folder);
+    // Without a program the name is the archive's: one that is "." or ".." or holds a
+    // separator still names one folder below the programs folder.
+    const struct {
+        const char* archive;
+        const char* name;
+        const char* folder;
+    } cases[] = {{"/dl/...zip", "..", "__/"}, {"/dl/..zip", ".", "_/"}, {"/dl/x\\y.zip", "x\\y", "x_y/"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(info.OpenArchive(c.archive));
+        EXPECT_EQ(info.AppName, c.name); // the name itself is shown as it is
+        EXPECT_EQ(info.Members.InstallRoot, ProgramFiles() + c.folder);
     }
 }
