@@ -1,5 +1,6 @@
 #include "model/InstallAppInfo.h"
 
+#include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 
 #include <algorithm>
@@ -116,8 +117,13 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         if (AppName.empty())
             AppName = RemoveFileExt(main.FileName);
     }
+    // Without a program to name it, the archive's file name does, without its platform words
+    // and with its version apart; a program without a version takes the archive's.
+    const TArchiveNameParts fromName = ParseArchiveName(ExtractFileName(fileName));
     if (AppName.empty())
-        AppName = RemoveFileExt(ExtractFileName(fileName));
+        AppName = fromName.Name;
+    if (Version.empty())
+        Version = fromName.Version;
     Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
                                                         InstallFolderName(AppName)));
 

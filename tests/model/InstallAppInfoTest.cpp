@@ -313,8 +313,9 @@ TEST_F(Plan, NameAndVersionFallbacks) {
 TEST_F(Plan, AFreshPlanWithoutAnExecutableTakesTheArchivesName) {
     Put("readme.txt");
     ASSERT_TRUE(info.OpenArchive("/dl/docs-1.0.zip"));
-    EXPECT_EQ(info.AppName, "docs-1.0");
-    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "docs-1.0/");
+    EXPECT_EQ(info.AppName, "docs");
+    EXPECT_EQ(info.Version, "1.0");
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "docs/");
 }
 
 TEST_F(Plan, FoldersAreScannedInNameOrderIgnoringCase) {

@@ -1,0 +1,18 @@
+#pragma once
+// An application's name and version as vendors write them into the file names of their
+// archives ("MyApp-1.2.0-linux-x86_64.tar.xz", "go1.23.4.linux-amd64.tar.gz",
+// "Obsidian-1.7.7.AppImage"): the archive's extensions (".tar.xz" whole) go, words that name a
+// platform or a packaging (linux, x86_64, amd64, musl, portable, bin, ...) go wherever they stand,
+// the first part that looks like a version is the version, and what comes before it the name.
+#include <string>
+
+namespace qm {
+
+struct TArchiveNameParts {
+    std::string Name;
+    std::string Version; // empty when the name holds none
+};
+
+TArchiveNameParts ParseArchiveName(const std::string& fileName);
+
+} // namespace qm
