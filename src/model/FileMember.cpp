@@ -285,14 +285,48 @@ int TFileMembers::HelpIndex() const {
     return -1;
 }
 
+namespace {
+
+// How a help file's name speaks for it: 0 a guide ("readme", "manual", "help", "説明",
+// "お読みください", "index.html"), 2 a text that is no guide (licence, history, change lists),
+// 1 anything else.
+int HelpNameClass(const std::string& fileName) {
+    const std::string lower = LowerAscii(fileName);
+    const std::string stem = LowerAscii(RemoveFileExt(fileName));
+    static const char* const avoided[] = {"license", "licence", "copying", "copyright",
+                                          "history", "changes", "changelog", "news", "authors",
+                                          "thirdparty", "third-party", "notice"};
+    for (const char* word : avoided)
+        if (stem.compare(0, std::char_traits<char>::length(word), word) == 0)
+            return 2;
+    static const char* const guides[] = {"readme", "read me", "read_me", "manual", "help",
+                                         "説明", "お読みください", "はじめに"};
+    for (const char* word : guides)
+        if (lower.find(word) != std::string::npos)
+            return 0;
+    return lower == "index.html" || lower == "index.htm" ? 0 : 1;
+}
+
+bool IsWindowsProgramName(const std::string& fileName) {
+    const std::string ext = LowerAscii(ExtractFileExt(fileName));
+    return ext == ".exe" || ext == ".msi" || ext == ".com" || ext == ".bat" || ext == ".cmd";
+}
+
+} // namespace
+
 void TFileMembers::AutoSelect(std::uint8_t role) {
     static const std::vector<std::string> mainExts = {".exe", ".msi"};
-    static const std::vector<std::string> helpExts = {".chm", ".hlp", ".hxs", ".txt"};
+    // The help files of Windows programs first, then those of other programs.
+    static const std::vector<std::string> helpExts = {".chm", ".hlp", ".hxs", ".txt",
+                                                      ".md",  ".html", ".htm", ".pdf"};
     const auto& exts = role == mrMain ? mainExts : helpExts;
 
-    // The best extension rank wins; among equal or better ranks only a shallower folder replaces
-    // the current choice, so ties keep the earlier member.
+    // For a help file its name counts first: a guide before any other text, a licence or a
+    // history only when nothing else is there. Then the best extension rank wins; among equal
+    // or better ranks only a shallower folder replaces the current choice, so ties keep the
+    // earlier member.
     TFileMember* best = nullptr;
+    int bestClass = INT_MAX;
     int bestRank = INT_MAX;
     int bestDepth = INT_MAX;
     for (const auto& item : items_) {
@@ -304,10 +338,20 @@ void TFileMembers::AutoSelect(std::uint8_t role) {
         const auto found = std::find(exts.begin(), exts.end(), ext);
         if (found == exts.end())
             continue;
+        const int nameClass = role == mrMain ? 0 : HelpNameClass(item->FileName);
+        if (nameClass > bestClass)
+            continue;
         const int rank = static_cast<int>(found - exts.begin());
+        const int depth = CountFields(item->ArchivePath, '/');
+        if (nameClass < bestClass) {
+            best = item.get();
+            bestClass = nameClass;
+            bestRank = rank;
+            bestDepth = depth;
+            continue;
+        }
         if (rank > bestRank)
             continue;
-        const int depth = CountFields(item->ArchivePath, '/');
         if (depth < bestDepth) {
             best = item.get();
             bestRank = rank;
@@ -318,7 +362,12 @@ void TFileMembers::AutoSelect(std::uint8_t role) {
         return;
 
     best->SetRole(role);
-    best->SetShortcutFlags(scStartMenu);
+    // Menus of Linux are flat: a help entry of its own for every application clutters them, so
+    // the help file of an archive without a Windows program gets none unless asked for.
+    const bool windows = std::any_of(items_.begin(), items_.end(), [](const auto& item) {
+        return IsWindowsProgramName(item->FileName);
+    });
+    best->SetShortcutFlags(role == mrMain || windows ? scStartMenu : 0);
     const std::string programs = ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS));
     best->StartMenuPath = ExtractFileName(programs);
     best->ShortcutOption.ShortcutName = RemoveFileExt(best->FileName);

@@ -459,3 +459,30 @@ TEST(FileMembers, AddFoundFromDisk) {
     EXPECT_FALSE(m.IsTarget);
     EXPECT_EQ(list.AddFound("", entry).ArchivePath, "");
 }
+
+// A help file is chosen by its name before its extension: a guide (README.md, manual.html)
+// before other texts, a licence or a history only when nothing else is there. Without a Windows
+// program in the archive it gets no menu entry of its own.
+TEST(FileMembers, AutoSelectHelpPrefersAGuideAndAvoidsLicences) {
+    TFileMembers list;
+    for (const char* name : {"LICENSE.txt", "history.txt", "copyright.txt", "notes.txt"})
+        list.Add().FileName = name;
+    TFileMember& readme = list.Add();
+    readme.FileName = "README.md";
+    list.AutoSelect(mrHelp);
+    EXPECT_EQ(list.HelpIndex(), list.IndexOf(&readme));
+    EXPECT_EQ(readme.ShortcutFlags(), 0) << "no Windows program: no menu entry";
+
+    TFileMembers only;
+    only.Add().FileName = "LICENSE.txt";
+    only.Add().FileName = "tool.exe";
+    only.AutoSelect(mrHelp);
+    EXPECT_EQ(only.HelpIndex(), 0) << "the only candidate";
+    EXPECT_EQ(only.Items(0).ShortcutFlags(), scStartMenu) << "a Windows program's help";
+
+    TFileMembers plain;
+    plain.Add().FileName = "notes.txt";
+    plain.Add().FileName = "history.txt";
+    plain.AutoSelect(mrHelp);
+    EXPECT_EQ(plain.HelpIndex(), 0);
+}
