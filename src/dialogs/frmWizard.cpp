@@ -77,7 +77,7 @@ int CandidateKind(const std::string& fileName) {
     key += ";";
     if (std::string(".exe;.msi;").find(key) != std::string::npos)
         return 1;
-    if (std::string(".chm;.hlp;.hxs;.txt;").find(key) != std::string::npos)
+    if (std::string(".chm;.hlp;.hxs;.txt;.md;.html;.htm;.pdf;").find(key) != std::string::npos)
         return 2;
     return 0;
 }
@@ -551,7 +551,10 @@ void TfrmWizard::FillCandidates() {
     const TFileMembers& members = FMain.InstallInfo()->Members;
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
-        const int kind = CandidateKind(m.FileName);
+        // Windows programs by their extension, Linux programs by their content.
+        int kind = CandidateKind(m.FileName);
+        if (kind == 0 && FMain.InstallInfo()->IsNativeProgram(m))
+            kind = 1;
         if (kind == 1)
             cmbMainExe->addItem(ShownText(EntryText(m)), Q(EntryText(m)));
         else if (kind == 2)

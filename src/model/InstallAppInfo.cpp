@@ -2,6 +2,9 @@
 
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
+#include "platform/ProgramKind.h"
 
 #include <algorithm>
 #include <chrono>
@@ -103,9 +106,12 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     }
 
     Members.AutoSelect(mrMain);
+    if (Members.MainIndex() < 0)
+        SelectNativeMain();
     Members.AutoSelect(mrHelp);
     const int mainIndex = Members.MainIndex();
-    if (mainIndex >= 0) {
+    // A Linux program carries no version information: the archive's name names it (below).
+    if (mainIndex >= 0 && !IsNativeProgram(Members.Items(mainIndex))) {
         const TFileMember& main = Members.Items(mainIndex);
         const std::string path = ExtractedPath(main);
         std::string value;
@@ -145,6 +151,91 @@ void TInstallAppInfo::ScanFolder(const std::string& folder) {
         else
             Members.AddFound(folder.substr(workFolder_.size()), entry);
     }
+}
+
+bool TInstallAppInfo::IsNativeProgram(const TFileMember& member) const {
+    return !workFolder_.empty() && ProgramKindOf(ExtractedPath(member)) != TProgramKind::None;
+}
+
+void TInstallAppInfo::SelectNativeMain() {
+    if (workFolder_.empty())
+        return;
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    // The names the application goes by: the archive's and its single top folder's, without
+    // versions and platform words.
+    std::vector<std::string> names{lower(ParseArchiveName(ExtractFileName(ArchiveName)).Name)};
+    std::string top;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const std::string& path = Members.Items(i).ArchivePath;
+        const std::string first = path.substr(0, path.find('/'));
+        if (i == 0)
+            top = first;
+        else if (first != top)
+            top.clear();
+    }
+    if (!top.empty())
+        names.push_back(lower(ParseArchiveName(top).Name));
+    // The programs bundled desktop entries start.
+    std::vector<std::string> started;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& m = Members.Items(i);
+        if (lower(ExtractFileExt(m.FileName)) != ".desktop" || m.FileSize > (1 << 20))
+            continue;
+        std::string bytes;
+        try {
+            ReadWholeFileLocked(ExtractedPath(m), bytes, false, 1 << 20);
+        } catch (const Exception&) {
+            continue;
+        }
+        for (std::size_t at = bytes.find("\nExec="); at != std::string::npos;
+             at = bytes.find("\nExec=", at + 1)) {
+            std::string command = bytes.substr(at + 6, bytes.find_first_of(" \n", at + 6) - at - 6);
+            if (!command.empty() && command.front() == '"')
+                command.erase(0, 1);
+            started.push_back(command.substr(command.rfind('/') + 1));
+        }
+    }
+    int best = -1;
+    int bestRank = 0;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& m = Members.Items(i);
+        if (m.IsExcluded() || !IsNativeProgram(m))
+            continue;
+        std::string stem = lower(m.FileName);
+        if (stem.size() > 9 && stem.compare(stem.size() - 9, 9, ".appimage") == 0)
+            stem = lower(ParseArchiveName(m.FileName).Name);
+        const std::string plainStem = lower(RemoveFileExt(m.FileName));
+        const int depth = static_cast<int>(std::count(m.ArchivePath.begin(), m.ArchivePath.end(), '/'));
+        const bool atTop = depth <= (top.empty() ? 0 : 1);
+        const bool inBin = m.ArchivePath.size() >= 4 &&
+                           m.ArchivePath.compare(m.ArchivePath.size() - 4, 4, "bin/") == 0;
+        int rank = 4;
+        if (std::find(names.begin(), names.end(), stem) != names.end() ||
+            std::find(names.begin(), names.end(), plainStem) != names.end())
+            rank = 0;
+        else if (std::find(started.begin(), started.end(), m.FileName) != started.end())
+            rank = 1;
+        else if (atTop || inBin)
+            rank = 2;
+        if (best < 0 || rank < bestRank ||
+            (rank == bestRank && m.FileSize > Members.Items(best).FileSize)) {
+            best = i;
+            bestRank = rank;
+        }
+    }
+    if (best < 0)
+        return;
+    TFileMember& main = Members.Items(best);
+    main.SetRole(mrMain);
+    main.SetShortcutFlags(scStartMenu);
+    main.StartMenuPath =
+        ExtractFileName(ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS)));
+    main.ShortcutOption.ShortcutName = RemoveFileExt(main.FileName);
 }
 
 void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {

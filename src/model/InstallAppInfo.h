@@ -50,6 +50,9 @@ public:
     // Name and version from the version information of a member's extracted file; a failed
     // lookup leaves the field as it was.
     void ReadMainExeInfo(const TFileMember& member);
+    // Whether a member's extracted file is a Linux program: an ELF program, an AppImage or a
+    // script with "#!" (told by its content; shared libraries are none).
+    bool IsNativeProgram(const TFileMember& member) const;
     // The name and version a plan that updates record installs under: those of the version
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the
@@ -78,6 +81,10 @@ private:
     TFolderLock workLock_; // the claim on the folder made last by MakeWorkFolder
     std::string ExtractedPath(const TFileMember& member) const;
     void ScanFolder(const std::string& folder);
+    // The main program of an archive without Windows programs: a Linux program, the one named
+    // like the application first, then the one a bundled desktop entry starts, then one at the
+    // top or in bin/, then the largest.
+    void SelectNativeMain();
 };
 
 } // namespace qm

@@ -435,3 +435,34 @@ TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles) {
         EXPECT_EQ(info.Members.InstallRoot, ProgramFiles() + c.folder);
     }
 }
+
+// A Linux application's archive: the program is told by its content (an ELF program compiled
+// here, beside a shared library and a script), the one named like the application wins, name
+// and version come from the archive's name, and the guide is the help file, with no menu entry.
+TEST_F(Plan, ALinuxArchiveGetsItsProgramNameAndVersion) {
+    const std::string top = source + "/MyApp-1.2.0";
+    fs::create_directories(top + "/lib");
+    qmtest::WriteFile(source + "/main.c", "int main(void) { return 0; }\n");
+    qmtest::WriteFile(source + "/lib.c", "int answer(void) { return 42; }\n");
+    ASSERT_EQ(qmtest::Run("cc -o '" + top + "/myapp' '" + source + "/main.c' && cc -shared -fPIC -o '" +
+                          top + "/lib/libanswer.so.1' '" + source + "/lib.c' && cp '" + top +
+                          "/myapp' '" + top + "/helper' && rm '" + source + "/main.c' '" + source +
+                          "/lib.c'"),
+              0);
+    qmtest::WriteFile(top + "/start.sh", "#!/bin/sh\nexec ./myapp\n");
+    qmtest::WriteFile(top + "/README.md", "# MyApp\n");
+    qmtest::WriteFile(top + "/LICENSE.txt", "MIT\n");
+    ASSERT_TRUE(info.OpenArchive("/dl/MyApp-1.2.0-linux-x86_64.tar.xz"));
+    const TFileMembers& members = info.Members;
+    ASSERT_GE(members.MainIndex(), 0);
+    EXPECT_EQ(members.Items(members.MainIndex()).FileName, "myapp");
+    EXPECT_EQ(info.AppName, "MyApp");
+    EXPECT_EQ(info.Version, "1.2.0");
+    EXPECT_EQ(members.InstallRoot, ProgramFiles() + "MyApp/");
+    ASSERT_GE(members.HelpIndex(), 0);
+    EXPECT_EQ(members.Items(members.HelpIndex()).FileName, "README.md");
+    EXPECT_EQ(members.Items(members.HelpIndex()).ShortcutFlags(), 0);
+    for (int i = 0; i < members.Count(); ++i)
+        if (members.Items(i).FileName == "libanswer.so.1")
+            EXPECT_FALSE(info.IsNativeProgram(members.Items(i))) << "a library is no program";
+}

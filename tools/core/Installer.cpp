@@ -11,12 +11,14 @@
 #include "model/InstallList.h"
 #include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
+#include "platform/ProgramKind.h"
 #include "platform/FileTransfer.h"
 
 #include <algorithm>
 #include <cctype>
 #include <memory>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -353,7 +355,15 @@ bool TInstaller::ConfirmOverwrite(const std::string& target, const TInstallOptio
 
 void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
     EnsureFolder(ExtractFilePath(job.Target));
-    const auto copy = [&](const std::string& temp) { CopyToNewFile(job.Source, temp); };
+    const auto copy = [&](const std::string& temp) {
+        CopyToNewFile(job.Source, temp);
+        // A Linux main program that came without execute bits (a ZIP keeps none) gets them,
+        // for whoever may read it.
+        struct stat st {};
+        if (job.Member->Role() == mrMain && ProgramKindOf(temp) != TProgramKind::None &&
+            ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) == 0)
+            ::chmod(temp.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
+    };
     const TFileFacts facts = GetFileFacts(job.Target);
     if (!facts.exists) {
         CreateFile(job.Target, copy);

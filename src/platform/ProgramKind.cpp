@@ -1,0 +1,74 @@
+#include "platform/ProgramKind.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+std::uint64_t ReadUnsigned(const unsigned char* p, int size, bool little) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value |= static_cast<std::uint64_t>(p[little ? i : size - 1 - i]) << (8 * i);
+    return value;
+}
+
+bool ReadAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t size) {
+    return ::pread(fd, buffer, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+}
+
+// An ELF file that runs as a program: an executable, or a position-independent one (a shared
+// object with an interpreter); a shared library has none.
+bool IsElfProgram(int fd, const unsigned char* head) {
+    const bool is64 = head[4] == 2;
+    const bool little = head[5] == 1;
+    if ((head[4] != 1 && !is64) || (head[5] != 1 && head[5] != 2))
+        return false;
+    const auto type = ReadUnsigned(head + 16, 2, little);
+    if (type == 2) // ET_EXEC
+        return true;
+    if (type != 3) // ET_DYN
+        return false;
+    const std::uint64_t phoff = ReadUnsigned(head + (is64 ? 32 : 28), is64 ? 8 : 4, little);
+    const std::uint64_t phentsize = ReadUnsigned(head + (is64 ? 54 : 42), 2, little);
+    const std::uint64_t phnum = ReadUnsigned(head + (is64 ? 56 : 44), 2, little);
+    if (phentsize < 4 || phnum > 4096)
+        return false;
+    for (std::uint64_t i = 0; i < phnum; ++i) {
+        unsigned char entry[4];
+        if (!ReadAt(fd, phoff + i * phentsize, entry, sizeof entry))
+            return false;
+        if (ReadUnsigned(entry, 4, little) == 3) // PT_INTERP
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TProgramKind ProgramKindOf(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return TProgramKind::None;
+    struct stat st {};
+    unsigned char head[64] = {};
+    TProgramKind kind = TProgramKind::None;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const ssize_t got = ::pread(fd, head, sizeof head, 0);
+        if (got >= 2 && head[0] == '#' && head[1] == '!')
+            kind = TProgramKind::Script;
+        else if (got >= 64 && std::memcmp(head, "\x7f" "ELF", 4) == 0 && IsElfProgram(fd, head))
+            // The AppImage mark ("AI" and its type) sits in the ELF header's padding.
+            kind = head[8] == 'A' && head[9] == 'I' && (head[10] == 1 || head[10] == 2)
+                       ? TProgramKind::AppImage
+                       : TProgramKind::Elf;
+    }
+    ::close(fd);
+    return kind;
+}
+
+} // namespace qm
