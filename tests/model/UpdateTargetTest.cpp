@@ -166,3 +166,26 @@ TEST(TakeOverInstalled, NewFilesKeepTheirFolderWhenEveryInstalledOneWasMovedByHa
     TakeOverInstalled(plan, installed);
     EXPECT_EQ(added.GetInstallDir(), "/opt/new/doc/");
 }
+
+// Top folders correspond whatever their names, also names not alike at all ("release/" and
+// "dist/"); and the folder the main program was installed in counts first when the members
+// disagree about the installed copy's folder.
+TEST(TakeOverInstalled, TopFoldersOfAnyNameAndTheMainProgramsFolderFirst) {
+    TFileMembers installed;
+    Add(installed, "release/", "tool.exe", mrMain, scDesktop).SetInstallDir("/opt/T/release/", true);
+    TFileMembers plan;
+    TFileMember& main = Add(plan, "dist/", "tool.exe");
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(main.GetInstallDir(), "/opt/T/release/");
+    EXPECT_EQ(main.ShortcutFlags(), scDesktop);
+
+    TFileMembers installed2;
+    Add(installed2, "", "readme.txt").SetInstallDir("/elsewhere/", true);
+    Add(installed2, "", "tool.exe", mrMain).SetInstallDir("/opt/A/", true);
+    TFileMembers plan2;
+    Add(plan2, "", "readme.txt");
+    Add(plan2, "", "tool.exe");
+    TFileMember& added = Add(plan2, "doc/", "new.txt");
+    TakeOverInstalled(plan2, installed2);
+    EXPECT_EQ(added.GetInstallDir(), "/opt/A/doc/");
+}

@@ -389,3 +389,24 @@ TEST_F(InstallerTest, SameDateUnknownIdentifierAndAFailedBackupInstall) {
     EXPECT_EQ(left, (std::vector<std::string>{fresh + "app", fresh + "app/tool.exe"}))
         << "no backup and no folder made by the install";
 }
+
+// A file an earlier install of the application wrote stays the application's when an update
+// leaves it as it is: its uninstall still removes it.
+TEST_F(InstallerTest, AFileTheEarlierInstallWroteStaysTheApplicationsWhenAnUpdateSkipsIt) {
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    const std::string v1 = MakeWorkFolder("v1");
+    TInstallOption option;
+    option.WorkFolder = v1;
+    Install(*MakePlan(v1, root), option);
+    auto again = MakePlan(v1, root);
+    again->AppId = 1;
+    option.IsUpdate = true;
+    option.OverWrite = owNever;
+    option.ConfirmMode = cmSkip;
+    Install(*again, option);
+    ASSERT_GT(Stats.Skipped, 0);
+    const std::unique_ptr<TInstallList> db = Database();
+    const TInstallAppInfo& record = db->Items(0);
+    for (int i = 0; i < record.Members.Count(); ++i)
+        EXPECT_TRUE(record.Members.Items(i).IsTarget) << record.Members.Items(i).FileName;
+}

@@ -7,15 +7,19 @@
 #include "core/Instructions.h"
 #include "core/ToolLog.h"
 #include "core/Uninstaller.h"
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdlib>
 #include <unistd.h>
 
 using namespace qm;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -148,4 +152,18 @@ TEST_F(UninstallerTest, ACancelStopsBeforeTheNextFileAndKeepsTheRecord) {
     EXPECT_EQ(ui.Steps, 2);
     EXPECT_EQ(RecordCount(), 1);
     EXPECT_TRUE(FileExists(menuEntry));
+}
+
+// A note that names a folder too wide to be an application's (the home here, empty for the
+// test) removes nothing, even empty.
+TEST_F(UninstallerTest, ANoteNamingTheHomeRemovesItNot) {
+    const std::string home = qmtest::MakeTempFolder("emptyhome");
+    const std::string notes = TAppNotes::PathFor(GetDataFolder(), record.Items(0).AppId);
+    fs::create_directories(ExtractFilePath(notes));
+    qmtest::WriteFile(notes, "QMN 1\nfolder\t" + home + "/\n");
+    const std::string saved = std::getenv("HOME");
+    ::setenv("HOME", home.c_str(), 1);
+    Uninstall({}, false);
+    ::setenv("HOME", saved.c_str(), 1);
+    EXPECT_TRUE(fs::is_directory(home));
 }
