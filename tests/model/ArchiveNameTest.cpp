@@ -40,6 +40,7 @@ TEST(ParseArchiveName, VendorsFileNames) {
         {"7za-21.07.zip", "7za", "21.07"},
         {"/home/u/Downloads/tool10.zip", "tool10", ""},
         {"Discord-0.0.76.tar.gz", "Discord", "0.0.76"},
+        {"2048-1.0-linux.tar.gz", "2048", "1.0"},
     };
     for (const auto& c : cases) {
         const TArchiveNameParts parts = ParseArchiveName(c.file);

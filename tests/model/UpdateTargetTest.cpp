@@ -179,6 +179,17 @@ TEST(TakeOverInstalled, TopFoldersOfAnyNameAndTheMainProgramsFolderFirst) {
     EXPECT_EQ(main.GetInstallDir(), "/opt/T/release/");
     EXPECT_EQ(main.ShortcutFlags(), scDesktop);
 
+    // The folder that corresponds exactly wins over one alike but for its version, whatever
+    // comes first in the archive.
+    TFileMembers installed3;
+    Add(installed3, "rel/sub-1.0/", "x.txt").SetInstallDir("/opt/keep/", true);
+    TFileMembers plan3;
+    TFileMember& alike = Add(plan3, "dist/sub-2.0/", "x.txt");
+    TFileMember& exact = Add(plan3, "dist/sub-1.0/", "x.txt");
+    TakeOverInstalled(plan3, installed3);
+    EXPECT_EQ(exact.GetInstallDir(), "/opt/keep/");
+    EXPECT_NE(alike.GetInstallDir(), "/opt/keep/");
+
     TFileMembers installed2;
     Add(installed2, "", "readme.txt").SetInstallDir("/elsewhere/", true);
     Add(installed2, "", "tool.exe", mrMain).SetInstallDir("/opt/A/", true);
