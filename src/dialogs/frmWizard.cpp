@@ -3,6 +3,7 @@
 #include "dialogs/FolderDialog.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
+#include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "platform/Exception.h"
@@ -355,22 +356,16 @@ std::string TfrmWizard::EntryText(const TFileMember& member) {
 std::string TfrmWizard::InstallFolder() const {
     const std::string base = edtInstallFolder->text().toStdString();
     std::string folder = base.empty() ? std::string(1, PathDelim) : WithTrailingDelim(base);
-    if (chkMakeSub->isChecked()) {
-        std::string sub;
-        if (cmbMainExe->currentIndex() >= 1) {
-            sub = cmbMainExe->currentData().toString().toStdString();
-            sub = sub.substr(sub.rfind('/') + 1);
-        } else {
-            sub = edtArchive->text().toStdString();
-            sub = sub.substr(sub.rfind(PathDelim) + 1);
-        }
-        const std::size_t dot = sub.rfind('.');
-        if (dot != std::string::npos)
-            sub.erase(dot);
-        if (!sub.empty())
-            folder += sub + PathDelim;
+    if (!chkMakeSub->isChecked())
+        return folder;
+    std::string sub;
+    if (cmbMainExe->currentIndex() >= 1) {
+        sub = cmbMainExe->currentData().toString().toStdString();
+        sub = RemoveFileExt(sub.substr(sub.rfind('/') + 1));
+    } else {
+        sub = ParseArchiveName(ExtractFileName(edtArchive->text().toStdString())).Name;
     }
-    return folder;
+    return WithSubfolder(folder, sub);
 }
 
 // --- moving between pages ---------------------------------------------------------------------
@@ -395,9 +390,8 @@ void TfrmWizard::UpdateFolderPreview() {
         if (!(common.size() <= folder.size() && folder.compare(0, common.size(), common) == 0))
             common.erase(same);
     }
-    if (!common.empty() && common.front() == '/')
-        common.erase(0, 1);
-    std::replace(common.begin(), common.end(), '/', PathDelim);
+    // The contents of a single top folder go into the install folder directly.
+    common = count > 0 ? plan->Members.InstallSubFolder(common) : std::string();
     lblFolderPreview->setText(U("ファイルは %1 にインストールされます。")
                                   .arg(ShownText(InstallFolder() + common)));
 }

@@ -1,5 +1,7 @@
 #include "model/ArchiveName.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -154,6 +156,24 @@ TArchiveNameParts ParseArchiveName(const std::string& fileName) {
     if (parts.Name.empty())
         parts.Name = base;
     return parts;
+}
+
+std::string WithSubfolder(const std::string& folder, const std::string& name) {
+    if (name.empty() || name.find(PathDelim) != std::string::npos || name == "." || name == "..")
+        return folder;
+    std::string last = folder;
+    while (!last.empty() && last.back() == PathDelim)
+        last.pop_back();
+    last = last.substr(last.rfind(PathDelim) + 1);
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    if (lower(last) == lower(name))
+        return folder;
+    return folder + name + PathDelim;
 }
 
 } // namespace qm

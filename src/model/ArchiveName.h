@@ -15,4 +15,8 @@ struct TArchiveNameParts {
 
 TArchiveNameParts ParseArchiveName(const std::string& fileName);
 
+// A folder (with a trailing PathDelim) with a subfolder of the application's name below it,
+// unless the folder is named so already (ASCII case ignored): the name never goes in twice.
+std::string WithSubfolder(const std::string& folder, const std::string& name);
+
 } // namespace qm

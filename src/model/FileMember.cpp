@@ -125,7 +125,9 @@ void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath) {
         return;
     }
     std::string relative = ArchivePath;
-    if (!relative.empty() && relative.front() == '/')
+    if (owner_ != nullptr)
+        relative = owner_->InstallSubFolder(ArchivePath);
+    else if (!relative.empty() && relative.front() == '/')
         relative.erase(0, 1);
     SetInstallDirText(WithTrailingDelim(folder + Replace(relative, '/', PathDelim)));
 }
@@ -238,10 +240,38 @@ void TFileMembers::CopyFrom(const TFileMembers& other) {
     Clear();
     for (const auto& item : other.items_)
         Add().Assign(*item);
+    TopFolder = other.TopFolder;
 }
 
 void TFileMembers::Clear() {
     items_.clear();
+    TopFolder.clear();
+}
+
+void TFileMembers::FindTopFolder() {
+    TopFolder.clear();
+    std::string top;
+    for (const auto& item : items_) {
+        const std::string& path = item->ArchivePath;
+        const std::size_t slash = path.find('/');
+        // A member at the top, or one with an absolute folder, shares no folder with the rest.
+        if (slash == std::string::npos || slash == 0)
+            return;
+        if (top.empty())
+            top = path.substr(0, slash + 1);
+        else if (path.compare(0, top.size(), top) != 0)
+            return;
+    }
+    TopFolder = top;
+}
+
+std::string TFileMembers::InstallSubFolder(const std::string& archivePath) const {
+    std::string relative = archivePath;
+    if (!TopFolder.empty() && relative.compare(0, TopFolder.size(), TopFolder) == 0)
+        relative.erase(0, TopFolder.size());
+    else if (!relative.empty() && relative.front() == '/')
+        relative.erase(0, 1);
+    return Replace(relative, '/', PathDelim);
 }
 
 TFileMember& TFileMembers::Items(int index) {
@@ -385,11 +415,8 @@ void TFileMembers::SetInstallRoot(const std::string& root) {
             item->installDir_ = shared;
             continue;
         }
-        const std::string relative = Replace(item->ArchivePath, '/', PathDelim);
-        const std::string base = !item->ArchivePath.empty() && item->ArchivePath.front() == '/'
-                                     ? ExcludeTrailingPathDelimiter(root)
-                                     : IncludeTrailingPathDelimiter(root);
-        item->SetInstallDirText(WithTrailingDelim(base + relative));
+        const std::string relative = InstallSubFolder(item->ArchivePath);
+        item->SetInstallDirText(WithTrailingDelim(IncludeTrailingPathDelimiter(root) + relative));
         shared = item->installDir_;
     }
 }

@@ -118,6 +118,10 @@ public:
     TFileMembers& operator=(const TFileMembers&) = delete;
 
     std::string InstallRoot;
+    // The one archive folder every member of an opened archive lies in ("app-1.2/"), whose
+    // contents go into the install folder directly; empty when the members do not share one.
+    // Set by FindTopFolder; not stored.
+    std::string TopFolder;
     // Raised with the member's index when its role or shortcut flags change.
     std::function<void(TFileMembers& sender, int index)> OnMemberChange;
     TInstallAppInfo* const AppInfo;
@@ -143,6 +147,11 @@ public:
     void AutoSelect(std::uint8_t role);
 
     void SetInstallRoot(const std::string& root);
+    // Sets TopFolder from the members' archive folders.
+    void FindTopFolder();
+    // A member's folder below the install folder: its archive folder without TopFolder, in
+    // PathDelim form with a trailing PathDelim ("" for the top).
+    std::string InstallSubFolder(const std::string& archivePath) const;
     // Makes the member at index the main executable; choosing the current one leaves none.
     void SetMain(int index);
     void SetMainByPath(const std::string& path);

@@ -104,6 +104,8 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
             OnExtractArchive(*this);
         ScanFolder(workFolder_);
     }
+    // The contents of a single top folder go into the install folder directly.
+    Members.FindTopFolder();
 
     Members.AutoSelect(mrMain);
     if (Members.MainIndex() < 0)

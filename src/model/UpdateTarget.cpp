@@ -165,28 +165,53 @@ private:
 
 // The folder the installed copy was put in: a member installed where its archive folder is
 // below the root gives the root back. The main executable's answer counts first. Empty when no
-// member gives one (every folder chosen by hand).
-std::string InstalledRoot(const TFileMembers& installed) {
-    std::string root;
-    for (int i = 0; i < installed.Count(); ++i) {
-        const TFileMember& old = installed.Items(i);
-        std::string relative = old.ArchivePath;
-        if (!relative.empty() && relative.front() == '/')
-            relative.erase(0, 1);
-        std::replace(relative.begin(), relative.end(), '/', PathDelim);
-        if (!relative.empty())
-            relative = WithTrailingDelim(relative);
-        const std::string folder = old.GetInstallDir();
-        if (folder.size() <= relative.size() ||
-            folder.compare(folder.size() - relative.size(), relative.size(), relative) != 0)
-            continue;
-        const std::string candidate = folder.substr(0, folder.size() - relative.size());
-        if (old.Role() == mrMain)
-            return candidate;
-        if (root.empty())
-            root = candidate;
+// member gives one (every folder chosen by hand). The contents of a single top folder may have
+// gone into the root directly (topStripped), as a new install puts them; only a member in a
+// folder below the top one tells so, as one at the top could have been put anywhere by hand.
+std::string InstalledRoot(const TFileMembers& installed, bool& topStripped) {
+    const std::string top = SingleTopFolder(installed);
+    for (const bool strip : {false, true}) {
+        if (strip && top.empty())
+            break;
+        std::string root;
+        for (int i = 0; i < installed.Count(); ++i) {
+            const TFileMember& old = installed.Items(i);
+            std::string relative = old.ArchivePath;
+            if (!relative.empty() && relative.front() == '/')
+                relative.erase(0, 1);
+            std::replace(relative.begin(), relative.end(), '/', PathDelim);
+            if (strip) {
+                if (relative.size() <= top.size() + 1)
+                    continue;
+                relative.erase(0, top.size() + 1);
+            }
+            if (!relative.empty())
+                relative = WithTrailingDelim(relative);
+            const std::string folder = old.GetInstallDir();
+            if (folder.size() <= relative.size() ||
+                folder.compare(folder.size() - relative.size(), relative.size(), relative) != 0)
+                continue;
+            const std::string candidate = folder.substr(0, folder.size() - relative.size());
+            topStripped = strip;
+            if (old.Role() == mrMain)
+                return candidate;
+            if (root.empty())
+                root = candidate;
+        }
+        if (!root.empty())
+            return root;
     }
-    return root;
+    topStripped = false;
+    return {};
+}
+
+// An archive folder in the installed copy's terms without its top folder, when it lies in it
+// ("app-1.2/bin/" gives "bin/").
+std::string WithoutTop(const std::string& path, const std::string& top) {
+    const std::vector<std::string> parts = FolderParts(path);
+    if (top.empty() || parts.empty() || parts.front() != top)
+        return path;
+    return JoinFolder(std::vector<std::string>(parts.begin() + 1, parts.end()));
 }
 
 // The plan member an installed member stands for: the same name in the same folder (case
@@ -241,12 +266,16 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     // new install would choose.
     // Of the neighbours, the main program counts first, then one that sits where its archive
     // folder put it (not moved by hand elsewhere), then any.
+    bool topStripped = false;
+    const std::string root = InstalledRoot(installed, topStripped);
     std::unordered_map<std::string, std::pair<int, std::string>> neighbourDir;
     for (int i = 0; i < plan.Count(); ++i) {
         if (!tookOver[static_cast<size_t>(i)])
             continue;
         const TFileMember& m = plan.Items(i);
         std::string onDisk = folders.NewToOld(m.ArchivePath);
+        if (topStripped)
+            onDisk = WithoutTop(onDisk, SingleTopFolder(installed));
         if (!onDisk.empty() && onDisk.front() == '/')
             onDisk.erase(0, 1);
         std::replace(onDisk.begin(), onDisk.end(), '/', PathDelim);
@@ -258,7 +287,6 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
         if (!added && rank > it->second.first)
             it->second = {rank, dir};
     }
-    const std::string root = InstalledRoot(installed);
     for (int i = 0; i < plan.Count(); ++i) {
         if (tookOver[static_cast<size_t>(i)])
             continue;
@@ -267,6 +295,8 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
             m.SetInstallDir(it->second.second, true);
         else if (!root.empty()) {
             std::string folder = folders.NewToOld(m.ArchivePath);
+            if (topStripped)
+                folder = WithoutTop(folder, SingleTopFolder(installed));
             if (!folder.empty() && folder.front() == '/')
                 folder.erase(0, 1);
             std::replace(folder.begin(), folder.end(), '/', PathDelim);

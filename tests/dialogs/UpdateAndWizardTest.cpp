@@ -188,11 +188,15 @@ TEST_F(UpdateAndWizard, WizardPagesListsAndFolders) {
     d.btnBackClick();
     ASSERT_EQ(d.PageIndex(), 3);
 
-    // The install folder: the box, then the main program's name or the archive's.
+    // The install folder: the box, then the main program's name or the archive's (without its
+    // version), never twice.
     d.edtInstallFolder->setText("/srv/apps");
     EXPECT_EQ(d.InstallFolder(), "/srv/apps/tool/");
+    d.edtInstallFolder->setText("/srv/apps/Tool/");
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/Tool/");
+    d.edtInstallFolder->setText("/srv/apps");
     d.cmbMainExe->setCurrentIndex(0);
-    EXPECT_EQ(d.InstallFolder(), "/srv/apps/wiz-2.0/");
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/wiz/");
     d.chkMakeSub->setChecked(false);
     EXPECT_EQ(d.InstallFolder(), "/srv/apps/");
     EXPECT_EQ(d.MainExe(), "");

@@ -281,7 +281,8 @@ TEST_F(Plan, NameAndVersionFallbacks) {
     ASSERT_TRUE(info.OpenArchive("/dl/a.zip"));
     EXPECT_EQ(info.AppName, "noversion");
     EXPECT_EQ(info.Version, "");
-    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "noversion/bin/");
+    // The contents of the single top folder go into the install folder directly.
+    EXPECT_EQ(info.Members.Items(0).InstallDir(), ProgramFiles() + "noversion/");
 
     // A translation without "ProductName": the file name again, never the program-files
     // folder itself; the version is still read.

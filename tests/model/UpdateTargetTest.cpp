@@ -154,6 +154,20 @@ TEST(TakeOverInstalled, VersionedFoldersCorrespond) {
     EXPECT_NE(alike.GetInstallDir(), "/opt/keep/v2/");
 }
 
+// An install that put the contents of the archive's single top folder into its folder directly:
+// a file of a new subfolder goes below that folder, never into one named after the old top.
+TEST(TakeOverInstalled, ANewFolderGoesBelowAnInstallWithoutItsTopFolder) {
+    TFileMembers installed;
+    Add(installed, "app-1.0/", "app", mrMain).SetInstallDir("/opt/App/", true);
+    Add(installed, "app-1.0/bin/", "helper").SetInstallDir("/opt/App/bin/", true);
+    TFileMembers plan;
+    TFileMember& main = Add(plan, "app-1.1/", "app");
+    TFileMember& added = Add(plan, "app-1.1/lib/", "libx.so");
+    TakeOverInstalled(plan, installed);
+    EXPECT_EQ(main.GetInstallDir(), "/opt/App/");
+    EXPECT_EQ(added.GetInstallDir(), "/opt/App/lib/");
+}
+
 // Every installed file in a folder chosen by hand: no folder of the installed copy can be told,
 // and a new file keeps the plan's own folder instead of getting none (the installer would
 // refuse the whole update).
