@@ -116,15 +116,10 @@ void TfrmMain::ShowHandOffOutcome(const THandOffOutcome& outcome) {
 }
 
 void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
-    // The next version of an install for every user is one too; such an install goes below the
-    // system's programs folder, not the user's.
     TInstallOption option = chosenOption;
-    if (IsUpdate && FUpdateInfo->AllUsers)
-        option.AllUsers = true;
-    if (option.AllUsers) {
-        FInstallInfo->Members.MoveToSystemPrograms();
+    PrepareInstall(*FInstallInfo, option, IsUpdate ? FUpdateInfo.get() : nullptr);
+    if (option.AllUsers)
         RefreshFileList();
-    }
     // A custom clean install asks which of the old files go before anything is handed over.
     const bool cleanUpdate = IsUpdate && UpdateMode != umOverwrite;
     TCleanRemoval clean;
@@ -428,17 +423,9 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
 }
 
 void TfrmMain::TakePlanIdentity(TInstallAppInfo& plan) {
+    // The identifier and dates follow in PrepareInstall, right before the hand-off.
     plan.AppName = edtAppName->text().toStdString();
     plan.Version = edtAppVersion->text().toStdString();
-    if (IsUpdate) {
-        plan.FirstInstallDate = FUpdateInfo->FirstInstallDate;
-        plan.AppId = FUpdateInfo->AppId;
-    } else {
-        plan.FirstInstallDate = NowDayCount();
-        // A new install never carries an earlier target's identifier: the installer would take
-        // it for that application's record.
-        plan.AppId = 0;
-    }
 }
 
 void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {

@@ -2,7 +2,10 @@
 
 #include "model/FileUtils.h"
 #include "model/InstructionFiles.h"
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 #include "platform/Process.h"
 #include "platform/SpecialFolders.h"
 
@@ -38,6 +41,8 @@ void InstallFailure(THandOffOutcome& outcome) {
                           ? "インストーラを起動できません。"
                           : "インストーラがエラーで終了しました (終了コード " +
                                 ExitCodeText(r.ExitCode) + ")。インストールは行われていません。";
+    if (r.Reported && !r.Report.Error.empty())
+        outcome.Message += "\n" + r.Report.Error;
 }
 
 void UninstallFailure(THandOffOutcome& outcome) {
@@ -48,6 +53,28 @@ void UninstallFailure(THandOffOutcome& outcome) {
                           ? "アンインストールに失敗しました。"
                           : "アンインストーラがエラーで終了しました (終了コード " +
                                 ExitCodeText(r.ExitCode) + ")。";
+    if (r.Reported && !r.Report.Error.empty())
+        outcome.Message += "\n" + r.Report.Error;
+}
+
+// The report a tool left when it ended; a stale one of an earlier run was removed before it
+// started.
+void ReadReport(const char* instructionName, TToolRun& run) {
+    try {
+        const std::string path = ToolReportFileName(instructionName);
+        std::string text;
+        if (ReadWholeFileLocked(path, text, false, 1 << 20))
+            run.Reported = ParseToolReport(text, run.Report) && run.Report.Exit == run.ExitCode;
+        RemoveFileEntry(path);
+    } catch (const Exception&) {
+    }
+}
+
+void RemoveReport(const char* instructionName) {
+    try {
+        RemoveFileEntry(ToolReportFileName(instructionName));
+    } catch (const Exception&) {
+    }
 }
 
 void Cancelled(THandOffOutcome& outcome, const char* text) {
@@ -115,6 +142,26 @@ std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
     return files;
 }
 
+// --- the plan's last rules --------------------------------------------------------------------
+
+void PrepareInstall(TInstallAppInfo& plan, TInstallOption& option, const TInstallAppInfo* updateOf) {
+    option.IsUpdate = updateOf != nullptr;
+    option.WorkFolder = plan.WorkFolder();
+    if (updateOf != nullptr) {
+        plan.FirstInstallDate = updateOf->FirstInstallDate;
+        plan.AppId = updateOf->AppId;
+        if (updateOf->AllUsers)
+            option.AllUsers = true;
+    } else {
+        plan.FirstInstallDate = NowDayCount();
+        // A new install never carries an earlier target's identifier: the installer would take
+        // it for that application's record.
+        plan.AppId = 0;
+    }
+    if (option.AllUsers)
+        plan.Members.MoveToSystemPrograms();
+}
+
 // --- running ----------------------------------------------------------------------------------
 
 TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
@@ -125,6 +172,9 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     run.Elevated = elevate;
     const std::vector<std::string> arguments =
         allUsers ? std::vector<std::string>{"--all-users"} : std::vector<std::string>{};
+    const char* const instructions =
+        std::string(tool) == kInstaller ? InstallInstructionName : UninstallInstructionName;
+    RemoveReport(instructions);
     TExecuteResult r = ExecuteProgram(ToolPath(tool), false, elevate, nullptr, arguments);
     run.Started = r.Started;
     run.Error = r.Error;
@@ -135,6 +185,7 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
         r.Child->Wait(); // at once when the waiter saw it end
         run.Finished = true;
         run.ExitCode = r.Child->ExitCode();
+        ReadReport(instructions, run);
         return run;
     }
     // The tool goes on by itself once it has its file; an end before that is its answer.
@@ -142,6 +193,7 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     if (r.Child->TryReap()) {
         run.Finished = true;
         run.ExitCode = r.Child->ExitCode();
+        ReadReport(instructions, run);
     } else if (running != nullptr) {
         *running = std::move(r.Child);
     }

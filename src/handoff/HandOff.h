@@ -6,6 +6,7 @@
 // while a window stays painted is the front end's, given as a TToolWaiter.
 #include "model/InstallAppInfo.h"
 #include "model/InstallOption.h"
+#include "model/InstructionFiles.h"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,9 @@ struct TToolRun {
     int ExitCode = -1;
     bool Elevated = false; // started through pkexec
     std::string Error;     // why it could not be started
+    // What the tool said of its run, once it has ended (a tool that wrote no report: none).
+    bool Reported = false;
+    TToolReport Report;
 
     bool Succeeded() const { return Started && (!Finished || ExitCode == ToolExitSuccess); }
     bool Cancelled() const { return Started && Finished && ExitCode == ToolExitCancelled; }
@@ -84,6 +88,13 @@ struct TCleanRemoval {
     bool HasList = false;
     std::vector<std::string> Paths;
 };
+
+// The rules every front end applies to a plan right before its install (the caller has set the
+// name and version): an update keeps the installed record's identifier and first install date,
+// a new install never carries an identifier; the next version of an install for every user is
+// one too, and an install for every user goes below the system's programs folder. Also fills in
+// the option's update flag and working folder.
+void PrepareInstall(TInstallAppInfo& plan, TInstallOption& option, const TInstallAppInfo* updateOf);
 
 class THandOff {
 public:

@@ -5,6 +5,8 @@
 #include "platform/AnsiCodec.h"
 #include "platform/Exception.h"
 
+#include <cstdlib>
+
 namespace qm {
 
 const char* const InstallInstructionName = "instemp.tmp";
@@ -73,6 +75,76 @@ void WriteUninstallFile(const std::string& fileName, const TInstallAppInfo& reco
     SaveFileAtomically(fileName, [&](TStream& stream) {
         WriteUninstallInstructions(stream, record, removalPaths);
     });
+}
+
+std::string ToolReportFileName(const char* instructionName) {
+    return InstructionFileName(instructionName) + ".report";
+}
+
+namespace {
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
+} // namespace
+
+std::string FormatToolReport(const TToolReport& report) {
+    std::string text = "QMR 1\n";
+    text += "exit\t" + std::to_string(report.Exit) + "\n";
+    text += "id\t" + std::to_string(report.AppId) + "\n";
+    text += "installed\t" + std::to_string(report.Installed) + "\n";
+    text += "replaced\t" + std::to_string(report.Replaced) + "\n";
+    text += "skipped\t" + std::to_string(report.Skipped) + "\n";
+    text += "removed\t" + std::to_string(report.Removed) + "\n";
+    for (const std::string& path : report.Refused)
+        text += "refused\t" + OneLine(path) + "\n";
+    if (!report.Error.empty())
+        text += "error\t" + OneLine(report.Error) + "\n";
+    return text;
+}
+
+bool ParseToolReport(const std::string& text, TToolReport& report) {
+    report = TToolReport{};
+    if (text.compare(0, 6, "QMR 1\n") != 0)
+        return false;
+    std::size_t at = 6;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, tab), value = line.substr(tab + 1);
+        const auto number = [&]() {
+            char* stop = nullptr;
+            const long n = std::strtol(value.c_str(), &stop, 10);
+            return stop != value.c_str() && *stop == '\0' ? static_cast<int>(n) : 0;
+        };
+        if (key == "exit")
+            report.Exit = number();
+        else if (key == "id")
+            report.AppId = number();
+        else if (key == "installed")
+            report.Installed = number();
+        else if (key == "replaced")
+            report.Replaced = number();
+        else if (key == "skipped")
+            report.Skipped = number();
+        else if (key == "removed")
+            report.Removed = number();
+        else if (key == "refused")
+            report.Refused.push_back(value);
+        else if (key == "error")
+            report.Error = value;
+    }
+    return true;
 }
 
 } // namespace qm

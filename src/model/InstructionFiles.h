@@ -5,6 +5,7 @@
 #include "model/InstallOption.h"
 #include "model/Stream.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,26 @@ void WriteInstallFile(const std::string& fileName, const TInstallAppInfo& plan,
                       const TInstallOption& option);
 void WriteUninstallFile(const std::string& fileName, const TInstallAppInfo& record,
                         const std::vector<std::string>& removalPaths = {});
+
+// What a run of the installer or the uninstaller did, written by the tool beside its instruction
+// file in the user's data folder when it ends, and read by the program that started it (the
+// exit code alone cannot say how many files went or which paths were refused).
+struct TToolReport {
+    int Exit = -1;
+    std::int32_t AppId = 0;
+    int Installed = 0; // files that did not exist before
+    int Replaced = 0;  // files overwritten (or kept under a backup name and replaced)
+    int Skipped = 0;   // existing files left as they were
+    int Removed = 0;   // files removed
+    std::vector<std::string> Refused;
+    std::string Error; // the failure's message
+};
+
+// The report file of a tool, by its instruction file's name: "instemp.tmp.report".
+std::string ToolReportFileName(const char* instructionName);
+// A line per fact; a value never holds a line break (one in a message becomes a space).
+std::string FormatToolReport(const TToolReport& report);
+// False when text is not a report.
+bool ParseToolReport(const std::string& text, TToolReport& report);
 
 } // namespace qm

@@ -137,9 +137,43 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
 }
 
 // The common frame: the log, the journal's lock, the recovery of a killed run, then the work.
+// The report of the run for the program that started it, in the user's data folder (written as
+// the user when acting for one); a report that cannot be written leaves only the exit code.
+void WriteReport(const char* instructionName, const TToolReport& report, const TActingUser& acting) {
+    const auto write = [&] {
+        const std::string path = ToolReportFileName(instructionName);
+        RemoveFileEntry(path);
+        WriteNewFile(path, FormatToolReport(report), false);
+        return std::string();
+    };
+    try {
+        std::string output, error;
+        if (acting.Active)
+            RunAsUser(acting, write, output, error);
+        else
+            write();
+    } catch (const Exception&) {
+    }
+}
+
+int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+                 const char* what, const std::function<bool()>& allUsers,
+                 const std::function<int(TToolLog&, const std::string&)>& work,
+                 TToolReport& report);
+
 int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
             const char* what, const std::function<bool()>& allUsers,
-            const std::function<int(TToolLog&, const std::string&)>& work) {
+            const std::function<int(TToolLog&, const std::string&)>& work, TToolReport& report) {
+    report.Exit = RunToolFrame(ui, takenFile, takeError, what, allUsers, work, report);
+    WriteReport(std::string(what) == "install" ? InstallInstructionName : UninstallInstructionName,
+                report, ActingUser());
+    return report.Exit;
+}
+
+int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+                 const char* what, const std::function<bool()>& allUsers,
+                 const std::function<int(TToolLog&, const std::string&)>& work,
+                 TToolReport& report) {
     const TActingUser acting = ActingUser();
     std::string dataFolder;
     std::string failure = takeError;
@@ -160,6 +194,7 @@ int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeEr
     TToolLog log(dataFolder.empty() ? std::string() : dataFolder + ToolLogName);
     if (takenFile.empty() || dataFolder.empty()) {
         log.Line(std::string(what) + ": " + failure);
+        report.Error = failure;
         ui.ShowError(failure);
         if (!takenFile.empty())
             RemoveFileEntry(takenFile);
@@ -175,10 +210,12 @@ int RunTool(TToolUi& ui, const std::string& takenFile, const std::string& takeEr
         code = ExitCancelled;
     } catch (const Exception& e) {
         log.Line(std::string(what) + " failed: " + e.Message());
+        report.Error = e.Message();
         ui.ShowError(e.Message());
         code = ExitFailed;
     } catch (const std::exception& e) {
         log.Line(std::string(what) + " failed: " + e.what());
+        report.Error = e.what();
         ui.ShowError(e.what());
         code = ExitFailed;
     }
@@ -233,6 +270,7 @@ std::string TakeInstructions(const std::string& name, std::string& error) {
 }
 
 int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError) {
+    TToolReport report;
     TInstallAppInfo plan;
     TInstallOption option;
     return RunTool(
@@ -257,12 +295,19 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
             } cleanUp{stage};
             TInstaller installer(ui, log, dataFolder);
             installer.Install(plan, option);
+            const TInstallStats& stats = installer.Stats();
+            report.AppId = installer.AppId();
+            report.Installed = stats.Created;
+            report.Replaced = stats.Replaced + stats.BackedUp;
+            report.Skipped = stats.Skipped;
             return ExitSuccess;
-        });
+        },
+        report);
 }
 
 int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
                  bool allUsers) {
+    TToolReport report;
     TInstallAppInfo record;
     std::vector<std::string> paths;
     bool hasList = false;
@@ -274,9 +319,18 @@ int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& t
         },
         [&](TToolLog& log, const std::string& dataFolder) {
             TUninstaller uninstaller(ui, log, dataFolder);
+            struct TCount {
+                TUninstaller& u;
+                TToolReport& r;
+                ~TCount() {
+                    r.Removed = u.Stats().Removed;
+                    r.Refused = u.Stats().RefusedPaths;
+                }
+            } count{uninstaller, report};
             uninstaller.Uninstall(record, paths, hasList);
             return uninstaller.Stats().Refused > 0 ? ExitRefused : ExitSuccess;
-        });
+        },
+        report);
 }
 
 } // namespace qm

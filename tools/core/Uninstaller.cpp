@@ -152,6 +152,7 @@ void TUninstaller::RemoveListed(const std::vector<std::string>& paths) {
             continue;
         if (!Allowed(path, isFolder) || (folderLine && facts.isSymlink)) {
             ++FStats.Refused;
+            FStats.RefusedPaths.push_back(path);
             FLog.Line("refused (outside the application's folders): " + path);
             continue;
         }
@@ -174,6 +175,7 @@ void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
         CheckCancel(path, i, total);
         if (!IsPlainName(m.FileName) || !IsSafeAbsolutePath(m.GetInstallDir())) {
             ++FStats.Refused;
+            FStats.RefusedPaths.push_back(path);
             FLog.Line("refused (not a safe path): " + path);
             continue;
         }

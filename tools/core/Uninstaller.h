@@ -25,6 +25,7 @@ struct TUninstallStats {
     int Missing = 0;        // listed or recorded files that were gone already
     int Kept = 0;           // folders left because they still hold something
     int Refused = 0;        // listed paths outside the application's folders
+    std::vector<std::string> RefusedPaths;
     int Shortcuts = 0;      // desktop entries removed
 };
 
