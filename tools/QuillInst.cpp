@@ -1,5 +1,6 @@
 // The installer executable: takes the install instruction file, installs, and says by its exit
 // code whether everything went in (0) or nothing changed.
+#include "core/TerminalUi.h"
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
 #include "platform/ActingUser.h"
@@ -13,6 +14,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.
     if (qm::ActingUser().Active)
@@ -20,6 +22,10 @@ int main(int argc, char** argv) {
     // First of all: no later hand-off may replace the file while this run reads it.
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::InstallInstructionName, error);
+    if (arguments.Terminal) {
+        qm::TTerminalToolUi terminal("インストール");
+        return qm::RunInstall(terminal, taken, error);
+    }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
@@ -27,8 +33,6 @@ int main(int argc, char** argv) {
         return qm::RunInstall(window, taken, error);
     }
 #endif
-    (void)argc;
-    (void)argv;
     qm::TToolUi silent;
     return qm::RunInstall(silent, taken, error);
 }

@@ -1,5 +1,6 @@
 // The uninstaller executable: takes the uninstall instruction file, removes, and says by its exit
 // code whether all went (0), nothing was removed (1) or paths of its list were refused (3).
+#include "core/TerminalUi.h"
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
 #include "platform/ActingUser.h"
@@ -15,10 +16,7 @@
 #endif
 
 int main(int argc, char** argv) {
-    // "--all-users": an application of the system's, recorded in the system's data folder.
-    bool allUsers = false;
-    for (int i = 1; i < argc; ++i)
-        allUsers = allUsers || std::string(argv[i]) == "--all-users";
+    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.
     if (qm::ActingUser().Active)
@@ -26,15 +24,17 @@ int main(int argc, char** argv) {
     // First of all: no later hand-off may replace the file while this run reads it.
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::UninstallInstructionName, error);
+    if (arguments.Terminal) {
+        qm::TTerminalToolUi terminal("アンインストール");
+        return qm::RunUninstall(terminal, taken, error, arguments.AllUsers, arguments.KeepFolders);
+    }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
         qm::TToolWindow window("QuillUninst", "アンインストールしています...");
-        return qm::RunUninstall(window, taken, error, allUsers);
+        return qm::RunUninstall(window, taken, error, arguments.AllUsers, arguments.KeepFolders);
     }
 #endif
-    (void)argc;
-    (void)argv;
     qm::TToolUi silent;
-    return qm::RunUninstall(silent, taken, error, allUsers);
+    return qm::RunUninstall(silent, taken, error, arguments.AllUsers, arguments.KeepFolders);
 }

@@ -356,10 +356,7 @@ void TfrmMain::DetectUpdate() {
         SetUpdateTarget(nullptr);
         throw;
     }
-    const int main = FInstallInfo->Members.MainIndex();
-    const std::string mainExe =
-        main >= 0 ? FInstallInfo->Members.Items(main).FileName : std::string();
-    SetUpdateTarget(list.FindUpdateTarget(ExtractFileName(FInstallInfo->ArchiveName), mainExe));
+    SetUpdateTarget(FindUpdateFor(list, *FInstallInfo));
 }
 
 void TfrmMain::MemberChanged(TFileMembers& members, int index) {

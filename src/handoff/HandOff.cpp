@@ -170,8 +170,9 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     TToolRun run;
     run.Ran = true;
     run.Elevated = elevate;
-    const std::vector<std::string> arguments =
+    std::vector<std::string> arguments =
         allUsers ? std::vector<std::string>{"--all-users"} : std::vector<std::string>{};
+    arguments.insert(arguments.end(), ToolArguments.begin(), ToolArguments.end());
     const char* const instructions =
         std::string(tool) == kInstaller ? InstallInstructionName : UninstallInstructionName;
     RemoveReport(instructions);

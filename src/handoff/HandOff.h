@@ -105,6 +105,10 @@ public:
 
     explicit THandOff(TToolWaiter& waiter) : FWaiter(waiter) {}
 
+    // Further arguments for the tools this hand-off starts: "--terminal" from the command line,
+    // "--keep-folders" for an uninstall that leaves the folders.
+    std::vector<std::string> ToolArguments;
+
     // Whether installing the plan writes where the user cannot: the shared menus of an install
     // for all users, or an install folder the user agreed needs the administrator's rights.
     static bool NeedsOtherRights(const TInstallAppInfo& plan, bool allUsers);

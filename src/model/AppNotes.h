@@ -13,13 +13,21 @@ namespace qm {
 struct TAppNotes {
     // Folders created by an install of the application, absolute, with a trailing delimiter.
     std::vector<std::string> Folders;
+    // Files an install made outside the application's folders and owns: the links that make its
+    // program a command on PATH, its icons in the icon theme. Absolute paths.
+    std::vector<std::string> Links;
+    std::vector<std::string> Icons;
     // Whether the application has notes at all (installs of earlier program versions wrote
     // none; then nobody knows which of its folders existed before it).
     bool Found = false;
 
-    bool Empty() const { return Folders.empty(); }
-    // Adds a folder once.
+    bool Empty() const { return Folders.empty() && Links.empty() && Icons.empty(); }
+    // Adds a folder, link or icon once.
     void AddFolder(const std::string& folder);
+    void AddLink(const std::string& path);
+    void AddIcon(const std::string& path);
+    bool HasLink(const std::string& path) const;
+    bool HasIcon(const std::string& path) const;
 
     static std::string PathFor(const std::string& dataFolder, std::int32_t appId);
     // The notes of an application; empty when it has none or they cannot be read (a damaged

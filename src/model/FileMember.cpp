@@ -451,10 +451,44 @@ int TFileMembers::IndexByPath(const std::string& path) const {
     return -1;
 }
 
-void TFileMembers::SetMainByPath(const std::string& path) {
+bool TFileMembers::SetMainByPath(const std::string& path) {
     const int index = IndexByPath(path);
-    if (index >= 0)
+    if (index < 0)
+        return false;
+    if (index != MainIndex())
         SetMain(index);
+    return true;
+}
+
+void TFileMembers::SetMainShortcuts(std::uint8_t flags) {
+    const int main = MainIndex();
+    if (main < 0)
+        return;
+    TFileMember& m = Items(main);
+    if ((flags & scStartMenu) != 0 && m.StartMenuPath.empty())
+        m.StartMenuPath =
+            ExtractFileName(ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS)));
+    if (flags != 0 && m.ShortcutOption.ShortcutName.empty())
+        m.ShortcutOption.ShortcutName = RemoveFileExt(m.FileName);
+    m.SetShortcutFlags(static_cast<std::uint8_t>((m.ShortcutFlags() & scFolders) |
+                                                 (flags & (scDesktop | scStartMenu))));
+}
+
+std::string CommandFolder(bool allUsers) {
+    return allUsers ? SystemCommandFolderPath() : UserCommandFolderPath();
+}
+
+std::string CommandName(const std::string& fileName) {
+    const std::string ext = ExtractFileExt(fileName);
+    for (const char* script : {".sh", ".py", ".pl", ".rb", ".bash"})
+        if (ext == script && fileName.size() > ext.size())
+            return RemoveFileExt(fileName);
+    return fileName;
+}
+
+bool IsCommandFolder(const std::string& folder) {
+    const std::string plain = ExcludeTrailingPathDelimiter(folder);
+    return !plain.empty() && (plain == UserCommandFolderPath() || plain == SystemCommandFolderPath());
 }
 
 void TFileMembers::SetHelpByPath(const std::string& path) {
@@ -517,9 +551,14 @@ void TFileMembers::MoveToSystemPrograms() {
                                                          : folder;
     };
     InstallRoot = moved(InstallRoot);
-    for (auto& item : items_)
+    for (auto& item : items_) {
         if (!item->InstallDir().empty())
             item->SetInstallDir(moved(item->GetInstallDir()), true);
+        // A command of the user's becomes one of the system's.
+        for (std::string& folder : item->ShortcutFolders)
+            if (ExcludeTrailingPathDelimiter(folder) == UserCommandFolderPath())
+                folder = SystemCommandFolderPath();
+    }
 }
 
 } // namespace qm

@@ -111,6 +111,14 @@ private:
     void Changed();
 };
 
+// Whether a shortcut folder is the folder of commands on PATH (the user's or the system's): a
+// "shortcut" there is a link to the program named like it, not a desktop entry.
+bool IsCommandFolder(const std::string& folder);
+std::string CommandFolder(bool allUsers);
+// The command a program goes by on PATH: its file name without a script's extension (".sh",
+// ".py", ".pl", ".rb", ".bash").
+std::string CommandName(const std::string& fileName);
+
 class TFileMembers {
 public:
     explicit TFileMembers(TInstallAppInfo* appInfo = nullptr) : AppInfo(appInfo) {}
@@ -154,7 +162,11 @@ public:
     std::string InstallSubFolder(const std::string& archivePath) const;
     // Makes the member at index the main executable; choosing the current one leaves none.
     void SetMain(int index);
-    void SetMainByPath(const std::string& path);
+    // False when no member has that path (its archive folder and name, "bin/tool").
+    bool SetMainByPath(const std::string& path);
+    // The main executable's desktop and menu shortcuts (scDesktop, scStartMenu): a menu entry
+    // without a folder goes into the programs menu, a shortcut without a name takes the file's.
+    void SetMainShortcuts(std::uint8_t flags);
     void SetHelpByPath(const std::string& path);
     // The indexes, in list order, of the members to be installed (targets, not left out) whose
     // destination file is also another such member's: the one installed later would replace

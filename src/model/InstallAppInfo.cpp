@@ -106,6 +106,9 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     }
     // The contents of a single top folder go into the install folder directly.
     Members.FindTopFolder();
+    // Everything the archive holds is installed unless left out.
+    for (int i = 0; i < Members.Count(); ++i)
+        Members.Items(i).IsTarget = !Members.Items(i).IsExcluded();
 
     Members.AutoSelect(mrMain);
     if (Members.MainIndex() < 0)
@@ -157,6 +160,45 @@ void TInstallAppInfo::ScanFolder(const std::string& folder) {
 
 bool TInstallAppInfo::IsNativeProgram(const TFileMember& member) const {
     return !workFolder_.empty() && ProgramKindOf(ExtractedPath(member)) != TProgramKind::None;
+}
+
+bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
+    const int main = Members.MainIndex();
+    if (main < 0) {
+        why = "メインプログラムがありません。";
+        return false;
+    }
+    TFileMember& m = Members.Items(main);
+    std::vector<std::string> folders;
+    for (const std::string& folder : m.ShortcutFolders)
+        if (!IsCommandFolder(folder))
+            folders.push_back(folder);
+    if (on) {
+        const TProgramKind kind = workFolder_.empty() ? TProgramKind::None
+                                                      : ProgramKindOf(ExtractedPath(m));
+        if (kind != TProgramKind::Elf && kind != TProgramKind::Script) {
+            why = "メインプログラム \"" + m.FileName +
+                  "\" は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。";
+            return false;
+        }
+        folders.push_back(CommandFolder(allUsers));
+    }
+    m.ShortcutFolders = folders;
+    std::uint8_t flags = m.ShortcutFlags() & static_cast<std::uint8_t>(~scFolders);
+    if (!folders.empty())
+        flags |= scFolders;
+    m.SetShortcutFlags(flags);
+    return true;
+}
+
+bool TInstallAppInfo::MainIsCommand() const {
+    const int main = Members.MainIndex();
+    if (main < 0)
+        return false;
+    const TFileMember& m = Members.Items(main);
+    return (m.ShortcutFlags() & scFolders) != 0 &&
+           std::any_of(m.ShortcutFolders.begin(), m.ShortcutFolders.end(),
+                       [](const std::string& folder) { return IsCommandFolder(folder); });
 }
 
 void TInstallAppInfo::SelectNativeMain() {

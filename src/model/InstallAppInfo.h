@@ -53,6 +53,12 @@ public:
     // Whether a member's extracted file is a Linux program: an ELF program, an AppImage or a
     // script with "#!" (told by its content; shared libraries are none).
     bool IsNativeProgram(const TFileMember& member) const;
+    // Makes the main program a command on PATH (a link in the folder of commands), or no longer
+    // one. Only a Linux program (an ELF program or a script) can be one: false, with the reason,
+    // otherwise.
+    bool SetMainCommand(bool on, bool allUsers, std::string& why);
+    // Whether the main program is a command on PATH.
+    bool MainIsCommand() const;
     // The name and version a plan that updates record installs under: those of the version
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the

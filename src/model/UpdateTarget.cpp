@@ -326,4 +326,10 @@ void RestoreMemberSettings(TFileMembers& plan, const TFileMembers& pristine) {
     }
 }
 
+TInstallAppInfo* FindUpdateFor(TInstallList& list, const TInstallAppInfo& plan) {
+    const int main = plan.Members.MainIndex();
+    const std::string mainExe = main >= 0 ? plan.Members.Items(main).FileName : std::string();
+    return list.FindUpdateTarget(ExtractFileName(plan.ArchiveName), mainExe);
+}
+
 } // namespace qm

@@ -2,6 +2,8 @@
 // Carrying the settings of an installed copy over to the plan of its new version, and taking
 // them back when the plan turns out to be a new install after all.
 #include "model/FileMember.h"
+#include "model/InstallAppInfo.h"
+#include "model/InstallList.h"
 
 namespace qm {
 
@@ -16,5 +18,10 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed);
 // made before any take-over. The copy must hold the same members in the same order; members it
 // does not match are left alone.
 void RestoreMemberSettings(TFileMembers& plan, const TFileMembers& pristine);
+
+// The installed application an opened plan is the next version of, among the records of list
+// (the user's and the system's, LoadInstalled): by the archive's name and the main program's.
+// Null for a new install.
+TInstallAppInfo* FindUpdateFor(TInstallList& list, const TInstallAppInfo& plan);
 
 } // namespace qm

@@ -194,4 +194,12 @@ std::string SystemDataFolderPath() {
     return SystemFolder("/var/lib/Quillmate");
 }
 
+std::string UserCommandFolderPath() {
+    return Below(HomeFolder(), ".local/bin");
+}
+
+std::string SystemCommandFolderPath() {
+    return SystemFolder("/usr/local/bin");
+}
+
 } // namespace qm

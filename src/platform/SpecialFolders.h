@@ -64,5 +64,9 @@ std::string WindowsFolderPath();
 // uninstaller for them, which only root writes (/var/lib/Quillmate).
 std::string SystemProgramsFolderPath();
 std::string SystemDataFolderPath();
+// Where a program becomes a command on PATH: ~/.local/bin for the user, /usr/local/bin (below
+// QUILLMATE_SYSTEM_ROOT) for every user; without a trailing delimiter.
+std::string UserCommandFolderPath();
+std::string SystemCommandFolderPath();
 
 } // namespace qm

@@ -194,9 +194,11 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
         else
             add(root + tail, "start menu");
     }
+    // The folder of commands on PATH gets a link to the program, never a desktop entry.
     if (flags & scFolders)
         for (const std::string& folder : member.ShortcutFolders)
-            add(WithTrailingDelim(folder), "folder");
+            if (!IsCommandFolder(folder))
+                add(WithTrailingDelim(folder), "folder");
     return paths;
 }
 
@@ -209,6 +211,19 @@ void RefreshDesktopDatabase(const std::string& applicationsFolder) {
         SpawnProcess(program, {WithoutTrailingDelims(applicationsFolder)}, TSpawnOptions(), error);
     if (child)
         child->Wait(); // its result changes nothing about the entries themselves
+}
+
+void RefreshIconCache(const std::string& themeFolder) {
+    const std::string program = FindInPath("gtk-update-icon-cache");
+    // The tool refuses a theme without its index file; then there is no cache to renew.
+    if (program.empty() || themeFolder.empty() ||
+        !FileExists(WithTrailingDelim(themeFolder) + "index.theme"))
+        return;
+    std::string error;
+    std::unique_ptr<TChildProcess> child = SpawnProcess(
+        program, {"-q", "-t", "-f", WithoutTrailingDelims(themeFolder)}, TSpawnOptions(), error);
+    if (child)
+        child->Wait();
 }
 
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {

@@ -50,6 +50,9 @@ std::string ApplicationsFolder(bool allUsers);
 // Runs update-desktop-database on the applications folder when the system has it. Menus pick
 // up entries without it too; it only refreshes the cache of what opens which file type sooner.
 void RefreshDesktopDatabase(const std::string& applicationsFolder);
+// Renews an icon theme's cache (gtk-update-icon-cache) when the tool is there and the theme has
+// an index; the theme folder is ".../icons/hicolor".
+void RefreshIconCache(const std::string& themeFolder);
 // Whether the file is a desktop entry made for that application.
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId);
 

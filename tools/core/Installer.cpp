@@ -254,6 +254,11 @@ void TInstaller::SaveNotes() {
             notes.AddFolder(folder);
     for (const std::string& folder : FCreatedFolders)
         notes.AddFolder(folder);
+    for (const std::string& link : FLinks)
+        notes.AddLink(link);
+    for (const std::string& icon : earlier.Icons)
+        if (GetFileFacts(icon).exists)
+            notes.AddIcon(icon);
     // Written even when empty: its presence tells the uninstaller that no other folder of the
     // application's was made by an install.
     const std::string path = TAppNotes::PathFor(FDataFolder, FAppId);
@@ -479,6 +484,56 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         }
     }
     RemoveOldEntries(written, applications);
+    MakeCommandLinks(option, jobs);
+}
+
+void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vector<Job>& jobs) {
+    // A link made by an earlier install of the application may be replaced or removed; any other
+    // file of that name is someone else's and stays.
+    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    for (const Job& job : jobs) {
+        const TFileMember& m = *job.Member;
+        if ((m.ShortcutFlags() & scFolders) == 0)
+            continue;
+        for (const std::string& folder : m.ShortcutFolders) {
+            if (!IsCommandFolder(folder))
+                continue;
+            // An install for every user links into the system's folder, the user's into the
+            // user's own: never one into the other's.
+            if (ExcludeTrailingPathDelimiter(folder) != CommandFolder(option.AllUsers)) {
+                FLog.Line("command refused (other users' folder): " + folder);
+                continue;
+            }
+            const std::string name = CommandName(m.FileName);
+            if (!IsPlainName(name))
+                continue;
+            const std::string path = WithTrailingDelim(folder) + name;
+            const TFileFacts facts = GetFileFacts(path);
+            if (facts.exists && !(facts.isSymlink && earlier.HasLink(path))) {
+                FLog.Line("command not linked, a file of that name is there: " + path);
+                continue;
+            }
+            EnsureFolder(WithTrailingDelim(folder));
+            PutFile(path, [&](const std::string& temp) {
+                if (::symlink(job.Target.c_str(), temp.c_str()) != 0)
+                    throw EWriteError("リンク \"" + path + "\" を作成できません");
+            });
+            FLinks.push_back(path);
+            ++FStats.Commands;
+            FLog.Line("command: " + path + " -> " + job.Target);
+        }
+    }
+    for (const std::string& path : earlier.Links) {
+        if (std::find(FLinks.begin(), FLinks.end(), path) != FLinks.end())
+            continue;
+        if (!GetFileFacts(path).isSymlink)
+            continue;
+        const std::string saved = TempName(path, "qmold");
+        FJournal->FileRemoved(path, saved);
+        if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
+            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+        FLog.Line("old command removed: " + path);
+    }
 }
 
 void TInstaller::RemoveOldEntries(const std::vector<std::string>& written,

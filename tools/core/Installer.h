@@ -32,6 +32,7 @@ struct TInstallStats {
     int BackedUp = 0;  // old files kept under a backup name
     int Skipped = 0;   // existing files left as they were
     int Shortcuts = 0; // desktop entries written
+    int Commands = 0;  // links made on PATH
 };
 
 // What to do with a file that exists at the target.
@@ -84,6 +85,7 @@ private:
     std::vector<std::string> FOldEntries; // desktop entries of the record being updated
     std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
     std::vector<std::string> FCreatedFolders;    // folders this install made for the application
+    std::vector<std::string> FLinks;             // commands on PATH this install links
     std::set<std::string> FSkipped;              // existing targets left as they were
     bool FActing = false; // root on a user's behalf: the user's own folders only as the user
     // Desktop entries for the user's own desktop, written and removed as the user once the
@@ -91,6 +93,7 @@ private:
     std::vector<std::pair<std::string, std::string>> FUserEntries;
     std::vector<std::string> FUserStale;
     void WriteUserEntries();
+    void MakeCommandLinks(const TInstallOption& option, const std::vector<Job>& jobs);
 
     std::vector<Job> PlanJobs(const TInstallAppInfo& plan, const TInstallOption& option);
     void ChooseRecord(const TInstallAppInfo& plan, const TInstallOption& option);

@@ -305,8 +305,19 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
         report);
 }
 
+TToolArguments ParseToolArguments(int argc, char** argv) {
+    TToolArguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        arguments.AllUsers = arguments.AllUsers || argument == "--all-users";
+        arguments.KeepFolders = arguments.KeepFolders || argument == "--keep-folders";
+        arguments.Terminal = arguments.Terminal || argument == "--terminal";
+    }
+    return arguments;
+}
+
 int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
-                 bool allUsers) {
+                 bool allUsers, bool keepFolders) {
     TToolReport report;
     TInstallAppInfo record;
     std::vector<std::string> paths;
@@ -319,6 +330,7 @@ int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& t
         },
         [&](TToolLog& log, const std::string& dataFolder) {
             TUninstaller uninstaller(ui, log, dataFolder);
+            uninstaller.KeepFolders = keepFolders;
             struct TCount {
                 TUninstaller& u;
                 TToolReport& r;

@@ -29,6 +29,16 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
 // allUsers: the application is one of the system's (the uninstaller's "--all-users"): its
 // record is in the system's data folder.
 int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
-                 bool allUsers = false);
+                 bool allUsers = false, bool keepFolders = false);
+
+// The tools' arguments: "--all-users" (the uninstaller's application is one of the system's),
+// "--keep-folders" (the uninstaller leaves folders) and "--terminal" (started from the command
+// line: no windows; progress and questions on the terminal).
+struct TToolArguments {
+    bool AllUsers = false;
+    bool KeepFolders = false;
+    bool Terminal = false;
+};
+TToolArguments ParseToolArguments(int argc, char** argv);
 
 } // namespace qm

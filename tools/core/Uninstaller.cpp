@@ -70,6 +70,7 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
     else
         RemoveRecorded(installed);
     RemoveShortcuts(installed);
+    RemoveNotedFiles();
     for (int allUsers = 0; allUsers < 2; ++allUsers) {
         if (FApplicationsChanged[allUsers])
             RefreshDesktopDatabase(ApplicationsFolder(allUsers == 1));
@@ -207,6 +208,8 @@ void TUninstaller::RemoveRecorded(const TInstallAppInfo& installed) {
 }
 
 void TUninstaller::RemoveFolders(std::vector<std::string> folders) {
+    if (KeepFolders)
+        return;
     std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
         return Depth(a) != Depth(b) ? Depth(a) > Depth(b) : a > b;
     });
@@ -283,7 +286,34 @@ bool TUninstaller::IsNotedFolder(const std::string& path) const {
     return std::find(FNotes.Folders.begin(), FNotes.Folders.end(), folder) != FNotes.Folders.end();
 }
 
+void TUninstaller::RemoveNotedFiles() {
+    // The application's commands on PATH (only links: a file someone put there in their place is
+    // not the application's) and its icons in the icon theme.
+    for (const std::string& path : FNotes.Links)
+        if (IsSafeAbsolutePath(path) && GetFileFacts(path).isSymlink && RemoveFileEntry(path)) {
+            ++FStats.Removed;
+            FLog.Line("command removed: " + path);
+        }
+    std::set<std::string> themes;
+    for (const std::string& path : FNotes.Icons) {
+        const TFileFacts facts = GetFileFacts(path);
+        if (!IsSafeAbsolutePath(path) || !facts.isRegular || !RemoveFileEntry(path))
+            continue;
+        ++FStats.Removed;
+        FLog.Line("icon removed: " + path);
+        // ".../icons/hicolor/48x48/apps/x.png": the theme is three folders up.
+        std::string theme = ExtractFilePath(path);
+        for (int up = 0; up < 3; ++up)
+            theme = ExtractFilePath(WithoutTrailingDelims(theme));
+        themes.insert(WithoutTrailingDelims(theme));
+    }
+    for (const std::string& theme : themes)
+        RefreshIconCache(theme);
+}
+
 void TUninstaller::RemoveNotedFolders(std::int32_t appId) {
+    if (KeepFolders)
+        FNotes.Folders.clear();
     // Deepest first, each only when empty, never through a link, and never one of the wide
     // folders a damaged or forged note might name.
     std::vector<std::string> folders;

@@ -40,6 +40,8 @@ public:
                    bool hasList);
 
     const TUninstallStats& Stats() const { return FStats; }
+    // Folders stay, even emptied ones: only files and the application's entries go.
+    bool KeepFolders = false;
 
 private:
     TToolUi& FUi;
@@ -62,6 +64,7 @@ private:
     void RemoveRecord(std::int32_t appId);
     bool IsNotedFolder(const std::string& path) const;
     void RemoveNotedFolders(std::int32_t appId);
+    void RemoveNotedFiles();
 };
 
 } // namespace qm

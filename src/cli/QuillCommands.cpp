@@ -1,0 +1,746 @@
+#include "cli/QuillCommands.h"
+
+#include "cli/Json.h"
+#include "cli/QuillOpen.h"
+#include "handoff/HandOff.h"
+#include "model/FileUtils.h"
+#include "model/FolderCheck.h"
+#include "model/InstallList.h"
+#include "model/InstallOption.h"
+#include "platform/Exception.h"
+
+#include <csignal>
+#include <cstdlib>
+#include "platform/FileSystem.h"
+#include "platform/TerminalProgress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <map>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+const char* const kUsage =
+    "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
+    "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)";
+
+const char* const kHelp =
+    "quill - アーカイブで配布されるアプリケーションをインストールします\n"
+    "\n"
+    "  quill plan ARCHIVE [--json]\n"
+    "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
+    "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
+    "                [--shortcut desktop,menu | --no-shortcut]\n"
+    "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
+    "                [--all-users] [--command] [--yes] [--json]\n"
+    "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
+    "      新しいバージョンは、そのアップデートになります。\n"
+    "  quill list [--json]\n"
+    "      インストール済みアプリケーションの一覧を表示します。\n"
+    "  quill show APP [--json]\n"
+    "      インストール済みアプリケーションの詳細を表示します。\n"
+    "  quill uninstall APP [--yes] [--keep-folders]\n"
+    "      アプリケーションをアンインストールします。\n"
+    "\n"
+    "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
+    "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
+    "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n";
+
+class EUsage : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// --- the command line --------------------------------------------------------------------------
+
+struct TArguments {
+    std::string Command;
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string> Values; // options with a value
+    std::vector<std::string> Flags;            // options without one
+
+    bool Has(const std::string& flag) const {
+        return std::find(Flags.begin(), Flags.end(), flag) != Flags.end();
+    }
+    const std::string* Value(const std::string& option) const {
+        const auto it = Values.find(option);
+        return it == Values.end() ? nullptr : &it->second;
+    }
+};
+
+TArguments ParseArguments(const std::vector<std::string>& args) {
+    static const std::map<std::string, std::vector<std::string>> flags = {
+        {"plan", {"--json"}},
+        {"install", {"--json", "--yes", "--all-users", "--command", "--no-shortcut"}},
+        {"list", {"--json"}},
+        {"show", {"--json"}},
+        {"uninstall", {"--yes", "--keep-folders", "--json"}},
+    };
+    static const std::map<std::string, std::vector<std::string>> valued = {
+        {"install", {"--to", "--name", "--main", "--shortcut", "--overwrite", "--clean"}},
+    };
+    static const std::map<std::string, std::size_t> positional = {
+        {"plan", 1}, {"install", 1}, {"list", 0}, {"show", 1}, {"uninstall", 1}};
+    TArguments parsed;
+    if (args.empty())
+        throw EUsage("コマンドがありません。");
+    parsed.Command = args[0];
+    const auto count = positional.find(parsed.Command);
+    if (count == positional.end())
+        throw EUsage("不明なコマンドです: " + parsed.Command);
+    const auto& known = flags.at(parsed.Command);
+    const auto withValue = valued.find(parsed.Command);
+    bool onlyPositional = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (!onlyPositional && arg == "--") {
+            onlyPositional = true;
+            continue;
+        }
+        if (onlyPositional || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            parsed.Positional.push_back(arg);
+            continue;
+        }
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.erase(eq);
+            hasValue = true;
+        }
+        if (std::find(known.begin(), known.end(), arg) != known.end() && !hasValue) {
+            parsed.Flags.push_back(arg);
+            continue;
+        }
+        if (withValue != valued.end() &&
+            std::find(withValue->second.begin(), withValue->second.end(), arg) !=
+                withValue->second.end()) {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    throw EUsage("オプション " + arg + " には値が必要です。");
+                value = args[++i];
+            }
+            if (parsed.Values.count(arg) != 0)
+                throw EUsage("オプション " + arg + " が二度指定されています。");
+            parsed.Values[arg] = value;
+            continue;
+        }
+        throw EUsage("不明なオプションです: " + arg);
+    }
+    if (parsed.Positional.size() < count->second)
+        throw EUsage(parsed.Command == "plan" || parsed.Command == "install"
+                         ? "アーカイブが指定されていません。"
+                         : "アプリケーションが指定されていません。");
+    if (parsed.Positional.size() > count->second)
+        throw EUsage("余分な引数があります: " + parsed.Positional[count->second]);
+    return parsed;
+}
+
+// --- output helpers ----------------------------------------------------------------------------
+
+bool Interactive() {
+    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1;
+}
+
+void Note(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == PathDelim)
+        return path;
+    char buffer[4096];
+    if (::getcwd(buffer, sizeof buffer) == nullptr)
+        return path;
+    return WithTrailingDelim(buffer) + path;
+}
+
+// A day count (local time) as ISO 8601 with the zone's offset at that time.
+std::string IsoTime(double dayCount) {
+    if (dayCount == 0)
+        return std::string();
+    const DateTime d = DayCountToDateTime(dayCount);
+    std::tm local{};
+    local.tm_year = d.year - 1900;
+    local.tm_mon = d.month - 1;
+    local.tm_mday = d.day;
+    local.tm_hour = d.hour;
+    local.tm_min = d.minute;
+    local.tm_sec = d.second;
+    local.tm_isdst = -1;
+    std::tm asUtc = local;
+    const std::time_t at = std::mktime(&local);
+    const std::time_t wall = ::timegm(&asUtc);
+    const long offset = static_cast<long>(wall - at);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", d.year,
+                  d.month, d.day, d.hour, d.minute, d.second, offset < 0 ? '-' : '+',
+                  std::labs(offset) / 3600, std::labs(offset) % 3600 / 60);
+    return buffer;
+}
+
+std::string DateText(double dayCount) {
+    if (dayCount == 0)
+        return "-";
+    const DateTime d = DayCountToDateTime(dayCount);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d", d.year, d.month, d.day, d.hour,
+                  d.minute);
+    return buffer;
+}
+
+const char* RoleName(const TFileMember& m) {
+    switch (m.Role()) {
+    case mrMain: return "main";
+    case mrHelp: return "help";
+    case mrExcluded: return "excluded";
+    default: return "normal";
+    }
+}
+
+std::vector<std::string> ShortcutNames(const TFileMember& m) {
+    std::vector<std::string> names;
+    if ((m.ShortcutFlags() & scDesktop) != 0)
+        names.push_back("desktop");
+    if ((m.ShortcutFlags() & scStartMenu) != 0)
+        names.push_back("menu");
+    if ((m.ShortcutFlags() & scFolders) != 0)
+        for (const std::string& folder : m.ShortcutFolders)
+            names.push_back(IsCommandFolder(folder) ? "command" : folder);
+    return names;
+}
+
+std::string MemberPath(const TFileMember& m) {
+    return m.ArchivePath + m.FileName;
+}
+
+std::string Destination(const TFileMember& m) {
+    return m.GetInstallDir() + m.FileName;
+}
+
+bool Installed(const TFileMember& m) {
+    return m.IsTarget && !m.IsExcluded();
+}
+
+// The folder every installed member lies in (with a trailing delimiter); empty when none.
+std::string CommonFolder(const TFileMembers& members) {
+    std::string common;
+    bool first = true;
+    for (int i = 0; i < members.Count(); ++i) {
+        const TFileMember& m = members.Items(i);
+        if (!Installed(m))
+            continue;
+        const std::string dir = m.GetInstallDir();
+        if (first) {
+            common = dir;
+            first = false;
+            continue;
+        }
+        std::size_t same = 0;
+        for (std::size_t k = 0; k < common.size() && k < dir.size() && common[k] == dir[k]; ++k)
+            if (common[k] == PathDelim)
+                same = k + 1;
+        common.erase(same);
+    }
+    return common;
+}
+
+std::string MemberJson(const TFileMember& m, const bool* present) {
+    TJson shortcuts = TJson::Array();
+    for (const std::string& name : ShortcutNames(m))
+        shortcuts.Item(JsonString(name));
+    TJson json = TJson::Object();
+    json.Text("path", MemberPath(m))
+        .Text("destination", Destination(m))
+        .Bool("install", Installed(m))
+        .Text("role", RoleName(m))
+        .Add("shortcuts", shortcuts.Str());
+    if (present != nullptr)
+        json.Bool("present", *present);
+    return json.Str();
+}
+
+std::string MemberOfRole(const TFileMembers& members, int index) {
+    return index >= 0 ? MemberPath(members.Items(index)) : std::string();
+}
+
+// --- plan --------------------------------------------------------------------------------------
+
+std::string InstallFolderOf(const TOpenedArchive& opened) {
+    const TFileMembers& members = opened.Plan->Members;
+    if (!opened.UpdateOf)
+        return WithTrailingDelim(members.InstallRoot);
+    const std::string common = CommonFolder(members);
+    return common.empty() ? WithTrailingDelim(members.InstallRoot) : common;
+}
+
+std::string PlanJson(const TOpenedArchive& opened) {
+    const TInstallAppInfo& plan = *opened.Plan;
+    TJson members = TJson::Array();
+    for (int i = 0; i < plan.Members.Count(); ++i)
+        members.Item(MemberJson(plan.Members.Items(i), nullptr));
+    std::string updateOf = "null";
+    if (opened.UpdateOf)
+        updateOf = TJson::Object()
+                       .Number("id", opened.UpdateOf->AppId)
+                       .Text("name", opened.UpdateOf->AppName)
+                       .Text("version", opened.UpdateOf->Version)
+                       .Str();
+    return TJson::Object()
+        .Text("archive", plan.ArchiveName)
+        .Text("name", plan.AppName)
+        .Text("version", plan.Version)
+        .Text("install_folder", InstallFolderOf(opened))
+        .Add("update_of", updateOf)
+        .TextOrNull("main", MemberOfRole(plan.Members, plan.Members.MainIndex()))
+        .TextOrNull("help", MemberOfRole(plan.Members, plan.Members.HelpIndex()))
+        .Add("members", members.Str())
+        .Str();
+}
+
+void PrintPlan(const TOpenedArchive& opened) {
+    const TInstallAppInfo& plan = *opened.Plan;
+    const TFileMembers& members = plan.Members;
+    int targets = 0;
+    for (int i = 0; i < members.Count(); ++i)
+        targets += Installed(members.Items(i)) ? 1 : 0;
+    std::printf("アーカイブ:       %s\n", plan.ArchiveName.c_str());
+    std::printf("名前:             %s\n", plan.AppName.c_str());
+    std::printf("バージョン:       %s\n", plan.Version.empty() ? "-" : plan.Version.c_str());
+    std::printf("インストール先:   %s\n", InstallFolderOf(opened).c_str());
+    if (opened.UpdateOf)
+        std::printf("アップデート対象: %s %s (ID %d)\n", opened.UpdateOf->AppName.c_str(),
+                    opened.UpdateOf->Version.c_str(), opened.UpdateOf->AppId);
+    else
+        std::printf("アップデート対象: なし (新規インストール)\n");
+    const std::string main = MemberOfRole(members, members.MainIndex());
+    const std::string help = MemberOfRole(members, members.HelpIndex());
+    std::printf("メインプログラム: %s\n", main.empty() ? "-" : main.c_str());
+    std::printf("ヘルプファイル:   %s\n", help.empty() ? "-" : help.c_str());
+    std::printf("ファイル:         %d 個 (インストール %d 個)\n", members.Count(), targets);
+    for (int i = 0; i < members.Count(); ++i) {
+        const TFileMember& m = members.Items(i);
+        std::string marks;
+        for (const std::string& name : ShortcutNames(m))
+            marks += (marks.empty() ? " [" : ",") + name;
+        if (!marks.empty())
+            marks += "]";
+        const char* role = m.Role() == mrMain ? "main " : m.Role() == mrHelp ? "help " : "     ";
+        std::printf("  %s %s%s  ->  %s%s\n", Installed(m) ? "+" : "-", role, MemberPath(m).c_str(),
+                    Destination(m).c_str(), marks.c_str());
+    }
+}
+
+// --- the installed applications ---------------------------------------------------------------
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::unique_ptr<TInstallList> LoadApps() {
+    auto list = std::make_unique<TInstallList>();
+    list->LoadInstalled(GetDataFolder() + InstallListFileName);
+    return list;
+}
+
+// The record APP names: an identifier or a name (ASCII case ignored). Raises Exception when
+// none or several fit.
+const TInstallAppInfo& FindApp(const TInstallList& list, const std::string& app) {
+    std::vector<const TInstallAppInfo*> found;
+    const bool number = !app.empty() && app.size() < 10 &&
+                        std::all_of(app.begin(), app.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (int i = 0; i < list.Count(); ++i) {
+        const TInstallAppInfo& record = list.Items(i);
+        if ((number && record.AppId == std::stoi(app)) ||
+            LowerAscii(record.AppName) == LowerAscii(app))
+            found.push_back(&record);
+    }
+    if (found.empty())
+        throw Exception("インストール済みアプリケーション \"" + app + "\" はありません。");
+    if (found.size() > 1) {
+        std::string names;
+        for (const TInstallAppInfo* record : found)
+            names += "\n  " + std::to_string(record->AppId) + "  " + record->AppName + " " +
+                     record->Version + (record->AllUsers ? " (すべてのユーザー)" : "");
+        throw Exception("\"" + app + "\" に当てはまるアプリケーションが複数あります。ID で指定してください:" + names);
+    }
+    return *found.front();
+}
+
+int FileCount(const TInstallAppInfo& record) {
+    int count = 0;
+    for (int i = 0; i < record.Members.Count(); ++i)
+        count += Installed(record.Members.Items(i)) ? 1 : 0;
+    return count;
+}
+
+TJson AppJson(const TInstallAppInfo& record) {
+    TJson json = TJson::Object();
+    json.Number("id", record.AppId)
+        .Text("name", record.AppName)
+        .Text("version", record.Version)
+        .Text("archive", record.ArchiveName)
+        .TextOrNull("installed", IsoTime(record.FirstInstallDate))
+        .TextOrNull("updated", IsoTime(record.LastUpdateDate))
+        .Number("files", FileCount(record))
+        .Text("folder", CommonFolder(record.Members))
+        .Bool("all_users", record.AllUsers);
+    return json;
+}
+
+int CommandList(const TArguments& args) {
+    const auto list = LoadApps();
+    if (args.Has("--json")) {
+        TJson apps = TJson::Array();
+        for (int i = 0; i < list->Count(); ++i)
+            apps.Item(AppJson(list->Items(i)).Str());
+        std::printf("%s\n", apps.Str().c_str());
+        return 0;
+    }
+    if (list->Count() == 0) {
+        Note("インストール済みアプリケーションはありません。");
+        return 0;
+    }
+    for (int i = 0; i < list->Count(); ++i) {
+        const TInstallAppInfo& r = list->Items(i);
+        std::printf("%5d  %s  %s  %s  %s%s\n", r.AppId, r.AppName.c_str(),
+                    r.Version.empty() ? "-" : r.Version.c_str(), DateText(r.FirstInstallDate).c_str(),
+                    CommonFolder(r.Members).c_str(), r.AllUsers ? "  (すべてのユーザー)" : "");
+    }
+    return 0;
+}
+
+int CommandShow(const TArguments& args) {
+    const auto list = LoadApps();
+    const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
+    if (args.Has("--json")) {
+        TJson members = TJson::Array();
+        for (int i = 0; i < record.Members.Count(); ++i) {
+            const TFileMember& m = record.Members.Items(i);
+            const bool present = PathExists(Destination(m));
+            members.Item(MemberJson(m, &present));
+        }
+        std::printf("%s\n", AppJson(record).Add("members", members.Str()).Str().c_str());
+        return 0;
+    }
+    std::printf("ID:               %d\n", record.AppId);
+    std::printf("名前:             %s\n", record.AppName.c_str());
+    std::printf("バージョン:       %s\n", record.Version.empty() ? "-" : record.Version.c_str());
+    std::printf("アーカイブ:       %s\n", record.ArchiveName.c_str());
+    std::printf("インストール日:   %s\n", DateText(record.FirstInstallDate).c_str());
+    std::printf("アップデート日:   %s\n", DateText(record.LastUpdateDate).c_str());
+    std::printf("フォルダ:         %s\n", CommonFolder(record.Members).c_str());
+    std::printf("対象:             %s\n", record.AllUsers ? "すべてのユーザー" : "このユーザー");
+    for (int i = 0; i < record.Members.Count(); ++i) {
+        const TFileMember& m = record.Members.Items(i);
+        if (!Installed(m))
+            continue;
+        const bool present = PathExists(Destination(m));
+        std::printf("  %s %s%s\n", present ? " " : "!", Destination(m).c_str(),
+                    present ? "" : "  (ありません)");
+    }
+    return 0;
+}
+
+// --- install and uninstall ---------------------------------------------------------------------
+
+int ExitOf(const THandOffOutcome& outcome, const TToolRun& run) {
+    switch (outcome.Result) {
+    case THandOffResult::Done:
+        if (!outcome.LeftOver.empty() || (run.Finished && run.ExitCode == ToolExitRefused))
+            return 3;
+        return 0;
+    case THandOffResult::Cancelled:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+std::string ResultJson(int exit, std::int32_t id, const THandOffOutcome& outcome) {
+    TJson refused = TJson::Array();
+    std::vector<std::string> paths = outcome.LeftOver;
+    if (outcome.Uninstall.Reported)
+        for (const std::string& path : outcome.Uninstall.Report.Refused)
+            if (std::find(paths.begin(), paths.end(), path) == paths.end())
+                paths.push_back(path);
+    for (const std::string& path : paths)
+        refused.Item(JsonString(path));
+    const TToolReport& i = outcome.Install.Report;
+    const TToolReport& u = outcome.Uninstall.Report;
+    return TJson::Object()
+        .Number("exit", exit)
+        .Number("id", id)
+        .Number("installed", outcome.Install.Reported ? i.Installed : 0)
+        .Number("replaced", outcome.Install.Reported ? i.Replaced : 0)
+        .Number("skipped", outcome.Install.Reported ? i.Skipped : 0)
+        .Number("removed", outcome.Uninstall.Reported ? u.Removed : 0)
+        .Add("refused", refused.Str())
+        .Str();
+}
+
+void TellFailure(const THandOffOutcome& outcome) {
+    if (outcome.Result == THandOffResult::Cancelled) {
+        Note(outcome.Message);
+        return;
+    }
+    if (outcome.Result == THandOffResult::Done) {
+        if (!outcome.LeftOver.empty()) {
+            Note(outcome.Heading + "。" + outcome.Message);
+            for (const std::string& path : outcome.LeftOver)
+                Note("  " + path);
+        }
+        return;
+    }
+    Note("エラー: " + outcome.Heading + "。" + outcome.Message);
+}
+
+std::uint8_t OverwritePolicy(const std::string& text, bool& ask) {
+    ask = false;
+    if (text == "always")
+        return owAlways;
+    if (text == "newer")
+        return owIfNewer;
+    if (text == "never")
+        return owNever;
+    if (text == "backup")
+        return owBackup;
+    if (text == "ask") {
+        ask = true;
+        return owNever;
+    }
+    throw EUsage("--overwrite には always, newer, never, ask, backup のどれかを指定してください。");
+}
+
+bool AskYes(const std::string& question, bool defaultYes) {
+    std::fprintf(stderr, "%s %s ", question.c_str(), defaultYes ? "[Y/n]" : "[y/N]");
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return false;
+    if (answer.empty())
+        return defaultYes;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+int CommandInstall(const TArguments& args) {
+    // Checked before the archive is opened: a wrong word costs no extraction.
+    bool ask = false;
+    const std::uint8_t overwrite =
+        OverwritePolicy(args.Value("--overwrite") ? *args.Value("--overwrite") : "newer", ask);
+    const std::string clean = args.Value("--clean") ? *args.Value("--clean") : "none";
+    if (clean != "none" && clean != "auto")
+        throw EUsage("--clean には none か auto を指定してください。");
+    std::uint8_t shortcuts = 0;
+    const bool setShortcuts = args.Value("--shortcut") != nullptr || args.Has("--no-shortcut");
+    if (args.Value("--shortcut") != nullptr && args.Has("--no-shortcut"))
+        throw EUsage("--shortcut と --no-shortcut は同時に指定できません。");
+    if (const std::string* list = args.Value("--shortcut")) {
+        std::size_t at = 0;
+        while (at <= list->size()) {
+            std::size_t comma = list->find(',', at);
+            if (comma == std::string::npos)
+                comma = list->size();
+            const std::string word = list->substr(at, comma - at);
+            if (word == "desktop")
+                shortcuts |= scDesktop;
+            else if (word == "menu")
+                shortcuts |= scStartMenu;
+            else
+                throw EUsage("--shortcut には desktop と menu をコンマで区切って指定してください。");
+            at = comma + 1;
+        }
+    }
+    std::string folder;
+    if (const std::string* to = args.Value("--to")) {
+        folder = AbsolutePath(*to);
+        const TFolderProblem problem = CheckFolderPath(folder);
+        if (problem != TFolderProblem::None && problem != TFolderProblem::NoRights)
+            throw Exception(FolderProblemText(problem, folder).Text);
+    }
+    const bool yes = args.Has("--yes") || !Interactive();
+    const bool json = args.Has("--json");
+
+    TOpenedArchive opened = OpenArchiveForPlan(AbsolutePath(args.Positional[0]));
+    if (opened.Cancelled) {
+        Note("アーカイブの展開は取り消されました。");
+        return 2;
+    }
+    TInstallAppInfo& plan = *opened.Plan;
+    if (opened.ExtractResult != 0)
+        Note("警告: アーカイブの一部のファイルを展開できませんでした。一覧にないファイルは"
+             "インストールされません。");
+
+    // The changes, as the window's commands make them.
+    if (!folder.empty())
+        plan.Members.SetInstallRoot(WithTrailingDelim(folder));
+    if (const std::string* name = args.Value("--name")) {
+        if (name->empty())
+            throw EUsage("--name に名前を指定してください。");
+        plan.AppName = *name;
+    }
+    if (const std::string* main = args.Value("--main")) {
+        if (!plan.Members.SetMainByPath(*main))
+            throw Exception("アーカイブにファイル \"" + *main + "\" はありません。");
+    }
+    if (setShortcuts || args.Has("--command")) {
+        const int main = plan.Members.MainIndex();
+        if (main < 0)
+            throw Exception("メインプログラムがありません。--main で指定してください。");
+        if (setShortcuts)
+            plan.Members.SetMainShortcuts(shortcuts);
+        if (args.Has("--command")) {
+            std::string why;
+            if (!plan.SetMainCommand(true, args.Has("--all-users"), why))
+                throw Exception(why);
+        }
+    }
+    const std::vector<int> clashes = plan.Members.DestinationClashes();
+    if (!clashes.empty()) {
+        Note("次のファイルはインストール先が同じです。あとからインストールされるファイルが先の"
+             "ファイルを上書きします。");
+        for (const int index : clashes)
+            Note("  " + MemberPath(plan.Members.Items(index)) + " -> " +
+                 Destination(plan.Members.Items(index)));
+        if (!yes && !AskYes("このままインストールしますか?", false))
+            return 2;
+    }
+
+    TInstallOption option;
+    option.OverWrite = overwrite;
+    option.ConfirmMode = ask && !yes ? cmConfirm : cmSkip;
+    option.AllUsers = args.Has("--all-users");
+    const bool update = opened.UpdateOf != nullptr;
+    option.UpdateMode = update && clean == "auto" ? umAutoClean : umOverwrite;
+    PrepareInstall(plan, option, opened.UpdateOf.get());
+    TCleanRemoval removal;
+    if (update && option.UpdateMode == umAutoClean) {
+        removal.Record = opened.UpdateOf.get();
+        removal.AllUsers = opened.UpdateOf->AllUsers;
+    }
+
+    if (!json)
+        Note((update ? "アップデートしています: " : "インストールしています: ") + plan.AppName +
+             (plan.Version.empty() ? "" : " " + plan.Version));
+    TToolWaiter waiter;
+    THandOff handOff(waiter);
+    handOff.ToolArguments = {"--terminal"};
+    const THandOffOutcome outcome =
+        handOff.Install(plan, option, removal.Record != nullptr ? &removal : nullptr);
+    const int exit = ExitOf(outcome, outcome.Uninstall);
+    const std::int32_t id = outcome.Install.Reported ? outcome.Install.Report.AppId : plan.AppId;
+    TellFailure(outcome);
+    if (json) {
+        std::printf("%s\n", ResultJson(exit, id, outcome).c_str());
+    } else if (exit == 0 || exit == 3) {
+        const TToolReport& r = outcome.Install.Report;
+        std::printf("%s: %s%s (ID %d)\n", update ? "アップデートしました" : "インストールしました",
+                    plan.AppName.c_str(), plan.Version.empty() ? "" : (" " + plan.Version).c_str(),
+                    id);
+        if (outcome.Install.Reported)
+            std::printf("  新しいファイル %d 個, 置き換え %d 個, スキップ %d 個\n", r.Installed,
+                        r.Replaced, r.Skipped);
+    }
+    return exit;
+}
+
+int CommandUninstall(const TArguments& args) {
+    const auto list = LoadApps();
+    const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
+    const bool yes = args.Has("--yes") || !Interactive();
+    if (!yes && !AskYes("\"" + record.AppName + "\" をアンインストールしますか?", false))
+        return 2;
+    TToolWaiter waiter;
+    THandOff handOff(waiter);
+    handOff.ToolArguments = {"--terminal"};
+    if (args.Has("--keep-folders"))
+        handOff.ToolArguments.push_back("--keep-folders");
+    const THandOffOutcome outcome = handOff.Uninstall(record, {}, true, record.AllUsers);
+    const int exit = ExitOf(outcome, outcome.Uninstall);
+    TellFailure(outcome);
+    if (args.Has("--json")) {
+        std::printf("%s\n", ResultJson(exit, record.AppId, outcome).c_str());
+    } else if (exit == 0 || exit == 3) {
+        std::printf("アンインストールしました: %s (ID %d)\n", record.AppName.c_str(), record.AppId);
+        if (outcome.Uninstall.Reported) {
+            std::printf("  削除したファイル %d 個\n", outcome.Uninstall.Report.Removed);
+            for (const std::string& path : outcome.Uninstall.Report.Refused)
+                std::printf("  削除しなかったパス: %s\n", path.c_str());
+        }
+    }
+    return exit;
+}
+
+int CommandPlan(const TArguments& args) {
+    TOpenedArchive opened = OpenArchiveForPlan(AbsolutePath(args.Positional[0]));
+    if (opened.Cancelled) {
+        Note("アーカイブの展開は取り消されました。");
+        return 2;
+    }
+    if (opened.ExtractResult != 0)
+        Note("警告: アーカイブの一部のファイルを展開できませんでした。");
+    if (args.Has("--json"))
+        std::printf("%s\n", PlanJson(opened).c_str());
+    else
+        PrintPlan(opened);
+    return 0;
+}
+
+void OnSignal(int) {
+    QuillInterrupted = 1;
+}
+
+} // namespace
+
+int RunQuill(const std::vector<std::string>& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    TArguments parsed;
+    try {
+        parsed = ParseArguments(args);
+    } catch (const EUsage& e) {
+        Note("quill: " + e.Message());
+        Note(kUsage);
+        return 64;
+    }
+    // A break stops an extraction at its next member, and the working folder goes; the tools
+    // handle their own (the handler is not inherited by what they start).
+    struct sigaction action {};
+    action.sa_handler = &OnSignal;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    TInstallAppInfo::RemoveStaleWorkFolders();
+    try {
+        if (parsed.Command == "plan")
+            return CommandPlan(parsed);
+        if (parsed.Command == "install")
+            return CommandInstall(parsed);
+        if (parsed.Command == "list")
+            return CommandList(parsed);
+        if (parsed.Command == "show")
+            return CommandShow(parsed);
+        return CommandUninstall(parsed);
+    } catch (const EUsage& e) {
+        Note("quill: " + e.Message());
+        Note(kUsage);
+        return 64;
+    } catch (const Exception& e) {
+        Note("quill: " + e.Message());
+        return 1;
+    } catch (const std::exception& e) {
+        Note(std::string("quill: ") + e.what());
+        return 1;
+    }
+}
+
+} // namespace qm
