@@ -5,7 +5,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 # Only the program and what it starts (the installer, the uninstaller, the archiver libraries):
 # the tests are built by the test command.
-QM_BUILD_TARGETS="Quillmate" "$root/scripts/build.sh"
+QM_BUILD_TARGETS="Quillmate quill" "$root/scripts/build.sh"
 build="${QM_BUILD_DIR:-$root/build}"
 if [ -x "$build/bin/Quillmate" ]; then
   exec "$build/bin/Quillmate" "$@"

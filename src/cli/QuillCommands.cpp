@@ -389,7 +389,9 @@ TJson AppJson(const TInstallAppInfo& record) {
         .Text("version", record.Version)
         .Text("archive", record.ArchiveName)
         .TextOrNull("installed", IsoTime(record.FirstInstallDate))
-        .TextOrNull("updated", IsoTime(record.LastUpdateDate))
+        .TextOrNull("updated", record.LastUpdateDate == record.FirstInstallDate
+                                   ? std::string()
+                                   : IsoTime(record.LastUpdateDate))
         .Number("files", FileCount(record))
         .Text("folder", CommonFolder(record.Members))
         .Bool("all_users", record.AllUsers);

@@ -574,7 +574,8 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     record.ArchiveName = ExtractFileName(plan.ArchiveName);
     record.AppId = FAppId;
     record.FirstInstallDate = FFirstInstallDate;
-    record.LastUpdateDate = now;
+    // A first install was never updated: both dates are the same.
+    record.LastUpdateDate = FOldRecord ? now : FFirstInstallDate;
     for (int i = 0; i < record.Members.Count(); ++i)
         record.Members.Items(i).InstallDate = now;
     // A file that was there before and was left as it was is not the application's, unless an

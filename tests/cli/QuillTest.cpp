@@ -1,0 +1,243 @@
+// quill as a script uses it: the real executable with the real installer, uninstaller and
+// archiver libraries, on archives made here, in the sandboxed home.
+#include "model/FileUtils.h"
+
+#include "Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+    int Exit = -1;
+    std::string Out, Err;
+};
+
+// Runs quill with arguments (shell words, already quoted), without a terminal.
+TRun Quill(const std::string& args) {
+    const std::string err = qmtest::MakeTempFolder("err") + "/stderr";
+    const std::string command =
+        std::string("'") + QM_QUILL + "' " + args + " 2>'" + err + "' </dev/null";
+    TRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.Out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Err = qmtest::ReadFile(err);
+    return run;
+}
+
+QJsonValue Json(const TRun& run) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.Out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.Out << run.Err;
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+}
+
+std::string S(const QJsonValue& value) {
+    return value.toString().toStdString();
+}
+
+QJsonObject MemberAt(const QJsonObject& plan, const std::string& path) {
+    for (const QJsonValue& m : plan["members"].toArray())
+        if (S(m.toObject()["path"]) == path)
+            return m.toObject();
+    ADD_FAILURE() << "no member " << path;
+    return {};
+}
+
+// A tar.gz of "<name>-<version>/": a script named like the application, a guide, data, and any
+// further files given. Each later version's files are a day newer.
+std::string MakeToolArchive(const std::string& version,
+                            const std::map<std::string, std::string>& more = {},
+                            const std::string& name = "mytool") {
+    static int day = 1;
+    const std::string dir = qmtest::MakeTempFolder("src");
+    const std::string top = dir + "/" + name + "-" + version;
+    qmtest::WriteFile(top + "/" + name, "#!/bin/sh\necho " + version + "\n");
+    fs::permissions(top + "/" + name, fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
+    qmtest::WriteFile(top + "/README.md", "# mytool\n");
+    qmtest::WriteFile(top + "/lib/data.txt", "data " + version);
+    for (const auto& [path, bytes] : more)
+        qmtest::WriteFile(top + "/" + path, bytes);
+    const std::string archive = dir + "/" + name + "-" + version + "-linux-x86_64.tar.gz";
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && find . -exec touch -d '2024-01-01 +" +
+                          std::to_string(day++) + " days' {} + && bsdtar -czf '" + archive + "' " +
+                          name + "-" + version),
+              0);
+    return archive;
+}
+
+std::string Home() {
+    return std::getenv("HOME");
+}
+
+// Everything in the home but the program's own data folder.
+std::set<std::string> HomeContents() {
+    std::set<std::string> paths;
+    const std::string data = qm::ExcludeTrailingPathDelimiter(qm::GetDataFolder());
+    for (auto it = fs::recursive_directory_iterator(Home()); it != fs::recursive_directory_iterator();
+         ++it) {
+        const std::string path = it->path().string();
+        if (path.compare(0, data.size(), data) == 0) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        paths.insert(path);
+    }
+    return paths;
+}
+
+} // namespace
+
+// The whole road: the plan of a new archive, an install into a chosen folder with a desktop
+// shortcut, the plan and install of the next version keeping both, list and show, and an
+// uninstall that leaves the home as it was.
+TEST(Quill, InstallUpdateListShowUninstall) {
+    const std::set<std::string> before = HomeContents();
+    const std::string v1 = MakeToolArchive("1.0");
+    TRun plan = Quill("plan --json '" + v1 + "'");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    QJsonObject p = Json(plan).toObject();
+    EXPECT_EQ(S(p["archive"]), v1);
+    EXPECT_EQ(S(p["name"]), "mytool");
+    EXPECT_EQ(S(p["version"]), "1.0");
+    EXPECT_TRUE(p["update_of"].isNull());
+    EXPECT_EQ(S(p["main"]), "mytool-1.0/mytool");
+    EXPECT_EQ(S(p["help"]), "mytool-1.0/README.md");
+    EXPECT_EQ(S(p["install_folder"]), Home() + "/.local/opt/mytool/");
+    // The single top folder's contents go into the install folder directly.
+    EXPECT_EQ(S(MemberAt(p, "mytool-1.0/lib/data.txt")["destination"]),
+              Home() + "/.local/opt/mytool/lib/data.txt");
+    EXPECT_EQ(S(MemberAt(p, "mytool-1.0/mytool")["role"]), "main");
+    EXPECT_TRUE(MemberAt(p, "mytool-1.0/mytool")["install"].toBool());
+
+    const std::string to = Home() + "/apps/mt";
+    TRun install = Quill("install '" + v1 + "' --to '" + to + "' --shortcut desktop --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    QJsonObject r = Json(install).toObject();
+    EXPECT_EQ(r["exit"].toInt(), 0);
+    EXPECT_EQ(r["installed"].toInt(), 3);
+    const int id = r["id"].toInt();
+    EXPECT_GT(id, 0);
+    EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "data 1.0");
+    ASSERT_TRUE(fs::exists(Home() + "/Desktop/mytool.desktop"));
+    EXPECT_TRUE(Json(Quill("list --json")).toArray()[0].toObject()["updated"].isNull());
+
+    // The next version: recognised, where the first went, with its shortcut.
+    const std::string v2 = MakeToolArchive("1.1", {{"plugins/p.txt", "p"}});
+    plan = Quill("plan '" + v2 + "' --json");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    p = Json(plan).toObject();
+    EXPECT_EQ(p["update_of"].toObject()["id"].toInt(), id);
+    EXPECT_EQ(S(p["update_of"].toObject()["version"]), "1.0");
+    EXPECT_EQ(S(p["version"]), "1.1");
+    EXPECT_EQ(S(p["install_folder"]), to + "/");
+    EXPECT_EQ(S(MemberAt(p, "mytool-1.1/plugins/p.txt")["destination"]), to + "/plugins/p.txt");
+    EXPECT_EQ(MemberAt(p, "mytool-1.1/mytool")["shortcuts"].toArray(), QJsonArray({"desktop"}));
+    install = Quill("install '" + v2 + "' --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    r = Json(install).toObject();
+    EXPECT_EQ(r["id"].toInt(), id);
+    EXPECT_EQ(r["installed"].toInt(), 1);
+    EXPECT_EQ(r["replaced"].toInt(), 3);
+    EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "data 1.1");
+
+    const TRun list = Quill("list --json");
+    ASSERT_EQ(list.Exit, 0) << list.Err;
+    const QJsonArray apps = Json(list).toArray();
+    ASSERT_EQ(apps.size(), 1);
+    const QJsonObject app = apps[0].toObject();
+    EXPECT_EQ(app["id"].toInt(), id);
+    EXPECT_EQ(S(app["version"]), "1.1");
+    EXPECT_EQ(S(app["archive"]), "mytool-1.1-linux-x86_64.tar.gz");
+    EXPECT_EQ(S(app["folder"]), to + "/");
+    EXPECT_EQ(app["files"].toInt(), 4);
+    EXPECT_FALSE(app["all_users"].toBool());
+    EXPECT_EQ(S(app["installed"]).size(), 25u) << S(app["installed"]); // 2026-12-07T21:58:44+09:00
+    EXPECT_EQ(S(app["updated"]).size(), 25u);
+
+    const TRun show = Quill("show " + std::to_string(id) + " --json");
+    ASSERT_EQ(show.Exit, 0) << show.Err;
+    const QJsonObject shown = Json(show).toObject();
+    EXPECT_EQ(S(shown["name"]), "mytool");
+    EXPECT_TRUE(MemberAt(shown, "mytool-1.1/plugins/p.txt")["present"].toBool());
+    fs::remove(to + "/plugins/p.txt");
+    EXPECT_FALSE(MemberAt(Json(Quill("show mytool --json")).toObject(), "mytool-1.1/plugins/p.txt")
+                     ["present"]
+                         .toBool());
+
+    // A name with other capitals names it too.
+    const TRun removed = Quill("uninstall MyTool --json");
+    ASSERT_EQ(removed.Exit, 0) << removed.Err;
+    EXPECT_EQ(Json(removed).toObject()["removed"].toInt(), 4);
+    EXPECT_EQ(HomeContents(), before);
+    EXPECT_EQ(Json(Quill("list --json")).toArray().size(), 0);
+}
+
+// Wrong usage is exit 64 with one line and the usage; a name that fits two applications is a
+// failure that lists them.
+TEST(Quill, UsageErrorsAndAnAmbiguousName) {
+    for (const char* args : {"", "frobnicate", "install", "plan a.zip b.zip", "list --yes",
+                             "install x.zip --overwrite sometimes", "install x.zip --to"}) {
+        const TRun run = Quill(args);
+        EXPECT_EQ(run.Exit, 64) << args;
+        EXPECT_EQ(run.Err.rfind("quill: ", 0), 0u) << args << ": " << run.Err;
+        EXPECT_NE(run.Err.find("使い方: quill"), std::string::npos) << args;
+        EXPECT_TRUE(run.Out.empty()) << args;
+    }
+    const std::string a = MakeToolArchive("2.0");
+    ASSERT_EQ(Quill("install '" + a + "' --name Same --to '" + Home() + "/s1'").Exit, 0);
+    const std::string b = MakeToolArchive("3.0", {}, "other");
+    // Installed beside, not as its update: another name and folder.
+    ASSERT_EQ(Quill("install '" + b + "' --name same --to '" + Home() + "/s2'").Exit, 0);
+    const TRun list = Quill("list --json");
+    ASSERT_EQ(Json(list).toArray().size(), 2) << list.Out;
+    const TRun show = Quill("show SAME");
+    EXPECT_EQ(show.Exit, 1);
+    EXPECT_NE(show.Err.find("複数"), std::string::npos) << show.Err;
+    EXPECT_NE(show.Err.find("Same 2.0"), std::string::npos) << show.Err;
+    EXPECT_NE(show.Err.find("same 3.0"), std::string::npos) << show.Err;
+    EXPECT_EQ(Quill("uninstall nosuchapp").Exit, 1);
+    for (const QJsonValue& app : Json(Quill("list --json")).toArray())
+        EXPECT_EQ(Quill("uninstall " + std::to_string(app.toObject()["id"].toInt())).Exit, 0);
+}
+
+// A damaged archive fails with one clear line, and nothing of it stays in the data folder.
+TEST(Quill, ADamagedArchiveFailsAndLeavesNothing) {
+    const std::string good = MakeToolArchive("4.0", {{"big.bin", std::string(200000, 'x')}});
+    std::string bytes = qmtest::ReadFile(good);
+    const std::string bad = qmtest::MakeTempFolder("bad") + "/mytool-4.0.tar.gz";
+    qmtest::WriteFile(bad, bytes.substr(0, bytes.size() / 2));
+    for (const char* command : {"plan ", "install "}) {
+        const TRun run = Quill(command + ("'" + bad + "'"));
+        EXPECT_EQ(run.Exit, 1) << command << run.Err;
+        EXPECT_EQ(run.Err.rfind("quill: ", 0), 0u) << run.Err;
+        EXPECT_TRUE(run.Out.empty());
+    }
+    EXPECT_EQ(Quill("plan /no/such/archive.zip").Exit, 1);
+    // No working folder (eight hexadecimal digits) is left.
+    if (fs::exists(qm::GetDataFolder()))
+        for (const auto& entry : fs::directory_iterator(qm::GetDataFolder()))
+            EXPECT_FALSE(entry.is_directory() && entry.path().filename().string().size() == 8)
+                << entry.path();
+}
