@@ -1,5 +1,7 @@
 #include "model/InstallAppInfo.h"
 
+#include "model/DesktopFile.h"
+
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
@@ -14,6 +16,17 @@
 namespace qm {
 
 namespace {
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 // One generator for the process, seeded once, so working-folder names do not repeat between
 // archives opened in the same second.
@@ -128,6 +141,10 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         if (AppName.empty())
             AppName = RemoveFileExt(main.FileName);
     }
+    // A Linux program is named by the desktop entry the archive bundles for it, or by its
+    // AppStream metainfo.
+    if (mainIndex >= 0 && AppName.empty())
+        ReadBundledIdentity(Members.Items(mainIndex));
     // Without a program to name it, the archive's file name does, without its platform words
     // and with its version apart; a program without a version takes the archive's.
     const TArchiveNameParts fromName = ParseArchiveName(ExtractFileName(fileName));
@@ -160,6 +177,51 @@ void TInstallAppInfo::ScanFolder(const std::string& folder) {
 
 bool TInstallAppInfo::IsNativeProgram(const TFileMember& member) const {
     return !workFolder_.empty() && ProgramKindOf(ExtractedPath(member)) != TProgramKind::None;
+}
+
+void TInstallAppInfo::ReadBundledIdentity(const TFileMember& main) {
+    const auto read = [&](const TFileMember& m, std::string& bytes) {
+        try {
+            return m.FileSize <= (1 << 20) && ReadWholeFileLocked(ExtractedPath(m), bytes, false, 1 << 20);
+        } catch (const Exception&) {
+            return false;
+        }
+    };
+    std::string entryName, onlyName;
+    int applications = 0;
+    std::string metaName, metaVersion;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& m = Members.Items(i);
+        if (m.IsExcluded())
+            continue;
+        const std::string lowerName = LowerAscii(m.FileName);
+        std::string bytes;
+        if (EndsWith(lowerName, ".desktop")) {
+            if (!read(m, bytes))
+                continue;
+            const TDesktopFile entry = TDesktopFile::Parse(bytes);
+            if (entry.Value("Type") != "Application")
+                continue;
+            ++applications;
+            onlyName = entry.Value("Name");
+            if (entryName.empty() && EntryStartsProgram(entry, main.FileName))
+                entryName = entry.Value("Name");
+        } else if (EndsWith(lowerName, ".metainfo.xml") || EndsWith(lowerName, ".appdata.xml")) {
+            if (metaName.empty() && read(m, bytes)) {
+                const TMetaInfo info = ParseMetaInfo(bytes);
+                metaName = info.Name;
+                metaVersion = info.Version;
+            }
+        }
+    }
+    if (entryName.empty() && applications == 1)
+        entryName = onlyName;
+    if (!entryName.empty())
+        AppName = entryName;
+    else if (!metaName.empty())
+        AppName = metaName;
+    if (Version.empty() && !metaVersion.empty())
+        Version = metaVersion;
 }
 
 bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {

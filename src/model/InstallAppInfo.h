@@ -91,6 +91,9 @@ private:
     // like the application first, then the one a bundled desktop entry starts, then one at the
     // top or in bin/, then the largest.
     void SelectNativeMain();
+    // Name and version of a Linux program from what the archive bundles: the desktop entry that
+    // starts it (or the only one), else AppStream metainfo (its name and newest release).
+    void ReadBundledIdentity(const TFileMember& main);
 };
 
 } // namespace qm

@@ -194,6 +194,11 @@ std::string SystemDataFolderPath() {
     return SystemFolder("/var/lib/Quillmate");
 }
 
+std::string IconThemeFolderPath(bool allUsers) {
+    return allUsers ? SystemFolder("/usr/local/share/icons/hicolor")
+                    : Below(DataHome(), "icons/hicolor");
+}
+
 std::string UserCommandFolderPath() {
     return Below(HomeFolder(), ".local/bin");
 }

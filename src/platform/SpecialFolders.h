@@ -67,6 +67,9 @@ std::string SystemDataFolderPath();
 // Where a program becomes a command on PATH: ~/.local/bin for the user, /usr/local/bin (below
 // QUILLMATE_SYSTEM_ROOT) for every user; without a trailing delimiter.
 std::string UserCommandFolderPath();
+// The hicolor icon theme an install puts its icons in: the user's (XDG_DATA_HOME/icons/hicolor)
+// or, for every user, /usr/local/share/icons/hicolor (below QUILLMATE_SYSTEM_ROOT).
+std::string IconThemeFolderPath(bool allUsers);
 std::string SystemCommandFolderPath();
 
 } // namespace qm

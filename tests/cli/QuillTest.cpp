@@ -241,3 +241,89 @@ TEST(Quill, ADamagedArchiveFailsAndLeavesNothing) {
             EXPECT_FALSE(entry.is_directory() && entry.path().filename().string().size() == 8)
                 << entry.path();
 }
+
+namespace {
+
+// "MyApp-1.2.0-linux-x86_64.tar.xz" as a portable Linux application comes: an ELF program
+// compiled here, a shared library with its version link, an SVG icon and a hicolor tree, and a
+// desktop entry of its own with translations, MIME types and an action.
+std::string MakeLinuxApp() {
+    const std::string dir = qmtest::MakeTempFolder("linux");
+    const std::string top = dir + "/MyApp-1.2.0";
+    qmtest::WriteFile(dir + "/main.c", "#include <stdio.h>\nint main(void){puts(\"hello\");return 0;}\n");
+    qmtest::WriteFile(dir + "/foo.c", "int foo(void){return 1;}\n");
+    qmtest::WriteFile(top + "/myapp.svg",
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
+                      "<rect width=\"16\" height=\"16\" fill=\"red\"/></svg>\n");
+    qmtest::WriteFile(top + "/myapp.desktop",
+                      "[Desktop Entry]\nType=Application\nName=My App\nName[ja]=マイアプリ\n"
+                      "Comment=A test application\nExec=myapp %U\nIcon=myapp\n"
+                      "Categories=Utility;\nMimeType=text/plain;\nStartupWMClass=MyApp\n"
+                      "Terminal=false\nActions=new;\n\n[Desktop Action new]\nName=New window\n"
+                      "Exec=myapp --new\n");
+    qmtest::WriteFile(top + "/README", "read me\n");
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && mkdir -p " + top + "/lib " + top +
+                          "/icons/hicolor/48x48/apps && cc -o " + top + "/myapp main.c && " +
+                          "cc -shared -fPIC -o " + top + "/lib/libfoo.so.1.0 foo.c && ln -s " +
+                          "libfoo.so.1.0 " + top + "/lib/libfoo.so.1 && convert -size 48x48 " +
+                          "xc:red " + top + "/icons/hicolor/48x48/apps/myapp.png && bsdtar -cJf " +
+                          "MyApp-1.2.0-linux-x86_64.tar.xz MyApp-1.2.0"),
+              0);
+    return dir + "/MyApp-1.2.0-linux-x86_64.tar.xz";
+}
+
+std::string FindEntry(const std::string& folder) {
+    if (!fs::exists(folder))
+        return {};
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.path().extension() == ".desktop" &&
+            qmtest::ReadFile(entry.path()).find("X-Quillmate-AppId=") != std::string::npos)
+            return entry.path();
+    return {};
+}
+
+} // namespace
+
+// A Linux application: named by its desktop entry, its version from the archive; the entry it
+// bundles keeps its keys with the installed places put in, its icons go into the user's icon
+// theme, its program becomes a command, and the uninstall takes all of it away again.
+TEST(Quill, ALinuxApplicationGetsItsEntryIconsAndCommand) {
+    const std::set<std::string> before = HomeContents();
+    const std::string archive = MakeLinuxApp();
+    TRun plan = Quill("plan --json '" + archive + "'");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    const QJsonObject p = Json(plan).toObject();
+    EXPECT_EQ(S(p["name"]), "My App");
+    EXPECT_EQ(S(p["version"]), "1.2.0");
+    EXPECT_EQ(S(p["main"]), "MyApp-1.2.0/myapp");
+    EXPECT_TRUE(p["help"].isNull() || S(p["help"]) == "MyApp-1.2.0/README");
+
+    const TRun install = Quill("install '" + archive + "' --command --shortcut menu --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    const int id = Json(install).toObject()["id"].toInt();
+    const std::string folder = Home() + "/.local/opt/My App/";
+    ASSERT_TRUE(fs::exists(folder + "myapp")) << install.Err;
+    EXPECT_TRUE(fs::is_symlink(folder + "lib/libfoo.so.1"));
+
+    const std::string entryPath = FindEntry(Home() + "/.local/share/applications");
+    ASSERT_FALSE(entryPath.empty());
+    EXPECT_EQ(qmtest::Run("desktop-file-validate '" + entryPath + "'"), 0);
+    const std::string entry = qmtest::ReadFile(entryPath);
+    const std::string icon = "quillmate-" + std::to_string(id) + "-myapp";
+    for (const std::string& line :
+         std::vector<std::string>{"Exec=\"" + folder + "myapp\" %U", "Name[ja]=マイアプリ", std::string("MimeType=text/plain;"),
+          std::string("StartupWMClass=MyApp"), std::string("Categories=Utility;"), "Icon=" + icon,
+          "Path=" + folder.substr(0, folder.size() - 1), "Exec=\"" + folder + "myapp\" --new"})
+        EXPECT_NE(entry.find("\n" + line + "\n"), std::string::npos) << line << "\n" << entry;
+    const std::string theme = Home() + "/.local/share/icons/hicolor/";
+    EXPECT_TRUE(fs::exists(theme + "scalable/apps/" + icon + ".svg"));
+    EXPECT_TRUE(fs::exists(theme + "48x48/apps/" + icon + ".png"));
+
+    const std::string command = Home() + "/.local/bin/myapp";
+    ASSERT_TRUE(fs::is_symlink(command));
+    EXPECT_EQ(fs::read_symlink(command), folder + "myapp");
+    EXPECT_EQ(qmtest::Run("test \"$('" + command + "')\" = hello"), 0);
+
+    ASSERT_EQ(Quill("uninstall " + std::to_string(id)).Exit, 0);
+    EXPECT_EQ(HomeContents(), before);
+}

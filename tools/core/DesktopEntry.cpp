@@ -215,9 +215,11 @@ void RefreshDesktopDatabase(const std::string& applicationsFolder) {
 
 void RefreshIconCache(const std::string& themeFolder) {
     const std::string program = FindInPath("gtk-update-icon-cache");
-    // The tool refuses a theme without its index file; then there is no cache to renew.
+    // Only a theme that has an index or a cache already: a cache made where there was none would
+    // outlive the icons (and one that is out of date is ignored by the desktops anyway).
+    const std::string folder = WithTrailingDelim(themeFolder);
     if (program.empty() || themeFolder.empty() ||
-        !FileExists(WithTrailingDelim(themeFolder) + "index.theme"))
+        (!FileExists(folder + "index.theme") && !FileExists(folder + "icon-theme.cache")))
         return;
     std::string error;
     std::unique_ptr<TChildProcess> child = SpawnProcess(

@@ -4,14 +4,17 @@
 #include "Instructions.h"
 #include "Journal.h"
 #include "ProgramIcon.h"
+#include "ThemeIcon.h"
 #include "ToolLog.h"
 
 #include "model/AppNotes.h"
+#include "model/DesktopFile.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
 #include "platform/ProgramKind.h"
+#include "platform/SpecialFolders.h"
 #include "platform/FileTransfer.h"
 
 #include <algorithm>
@@ -256,9 +259,8 @@ void TInstaller::SaveNotes() {
         notes.AddFolder(folder);
     for (const std::string& link : FLinks)
         notes.AddLink(link);
-    for (const std::string& icon : earlier.Icons)
-        if (GetFileFacts(icon).exists)
-            notes.AddIcon(icon);
+    for (const std::string& icon : FIcons)
+        notes.AddIcon(icon);
     // Written even when empty: its presence tells the uninstaller that no other folder of the
     // application's was made by an install.
     const std::string path = TAppNotes::PathFor(FDataFolder, FAppId);
@@ -460,9 +462,15 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         entry.WorkingDirectory = WithoutTrailingDelims(m.ShortcutOption.WorkingDirectory.empty()
                                                            ? m.GetInstallDir()
                                                            : m.ShortcutOption.WorkingDirectory);
-        entry.Icon = IconFor(job, static_cast<int>(index), jobs);
         entry.AppId = FAppId;
-        const std::string text = BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
+        std::string text;
+        const TProgramKind kind = ProgramKindOf(job.Target);
+        if (kind != TProgramKind::None) {
+            text = LinuxEntryText(job, jobs, entry, option.AllUsers);
+        } else {
+            entry.Icon = IconFor(job, static_cast<int>(index), jobs);
+            text = BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
+        }
         for (const std::string& path : paths) {
             if (!FUi.Progress(path, static_cast<int>(jobs.size()), static_cast<int>(jobs.size())))
                 throw ECancelled("インストールはキャンセルされました。");
@@ -485,6 +493,180 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
     }
     RemoveOldEntries(written, applications);
     MakeCommandLinks(option, jobs);
+    RemoveStaleIcons();
+    for (const std::string& theme : FIconThemes)
+        RefreshIconCache(theme);
+}
+
+std::string TInstaller::LinuxEntryText(const Job& job, const std::vector<Job>& jobs,
+                                       TDesktopEntry entry, bool allUsers) {
+    const TFileMember& m = *job.Member;
+    // The entry the archive bundles for the program: the one that starts it, else the only one.
+    TDesktopFile bundled;
+    bool found = false;
+    int applications = 0;
+    TDesktopFile only;
+    for (const Job& other : jobs) {
+        if (Lower(ExtractFileExt(other.Member->FileName)) != ".desktop")
+            continue;
+        std::string bytes;
+        try {
+            if (!ReadWholeFileLocked(other.Target, bytes, false, 1 << 20))
+                continue;
+        } catch (const Exception&) {
+            continue;
+        }
+        TDesktopFile file = TDesktopFile::Parse(bytes);
+        if (file.Value("Type") != "Application")
+            continue;
+        ++applications;
+        if (EntryStartsProgram(file, m.FileName)) {
+            bundled = std::move(file);
+            found = true;
+            break;
+        }
+        only = std::move(file);
+    }
+    if (!found && applications == 1) {
+        bundled = std::move(only);
+        found = true;
+    }
+    const std::string bundledIcon = found ? bundled.Value("Icon") : std::string();
+    entry.Icon = LinuxIcon(job, jobs, bundledIcon, allUsers);
+    if (!found) {
+        if (entry.Icon.empty())
+            entry.Icon = "application-x-executable";
+        return BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
+    }
+    // Its keys stay (categories, comments, MIME types, translations, field codes); only what
+    // names places is put right: the program, the folder it starts in and the icon.
+    for (const std::string& group : bundled.Groups()) {
+        const bool main = group == "Desktop Entry";
+        if (!main && group.compare(0, 15, "Desktop Action ") != 0)
+            continue;
+        std::vector<std::string> words = SplitExec(bundled.Value("Exec", group));
+        std::size_t at = 0;
+        if (!words.empty() && (words[0] == "env" || words[0] == "/usr/bin/env"))
+            for (at = 1; at < words.size() && words[at].find('=') != std::string::npos; ++at) {
+            }
+        if (at < words.size() &&
+            (main || words[at].substr(words[at].rfind('/') + 1) == m.FileName)) {
+            words[at] = job.Target;
+            std::string line;
+            for (std::size_t i = 0; i < words.size(); ++i)
+                line += (i == 0 ? "" : " ") +
+                        (i == at ? QuoteExecArgument(words[i]) : QuoteExecWord(words[i]));
+            bundled.SetRaw("Exec", EscapeDesktopValue(line), group);
+        } else if (main && words.empty()) {
+            bundled.SetRaw("Exec", EscapeDesktopValue(QuoteExecArgument(job.Target)), group);
+        }
+    }
+    if (bundled.Has("TryExec"))
+        bundled.SetRaw("TryExec", EscapeDesktopValue(job.Target));
+    bundled.SetRaw("Path", EscapeDesktopValue(entry.WorkingDirectory));
+    if (!entry.Icon.empty())
+        bundled.SetRaw("Icon", EscapeDesktopValue(entry.Icon));
+    // Started through D-Bus it would need a service file this install does not make.
+    bundled.Remove("DBusActivatable");
+    // A name the user gave the shortcut wins over the bundled one.
+    const std::string given = m.ShortcutOption.ShortcutName;
+    if (!given.empty() && given != RemoveFileExt(m.FileName) && given != bundled.Value("Name"))
+        bundled.SetRaw("Name", EscapeDesktopValue(given));
+    bundled.SetRaw(DesktopEntryAppIdKey, std::to_string(FAppId));
+    return bundled.Text();
+}
+
+std::string TInstaller::LinuxIcon(const Job& job, const std::vector<Job>& jobs,
+                                  const std::string& iconValue, bool allUsers) {
+    std::vector<const Job*> images;
+    for (const Job& other : jobs)
+        if (ImageFactsOf(other.Target).Image)
+            images.push_back(&other);
+    const auto stem = [](const std::string& name) {
+        const std::string lower = Lower(name);
+        const std::string ext = ExtractFileExt(lower);
+        return ext == ".png" || ext == ".svg" || ext == ".xpm" ? RemoveFileExt(lower) : lower;
+    };
+    const auto named = [&](const std::string& want) {
+        std::vector<const Job*> found;
+        for (const Job* image : images)
+            if (!want.empty() && stem(image->Member->FileName) == want)
+                found.push_back(image);
+        return found;
+    };
+    // The bundled entry's icon, else an image named like the program, else the best square one.
+    std::vector<const Job*> chosen;
+    if (!iconValue.empty())
+        chosen = named(stem(iconValue.substr(iconValue.rfind('/') + 1)));
+    if (chosen.empty())
+        chosen = named(Lower(CommandName(job.Member->FileName)));
+    if (chosen.empty()) {
+        const Job* best = nullptr;
+        int bestRank = 0;
+        for (const Job* image : images) {
+            const int rank = IconRank(ImageFactsOf(image->Target));
+            if (rank > bestRank) {
+                best = image;
+                bestRank = rank;
+            }
+        }
+        if (best != nullptr)
+            chosen.push_back(best);
+    }
+    if (chosen.empty())
+        return iconValue.find('/') == std::string::npos ? iconValue : std::string();
+    // Every size of it goes into the icon theme under the application's own name; an image the
+    // theme has no folder for is named by its installed path.
+    const std::string theme = IconThemeFolderPath(allUsers);
+    const std::string name = ThemeIconName(FAppId, stem(chosen.front()->Member->FileName));
+    const Job* best = nullptr;
+    int bestRank = -1;
+    bool themed = false;
+    for (const Job* image : chosen) {
+        const TImageFacts facts = ImageFactsOf(image->Target);
+        if (IconRank(facts) > bestRank) {
+            best = image;
+            bestRank = IconRank(facts);
+        }
+        const std::string sub = ThemeSubfolder(facts);
+        if (sub.empty() || theme.empty())
+            continue;
+        const std::string path = WithTrailingDelim(theme) + sub + PathDelim + name +
+                                 Lower(ExtractFileExt(image->Member->FileName));
+        if (std::find(FIcons.begin(), FIcons.end(), path) != FIcons.end())
+            continue;
+        std::string bytes;
+        try {
+            if (!ReadWholeFileLocked(image->Target, bytes, false, 16u << 20))
+                continue;
+        } catch (const Exception&) {
+            continue;
+        }
+        EnsureFolder(ExtractFilePath(path));
+        PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, bytes, false); });
+        FIcons.push_back(path);
+        FIconThemes.insert(theme);
+        themed = true;
+        FLog.Line("icon: " + path);
+    }
+    return themed ? name : best->Target;
+}
+
+void TInstaller::RemoveStaleIcons() {
+    // Icons an earlier install put into a theme that this one did not: gone with the old version.
+    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    for (const std::string& path : earlier.Icons) {
+        if (std::find(FIcons.begin(), FIcons.end(), path) != FIcons.end())
+            continue;
+        const TFileFacts facts = GetFileFacts(path);
+        if (!facts.isRegular || facts.isSymlink)
+            continue;
+        const std::string saved = TempName(path, "qmold");
+        FJournal->FileRemoved(path, saved);
+        if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
+            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+        FLog.Line("old icon removed: " + path);
+    }
 }
 
 void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vector<Job>& jobs) {

@@ -2,6 +2,7 @@
 // The installer's work: copy the plan's files into place, make the shortcuts and record the
 // application in the database, as one transaction. Whatever fails, is cancelled or is killed
 // midway is undone through the journal, so the state before the install comes back.
+#include "DesktopEntry.h"
 #include "ToolUi.h"
 
 #include "model/InstallAppInfo.h"
@@ -86,6 +87,8 @@ private:
     std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
     std::vector<std::string> FCreatedFolders;    // folders this install made for the application
     std::vector<std::string> FLinks;             // commands on PATH this install links
+    std::vector<std::string> FIcons;             // icons this install put into an icon theme
+    std::set<std::string> FIconThemes;           // the themes they went into
     std::set<std::string> FSkipped;              // existing targets left as they were
     bool FActing = false; // root on a user's behalf: the user's own folders only as the user
     // Desktop entries for the user's own desktop, written and removed as the user once the
@@ -111,6 +114,13 @@ private:
     void MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs);
     void RemoveOldEntries(const std::vector<std::string>& written, const std::string& applications);
     std::string IconFor(const Job& job, int index, const std::vector<Job>& jobs);
+    // The desktop entry of a Linux program: the one the archive bundles for it, with its keys
+    // kept and the installed places put in, else one of its own; its icon in the icon theme.
+    std::string LinuxEntryText(const Job& job, const std::vector<Job>& jobs, TDesktopEntry entry,
+                               bool allUsers);
+    std::string LinuxIcon(const Job& job, const std::vector<Job>& jobs, const std::string& iconValue,
+                          bool allUsers);
+    void RemoveStaleIcons();
     void SaveRecord(const TInstallAppInfo& plan);
     // The folders the application's installs created, noted beside the database.
     void SaveNotes();

@@ -1,0 +1,252 @@
+#include "model/DesktopFile.h"
+
+#include <algorithm>
+
+namespace qm {
+
+TDesktopFile TDesktopFile::Parse(const std::string& text) {
+    TDesktopFile file;
+    std::string group;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        TLine parsed;
+        if (!line.empty() && line.front() == '[' && line.back() == ']') {
+            group = line.substr(1, line.size() - 2);
+        } else if (!line.empty() && line.front() != '#') {
+            const std::size_t eq = line.find('=');
+            if (eq != std::string::npos) {
+                std::string key = line.substr(0, eq);
+                while (!key.empty() && key.back() == ' ')
+                    key.pop_back();
+                parsed.Key = key;
+            }
+        }
+        parsed.Group = group;
+        parsed.Raw = line;
+        file.FLines.push_back(std::move(parsed));
+    }
+    return file;
+}
+
+std::string TDesktopFile::Text() const {
+    std::string text;
+    for (const TLine& line : FLines)
+        text += line.Raw + "\n";
+    return text;
+}
+
+std::string UnescapeDesktopValue(const std::string& raw) {
+    std::string value;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 >= raw.size()) {
+            value += raw[i];
+            continue;
+        }
+        const char c = raw[++i];
+        value += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+    }
+    return value;
+}
+
+std::string TDesktopFile::Value(const std::string& key, const std::string& group) const {
+    for (const TLine& line : FLines)
+        if (line.Group == group && line.Key == key) {
+            std::string raw = line.Raw.substr(line.Raw.find('=') + 1);
+            raw.erase(0, raw.find_first_not_of(' '));
+            return UnescapeDesktopValue(raw);
+        }
+    return std::string();
+}
+
+bool TDesktopFile::Has(const std::string& key, const std::string& group) const {
+    return std::any_of(FLines.begin(), FLines.end(),
+                       [&](const TLine& l) { return l.Group == group && l.Key == key; });
+}
+
+void TDesktopFile::SetRaw(const std::string& key, const std::string& rawValue,
+                          const std::string& group) {
+    for (TLine& line : FLines)
+        if (line.Group == group && line.Key == key) {
+            line.Raw = key + "=" + rawValue;
+            return;
+        }
+    // After the group's last key, or a new group at the end.
+    std::size_t insertAt = FLines.size();
+    bool found = false;
+    for (std::size_t i = 0; i < FLines.size(); ++i)
+        if (FLines[i].Group == group) {
+            found = true;
+            if (!FLines[i].Key.empty() || FLines[i].Raw == "[" + group + "]")
+                insertAt = i + 1;
+        }
+    if (!found) {
+        FLines.push_back({group, std::string(), "[" + group + "]"});
+        insertAt = FLines.size();
+    }
+    FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                  {group, key, key + "=" + rawValue});
+}
+
+void TDesktopFile::Remove(const std::string& key, const std::string& group) {
+    FLines.erase(std::remove_if(FLines.begin(), FLines.end(),
+                                [&](const TLine& l) { return l.Group == group && l.Key == key; }),
+                 FLines.end());
+}
+
+std::vector<std::string> TDesktopFile::Groups() const {
+    std::vector<std::string> groups;
+    for (const TLine& line : FLines)
+        if (!line.Group.empty() && std::find(groups.begin(), groups.end(), line.Group) == groups.end())
+            groups.push_back(line.Group);
+    return groups;
+}
+
+std::vector<std::string> SplitExec(const std::string& exec) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+        const char c = exec[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < exec.size()) {
+                word += exec[++i];
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                word += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+            inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+std::string QuoteExecWord(const std::string& word) {
+    // Field codes stay as they are.
+    if (word.size() == 2 && word[0] == '%')
+        return word;
+    const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
+    if (!word.empty() && word.find_first_of(reserved) == std::string::npos)
+        return word;
+    std::string quoted = "\"";
+    for (const char c : word) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+bool EntryStartsProgram(const TDesktopFile& entry, const std::string& programFileName) {
+    for (const char* key : {"Exec", "TryExec"}) {
+        const std::vector<std::string> words = SplitExec(entry.Value(key));
+        if (words.empty())
+            continue;
+        // "env VAR=x program" starts the program after the assignments.
+        std::size_t at = 0;
+        if (words[0] == "env" || words[0] == "/usr/bin/env")
+            for (at = 1; at < words.size() && words[at].find('=') != std::string::npos; ++at) {
+            }
+        if (at >= words.size())
+            continue;
+        const std::string& program = words[at];
+        if (program.substr(program.rfind('/') + 1) == programFileName)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+std::string XmlText(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '&') {
+            out += text[i];
+            continue;
+        }
+        const std::size_t semi = text.find(';', i);
+        if (semi == std::string::npos) {
+            out += text[i];
+            continue;
+        }
+        const std::string name = text.substr(i + 1, semi - i - 1);
+        if (name == "amp") out += '&';
+        else if (name == "lt") out += '<';
+        else if (name == "gt") out += '>';
+        else if (name == "quot") out += '"';
+        else if (name == "apos") out += '\'';
+        else out += text.substr(i, semi - i + 1);
+        i = semi;
+    }
+    std::size_t first = out.find_first_not_of(" \t\r\n");
+    std::size_t last = out.find_last_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : out.substr(first, last - first + 1);
+}
+
+} // namespace
+
+TMetaInfo ParseMetaInfo(const std::string& xml) {
+    TMetaInfo info;
+    // The component's own <name>: the first one without xml:lang, before any nested element that
+    // has names of its own (developer, releases).
+    for (std::size_t at = xml.find("<name"); at != std::string::npos; at = xml.find("<name", at + 5)) {
+        const std::size_t close = xml.find('>', at);
+        if (close == std::string::npos)
+            break;
+        const std::string tag = xml.substr(at, close - at);
+        if (tag.size() > 5 && tag[5] != ' ' && tag[5] != '>')
+            continue; // <name_something>
+        if (tag.find("xml:lang") != std::string::npos)
+            continue;
+        const std::size_t end = xml.find("</name>", close);
+        if (end == std::string::npos)
+            break;
+        const std::size_t developer = xml.rfind("<developer", at);
+        const std::size_t developerEnd = xml.rfind("</developer>", at);
+        if (developer != std::string::npos &&
+            (developerEnd == std::string::npos || developerEnd < developer))
+            continue; // the developer's name
+        info.Name = XmlText(xml.substr(close + 1, end - close - 1));
+        break;
+    }
+    const std::size_t releases = xml.find("<releases");
+    const std::size_t release = xml.find("<release ", releases == std::string::npos ? 0 : releases);
+    if (release != std::string::npos) {
+        const std::size_t close = xml.find('>', release);
+        const std::string tag = xml.substr(release, close == std::string::npos ? std::string::npos
+                                                                                : close - release);
+        for (const char quote : {'"', '\''}) {
+            const std::string key = std::string("version=") + quote;
+            const std::size_t v = tag.find(key);
+            if (v == std::string::npos)
+                continue;
+            const std::size_t end = tag.find(quote, v + key.size());
+            if (end != std::string::npos)
+                info.Version = XmlText(tag.substr(v + key.size(), end - v - key.size()));
+            break;
+        }
+    }
+    return info;
+}
+
+} // namespace qm
