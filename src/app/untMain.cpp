@@ -753,13 +753,16 @@ void TfrmMain::FormResize() {
     const QString argument = FArguments.constFirst();
     const std::string path =
         argument.isEmpty() ? std::string() : QFileInfo(argument).absoluteFilePath().toStdString();
-    if (path.empty() || !FileExists(path))
+    if (path.empty())
         return;
-    // Nothing is reported at start-up: a file that does not open leaves the empty window.
+    // An archive named at start that does not open says why, as any other open does.
     try {
-        if (!OpenArchive(path))
+        if (!FileExists(path))
+            throw Exception("ファイル \"" + path + "\" が見つかりません。");
+        if (!OpenArchiveChecked(path))
             return;
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
+        ShowMessageBox(this, QMessageBox::Critical, Q(e.Message()));
         return;
     }
     if (ReadConfigBool(*FIniMain, cfg::Wizard))

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -432,6 +434,24 @@ TEST_F(MainWindow, SortsOnceByTheClickedColumn) {
     const int exe = RowOf(w, "tool.exe");
     w.lvFileModel->Row(exe).Member->SetShortcutFlags(0);
     EXPECT_EQ(w.lvFileModel->Row(exe).ImageIndex, 1);
+}
+
+// An archive named on the command line that does not open says why, as any other open does.
+TEST_F(MainWindow, AnArchiveNamedAtStartThatDoesNotOpenIsReported) {
+    const std::string bad =
+        qmtest::WriteFile(qmtest::MakeTempFolder("bad") + "/broken.tar.xz", "not an archive");
+    for (const std::string& path : {bad, std::string("/no/such/archive.zip")}) {
+        TUiHooks::Messages.clear();
+        TfrmMain w(QStringList{QString::fromStdString(path)});
+        w.show(); // the first show opens the archive, right after painting
+        for (int i = 0; i < 20 && TUiHooks::Messages.isEmpty(); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_EQ(TUiHooks::Messages.size(), 1) << path;
+        EXPECT_TRUE(TUiHooks::Messages.first().contains(
+            path == bad ? QStringLiteral("非対応のアーカイブ") : QStringLiteral("見つかりません")))
+            << TUiHooks::Messages.first().toStdString();
+        EXPECT_EQ(w.lvFileModel->Count(), 0);
+    }
 }
 
 TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas) {
