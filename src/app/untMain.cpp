@@ -303,8 +303,12 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
         throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
-    if (&plan == FOpening)
+    if (&plan == FOpening) {
         ++FOpenCount;
+        // (A bare AppImage opens without the archive handler, which names the others.)
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption),
+                                                     Q(ExtractFileName(plan.ArchiveName))));
+    }
     if (&plan == FOpening && &plan != FInstallInfo.get()) {
         FRetiredPlan = std::move(FInstallInfo);
         FInstallInfo.reset(&plan);
@@ -497,7 +501,7 @@ QStringList TfrmMain::OpenArchiveFilters() {
          "*.deb;*.rar;*.ish;*.gza;*.bza;*.yz1;*.yz2;*.gca;*.bel;*.7z;*.imp;*.bh;*.noa;*.hki;*.ace;"
          "*.dz;*.ha;*.pma;*.jak;*.exe;"
          // Compressed tar as Linux programs ship it, after the specified patterns.
-         "*.xz;*.txz;*.zst;*.tzst;*.lz4;*.lzma;*.tlz;*.lz"},
+         "*.xz;*.txz;*.zst;*.tzst;*.lz4;*.lzma;*.tlz;*.lz;*.AppImage"},
         {"すべてのファイル(*.*)", "*"},
         {"LZH書庫(*.lzh;*.lha;*.lzs)", "*.lzh;*.lha;*.lzs"},
         {"ZIP書庫(*.zip;*.jar)", "*.zip;*.jar"},

@@ -158,6 +158,20 @@ TArchiveNameParts ParseArchiveName(const std::string& fileName) {
     return parts;
 }
 
+std::string ProgramShortcutName(const std::string& fileName) {
+    std::string lower = fileName;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (lower.size() > 9 && lower.compare(lower.size() - 9, 9, ".appimage") == 0) {
+        const std::string name = ParseArchiveName(fileName).Name;
+        if (!name.empty())
+            return name;
+    }
+    const std::size_t dot = fileName.rfind('.');
+    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
+
 std::string WithSubfolder(const std::string& folder, const std::string& name) {
     if (name.empty() || name.find(PathDelim) != std::string::npos || name == "." || name == "..")
         return folder;

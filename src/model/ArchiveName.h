@@ -15,6 +15,11 @@ struct TArchiveNameParts {
 
 TArchiveNameParts ParseArchiveName(const std::string& fileName);
 
+// The name a program's shortcut gets unless the user gives one: the file name without its
+// extension; an AppImage's without its version and platform words too ("MyTool-2.4.1-
+// x86_64.AppImage" gives "MyTool"), so the next version's shortcut is the same.
+std::string ProgramShortcutName(const std::string& fileName);
+
 // A folder (with a trailing PathDelim) with a subfolder of the application's name below it,
 // unless the folder is named so already (ASCII case ignored): the name never goes in twice.
 std::string WithSubfolder(const std::string& folder, const std::string& name);

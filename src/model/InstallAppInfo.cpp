@@ -6,6 +6,7 @@
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
+#include "platform/FileTransfer.h"
 #include "platform/ProgramKind.h"
 
 #include <algorithm>
@@ -97,9 +98,11 @@ std::string TInstallAppInfo::ExtractedPath(const TFileMember& member) const {
 }
 
 bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
-    // The handler decides; without one nothing is opened.
-    bool accepted = false;
-    if (OnOpenArchive)
+    // A bare AppImage is a plan of one member, copied as it is; any other file is an archive
+    // when the handler says so (without one nothing is opened).
+    const bool appImage = IsBareAppImage(fileName);
+    bool accepted = appImage;
+    if (!appImage && OnOpenArchive)
         OnOpenArchive(*this, fileName, accepted);
     if (!accepted)
         return false;
@@ -113,8 +116,16 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     workFolder_ = MakeWorkFolder();
     // Without a data folder there is nowhere to extract to; the plan then stays empty.
     if (!workFolder_.empty()) {
-        if (OnExtractArchive)
+        if (appImage) {
+            try {
+                CopyToNewFile(fileName, workFolder_ + ExtractFileName(fileName));
+            } catch (...) {
+                RemoveWorkFolder();
+                throw;
+            }
+        } else if (OnExtractArchive) {
             OnExtractArchive(*this);
+        }
         ScanFolder(workFolder_);
     }
     // The contents of a single top folder go into the install folder directly.
@@ -173,6 +184,11 @@ void TInstallAppInfo::ScanFolder(const std::string& folder) {
         else
             Members.AddFound(folder.substr(workFolder_.size()), entry);
     }
+}
+
+bool TInstallAppInfo::IsBareAppImage(const std::string& fileName) {
+    return EndsWith(LowerAscii(fileName), ".appimage") &&
+           ProgramKindOf(fileName) == TProgramKind::AppImage;
 }
 
 bool TInstallAppInfo::IsNativeProgram(const TFileMember& member) const {
@@ -341,7 +357,7 @@ void TInstallAppInfo::SelectNativeMain() {
     main.SetShortcutFlags(scStartMenu);
     main.StartMenuPath =
         ExtractFileName(ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS)));
-    main.ShortcutOption.ShortcutName = RemoveFileExt(main.FileName);
+    main.ShortcutOption.ShortcutName = ProgramShortcutName(main.FileName);
 }
 
 void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {

@@ -53,6 +53,9 @@ public:
     // Whether a member's extracted file is a Linux program: an ELF program, an AppImage or a
     // script with "#!" (told by its content; shared libraries are none).
     bool IsNativeProgram(const TFileMember& member) const;
+    // Whether a file opens as a bare AppImage (named ".AppImage" and one by its content): a plan
+    // of that one file, not an archive.
+    static bool IsBareAppImage(const std::string& fileName);
     // Makes the main program a command on PATH (a link in the folder of commands), or no longer
     // one. Only a Linux program (an ELF program or a script) can be one: false, with the reason,
     // otherwise.

@@ -222,6 +222,14 @@ int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderM
         if (taken[static_cast<size_t>(i)])
             continue;
         const TFileMember& m = plan.Items(i);
+        // The main programs of both, named alike but for their versions (an AppImage carries
+        // its version in its name: "MyTool-2.4.0-x86_64.AppImage", "MyTool-2.4.1-...").
+        if (pass == 3) {
+            if (old.Role() == mrMain && m.Role() == mrMain &&
+                WithoutVersion(m.FileName) == WithoutVersion(old.FileName))
+                return i;
+            continue;
+        }
         if (!SameText(m.FileName, old.FileName))
             continue;
         switch (pass) {
@@ -233,7 +241,7 @@ int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderM
             if (SameText(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
                 return i;
             break;
-        default: // folders alike but for versions
+        case 2: // folders alike but for versions
             if (TFolderMatch::Alike(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
                 return i;
             break;
@@ -249,7 +257,7 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     std::vector<bool> matched(static_cast<size_t>(installed.Count()), false);
     const TFolderMatch folders(installed, plan);
     // Exact matches first, so a looser one never takes a member an exact one stands for.
-    for (int pass = 0; pass < 3; ++pass)
+    for (int pass = 0; pass < 4; ++pass)
         for (int i = 0; i < installed.Count(); ++i) {
             if (matched[static_cast<size_t>(i)])
                 continue;

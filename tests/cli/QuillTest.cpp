@@ -327,3 +327,78 @@ TEST(Quill, ALinuxApplicationGetsItsEntryIconsAndCommand) {
     ASSERT_EQ(Quill("uninstall " + std::to_string(id)).Exit, 0);
     EXPECT_EQ(HomeContents(), before);
 }
+
+namespace {
+
+// "MyTool-<version>-x86_64.AppImage": an ELF program marked as an AppImage, with a squashfs image
+// after it that holds the desktop entry, the icon and .DirIcon at its root.
+std::string MakeAppImage(const std::string& version) {
+    const std::string dir = qmtest::MakeTempFolder("appimage");
+    qmtest::WriteFile(dir + "/main.c", "int main(void){return 0;}\n");
+    qmtest::WriteFile(dir + "/root/mytool.desktop",
+                      "[Desktop Entry]\nType=Application\nName=My Tool\nExec=AppRun %F\n"
+                      "Icon=mytool\nCategories=Development;\n");
+    const std::string file = dir + "/MyTool-" + version + "-x86_64.AppImage";
+    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && cc -o runtime main.c && " +
+                          "convert -size 48x48 xc:blue root/mytool.png && " +
+                          "ln -s mytool.png root/.DirIcon && " +
+                          "mksquashfs root image.sqfs -quiet -no-progress -all-root >/dev/null && " +
+                          "printf 'AI\\002' | dd of=runtime bs=1 seek=8 conv=notrunc 2>/dev/null && " +
+                          "cat runtime image.sqfs > '" + file + "' && chmod 644 '" + file + "'"),
+              0);
+    return file;
+}
+
+} // namespace
+
+// A bare AppImage is a plan of one file: installed executable into its own folder, with the entry
+// and icon it carries; its next version, named with another version, is recognised as its update.
+TEST(Quill, ABareAppImageAndItsNextVersion) {
+    const std::set<std::string> before = HomeContents();
+    const std::string first = MakeAppImage("2.4.0");
+    TRun plan = Quill("plan --json '" + first + "'");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    QJsonObject p = Json(plan).toObject();
+    EXPECT_EQ(S(p["name"]), "MyTool");
+    EXPECT_EQ(S(p["version"]), "2.4.0");
+    EXPECT_EQ(p["members"].toArray().size(), 1);
+    EXPECT_EQ(S(p["main"]), "MyTool-2.4.0-x86_64.AppImage");
+
+    TRun install = Quill("install '" + first + "' --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    const int id = Json(install).toObject()["id"].toInt();
+    const std::string folder = Home() + "/.local/opt/MyTool/";
+    ASSERT_TRUE(fs::exists(folder + "MyTool-2.4.0-x86_64.AppImage"));
+    EXPECT_NE(fs::status(folder + "MyTool-2.4.0-x86_64.AppImage").permissions() & fs::perms::owner_exec,
+              fs::perms::none);
+    std::string entryPath = FindEntry(Home() + "/.local/share/applications");
+    ASSERT_FALSE(entryPath.empty());
+    EXPECT_EQ(qmtest::Run("desktop-file-validate '" + entryPath + "'"), 0);
+    std::string entry = qmtest::ReadFile(entryPath);
+    const std::string icon = "quillmate-" + std::to_string(id) + "-mytool";
+    EXPECT_NE(entry.find("\nName=My Tool\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nCategories=Development;\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=" + icon + "\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=" + folder + "MyTool-2.4.0-x86_64.AppImage %F\n"), std::string::npos)
+        << entry;
+    EXPECT_TRUE(fs::exists(Home() + "/.local/share/icons/hicolor/48x48/apps/" + icon + ".png"));
+
+    const std::string next = MakeAppImage("2.4.1");
+    plan = Quill("plan --json '" + next + "'");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    p = Json(plan).toObject();
+    EXPECT_EQ(p["update_of"].toObject()["id"].toInt(), id);
+    EXPECT_EQ(S(p["version"]), "2.4.1");
+    install = Quill("install '" + next + "' --clean auto --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    EXPECT_EQ(Json(install).toObject()["id"].toInt(), id);
+    EXPECT_FALSE(fs::exists(folder + "MyTool-2.4.0-x86_64.AppImage"));
+    entryPath = FindEntry(Home() + "/.local/share/applications");
+    ASSERT_FALSE(entryPath.empty());
+    entry = qmtest::ReadFile(entryPath);
+    EXPECT_NE(entry.find("MyTool-2.4.1-x86_64.AppImage %F\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nName=My Tool\n"), std::string::npos) << entry;
+
+    ASSERT_EQ(Quill("uninstall " + std::to_string(id)).Exit, 0);
+    EXPECT_EQ(HomeContents(), before);
+}

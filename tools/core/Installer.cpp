@@ -1,5 +1,6 @@
 #include "Installer.h"
 
+#include "AppImageParts.h"
 #include "DesktopEntry.h"
 #include "Instructions.h"
 #include "Journal.h"
@@ -8,6 +9,7 @@
 #include "ToolLog.h"
 
 #include "model/AppNotes.h"
+#include "model/ArchiveName.h"
 #include "model/DesktopFile.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
@@ -531,6 +533,24 @@ std::string TInstaller::LinuxEntryText(const Job& job, const std::vector<Job>& j
         bundled = std::move(only);
         found = true;
     }
+    // An AppImage carries its own entry and icon inside.
+    if (!found && ProgramKindOf(job.Target) == TProgramKind::AppImage) {
+        const std::string temp = FDataFolder + "appimage-" + std::to_string(::getpid()) + PathDelim;
+        DeleteTree(temp, false);
+        TAppImageParts parts;
+        if (::mkdir(WithoutTrailingDelims(temp).c_str(), 0700) == 0 &&
+            ReadAppImageParts(job.Target, temp, parts)) {
+            if (!parts.DesktopEntry.empty()) {
+                bundled = TDesktopFile::Parse(parts.DesktopEntry);
+                found = bundled.Value("Type") == "Application";
+            }
+            if (!parts.IconPath.empty())
+                entry.Icon = InstallThemeIcons({{parts.IconPath, parts.IconName}}, allUsers);
+        }
+        DeleteTree(temp, false);
+        if (found && !entry.Icon.empty())
+            return FinishBundledEntry(job, bundled, entry);
+    }
     const std::string bundledIcon = found ? bundled.Value("Icon") : std::string();
     entry.Icon = LinuxIcon(job, jobs, bundledIcon, allUsers);
     if (!found) {
@@ -538,6 +558,12 @@ std::string TInstaller::LinuxEntryText(const Job& job, const std::vector<Job>& j
             entry.Icon = "application-x-executable";
         return BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
     }
+    return FinishBundledEntry(job, bundled, entry);
+}
+
+std::string TInstaller::FinishBundledEntry(const Job& job, TDesktopFile& bundled,
+                                           const TDesktopEntry& entry) {
+    const TFileMember& m = *job.Member;
     // Its keys stay (categories, comments, MIME types, translations, field codes); only what
     // names places is put right: the program, the folder it starts in and the icon.
     for (const std::string& group : bundled.Groups()) {
@@ -570,7 +596,8 @@ std::string TInstaller::LinuxEntryText(const Job& job, const std::vector<Job>& j
     bundled.Remove("DBusActivatable");
     // A name the user gave the shortcut wins over the bundled one.
     const std::string given = m.ShortcutOption.ShortcutName;
-    if (!given.empty() && given != RemoveFileExt(m.FileName) && given != bundled.Value("Name"))
+    if (!given.empty() && given != RemoveFileExt(m.FileName) &&
+        given != ProgramShortcutName(m.FileName) && given != bundled.Value("Name"))
         bundled.SetRaw("Name", EscapeDesktopValue(given));
     bundled.SetRaw(DesktopEntryAppIdKey, std::to_string(FAppId));
     return bundled.Text();
@@ -615,29 +642,42 @@ std::string TInstaller::LinuxIcon(const Job& job, const std::vector<Job>& jobs,
     }
     if (chosen.empty())
         return iconValue.find('/') == std::string::npos ? iconValue : std::string();
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const Job* image : chosen)
+        files.emplace_back(image->Target, image->Member->FileName);
+    return InstallThemeIcons(files, allUsers);
+}
+
+std::string TInstaller::InstallThemeIcons(
+    const std::vector<std::pair<std::string, std::string>>& images, bool allUsers) {
     // Every size of it goes into the icon theme under the application's own name; an image the
     // theme has no folder for is named by its installed path.
+    const auto stem = [](const std::string& name) {
+        const std::string lower = Lower(name);
+        const std::string ext = ExtractFileExt(lower);
+        return ext == ".png" || ext == ".svg" || ext == ".xpm" ? RemoveFileExt(lower) : lower;
+    };
     const std::string theme = IconThemeFolderPath(allUsers);
-    const std::string name = ThemeIconName(FAppId, stem(chosen.front()->Member->FileName));
-    const Job* best = nullptr;
+    const std::string name = ThemeIconName(FAppId, stem(images.front().second));
+    std::string best;
     int bestRank = -1;
     bool themed = false;
-    for (const Job* image : chosen) {
-        const TImageFacts facts = ImageFactsOf(image->Target);
+    for (const auto& [source, fileName] : images) {
+        const TImageFacts facts = ImageFactsOf(source);
         if (IconRank(facts) > bestRank) {
-            best = image;
+            best = source;
             bestRank = IconRank(facts);
         }
         const std::string sub = ThemeSubfolder(facts);
         if (sub.empty() || theme.empty())
             continue;
         const std::string path = WithTrailingDelim(theme) + sub + PathDelim + name +
-                                 Lower(ExtractFileExt(image->Member->FileName));
+                                 Lower(ExtractFileExt(fileName));
         if (std::find(FIcons.begin(), FIcons.end(), path) != FIcons.end())
             continue;
         std::string bytes;
         try {
-            if (!ReadWholeFileLocked(image->Target, bytes, false, 16u << 20))
+            if (!ReadWholeFileLocked(source, bytes, false, 16u << 20))
                 continue;
         } catch (const Exception&) {
             continue;
@@ -649,7 +689,7 @@ std::string TInstaller::LinuxIcon(const Job& job, const std::vector<Job>& jobs,
         themed = true;
         FLog.Line("icon: " + path);
     }
-    return themed ? name : best->Target;
+    return themed ? name : best;
 }
 
 void TInstaller::RemoveStaleIcons() {

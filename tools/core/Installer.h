@@ -6,6 +6,7 @@
 #include "ToolUi.h"
 
 #include "model/InstallAppInfo.h"
+#include "model/DesktopFile.h"
 #include "model/InstallOption.h"
 #include "platform/Exception.h"
 
@@ -121,6 +122,11 @@ private:
     std::string LinuxIcon(const Job& job, const std::vector<Job>& jobs, const std::string& iconValue,
                           bool allUsers);
     void RemoveStaleIcons();
+    // Installs images (path, file name in the archive) as the sizes of one theme icon; gives its
+    // name, or the best image's path when the theme has no place for any.
+    std::string InstallThemeIcons(const std::vector<std::pair<std::string, std::string>>& images,
+                                  bool allUsers);
+    std::string FinishBundledEntry(const Job& job, TDesktopFile& bundled, const TDesktopEntry& entry);
     void SaveRecord(const TInstallAppInfo& plan);
     // The folders the application's installs created, noted beside the database.
     void SaveNotes();
