@@ -193,11 +193,17 @@ void TfrmMain::actInstallExecute() {
         dialog.SetBootHelp(ReadConfigBool(*FIniMain, cfg::BootHelp));
         dialog.SetConfirmMode(ReadConfigInt(*FIniMain, cfg::ConfirmMode));
         dialog.SetOverWrite(ReadConfigInt(*FIniMain, cfg::OverWrite));
+        const int main = FInstallInfo->Members.MainIndex();
+        dialog.SetCommand(main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)),
+                          FInstallInfo->MainIsCommand());
         if (ExecDialog(dialog) != QDialog::Accepted)
             return;
 
         TInstallAppInfo& plan = *FInstallInfo;
         TakePlanIdentity(plan);
+        std::string why;
+        if (main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)))
+            plan.SetMainCommand(dialog.MakeCommand(), dialog.AllUsers(), why);
         option.ConfirmMode = dialog.ConfirmMode();
         option.IsUpdate = IsUpdate;
         option.OverWrite = dialog.OverWrite();
@@ -409,6 +415,12 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
             m.StartMenuPath = wizard.StartMenuPath();
         }
         m.SetShortcutFlags(flags);
+    }
+    // A Linux program may become a command on PATH.
+    if (const int main = members.MainIndex(); main >= 0 &&
+                                              FInstallInfo->CanBeCommand(members.Items(main))) {
+        std::string why;
+        FInstallInfo->SetMainCommand(wizard.AddCommand(), wizard.AllUsers(), why);
     }
     if (const int help = members.HelpIndex(); help >= 0) {
         members.Items(help).SetRole(mrNormal);

@@ -75,7 +75,10 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", "アプリケーションを起動する");
     chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", "ヘルプを表示する");
     chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", "Quillmateを閉じる");
-    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp})
+    chkCommand = NewCheckBox(GroupBox2, "chkCommand",
+                             "メインプログラムをコマンドとして登録する (端末から名前で起動)");
+    chkCommand->setVisible(false);
+    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand})
         after->addWidget(box);
     layout->addWidget(GroupBox2);
 
@@ -96,6 +99,15 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
 void TfrmInstall::SetAppName(const std::string& name) {
     lblAppName->setText(ShownText(name) + U("をインストールします。"));
     FMain.SetButtonShield(btnInstall, true);
+}
+
+bool TfrmInstall::MakeCommand() const {
+    return chkCommand->isVisibleTo(const_cast<TfrmInstall*>(this)) && chkCommand->isChecked();
+}
+
+void TfrmInstall::SetCommand(bool offered, bool checked) {
+    chkCommand->setVisible(offered);
+    chkCommand->setChecked(offered && checked);
 }
 
 bool TfrmInstall::AutoExit() const {

@@ -44,6 +44,9 @@ public:
     // Install for every user of the machine rather than the current one. Never preset: every
     // install starts on the current user.
     bool AllUsers() const;
+    // Whether the main program becomes a command on PATH; offered only for a Linux program.
+    bool MakeCommand() const;
+    void SetCommand(bool offered, bool checked);
 
     QLabel* lblAppName = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -57,6 +60,7 @@ public:
     QCheckBox* chkBootApp = nullptr;
     QCheckBox* chkBootHelp = nullptr;
     QCheckBox* chkExitApp = nullptr;
+    QCheckBox* chkCommand = nullptr;
     QPushButton* btnInstall = nullptr;
     QPushButton* btnCancel = nullptr;
 

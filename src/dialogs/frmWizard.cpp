@@ -242,8 +242,11 @@ void TfrmWizard::CreatePages() {
         chkAddDesktop = NewCheck(tabShortcut, "chkAddDesktop", "デスクトップに登録");
         chkAddHelp =
             NewCheck(tabShortcut, "chkAddHelp", "ヘルプファイルへのショートカットを作成する");
+        chkAddCommand = NewCheck(tabShortcut, "chkAddCommand",
+                                 "コマンドとして登録する (端末から名前で起動)");
         box->addWidget(chkAddDesktop);
         box->addWidget(chkAddHelp);
+        box->addWidget(chkAddCommand);
         rdgTarget = new TRadioGroup(U("インストール対象"),
                                     {U("現在のユーザー"), U("すべてのユーザー")}, tabShortcut);
         rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
@@ -317,6 +320,25 @@ bool TfrmWizard::AddStartMenu() const {
 }
 bool TfrmWizard::AddHelp() const {
     return chkAddHelp->isChecked();
+}
+
+bool TfrmWizard::AddCommand() const {
+    return !chkAddCommand->isHidden() && chkAddCommand->isChecked();
+}
+
+void TfrmWizard::UpdateCommandChoice() {
+    // Offered for the program chosen on the program page when it is a Linux program.
+    const TInstallAppInfo* plan = FMain.InstallInfo();
+    bool offered = false;
+    const std::string path =
+        cmbMainExe->currentIndex() >= 1 ? cmbMainExe->currentData().toString().toStdString()
+                                        : std::string();
+    for (int i = 0; plan != nullptr && !path.empty() && i < plan->Members.Count(); ++i) {
+        const TFileMember& m = plan->Members.Items(i);
+        if (m.ArchivePath + m.FileName == path)
+            offered = plan->CanBeCommand(m);
+    }
+    chkAddCommand->setHidden(!offered);
 }
 std::string TfrmWizard::StartMenuPath() const {
     return edtStartMenu->text().toStdString();
@@ -400,6 +422,8 @@ void TfrmWizard::ShowPage(int index) {
     FPage = index;
     if (index == 3)
         UpdateFolderPreview();
+    if (index == 5)
+        UpdateCommandChoice();
     pgcWiz->setCurrentIndex(index);
     btnBack->setVisible(index > 0);
     btnNext->setVisible(index < PageCount - 1);
@@ -496,6 +520,7 @@ bool TfrmWizard::LeaveArchivePage() {
         edtStartMenu->setText(Q(members.Items(members.MainIndex()).StartMenuPath));
         chkAddHelp->setChecked(members.HelpIndex() != -1);
     }
+    chkAddCommand->setChecked(FMain.InstallInfo()->MainIsCommand());
     edtInstallFolder->setText(Q(members.InstallRoot));
     FValuesLoaded = true;
     return true;
@@ -521,6 +546,7 @@ bool TfrmWizard::LeaveUpdatePage() {
             edtStartMenu->setText(Q(main.StartMenuPath));
             chkAddDesktop->setChecked((main.ShortcutFlags() & scDesktop) != 0);
         }
+        chkAddCommand->setChecked(FMain.InstallInfo()->MainIsCommand());
         if (members.HelpIndex() != -1)
             chkAddHelp->setChecked(members.Items(members.HelpIndex()).HasShortcut());
     } else {

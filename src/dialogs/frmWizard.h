@@ -42,6 +42,8 @@ public:
     bool AddDesktop() const;
     bool AddStartMenu() const;
     bool AddHelp() const;
+    // The main program becomes a command on PATH (offered for a Linux program only).
+    bool AddCommand() const;
     std::string StartMenuPath() const;
     bool AllUsers() const;
     bool BootApp() const;
@@ -100,6 +102,7 @@ public:
     QPushButton* btnSelStartMenu = nullptr;
     QCheckBox* chkAddDesktop = nullptr;
     QCheckBox* chkAddHelp = nullptr;
+    QCheckBox* chkAddCommand = nullptr;
     TRadioGroup* rdgTarget = nullptr;
     QCheckBox* chkStartApp = nullptr;
     QCheckBox* chkStartHelp = nullptr;
@@ -113,6 +116,7 @@ public:
     TFolderDialog* dlgFolder = nullptr;
 
 private:
+    void UpdateCommandChoice();
     void CreatePages();
     QWidget* NewPage(const char* name, const char* heading);
     void ShowPage(int index);

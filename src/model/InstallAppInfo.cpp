@@ -252,9 +252,7 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
         if (!IsCommandFolder(folder))
             folders.push_back(folder);
     if (on) {
-        const TProgramKind kind = workFolder_.empty() ? TProgramKind::None
-                                                      : ProgramKindOf(ExtractedPath(m));
-        if (kind != TProgramKind::Elf && kind != TProgramKind::Script) {
+        if (!CanBeCommand(m)) {
             why = "メインプログラム \"" + m.FileName +
                   "\" は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。";
             return false;
@@ -267,6 +265,12 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
         flags |= scFolders;
     m.SetShortcutFlags(flags);
     return true;
+}
+
+bool TInstallAppInfo::CanBeCommand(const TFileMember& member) const {
+    const TProgramKind kind =
+        workFolder_.empty() ? TProgramKind::None : ProgramKindOf(ExtractedPath(member));
+    return kind == TProgramKind::Elf || kind == TProgramKind::Script;
 }
 
 bool TInstallAppInfo::MainIsCommand() const {

@@ -62,6 +62,8 @@ public:
     bool SetMainCommand(bool on, bool allUsers, std::string& why);
     // Whether the main program is a command on PATH.
     bool MainIsCommand() const;
+    // Whether a member can be made a command: a Linux program (an ELF program or a script).
+    bool CanBeCommand(const TFileMember& member) const;
     // The name and version a plan that updates record installs under: those of the version
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the

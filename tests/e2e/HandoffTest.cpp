@@ -640,3 +640,44 @@ TEST_F(Handoff, AnInstallForEveryUserIsTheSystems) {
     }));
     EXPECT_TRUE(WaitUntil([&] { return !fs::exists(opt + "tool.exe"); }));
 }
+
+// The install dialog offers to make a Linux program a command on PATH (and only such a
+// program); the installer then links it, and the uninstall takes the link away again.
+TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
+    const std::string dir = qmtest::MakeTempFolder("cmd");
+    qmtest::WriteFile(dir + "/cmdtool-1.0/cmdtool", "#!/bin/sh\necho ok\n");
+    ::chmod((dir + "/cmdtool-1.0/cmdtool").c_str(), 0755);
+    const std::string archive = dir + "/cmdtool-1.0.tar.gz";
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf '" + archive + "' cmdtool-1.0"), 0);
+    TfrmMain w;
+    OpenByCommand(w, archive);
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_TRUE(d.chkCommand->isVisibleTo(&d));
+        d.chkCommand->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    const std::string link = std::string(std::getenv("HOME")) + "/.local/bin/cmdtool";
+    ASSERT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), GetSpecialFolder(SF_PROGRAM_FILES) + "cmdtool/cmdtool");
+
+    // A Windows program is offered no command.
+    OpenByCommand(w, MakeAppZip("tool-1.0.zip", {}));
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_FALSE(d.chkCommand->isVisibleTo(&d));
+        return int(QDialog::Rejected);
+    });
+    w.actInstall->trigger();
+
+    PickFirstApplication();
+    Answer<TfrmUninstall>([](TfrmUninstall& d) {
+        TUiHooks::NextAnswers.push_back(QMessageBox::Yes);
+        d.btnUninstallClick();
+        TUiHooks::Messages.clear();
+        return d.result();
+    });
+    w.actUninstall->trigger();
+    ASSERT_TRUE(WaitUntil([] { return Database()->Count() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return !fs::is_symlink(link); }));
+}
