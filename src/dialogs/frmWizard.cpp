@@ -380,6 +380,11 @@ std::string TfrmWizard::InstallFolder() const {
     std::string folder = base.empty() ? std::string(1, PathDelim) : WithTrailingDelim(base);
     if (!chkMakeSub->isChecked())
         return folder;
+    // The plan's own folder is named after the application already.
+    const TInstallAppInfo* plan = FMain.InstallInfo();
+    if (plan != nullptr && !plan->Members.InstallRoot.empty() &&
+        folder == WithTrailingDelim(plan->Members.InstallRoot))
+        return folder;
     std::string sub;
     if (cmbMainExe->currentIndex() >= 1) {
         sub = cmbMainExe->currentData().toString().toStdString();
@@ -518,7 +523,9 @@ bool TfrmWizard::LeaveArchivePage() {
     if (members.MainIndex() != -1) {
         chkAddStartMenu->setChecked(true);
         edtStartMenu->setText(Q(members.Items(members.MainIndex()).StartMenuPath));
-        chkAddHelp->setChecked(members.HelpIndex() != -1);
+        // As the plan has it: a Linux archive's help file gets no menu entry unless asked for.
+        chkAddHelp->setChecked(members.HelpIndex() != -1 &&
+                               members.Items(members.HelpIndex()).HasShortcut());
     }
     chkAddCommand->setChecked(FMain.InstallInfo()->MainIsCommand());
     edtInstallFolder->setText(Q(members.InstallRoot));
