@@ -276,10 +276,15 @@ void TfrmMain::mitSetHelpClick() {
 // --- help ----------------------------------------------------------------------------------------
 
 void TfrmMain::mitShowHelpClick() {
-    // The first of the help files that is there; without one nothing happens.
-    for (const char* suffix : {".chm", ".pdf", ".txt"}) {
-        const std::string path = HelpBaseName + suffix;
-        if (FileExists(path)) {
+    // The first of the help files that is there, beside the program (the build folder) or
+    // where an install puts the guide; without one nothing happens.
+    const std::string installed = ProgramFolder() + "../share/doc/quillmate/" +
+                                  ExtractFileName(HelpBaseName);
+    for (const std::string& base : {HelpBaseName, installed}) {
+        for (const char* suffix : {".chm", ".pdf", ".txt"}) {
+            const std::string path = base + suffix;
+            if (!FileExists(path))
+                continue;
             if (!OpenDocument(Q(path)))
                 ShowMessageBox(
                     this, QMessageBox::Warning,

@@ -1,0 +1,25 @@
+# The Debian package, made by CPack from a Release build (scripts/package.sh): what the program
+# links comes from dpkg-shlibdeps; what it only starts at run time is recommended.
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "quillmate")
+set(CPACK_PACKAGE_VENDOR "The Quillmate developers")
+set(CPACK_PACKAGE_CONTACT "Quillmate developers <quillmate@users.noreply.github.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "installs applications distributed as archives")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quillmate installs applications that come only as an archive (ZIP, LHA, CAB, 7z, RAR,\n tar, AppImage) and have no installer of their own: it shows the install plan, makes\n menu entries and commands, recognises new versions and uninstalls cleanly. The\n command quill does the same from a terminal.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillmate.github.io/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The archiver libraries and the message table live in the program's own folder.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/${QM_LIBDIR_NAME}")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: Qt's platform plugins and its Japanese
+# texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "wine, xdg-utils, policykit-1, squashfs-tools, qt6-translations-l10n, desktop-file-utils, gtk-update-icon-cache")
+# The menus, the MIME cache and the icon cache are renewed by the triggers of
+# desktop-file-utils, shared-mime-info and the icon theme: no maintainer scripts.
+include(CPack)
