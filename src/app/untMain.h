@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the hub that owns the settings, the archive component, the install plan and
 // the update target, shows the plan as a checked file list, and is reached by every dialog.
-#include "app/ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 #include "dialogs/MainAccess.h"
 #include "platform/Process.h"
 #include "platform/WinMessage.h"
@@ -211,6 +211,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static constexpr const char* kCaption = "Quillmate";
     void CreateActions();
     void CreateMenus();
     QAction* LinkedItem(const char* name, QAction* action);

@@ -2,7 +2,7 @@
 // installer and uninstaller executables, and what is opened once they are done.
 #include "app/untMain.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmConvert.h"
 #include "dialogs/frmInstall.h"

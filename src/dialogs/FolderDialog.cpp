@@ -5,10 +5,15 @@
 #include "platform/SpecialFolders.h"
 #include "widgets/UiHooks.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QUrl>
 
 namespace qm {
@@ -178,6 +183,38 @@ bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder) 
     ShowErrorMessage(parent, QString::fromStdString(text.Heading),
                      QString::fromStdString(text.Text));
     return false;
+}
+
+TFolderAsk MakeFolderAsk(QDialog* dialog, const QString& caption, const char* pathName,
+                         const QString& folderTitle) {
+    TFolderAsk ask;
+    ask.Caption = new QLabel(caption, dialog);
+    ask.Path = new QLineEdit(dialog);
+    ask.Path->setObjectName(QLatin1String(pathName));
+    ask.Path->setMinimumWidth(320);
+    ask.Caption->setBuddy(ask.Path);
+    ask.Browse = new QPushButton(QStringLiteral("参照(&R)..."), dialog);
+    ask.Browse->setObjectName(QStringLiteral("btnRef"));
+    ask.Browse->setAutoDefault(false);
+    ask.Ok = new QPushButton(QStringLiteral("&OK"), dialog);
+    ask.Ok->setObjectName(QStringLiteral("btnOk"));
+    ask.Ok->setDefault(true);
+    ask.Cancel = new QPushButton(QStringLiteral("キャンセル(&C)"), dialog);
+    ask.Cancel->setObjectName(QStringLiteral("btnCancel"));
+    ask.Cancel->setAutoDefault(false);
+    ask.Folders = new TFolderDialog(dialog);
+    ask.Folders->setObjectName(QStringLiteral("dlgFolder"));
+    ask.Folders->RootFolder = TRootFolder::rfDeskTop;
+    ask.Folders->Title = folderTitle;
+    ask.PathRow = new QHBoxLayout;
+    ask.PathRow->addWidget(ask.Path, 1);
+    ask.PathRow->addWidget(ask.Browse);
+    ask.Buttons = new QHBoxLayout;
+    ask.Buttons->addStretch(1);
+    ask.Buttons->addWidget(ask.Ok);
+    ask.Buttons->addWidget(ask.Cancel);
+    QObject::connect(ask.Cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return ask;
 }
 
 } // namespace qm

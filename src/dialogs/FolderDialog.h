@@ -6,7 +6,12 @@
 
 #include <string>
 
+class QDialog;
 class QFontMetrics;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace qm {
@@ -54,5 +59,21 @@ bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder);
 QString ShortenPathForWidth(const QString& path, const QFontMetrics& metrics, int maxWidth);
 // One step of it: the folder part without its first folder, marked with "..." and a delimiter.
 std::string DropFirstFolder(const std::string& dir);
+
+// What the dialogs that ask for one folder share: a caption over the path box with its browse
+// button beside it, OK (the default) and Cancel at the right of the button row, and the folder
+// dialog the browse button opens. The dialog lays them out and connects them.
+struct TFolderAsk {
+    QLabel* Caption = nullptr;
+    QLineEdit* Path = nullptr;
+    QPushButton* Browse = nullptr;
+    QPushButton* Ok = nullptr;
+    QPushButton* Cancel = nullptr;
+    TFolderDialog* Folders = nullptr;
+    QHBoxLayout* PathRow = nullptr;
+    QHBoxLayout* Buttons = nullptr;
+};
+TFolderAsk MakeFolderAsk(QDialog* dialog, const QString& caption, const char* pathName,
+                         const QString& folderTitle);
 
 } // namespace qm

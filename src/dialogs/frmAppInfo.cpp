@@ -1,6 +1,6 @@
 #include "dialogs/frmAppInfo.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"

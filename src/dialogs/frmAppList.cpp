@@ -1,6 +1,6 @@
 #include "dialogs/frmAppList.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppInfo.h"
 #include "model/FileUtils.h"

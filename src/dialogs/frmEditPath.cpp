@@ -24,20 +24,13 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("フォルダの追加"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto* lblPath = new QLabel(QStringLiteral("フォルダパス"), this);
-    edtPath = new QLineEdit(this);
-    edtPath->setObjectName(QStringLiteral("edtPath"));
-    edtPath->setMinimumWidth(320);
-    lblPath->setBuddy(edtPath);
-    btnRef = new QPushButton(QStringLiteral("参照(&R)..."), this);
-    btnRef->setObjectName(QStringLiteral("btnRef"));
-    btnRef->setAutoDefault(false);
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    const TFolderAsk ask = MakeFolderAsk(this, QStringLiteral("フォルダパス"), "edtPath",
+                                         QStringLiteral("ショートカットを作成するフォルダを選択します。"));
+    edtPath = ask.Path;
+    btnRef = ask.Browse;
+    btnOk = ask.Ok;
+    btnCancel = ask.Cancel;
+    dlgFolder = ask.Folders;
     btnQuick = new TDropDownButton(QStringLiteral("クイック設定(&Q)"), this);
     btnQuick->setObjectName(QStringLiteral("btnQuick"));
 
@@ -65,28 +58,15 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
         QuickItem("pmitCommonFavorite", "お気に入り(全ユーザー)", CSIDL_COMMON_FAVORITES, allUsers);
     btnQuick->SetDropDownMenu(ppmQuick);
 
-    dlgFolder = new TFolderDialog(this);
-    dlgFolder->setObjectName(QStringLiteral("dlgFolder"));
-    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
-    dlgFolder->Title = QStringLiteral("ショートカットを作成するフォルダを選択します。");
-
-    auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(edtPath, 1);
-    pathRow->addWidget(btnRef);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnQuick);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    ask.Buttons->insertWidget(0, btnQuick);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblPath);
-    layout->addLayout(pathRow);
+    layout->addWidget(ask.Caption);
+    layout->addLayout(ask.PathRow);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(ask.Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmEditPath::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnRef, &QPushButton::clicked, this, &TfrmEditPath::btnRefClick);
 }
 

@@ -1,9 +1,9 @@
 #include "dialogs/frmInstall.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
-#include "widgets/ShownText.h"
 #include "widgets/Controls.h"
+#include "widgets/ShownText.h"
 #include "widgets/RadioGroup.h"
 
 #include <QCheckBox>
@@ -21,12 +21,6 @@ namespace {
 
 QString U(const char* text) {
     return QString::fromUtf8(text);
-}
-
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(U(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
 }
 
 } // namespace

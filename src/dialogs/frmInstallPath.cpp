@@ -21,14 +21,13 @@ TfrmInstallPath::TfrmInstallPath(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("インストール先の変更"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto* lblInstallPath = new QLabel(QStringLiteral("インストール先"), this);
-    edtInstallPath = new QLineEdit(this);
-    edtInstallPath->setObjectName(QStringLiteral("edtInstallPath"));
-    edtInstallPath->setMinimumWidth(320);
-    lblInstallPath->setBuddy(edtInstallPath);
-    btnRef = new QPushButton(QStringLiteral("参照(&R)..."), this);
-    btnRef->setObjectName(QStringLiteral("btnRef"));
-    btnRef->setAutoDefault(false);
+    const TFolderAsk ask = MakeFolderAsk(this, QStringLiteral("インストール先"), "edtInstallPath",
+                                         QStringLiteral("インストール先フォルダを選択します。"));
+    edtInstallPath = ask.Path;
+    btnRef = ask.Browse;
+    btnOk = ask.Ok;
+    btnCancel = ask.Cancel;
+    dlgFolder = ask.Folders;
 
     rdgTarget = new QGroupBox(QStringLiteral("適用対象"), this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
@@ -42,35 +41,15 @@ TfrmInstallPath::TfrmInstallPath(QWidget* parent) : QDialog(parent) {
     chkAbs = new QCheckBox(QStringLiteral("元のパス情報を無視する"), this);
     chkAbs->setObjectName(QStringLiteral("chkAbs"));
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
-
-    dlgFolder = new TFolderDialog(this);
-    dlgFolder->setObjectName(QStringLiteral("dlgFolder"));
-    dlgFolder->RootFolder = TRootFolder::rfDeskTop;
-    dlgFolder->Title = QStringLiteral("インストール先フォルダを選択します。");
-
-    auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(edtInstallPath, 1);
-    pathRow->addWidget(btnRef);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblInstallPath);
-    layout->addLayout(pathRow);
+    layout->addWidget(ask.Caption);
+    layout->addLayout(ask.PathRow);
     layout->addWidget(rdgTarget);
     layout->addWidget(chkAbs);
-    layout->addLayout(buttons);
+    layout->addLayout(ask.Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmInstallPath::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnRef, &QPushButton::clicked, this, &TfrmInstallPath::btnRefClick);
 }
 

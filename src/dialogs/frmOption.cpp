@@ -1,6 +1,6 @@
 #include "dialogs/frmOption.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "widgets/Controls.h"
 
@@ -22,12 +22,6 @@ namespace {
 
 QString U(const char* text) {
     return QString::fromUtf8(text);
-}
-
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(U(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const char* caption, QWidget* buddy) {

@@ -1,6 +1,6 @@
 #include "dialogs/frmUninstall.h"
 
-#include "app/ConfigKeys.h"
+#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
 #include "model/AppNotes.h"

@@ -8,6 +8,7 @@
 #include "model/InstallAppInfo.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "widgets/Controls.h"
 #include "widgets/ShownText.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/UiHooks.h"
@@ -57,12 +58,6 @@ QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
-}
-
-QCheckBox* NewCheck(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(U(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
 }
 
 // The candidate list a member goes into, by its extension in lower case: 1 main executables,
@@ -196,7 +191,7 @@ void TfrmWizard::CreatePages() {
         edtInstallFolder = AddEdit(grid, 0, tabFolder, "edtInstallFolder", "インストール先");
         btnRefInsPath = NewButton(tabFolder, "btnRefInsPath", "参照...");
         grid->addWidget(btnRefInsPath, 0, 2);
-        chkMakeSub = NewCheck(tabFolder, "chkMakeSub", "サブフォルダを作成する");
+        chkMakeSub = NewCheckBox(tabFolder, "chkMakeSub", "サブフォルダを作成する");
         chkMakeSub->setChecked(true);
         grid->addWidget(chkMakeSub, 1, 1);
         lblFolderPreview = new QLabel(tabFolder);
@@ -230,7 +225,7 @@ void TfrmWizard::CreatePages() {
     tabShortcut = NewPage("tabShortcut", "ショートカットを設定します。");
     {
         auto* box = static_cast<QVBoxLayout*>(tabShortcut->layout());
-        chkAddStartMenu = NewCheck(tabShortcut, "chkAddStartMenu", "スタートメニューに登録");
+        chkAddStartMenu = NewCheckBox(tabShortcut, "chkAddStartMenu", "スタートメニューに登録");
         box->addWidget(chkAddStartMenu);
         auto* row = new QHBoxLayout;
         edtStartMenu = new QLineEdit(tabShortcut);
@@ -239,10 +234,10 @@ void TfrmWizard::CreatePages() {
         row->addWidget(edtStartMenu, 1);
         row->addWidget(btnSelStartMenu);
         box->addLayout(row);
-        chkAddDesktop = NewCheck(tabShortcut, "chkAddDesktop", "デスクトップに登録");
+        chkAddDesktop = NewCheckBox(tabShortcut, "chkAddDesktop", "デスクトップに登録");
         chkAddHelp =
-            NewCheck(tabShortcut, "chkAddHelp", "ヘルプファイルへのショートカットを作成する");
-        chkAddCommand = NewCheck(tabShortcut, "chkAddCommand",
+            NewCheckBox(tabShortcut, "chkAddHelp", "ヘルプファイルへのショートカットを作成する");
+        chkAddCommand = NewCheckBox(tabShortcut, "chkAddCommand",
                                  "コマンドとして登録する (端末から名前で起動)");
         box->addWidget(chkAddDesktop);
         box->addWidget(chkAddHelp);
@@ -260,9 +255,9 @@ void TfrmWizard::CreatePages() {
         box->addWidget(
             new QLabel(U("インストールボタンを押すと、インストールを開始します。"), tabLast));
         chkStartApp =
-            NewCheck(tabLast, "chkStartApp", "インストール完了後、アプリケーションを起動する");
-        chkStartHelp = NewCheck(tabLast, "chkStartHelp", "インストール完了後、ヘルプを表示する");
-        chkStartClose = NewCheck(tabLast, "chkStartClose", "インストール完了後、Quillmateを閉じる");
+            NewCheckBox(tabLast, "chkStartApp", "インストール完了後、アプリケーションを起動する");
+        chkStartHelp = NewCheckBox(tabLast, "chkStartHelp", "インストール完了後、ヘルプを表示する");
+        chkStartClose = NewCheckBox(tabLast, "chkStartClose", "インストール完了後、Quillmateを閉じる");
         for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose})
             box->addWidget(check);
         btnInstallRun = NewButton(tabLast, "btnInstallRun", "インストール");

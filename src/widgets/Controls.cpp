@@ -1,5 +1,6 @@
 #include "widgets/Controls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 
 namespace qm {
@@ -10,6 +11,12 @@ QComboBox* NewChoiceList(QWidget* parent, const char* name, const QStringList& i
     list->setEditable(false);
     list->addItems(items);
     return list;
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
 }
 
 void SetChoice(QComboBox* list, int value, int fallback) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QWidget;
 
@@ -17,6 +18,8 @@ public:
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
+// A check box with its object name and caption (UTF-8).
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption);
 // A drop-down list that takes no free text, with its items; an item's index is the number it
 // stands for.
 QComboBox* NewChoiceList(QWidget* parent, const char* name, const QStringList& items);

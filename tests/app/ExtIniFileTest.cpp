@@ -1,5 +1,5 @@
-#include "app/ExtIniFile.h"
-#include "app/ConfigKeys.h"
+#include "settings/ExtIniFile.h"
+#include "settings/ConfigKeys.h"
 #include "platform/AnsiCodec.h"
 
 #include "CrashSave.h"

@@ -236,10 +236,12 @@ TEST(Quill, ADamagedArchiveFailsAndLeavesNothing) {
     }
     EXPECT_EQ(Quill("plan /no/such/archive.zip").Exit, 1);
     // No working folder (eight hexadecimal digits) is left.
-    if (fs::exists(qm::GetDataFolder()))
-        for (const auto& entry : fs::directory_iterator(qm::GetDataFolder()))
+    if (fs::exists(qm::GetDataFolder())) {
+        for (const auto& entry : fs::directory_iterator(qm::GetDataFolder())) {
             EXPECT_FALSE(entry.is_directory() && entry.path().filename().string().size() == 8)
                 << entry.path();
+        }
+    }
 }
 
 namespace {

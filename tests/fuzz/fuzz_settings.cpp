@@ -2,7 +2,7 @@
 // store: no line, section or key is lost or changes its meaning on the way.
 #include "FuzzSupport.h"
 
-#include "app/ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 #include "platform/AnsiCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
 #pragma once
 // Every section and key the program keeps in its settings file, with its type and default, in
 // one place. Readers go through these entries so no default is ever written twice.
-#include "app/ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 
 #include <array>
 #include <cstdint>

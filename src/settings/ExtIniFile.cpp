@@ -1,4 +1,4 @@
-#include "app/ExtIniFile.h"
+#include "settings/ExtIniFile.h"
 
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"

@@ -1,0 +1,232 @@
+// The main window's file list: the rows of the plan's members, their marks, and the update
+// target whose settings the plan takes over.
+#include "app/untMain.h"
+
+#include "app/Busy.h"
+#include "app/FileListModel.h"
+#include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
+#include "model/InstallList.h"
+#include "model/UpdateTarget.h"
+#include "platform/Exception.h"
+#include "widgets/DateText.h"
+#include "widgets/ShownText.h"
+#include "widgets/UiHooks.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include <unordered_set>
+
+namespace qm {
+
+namespace {
+
+const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+// --- the file list ----------------------------------------------------------------------------
+
+void TfrmMain::FillFileList(TInstallAppInfo& plan) {
+    // Without a working folder (a data folder that is read-only, full or not a folder) nothing
+    // was extracted: an empty list would pass for an empty archive, so the open fails instead.
+    if (&plan == FOpening && plan.WorkFolder().empty())
+        throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
+    // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
+    // and the one it replaces gives up its working folder.
+    if (&plan == FOpening) {
+        ++FOpenCount;
+        // (A bare AppImage opens without the archive handler, which names the others.)
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(kCaption),
+                                                     Q(ExtractFileName(plan.ArchiveName))));
+    }
+    if (&plan == FOpening && &plan != FInstallInfo.get()) {
+        FRetiredPlan = std::move(FInstallInfo);
+        FInstallInfo.reset(&plan);
+        FRetiredPlan->RemoveWorkFolder();
+    }
+    {
+        TWaitCursor wait;
+        TUpdateBracket bracket(*lvFileModel);
+        lvFileModel->Clear();
+        TFileMembers& members = plan.Members;
+        // The rows show the members' own texts; the date format is the system's of now.
+        lvFileModel->DateText = [dateFormat = TDateFormat()](double dayCount) {
+            return dateFormat.Text(dayCount);
+        };
+        for (int i = 0; i < members.Count(); ++i) {
+            TFileMember& m = members.Items(i);
+            if (m.Role() == mrExcluded)
+                continue;
+            TFileRow row;
+            row.Member = &m;
+            row.ImageIndex = m.Role() + (m.ShortcutFlags() != 0 ? 3 : 0);
+            // Checking a row makes its member an install target.
+            row.Checked = true;
+            m.IsTarget = true;
+            lvFileModel->AddRow(row);
+        }
+    }
+    edtAppName->setText(Q(plan.AppName));
+    edtAppVersion->setText(Q(plan.Version));
+    UpdateStatusBar();
+    EnableArchiveItems(true);
+    // The members' own settings are kept aside only when an update target takes them over
+    // (SetUpdateTarget): a copy of every member would double the plan's memory for nothing.
+    FPristineMembers.reset();
+    FPristineName = plan.AppName;
+    FPristineVersion = plan.Version;
+    FTookOver = false;
+    MarkClashes();
+    DetectUpdate();
+}
+
+void TfrmMain::DetectUpdate() {
+    // The database is read fresh each time: the installer may have changed it since.
+    TInstallList list;
+    try {
+        list.LoadInstalled(ListFileName); // the user's installs and the system's
+    } catch (...) {
+        // The previous archive's target must not stay with this one; the error is still told.
+        SetUpdateTarget(nullptr);
+        throw;
+    }
+    SetUpdateTarget(FindUpdateFor(list, *FInstallInfo));
+}
+
+void TfrmMain::MemberChanged(TFileMembers& members, int index) {
+    if (index < 0 || index >= members.Count())
+        return;
+    const int row = lvFileModel->IndexOfMember(&members.Items(index));
+    if (row < 0)
+        return;
+    lvFileModel->Row(row).ImageIndex = RowImageIndex(row);
+    lvFileModel->RowChanged(row);
+}
+
+void TfrmMain::RefreshFileList() {
+    TWaitCursor wait;
+    TUpdateBracket bracket(*lvFileModel);
+    for (int i = 0; i < lvFileModel->Count(); ++i) {
+        TFileRow& row = lvFileModel->Row(i);
+        if (row.Member == nullptr)
+            continue;
+        row.Checked = row.Member->IsTarget;
+        row.ImageIndex = RowImageIndex(i);
+        lvFileModel->RowChanged(i);
+    }
+    MarkClashes();
+}
+
+void TfrmMain::MarkClashes() {
+    const TFileMembers& members = FInstallInfo->Members;
+    const std::vector<int> clashes = members.DestinationClashes();
+    TUpdateBracket bracket(*lvFileModel);
+    std::unordered_set<const TFileMember*> marked;
+    for (const int index : clashes)
+        marked.insert(&members.Items(index));
+    // Only rows whose mark changes are told to the view.
+    for (int i = 0; i < lvFileModel->Count(); ++i) {
+        TFileRow& row = lvFileModel->Row(i);
+        const bool clash = row.Member != nullptr && marked.count(row.Member) != 0;
+        if (row.Clash != clash) {
+            row.Clash = clash;
+            lvFileModel->RowChanged(i);
+        }
+    }
+}
+
+bool TfrmMain::ConfirmClashes() {
+    const TFileMembers& members = FInstallInfo->Members;
+    const std::vector<int> clashes = members.DestinationClashes();
+    if (clashes.empty())
+        return true;
+    MarkClashes();
+    QStringList lines;
+    for (std::size_t i = 0; i < clashes.size() && i < 10; ++i) {
+        const TFileMember& m = members.Items(clashes[i]);
+        lines << ShownText(m.ArchivePath + m.FileName) + QStringLiteral(" → ") +
+                     ShownText(m.GetInstallDir() + m.FileName);
+    }
+    if (clashes.size() > 10)
+        lines << QStringLiteral("ほか %1 個").arg(clashes.size() - 10);
+    return ShowMessageBox(this, QMessageBox::Warning,
+                          QStringLiteral("次のファイルはインストール先が同じです。あとから"
+                                         "インストールされるファイルが先のファイルを上書きします。"
+                                         "\n%1\n\nこのままインストールしますか?")
+                              .arg(lines.join(QLatin1Char('\n'))),
+                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfrmMain::lvFileChange(int row) {
+    TFileRow& r = lvFileModel->Row(row);
+    if (r.Member != nullptr)
+        r.Member->IsTarget = r.Checked;
+    MarkClashes();
+}
+
+void TfrmMain::lvFileSelectItem() {
+    const bool any = lvFile->selectionModel()->hasSelection();
+    for (QAction* a : {actShortCut, actAddInstall, actNoInstall, actClearShortcut, actSetMain,
+                       mitSetHelp, pmitFileSetHelp})
+        a->setEnabled(any);
+}
+
+void TfrmMain::lvFileColumnClick(int column) {
+    SortColumn = column;
+    lvFileModel->SortByColumn(column);
+}
+
+// --- update target ---------------------------------------------------------------------------
+
+void TfrmMain::RestorePristineSettings() {
+    if (FPristineMembers)
+        RestoreMemberSettings(FInstallInfo->Members, *FPristineMembers);
+    FTookOver = false;
+}
+
+void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
+    if (record != nullptr) {
+        if (record != FUpdateInfo.get())
+            FUpdateInfo->Assign(*record);
+        // Another application's settings must not mix with those of the one taken before.
+        if (FTookOver && FTookOverId != FUpdateInfo->AppId)
+            RestorePristineSettings();
+        IsUpdate = true;
+        if (!FTookOver) {
+            // What the plan holds of its own, for a return to a new install.
+            FPristineMembers = std::make_unique<TFileMembers>();
+            FPristineMembers->CopyFrom(FInstallInfo->Members);
+        }
+        TakeOverInstalled(FInstallInfo->Members, FUpdateInfo->Members);
+        FTookOver = true;
+        FTookOverId = FUpdateInfo->AppId;
+        RefreshFileList();
+        lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
+                               .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
+        // The new version's own name and version, as its main program gives them.
+        std::string name, version;
+        FInstallInfo->IdentityForUpdate(*FUpdateInfo, name, version);
+        edtAppName->setText(Q(name));
+        edtAppVersion->setText(Q(version));
+    } else {
+        IsUpdate = false;
+        // A new install after all: the plan is what the archive alone gives again.
+        if (FTookOver) {
+            RestorePristineSettings();
+            RefreshFileList();
+            edtAppName->setText(Q(FPristineName));
+            edtAppVersion->setText(Q(FPristineVersion));
+        }
+        lblUpdate->setText(QString::fromUtf8(kNewInstallText));
+    }
+    lblUpdate->setVisible(true);
+}
+
+} // namespace qm
