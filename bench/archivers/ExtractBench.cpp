@@ -6,6 +6,7 @@
 //
 // usage: bench_archivers [rounds] [zip|tgz|lzh|tar|cab|7z: that archive only]
 // Everything is written below $TMPDIR (default /tmp) and removed at the end.
+#include "BenchSupport.h"
 #include "cmarc/ArchiveFile.h"
 #include "cmarc/ArchiverOptions.h"
 #include "platform/AnsiCodec.h"
@@ -24,60 +25,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using qmbench::Clock;
+using qmbench::Median;
+using qmbench::Seconds;
+using qmbench::Shell;
+
 constexpr int kFiles = 10000;
 constexpr size_t kAverageSize = 20 * 1024;
-
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    if (status != 0)
-        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
-    return status;
-}
-
-// Text-like content that compresses about as well as program files do.
-void MakeSourceTree(const fs::path& root) {
-    static const char* words[] = {"install", "archive", "member",  "folder",  "setup", "value",
-                                  "window",  "version", "library", "program", "data",  "file",
-                                  "0x8000",  "return",  "static",  "config",  "\n",    "  "};
-    uint32_t x = 2463534242u;
-    auto next = [&x] {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        return x;
-    };
-    for (int i = 0; i < kFiles; ++i) {
-        const fs::path folder =
-            root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
-        fs::create_directories(folder);
-        const size_t size = kAverageSize / 2 + next() % kAverageSize;
-        std::string data;
-        data.reserve(size + 16);
-        while (data.size() < size) {
-            if (next() % 4 == 0) {
-                for (int k = 0; k < 8; ++k)
-                    data += static_cast<char>(next());
-            } else {
-                data += words[next() % (sizeof words / sizeof *words)];
-                data += ' ';
-            }
-        }
-        data.resize(size);
-        std::ofstream(folder / ("file" + std::to_string(i) + ".dat"), std::ios::binary) << data;
-    }
-}
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 intptr_t WindowProc(void*, unsigned, uintptr_t, intptr_t) {
     return 0;
@@ -145,7 +99,7 @@ int main(int argc, char** argv) {
     const fs::path src = work / "src";
     std::printf("making %d files...\n", kFiles);
     std::fflush(stdout);
-    MakeSourceTree(src);
+    qmbench::MakeSourceTree(src, kFiles, kAverageSize);
     const std::string s = src.string();
     const fs::path zip = work / "bench.zip", tgz = work / "bench.tgz", lzh = work / "bench.lzh",
                    tar = work / "bench.tar", cab = work / "bench.cab", sevenZip = work / "bench.7z";

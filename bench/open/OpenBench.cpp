@@ -7,6 +7,7 @@
 //
 // usage: bench_open [--large] [--rounds N] [--sizes N,N,...]
 // Everything is written below $TMPDIR (default /tmp) and removed at the end.
+#include "BenchSupport.h"
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
@@ -28,61 +29,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    if (status != 0)
-        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
-    return status;
-}
+using qmbench::Clock;
+using qmbench::Median;
+using qmbench::Seconds;
+using qmbench::Shell;
 
-// n files in folders of about 100, text-like content that compresses about as program files
-// do; about 20 KB a file up to 10,000 files, then smaller, so 100,000 files stay near 400 MB.
+// n files in folders of about 100; about 20 KB a file up to 10,000 files, then smaller, so
+// 100,000 files stay near 400 MB. The program's main executable and its help file beside them.
 void MakeSourceTree(const fs::path& root, int n) {
-    static const char* words[] = {"install", "archive", "member",  "folder",  "setup", "value",
-                                  "window",  "version", "library", "program", "data",  "file",
-                                  "0x8000",  "return",  "static",  "config",  "\n",    "  "};
-    const size_t average = n <= 10000 ? 20 * 1024 : 4 * 1024;
-    uint32_t x = 2463534242u;
-    auto next = [&x] {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        return x;
-    };
-    for (int i = 0; i < n; ++i) {
-        const fs::path folder =
-            root / ("dir" + std::to_string(i / 100)) / ("sub" + std::to_string(i % 7));
-        fs::create_directories(folder);
-        const size_t size = average / 2 + next() % average;
-        std::string data;
-        data.reserve(size + 16);
-        while (data.size() < size) {
-            if (next() % 4 == 0) {
-                for (int k = 0; k < 8; ++k)
-                    data += static_cast<char>(next());
-            } else {
-                data += words[next() % (sizeof words / sizeof *words)];
-                data += ' ';
-            }
-        }
-        data.resize(size);
-        std::ofstream(folder / ("file" + std::to_string(i) + ".dat"), std::ios::binary) << data;
-    }
-    // The program's main executable and its help file, as an application's archive has them.
+    qmbench::MakeSourceTree(root, n, n <= 10000 ? 20 * 1024 : 4 * 1024);
     std::ofstream(root / "tool.exe", std::ios::binary) << "MZ";
     std::ofstream(root / "readme.txt", std::ios::binary) << "help";
-}
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // One open in a fresh main window, until its list is painted; -1 when the open failed.
