@@ -14,6 +14,7 @@ shot="${2:-$root_dir/build-release/package-test.png}"
 command -v debootstrap >/dev/null || apt-get install -y --no-install-recommends debootstrap
 
 target="$(mktemp -d /var/tmp/quillmate-root.XXXXXX)"
+chmod 755 "$target" # the root of the new system, which its users must be able to walk
 cleanup() {
   for m in dev/pts dev proc sys; do umount -l "$target/$m" 2>/dev/null || true; done
   rm -rf --one-file-system "$target"

@@ -7,6 +7,7 @@
 #include "app/FileListModel.h"
 #include "app/Images.h"
 #include "cmarc/Archives.h"
+#include "cmarc/BackgroundCheck.h"
 #include "dialogs/frmOption.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"

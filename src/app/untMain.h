@@ -31,6 +31,7 @@ class QTreeView;
 namespace qm {
 
 class TArchiveFile;
+class TBackgroundCheck;
 class TChildProcess;
 class TDropDst;
 class TFileMember;
@@ -252,6 +253,8 @@ private:
 
     std::unique_ptr<TExtIniFile> FIniMain;
     std::unique_ptr<TArchiveFile> FArcMain;
+    // The check that runs beside the extraction of a compressed stream.
+    std::unique_ptr<TBackgroundCheck> FCheck;
     std::unique_ptr<TInstallAppInfo> FInstallInfo;
     std::unique_ptr<TInstallAppInfo> FUpdateInfo;
     // The plan that a newly opened one replaced: released once the open has returned, because

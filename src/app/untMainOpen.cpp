@@ -4,6 +4,7 @@
 
 #include "app/FileListModel.h"
 #include "cmarc/Archives.h"
+#include "cmarc/BackgroundCheck.h"
 #include "dialogs/frmOption.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
@@ -176,7 +177,16 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
 
 void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted) {
     FArcMain->SetFileName(path);
-    accepted = FArcMain->CheckArchive(1, 0) != 0;
+    FCheck.reset();
+    if (TBackgroundCheck::Worthwhile(*FArcMain)) {
+        // A check that reads the whole stream runs beside the extraction, which stops when the
+        // check fails (ExtractArchiveFile); the open then fails as a refused archive does.
+        FCheck = std::make_unique<TBackgroundCheck>();
+        FCheck->Start(*FArcMain);
+        accepted = true;
+    } else {
+        accepted = FArcMain->CheckArchive(1, 0) != 0;
+    }
     if (!accepted)
         return;
     setWindowTitle(
@@ -217,6 +227,10 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
 
     FArcMain->OnProgress = [this, &clock](TArchiveFile&, int state, LPEXTRACTINGINFOEX lpEis,
                                           bool& abort) {
+        if (FCheck && FCheck->Failed()) {
+            abort = true;
+            return;
+        }
         FProgressStart = clock.elapsed();
         ExtractProgress(state, lpEis != nullptr ? lpEis->szSourceFileName : nullptr, abort);
     };
@@ -227,6 +241,11 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     // What was extracted is what the plan lists; a library that could not extract everything
     // (a damaged member, a name it refused to write) is reported once the list is shown.
     FExtractResult = FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
+    const std::unique_ptr<TBackgroundCheck> check = std::move(FCheck);
+    if (check && !check->Passed()) {
+        plan.RemoveWorkFolder(); // nothing of a refused archive stays behind
+        throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+    }
     if (FExtractCancelled) {
         plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
         throw TOpenCancelled{};

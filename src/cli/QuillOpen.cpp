@@ -2,6 +2,7 @@
 
 #include "cmarc/ArchiveFile.h"
 #include "cmarc/ArchiverOptions.h"
+#include "cmarc/BackgroundCheck.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/UpdateTarget.h"
@@ -43,9 +44,18 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
     archive.Options = ArcMainOptions();
     QmMessageSink sink{QM_SINK_MAGIC, &IgnoreMessage, nullptr};
 
+    // As the window does: a check that reads the whole stream runs beside the extraction.
+    TBackgroundCheck check;
+    bool checking = false;
     plan.OnOpenArchive = [&](TInstallAppInfo&, const std::string& name, bool& accepted) {
         archive.SetFileName(name);
-        accepted = archive.CheckArchive(1, 0) != 0;
+        checking = TBackgroundCheck::Worthwhile(archive);
+        if (checking) {
+            check.Start(archive);
+            accepted = true;
+        } else {
+            accepted = archive.CheckArchive(1, 0) != 0;
+        }
     };
     plan.OnExtractArchive = [&](TInstallAppInfo& sender) {
         TTerminalProgress progress("展開");
@@ -53,7 +63,7 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
         std::uint64_t bytes = 0;
         archive.OnProgress = [&](TArchiveFile&, std::int32_t state, LPEXTRACTINGINFOEX info,
                                  bool& abort) {
-            if (QuillInterrupted) {
+            if (QuillInterrupted || (checking && check.Failed())) {
                 abort = true;
                 return;
             }
@@ -75,6 +85,8 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
             archive.Extract(&sink, nullptr, TFileArgs{}, sender.WorkFolder());
         archive.OnProgress = nullptr;
         progress.Finish();
+        if (checking && !check.Passed())
+            throw Exception("ファイルが不正か、または非対応のアーカイブです。");
         if (QuillInterrupted)
             throw TCancelled{};
     };

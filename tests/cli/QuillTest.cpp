@@ -232,6 +232,7 @@ TEST(Quill, ADamagedArchiveFailsAndLeavesNothing) {
         const TRun run = Quill(command + ("'" + bad + "'"));
         EXPECT_EQ(run.Exit, 1) << command << run.Err;
         EXPECT_EQ(run.Err.rfind("quill: ", 0), 0u) << run.Err;
+        EXPECT_NE(run.Err.find("非対応のアーカイブ"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Out.empty());
     }
     EXPECT_EQ(Quill("plan /no/such/archive.zip").Exit, 1);

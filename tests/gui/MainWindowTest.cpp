@@ -454,6 +454,36 @@ TEST_F(MainWindow, AnArchiveNamedAtStartThatDoesNotOpenIsReported) {
     }
 }
 
+// The check of a compressed tar runs beside its extraction: when it fails, the extraction stops,
+// its working folder goes, and the error is the check's, as when the check ran first.
+TEST_F(MainWindow, AFailingCheckDuringTheExtractionLeavesNothing) {
+    const std::string zip = MakeSampleZip();
+    const std::string dir = qmtest::MakeTempFolder("cut");
+    std::string big;
+    for (int i = 0; i < 20000; ++i)
+        big += std::to_string(i * 7919 % 104729) + (i % 13 == 0 ? "\n" : " ");
+    for (int i = 0; i < 30; ++i)
+        qmtest::WriteFile(dir + "/app/f" + std::to_string(i) + ".dat", big + std::to_string(i));
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf whole.tar.gz app"), 0);
+    const std::string bytes = qmtest::ReadFile(dir + "/whole.tar.gz");
+    const std::string cut = qmtest::WriteFile(dir + "/cut.tar.gz", bytes.substr(0, bytes.size() * 2 / 3));
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    const TInstallAppInfo* plan = w.InstallInfo();
+    try {
+        OpenByCommand(w, cut);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "ファイルが不正か、または非対応のアーカイブです。");
+    }
+    EXPECT_EQ(w.InstallInfo(), plan);
+    EXPECT_EQ(w.windowTitle(), "Quillmate - sample.zip");
+    EXPECT_EQ(WorkFolders().size(), 1u);
+    // The whole archive still opens.
+    OpenByCommand(w, dir + "/whole.tar.gz");
+    EXPECT_EQ(w.lvFileModel->Count(), 30);
+}
+
 TEST_F(MainWindow, ARefusedArchiveLeavesEverythingAsItWas) {
     const std::string zip = MakeSampleZip();
     const std::string bad =

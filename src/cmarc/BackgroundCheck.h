@@ -1,0 +1,42 @@
+#pragma once
+// The check of an archive that is one compressed stream (tar.gz, tar.xz, tar.zst, ...) reads and
+// decompresses all of it, as the extraction after it does again: on a machine with two cores the
+// two run at once. The check runs on a thread of its own through an archive object of its own
+// with no events attached, so it shares nothing with the extraction but the library's reentrant
+// check; the extraction asks at each step whether the check has failed, and stops then.
+#include "cmarc/ArchiveFile.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace qm {
+
+class TBackgroundCheck {
+public:
+    TBackgroundCheck() = default;
+    ~TBackgroundCheck();
+    TBackgroundCheck(const TBackgroundCheck&) = delete;
+    TBackgroundCheck& operator=(const TBackgroundCheck&) = delete;
+
+    // Whether the check of this archive is worth running beside the extraction: it reads the
+    // whole archive. Where it is cheap (a ZIP's central directory, 7z and CAB headers, a plain
+    // tar) it stays first.
+    static bool Worthwhile(const TArchiveFile& archive);
+
+    // Starts the check (mode 1, as before an extraction) of the archive's file with its kind.
+    void Start(const TArchiveFile& archive);
+    // The check has ended and found the archive bad (never blocks).
+    bool Failed() const { return FState.load() == kFailed; }
+    // Waits for the check; true when it passed.
+    bool Passed();
+
+private:
+    static constexpr int kRunning = 0, kPassed = 1, kFailed = 2;
+    std::unique_ptr<TArchiveFile> FArchive;
+    std::thread FThread;
+    std::atomic<int> FState{kRunning};
+};
+
+} // namespace qm
