@@ -46,8 +46,10 @@ in_root "su tester -c 'cd ~ && mkdir -p src && echo hello > src/readme.txt && \
   (cd src && zip -q ../sample-1.0.zip readme.txt)'"
 in_root "su tester -c 'Xvfb :77 -screen 0 1024x700x24 >/dev/null 2>&1 & sleep 2; \
   export DISPLAY=:77; gio open ~/sample-1.0.zip; \
-  for i in \$(seq 1 30); do pgrep -x Quillmate >/dev/null && break; sleep 0.5; done; sleep 4; \
-  import -window root /tmp/package-test.png; pgrep -x Quillmate; pkill -x Quillmate; pkill Xvfb'"
+  for i in \$(seq 1 30); do pgrep -u tester -x Quillmate >/dev/null && break; sleep 0.5; done; \
+  sleep 4; import -window root /tmp/package-test.png; pgrep -u tester -x Quillmate; \
+  status=\$?; pkill -u tester -x Quillmate; pkill -u tester Xvfb; exit \$status'"
+echo "Quillmate was started by gio open"
 cp "$target/tmp/package-test.png" "$shot"
 echo "screenshot: $shot"
 
