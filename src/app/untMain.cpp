@@ -3,7 +3,6 @@
 #include "app/untMain.h"
 
 #include "app/Busy.h"
-#include "settings/ConfigKeys.h"
 #include "app/FileListModel.h"
 #include "app/Images.h"
 #include "cmarc/Archives.h"
@@ -19,6 +18,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SpecialFolders.h"
 #include "platform/WindowsVersion.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/DateText.h"
 #include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"

@@ -1,10 +1,10 @@
 #pragma once
 // The main window: the hub that owns the settings, the archive component, the install plan and
 // the update target, shows the plan as a checked file list, and is reached by every dialog.
-#include "settings/ExtIniFile.h"
 #include "dialogs/MainAccess.h"
 #include "platform/Process.h"
 #include "platform/WinMessage.h"
+#include "settings/ExtIniFile.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -2,7 +2,6 @@
 // installer and uninstaller executables, and what is opened once they are done.
 #include "app/untMain.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmConvert.h"
 #include "dialogs/frmInstall.h"
@@ -19,6 +18,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/ChildWait.h"
 #include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"

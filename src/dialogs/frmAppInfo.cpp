@@ -1,13 +1,13 @@
 #include "dialogs/frmAppInfo.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
-#include "widgets/ShownText.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
+#include "widgets/ShownText.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -80,14 +80,6 @@ QIcon MissingIcon(const QIcon& file) {
     painter.drawLine(QPointF(13, 3), QPointF(3, 13));
     painter.end();
     return QIcon(pixmap);
-}
-
-QLineEdit* NewReadOnlyEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::ClickFocus); // selectable, but not a tab stop
-    return edit;
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {

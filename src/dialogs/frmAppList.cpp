@@ -1,14 +1,14 @@
 #include "dialogs/frmAppList.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppInfo.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
-#include "widgets/ShownText.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "dialogs/frmInstall.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
-#include "widgets/ShownText.h"
 #include "widgets/RadioGroup.h"
+#include "widgets/ShownText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

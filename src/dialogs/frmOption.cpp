@@ -1,7 +1,7 @@
 #include "dialogs/frmOption.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 
 #include <QCheckBox>

@@ -1,6 +1,5 @@
 #include "dialogs/frmUninstall.h"
 
-#include "settings/ConfigKeys.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
 #include "model/AppNotes.h"
@@ -10,10 +9,11 @@
 #include "model/InstructionFiles.h"
 #include "platform/Exception.h"
 #include "platform/SpecialFolders.h"
-#include "widgets/ShownText.h"
+#include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QAction>
@@ -150,10 +150,7 @@ void TfrmUninstall::CreateControls() {
     auto* top = new QGridLayout;
     auto* lblAppName = new QLabel(U("アンインストール対象"), this);
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
-    edtAppName = new QLineEdit(this);
-    edtAppName->setObjectName(QStringLiteral("edtAppName"));
-    edtAppName->setReadOnly(true);
-    edtAppName->setFocusPolicy(Qt::ClickFocus); // not a tab stop
+    edtAppName = NewReadOnlyEdit(this, "edtAppName");
     lblAppName->setBuddy(edtAppName);
     btnChangeTarget = new QPushButton(U("変更(&H)..."), this);
     btnChangeTarget->setObjectName(QStringLiteral("btnChangeTarget"));

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 
 namespace qm {
 
@@ -17,6 +18,14 @@ QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
     box->setObjectName(QLatin1String(name));
     return box;
+}
+
+QLineEdit* NewReadOnlyEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus); // selectable, but not a tab stop
+    return edit;
 }
 
 void SetChoice(QComboBox* list, int value, int fallback) {

@@ -1,6 +1,6 @@
-#include "settings/ExtIniFile.h"
-#include "settings/ConfigKeys.h"
 #include "platform/AnsiCodec.h"
+#include "settings/ConfigKeys.h"
+#include "settings/ExtIniFile.h"
 
 #include "CrashSave.h"
 #include "Sandbox.h"

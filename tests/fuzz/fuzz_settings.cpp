@@ -2,8 +2,8 @@
 // store: no line, section or key is lost or changes its meaning on the way.
 #include "FuzzSupport.h"
 
-#include "settings/ExtIniFile.h"
 #include "platform/AnsiCodec.h"
+#include "settings/ExtIniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
