@@ -338,13 +338,6 @@ void PrintPlan(const TOpenedArchive& opened) {
 
 // --- the installed applications ---------------------------------------------------------------
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::unique_ptr<TInstallList> LoadApps() {
     auto list = std::make_unique<TInstallList>();
     list->LoadInstalled(GetDataFolder() + InstallListFileName);

@@ -1,5 +1,6 @@
 #include "model/ArchiveName.h"
 
+#include "model/FileUtils.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -159,10 +160,7 @@ TArchiveNameParts ParseArchiveName(const std::string& fileName) {
 }
 
 std::string ProgramShortcutName(const std::string& fileName) {
-    std::string lower = fileName;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string lower = LowerAscii(fileName);
     if (lower.size() > 9 && lower.compare(lower.size() - 9, 9, ".appimage") == 0) {
         const std::string name = ParseArchiveName(fileName).Name;
         if (!name.empty())
@@ -179,13 +177,7 @@ std::string WithSubfolder(const std::string& folder, const std::string& name) {
     while (!last.empty() && last.back() == PathDelim)
         last.pop_back();
     last = last.substr(last.rfind(PathDelim) + 1);
-    const auto lower = [](std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
-    if (lower(last) == lower(name))
+    if (LowerAscii(last) == LowerAscii(name))
         return folder;
     return folder + name + PathDelim;
 }

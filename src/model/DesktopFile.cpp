@@ -140,20 +140,37 @@ std::vector<std::string> SplitExec(const std::string& exec) {
     return words;
 }
 
-std::string QuoteExecWord(const std::string& word) {
-    // Field codes stay as they are.
-    if (word.size() == 2 && word[0] == '%')
-        return word;
-    const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
-    if (!word.empty() && word.find_first_of(reserved) == std::string::npos)
-        return word;
+namespace {
+
+// A word in double quotes where the format requires them (reserved characters, empty, or a
+// leading '='), with '"', '`', '$' and '\\' escaped inside.
+std::string QuoteWhereNeeded(const std::string& text) {
+    static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
+    if (!text.empty() && text.find_first_of(reserved) == std::string::npos && text.front() != '=')
+        return text;
     std::string quoted = "\"";
-    for (const char c : word) {
+    for (const char c : text) {
         if (c == '"' || c == '`' || c == '$' || c == '\\')
             quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";
+}
+
+} // namespace
+
+std::string QuoteExecArgument(const std::string& argument) {
+    std::string text;
+    for (const char c : argument)
+        text += c == '%' ? std::string("%%") : std::string(1, c);
+    return QuoteWhereNeeded(text);
+}
+
+std::string QuoteExecWord(const std::string& word) {
+    // Field codes (and "%%") stay as they are.
+    if (word.size() == 2 && word[0] == '%')
+        return word;
+    return QuoteWhereNeeded(word);
 }
 
 bool EntryStartsProgram(const TDesktopFile& entry, const std::string& programFileName) {

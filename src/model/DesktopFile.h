@@ -47,7 +47,9 @@ TMetaInfo ParseMetaInfo(const std::string& xml);
 // The words of an Exec value, unquoted as the desktop entry format says (field codes stay as
 // words: "%U").
 std::vector<std::string> SplitExec(const std::string& exec);
-// One Exec word quoted where the format requires it.
+// One argument of an Exec line taken literally: '%' doubled, quoted where the format requires.
+std::string QuoteExecArgument(const std::string& argument);
+// One word of an existing Exec line (its field codes and "%%" kept), quoted where required.
 std::string QuoteExecWord(const std::string& word);
 // A string value unescaped (\s, \n, \t, \r, \\).
 std::string UnescapeDesktopValue(const std::string& raw);

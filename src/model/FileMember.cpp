@@ -43,13 +43,6 @@ std::string FormatGrouped(double value, int decimals) {
     return text;
 }
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return text;
-}
-
 } // namespace
 
 // ---- TShortcutOption -------------------------------------------------------------------------

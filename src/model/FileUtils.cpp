@@ -446,6 +446,13 @@ std::string TextSortKey(const std::string& text) {
     return key;
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     return Fold(a) == Fold(b);
 }

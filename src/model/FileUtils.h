@@ -98,6 +98,8 @@ std::string IncludeTrailingSlash(const std::string& text);
 // (the letters a Japanese user locale treats as case pairs in file names); other characters
 // compare exactly.
 bool SameText(const std::string& a, const std::string& b);
+// The text with the ASCII capitals A-Z lowered; every other byte as it is.
+std::string LowerAscii(std::string text);
 // The key by which lists order names: the text's bytes in the ANSI code page with the ASCII
 // letters folded to upper case, so keys compare as the system's case-insensitive comparison of
 // texts does (other bytes by value). A text the code page cannot hold gives its UTF-8 bytes.

@@ -18,13 +18,6 @@ namespace qm {
 
 namespace {
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -286,15 +279,9 @@ bool TInstallAppInfo::MainIsCommand() const {
 void TInstallAppInfo::SelectNativeMain() {
     if (workFolder_.empty())
         return;
-    const auto lower = [](std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
     // The names the application goes by: the archive's and its single top folder's, without
     // versions and platform words.
-    std::vector<std::string> names{lower(ParseArchiveName(ExtractFileName(ArchiveName)).Name)};
+    std::vector<std::string> names{LowerAscii(ParseArchiveName(ExtractFileName(ArchiveName)).Name)};
     std::string top;
     for (int i = 0; i < Members.Count(); ++i) {
         const std::string& path = Members.Items(i).ArchivePath;
@@ -305,12 +292,12 @@ void TInstallAppInfo::SelectNativeMain() {
             top.clear();
     }
     if (!top.empty())
-        names.push_back(lower(ParseArchiveName(top).Name));
+        names.push_back(LowerAscii(ParseArchiveName(top).Name));
     // The programs bundled desktop entries start.
     std::vector<std::string> started;
     for (int i = 0; i < Members.Count(); ++i) {
         const TFileMember& m = Members.Items(i);
-        if (lower(ExtractFileExt(m.FileName)) != ".desktop" || m.FileSize > (1 << 20))
+        if (LowerAscii(ExtractFileExt(m.FileName)) != ".desktop" || m.FileSize > (1 << 20))
             continue;
         std::string bytes;
         try {
@@ -332,10 +319,10 @@ void TInstallAppInfo::SelectNativeMain() {
         const TFileMember& m = Members.Items(i);
         if (m.IsExcluded() || !IsNativeProgram(m))
             continue;
-        std::string stem = lower(m.FileName);
+        std::string stem = LowerAscii(m.FileName);
         if (stem.size() > 9 && stem.compare(stem.size() - 9, 9, ".appimage") == 0)
-            stem = lower(ParseArchiveName(m.FileName).Name);
-        const std::string plainStem = lower(RemoveFileExt(m.FileName));
+            stem = LowerAscii(ParseArchiveName(m.FileName).Name);
+        const std::string plainStem = LowerAscii(RemoveFileExt(m.FileName));
         const int depth = static_cast<int>(std::count(m.ArchivePath.begin(), m.ArchivePath.end(), '/'));
         const bool atTop = depth <= (top.empty() ? 0 : 1);
         const bool inBin = m.ArchivePath.size() >= 4 &&

@@ -63,10 +63,7 @@ std::string ReadPlain(const std::string& path, std::uint64_t limit) {
 }
 
 bool IsImageName(const std::string& name) {
-    std::string ext = ExtractFileExt(name);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string ext = LowerAscii(ExtractFileExt(name));
     return ext == ".png" || ext == ".svg" || ext == ".xpm";
 }
 

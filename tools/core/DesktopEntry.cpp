@@ -95,22 +95,6 @@ std::vector<std::string> SplitWindowsArguments(const std::string& commandLine) {
     return arguments;
 }
 
-std::string QuoteExecArgument(const std::string& argument) {
-    static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
-    std::string text;
-    for (const char c : argument)
-        text += c == '%' ? std::string("%%") : std::string(1, c);
-    if (!text.empty() && text.find_first_of(reserved) == std::string::npos && text.front() != '=')
-        return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 std::string EscapeDesktopValue(const std::string& value) {
     std::string out;
     for (const char c : value) {

@@ -1,6 +1,7 @@
 #pragma once
 // Shortcuts as desktop entries: where they go, what they say, and how a Windows program's
 // arguments become the Exec line of the freedesktop desktop-entry format.
+#include "model/DesktopFile.h"
 #include "model/FileMember.h"
 
 #include <cstdint>
@@ -30,8 +31,6 @@ std::string BuildDesktopEntry(const TDesktopEntry& entry, bool programIsExecutab
 // The command line split the way a Windows program splits its own (quotes group, backslashes
 // before a quote escape it).
 std::vector<std::string> SplitWindowsArguments(const std::string& commandLine);
-// One argument of an Exec line, quoted where the desktop-entry format requires it; '%' doubled.
-std::string QuoteExecArgument(const std::string& argument);
 // A value of the string type: backslash, line breaks and tabs escaped.
 std::string EscapeDesktopValue(const std::string& value);
 

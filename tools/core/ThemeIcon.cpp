@@ -9,10 +9,7 @@ namespace qm {
 
 TImageFacts ImageFactsOf(const std::string& path) {
     TImageFacts facts;
-    std::string ext = ExtractFileExt(path);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string ext = LowerAscii(ExtractFileExt(path));
     if (ext == ".svg") {
         facts.Image = facts.Scalable = true;
         return facts;
