@@ -28,6 +28,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -680,4 +683,59 @@ TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
     w.actUninstall->trigger();
     ASSERT_TRUE(WaitUntil([] { return Database()->Count() == 0; }));
     EXPECT_TRUE(WaitUntil([&] { return !fs::is_symlink(link); }));
+}
+
+// The window and the command line give one plan for one archive, a new install and the next
+// version alike: name, version, main program, help file and every member's destination and
+// shortcuts come from the model, not from either front end.
+TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
+    const auto quillPlan = [](const std::string& archive) {
+        FILE* pipe = ::popen(("'" + std::string(QM_QUILL) + "' plan --json '" + archive +
+                              "' 2>/dev/null </dev/null")
+                                 .c_str(),
+                             "r");
+        std::string out;
+        char buffer[4096];
+        for (std::size_t got; pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, got);
+        if (pipe != nullptr)
+            ::pclose(pipe);
+        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    };
+    const auto compare = [&](TfrmMain& w, const std::string& archive) {
+        const QJsonObject q = quillPlan(archive);
+        ASSERT_FALSE(q.isEmpty()) << archive;
+        const TInstallAppInfo& plan = *w.InstallInfo();
+        EXPECT_EQ(q["name"].toString(), w.edtAppName->text());
+        EXPECT_EQ(q["version"].toString(), w.edtAppVersion->text());
+        EXPECT_EQ(q["update_of"].isNull(), !w.IsUpdate);
+        const QJsonArray members = q["members"].toArray();
+        ASSERT_EQ(members.size(), plan.Members.Count());
+        for (int i = 0; i < plan.Members.Count(); ++i) {
+            const TFileMember& m = plan.Members.Items(i);
+            const QJsonObject j = members[i].toObject();
+            EXPECT_EQ(j["path"].toString().toStdString(), m.ArchivePath + m.FileName);
+            EXPECT_EQ(j["destination"].toString().toStdString(), m.GetInstallDir() + m.FileName);
+            EXPECT_EQ(j["install"].toBool(), m.IsTarget && !m.IsExcluded()) << m.FileName;
+            EXPECT_EQ(j["role"].toString() == "main", m.Role() == mrMain) << m.FileName;
+            EXPECT_EQ(j["shortcuts"].toArray().contains(QStringLiteral("desktop")),
+                      (m.ShortcutFlags() & scDesktop) != 0)
+                << m.FileName;
+        }
+    };
+    const std::string v1 = MakeAppZip("tool-1.0.zip", {{"doc/manual.chm", "help"}, {"a.dat", "x"}});
+    TfrmMain w;
+    OpenByCommand(w, v1);
+    compare(w, v1);
+    // Installed with a desktop shortcut, the next version takes it over in both.
+    TFileMembers& plan = w.InstallInfo()->Members;
+    plan.Items(plan.MainIndex()).SetShortcutFlags(scDesktop | scStartMenu);
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_EQ(Database()->Count(), 1);
+    const std::string v2 = MakeAppZip("tool-1.1.zip", {{"doc/manual.chm", "help 2"}, {"b.dat", "y"}});
+    Answer<TfrmSelUpdate>([](TfrmSelUpdate& d) { return int(QDialog::Rejected); });
+    OpenByCommand(w, v2);
+    ASSERT_TRUE(w.IsUpdate);
+    compare(w, v2);
 }
