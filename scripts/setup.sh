@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libarchive-tools zip unzip p7zip-full gcab jlha-utils arj lhasa cabextract
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686 binutils-mingw-w64-i686
-  python3 xvfb xauth x11-apps imagemagick qt6-translations-l10n
+  python3 xvfb xauth x11-apps imagemagick qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   fonts-ipafont-gothic hicolor-icon-theme adwaita-icon-theme
   desktop-file-utils squashfs-tools gtk-update-icon-cache appstream dpkg-dev file
 )

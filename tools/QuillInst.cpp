@@ -9,11 +9,15 @@
 
 #ifdef QM_TOOLS_WITH_WINDOWS
 #include "gui/ToolWindow.h"
+#include "language/Interface.h"
 
 #include <QApplication>
 #endif
 
 int main(int argc, char** argv) {
+#ifdef QM_TOOLS_WITH_WINDOWS
+    qm::LoadInterfaceCatalogue();
+#endif
     const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.

@@ -1,5 +1,7 @@
 #include "widgets/Language.h"
 
+#include "language/Interface.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -8,19 +10,36 @@
 namespace qm {
 
 bool SetUpInterfaceLanguage(QCoreApplication& app) {
+    return SetUpInterfaceLanguage(app, InterfaceLanguage());
+}
+
+bool SetUpInterfaceLanguage(QCoreApplication& app, TLanguage language) {
+    LoadInterfaceCatalogue(language);
+    // Qt's own texts are English: only Japanese needs its catalogue.
+    auto* qtCatalogue = app.findChild<QTranslator*>(QStringLiteral("qmQtTranslator"));
+    if (language == TLanguage::English) {
+        const QLocale system = QLocale::system();
+        QLocale::setDefault(system.language() == QLocale::English
+                                ? system
+                                : QLocale(QLocale::English, QLocale::UnitedStates));
+        if (qtCatalogue != nullptr)
+            QCoreApplication::removeTranslator(qtCatalogue);
+        return true;
+    }
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QLocale::setDefault(japanese);
-    // Once per application: a second call finds the catalogue already there.
-    if (app.findChild<QTranslator*>(QStringLiteral("qmQtTranslator")) != nullptr)
-        return true;
-    auto* translator = new QTranslator(&app);
-    translator->setObjectName(QStringLiteral("qmQtTranslator"));
-    if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
+    if (qtCatalogue == nullptr) {
+        qtCatalogue = new QTranslator(&app);
+        qtCatalogue->setObjectName(QStringLiteral("qmQtTranslator"));
+        if (!qtCatalogue->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete qtCatalogue;
+            return false;
+        }
     }
-    QCoreApplication::installTranslator(translator);
+    // Installing again moves it first in line; it is never installed twice.
+    QCoreApplication::removeTranslator(qtCatalogue);
+    QCoreApplication::installTranslator(qtCatalogue);
     return true;
 }
 

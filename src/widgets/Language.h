@@ -1,14 +1,18 @@
 #pragma once
-// The interface's language for Qt's own texts and formats: the buttons of message boxes and
-// standard dialogs, the file dialog's labels, and the date and number formats. The program's
-// own texts are Japanese, so Qt's are too, and dates read the same everywhere ("2019/02/21").
+// The interface's language: the program's own texts (its catalogue), Qt's texts (the buttons of
+// message boxes and standard dialogs, the file dialog's labels) and the date and number formats
+// follow one choice. Under Japanese, dates read "2019/02/21" everywhere.
+#include "platform/Catalogue.h"
+
 class QCoreApplication;
 
 namespace qm {
 
-// Loads Qt's Japanese catalogue (Debian's qt6-translations-l10n) into the application and makes
-// Japanese the default locale. False when the catalogue is not installed: Qt's texts then stay
-// in English, the formats are Japanese all the same.
+// Chooses the language from the environment (QUILLMATE_LANG, else the locale) and sets it up.
+// False when Qt's Japanese catalogue (Debian's qt6-translations-l10n) is not installed: Qt's
+// texts then stay in English.
 bool SetUpInterfaceLanguage(QCoreApplication& app);
+// Sets up the given language; the tests choose theirs so.
+bool SetUpInterfaceLanguage(QCoreApplication& app, TLanguage language);
 
 } // namespace qm
