@@ -2,6 +2,7 @@
 
 #include "cmarc/ArchiverType.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 
 #include <cstring>
 #include <filesystem>
@@ -115,7 +116,7 @@ void TArchiveFile::SetArchiverType(TArchiverType type) {
     case atGCA:
     case atBel:
         if (!Loading)
-            throw EArchiver("書庫の形式を特定できませんでした。");
+            throw EArchiver(Tr("ArchiveFile", "書庫の形式を特定できませんでした。"));
         FArchiverType = type;
         return;
     default:
@@ -128,7 +129,7 @@ void TArchiveFile::SetArchiverType(TArchiverType type) {
 
 void TArchiveFile::RequireArchiver() const {
     if (!FArchiver)
-        throw EArchiver("書庫の形式を判別できません。");
+        throw EArchiver(Tr("ArchiveFile", "書庫の形式を判別できません。"));
 }
 
 void TArchiveFile::InstallHooks(const TArchiverOptions& options) {

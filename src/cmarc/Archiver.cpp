@@ -1,6 +1,7 @@
 #include "cmarc/Archiver.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 
 namespace qm {
 
@@ -87,27 +88,27 @@ int TArchiver::CheckArchive(const std::string& fileName, int mode, int flags) {
 
 std::string TArchiver::BuildAddCommand(void*, const std::string&, bool, const TFileArgs&,
                                        const std::string&, const TArchiverOptions&) {
-    throw EArchiver("この形式では書庫ファイルの作成をサポートしておりません。");
+    throw EArchiver(Tr("Archiver", "この形式では書庫ファイルの作成をサポートしておりません。"));
 }
 
 std::string TArchiver::BuildDeleteCommand(void*, const std::string&, bool, const TFileArgs&,
                                           const std::string&, const TArchiverOptions&) {
-    throw EArchiver("この形式の書庫ではファイルの削除をサポートしておりません。");
+    throw EArchiver(Tr("Archiver", "この形式の書庫ではファイルの削除をサポートしておりません。"));
 }
 
 std::string TArchiver::BuildUpdateCommand(void*, const std::string&, bool, const TFileArgs&,
                                           const std::string&, const TArchiverOptions&) {
-    throw EArchiver("この形式の書庫では書庫の更新をサポートしておりません。");
+    throw EArchiver(Tr("Archiver", "この形式の書庫では書庫の更新をサポートしておりません。"));
 }
 
 std::string TArchiver::BuildSfxCommand(void*, const std::string&, const std::string&,
                                        const TArchiverOptions&) {
-    throw EArchiver("この形式では自己解凍書庫の作成をサポートしておりません。");
+    throw EArchiver(Tr("Archiver", "この形式では自己解凍書庫の作成をサポートしておりません。"));
 }
 
 std::string TArchiver::BuildExtractMemCommand(void*, const std::string&, const std::string&,
                                               const TArchiverOptions&) {
-    throw EArchiver("この形式ではメモリ展開をサポートしておりません。");
+    throw EArchiver(Tr("Archiver", "この形式ではメモリ展開をサポートしておりません。"));
 }
 
 bool TArchiver::SetOwnerWindow(void* window, void* notifyProc) {

@@ -2,6 +2,7 @@
 
 #include "cmarc/ArchiveCommon.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -246,7 +247,7 @@ void TArchiverDll::LoadDLL() {
         return;
     FModule = LoadDynamicLibrary(DllName);
     if (FModule == nullptr)
-        throw ENoArchiverDLL(TypeName + " を扱うには " + DllName + " が 必要です。");
+        throw ENoArchiverDLL(Args(Tr("ArchiverDll", "%1 を扱うには %2 が 必要です。"), TypeName, DllName));
 }
 
 void TArchiverDll::FreeDLL() {
@@ -261,8 +262,7 @@ void* TArchiverDll::ResolveEntry(void*& entry, const std::string& name, bool req
         return entry;
     entry = FindLibraryEntry(FModule, name.c_str());
     if (entry == nullptr && required)
-        throw EEntryNotFound(DynamicLibraryPath(FModule) + " に " + name +
-                             " のエントリが見つかりません。");
+        throw EEntryNotFound(Args(Tr("ArchiverDll", "%1 に %2 のエントリが見つかりません。"), DynamicLibraryPath(FModule), name));
     return entry;
 }
 

@@ -1,5 +1,6 @@
 #include "cmarc/ArchiveCommon.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 
 #include <filesystem>
 #include <sstream>
@@ -8,8 +9,7 @@ namespace qm {
 
 ESfxNoRequiredFile::ESfxNoRequiredFile(std::string archiveKind, std::string sfxKind,
                                        std::string requiredFile)
-    : EArchiver(archiveKind + " 書庫からの" + sfxKind + "自己解凍書庫の作成には '" + requiredFile +
-                "' ファイルが必要です。"),
+    : EArchiver(Args(Tr("Archives", "%1 書庫からの%2自己解凍書庫の作成には '%3' ファイルが必要です。"), archiveKind, sfxKind, requiredFile)),
       ArchiveKind(std::move(archiveKind)), SfxKind(std::move(sfxKind)),
       RequiredFile(std::move(requiredFile)) {}
 

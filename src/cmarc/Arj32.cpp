@@ -1,11 +1,13 @@
 #include "cmarc/Arj32.h"
 
+#include "platform/Catalogue.h"
+
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_arjDll;
 std::unique_ptr<TArchiverDll> MakeArjDll() {
-    return std::make_unique<TArchiverDll>("ARJ 形式書庫", "UNARJ32J.DLL", "Unarj");
+    return std::make_unique<TArchiverDll>(Tr("Arj32", "ARJ 形式書庫"), "UNARJ32J.DLL", "Unarj");
 }
 } // namespace
 

@@ -1,11 +1,13 @@
 #include "cmarc/Bga32.h"
 
+#include "platform/Catalogue.h"
+
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_bgaDll;
 std::unique_ptr<TArchiverDll> MakeBgaDll() {
-    return std::make_unique<TArchiverDll>("BGA 形式書庫", "BGA32.DLL", "Bga");
+    return std::make_unique<TArchiverDll>(Tr("Bga32", "BGA 形式書庫"), "BGA32.DLL", "Bga");
 }
 } // namespace
 

@@ -1,11 +1,13 @@
 #include "cmarc/Cab32.h"
 
+#include "platform/Catalogue.h"
+
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_cabDll;
 std::unique_ptr<TArchiverDll> MakeCabDll() {
-    return std::make_unique<TArchiverDll>("CAB 形式書庫", "CAB32.DLL", "Cab");
+    return std::make_unique<TArchiverDll>(Tr("Cab32", "CAB 形式書庫"), "CAB32.DLL", "Cab");
 }
 } // namespace
 

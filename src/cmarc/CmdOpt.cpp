@@ -1,6 +1,7 @@
 #include "cmarc/CmdOpt.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/FileSystem.h"
 
 #include <cstdio>
@@ -27,7 +28,7 @@ namespace {
 // switches or folders (another destination, for one). Such a name is refused instead.
 void RequirePlainName(const std::string& value, const char* forbidden) {
     if (value.find_first_of(forbidden) != std::string::npos)
-        throw EArchiver("二重引用符または改行を含む名前は書庫ライブラリに渡せません: " + value);
+        throw EArchiver(Args(Tr("CmdOpt", "二重引用符または改行を含む名前は書庫ライブラリに渡せません: %1"), value));
 }
 } // namespace
 
@@ -88,11 +89,11 @@ int TCmdOpt::AddResponseFile(const TFileArgs& files, const std::string& response
     }
     std::FILE* out = std::fopen(responseFile.c_str(), "wb");
     if (out == nullptr)
-        throw EWriteError("応答ファイル " + responseFile + " を作成できません。");
+        throw EWriteError(Args(Tr("CmdOpt", "応答ファイル %1 を作成できません。"), responseFile));
     const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
     const bool closed = std::fclose(out) == 0;
     if (!written || !closed)
-        throw EWriteError("応答ファイル " + responseFile + " に書き込めません。");
+        throw EWriteError(Args(Tr("CmdOpt", "応答ファイル %1 に書き込めません。"), responseFile));
     AddStr("", "@" + responseFile);
     return static_cast<int>(names.size());
 }

@@ -1,11 +1,13 @@
 #include "cmarc/Lha32.h"
 
+#include "platform/Catalogue.h"
+
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_lhaDll;
 std::unique_ptr<TArchiverDll> MakeLhaDll() {
-    return std::make_unique<TArchiverDll>("LHA 形式書庫", "UNLHA32.DLL", "Unlha");
+    return std::make_unique<TArchiverDll>(Tr("Lha32", "LHA 形式書庫"), "UNLHA32.DLL", "Unlha");
 }
 } // namespace
 
@@ -17,9 +19,9 @@ std::string TLha32::BuildLhaCommand(const std::string& word, const std::string& 
     // Without these two the library would fall back on its own settings for time stamps and
     // stored attributes; the callers always give them.
     if (word == "x" && o.jse == -1)
-        throw EAssertionFailed("jse オプションが設定されていません。", "cmarc\\Lha32", 234);
+        throw EAssertionFailed(Tr("Lha32", "jse オプションが設定されていません。"), "cmarc\\Lha32", 234);
     if (o.jso == -1)
-        throw EAssertionFailed("jso オプションが設定されていません。", "cmarc\\Lha32", 240);
+        throw EAssertionFailed(Tr("Lha32", "jso オプションが設定されていません。"), "cmarc\\Lha32", 240);
 
     TCmdOpt cmd;
     cmd.Add("-+");

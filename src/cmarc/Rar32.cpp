@@ -1,11 +1,13 @@
 #include "cmarc/Rar32.h"
 
+#include "platform/Catalogue.h"
+
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_rarDll;
 std::unique_ptr<TArchiverDll> MakeRarDll() {
-    return std::make_unique<TArchiverDll>("RAR 形式書庫", "UNRAR32.DLL", "Unrar");
+    return std::make_unique<TArchiverDll>(Tr("Rar32", "RAR 形式書庫"), "UNRAR32.DLL", "Unrar");
 }
 } // namespace
 

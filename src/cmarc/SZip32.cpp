@@ -1,13 +1,14 @@
 #include "cmarc/SZip32.h"
 
 #include "cmarc/SelfExtract.h"
+#include "platform/Catalogue.h"
 
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_sevenZipDll;
 std::unique_ptr<TArchiverDll> MakeSevenZipDll() {
-    return std::make_unique<TArchiverDll>("7z 形式書庫", "7-zip32.dll", "SevenZip");
+    return std::make_unique<TArchiverDll>(Tr("SZip32", "7z 形式書庫"), "7-zip32.dll", "SevenZip");
 }
 } // namespace
 
@@ -64,7 +65,7 @@ std::string TSevenZip32::BuildDeleteCommand(QM_BUILD_PARAMS) {
 int TSevenZip32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
                          const std::string& destination, const TArchiverOptions& options) {
     if (options.gw <= 0)
-        throw EArchiver("16bit SFX を作成することはできません。");
+        throw EArchiver(Tr("SZip32", "16bit SFX を作成することはできません。"));
     // 7-Zip's own install folder would be searched first; this system records none, so the
     // standard search is the only one.
     const std::string module = SearchModuleFile(SevenZipSfxModule);

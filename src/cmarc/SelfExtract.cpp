@@ -1,6 +1,7 @@
 #include "cmarc/SelfExtract.h"
 
 #include "model/FileUtils.h"
+#include "platform/Catalogue.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -26,7 +27,7 @@ bool IsFile(const std::string& path) {
 std::ifstream OpenSource(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw EReadError(path + " を開けません。");
+        throw EReadError(Args(Tr("SelfExtract", "%1 を開けません。"), path));
     return in;
 }
 
@@ -42,11 +43,11 @@ std::uint64_t CopyInto(std::ofstream& out, std::ifstream& in, const std::string&
         if (got <= 0)
             break;
         if (!out.write(buffer.data(), got))
-            throw EWriteError(target + " に書き込めません。");
+            throw EWriteError(Args(Tr("SelfExtract", "%1 に書き込めません。"), target));
         total += static_cast<std::uint64_t>(got);
     }
     if (in.bad())
-        throw EReadError(source + " を読み込めません。");
+        throw EReadError(Args(Tr("SelfExtract", "%1 を読み込めません。"), source));
     return total;
 }
 
@@ -94,8 +95,8 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
     for (const std::string* source : {&archive, &module}) {
         std::error_code ec;
         if (std::filesystem::equivalent(target, *source, ec))
-            throw EWriteError("自己解凍書庫 " + target + " は " + *source +
-                              " 自身なので上書きできません。");
+            throw EWriteError(Args(Tr("SelfExtract", "自己解凍書庫 %1 は %2 自身なので上書きできません。"),
+                                   target, *source));
     }
     // Both sources are opened before anything is written.
     std::ifstream stub = OpenSource(module);
@@ -106,7 +107,7 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
         std::error_code ec;
         const std::uintmax_t size = std::filesystem::file_size(archive, ec);
         if (!ec && size > 0xFFFFFFFFu)
-            throw EWriteError(archive + " は 4 GiB 以上あるため、自己解凍書庫にできません。");
+            throw EWriteError(Args(Tr("SelfExtract", "%1 は 4 GiB 以上あるため、自己解凍書庫にできません。"), archive));
     }
     // The file is made beside the target and renamed over it once complete: a failed copy
     // leaves neither a partly written target nor an emptied one.
@@ -122,7 +123,7 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
         out.open(partial, std::ios::binary | std::ios::trunc);
     }
     if (!out.is_open())
-        throw EWriteError(target + " を作成できません。");
+        throw EWriteError(Args(Tr("SelfExtract", "%1 を作成できません。"), target));
     try {
         CopyInto(out, stub, module, target);
         const std::uint64_t archiveSize = CopyInto(out, body, archive, target);
@@ -135,11 +136,11 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
         }
         out.close();
         if (!out)
-            throw EWriteError(target + " に書き込めません。");
+            throw EWriteError(Args(Tr("SelfExtract", "%1 に書き込めません。"), target));
         std::error_code ec;
         std::filesystem::rename(partial, target, ec);
         if (ec)
-            throw EWriteError(target + " を作成できません。");
+            throw EWriteError(Args(Tr("SelfExtract", "%1 を作成できません。"), target));
     } catch (...) {
         if (out.is_open())
             out.close();

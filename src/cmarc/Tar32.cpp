@@ -1,13 +1,14 @@
 #include "cmarc/Tar32.h"
 
 #include "cmarc/SelfExtract.h"
+#include "platform/Catalogue.h"
 
 namespace qm {
 
 namespace {
 std::unique_ptr<TArchiverDll> g_tarDll;
 std::unique_ptr<TArchiverDll> MakeTarDll() {
-    return std::make_unique<TArchiverDll>("tar/tgz/taz/bz2 形式書庫", "TAR32.DLL", "Tar");
+    return std::make_unique<TArchiverDll>(Tr("Tar32", "tar/tgz/taz/bz2 形式書庫"), "TAR32.DLL", "Tar");
 }
 } // namespace
 
@@ -69,7 +70,7 @@ std::string TTar32::BuildExtractMemCommand(void*, const std::string& archive,
 int TTar32::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::string&,
                     const std::string& destination, const TArchiverOptions&) {
     if (Kind() == tkBZ2)
-        throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
+        throw EArchiver(Tr("Tar32", "BZ2 形式書庫は自己解凍形式にできません。"));
     const std::string module = SearchModuleFile("kmtarsef.exe");
     if (module.empty())
         throw ESfxNoRequiredFile("tar/tgz", "", "kmtarsef.exe");

@@ -1,6 +1,7 @@
 #include "cmarc/Yz132.h"
 
 #include "cmarc/SelfExtract.h"
+#include "platform/Catalogue.h"
 
 namespace qm {
 
@@ -16,7 +17,7 @@ void TYZ1::ClassLoadDLL() {
     for (const std::string& name : YZ1DllNames) {
         if (name.empty())
             continue;
-        auto binding = std::make_unique<TYZ1Dll>("YZ1 形式書庫", name, "Yz1");
+        auto binding = std::make_unique<TYZ1Dll>(Tr("Yz132", "YZ1 形式書庫"), name, "Yz1");
         try {
             binding->LoadDLL();
         } catch (const EArchiver&) {
@@ -27,10 +28,10 @@ void TYZ1::ClassLoadDLL() {
     }
     std::string names;
     if (!YZ1DllNames[0].empty() && !YZ1DllNames[1].empty())
-        names = YZ1DllNames[0] + " か " + YZ1DllNames[1];
+        names = Args(Tr("Yz132", "%1 か %2"), YZ1DllNames[0], YZ1DllNames[1]);
     else
         names = YZ1DllNames[0].empty() ? YZ1DllNames[1] : YZ1DllNames[0];
-    throw EArchiver("Yz1 形式書庫を扱うには " + names + " が必要です。");
+    throw EArchiver(Args(Tr("Yz132", "Yz1 形式書庫を扱うには %1 が必要です。"), names));
 }
 
 void TYZ1::ClassFreeDLL() {
@@ -99,14 +100,14 @@ int TYZ1::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::st
     if (options.gw <= 0) {
         module = SearchModuleFile("yzdos16.sfx");
         if (module.empty())
-            throw EArchiver("yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。");
+            throw EArchiver(Tr("Yz132", "yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。"));
     } else {
         module = SearchModuleFile("yzw32cui.sfx");
         if (module.empty())
             module = SearchModuleFile("yzdec.exe");
         if (module.empty())
             throw EArchiver(
-                "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。");
+                Tr("Yz132", "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。"));
     }
     // The YZ1 stub finds the archive from the length written after it.
     CopySfx(SfxTargetName(archive, ".exe", destination), module, archive, true);

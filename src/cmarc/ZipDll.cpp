@@ -1,6 +1,7 @@
 #include "cmarc/ZipDll.h"
 
 #include "cmarc/ArchiveCommon.h"
+#include "platform/Catalogue.h"
 #include "platform/DynamicLibrary.h"
 
 namespace qm {
@@ -91,7 +92,7 @@ void* TZipDll::Entry(TDllSlot slot) {
             return entry;
     }
     if (rule.required)
-        throw EEntryNotFound(std::string(rule.name) + " のエントリが DLL に見つかりませんでした。");
+        throw EEntryNotFound(Args(Tr("ZipDll", "%1 のエントリが DLL に見つかりませんでした。"), std::string(rule.name)));
     return nullptr;
 }
 

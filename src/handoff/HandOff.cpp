@@ -3,6 +3,7 @@
 #include "model/FileUtils.h"
 #include "model/InstructionFiles.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
@@ -36,11 +37,10 @@ std::string ExitCodeText(int code) {
 void InstallFailure(THandOffOutcome& outcome) {
     const TToolRun& r = outcome.Install;
     outcome.Result = THandOffResult::Failed;
-    outcome.Heading = "インストールに失敗しました";
+    outcome.Heading = Tr("HandOff", "インストールに失敗しました");
     outcome.Message = !r.Started || r.ElevationRefused()
-                          ? "インストーラを起動できません。"
-                          : "インストーラがエラーで終了しました (終了コード " +
-                                ExitCodeText(r.ExitCode) + ")。インストールは行われていません。";
+                          ? Tr("HandOff", "インストーラを起動できません。")
+                          : Args(Tr("HandOff", "インストーラがエラーで終了しました (終了コード %1)。インストールは行われていません。"), ExitCodeText(r.ExitCode));
     if (r.Reported && !r.Report.Error.empty())
         outcome.Message += "\n" + r.Report.Error;
 }
@@ -48,11 +48,10 @@ void InstallFailure(THandOffOutcome& outcome) {
 void UninstallFailure(THandOffOutcome& outcome) {
     const TToolRun& r = outcome.Uninstall;
     outcome.Result = THandOffResult::Failed;
-    outcome.Heading = "アンインストールの失敗";
+    outcome.Heading = Tr("HandOff", "アンインストールの失敗");
     outcome.Message = !r.Started || r.ElevationRefused()
-                          ? "アンインストールに失敗しました。"
-                          : "アンインストーラがエラーで終了しました (終了コード " +
-                                ExitCodeText(r.ExitCode) + ")。";
+                          ? Tr("HandOff", "アンインストールに失敗しました。")
+                          : Args(Tr("HandOff", "アンインストーラがエラーで終了しました (終了コード %1)。"), ExitCodeText(r.ExitCode));
     if (r.Reported && !r.Report.Error.empty())
         outcome.Message += "\n" + r.Report.Error;
 }
@@ -77,7 +76,7 @@ void RemoveReport(const char* instructionName) {
     }
 }
 
-void Cancelled(THandOffOutcome& outcome, const char* text) {
+void Cancelled(THandOffOutcome& outcome, const std::string& text) {
     outcome.Result = THandOffResult::Cancelled;
     outcome.Heading.clear();
     outcome.Message = text;
@@ -213,13 +212,10 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
         option.AllUsers = true;
         if (FindInPath("pkexec").empty()) {
             outcome.Result = THandOffResult::NoRights;
-            outcome.Heading = "インストールに失敗しました";
+            outcome.Heading = Tr("HandOff", "インストールに失敗しました");
             outcome.Message = option.AllUsers
-                                  ? "すべてのユーザーにインストールする権限がありません。"
-                                    "管理者の権限で実行するための pkexec もありません。"
-                                  : "インストール先に書き込む権限がありません。管理者の権限で"
-                                    "実行するための pkexec もありません (Debian ではパッケージ "
-                                    "policykit-1)。";
+                                  ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。管理者の権限で実行するための pkexec もありません。")
+                                  : Tr("HandOff", "インストール先に書き込む権限がありません。管理者の権限で実行するための pkexec もありません (Debian ではパッケージ policykit-1)。");
             return outcome;
         }
         elevate = true;
@@ -237,7 +233,7 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
             Run(kUninstaller, cleanElevate && !FindInPath("pkexec").empty(), true, fileName,
                 nullptr, clean->AllUsers);
         if (outcome.Uninstall.Cancelled()) {
-            Cancelled(outcome, "アンインストールはキャンセルされました。");
+            Cancelled(outcome, Tr("HandOff", "アンインストールはキャンセルされました。"));
             return outcome;
         }
         // Refused paths (outside the application's folders) stay; the old version itself is
@@ -254,7 +250,7 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
     }
     outcome.Install = Run(kInstaller, elevate, true, GetInstallFileName());
     if (outcome.Install.Cancelled()) {
-        Cancelled(outcome, "インストールはキャンセルされました。");
+        Cancelled(outcome, Tr("HandOff", "インストールはキャンセルされました。"));
         return outcome;
     }
     if (!outcome.Install.Succeeded()) {
@@ -263,9 +259,8 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
     }
     outcome.Result = THandOffResult::Done;
     if (!outcome.LeftOver.empty()) {
-        outcome.Heading = "インストールしました";
-        outcome.Message = "古いバージョンの次のファイルは、アプリケーションのフォルダの外にあるため"
-                          "削除されませんでした:";
+        outcome.Heading = Tr("HandOff", "インストールしました");
+        outcome.Message = Tr("HandOff", "古いバージョンの次のファイルは、アプリケーションのフォルダの外にあるため削除されませんでした:");
     }
     return outcome;
 }
@@ -284,7 +279,7 @@ THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
         Run(kUninstaller, elevate, waitForEnd, fileName, &outcome.Running, allUsers);
     const TToolRun& r = outcome.Uninstall;
     if (r.Cancelled()) {
-        Cancelled(outcome, "アンインストールはキャンセルされました。");
+        Cancelled(outcome, Tr("HandOff", "アンインストールはキャンセルされました。"));
     } else if (!r.Started || r.ElevationRefused() ||
                (r.Finished && r.ExitCode != ToolExitSuccess && r.ExitCode != ToolExitRefused)) {
         UninstallFailure(outcome);

@@ -2,6 +2,7 @@
 
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/SpecialFolders.h"
 
@@ -127,7 +128,7 @@ void TFileMember::SetInstallDir(const std::string& folder, bool ignorePath) {
 
 std::string TFileMember::SizeText() const {
     if (FileSize < 2048)
-        return FormatGrouped(static_cast<double>(FileSize), 0) + " バイト";
+        return Args(Tr("FileMember", "%1 バイト"), FormatGrouped(static_cast<double>(FileSize), 0));
     const double k = static_cast<double>(FileSize) / 1024.0;
     if (k < 2048)
         return FormatGrouped(k, 1) + " KB";
@@ -273,8 +274,7 @@ TFileMember& TFileMembers::Items(int index) {
 
 const TFileMember& TFileMembers::Items(int index) const {
     if (index < 0 || index >= Count())
-        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) +
-                         ")");
+        throw EListError(Args(Tr("FileMember", "リストのインデックスが範囲を超えています (%1)"), std::to_string(index)));
     return *items_[static_cast<std::size_t>(index)];
 }
 
@@ -395,7 +395,8 @@ void TFileMembers::AutoSelect(std::uint8_t role) {
     best->StartMenuPath = ExtractFileName(programs);
     best->ShortcutOption.ShortcutName = RemoveFileExt(best->FileName);
     if (role != mrMain)
-        best->ShortcutOption.ShortcutName += "のヘルプ";
+        best->ShortcutOption.ShortcutName =
+            Args(Tr("FileMember", "%1のヘルプ"), best->ShortcutOption.ShortcutName.Str());
 }
 
 void TFileMembers::SetInstallRoot(const std::string& root) {

@@ -5,6 +5,7 @@
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/FileTransfer.h"
 #include "platform/ProgramKind.h"
@@ -236,7 +237,7 @@ void TInstallAppInfo::ReadBundledIdentity(const TFileMember& main) {
 bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
     const int main = Members.MainIndex();
     if (main < 0) {
-        why = "メインプログラムがありません。";
+        why = Tr("InstallAppInfo", "メインプログラムがありません。");
         return false;
     }
     TFileMember& m = Members.Items(main);
@@ -246,8 +247,7 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
             folders.push_back(folder);
     if (on) {
         if (!CanBeCommand(m)) {
-            why = "メインプログラム \"" + m.FileName +
-                  "\" は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。";
+            why = Args(Tr("InstallAppInfo", "メインプログラム \"%1\" は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。"), m.FileName);
             return false;
         }
         folders.push_back(CommandFolder(allUsers));

@@ -1,5 +1,6 @@
 #include "model/InstallList.h"
 
+#include "platform/Catalogue.h"
 #include "platform/SpecialFolders.h"
 
 #include "model/FileUtils.h"
@@ -195,7 +196,7 @@ public:
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
         // Only the position can be asked for; the bytes written so far are final.
         if (offset != 0 || origin == TSeekOrigin::soBeginning)
-            throw EWriteError(SWriteError);
+            throw EWriteError(Tr("Stream", SWriteError));
         return FPosition;
     }
     std::int64_t Size() override { return FPosition; }
@@ -225,8 +226,7 @@ TInstallAppInfo& TInstallList::Add() {
 
 TInstallAppInfo& TInstallList::Items(int index) {
     if (index < 0 || index >= Count())
-        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(index) +
-                         ")");
+        throw EListError(Args(Tr("InstallList", "リストのインデックスが範囲を超えています (%1)"), std::to_string(index)));
     return *FItems[static_cast<size_t>(index)];
 }
 
@@ -307,7 +307,7 @@ void TInstallList::LoadFromFile(const std::string& fileName, TLocking locking) {
 void TInstallList::SaveToFile(const std::string& fileName, TLocking locking) const {
     const std::string folder = ExtractFilePath(fileName);
     if (!folder.empty() && !FolderExists(folder) && !CreateFolderPath(folder))
-        throw EFCreateError("フォルダ \"" + folder + "\" を作成できません。");
+        throw EFCreateError(Args(Tr("InstallList", "フォルダ \"%1\" を作成できません。"), folder));
     SaveFileAtomically(
         fileName, [this](TStream& stream) { SaveToStream(stream); }, locking);
 }

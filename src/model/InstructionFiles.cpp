@@ -3,6 +3,7 @@
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include <cstdlib>
@@ -17,16 +18,15 @@ namespace {
 std::string InstructionFileName(const char* name) {
     const std::string folder = GetDataFolder();
     if (folder.empty())
-        throw EFCreateError(std::string("ファイル \"") + name +
-                            "\" の保存先フォルダがありません。");
+        throw EFCreateError(Args(Tr("InstructionFiles", "ファイル \"%1\" の保存先フォルダがありません。"), name));
     if (!FolderExists(folder) && !CreateFolderPath(folder))
-        throw EFCreateError("フォルダ \"" + folder + "\" を作成できません。");
+        throw EFCreateError(Args(Tr("InstructionFiles", "フォルダ \"%1\" を作成できません。"), folder));
     return folder + name;
 }
 
 void CheckRemovalPath(const std::string& path) {
     if (path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-        throw EEncodingError("削除するファイル名に改行文字が含まれています: " + path);
+        throw EEncodingError(Args(Tr("InstructionFiles", "削除するファイル名に改行文字が含まれています: %1"), path));
 }
 
 } // namespace

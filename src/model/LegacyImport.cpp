@@ -5,6 +5,7 @@
 #include "model/Stream.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include <algorithm>
@@ -200,7 +201,7 @@ bool HasSignature(const std::string& bytes, size_t& bodyStart) {
     if (zero == std::string::npos) {
         if (!bytes.empty() && bytes.size() <= signature.size() &&
             SameTextAscii(bytes, signature.substr(0, bytes.size())))
-            throw EReadError(SReadError);
+            throw EReadError(Tr("Stream", SReadError));
         return false;
     }
     bodyStart = zero + 1;
@@ -243,7 +244,7 @@ TLegacyImportResult ImportLegacyDatabase(const std::string& legacyFileName,
     // The lock file lives beside the database, so its folder must exist first.
     const std::string folder = ExtractFilePath(databaseFileName);
     if (!folder.empty() && !FolderExists(folder) && !CreateFolderPath(folder))
-        throw EFCreateError("フォルダ \"" + folder + "\" を作成できません。");
+        throw EFCreateError(Args(Tr("LegacyImport", "フォルダ \"%1\" を作成できません。"), folder));
     TFileLock lock(LockFileNameFor(databaseFileName), TFileLock::Mode::Exclusive);
 
     // Another instance may have imported and moved it while this one waited for the lock.

@@ -1,5 +1,6 @@
 #include "model/Persistent.h"
 
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 namespace qm {
@@ -11,8 +12,7 @@ void TPersistent::Assign(const TPersistent& source) {
 }
 
 void TPersistent::AssignError(const TPersistent& source) const {
-    throw EConvertError(std::string(ClassName()) + " に " + source.ClassName() +
-                        " を代入できません。");
+    throw EConvertError(Args(Tr("Persistent", "%1 に %2 を代入できません。"), std::string(ClassName()), source.ClassName()));
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "model/Stream.h"
 
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,8 +12,8 @@
 
 namespace qm {
 
-const char* const SReadError = "ストリームの読み込みエラー";
-const char* const SWriteError = "ストリームの書き込みエラー";
+const char* const SReadError = QM_TRANSLATE_NOOP("Stream", "ストリームの読み込みエラー");
+const char* const SWriteError = QM_TRANSLATE_NOOP("Stream", "ストリームの書き込みエラー");
 
 // ---- TStream ---------------------------------------------------------------------------------
 
@@ -35,12 +36,12 @@ std::int64_t TStream::Size() {
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (count != 0 && Read(buffer, count) != count)
-        throw EReadError(SReadError);
+        throw EReadError(Tr("Stream", SReadError));
 }
 
 void TStream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError(SWriteError);
+        throw EWriteError(Tr("Stream", SWriteError));
 }
 
 void TStream::CopyFrom(TStream& source, std::int64_t count) {
@@ -193,7 +194,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     case TFileMode::fmCreate:
         file_ = std::fopen(fileName.c_str(), "w+b");
         if (file_ == nullptr)
-            throw EFCreateError("ファイル " + fileName + " を作成できません。");
+            throw EFCreateError(Args(Tr("Stream", "ファイル %1 を作成できません。"), fileName));
         return;
     case TFileMode::fmOpenRead:
         file_ = std::fopen(fileName.c_str(), "rb");
@@ -211,7 +212,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     }
 #endif
     if (file_ == nullptr)
-        throw EFOpenError("ファイル " + fileName + " を開けません。");
+        throw EFOpenError(Args(Tr("Stream", "ファイル %1 を開けません。"), fileName));
 }
 
 TFileStream::~TFileStream() {
@@ -259,7 +260,7 @@ std::int64_t TFileStream::Size() {
 
 void TFileStream::Flush() {
     if (std::fflush(file_) != 0)
-        throw EWriteError(SWriteError);
+        throw EWriteError(Tr("Stream", SWriteError));
 }
 
 // ---- TLimitedStream --------------------------------------------------------------------------
@@ -337,7 +338,7 @@ void WriteZeros(TStream& stream, std::size_t count) {
 
 void WriteString(TStream& stream, const std::string& utf8) {
     if (utf8.find('\0') != std::string::npos)
-        throw EEncodingError("0 の文字を含む文字列は保存できません: " + std::string(utf8.c_str()));
+        throw EEncodingError(Args(Tr("Stream", "0 の文字を含む文字列は保存できません: %1"), std::string(utf8.c_str())));
     const std::string ansi = ToAnsi(utf8);
     stream.WriteBuffer(ansi.c_str(), ansi.size() + 1);
 }

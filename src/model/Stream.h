@@ -13,7 +13,8 @@
 
 namespace qm {
 
-// The messages of the two stream errors, kept as users know them.
+// The messages of the two stream errors, kept as users know them: catalogue sources, shown
+// through Tr("Stream", ...).
 extern const char* const SReadError;  // "ストリームの読み込みエラー"
 extern const char* const SWriteError; // "ストリームの書き込みエラー"
 

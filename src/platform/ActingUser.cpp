@@ -1,5 +1,6 @@
 #include "platform/ActingUser.h"
 
+#include "platform/Catalogue.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
@@ -93,7 +94,7 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
         char status = 1;
         if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 || ::setuid(user.Uid) != 0 ||
             ::setuid(0) == 0) {
-            answer = "ユーザーの権限に切り替えられません。";
+            answer = Tr("ActingUser", "ユーザーの権限に切り替えられません。");
         } else {
             try {
                 answer = work();
@@ -130,7 +131,7 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (message.empty()) {
-        error = "ユーザーの権限で実行できません。";
+        error = Tr("ActingUser", "ユーザーの権限で実行できません。");
         return false;
     }
     if (message[0] != 0) {
@@ -160,7 +161,7 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
     TFd at(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
     if (at.Get() < 0 || ::fstat(at.Get(), &st) != 0 || st.st_uid != owner) {
-        error = "\"" + folder + "\" はユーザーのフォルダではありません";
+        error = Args(Tr("ActingUser", "\"%1\" はユーザーのフォルダではありません"), folder);
         return false;
     }
     std::size_t start = 0;
@@ -169,7 +170,7 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
         const std::string part = relative.substr(start, slash == std::string::npos ? slash : slash - start);
         if (part.empty() || part == "." || part == "..") {
             if (slash == std::string::npos) {
-                error = "不正なパスです: " + relative;
+                error = Args(Tr("ActingUser", "不正なパスです: %1"), relative);
                 return false;
             }
             start = slash + 1;
@@ -182,7 +183,7 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
                 return false;
             }
             if (st.st_uid != owner) {
-                error = relative + " はユーザーのファイルではありません";
+                error = Args(Tr("ActingUser", "%1 はユーザーのファイルではありません"), relative);
                 return false;
             }
             if (S_ISLNK(st.st_mode)) {
@@ -201,7 +202,7 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
             struct stat opened {};
             if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
                 opened.st_uid != owner) {
-                error = relative + " はユーザーの通常のファイルではありません";
+                error = Args(Tr("ActingUser", "%1 はユーザーの通常のファイルではありません"), relative);
                 return false;
             }
             fd = file.Release();
@@ -209,7 +210,7 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
         }
         TFd next(::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.Get() < 0 || ::fstat(next.Get(), &st) != 0 || st.st_uid != owner) {
-            error = relative + " の途中にユーザーのものではないフォルダかリンクがあります";
+            error = Args(Tr("ActingUser", "%1 の途中にユーザーのものではないフォルダかリンクがあります"), relative);
             return false;
         }
         at.Reset(next.Release());

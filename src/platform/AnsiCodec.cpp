@@ -1,5 +1,6 @@
 #include "platform/AnsiCodec.h"
 
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/WinMessage.h"
 
@@ -52,7 +53,7 @@ iconv_t Converter(const char* to, const char* from) {
     }
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+        throw EEncodingError(Args(Tr("AnsiCodec", "文字コード変換を開始できません: %1 -> %2"), from, to));
     Slot& slot = slots[next++ % 4];
     if (slot.cd != reinterpret_cast<iconv_t>(-1))
         iconv_close(slot.cd);
@@ -163,7 +164,7 @@ int GetAnsiCodePage() {
 
 void SetAnsiCodePage(int codePage) {
     if (IconvName(codePage) == nullptr)
-        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
+        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     QmSetAnsiCodePage(codePage);
 }
 
@@ -176,15 +177,15 @@ std::string ToCodePage(std::string_view utf8, int codePage) {
         return std::string(utf8); // the same bytes in every supported code page
     if (codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(utf8))
-            throw EEncodingError("文字列を変換できません: " + std::string(utf8));
+            throw EEncodingError(Args(Tr("AnsiCodec", "文字列を変換できません: %1"), std::string(utf8)));
         return std::string(utf8);
     }
     const char* name = IconvName(codePage);
     if (name == nullptr)
-        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
+        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     std::string out;
     if (!Convert(name, "UTF-8", utf8, out))
-        throw EEncodingError("文字列をシステムの文字コードで表せません: " + std::string(utf8));
+        throw EEncodingError(Args(Tr("AnsiCodec", "文字列をシステムの文字コードで表せません: %1"), std::string(utf8)));
     return out;
 }
 
@@ -193,15 +194,15 @@ std::string FromCodePage(std::string_view text, int codePage) {
         return std::string(text);
     if (codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(text))
-            throw EEncodingError("文字列を UTF-8 として読めません");
+            throw EEncodingError(Tr("AnsiCodec", "文字列を UTF-8 として読めません"));
         return std::string(text);
     }
     const char* name = IconvName(codePage);
     if (name == nullptr)
-        throw EEncodingError("対応していないコードページです: " + std::to_string(codePage));
+        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     std::string out;
     if (!Convert("UTF-8", name, text, out))
-        throw EEncodingError("文字列をシステムの文字コードから変換できません");
+        throw EEncodingError(Tr("AnsiCodec", "文字列をシステムの文字コードから変換できません"));
     return out;
 }
 
@@ -226,7 +227,7 @@ std::string ArchiveNameToUtf8(std::string_view raw) {
     // The result is checked too: a converter that lets broken bytes through must not hand on
     // text that is not UTF-8.
     if (!Convert("UTF-8", charset.c_str(), raw, out) || !IsValidUtf8(out))
-        throw EEncodingError("書庫内のファイル名を " + charset + " として読めません");
+        throw EEncodingError(Args(Tr("AnsiCodec", "書庫内のファイル名を %1 として読めません"), charset));
     return out;
 }
 

@@ -1,6 +1,7 @@
 // POSIX implementation of the installer's file operations.
 #include "platform/FileTransfer.h"
 
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/SystemError.h"
 
@@ -31,7 +32,7 @@ std::string SystemError(int error) {
 }
 
 [[noreturn]] void WriteFailure(const std::string& what, const std::string& path, int error) {
-    throw EWriteError("ファイル \"" + path + "\" " + what + ": " + SystemError(error));
+    throw EWriteError(Args(what, path, SystemError(error)));
 }
 
 class Fd {
@@ -97,10 +98,10 @@ void CopyLink(const std::string& source, const std::string& target, const struct
     std::string value(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
     const ssize_t n = ::readlink(source.c_str(), value.data(), value.size());
     if (n < 0 || static_cast<size_t>(n) >= value.size())
-        throw EReadError("ファイル \"" + source + "\" を読めません: " + SystemError(errno));
+        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を読めません: %2"), source, SystemError(errno)));
     value.resize(static_cast<size_t>(n));
     if (::symlink(value.c_str(), target.c_str()) != 0)
-        WriteFailure("を作成できません", target, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を作成できません: %2"), target, errno);
 }
 
 } // namespace
@@ -133,7 +134,7 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
         if ((error == ELOOP || error == EMLINK) && ::lstat(source.c_str(), &st) == 0 &&
             S_ISLNK(st.st_mode))
             return CopyLink(source, target, st);
-        throw EReadError("ファイル \"" + source + "\" を開けません: " + SystemError(error));
+        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を開けません: %2"), source, SystemError(error)));
     }
     CopyOpenFileToNewFile(in.Get(), source, target);
 }
@@ -141,13 +142,13 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
 void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const std::string& target) {
     struct stat st {};
     if (::fstat(sourceFd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw EReadError("ファイル \"" + sourceName + "\" は通常のファイルではありません");
+        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" は通常のファイルではありません"), sourceName));
     Fd out(Retry([&] {
         return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       0666 | (st.st_mode & 0111));
     }));
     if (out.Get() < 0)
-        WriteFailure("を作成できません", target, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を作成できません: %2"), target, errno);
     int error = 0;
     bool ok = CopyBytes(sourceFd, out.Get(), error);
     if (ok) {
@@ -159,7 +160,7 @@ void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const st
         error = errno, ok = false;
     if (!ok) {
         ::unlink(target.c_str());
-        WriteFailure("に書き込めません", target, error);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), target, error);
     }
 }
 
@@ -169,7 +170,7 @@ void WriteNewFile(const std::string& target, const std::string& bytes, bool exec
                       executable ? 0777 : 0666);
     }));
     if (out.Get() < 0)
-        WriteFailure("を作成できません", target, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を作成できません: %2"), target, errno);
     int error = 0;
     for (size_t done = 0; done < bytes.size() && error == 0;) {
         const ssize_t put =
@@ -183,13 +184,13 @@ void WriteNewFile(const std::string& target, const std::string& bytes, bool exec
         error = errno;
     if (error != 0) {
         ::unlink(target.c_str());
-        WriteFailure("に書き込めません", target, error);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), target, error);
     }
 }
 
 void ReplaceFileEntry(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        WriteFailure("を置き換えられません", to, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を置き換えられません: %2"), to, errno);
 }
 
 bool LinkOrCopyFile(const std::string& from, const std::string& to) {
@@ -245,7 +246,7 @@ std::string RealPath(const std::string& path) {
 
 void MakeFolder(const std::string& path) {
     if (::mkdir(WithoutTrailingDelims(path).c_str(), 0777) != 0)
-        throw EWriteError("フォルダ \"" + path + "\" を作成できません: " + SystemError(errno));
+        throw EWriteError(Args(Tr("FileTransfer", "フォルダ \"%1\" を作成できません: %2"), path, SystemError(errno)));
 }
 
 bool RemoveFileEntry(const std::string& path) {
@@ -256,7 +257,7 @@ TAppendFile::TAppendFile(const std::string& path) : FPath(path) {
     FHandle = Retry(
         [&] { return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666); });
     if (FHandle < 0)
-        WriteFailure("を作成できません", path, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を作成できません: %2"), path, errno);
 }
 
 TAppendFile::~TAppendFile() {
@@ -269,14 +270,14 @@ void TAppendFile::Append(const std::string& bytes) {
         const ssize_t put =
             Retry([&] { return ::write(FHandle, bytes.data() + done, bytes.size() - done); });
         if (put <= 0)
-            WriteFailure("に書き込めません", FPath, put < 0 ? errno : ENOSPC);
+            WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), FPath, put < 0 ? errno : ENOSPC);
         done += static_cast<size_t>(put);
     }
 }
 
 void TAppendFile::Sync() {
     if (Retry([&] { return ::fsync(FHandle); }) != 0)
-        WriteFailure("に書き込めません", FPath, errno);
+        WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), FPath, errno);
 }
 
 void GiveToFolderOwner(const std::string& path) {

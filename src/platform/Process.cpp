@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include "platform/Catalogue.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
@@ -208,7 +209,7 @@ std::unique_ptr<TChildProcess> SpawnProcess(const std::string& file,
                                             const TSpawnOptions& options, std::string& error) {
     const std::string program = FindInPath(file);
     if (program.empty()) {
-        error = "\"" + file + "\" が見つからないか、実行できません。";
+        error = Args(Tr("Process", "\"%1\" が見つからないか、実行できません。"), file);
         return nullptr;
     }
     std::vector<std::string> argv{file};
@@ -241,7 +242,7 @@ std::unique_ptr<TChildProcess> SpawnProcess(const std::string& file,
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) {
-        error = "\"" + file + "\" を起動できません: " + SystemErrorText(rc);
+        error = Args(Tr("Process", "\"%1\" を起動できません: %2"), file, SystemErrorText(rc));
         return nullptr;
     }
     return std::make_unique<TChildProcess>(pid);
@@ -334,17 +335,13 @@ std::vector<std::string> LaunchCommand(const std::string& path) {
 bool LaunchFile(const std::string& path, std::string& error) {
     const std::vector<std::string> command = LaunchCommand(path);
     if (command.empty()) {
-        error = "\"" + path + "\" がありません。";
+        error = Args(Tr("Process", "\"%1\" がありません。"), path);
         return false;
     }
     if (command.size() > 1 && FindInPath(command[0]).empty()) {
         error = command[0] == "wine"
-                    ? "Windows のプログラム \"" + path +
-                          "\" を起動するには wine が必要です。Debian ではパッケージ wine を"
-                          "インストールしてください (sudo apt install wine)。"
-                    : "\"" + path +
-                          "\" を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils を"
-                          "インストールしてください (sudo apt install xdg-utils)。";
+                    ? Args(Tr("Process", "Windows のプログラム \"%1\" を起動するには wine が必要です。Debian ではパッケージ wine をインストールしてください (sudo apt install wine)。"), path)
+                    : Args(Tr("Process", "\"%1\" を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils をインストールしてください (sudo apt install xdg-utils)。"), path);
         return false;
     }
     TSpawnOptions options;

@@ -1,5 +1,7 @@
 #include "platform/SystemError.h"
 
+#include "platform/Catalogue.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -8,43 +10,43 @@ namespace qm {
 std::string SystemErrorText(int error) {
     switch (error) {
     case ENOENT:
-        return "ファイルまたはフォルダがありません";
+        return Tr("SystemError", "ファイルまたはフォルダがありません");
     case EACCES:
     case EPERM:
-        return "アクセスが拒否されました";
+        return Tr("SystemError", "アクセスが拒否されました");
     case ENOSPC:
-        return "ディスクの空き容量が足りません";
+        return Tr("SystemError", "ディスクの空き容量が足りません");
 #ifdef EDQUOT
     case EDQUOT:
-        return "ディスクの使用量の上限を超えました";
+        return Tr("SystemError", "ディスクの使用量の上限を超えました");
 #endif
     case EROFS:
-        return "読み取り専用のファイルシステムです";
+        return Tr("SystemError", "読み取り専用のファイルシステムです");
     case EEXIST:
-        return "同じ名前のファイルまたはフォルダが既にあります";
+        return Tr("SystemError", "同じ名前のファイルまたはフォルダが既にあります");
     case ENOTDIR:
-        return "パスの途中がフォルダではありません";
+        return Tr("SystemError", "パスの途中がフォルダではありません");
     case EISDIR:
-        return "フォルダです";
+        return Tr("SystemError", "フォルダです");
     case ENOTEMPTY:
-        return "フォルダが空ではありません";
+        return Tr("SystemError", "フォルダが空ではありません");
     case ENAMETOOLONG:
-        return "名前が長すぎます";
+        return Tr("SystemError", "名前が長すぎます");
     case ELOOP:
-        return "シンボリックリンクが多すぎるか、たどれません";
+        return Tr("SystemError", "シンボリックリンクが多すぎるか、たどれません");
     case EBUSY:
-        return "使用中です";
+        return Tr("SystemError", "使用中です");
     case EIO:
-        return "入出力エラーが発生しました";
+        return Tr("SystemError", "入出力エラーが発生しました");
     case EXDEV:
-        return "別のファイルシステムへは移動できません";
+        return Tr("SystemError", "別のファイルシステムへは移動できません");
     case EMFILE:
     case ENFILE:
-        return "開いているファイルが多すぎます";
+        return Tr("SystemError", "開いているファイルが多すぎます");
     case ETXTBSY:
-        return "実行中のファイルです";
+        return Tr("SystemError", "実行中のファイルです");
     case ENOMEM:
-        return "メモリが足りません";
+        return Tr("SystemError", "メモリが足りません");
     default:
         return std::strerror(error);
     }

@@ -1,5 +1,7 @@
 #include "platform/TerminalProgress.h"
 
+#include "platform/Catalogue.h"
+
 #include <cstdio>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -109,7 +111,7 @@ void TTerminalProgress::Draw() {
                 std::string(static_cast<std::size_t>(cells - filled), ' ') + "] ";
         line += std::to_string(FDone) + "/" + std::to_string(FTotal);
     } else {
-        line += std::to_string(FDone) + " 個";
+        line += Args(Tr("TerminalProgress", "%1 個"), std::to_string(FDone));
     }
     line += "  " + ByteText(FBytes);
     if (seconds > 0.05)

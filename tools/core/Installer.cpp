@@ -15,6 +15,7 @@
 #include "model/InstallList.h"
 #include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/ProgramKind.h"
 #include "platform/SpecialFolders.h"
 #include "platform/FileTransfer.h"
@@ -94,7 +95,7 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                                                   const TInstallOption& option) {
     const std::string work = WithTrailingDelim(option.WorkFolder);
     if (!IsSafeAbsolutePath(work) || !FolderExists(work))
-        throw EInstructionError("作業フォルダ \"" + option.WorkFolder + "\" がありません。");
+        throw EInstructionError(Args(Tr("Installer", "作業フォルダ \"%1\" がありません。"), option.WorkFolder));
     const std::string realWork = RealPath(work);
     // Members share their folders: each folder is resolved once.
     std::unordered_map<std::string, bool> folderInWork;
@@ -105,10 +106,9 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
             continue;
         const std::string name = m.ArchivePath + m.FileName;
         if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
-            throw EInstructionError("不正なファイル名です: " + name);
+            throw EInstructionError(Args(Tr("Installer", "不正なファイル名です: %1"), name));
         if (!IsSafeAbsolutePath(m.GetInstallDir()))
-            throw EInstructionError("不正なインストール先です: " + m.InstallDir() + " (" + name +
-                                    ")");
+            throw EInstructionError(Args(Tr("Installer", "不正なインストール先です: %1 (%2)"), m.InstallDir(), name));
         Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
                 m.GetInstallDir() + m.FileName};
         // The file must really lie in the working folder, not behind a link leading out of it.
@@ -122,7 +122,7 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                         .first;
         }
         if (!facts.exists || facts.isFolder || !known->second)
-            throw EInstructionError("作業フォルダにファイル \"" + name + "\" がありません。");
+            throw EInstructionError(Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"), name));
         jobs.push_back(std::move(job));
     }
     return jobs;
@@ -211,14 +211,14 @@ void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
     const int total = static_cast<int>(jobs.size());
     for (int i = 0; i < total; ++i) {
         if (!FUi.Progress(jobs[static_cast<size_t>(i)].Target, i, total))
-            throw ECancelled("インストールはキャンセルされました。");
+            throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
         if (BeforeFile)
             BeforeFile(i);
         CopyJob(jobs[static_cast<size_t>(i)], option);
     }
     MakeShortcuts(option, jobs);
     if (!FUi.Progress(DatabasePath(FDataFolder), total, total))
-        throw ECancelled("インストールはキャンセルされました。");
+        throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
     SaveNotes();
     SaveRecord(plan);
 }
@@ -279,12 +279,11 @@ void TInstaller::EnsureFolder(const std::string& folder) {
     std::string at = path;
     while (!IsExistingFolder(at)) {
         if (GetFileFacts(at).exists)
-            throw EWriteError("フォルダ \"" + at +
-                              "\" を作成できません: 同じ名前のファイルがあります");
+            throw EWriteError(Args(Tr("Installer", "フォルダ \"%1\" を作成できません: 同じ名前のファイルがあります"), at));
         missing.push_back(at);
         const std::string parent = WithoutTrailingDelims(ExtractFilePath(at));
         if (parent.empty() || parent == at)
-            throw EWriteError("フォルダ \"" + path + "\" を作成できません");
+            throw EWriteError(Args(Tr("Installer", "フォルダ \"%1\" を作成できません"), path));
         at = parent;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
@@ -321,7 +320,7 @@ void TInstaller::ReplaceFile(const std::string& target,
     const std::string temp = TempName(target, "qmnew");
     FJournal->FileReplaced(target, saved, temp);
     if (!LinkOrCopyFile(target, saved))
-        throw EWriteError("ファイル \"" + target + "\" の元の内容を保存できません");
+        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" の元の内容を保存できません"), target));
     write(temp);
     if (FAsRoot && !FActing)
         GiveToFolderOwner(temp);
@@ -333,8 +332,7 @@ void TInstaller::PutFile(const std::string& target,
                          const std::function<void(const std::string&)>& write) {
     const TFileFacts facts = GetFileFacts(target);
     if (facts.isFolder)
-        throw EWriteError("ファイル \"" + target +
-                          "\" を作成できません: 同じ名前のフォルダがあります");
+        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"), target));
     if (facts.exists)
         ReplaceFile(target, write);
     else
@@ -356,7 +354,7 @@ bool TInstaller::ConfirmOverwrite(const std::string& target, const TInstallOptio
         FAll = TAll::Skip;
         return false;
     case TOverwriteAnswer::Cancel:
-        throw ECancelled("インストールはキャンセルされました。");
+        throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
     default:
         return false;
     }
@@ -380,8 +378,7 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         return;
     }
     if (facts.isFolder)
-        throw EWriteError("ファイル \"" + job.Target +
-                          "\" を作成できません: 同じ名前のフォルダがあります");
+        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"), job.Target));
     switch (DecideOverwrite(option.OverWrite, job.Source, job.Target)) {
     case TExistingFile::Identical:
         ++FStats.Skipped;
@@ -400,7 +397,7 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         const std::string backup = MakeUniqueFileName(job.Target + ".bak", "_", "");
         FJournal->FileCreated(backup, std::string());
         if (!LinkOrCopyFile(job.Target, backup))
-            throw EWriteError("バックアップ \"" + backup + "\" を作成できません");
+            throw EWriteError(Args(Tr("Installer", "バックアップ \"%1\" を作成できません"), backup));
         ++FStats.BackedUp;
         FLog.Line("backup: " + job.Target + " -> " + backup);
         break;
@@ -475,7 +472,7 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         }
         for (const std::string& path : paths) {
             if (!FUi.Progress(path, static_cast<int>(jobs.size()), static_cast<int>(jobs.size())))
-                throw ECancelled("インストールはキャンセルされました。");
+                throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
             if (FActing && IsUserDesktopPath(path)) {
                 FUserEntries.emplace_back(path, text);
                 written.push_back(path);
@@ -704,7 +701,7 @@ void TInstaller::RemoveStaleIcons() {
         const std::string saved = TempName(path, "qmold");
         FJournal->FileRemoved(path, saved);
         if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
-            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+            throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を削除できません"), path));
         FLog.Line("old icon removed: " + path);
     }
 }
@@ -738,7 +735,7 @@ void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vecto
             EnsureFolder(WithTrailingDelim(folder));
             PutFile(path, [&](const std::string& temp) {
                 if (::symlink(job.Target.c_str(), temp.c_str()) != 0)
-                    throw EWriteError("リンク \"" + path + "\" を作成できません");
+                    throw EWriteError(Args(Tr("Installer", "リンク \"%1\" を作成できません"), path));
             });
             FLinks.push_back(path);
             ++FStats.Commands;
@@ -753,7 +750,7 @@ void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vecto
         const std::string saved = TempName(path, "qmold");
         FJournal->FileRemoved(path, saved);
         if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
-            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+            throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を削除できません"), path));
         FLog.Line("old command removed: " + path);
     }
 }
@@ -772,7 +769,7 @@ void TInstaller::RemoveOldEntries(const std::vector<std::string>& written,
         const std::string saved = TempName(path, "qmold");
         FJournal->FileRemoved(path, saved);
         if (!LinkOrCopyFile(path, saved) || !RemoveFileEntry(path))
-            throw EWriteError("ファイル \"" + path + "\" を削除できません");
+            throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を削除できません"), path));
         if (!applications.empty() && IsAtOrBelow(path, applications))
             FApplicationsChanged = true;
         FLog.Line("old shortcut removed: " + path);
@@ -782,7 +779,7 @@ void TInstaller::RemoveOldEntries(const std::vector<std::string>& written,
 void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     const std::string database = DatabasePath(FDataFolder);
     if (!CreateFolderPath(FDataFolder))
-        throw EWriteError("フォルダ \"" + FDataFolder + "\" を作成できません");
+        throw EWriteError(Args(Tr("Installer", "フォルダ \"%1\" を作成できません"), FDataFolder));
     // Load, change and save under one lock, so no other writer slips in between.
     TFileLock lock(LockFileNameFor(database), TFileLock::Mode::Exclusive);
     TInstallList list;
@@ -858,7 +855,7 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
         saved = TempName(database, "qmold");
         FJournal->DatabaseReplaced(database, saved);
         if (!LinkOrCopyFile(database, saved))
-            throw EWriteError("データベース \"" + database + "\" の元の内容を保存できません");
+            throw EWriteError(Args(Tr("Installer", "データベース \"%1\" の元の内容を保存できません"), database));
     } else {
         FJournal->DatabaseReplaced(database, std::string());
     }

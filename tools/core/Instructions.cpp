@@ -4,6 +4,7 @@
 #include "model/InstallList.h"
 #include "platform/AnsiCodec.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/FileTransfer.h"
 
 namespace qm {
@@ -16,7 +17,7 @@ constexpr std::uint64_t MaxInstructionSize = 256u << 20;
 std::string ReadInstructionBytes(const std::string& path) {
     std::string bytes;
     if (!ReadWholeFileLocked(path, bytes, false, MaxInstructionSize))
-        throw EInstructionError("指示ファイル \"" + path + "\" がありません。");
+        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
     return bytes;
 }
 
@@ -28,7 +29,7 @@ void ReadRecord(TMemoryStream& stream, TInstallAppInfo& record, const std::strin
     record.LoadFromStream(stream);
     // Compared as read minus the prefix: a length near the largest value would overflow the sum.
     if (length < 0 || stream.Position() - 8 != length)
-        throw EInstructionError("指示ファイル \"" + path + "\" のレコード長が一致しません。");
+        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" のレコード長が一致しません。"), path));
 }
 
 template <typename F> void Parse(const std::string& path, F body) {
@@ -37,7 +38,7 @@ template <typename F> void Parse(const std::string& path, F body) {
     } catch (const EInstructionError&) {
         throw;
     } catch (const Exception& e) {
-        throw EInstructionError("指示ファイル \"" + path + "\" を読めません: " + e.Message());
+        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" を読めません: %2"), path, e.Message()));
     }
 }
 
@@ -68,12 +69,12 @@ bool SafeParts(const std::string& path, char delimiter) {
 std::string TakeInstructionFile(const std::string& name) {
     const std::string folder = GetDataFolder();
     if (folder.empty())
-        throw EInstructionError("データフォルダがありません。");
+        throw EInstructionError(Tr("Instructions", "データフォルダがありません。"));
     const std::string path = folder + name;
     // Under the lock the program takes to write it, so a hand-off never sees half a rename.
     TFileLock lock(LockFileNameFor(path), TFileLock::Mode::Exclusive);
     if (!GetFileFacts(path).isRegular)
-        throw EInstructionError("指示ファイル \"" + path + "\" がありません。");
+        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
     const std::string base = path + "." + ProcessTag();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string taken = base + (attempt == 0 ? "" : "-" + std::to_string(attempt));
@@ -82,7 +83,7 @@ std::string TakeInstructionFile(const std::string& name) {
         if (!PathExists(taken))
             break;
     }
-    throw EInstructionError("指示ファイル \"" + path + "\" を取得できません。");
+    throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" を取得できません。"), path));
 }
 
 void ReadInstallInstructions(const std::string& path, TInstallAppInfo& plan,
@@ -93,8 +94,7 @@ void ReadInstallInstructions(const std::string& path, TInstallAppInfo& plan,
         ReadRecord(stream, plan, path);
         option.LoadFromStream(stream);
         if (stream.Position() != stream.Size())
-            throw EInstructionError("指示ファイル \"" + path +
-                                    "\" の末尾に余分なデータがあります。");
+            throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" の末尾に余分なデータがあります。"), path));
     });
 }
 
@@ -114,7 +114,7 @@ void ReadUninstallInstructions(const std::string& path, TInstallAppInfo& record,
                 end = rest.size(); // a last line without its line end still counts
             const std::string line = rest.substr(start, end - start);
             if (line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-                throw EInstructionError("指示ファイル \"" + path + "\" の削除リストが不正です。");
+                throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" の削除リストが不正です。"), path));
             if (!line.empty())
                 removalPaths.push_back(FromAnsi(line));
             start = end + 2;

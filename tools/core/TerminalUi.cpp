@@ -1,6 +1,7 @@
 #include "TerminalUi.h"
 
 #include "model/FileUtils.h"
+#include "platform/Catalogue.h"
 #include "platform/FileTransfer.h"
 
 #include <cstdio>
@@ -38,10 +39,12 @@ TOverwriteAnswer TTerminalToolUi::AskOverwrite(const std::string& path) {
         FProgress->Finish();
     FProgress.reset();
     for (;;) {
-        std::fprintf(stderr,
-                     "\"%s\" は既にあります。上書きしますか? "
-                     "[y] はい / [n] いいえ / [a] すべて上書き / [s] すべてスキップ / [c] キャンセル: ",
-                     path.c_str());
+        // The letters are the answers in every language.
+        std::fputs(Args(Tr("TerminalUi", "\"%1\" は既にあります。上書きしますか? [y] はい / [n] いいえ / "
+                                         "[a] すべて上書き / [s] すべてスキップ / [c] キャンセル: "),
+                        path)
+                       .c_str(),
+                   stderr);
         std::fflush(stderr);
         std::string answer;
         if (!std::getline(std::cin, answer))

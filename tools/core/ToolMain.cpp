@@ -10,6 +10,7 @@
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
 #include "platform/ActingUser.h"
+#include "platform/Catalogue.h"
 #include "platform/FileTransfer.h"
 #include "platform/SpecialFolders.h"
 
@@ -56,7 +57,7 @@ std::string TakeAsUser(const std::string& name) {
         ::close(fd);
     ::unlink(taken.c_str());
     if (!ok)
-        throw EInstructionError("指示ファイル \"" + taken + "\" はユーザーの通常のファイルではありません。");
+        throw EInstructionError(Args(Tr("ToolMain", "指示ファイル \"%1\" はユーザーの通常のファイルではありません。"), taken));
     return bytes;
 }
 
@@ -65,12 +66,12 @@ std::string TakeAsUser(const std::string& name) {
 std::string SystemDataFolder() {
     const std::string folder = SystemDataFolderPath() + PathDelim;
     if (!CreateFolderPath(folder))
-        throw EWriteError("フォルダ \"" + folder + "\" を作成できません。");
+        throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" を作成できません。"), folder));
     if (::geteuid() == 0) {
         struct stat st {};
         const std::string plain = WithoutTrailingDelims(folder);
         if (::lstat(plain.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
-            throw EWriteError("フォルダ \"" + folder + "\" は管理者のフォルダではありません。");
+            throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" は管理者のフォルダではありません。"), folder));
         if ((st.st_mode & 022) != 0)
             ::chmod(plain.c_str(), 0755);
     }
@@ -99,30 +100,30 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
         work.compare(0, userData.size(), userData) != 0 ||
         !IsWorkFolderName(work.substr(userData.size(), 8)) ||
         !IsFolderOwnedBy(work, acting.Uid))
-        throw EInstructionError("作業フォルダ \"" + workFolder + "\" はこのユーザーの作業フォルダではありません。");
+        throw EInstructionError(Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"), workFolder));
     const std::string stage = dataFolder + "stage-" + std::to_string(::getpid()) + PathDelim;
     DeleteTree(stage, false);
     if (::mkdir(WithoutTrailingDelims(stage).c_str(), 0700) != 0)
-        throw EWriteError("フォルダ \"" + stage + "\" を作成できません。");
+        throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" を作成できません。"), stage));
     for (int i = 0; i < plan.Members.Count(); ++i) {
         const TFileMember& m = plan.Members.Items(i);
         if (!m.IsTarget || m.IsExcluded())
             continue;
         if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
-            throw EInstructionError("不正なファイル名です: " + m.ArchivePath + m.FileName);
+            throw EInstructionError(Args(Tr("ToolMain", "不正なファイル名です: %1%2"), m.ArchivePath, m.FileName));
         const std::string relative = m.ArchivePath + m.FileName;
         int fd = -1;
         bool isLink = false;
         std::string linkTarget, error;
         if (!OpenOwnedBelow(work, relative, acting.Uid, fd, isLink, linkTarget, error))
-            throw EInstructionError("作業フォルダのファイルを使えません: " + error);
+            throw EInstructionError(Args(Tr("ToolMain", "作業フォルダのファイルを使えません: %1"), error));
         std::string folder = m.ArchivePath;
         std::replace(folder.begin(), folder.end(), '/', PathDelim);
         CreateFolderPath(stage + folder);
         const std::string target = stage + folder + m.FileName;
         if (isLink) {
             if (::symlink(linkTarget.c_str(), target.c_str()) != 0)
-                throw EWriteError("ファイル \"" + target + "\" を作成できません。");
+                throw EWriteError(Args(Tr("ToolMain", "ファイル \"%1\" を作成できません。"), target));
             continue;
         }
         try {
@@ -184,8 +185,7 @@ int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& t
             // With the administrator's rights only the system's installs are done: a user's own
             // data folder is never written by root.
             if (acting.Active && !forAll)
-                throw EInstructionError("管理者の権限では、すべてのユーザー向けのインストールと"
-                                        "アンインストールだけを行います。");
+                throw EInstructionError(Tr("ToolMain", "管理者の権限では、すべてのユーザー向けのインストールとアンインストールだけを行います。"));
             dataFolder = forAll ? SystemDataFolder() : GetDataFolder();
         } catch (const Exception& e) {
             failure = e.Message();

@@ -11,6 +11,7 @@
 #include "model/InstallList.h"
 #include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
+#include "platform/Catalogue.h"
 #include "platform/FileTransfer.h"
 
 #include <algorithm>
@@ -59,8 +60,7 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
     list.LoadFromFile(DatabasePath(FDataFolder));
     const int index = list.IndexOfId(record.AppId);
     if (index < 0)
-        throw EInstructionError("アプリケーション \"" + record.AppName +
-                                "\" はインストール済みアプリケーションの一覧にありません。");
+        throw EInstructionError(Args(Tr("Uninstaller", "アプリケーション \"%1\" はインストール済みアプリケーションの一覧にありません。"), record.AppName));
     const TInstallAppInfo& installed = list.Items(index);
     CollectRoots(installed);
 
@@ -122,7 +122,7 @@ void TUninstaller::CheckCancel(const std::string& path, int done, int total) {
     // back), and the record stays, so a later uninstall removes the rest.
     if (!FUi.Progress(path, done, total)) {
         FLog.Line("uninstall cancelled after " + std::to_string(FStats.Removed) + " removed");
-        throw ECancelled("アンインストールはキャンセルされました。");
+        throw ECancelled(Tr("Uninstaller", "アンインストールはキャンセルされました。"));
     }
 }
 
@@ -135,7 +135,7 @@ void TUninstaller::RemoveOneFile(const std::string& path) {
         ++FStats.Removed;
         FLog.Line("removed: " + path);
     } else {
-        throw EWriteError("ファイル \"" + path + "\" を削除できません。");
+        throw EWriteError(Args(Tr("Uninstaller", "ファイル \"%1\" を削除できません。"), path));
     }
 }
 
