@@ -247,7 +247,8 @@ void TArchiverDll::LoadDLL() {
         return;
     FModule = LoadDynamicLibrary(DllName);
     if (FModule == nullptr)
-        throw ENoArchiverDLL(Args(Tr("ArchiverDll", "%1 を扱うには %2 が 必要です。"), TypeName, DllName));
+        throw ENoArchiverDLL(
+            Args(Tr("ArchiverDll", "%1 を扱うには %2 が 必要です。"), TypeName, DllName));
 }
 
 void TArchiverDll::FreeDLL() {
@@ -262,7 +263,8 @@ void* TArchiverDll::ResolveEntry(void*& entry, const std::string& name, bool req
         return entry;
     entry = FindLibraryEntry(FModule, name.c_str());
     if (entry == nullptr && required)
-        throw EEntryNotFound(Args(Tr("ArchiverDll", "%1 に %2 のエントリが見つかりません。"), DynamicLibraryPath(FModule), name));
+        throw EEntryNotFound(Args(Tr("ArchiverDll", "%1 に %2 のエントリが見つかりません。"),
+                                  DynamicLibraryPath(FModule), name));
     return entry;
 }
 

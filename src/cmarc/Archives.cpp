@@ -9,7 +9,9 @@ namespace qm {
 
 ESfxNoRequiredFile::ESfxNoRequiredFile(std::string archiveKind, std::string sfxKind,
                                        std::string requiredFile)
-    : EArchiver(Args(Tr("Archives", "%1 書庫からの%2自己解凍書庫の作成には '%3' ファイルが必要です。"), archiveKind, sfxKind, requiredFile)),
+    : EArchiver(
+          Args(Tr("Archives", "%1 書庫からの%2自己解凍書庫の作成には '%3' ファイルが必要です。"),
+               archiveKind, sfxKind, requiredFile)),
       ArchiveKind(std::move(archiveKind)), SfxKind(std::move(sfxKind)),
       RequiredFile(std::move(requiredFile)) {}
 

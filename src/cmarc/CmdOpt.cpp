@@ -28,7 +28,8 @@ namespace {
 // switches or folders (another destination, for one). Such a name is refused instead.
 void RequirePlainName(const std::string& value, const char* forbidden) {
     if (value.find_first_of(forbidden) != std::string::npos)
-        throw EArchiver(Args(Tr("CmdOpt", "二重引用符または改行を含む名前は書庫ライブラリに渡せません: %1"), value));
+        throw EArchiver(Args(
+            Tr("CmdOpt", "二重引用符または改行を含む名前は書庫ライブラリに渡せません: %1"), value));
 }
 } // namespace
 

@@ -19,9 +19,11 @@ std::string TLha32::BuildLhaCommand(const std::string& word, const std::string& 
     // Without these two the library would fall back on its own settings for time stamps and
     // stored attributes; the callers always give them.
     if (word == "x" && o.jse == -1)
-        throw EAssertionFailed(Tr("Lha32", "jse オプションが設定されていません。"), "cmarc\\Lha32", 234);
+        throw EAssertionFailed(Tr("Lha32", "jse オプションが設定されていません。"), "cmarc\\Lha32",
+                               234);
     if (o.jso == -1)
-        throw EAssertionFailed(Tr("Lha32", "jso オプションが設定されていません。"), "cmarc\\Lha32", 240);
+        throw EAssertionFailed(Tr("Lha32", "jso オプションが設定されていません。"), "cmarc\\Lha32",
+                               240);
 
     TCmdOpt cmd;
     cmd.Add("-+");

@@ -95,8 +95,9 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
     for (const std::string* source : {&archive, &module}) {
         std::error_code ec;
         if (std::filesystem::equivalent(target, *source, ec))
-            throw EWriteError(Args(Tr("SelfExtract", "自己解凍書庫 %1 は %2 自身なので上書きできません。"),
-                                   target, *source));
+            throw EWriteError(
+                Args(Tr("SelfExtract", "自己解凍書庫 %1 は %2 自身なので上書きできません。"),
+                     target, *source));
     }
     // Both sources are opened before anything is written.
     std::ifstream stub = OpenSource(module);
@@ -107,7 +108,9 @@ void CopySfx(const std::string& target, const std::string& module, const std::st
         std::error_code ec;
         const std::uintmax_t size = std::filesystem::file_size(archive, ec);
         if (!ec && size > 0xFFFFFFFFu)
-            throw EWriteError(Args(Tr("SelfExtract", "%1 は 4 GiB 以上あるため、自己解凍書庫にできません。"), archive));
+            throw EWriteError(
+                Args(Tr("SelfExtract", "%1 は 4 GiB 以上あるため、自己解凍書庫にできません。"),
+                     archive));
     }
     // The file is made beside the target and renamed over it once complete: a failed copy
     // leaves neither a partly written target nor an emptied one.

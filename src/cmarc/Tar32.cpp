@@ -8,7 +8,8 @@ namespace qm {
 namespace {
 std::unique_ptr<TArchiverDll> g_tarDll;
 std::unique_ptr<TArchiverDll> MakeTarDll() {
-    return std::make_unique<TArchiverDll>(Tr("Tar32", "tar/tgz/taz/bz2 形式書庫"), "TAR32.DLL", "Tar");
+    return std::make_unique<TArchiverDll>(Tr("Tar32", "tar/tgz/taz/bz2 形式書庫"), "TAR32.DLL",
+                                          "Tar");
 }
 } // namespace
 

@@ -100,14 +100,15 @@ int TYZ1::MakeSfx(void*, const std::string& archive, std::vector<char>&, std::st
     if (options.gw <= 0) {
         module = SearchModuleFile("yzdos16.sfx");
         if (module.empty())
-            throw EArchiver(Tr("Yz132", "yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。"));
+            throw EArchiver(
+                Tr("Yz132", "yz1 書庫からのDOS自己解凍書庫の作成には yzdos16.sfx が必要です。"));
     } else {
         module = SearchModuleFile("yzw32cui.sfx");
         if (module.empty())
             module = SearchModuleFile("yzdec.exe");
         if (module.empty())
-            throw EArchiver(
-                Tr("Yz132", "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か yzdec.exe が必要です。"));
+            throw EArchiver(Tr("Yz132", "yz1 書庫からのWin32自己解凍書庫の作成には yzw32cui.sfx か "
+                                        "yzdec.exe が必要です。"));
     }
     // The YZ1 stub finds the archive from the length written after it.
     CopySfx(SfxTargetName(archive, ".exe", destination), module, archive, true);

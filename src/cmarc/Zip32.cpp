@@ -21,7 +21,8 @@ std::string TZip32::BuildUnzipCommand(const std::string& word, const std::string
     // A library that was missing when the driver was made may be there by now.
     dll.LoadDLL();
     if (!dll.IsLoaded(TZipDll::zmUnzip) && !dll.IsLoaded(TZipDll::zmLmzip))
-        throw EArchiver(Tr("Zip32", "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。"));
+        throw EArchiver(
+            Tr("Zip32", "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。"));
     TCmdOpt cmd;
     cmd.OnConvertName = EscapeZipName;
     if (o.c == 1)
@@ -82,7 +83,8 @@ std::string TZip32::BuildAddCommand(QM_BUILD_PARAMS) {
     if (dll.IsLoaded(TZipDll::zmZip32j))
         return BuildZip32jCommand("", archive, destination, useResponseFile, files, options);
     if (!dll.IsLoaded(TZipDll::zmLmzip))
-        throw EArchiver(Tr("Zip32", "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。"));
+        throw EArchiver(
+            Tr("Zip32", "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。"));
     // LMZIP32 takes the names as they are.
     TCmdOpt cmd;
     if (options.c == 1)
@@ -127,7 +129,8 @@ int TZip32::MakeSfx(void* window, const std::string& archive, std::vector<char>&
         throw ESfxNoRequiredFile("zip", win32 ? "Win32" : "DOS", moduleName);
     const std::string target = SfxTargetName(archive, ".EXE", destination);
     if (target.find('"') != std::string::npos)
-        throw EArchiver(Args(Tr("Zip32", "\"%1\" は引用符を含むため、コマンドラインに書けません。"), target));
+        throw EArchiver(
+            Args(Tr("Zip32", "\"%1\" は引用符を含むため、コマンドラインに書けません。"), target));
     CopySfx(target, module, archive, false);
     // Quoted, as every path of a command line: a blank in the path would split it.
     commandLine = "-A \"" + target + "\"";

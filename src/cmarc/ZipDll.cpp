@@ -92,7 +92,8 @@ void* TZipDll::Entry(TDllSlot slot) {
             return entry;
     }
     if (rule.required)
-        throw EEntryNotFound(Args(Tr("ZipDll", "%1 のエントリが DLL に見つかりませんでした。"), std::string(rule.name)));
+        throw EEntryNotFound(Args(Tr("ZipDll", "%1 のエントリが DLL に見つかりませんでした。"),
+                                  std::string(rule.name)));
     return nullptr;
 }
 

@@ -40,7 +40,9 @@ void InstallFailure(THandOffOutcome& outcome) {
     outcome.Heading = Tr("HandOff", "インストールに失敗しました");
     outcome.Message = !r.Started || r.ElevationRefused()
                           ? Tr("HandOff", "インストーラを起動できません。")
-                          : Args(Tr("HandOff", "インストーラがエラーで終了しました (終了コード %1)。インストールは行われていません。"), ExitCodeText(r.ExitCode));
+                          : Args(Tr("HandOff", "インストーラがエラーで終了しました (終了コード "
+                                               "%1)。インストールは行われていません。"),
+                                 ExitCodeText(r.ExitCode));
     if (r.Reported && !r.Report.Error.empty())
         outcome.Message += "\n" + r.Report.Error;
 }
@@ -49,9 +51,11 @@ void UninstallFailure(THandOffOutcome& outcome) {
     const TToolRun& r = outcome.Uninstall;
     outcome.Result = THandOffResult::Failed;
     outcome.Heading = Tr("HandOff", "アンインストールの失敗");
-    outcome.Message = !r.Started || r.ElevationRefused()
-                          ? Tr("HandOff", "アンインストールに失敗しました。")
-                          : Args(Tr("HandOff", "アンインストーラがエラーで終了しました (終了コード %1)。"), ExitCodeText(r.ExitCode));
+    outcome.Message =
+        !r.Started || r.ElevationRefused()
+            ? Tr("HandOff", "アンインストールに失敗しました。")
+            : Args(Tr("HandOff", "アンインストーラがエラーで終了しました (終了コード %1)。"),
+                   ExitCodeText(r.ExitCode));
     if (r.Reported && !r.Report.Error.empty())
         outcome.Message += "\n" + r.Report.Error;
 }
@@ -213,9 +217,13 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
         if (FindInPath("pkexec").empty()) {
             outcome.Result = THandOffResult::NoRights;
             outcome.Heading = Tr("HandOff", "インストールに失敗しました");
-            outcome.Message = option.AllUsers
-                                  ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。管理者の権限で実行するための pkexec もありません。")
-                                  : Tr("HandOff", "インストール先に書き込む権限がありません。管理者の権限で実行するための pkexec もありません (Debian ではパッケージ policykit-1)。");
+            outcome.Message =
+                option.AllUsers
+                    ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。管理者の権"
+                                    "限で実行するための pkexec もありません。")
+                    : Tr("HandOff",
+                         "インストール先に書き込む権限がありません。管理者の権限で実行するための "
+                         "pkexec もありません (Debian ではパッケージ policykit-1)。");
             return outcome;
         }
         elevate = true;
@@ -260,7 +268,8 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
     outcome.Result = THandOffResult::Done;
     if (!outcome.LeftOver.empty()) {
         outcome.Heading = Tr("HandOff", "インストールしました");
-        outcome.Message = Tr("HandOff", "古いバージョンの次のファイルは、アプリケーションのフォルダの外にあるため削除されませんでした:");
+        outcome.Message = Tr("HandOff", "古いバージョンの次のファイルは、アプリケーションのフォルダ"
+                                        "の外にあるため削除されませんでした:");
     }
     return outcome;
 }

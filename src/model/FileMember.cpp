@@ -274,7 +274,8 @@ TFileMember& TFileMembers::Items(int index) {
 
 const TFileMember& TFileMembers::Items(int index) const {
     if (index < 0 || index >= Count())
-        throw EListError(Args(Tr("FileMember", "リストのインデックスが範囲を超えています (%1)"), std::to_string(index)));
+        throw EListError(Args(Tr("FileMember", "リストのインデックスが範囲を超えています (%1)"),
+                              std::to_string(index)));
     return *items_[static_cast<std::size_t>(index)];
 }
 

@@ -54,34 +54,52 @@ TFolderProblem CheckFolderPath(const std::string& folder, bool refuseRoot) {
 TFolderProblemText FolderProblemText(TFolderProblem problem, const std::string& folder,
                                      bool isInstallFolder) {
     const std::string quoted = "\"" + folder + "\"";
-    const std::string wrong = isInstallFolder ? Tr("FolderCheck", "インストール先が正しくありません")
-                                              : Tr("FolderCheck", "ショートカット作成先が正しくありません");
+    const std::string wrong = isInstallFolder
+                                  ? Tr("FolderCheck", "インストール先が正しくありません")
+                                  : Tr("FolderCheck", "ショートカット作成先が正しくありません");
     switch (problem) {
     case TFolderProblem::None:
         break;
     case TFolderProblem::Empty:
         if (isInstallFolder)
-            return {Tr("FolderCheck", "インストール先が指定されていません"), Tr("FolderCheck", "インストール先フォルダを指定してください。")};
-        return {Tr("FolderCheck", "パスが指定されていません"), Tr("FolderCheck", "ショートカット作成先フォルダのパスを入力してください。")};
+            return {Tr("FolderCheck", "インストール先が指定されていません"),
+                    Tr("FolderCheck", "インストール先フォルダを指定してください。")};
+        return {Tr("FolderCheck", "パスが指定されていません"),
+                Tr("FolderCheck", "ショートカット作成先フォルダのパスを入力してください。")};
     case TFolderProblem::Relative:
-        return {wrong, Args(isInstallFolder
-                                ? Tr("FolderCheck", "%1 は相対パスです。インストール先フォルダは / から始まる絶対パスで指定してください。")
-                                : Tr("FolderCheck", "%1 は相対パスです。ショートカット作成先フォルダは / から始まる絶対パスで指定してください。"),
-                            quoted)};
+        return {wrong,
+                Args(isInstallFolder
+                         ? Tr("FolderCheck", "%1 は相対パスです。インストール先フォルダは / "
+                                             "から始まる絶対パスで指定してください。")
+                         : Tr("FolderCheck", "%1 は相対パスです。ショートカット作成先フォルダは / "
+                                             "から始まる絶対パスで指定してください。"),
+                     quoted)};
     case TFolderProblem::Root:
-        return {wrong, Tr("FolderCheck", "ファイルシステムのルート (/) にはインストールできません。アプリケーションのフォルダを指定してください。")};
+        return {wrong,
+                Tr("FolderCheck",
+                   "ファイルシステムのルート (/) "
+                   "にはインストールできません。アプリケーションのフォルダを指定してください。")};
     case TFolderProblem::ParentStep:
         return {wrong,
-                Args(Tr("FolderCheck", "%1 は \"..\" を含んでいます。\"..\" を使わないパスで指定してください。"), quoted)};
+                Args(Tr("FolderCheck",
+                        "%1 は \"..\" を含んでいます。\"..\" を使わないパスで指定してください。"),
+                     quoted)};
     case TFolderProblem::System:
         return {Tr("FolderCheck", "このフォルダは使えません"),
-                Args(Tr("FolderCheck", "%1 はシステムのフォルダ (/proc, /sys, /dev, /run) の下にあり、ファイルを置けません。"), quoted)};
+                Args(Tr("FolderCheck", "%1 はシステムのフォルダ (/proc, /sys, /dev, /run) "
+                                       "の下にあり、ファイルを置けません。"),
+                     quoted)};
     case TFolderProblem::ReadOnly:
-        return {Tr("FolderCheck", "このフォルダは使えません"),
-                Args(Tr("FolderCheck", "%1 は読み取り専用のファイルシステムにあり、書き込めません。"), quoted)};
+        return {
+            Tr("FolderCheck", "このフォルダは使えません"),
+            Args(Tr("FolderCheck", "%1 は読み取り専用のファイルシステムにあり、書き込めません。"),
+                 quoted)};
     case TFolderProblem::NoRights:
         return {Tr("FolderCheck", "書き込む権限がありません"),
-                Args(Tr("FolderCheck", "%1 に書き込む権限がありません。このフォルダへのインストールには管理者のパスワードが必要です。"), quoted)};
+                Args(Tr("FolderCheck", "%1 "
+                                       "に書き込む権限がありません。このフォルダへのインストールに"
+                                       "は管理者のパスワードが必要です。"),
+                     quoted)};
     }
     return {};
 }

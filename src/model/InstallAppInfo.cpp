@@ -247,7 +247,10 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
             folders.push_back(folder);
     if (on) {
         if (!CanBeCommand(m)) {
-            why = Args(Tr("InstallAppInfo", "メインプログラム \"%1\" は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。"), m.FileName);
+            why =
+                Args(Tr("InstallAppInfo", "メインプログラム \"%1\" は Linux のプログラム (ELF "
+                                          "形式かスクリプト) ではないため、コマンドにできません。"),
+                     m.FileName);
             return false;
         }
         folders.push_back(CommandFolder(allUsers));

@@ -226,7 +226,8 @@ TInstallAppInfo& TInstallList::Add() {
 
 TInstallAppInfo& TInstallList::Items(int index) {
     if (index < 0 || index >= Count())
-        throw EListError(Args(Tr("InstallList", "リストのインデックスが範囲を超えています (%1)"), std::to_string(index)));
+        throw EListError(Args(Tr("InstallList", "リストのインデックスが範囲を超えています (%1)"),
+                              std::to_string(index)));
     return *FItems[static_cast<size_t>(index)];
 }
 

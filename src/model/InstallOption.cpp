@@ -26,12 +26,14 @@ void TInstallOption::LoadFromStream(TStream& stream) {
     stream.ReadBuffer(switches, sizeof switches);
     const auto flag = [](std::uint8_t value) {
         if (value > 1)
-            throw EReadError(Args(Tr("InstallOption", "%1: 不正なスイッチ値"), Tr("Stream", SReadError)));
+            throw EReadError(
+                Args(Tr("InstallOption", "%1: 不正なスイッチ値"), Tr("Stream", SReadError)));
         return value == 1;
     };
     const auto ranged = [](std::uint8_t value, std::uint8_t last) {
         if (value > last)
-            throw EReadError(Args(Tr("InstallOption", "%1: 範囲外の設定値"), Tr("Stream", SReadError)));
+            throw EReadError(
+                Args(Tr("InstallOption", "%1: 範囲外の設定値"), Tr("Stream", SReadError)));
         return value;
     };
     ConfirmMode = ranged(switches[0], cmSkip);

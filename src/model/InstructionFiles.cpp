@@ -18,15 +18,18 @@ namespace {
 std::string InstructionFileName(const char* name) {
     const std::string folder = GetDataFolder();
     if (folder.empty())
-        throw EFCreateError(Args(Tr("InstructionFiles", "ファイル \"%1\" の保存先フォルダがありません。"), name));
+        throw EFCreateError(
+            Args(Tr("InstructionFiles", "ファイル \"%1\" の保存先フォルダがありません。"), name));
     if (!FolderExists(folder) && !CreateFolderPath(folder))
-        throw EFCreateError(Args(Tr("InstructionFiles", "フォルダ \"%1\" を作成できません。"), folder));
+        throw EFCreateError(
+            Args(Tr("InstructionFiles", "フォルダ \"%1\" を作成できません。"), folder));
     return folder + name;
 }
 
 void CheckRemovalPath(const std::string& path) {
     if (path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-        throw EEncodingError(Args(Tr("InstructionFiles", "削除するファイル名に改行文字が含まれています: %1"), path));
+        throw EEncodingError(
+            Args(Tr("InstructionFiles", "削除するファイル名に改行文字が含まれています: %1"), path));
 }
 
 } // namespace

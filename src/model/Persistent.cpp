@@ -12,7 +12,8 @@ void TPersistent::Assign(const TPersistent& source) {
 }
 
 void TPersistent::AssignError(const TPersistent& source) const {
-    throw EConvertError(Args(Tr("Persistent", "%1 に %2 を代入できません。"), std::string(ClassName()), source.ClassName()));
+    throw EConvertError(Args(Tr("Persistent", "%1 に %2 を代入できません。"),
+                             std::string(ClassName()), source.ClassName()));
 }
 
 } // namespace qm

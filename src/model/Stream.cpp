@@ -338,7 +338,8 @@ void WriteZeros(TStream& stream, std::size_t count) {
 
 void WriteString(TStream& stream, const std::string& utf8) {
     if (utf8.find('\0') != std::string::npos)
-        throw EEncodingError(Args(Tr("Stream", "0 の文字を含む文字列は保存できません: %1"), std::string(utf8.c_str())));
+        throw EEncodingError(Args(Tr("Stream", "0 の文字を含む文字列は保存できません: %1"),
+                                  std::string(utf8.c_str())));
     const std::string ansi = ToAnsi(utf8);
     stream.WriteBuffer(ansi.c_str(), ansi.size() + 1);
 }

@@ -202,7 +202,8 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
             struct stat opened {};
             if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
                 opened.st_uid != owner) {
-                error = Args(Tr("ActingUser", "%1 はユーザーの通常のファイルではありません"), relative);
+                error =
+                    Args(Tr("ActingUser", "%1 はユーザーの通常のファイルではありません"), relative);
                 return false;
             }
             fd = file.Release();
@@ -210,7 +211,9 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
         }
         TFd next(::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.Get() < 0 || ::fstat(next.Get(), &st) != 0 || st.st_uid != owner) {
-            error = Args(Tr("ActingUser", "%1 の途中にユーザーのものではないフォルダかリンクがあります"), relative);
+            error = Args(
+                Tr("ActingUser", "%1 の途中にユーザーのものではないフォルダかリンクがあります"),
+                relative);
             return false;
         }
         at.Reset(next.Release());

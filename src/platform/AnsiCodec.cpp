@@ -53,7 +53,8 @@ iconv_t Converter(const char* to, const char* from) {
     }
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        throw EEncodingError(Args(Tr("AnsiCodec", "文字コード変換を開始できません: %1 -> %2"), from, to));
+        throw EEncodingError(
+            Args(Tr("AnsiCodec", "文字コード変換を開始できません: %1 -> %2"), from, to));
     Slot& slot = slots[next++ % 4];
     if (slot.cd != reinterpret_cast<iconv_t>(-1))
         iconv_close(slot.cd);
@@ -164,7 +165,8 @@ int GetAnsiCodePage() {
 
 void SetAnsiCodePage(int codePage) {
     if (IconvName(codePage) == nullptr)
-        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
+        throw EEncodingError(
+            Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     QmSetAnsiCodePage(codePage);
 }
 
@@ -177,15 +179,18 @@ std::string ToCodePage(std::string_view utf8, int codePage) {
         return std::string(utf8); // the same bytes in every supported code page
     if (codePage == CP_UTF8_PAGE) {
         if (!IsValidUtf8(utf8))
-            throw EEncodingError(Args(Tr("AnsiCodec", "文字列を変換できません: %1"), std::string(utf8)));
+            throw EEncodingError(
+                Args(Tr("AnsiCodec", "文字列を変換できません: %1"), std::string(utf8)));
         return std::string(utf8);
     }
     const char* name = IconvName(codePage);
     if (name == nullptr)
-        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
+        throw EEncodingError(
+            Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     std::string out;
     if (!Convert(name, "UTF-8", utf8, out))
-        throw EEncodingError(Args(Tr("AnsiCodec", "文字列をシステムの文字コードで表せません: %1"), std::string(utf8)));
+        throw EEncodingError(Args(Tr("AnsiCodec", "文字列をシステムの文字コードで表せません: %1"),
+                                  std::string(utf8)));
     return out;
 }
 
@@ -199,7 +204,8 @@ std::string FromCodePage(std::string_view text, int codePage) {
     }
     const char* name = IconvName(codePage);
     if (name == nullptr)
-        throw EEncodingError(Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
+        throw EEncodingError(
+            Args(Tr("AnsiCodec", "対応していないコードページです: %1"), std::to_string(codePage)));
     std::string out;
     if (!Convert("UTF-8", name, text, out))
         throw EEncodingError(Tr("AnsiCodec", "文字列をシステムの文字コードから変換できません"));
@@ -227,7 +233,8 @@ std::string ArchiveNameToUtf8(std::string_view raw) {
     // The result is checked too: a converter that lets broken bytes through must not hand on
     // text that is not UTF-8.
     if (!Convert("UTF-8", charset.c_str(), raw, out) || !IsValidUtf8(out))
-        throw EEncodingError(Args(Tr("AnsiCodec", "書庫内のファイル名を %1 として読めません"), charset));
+        throw EEncodingError(
+            Args(Tr("AnsiCodec", "書庫内のファイル名を %1 として読めません"), charset));
     return out;
 }
 

@@ -142,7 +142,8 @@ TFileLock::TFileLock(const std::string& lockPath, Mode mode) {
         if (mode == Mode::Shared)
             return;
         const int error = errno;
-        throw EWriteError(Args(Tr("AtomicFile", "ロックファイル \"%1\" を作成できません: %2"), lockPath, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ロックファイル \"%1\" を作成できません: %2"),
+                               lockPath, SystemError(error)));
     }
     const int operation = mode == Mode::Shared ? LOCK_SH : LOCK_EX;
     if (Retry([&] { return ::flock(fd, operation); }) != 0) {
@@ -150,7 +151,8 @@ TFileLock::TFileLock(const std::string& lockPath, Mode mode) {
         ::close(fd);
         if (mode == Mode::Shared)
             return;
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" をロックできません: %2"), lockPath, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" をロックできません: %2"), lockPath,
+                               SystemError(error)));
     }
     FHandle = fd;
 }
@@ -184,7 +186,8 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool takeLock) :
         }
     }
     if (FHandle < 0)
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" を作成できません: %2"), target, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" を作成できません: %2"), target,
+                               SystemError(error)));
     if (replacing)
         ::fchmod(FHandle, permissions); // the umask may have narrowed them; best effort
     Step(TSaveStep::TempCreated, 0);
@@ -239,14 +242,16 @@ void TAtomicFileWriter::Discard() {
 
 void TAtomicFileWriter::Write(const void* data, std::size_t count) {
     if (FHandle < 0 || FCommitted)
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" は書き込み用に開かれていません"), FTarget));
+        throw EWriteError(
+            Args(Tr("AtomicFile", "ファイル \"%1\" は書き込み用に開かれていません"), FTarget));
     const char* p = static_cast<const char*>(data);
     while (count > 0) {
         const std::size_t slice = StepHook != nullptr ? std::min(count, SaveHookSlice) : count;
         const ssize_t written = Retry([&] { return ::write(FHandle, p, slice); });
         if (written <= 0) {
             const int error = written < 0 ? errno : ENOSPC;
-            throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"), FTarget, SystemError(error)));
+            throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"),
+                                   FTarget, SystemError(error)));
         }
         p += written;
         count -= static_cast<std::size_t>(written);
@@ -257,22 +262,26 @@ void TAtomicFileWriter::Write(const void* data, std::size_t count) {
 
 void TAtomicFileWriter::Commit() {
     if (FHandle < 0 || FCommitted)
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" は書き込み用に開かれていません"), FTarget));
+        throw EWriteError(
+            Args(Tr("AtomicFile", "ファイル \"%1\" は書き込み用に開かれていません"), FTarget));
     // The data must be on disk before the new name points at it.
     if (Retry([&] { return ::fsync(FHandle); }) != 0) {
         const int error = errno;
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"), FTarget, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"), FTarget,
+                               SystemError(error)));
     }
     Step(TSaveStep::Flushed, FWritten);
     const int closed = ::close(FHandle);
     FHandle = -1;
     if (closed != 0) {
         const int error = errno;
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"), FTarget, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" に書き込めません: %2"), FTarget,
+                               SystemError(error)));
     }
     if (::rename(FTempName.c_str(), FTarget.c_str()) != 0) {
         const int error = errno;
-        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" を置き換えられません: %2"), FTarget, SystemError(error)));
+        throw EWriteError(Args(Tr("AtomicFile", "ファイル \"%1\" を置き換えられません: %2"),
+                               FTarget, SystemError(error)));
     }
     FCommitted = true;
     ::close(FTempLock);
@@ -296,7 +305,8 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
         const int error = errno;
         if (error == ENOENT)
             return false; // removed between the two looks
-        throw EReadError(Args(Tr("AtomicFile", "ファイル \"%1\" を開けません: %2"), path, SystemError(error)));
+        throw EReadError(
+            Args(Tr("AtomicFile", "ファイル \"%1\" を開けません: %2"), path, SystemError(error)));
     }
     // Only a regular file of a sane size is read: a device would never end, and a huge (or
     // sparse) file would take all memory before its damage could be found.
@@ -304,7 +314,9 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
         static_cast<std::uint64_t>(opened.st_size) > maxSize) {
         ::close(fd);
-        throw EReadError(Args(Tr("AtomicFile", "ファイル \"%1\" を読めません: 通常のファイルでないか、大きすぎます"), path));
+        throw EReadError(Args(
+            Tr("AtomicFile", "ファイル \"%1\" を読めません: 通常のファイルでないか、大きすぎます"),
+            path));
     }
     bytes.reserve(static_cast<size_t>(opened.st_size));
     char buffer[65536];
@@ -312,14 +324,16 @@ bool ReadWholeFileLocked(const std::string& path, std::string& bytes, bool takeL
         if (bytes.size() > maxSize) { // grew while being read
             ::close(fd);
             bytes.clear();
-            throw EReadError(Args(Tr("AtomicFile", "ファイル \"%1\" を読めません: 大きすぎます"), path));
+            throw EReadError(
+                Args(Tr("AtomicFile", "ファイル \"%1\" を読めません: 大きすぎます"), path));
         }
         const ssize_t got = Retry([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got < 0) {
             const int error = errno;
             ::close(fd);
             bytes.clear();
-            throw EReadError(Args(Tr("AtomicFile", "ファイル \"%1\" を読めません: %2"), path, SystemError(error)));
+            throw EReadError(Args(Tr("AtomicFile", "ファイル \"%1\" を読めません: %2"), path,
+                                  SystemError(error)));
         }
         if (got == 0)
             break;

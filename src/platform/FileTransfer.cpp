@@ -98,7 +98,8 @@ void CopyLink(const std::string& source, const std::string& target, const struct
     std::string value(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
     const ssize_t n = ::readlink(source.c_str(), value.data(), value.size());
     if (n < 0 || static_cast<size_t>(n) >= value.size())
-        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を読めません: %2"), source, SystemError(errno)));
+        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を読めません: %2"), source,
+                              SystemError(errno)));
     value.resize(static_cast<size_t>(n));
     if (::symlink(value.c_str(), target.c_str()) != 0)
         WriteFailure(Tr("FileTransfer", "ファイル \"%1\" を作成できません: %2"), target, errno);
@@ -134,7 +135,8 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
         if ((error == ELOOP || error == EMLINK) && ::lstat(source.c_str(), &st) == 0 &&
             S_ISLNK(st.st_mode))
             return CopyLink(source, target, st);
-        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を開けません: %2"), source, SystemError(error)));
+        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" を開けません: %2"), source,
+                              SystemError(error)));
     }
     CopyOpenFileToNewFile(in.Get(), source, target);
 }
@@ -142,7 +144,8 @@ void CopyToNewFile(const std::string& source, const std::string& target) {
 void CopyOpenFileToNewFile(int sourceFd, const std::string& sourceName, const std::string& target) {
     struct stat st {};
     if (::fstat(sourceFd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw EReadError(Args(Tr("FileTransfer", "ファイル \"%1\" は通常のファイルではありません"), sourceName));
+        throw EReadError(
+            Args(Tr("FileTransfer", "ファイル \"%1\" は通常のファイルではありません"), sourceName));
     Fd out(Retry([&] {
         return ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       0666 | (st.st_mode & 0111));
@@ -246,7 +249,8 @@ std::string RealPath(const std::string& path) {
 
 void MakeFolder(const std::string& path) {
     if (::mkdir(WithoutTrailingDelims(path).c_str(), 0777) != 0)
-        throw EWriteError(Args(Tr("FileTransfer", "フォルダ \"%1\" を作成できません: %2"), path, SystemError(errno)));
+        throw EWriteError(Args(Tr("FileTransfer", "フォルダ \"%1\" を作成できません: %2"), path,
+                               SystemError(errno)));
 }
 
 bool RemoveFileEntry(const std::string& path) {
@@ -270,7 +274,8 @@ void TAppendFile::Append(const std::string& bytes) {
         const ssize_t put =
             Retry([&] { return ::write(FHandle, bytes.data() + done, bytes.size() - done); });
         if (put <= 0)
-            WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), FPath, put < 0 ? errno : ENOSPC);
+            WriteFailure(Tr("FileTransfer", "ファイル \"%1\" に書き込めません: %2"), FPath,
+                         put < 0 ? errno : ENOSPC);
         done += static_cast<size_t>(put);
     }
 }

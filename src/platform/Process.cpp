@@ -339,9 +339,16 @@ bool LaunchFile(const std::string& path, std::string& error) {
         return false;
     }
     if (command.size() > 1 && FindInPath(command[0]).empty()) {
-        error = command[0] == "wine"
-                    ? Args(Tr("Process", "Windows のプログラム \"%1\" を起動するには wine が必要です。Debian ではパッケージ wine をインストールしてください (sudo apt install wine)。"), path)
-                    : Args(Tr("Process", "\"%1\" を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils をインストールしてください (sudo apt install xdg-utils)。"), path);
+        error =
+            command[0] == "wine"
+                ? Args(Tr("Process", "Windows のプログラム \"%1\" を起動するには wine "
+                                     "が必要です。Debian ではパッケージ wine "
+                                     "をインストールしてください (sudo apt install wine)。"),
+                       path)
+                : Args(Tr("Process",
+                          "\"%1\" を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils "
+                          "をインストールしてください (sudo apt install xdg-utils)。"),
+                       path);
         return false;
     }
     TSpawnOptions options;

@@ -16,9 +16,9 @@
 #include "platform/ActingUser.h"
 #include "platform/AtomicFile.h"
 #include "platform/Catalogue.h"
+#include "platform/FileTransfer.h"
 #include "platform/ProgramKind.h"
 #include "platform/SpecialFolders.h"
-#include "platform/FileTransfer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -95,7 +95,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                                                   const TInstallOption& option) {
     const std::string work = WithTrailingDelim(option.WorkFolder);
     if (!IsSafeAbsolutePath(work) || !FolderExists(work))
-        throw EInstructionError(Args(Tr("Installer", "作業フォルダ \"%1\" がありません。"), option.WorkFolder));
+        throw EInstructionError(
+            Args(Tr("Installer", "作業フォルダ \"%1\" がありません。"), option.WorkFolder));
     const std::string realWork = RealPath(work);
     // Members share their folders: each folder is resolved once.
     std::unordered_map<std::string, bool> folderInWork;
@@ -108,7 +109,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
         if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
             throw EInstructionError(Args(Tr("Installer", "不正なファイル名です: %1"), name));
         if (!IsSafeAbsolutePath(m.GetInstallDir()))
-            throw EInstructionError(Args(Tr("Installer", "不正なインストール先です: %1 (%2)"), m.InstallDir(), name));
+            throw EInstructionError(
+                Args(Tr("Installer", "不正なインストール先です: %1 (%2)"), m.InstallDir(), name));
         Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
                 m.GetInstallDir() + m.FileName};
         // The file must really lie in the working folder, not behind a link leading out of it.
@@ -122,7 +124,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                         .first;
         }
         if (!facts.exists || facts.isFolder || !known->second)
-            throw EInstructionError(Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"), name));
+            throw EInstructionError(
+                Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"), name));
         jobs.push_back(std::move(job));
     }
     return jobs;
@@ -279,7 +282,9 @@ void TInstaller::EnsureFolder(const std::string& folder) {
     std::string at = path;
     while (!IsExistingFolder(at)) {
         if (GetFileFacts(at).exists)
-            throw EWriteError(Args(Tr("Installer", "フォルダ \"%1\" を作成できません: 同じ名前のファイルがあります"), at));
+            throw EWriteError(Args(
+                Tr("Installer", "フォルダ \"%1\" を作成できません: 同じ名前のファイルがあります"),
+                at));
         missing.push_back(at);
         const std::string parent = WithoutTrailingDelims(ExtractFilePath(at));
         if (parent.empty() || parent == at)
@@ -320,7 +325,8 @@ void TInstaller::ReplaceFile(const std::string& target,
     const std::string temp = TempName(target, "qmnew");
     FJournal->FileReplaced(target, saved, temp);
     if (!LinkOrCopyFile(target, saved))
-        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" の元の内容を保存できません"), target));
+        throw EWriteError(
+            Args(Tr("Installer", "ファイル \"%1\" の元の内容を保存できません"), target));
     write(temp);
     if (FAsRoot && !FActing)
         GiveToFolderOwner(temp);
@@ -332,7 +338,9 @@ void TInstaller::PutFile(const std::string& target,
                          const std::function<void(const std::string&)>& write) {
     const TFileFacts facts = GetFileFacts(target);
     if (facts.isFolder)
-        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"), target));
+        throw EWriteError(
+            Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"),
+                 target));
     if (facts.exists)
         ReplaceFile(target, write);
     else
@@ -378,7 +386,9 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         return;
     }
     if (facts.isFolder)
-        throw EWriteError(Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"), job.Target));
+        throw EWriteError(
+            Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"),
+                 job.Target));
     switch (DecideOverwrite(option.OverWrite, job.Source, job.Target)) {
     case TExistingFile::Identical:
         ++FStats.Skipped;
@@ -397,7 +407,8 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         const std::string backup = MakeUniqueFileName(job.Target + ".bak", "_", "");
         FJournal->FileCreated(backup, std::string());
         if (!LinkOrCopyFile(job.Target, backup))
-            throw EWriteError(Args(Tr("Installer", "バックアップ \"%1\" を作成できません"), backup));
+            throw EWriteError(
+                Args(Tr("Installer", "バックアップ \"%1\" を作成できません"), backup));
         ++FStats.BackedUp;
         FLog.Line("backup: " + job.Target + " -> " + backup);
         break;
@@ -735,7 +746,8 @@ void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vecto
             EnsureFolder(WithTrailingDelim(folder));
             PutFile(path, [&](const std::string& temp) {
                 if (::symlink(job.Target.c_str(), temp.c_str()) != 0)
-                    throw EWriteError(Args(Tr("Installer", "リンク \"%1\" を作成できません"), path));
+                    throw EWriteError(
+                        Args(Tr("Installer", "リンク \"%1\" を作成できません"), path));
             });
             FLinks.push_back(path);
             ++FStats.Commands;
@@ -855,7 +867,8 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
         saved = TempName(database, "qmold");
         FJournal->DatabaseReplaced(database, saved);
         if (!LinkOrCopyFile(database, saved))
-            throw EWriteError(Args(Tr("Installer", "データベース \"%1\" の元の内容を保存できません"), database));
+            throw EWriteError(
+                Args(Tr("Installer", "データベース \"%1\" の元の内容を保存できません"), database));
     } else {
         FJournal->DatabaseReplaced(database, std::string());
     }

@@ -17,7 +17,8 @@ constexpr std::uint64_t MaxInstructionSize = 256u << 20;
 std::string ReadInstructionBytes(const std::string& path) {
     std::string bytes;
     if (!ReadWholeFileLocked(path, bytes, false, MaxInstructionSize))
-        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
+        throw EInstructionError(
+            Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
     return bytes;
 }
 
@@ -29,7 +30,8 @@ void ReadRecord(TMemoryStream& stream, TInstallAppInfo& record, const std::strin
     record.LoadFromStream(stream);
     // Compared as read minus the prefix: a length near the largest value would overflow the sum.
     if (length < 0 || stream.Position() - 8 != length)
-        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" のレコード長が一致しません。"), path));
+        throw EInstructionError(
+            Args(Tr("Instructions", "指示ファイル \"%1\" のレコード長が一致しません。"), path));
 }
 
 template <typename F> void Parse(const std::string& path, F body) {
@@ -38,7 +40,8 @@ template <typename F> void Parse(const std::string& path, F body) {
     } catch (const EInstructionError&) {
         throw;
     } catch (const Exception& e) {
-        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" を読めません: %2"), path, e.Message()));
+        throw EInstructionError(
+            Args(Tr("Instructions", "指示ファイル \"%1\" を読めません: %2"), path, e.Message()));
     }
 }
 
@@ -74,7 +77,8 @@ std::string TakeInstructionFile(const std::string& name) {
     // Under the lock the program takes to write it, so a hand-off never sees half a rename.
     TFileLock lock(LockFileNameFor(path), TFileLock::Mode::Exclusive);
     if (!GetFileFacts(path).isRegular)
-        throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
+        throw EInstructionError(
+            Args(Tr("Instructions", "指示ファイル \"%1\" がありません。"), path));
     const std::string base = path + "." + ProcessTag();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string taken = base + (attempt == 0 ? "" : "-" + std::to_string(attempt));
@@ -83,7 +87,8 @@ std::string TakeInstructionFile(const std::string& name) {
         if (!PathExists(taken))
             break;
     }
-    throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" を取得できません。"), path));
+    throw EInstructionError(
+        Args(Tr("Instructions", "指示ファイル \"%1\" を取得できません。"), path));
 }
 
 void ReadInstallInstructions(const std::string& path, TInstallAppInfo& plan,
@@ -94,7 +99,8 @@ void ReadInstallInstructions(const std::string& path, TInstallAppInfo& plan,
         ReadRecord(stream, plan, path);
         option.LoadFromStream(stream);
         if (stream.Position() != stream.Size())
-            throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" の末尾に余分なデータがあります。"), path));
+            throw EInstructionError(Args(
+                Tr("Instructions", "指示ファイル \"%1\" の末尾に余分なデータがあります。"), path));
     });
 }
 
@@ -114,7 +120,8 @@ void ReadUninstallInstructions(const std::string& path, TInstallAppInfo& record,
                 end = rest.size(); // a last line without its line end still counts
             const std::string line = rest.substr(start, end - start);
             if (line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-                throw EInstructionError(Args(Tr("Instructions", "指示ファイル \"%1\" の削除リストが不正です。"), path));
+                throw EInstructionError(
+                    Args(Tr("Instructions", "指示ファイル \"%1\" の削除リストが不正です。"), path));
             if (!line.empty())
                 removalPaths.push_back(FromAnsi(line));
             start = end + 2;

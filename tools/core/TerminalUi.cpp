@@ -40,11 +40,12 @@ TOverwriteAnswer TTerminalToolUi::AskOverwrite(const std::string& path) {
     FProgress.reset();
     for (;;) {
         // The letters are the answers in every language.
-        std::fputs(Args(Tr("TerminalUi", "\"%1\" は既にあります。上書きしますか? [y] はい / [n] いいえ / "
-                                         "[a] すべて上書き / [s] すべてスキップ / [c] キャンセル: "),
-                        path)
-                       .c_str(),
-                   stderr);
+        std::fputs(
+            Args(Tr("TerminalUi", "\"%1\" は既にあります。上書きしますか? [y] はい / [n] いいえ / "
+                                  "[a] すべて上書き / [s] すべてスキップ / [c] キャンセル: "),
+                 path)
+                .c_str(),
+            stderr);
         std::fflush(stderr);
         std::string answer;
         if (!std::getline(std::cin, answer))

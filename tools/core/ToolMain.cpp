@@ -57,7 +57,9 @@ std::string TakeAsUser(const std::string& name) {
         ::close(fd);
     ::unlink(taken.c_str());
     if (!ok)
-        throw EInstructionError(Args(Tr("ToolMain", "指示ファイル \"%1\" はユーザーの通常のファイルではありません。"), taken));
+        throw EInstructionError(
+            Args(Tr("ToolMain", "指示ファイル \"%1\" はユーザーの通常のファイルではありません。"),
+                 taken));
     return bytes;
 }
 
@@ -71,7 +73,8 @@ std::string SystemDataFolder() {
         struct stat st {};
         const std::string plain = WithoutTrailingDelims(folder);
         if (::lstat(plain.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
-            throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" は管理者のフォルダではありません。"), folder));
+            throw EWriteError(
+                Args(Tr("ToolMain", "フォルダ \"%1\" は管理者のフォルダではありません。"), folder));
         if ((st.st_mode & 022) != 0)
             ::chmod(plain.c_str(), 0755);
     }
@@ -100,7 +103,9 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
         work.compare(0, userData.size(), userData) != 0 ||
         !IsWorkFolderName(work.substr(userData.size(), 8)) ||
         !IsFolderOwnedBy(work, acting.Uid))
-        throw EInstructionError(Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"), workFolder));
+        throw EInstructionError(
+            Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"),
+                 workFolder));
     const std::string stage = dataFolder + "stage-" + std::to_string(::getpid()) + PathDelim;
     DeleteTree(stage, false);
     if (::mkdir(WithoutTrailingDelims(stage).c_str(), 0700) != 0)
@@ -110,20 +115,23 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
         if (!m.IsTarget || m.IsExcluded())
             continue;
         if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
-            throw EInstructionError(Args(Tr("ToolMain", "不正なファイル名です: %1%2"), m.ArchivePath, m.FileName));
+            throw EInstructionError(
+                Args(Tr("ToolMain", "不正なファイル名です: %1%2"), m.ArchivePath, m.FileName));
         const std::string relative = m.ArchivePath + m.FileName;
         int fd = -1;
         bool isLink = false;
         std::string linkTarget, error;
         if (!OpenOwnedBelow(work, relative, acting.Uid, fd, isLink, linkTarget, error))
-            throw EInstructionError(Args(Tr("ToolMain", "作業フォルダのファイルを使えません: %1"), error));
+            throw EInstructionError(
+                Args(Tr("ToolMain", "作業フォルダのファイルを使えません: %1"), error));
         std::string folder = m.ArchivePath;
         std::replace(folder.begin(), folder.end(), '/', PathDelim);
         CreateFolderPath(stage + folder);
         const std::string target = stage + folder + m.FileName;
         if (isLink) {
             if (::symlink(linkTarget.c_str(), target.c_str()) != 0)
-                throw EWriteError(Args(Tr("ToolMain", "ファイル \"%1\" を作成できません。"), target));
+                throw EWriteError(
+                    Args(Tr("ToolMain", "ファイル \"%1\" を作成できません。"), target));
             continue;
         }
         try {
@@ -185,7 +193,9 @@ int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& t
             // With the administrator's rights only the system's installs are done: a user's own
             // data folder is never written by root.
             if (acting.Active && !forAll)
-                throw EInstructionError(Tr("ToolMain", "管理者の権限では、すべてのユーザー向けのインストールとアンインストールだけを行います。"));
+                throw EInstructionError(
+                    Tr("ToolMain", "管理者の権限では、すべてのユーザー向けのインストールとアンイン"
+                                   "ストールだけを行います。"));
             dataFolder = forAll ? SystemDataFolder() : GetDataFolder();
         } catch (const Exception& e) {
             failure = e.Message();

@@ -60,7 +60,10 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
     list.LoadFromFile(DatabasePath(FDataFolder));
     const int index = list.IndexOfId(record.AppId);
     if (index < 0)
-        throw EInstructionError(Args(Tr("Uninstaller", "アプリケーション \"%1\" はインストール済みアプリケーションの一覧にありません。"), record.AppName));
+        throw EInstructionError(Args(
+            Tr("Uninstaller",
+               "アプリケーション \"%1\" はインストール済みアプリケーションの一覧にありません。"),
+            record.AppName));
     const TInstallAppInfo& installed = list.Items(index);
     CollectRoots(installed);
 
