@@ -4,6 +4,7 @@
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
 #include "platform/ActingUser.h"
+#include "platform/Catalogue.h"
 
 #include <sys/stat.h>
 
@@ -27,13 +28,13 @@ int main(int argc, char** argv) {
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::InstallInstructionName, error);
     if (arguments.Terminal) {
-        qm::TTerminalToolUi terminal("インストール");
+        qm::TTerminalToolUi terminal(qm::Tr("QuillInst", "インストール"));
         return qm::RunInstall(terminal, taken, error);
     }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
-        qm::TToolWindow window("QuillInst", "インストールしています...");
+        qm::TToolWindow window("QuillInst", QString::fromStdString(qm::Tr("QuillInst", "インストールしています...")));
         return qm::RunInstall(window, taken, error);
     }
 #endif

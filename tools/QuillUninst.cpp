@@ -4,6 +4,7 @@
 #include "core/ToolMain.h"
 #include "model/InstructionFiles.h"
 #include "platform/ActingUser.h"
+#include "platform/Catalogue.h"
 
 #include <sys/stat.h>
 
@@ -29,13 +30,13 @@ int main(int argc, char** argv) {
     std::string error;
     const std::string taken = qm::TakeInstructions(qm::UninstallInstructionName, error);
     if (arguments.Terminal) {
-        qm::TTerminalToolUi terminal("アンインストール");
+        qm::TTerminalToolUi terminal(qm::Tr("QuillUninst", "アンインストール"));
         return qm::RunUninstall(terminal, taken, error, arguments.AllUsers, arguments.KeepFolders);
     }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
-        qm::TToolWindow window("QuillUninst", "アンインストールしています...");
+        qm::TToolWindow window("QuillUninst", QString::fromStdString(qm::Tr("QuillUninst", "アンインストールしています...")));
         return qm::RunUninstall(window, taken, error, arguments.AllUsers, arguments.KeepFolders);
     }
 #endif

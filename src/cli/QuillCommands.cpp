@@ -7,6 +7,7 @@
 #include "model/FolderCheck.h"
 #include "model/InstallList.h"
 #include "model/InstallOption.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include <csignal>
@@ -25,11 +26,13 @@ namespace qm {
 
 namespace {
 
-const char* const kUsage =
+const char* const kUsage = QM_TRANSLATE_NOOP(
+    "Quill",
     "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
-    "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)";
+    "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)");
 
-const char* const kHelp =
+const char* const kHelp = QM_TRANSLATE_NOOP(
+    "Quill",
     "quill - アーカイブで配布されるアプリケーションをインストールします\n"
     "\n"
     "  quill plan ARCHIVE [--json]\n"
@@ -49,7 +52,7 @@ const char* const kHelp =
     "\n"
     "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
     "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
-    "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n";
+    "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n");
 
 class EUsage : public Exception {
 public:
@@ -88,11 +91,11 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
         {"plan", 1}, {"install", 1}, {"list", 0}, {"show", 1}, {"uninstall", 1}};
     TArguments parsed;
     if (args.empty())
-        throw EUsage("コマンドがありません。");
+        throw EUsage(Tr("Quill", "コマンドがありません。"));
     parsed.Command = args[0];
     const auto count = positional.find(parsed.Command);
     if (count == positional.end())
-        throw EUsage("不明なコマンドです: " + parsed.Command);
+        throw EUsage(Args(Tr("Quill", "不明なコマンドです: %1"), parsed.Command));
     const auto& known = flags.at(parsed.Command);
     const auto withValue = valued.find(parsed.Command);
     bool onlyPositional = false;
@@ -122,22 +125,22 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
                 withValue->second.end()) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
-                    throw EUsage("オプション " + arg + " には値が必要です。");
+                    throw EUsage(Args(Tr("Quill", "オプション %1 には値が必要です。"), arg));
                 value = args[++i];
             }
             if (parsed.Values.count(arg) != 0)
-                throw EUsage("オプション " + arg + " が二度指定されています。");
+                throw EUsage(Args(Tr("Quill", "オプション %1 が二度指定されています。"), arg));
             parsed.Values[arg] = value;
             continue;
         }
-        throw EUsage("不明なオプションです: " + arg);
+        throw EUsage(Args(Tr("Quill", "不明なオプションです: %1"), arg));
     }
     if (parsed.Positional.size() < count->second)
         throw EUsage(parsed.Command == "plan" || parsed.Command == "install"
-                         ? "アーカイブが指定されていません。"
-                         : "アプリケーションが指定されていません。");
+                         ? Tr("Quill", "アーカイブが指定されていません。")
+                         : Tr("Quill", "アプリケーションが指定されていません。"));
     if (parsed.Positional.size() > count->second)
-        throw EUsage("余分な引数があります: " + parsed.Positional[count->second]);
+        throw EUsage(Args(Tr("Quill", "余分な引数があります: %1"), parsed.Positional[count->second]));
     return parsed;
 }
 
@@ -146,6 +149,9 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
 bool Interactive() {
     return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1;
 }
+
+// A result on stdout.
+void Out(const std::string& text) { std::fputs(text.c_str(), stdout); }
 
 void Note(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -309,20 +315,21 @@ void PrintPlan(const TOpenedArchive& opened) {
     int targets = 0;
     for (int i = 0; i < members.Count(); ++i)
         targets += Installed(members.Items(i)) ? 1 : 0;
-    std::printf("アーカイブ:       %s\n", plan.ArchiveName.c_str());
-    std::printf("名前:             %s\n", plan.AppName.c_str());
-    std::printf("バージョン:       %s\n", plan.Version.empty() ? "-" : plan.Version.c_str());
-    std::printf("インストール先:   %s\n", InstallFolderOf(opened).c_str());
+    Out(Args(Tr("Quill", "アーカイブ:       %1\n"), plan.ArchiveName));
+    Out(Args(Tr("Quill", "名前:             %1\n"), plan.AppName));
+    Out(Args(Tr("Quill", "バージョン:       %1\n"), plan.Version.empty() ? "-" : plan.Version));
+    Out(Args(Tr("Quill", "インストール先:   %1\n"), InstallFolderOf(opened)));
     if (opened.UpdateOf)
-        std::printf("アップデート対象: %s %s (ID %d)\n", opened.UpdateOf->AppName.c_str(),
-                    opened.UpdateOf->Version.c_str(), opened.UpdateOf->AppId);
+        Out(Args(Tr("Quill", "アップデート対象: %1 %2 (ID %3)\n"), opened.UpdateOf->AppName,
+                 opened.UpdateOf->Version, std::to_string(opened.UpdateOf->AppId)));
     else
-        std::printf("アップデート対象: なし (新規インストール)\n");
+        Out(Tr("Quill", "アップデート対象: なし (新規インストール)\n"));
     const std::string main = MemberOfRole(members, members.MainIndex());
     const std::string help = MemberOfRole(members, members.HelpIndex());
-    std::printf("メインプログラム: %s\n", main.empty() ? "-" : main.c_str());
-    std::printf("ヘルプファイル:   %s\n", help.empty() ? "-" : help.c_str());
-    std::printf("ファイル:         %d 個 (インストール %d 個)\n", members.Count(), targets);
+    Out(Args(Tr("Quill", "メインプログラム: %1\n"), main.empty() ? "-" : main));
+    Out(Args(Tr("Quill", "ヘルプファイル:   %1\n"), help.empty() ? "-" : help));
+    Out(Args(Tr("Quill", "ファイル:         %1 個 (インストール %2 個)\n"), std::to_string(members.Count()),
+             std::to_string(targets)));
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
         std::string marks;
@@ -357,13 +364,13 @@ const TInstallAppInfo& FindApp(const TInstallList& list, const std::string& app)
             found.push_back(&record);
     }
     if (found.empty())
-        throw Exception("インストール済みアプリケーション \"" + app + "\" はありません。");
+        throw Exception(Args(Tr("Quill", "インストール済みアプリケーション \"%1\" はありません。"), app));
     if (found.size() > 1) {
         std::string names;
         for (const TInstallAppInfo* record : found)
             names += "\n  " + std::to_string(record->AppId) + "  " + record->AppName + " " +
-                     record->Version + (record->AllUsers ? " (すべてのユーザー)" : "");
-        throw Exception("\"" + app + "\" に当てはまるアプリケーションが複数あります。ID で指定してください:" + names);
+                     record->Version + (record->AllUsers ? Tr("Quill", " (すべてのユーザー)") : "");
+        throw Exception(Args(Tr("Quill", "\"%1\" に当てはまるアプリケーションが複数あります。ID で指定してください:%2"), app, names));
     }
     return *found.front();
 }
@@ -401,14 +408,14 @@ int CommandList(const TArguments& args) {
         return 0;
     }
     if (list->Count() == 0) {
-        Note("インストール済みアプリケーションはありません。");
+        Note(Tr("Quill", "インストール済みアプリケーションはありません。"));
         return 0;
     }
     for (int i = 0; i < list->Count(); ++i) {
         const TInstallAppInfo& r = list->Items(i);
         std::printf("%5d  %s  %s  %s  %s%s\n", r.AppId, r.AppName.c_str(),
                     r.Version.empty() ? "-" : r.Version.c_str(), DateText(r.FirstInstallDate).c_str(),
-                    CommonFolder(r.Members).c_str(), r.AllUsers ? "  (すべてのユーザー)" : "");
+                    CommonFolder(r.Members).c_str(), r.AllUsers ? Tr("Quill", "  (すべてのユーザー)").c_str() : "");
     }
     return 0;
 }
@@ -427,20 +434,21 @@ int CommandShow(const TArguments& args) {
         return 0;
     }
     std::printf("ID:               %d\n", record.AppId);
-    std::printf("名前:             %s\n", record.AppName.c_str());
-    std::printf("バージョン:       %s\n", record.Version.empty() ? "-" : record.Version.c_str());
-    std::printf("アーカイブ:       %s\n", record.ArchiveName.c_str());
-    std::printf("インストール日:   %s\n", DateText(record.FirstInstallDate).c_str());
-    std::printf("アップデート日:   %s\n", DateText(record.LastUpdateDate).c_str());
-    std::printf("フォルダ:         %s\n", CommonFolder(record.Members).c_str());
-    std::printf("対象:             %s\n", record.AllUsers ? "すべてのユーザー" : "このユーザー");
+    Out(Args(Tr("Quill", "名前:             %1\n"), record.AppName));
+    Out(Args(Tr("Quill", "バージョン:       %1\n"), record.Version.empty() ? "-" : record.Version));
+    Out(Args(Tr("Quill", "アーカイブ:       %1\n"), record.ArchiveName));
+    Out(Args(Tr("Quill", "インストール日:   %1\n"), DateText(record.FirstInstallDate)));
+    Out(Args(Tr("Quill", "アップデート日:   %1\n"), DateText(record.LastUpdateDate)));
+    Out(Args(Tr("Quill", "フォルダ:         %1\n"), CommonFolder(record.Members)));
+    Out(Args(Tr("Quill", "対象:             %1\n"),
+             record.AllUsers ? Tr("Quill", "すべてのユーザー") : Tr("Quill", "このユーザー")));
     for (int i = 0; i < record.Members.Count(); ++i) {
         const TFileMember& m = record.Members.Items(i);
         if (!Installed(m))
             continue;
         const bool present = PathExists(Destination(m));
         std::printf("  %s %s%s\n", present ? " " : "!", Destination(m).c_str(),
-                    present ? "" : "  (ありません)");
+                    present ? "" : Tr("Quill", "  (ありません)").c_str());
     }
     return 0;
 }
@@ -489,13 +497,13 @@ void TellFailure(const THandOffOutcome& outcome) {
     }
     if (outcome.Result == THandOffResult::Done) {
         if (!outcome.LeftOver.empty()) {
-            Note(outcome.Heading + "。" + outcome.Message);
+            Note(Args(Tr("Quill", "%1。%2"), outcome.Heading, outcome.Message));
             for (const std::string& path : outcome.LeftOver)
                 Note("  " + path);
         }
         return;
     }
-    Note("エラー: " + outcome.Heading + "。" + outcome.Message);
+    Note(Args(Tr("Quill", "エラー: %1。%2"), outcome.Heading, outcome.Message));
 }
 
 std::uint8_t OverwritePolicy(const std::string& text, bool& ask) {
@@ -512,7 +520,7 @@ std::uint8_t OverwritePolicy(const std::string& text, bool& ask) {
         ask = true;
         return owNever;
     }
-    throw EUsage("--overwrite には always, newer, never, ask, backup のどれかを指定してください。");
+    throw EUsage(Tr("Quill", "--overwrite には always, newer, never, ask, backup のどれかを指定してください。"));
 }
 
 bool AskYes(const std::string& question, bool defaultYes) {
@@ -533,11 +541,11 @@ int CommandInstall(const TArguments& args) {
         OverwritePolicy(args.Value("--overwrite") ? *args.Value("--overwrite") : "newer", ask);
     const std::string clean = args.Value("--clean") ? *args.Value("--clean") : "none";
     if (clean != "none" && clean != "auto")
-        throw EUsage("--clean には none か auto を指定してください。");
+        throw EUsage(Tr("Quill", "--clean には none か auto を指定してください。"));
     std::uint8_t shortcuts = 0;
     const bool setShortcuts = args.Value("--shortcut") != nullptr || args.Has("--no-shortcut");
     if (args.Value("--shortcut") != nullptr && args.Has("--no-shortcut"))
-        throw EUsage("--shortcut と --no-shortcut は同時に指定できません。");
+        throw EUsage(Tr("Quill", "--shortcut と --no-shortcut は同時に指定できません。"));
     if (const std::string* list = args.Value("--shortcut")) {
         std::size_t at = 0;
         while (at <= list->size()) {
@@ -550,7 +558,7 @@ int CommandInstall(const TArguments& args) {
             else if (word == "menu")
                 shortcuts |= scStartMenu;
             else
-                throw EUsage("--shortcut には desktop と menu をコンマで区切って指定してください。");
+                throw EUsage(Tr("Quill", "--shortcut には desktop と menu をコンマで区切って指定してください。"));
             at = comma + 1;
         }
     }
@@ -566,30 +574,29 @@ int CommandInstall(const TArguments& args) {
 
     TOpenedArchive opened = OpenArchiveForPlan(AbsolutePath(args.Positional[0]));
     if (opened.Cancelled) {
-        Note("アーカイブの展開は取り消されました。");
+        Note(Tr("Quill", "アーカイブの展開は取り消されました。"));
         return 2;
     }
     TInstallAppInfo& plan = *opened.Plan;
     if (opened.ExtractResult != 0)
-        Note("警告: アーカイブの一部のファイルを展開できませんでした。一覧にないファイルは"
-             "インストールされません。");
+        Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。一覧にないファイルはインストールされません。"));
 
     // The changes, as the window's commands make them.
     if (!folder.empty())
         plan.Members.SetInstallRoot(WithTrailingDelim(folder));
     if (const std::string* name = args.Value("--name")) {
         if (name->empty())
-            throw EUsage("--name に名前を指定してください。");
+            throw EUsage(Tr("Quill", "--name に名前を指定してください。"));
         plan.AppName = *name;
     }
     if (const std::string* main = args.Value("--main")) {
         if (!plan.Members.SetMainByPath(*main))
-            throw Exception("アーカイブにファイル \"" + *main + "\" はありません。");
+            throw Exception(Args(Tr("Quill", "アーカイブにファイル \"%1\" はありません。"), *main));
     }
     if (setShortcuts || args.Has("--command")) {
         const int main = plan.Members.MainIndex();
         if (main < 0)
-            throw Exception("メインプログラムがありません。--main で指定してください。");
+            throw Exception(Tr("Quill", "メインプログラムがありません。--main で指定してください。"));
         if (setShortcuts)
             plan.Members.SetMainShortcuts(shortcuts);
         if (args.Has("--command")) {
@@ -600,12 +607,11 @@ int CommandInstall(const TArguments& args) {
     }
     const std::vector<int> clashes = plan.Members.DestinationClashes();
     if (!clashes.empty()) {
-        Note("次のファイルはインストール先が同じです。あとからインストールされるファイルが先の"
-             "ファイルを上書きします。");
+        Note(Tr("Quill", "次のファイルはインストール先が同じです。あとからインストールされるファイルが先のファイルを上書きします。"));
         for (const int index : clashes)
             Note("  " + MemberPath(plan.Members.Items(index)) + " -> " +
                  Destination(plan.Members.Items(index)));
-        if (!yes && !AskYes("このままインストールしますか?", false))
+        if (!yes && !AskYes(Tr("Quill", "このままインストールしますか?"), false))
             return 2;
     }
 
@@ -623,8 +629,8 @@ int CommandInstall(const TArguments& args) {
     }
 
     if (!json)
-        Note((update ? "アップデートしています: " : "インストールしています: ") + plan.AppName +
-             (plan.Version.empty() ? "" : " " + plan.Version));
+        Note(Args(update ? Tr("Quill", "アップデートしています: %1") : Tr("Quill", "インストールしています: %1"),
+                  plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version)));
     TToolWaiter waiter;
     THandOff handOff(waiter);
     handOff.ToolArguments = {"--terminal"};
@@ -637,12 +643,13 @@ int CommandInstall(const TArguments& args) {
         std::printf("%s\n", ResultJson(exit, id, outcome).c_str());
     } else if (exit == 0 || exit == 3) {
         const TToolReport& r = outcome.Install.Report;
-        std::printf("%s: %s%s (ID %d)\n", update ? "アップデートしました" : "インストールしました",
-                    plan.AppName.c_str(), plan.Version.empty() ? "" : (" " + plan.Version).c_str(),
-                    id);
+        Out(Args(update ? Tr("Quill", "アップデートしました: %1 (ID %2)\n")
+                        : Tr("Quill", "インストールしました: %1 (ID %2)\n"),
+                 plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version), std::to_string(id)));
         if (outcome.Install.Reported)
-            std::printf("  新しいファイル %d 個, 置き換え %d 個, スキップ %d 個\n", r.Installed,
-                        r.Replaced, r.Skipped);
+            Out(Args(Tr("Quill", "  新しいファイル %1 個, 置き換え %2 個, スキップ %3 個\n"),
+                     std::to_string(r.Installed), std::to_string(r.Replaced),
+                     std::to_string(r.Skipped)));
     }
     return exit;
 }
@@ -651,7 +658,7 @@ int CommandUninstall(const TArguments& args) {
     const auto list = LoadApps();
     const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
     const bool yes = args.Has("--yes") || !Interactive();
-    if (!yes && !AskYes("\"" + record.AppName + "\" をアンインストールしますか?", false))
+    if (!yes && !AskYes(Args(Tr("Quill", "\"%1\" をアンインストールしますか?"), record.AppName), false))
         return 2;
     TToolWaiter waiter;
     THandOff handOff(waiter);
@@ -664,11 +671,13 @@ int CommandUninstall(const TArguments& args) {
     if (args.Has("--json")) {
         std::printf("%s\n", ResultJson(exit, record.AppId, outcome).c_str());
     } else if (exit == 0 || exit == 3) {
-        std::printf("アンインストールしました: %s (ID %d)\n", record.AppName.c_str(), record.AppId);
+        Out(Args(Tr("Quill", "アンインストールしました: %1 (ID %2)\n"), record.AppName,
+                 std::to_string(record.AppId)));
         if (outcome.Uninstall.Reported) {
-            std::printf("  削除したファイル %d 個\n", outcome.Uninstall.Report.Removed);
+            Out(Args(Tr("Quill", "  削除したファイル %1 個\n"),
+                     std::to_string(outcome.Uninstall.Report.Removed)));
             for (const std::string& path : outcome.Uninstall.Report.Refused)
-                std::printf("  削除しなかったパス: %s\n", path.c_str());
+                Out(Args(Tr("Quill", "  削除しなかったパス: %1\n"), path));
         }
     }
     return exit;
@@ -677,11 +686,11 @@ int CommandUninstall(const TArguments& args) {
 int CommandPlan(const TArguments& args) {
     TOpenedArchive opened = OpenArchiveForPlan(AbsolutePath(args.Positional[0]));
     if (opened.Cancelled) {
-        Note("アーカイブの展開は取り消されました。");
+        Note(Tr("Quill", "アーカイブの展開は取り消されました。"));
         return 2;
     }
     if (opened.ExtractResult != 0)
-        Note("警告: アーカイブの一部のファイルを展開できませんでした。");
+        Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"));
     if (args.Has("--json"))
         std::printf("%s\n", PlanJson(opened).c_str());
     else
@@ -697,7 +706,7 @@ void OnSignal(int) {
 
 int RunQuill(const std::vector<std::string>& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-        std::fputs(kHelp, stdout);
+        std::fputs(Tr("Quill", kHelp).c_str(), stdout);
         return 0;
     }
     TArguments parsed;
@@ -705,7 +714,7 @@ int RunQuill(const std::vector<std::string>& args) {
         parsed = ParseArguments(args);
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());
-        Note(kUsage);
+        Note(Tr("Quill", kUsage));
         return 64;
     }
     // A break stops an extraction at its next member, and the working folder goes; the tools
@@ -727,7 +736,7 @@ int RunQuill(const std::vector<std::string>& args) {
         return CommandUninstall(parsed);
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());
-        Note(kUsage);
+        Note(Tr("Quill", kUsage));
         return 64;
     } catch (const Exception& e) {
         Note("quill: " + e.Message());

@@ -7,6 +7,7 @@
 #include "model/InstallList.h"
 #include "model/UpdateTarget.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
@@ -36,7 +37,7 @@ TOpenedArchive::~TOpenedArchive() {
 
 TOpenedArchive OpenArchiveForPlan(const std::string& path) {
     if (!FileExists(path) || GetFileFacts(path).isFolder)
-        throw Exception("ファイル \"" + path + "\" が見つかりません。");
+        throw Exception(Args(Tr("QuillOpen", "ファイル \"%1\" が見つかりません。"), path));
     TOpenedArchive opened;
     opened.Plan = std::make_unique<TInstallAppInfo>();
     TInstallAppInfo& plan = *opened.Plan;
@@ -58,7 +59,7 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
         }
     };
     plan.OnExtractArchive = [&](TInstallAppInfo& sender) {
-        TTerminalProgress progress("展開");
+        TTerminalProgress progress(Tr("QuillOpen", "展開"));
         std::int64_t members = 0;
         std::uint64_t bytes = 0;
         archive.OnProgress = [&](TArchiveFile&, std::int32_t state, LPEXTRACTINGINFOEX info,
@@ -86,13 +87,13 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
         archive.OnProgress = nullptr;
         progress.Finish();
         if (checking && !check.Passed())
-            throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+            throw Exception(Tr("QuillOpen", "ファイルが不正か、または非対応のアーカイブです。"));
         if (QuillInterrupted)
             throw TCancelled{};
     };
     try {
         if (!plan.OpenArchive(path))
-            throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+            throw Exception(Tr("QuillOpen", "ファイルが不正か、または非対応のアーカイブです。"));
     } catch (const TCancelled&) {
         plan.RemoveWorkFolder();
         opened.Plan.reset();
@@ -107,7 +108,7 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
     // Without a working folder nothing was extracted: an empty plan would pass for an empty
     // archive.
     if (plan.WorkFolder().empty())
-        throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
+        throw EWriteError(Args(Tr("QuillOpen", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
 
     // The next version of an installed application takes over what the user set for it.
     TInstallList list;

@@ -34,7 +34,7 @@ TToolWindow::TToolWindow(const QString& caption, const QString& heading) {
     layout->addWidget(pbProgress);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnCancel = new QPushButton("キャンセル", this);
+    btnCancel = new QPushButton(QCoreApplication::translate("ToolWindow", "キャンセル"), this);
     btnCancel->setObjectName("btnCancel");
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
@@ -93,8 +93,8 @@ TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     dialog.setWindowTitle(windowTitle());
     auto* layout = new QVBoxLayout(&dialog);
-    auto* text = new QLabel("次のファイルは既に存在します。上書きしますか？\n\n" +
-                                QString::fromStdString(path),
+    auto* text = new QLabel(QCoreApplication::translate("ToolWindow", "次のファイルは既に存在します。上書きしますか？\n\n%1")
+                                .arg(QString::fromStdString(path)),
                             &dialog);
     text->setTextFormat(Qt::PlainText);
     layout->addWidget(text);
@@ -106,11 +106,11 @@ TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
                          [&dialog, result] { dialog.done(result); });
         return button;
     };
-    add("上書き(&O)", "btnOverwrite", mrOverwrite)->setDefault(true);
-    add("スキップ(&S)", "btnSkip", mrSkip);
-    add("すべて上書き(&A)", "btnOverwriteAll", mrOverwriteAll);
-    add("すべてスキップ(&K)", "btnSkipAll", mrSkipAll);
-    QPushButton* cancel = box->addButton("キャンセル(&C)", QDialogButtonBox::RejectRole);
+    add(QCoreApplication::translate("ToolWindow", "上書き(&O)"), "btnOverwrite", mrOverwrite)->setDefault(true);
+    add(QCoreApplication::translate("ToolWindow", "スキップ(&S)"), "btnSkip", mrSkip);
+    add(QCoreApplication::translate("ToolWindow", "すべて上書き(&A)"), "btnOverwriteAll", mrOverwriteAll);
+    add(QCoreApplication::translate("ToolWindow", "すべてスキップ(&K)"), "btnSkipAll", mrSkipAll);
+    QPushButton* cancel = box->addButton(QCoreApplication::translate("ToolWindow", "キャンセル(&C)"), QDialogButtonBox::RejectRole);
     cancel->setObjectName("btnCancel");
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     layout->addWidget(box);
