@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
-        qm::TToolWindow window("QuillInst", QString::fromStdString(qm::Tr("QuillInst", "インストールしています...")));
+        qm::TToolWindow window(
+            "QuillInst", QString::fromStdString(qm::Tr("QuillInst", "インストールしています...")));
         return qm::RunInstall(window, taken, error);
     }
 #endif

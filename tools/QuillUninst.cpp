@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
-        qm::TToolWindow window("QuillUninst", QString::fromStdString(qm::Tr("QuillUninst", "アンインストールしています...")));
+        qm::TToolWindow window("QuillUninst", QString::fromStdString(qm::Tr(
+                                                  "QuillUninst", "アンインストールしています...")));
         return qm::RunUninstall(window, taken, error, arguments.AllUsers, arguments.KeepFolders);
     }
 #endif

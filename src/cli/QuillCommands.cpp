@@ -27,32 +27,30 @@ namespace qm {
 namespace {
 
 const char* const kUsage = QM_TRANSLATE_NOOP(
-    "Quill",
-    "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
-    "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)");
+    "Quill", "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
+             "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)");
 
 const char* const kHelp = QM_TRANSLATE_NOOP(
-    "Quill",
-    "quill - アーカイブで配布されるアプリケーションをインストールします\n"
-    "\n"
-    "  quill plan ARCHIVE [--json]\n"
-    "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
-    "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
-    "                [--shortcut desktop,menu | --no-shortcut]\n"
-    "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
-    "                [--all-users] [--command] [--yes] [--json]\n"
-    "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
-    "      新しいバージョンは、そのアップデートになります。\n"
-    "  quill list [--json]\n"
-    "      インストール済みアプリケーションの一覧を表示します。\n"
-    "  quill show APP [--json]\n"
-    "      インストール済みアプリケーションの詳細を表示します。\n"
-    "  quill uninstall APP [--yes] [--keep-folders]\n"
-    "      アプリケーションをアンインストールします。\n"
-    "\n"
-    "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
-    "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
-    "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n");
+    "Quill", "quill - アーカイブで配布されるアプリケーションをインストールします\n"
+             "\n"
+             "  quill plan ARCHIVE [--json]\n"
+             "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
+             "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
+             "                [--shortcut desktop,menu | --no-shortcut]\n"
+             "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
+             "                [--all-users] [--command] [--yes] [--json]\n"
+             "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
+             "      新しいバージョンは、そのアップデートになります。\n"
+             "  quill list [--json]\n"
+             "      インストール済みアプリケーションの一覧を表示します。\n"
+             "  quill show APP [--json]\n"
+             "      インストール済みアプリケーションの詳細を表示します。\n"
+             "  quill uninstall APP [--yes] [--keep-folders]\n"
+             "      アプリケーションをアンインストールします。\n"
+             "\n"
+             "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
+             "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
+             "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n");
 
 class EUsage : public Exception {
 public:
@@ -140,7 +138,8 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
                          ? Tr("Quill", "アーカイブが指定されていません。")
                          : Tr("Quill", "アプリケーションが指定されていません。"));
     if (parsed.Positional.size() > count->second)
-        throw EUsage(Args(Tr("Quill", "余分な引数があります: %1"), parsed.Positional[count->second]));
+        throw EUsage(
+            Args(Tr("Quill", "余分な引数があります: %1"), parsed.Positional[count->second]));
     return parsed;
 }
 
@@ -151,7 +150,9 @@ bool Interactive() {
 }
 
 // A result on stdout.
-void Out(const std::string& text) { std::fputs(text.c_str(), stdout); }
+void Out(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+}
 
 void Note(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -328,8 +329,8 @@ void PrintPlan(const TOpenedArchive& opened) {
     const std::string help = MemberOfRole(members, members.HelpIndex());
     Out(Args(Tr("Quill", "メインプログラム: %1\n"), main.empty() ? "-" : main));
     Out(Args(Tr("Quill", "ヘルプファイル:   %1\n"), help.empty() ? "-" : help));
-    Out(Args(Tr("Quill", "ファイル:         %1 個 (インストール %2 個)\n"), std::to_string(members.Count()),
-             std::to_string(targets)));
+    Out(Args(Tr("Quill", "ファイル:         %1 個 (インストール %2 個)\n"),
+             std::to_string(members.Count()), std::to_string(targets)));
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
         std::string marks;
@@ -364,13 +365,17 @@ const TInstallAppInfo& FindApp(const TInstallList& list, const std::string& app)
             found.push_back(&record);
     }
     if (found.empty())
-        throw Exception(Args(Tr("Quill", "インストール済みアプリケーション \"%1\" はありません。"), app));
+        throw Exception(
+            Args(Tr("Quill", "インストール済みアプリケーション \"%1\" はありません。"), app));
     if (found.size() > 1) {
         std::string names;
         for (const TInstallAppInfo* record : found)
             names += "\n  " + std::to_string(record->AppId) + "  " + record->AppName + " " +
                      record->Version + (record->AllUsers ? Tr("Quill", " (すべてのユーザー)") : "");
-        throw Exception(Args(Tr("Quill", "\"%1\" に当てはまるアプリケーションが複数あります。ID で指定してください:%2"), app, names));
+        throw Exception(
+            Args(Tr("Quill",
+                    "\"%1\" に当てはまるアプリケーションが複数あります。ID で指定してください:%2"),
+                 app, names));
     }
     return *found.front();
 }
@@ -414,8 +419,9 @@ int CommandList(const TArguments& args) {
     for (int i = 0; i < list->Count(); ++i) {
         const TInstallAppInfo& r = list->Items(i);
         std::printf("%5d  %s  %s  %s  %s%s\n", r.AppId, r.AppName.c_str(),
-                    r.Version.empty() ? "-" : r.Version.c_str(), DateText(r.FirstInstallDate).c_str(),
-                    CommonFolder(r.Members).c_str(), r.AllUsers ? Tr("Quill", "  (すべてのユーザー)").c_str() : "");
+                    r.Version.empty() ? "-" : r.Version.c_str(),
+                    DateText(r.FirstInstallDate).c_str(), CommonFolder(r.Members).c_str(),
+                    r.AllUsers ? Tr("Quill", "  (すべてのユーザー)").c_str() : "");
     }
     return 0;
 }
@@ -520,7 +526,9 @@ std::uint8_t OverwritePolicy(const std::string& text, bool& ask) {
         ask = true;
         return owNever;
     }
-    throw EUsage(Tr("Quill", "--overwrite には always, newer, never, ask, backup のどれかを指定してください。"));
+    throw EUsage(
+        Tr("Quill",
+           "--overwrite には always, newer, never, ask, backup のどれかを指定してください。"));
 }
 
 bool AskYes(const std::string& question, bool defaultYes) {
@@ -558,7 +566,9 @@ int CommandInstall(const TArguments& args) {
             else if (word == "menu")
                 shortcuts |= scStartMenu;
             else
-                throw EUsage(Tr("Quill", "--shortcut には desktop と menu をコンマで区切って指定してください。"));
+                throw EUsage(
+                    Tr("Quill",
+                       "--shortcut には desktop と menu をコンマで区切って指定してください。"));
             at = comma + 1;
         }
     }
@@ -579,7 +589,9 @@ int CommandInstall(const TArguments& args) {
     }
     TInstallAppInfo& plan = *opened.Plan;
     if (opened.ExtractResult != 0)
-        Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。一覧にないファイルはインストールされません。"));
+        Note(Tr("Quill", "警告: "
+                         "アーカイブの一部のファイルを展開できませんでした。一覧にないファイルはイ"
+                         "ンストールされません。"));
 
     // The changes, as the window's commands make them.
     if (!folder.empty())
@@ -596,7 +608,8 @@ int CommandInstall(const TArguments& args) {
     if (setShortcuts || args.Has("--command")) {
         const int main = plan.Members.MainIndex();
         if (main < 0)
-            throw Exception(Tr("Quill", "メインプログラムがありません。--main で指定してください。"));
+            throw Exception(
+                Tr("Quill", "メインプログラムがありません。--main で指定してください。"));
         if (setShortcuts)
             plan.Members.SetMainShortcuts(shortcuts);
         if (args.Has("--command")) {
@@ -607,7 +620,8 @@ int CommandInstall(const TArguments& args) {
     }
     const std::vector<int> clashes = plan.Members.DestinationClashes();
     if (!clashes.empty()) {
-        Note(Tr("Quill", "次のファイルはインストール先が同じです。あとからインストールされるファイルが先のファイルを上書きします。"));
+        Note(Tr("Quill", "次のファイルはインストール先が同じです。あとからインストールされるファイ"
+                         "ルが先のファイルを上書きします。"));
         for (const int index : clashes)
             Note("  " + MemberPath(plan.Members.Items(index)) + " -> " +
                  Destination(plan.Members.Items(index)));
@@ -629,7 +643,8 @@ int CommandInstall(const TArguments& args) {
     }
 
     if (!json)
-        Note(Args(update ? Tr("Quill", "アップデートしています: %1") : Tr("Quill", "インストールしています: %1"),
+        Note(Args(update ? Tr("Quill", "アップデートしています: %1")
+                         : Tr("Quill", "インストールしています: %1"),
                   plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version)));
     TToolWaiter waiter;
     THandOff handOff(waiter);
@@ -645,7 +660,8 @@ int CommandInstall(const TArguments& args) {
         const TToolReport& r = outcome.Install.Report;
         Out(Args(update ? Tr("Quill", "アップデートしました: %1 (ID %2)\n")
                         : Tr("Quill", "インストールしました: %1 (ID %2)\n"),
-                 plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version), std::to_string(id)));
+                 plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version),
+                 std::to_string(id)));
         if (outcome.Install.Reported)
             Out(Args(Tr("Quill", "  新しいファイル %1 個, 置き換え %2 個, スキップ %3 個\n"),
                      std::to_string(r.Installed), std::to_string(r.Replaced),
@@ -658,7 +674,8 @@ int CommandUninstall(const TArguments& args) {
     const auto list = LoadApps();
     const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
     const bool yes = args.Has("--yes") || !Interactive();
-    if (!yes && !AskYes(Args(Tr("Quill", "\"%1\" をアンインストールしますか?"), record.AppName), false))
+    if (!yes &&
+        !AskYes(Args(Tr("Quill", "\"%1\" をアンインストールしますか?"), record.AppName), false))
         return 2;
     TToolWaiter waiter;
     THandOff handOff(waiter);

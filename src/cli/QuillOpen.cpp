@@ -108,7 +108,8 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
     // Without a working folder nothing was extracted: an empty plan would pass for an empty
     // archive.
     if (plan.WorkFolder().empty())
-        throw EWriteError(Args(Tr("QuillOpen", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
+        throw EWriteError(
+            Args(Tr("QuillOpen", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
 
     // The next version of an installed application takes over what the user set for it.
     TInstallList list;

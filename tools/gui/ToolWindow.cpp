@@ -93,9 +93,11 @@ TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     dialog.setWindowTitle(windowTitle());
     auto* layout = new QVBoxLayout(&dialog);
-    auto* text = new QLabel(QCoreApplication::translate("ToolWindow", "次のファイルは既に存在します。上書きしますか？\n\n%1")
-                                .arg(QString::fromStdString(path)),
-                            &dialog);
+    auto* text =
+        new QLabel(QCoreApplication::translate(
+                       "ToolWindow", "次のファイルは既に存在します。上書きしますか？\n\n%1")
+                       .arg(QString::fromStdString(path)),
+                   &dialog);
     text->setTextFormat(Qt::PlainText);
     layout->addWidget(text);
     auto* box = new QDialogButtonBox(&dialog);
@@ -106,11 +108,14 @@ TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
                          [&dialog, result] { dialog.done(result); });
         return button;
     };
-    add(QCoreApplication::translate("ToolWindow", "上書き(&O)"), "btnOverwrite", mrOverwrite)->setDefault(true);
+    add(QCoreApplication::translate("ToolWindow", "上書き(&O)"), "btnOverwrite", mrOverwrite)
+        ->setDefault(true);
     add(QCoreApplication::translate("ToolWindow", "スキップ(&S)"), "btnSkip", mrSkip);
-    add(QCoreApplication::translate("ToolWindow", "すべて上書き(&A)"), "btnOverwriteAll", mrOverwriteAll);
+    add(QCoreApplication::translate("ToolWindow", "すべて上書き(&A)"), "btnOverwriteAll",
+        mrOverwriteAll);
     add(QCoreApplication::translate("ToolWindow", "すべてスキップ(&K)"), "btnSkipAll", mrSkipAll);
-    QPushButton* cancel = box->addButton(QCoreApplication::translate("ToolWindow", "キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = box->addButton(
+        QCoreApplication::translate("ToolWindow", "キャンセル(&C)"), QDialogButtonBox::RejectRole);
     cancel->setObjectName("btnCancel");
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     layout->addWidget(box);
