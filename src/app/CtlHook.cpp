@@ -1,5 +1,6 @@
 #include "app/CtlHook.h"
 
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include <QAbstractScrollArea>
@@ -60,7 +61,7 @@ void TControlHook::Attach(bool on) {
     QWidget* window = FindHookedWindow();
     if (window == nullptr) {
         if (FTarget == THookTarget::htForm)
-            throw Exception("フック先を特定できません。");
+            throw Exception(Tr("CtlHook", "フック先を特定できません。"));
         return;
     }
     FHooked = window;

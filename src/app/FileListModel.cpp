@@ -205,7 +205,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
         break;
     case Qt::ToolTipRole:
         if (row.Clash)
-            return QStringLiteral("ほかのファイルと同じインストール先です。"
+            return tr("ほかのファイルと同じインストール先です。"
                                   "あとからインストールされるファイルが上書きします。");
         break;
     case Qt::TextAlignmentRole:
@@ -236,13 +236,13 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole) {
         switch (section) {
         case ColName:
-            return QStringLiteral("ファイル名");
+            return tr("ファイル名");
         case ColFolder:
-            return QStringLiteral("フォルダ");
+            return tr("フォルダ");
         case ColInstallPath:
-            return QStringLiteral("インストールパス");
+            return tr("インストールパス");
         case ColDate:
-            return QStringLiteral("日時");
+            return tr("日時");
         }
     }
     if (role == Qt::TextAlignmentRole)

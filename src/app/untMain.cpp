@@ -14,6 +14,7 @@
 #include "model/LegacyImport.h"
 #include "model/UpdateTarget.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecialFolders.h"
@@ -274,7 +275,7 @@ void TfrmMain::EnableArchiveItems(bool enabled) {
 }
 
 void TfrmMain::UpdateStatusBar() {
-    stbMain->setText(QStringLiteral("ファイル数:%1").arg(lvFileModel->Count()));
+    stbMain->setText(tr("ファイル数:%1").arg(lvFileModel->Count()));
 }
 
 int TfrmMain::RowImageIndex(int row) const {
@@ -310,7 +311,7 @@ void TfrmMain::FormResize() {
     // An archive named at start that does not open says why, as any other open does.
     try {
         if (!FileExists(path))
-            throw Exception("ファイル \"" + path + "\" が見つかりません。");
+            throw Exception(Args(Tr("TfrmMain", "ファイル \"%1\" が見つかりません。"), path));
         if (!OpenArchiveChecked(path))
             return;
     } catch (const Exception& e) {
@@ -329,7 +330,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     if (FBusy || FHandOff) {
         FCloseWhenIdle = true;
         if (FHandOff)
-            stbMain->setText(QStringLiteral("インストーラの終了後に閉じます..."));
+            stbMain->setText(tr("インストーラの終了後に閉じます..."));
         if (QProgressDialog* dialog = FProgress.data())
             dialog->cancel();
         event->ignore();

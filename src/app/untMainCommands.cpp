@@ -31,7 +31,6 @@ namespace qm {
 namespace {
 
 const char* const kPendingProperty = "qmPendingCommand";
-const char* const kOpenFailedText = "ファイルが不正か、または非対応のアーカイブです。";
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -289,10 +288,10 @@ void TfrmMain::mitShowHelpClick() {
                 ShowMessageBox(
                     this, QMessageBox::Warning,
                     (FindInPath("xdg-open").empty()
-                         ? QStringLiteral("%1 を開くには xdg-open が必要です。Debian ではパッケージ "
+                         ? tr("%1 を開くには xdg-open が必要です。Debian ではパッケージ "
                                           "xdg-utils をインストールしてください "
                                           "(sudo apt install xdg-utils)。")
-                         : QStringLiteral("%1 を開けません。"))
+                         : tr("%1 を開けません。"))
                         .arg(Q(path)));
             return;
         }
@@ -305,7 +304,7 @@ void TfrmMain::mitAboutClick() {
     dlgAbout.SetProductName(QStringLiteral(QM_PRODUCT_NAME));
     dlgAbout.SetVersion(QStringLiteral(QM_PRODUCT_VERSION));
     dlgAbout.SetDescription(QString::fromUtf8(QM_PRODUCT_DESCRIPTION));
-    dlgAbout.SetComments(QStringLiteral("このアプリケーションの実行には、アーカイブに対応する"
+    dlgAbout.SetComments(tr("このアプリケーションの実行には、アーカイブに対応する"
                                         "ライブラリ(DLLファイル)が必要です。"));
     dlgAbout.Execute();
 }

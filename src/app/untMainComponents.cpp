@@ -54,97 +54,97 @@ void TfrmMain::CreateActions() {
     struct TActionDef {
         QAction** field;
         const char* name;
-        const char* category;
-        const char* caption;
-        const char* hint;
+        QString category;
+        QString caption;
+        QString hint;
         const char* image;
         QKeySequence shortcut;
         bool enabled;
     };
     const TActionDef actions[] = {
-        {&actOpen, "actOpen", "ファイル", "開く(&O)...", "開く", "open",
+        {&actOpen, "actOpen", tr("ファイル"), tr("開く(&O)..."), tr("開く"), "open",
          QKeySequence(Qt::CTRL | Qt::Key_O), true},
-        {&actShortCut, "actShortCut", "設定", "ショートカット(&C)...", "ショートカット", "shortcut",
+        {&actShortCut, "actShortCut", tr("設定"), tr("ショートカット(&C)..."), tr("ショートカット"), "shortcut",
          QKeySequence(Qt::CTRL | Qt::Key_S), false},
         {&actAddInstall,
          "actAddInstall",
-         "設定",
-         "対象に含める(&A)",
-         "インストール対象",
+         tr("設定"),
+         tr("対象に含める(&A)"),
+         tr("インストール対象"),
          "add-install",
          {},
          false},
         {&actNoInstall,
          "actNoInstall",
-         "設定",
-         "対象から外す(&D)",
-         "インストール除外",
+         tr("設定"),
+         tr("対象から外す(&D)"),
+         tr("インストール除外"),
          "no-install",
          {},
          false},
         {&actChangeFolder,
          "actChangeFolder",
-         "設定",
-         "インストール先の変更(&F)...",
-         "インストール先の変更",
+         tr("設定"),
+         tr("インストール先の変更(&F)..."),
+         tr("インストール先の変更"),
          "change-folder",
          {},
          false},
         {&actSetMain,
          "actSetMain",
-         "設定",
-         "メインの実行ファイルに設定(&M)",
-         "メイン実行ファイルに指定",
+         tr("設定"),
+         tr("メインの実行ファイルに設定(&M)"),
+         tr("メイン実行ファイルに指定"),
          "set-main",
          {},
          false},
         {&actUpdate,
          "actUpdate",
-         "設定",
-         "アップデート設定(&U)...",
-         "アップデート設定",
+         tr("設定"),
+         tr("アップデート設定(&U)..."),
+         tr("アップデート設定"),
          "update",
          {},
          false},
         {&actInstall,
          "actInstall",
-         "実行",
-         "インストール(&I)...",
-         "インストール",
+         tr("実行"),
+         tr("インストール(&I)..."),
+         tr("インストール"),
          "install",
          {},
          false},
         {&actUninstall,
          "actUninstall",
-         "実行",
-         "アンインストール(&U)...",
-         "アンインストール",
+         tr("実行"),
+         tr("アンインストール(&U)..."),
+         tr("アンインストール"),
          "uninstall",
          {},
          true},
         {&actWizard,
          "actWizard",
-         "実行",
-         "インストールウィザード(&W)...",
-         "インストールウィザード",
+         tr("実行"),
+         tr("インストールウィザード(&W)..."),
+         tr("インストールウィザード"),
          "wizard",
          {},
          true},
         {&actClearShortcut,
          "actClearShortcut",
-         "設定",
-         "ショートカットのクリア(&L)",
-         "ショートカットのクリア",
+         tr("設定"),
+         tr("ショートカットのクリア(&L)"),
+         tr("ショートカットのクリア"),
          nullptr,
          {},
          false},
     };
     for (const TActionDef& s : actions) {
-        auto* action = new QAction(QString::fromUtf8(s.caption), this);
+        auto* action = new QAction(s.caption, this);
         action->setObjectName(QLatin1String(s.name));
-        action->setProperty("category", QString::fromUtf8(s.category));
-        action->setToolTip(QString::fromUtf8(s.hint));
-        action->setStatusTip(QString::fromUtf8(s.hint));
+        action->setProperty("category", s.category);
+        action->setToolTip(s.hint);
+        action->setStatusTip(s.hint);
         if (s.image != nullptr)
             action->setIcon(Image(s.image));
         if (!s.shortcut.isEmpty())
@@ -184,8 +184,8 @@ QAction* TfrmMain::LinkedItem(const char* name, QAction* action) {
 }
 
 void TfrmMain::CreateMenus() {
-    auto item = [this](const char* name, const char* caption, bool enabled) {
-        auto* action = new QAction(QString::fromUtf8(caption), this);
+    auto item = [this](const char* name, const QString& caption, bool enabled) {
+        auto* action = new QAction(caption, this);
         action->setObjectName(QLatin1String(name));
         action->setEnabled(enabled);
         return action;
@@ -195,58 +195,58 @@ void TfrmMain::CreateMenus() {
         menu->addAction(a);
         return a;
     };
-    auto menu = [this](QWidget* parent, const char* name, const char* caption) {
-        auto* m = new QMenu(QString::fromUtf8(caption), parent);
+    auto menu = [this](QWidget* parent, const char* name, const QString& caption) {
+        auto* m = new QMenu(caption, parent);
         m->setObjectName(QLatin1String(name));
         return m;
     };
 
-    mitFile = menu(this, "mitFile", "ファイル(&F)");
+    mitFile = menu(this, "mitFile", tr("ファイル(&F)"));
     linked(mitFile, "mitOpen", actOpen);
-    mitClose = item("mitClose", "閉じる(&C)", false);
+    mitClose = item("mitClose", tr("閉じる(&C)"), false);
     mitFile->addAction(mitClose);
     mitFile->addSeparator();
-    mitExit = item("mitExit", "終了(&X)", true);
+    mitExit = item("mitExit", tr("終了(&X)"), true);
     mitFile->addAction(mitExit);
 
-    mitSetting = menu(this, "mitSetting", "設定(&S)");
+    mitSetting = menu(this, "mitSetting", tr("設定(&S)"));
     linked(mitSetting, "mitShortCut", actShortCut);
     linked(mitSetting, "mitClearShortcut", actClearShortcut);
-    mitInstallTarget = menu(mitSetting, "mitInstallTarget", "インストール対象(&T)");
+    mitInstallTarget = menu(mitSetting, "mitInstallTarget", tr("インストール対象(&T)"));
     linked(mitInstallTarget, "mitAddInstall", actAddInstall);
     linked(mitInstallTarget, "mitNoInstall", actNoInstall);
     mitSetting->addMenu(mitInstallTarget);
     linked(mitSetting, "mitChangeFolder", actChangeFolder);
     linked(mitSetting, "mitSetMain", actSetMain);
-    mitSetHelp = item("mitSetHelp", "ヘルプファイルに指定(&H)", false);
+    mitSetHelp = item("mitSetHelp", tr("ヘルプファイルに指定(&H)"), false);
     mitSetting->addAction(mitSetHelp);
     mitSetting->addSeparator();
     linked(mitSetting, "mitUpdate", actUpdate);
 
-    mitExecute = menu(this, "mitExecute", "実行(&E)");
+    mitExecute = menu(this, "mitExecute", tr("実行(&E)"));
     linked(mitExecute, "mitInstall", actInstall);
     linked(mitExecute, "mitUninstall", actUninstall);
     mitExecute->addSeparator();
     linked(mitExecute, "mitWizard", actWizard);
 
-    mitTool = menu(this, "mitTool", "ツール(&T)");
-    mitOption = item("mitOption", "オプションの設定(&O)...", true);
+    mitTool = menu(this, "mitTool", tr("ツール(&T)"));
+    mitOption = item("mitOption", tr("オプションの設定(&O)..."), true);
     mitTool->addAction(mitOption);
 
-    mitHelp = menu(this, "mitHelp", "ヘルプ(&H)");
-    mitShowHelp = item("mitShowHelp", "ヘルプの表示(&S)", true);
+    mitHelp = menu(this, "mitHelp", tr("ヘルプ(&H)"));
+    mitShowHelp = item("mitShowHelp", tr("ヘルプの表示(&S)"), true);
     mitHelp->addAction(mitShowHelp);
-    mitAbout = item("mitAbout", "バージョン情報(&A)...", true);
+    mitAbout = item("mitAbout", tr("バージョン情報(&A)..."), true);
     mitHelp->addAction(mitAbout);
 
     for (QMenu* m : {mitFile, mitSetting, mitExecute, mitTool, mitHelp})
         menuBar()->addMenu(m);
 
-    ppmTarget = menu(this, "ppmTarget", "");
+    ppmTarget = menu(this, "ppmTarget", QString());
     linked(ppmTarget, "ppmTargetAdd", actAddInstall);
     linked(ppmTarget, "ppmTargetDel", actNoInstall);
 
-    ppmFile = menu(this, "ppmFile", "");
+    ppmFile = menu(this, "ppmFile", QString());
     linked(ppmFile, "pmitFileAddIns", actAddInstall);
     linked(ppmFile, "pmitFileDelIns", actNoInstall);
     ppmFile->addSeparator();
@@ -255,7 +255,7 @@ void TfrmMain::CreateMenus() {
     linked(ppmFile, "pmitFileChangeFolder", actChangeFolder);
     linked(ppmFile, "pmitFileSetMain", actSetMain);
     // The same command as the main menu's, worded "設定" here where the main menu says "指定".
-    pmitFileSetHelp = item("pmitFileSetHelp", "ヘルプファイルに設定(&H)", false);
+    pmitFileSetHelp = item("pmitFileSetHelp", tr("ヘルプファイルに設定(&H)"), false);
     ppmFile->addAction(pmitFileSetHelp);
 }
 
@@ -308,18 +308,18 @@ void TfrmMain::CreateControls() {
     grid->setContentsMargins(8, 4, 8, 4);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(2);
-    auto* lblAppName = new QLabel(QStringLiteral("アプリケーション名"), Panel1);
+    auto* lblAppName = new QLabel(tr("アプリケーション名"), Panel1);
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
     edtAppName = new QLineEdit(Panel1);
     edtAppName->setObjectName(QStringLiteral("edtAppName"));
     lblAppName->setBuddy(edtAppName);
-    auto* lblAppVersion = new QLabel(QStringLiteral("バージョン"), Panel1);
+    auto* lblAppVersion = new QLabel(tr("バージョン"), Panel1);
     lblAppVersion->setObjectName(QStringLiteral("lblAppVersion"));
     edtAppVersion = new QLineEdit(Panel1);
     edtAppVersion->setObjectName(QStringLiteral("edtAppVersion"));
     lblAppVersion->setBuddy(edtAppVersion);
     lblUpdate =
-        new QLabel(QStringLiteral("このアプリケーションは新規にインストールされます"), Panel1);
+        new QLabel(tr("このアプリケーションは新規にインストールされます"), Panel1);
     lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
     lblUpdate->setVisible(false);
     lblUpdate->setTextFormat(Qt::PlainText); // names from the database are never markup
@@ -374,14 +374,14 @@ void TfrmMain::CreateControls() {
     connect(lvFile, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ppmFile->popup(lvFile->viewport()->mapToGlobal(pos)); });
 
-    stbMain = new QLabel(QStringLiteral("ファイル数: 0"), this);
+    stbMain = new QLabel(tr("ファイル数: 0"), this);
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("stbMainBar"));
     // Permanent, so the hints of buttons and menu items never hide the file count.
     statusBar()->addPermanentWidget(stbMain, 1);
 
-    dlgOpenArc = new QFileDialog(this, QStringLiteral("アーカイブを開く"));
+    dlgOpenArc = new QFileDialog(this, tr("アーカイブを開く"));
     dlgOpenArc->setObjectName(QStringLiteral("dlgOpenArc"));
     dlgOpenArc->setFileMode(QFileDialog::ExistingFile);
     dlgOpenArc->setAcceptMode(QFileDialog::AcceptOpen);

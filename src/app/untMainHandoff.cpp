@@ -24,6 +24,7 @@
 #include "widgets/UiHooks.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -50,7 +51,7 @@ QString PathLines(const std::vector<std::string>& paths) {
     for (std::size_t i = 0; i < shown; ++i)
         lines << ShownText(paths[i]);
     if (paths.size() > shown)
-        lines << QStringLiteral("ほか %1 個").arg(paths.size() - shown);
+        lines << QCoreApplication::translate("qm::TfrmMain", "ほか %1 個").arg(paths.size() - shown);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -102,7 +103,7 @@ void TfrmMain::ShowHandOffOutcome(const THandOffOutcome& outcome) {
     case THandOffResult::Done:
         if (!outcome.LeftOver.empty())
             ShowMessageBox(this, QMessageBox::Information,
-                           Q(outcome.Heading) + QStringLiteral("。") + Q(outcome.Message) +
+                           tr("%1。%2").arg(Q(outcome.Heading), Q(outcome.Message)) +
                                QLatin1Char('\n') + PathLines(outcome.LeftOver));
         break;
     case THandOffResult::Cancelled:
@@ -139,7 +140,7 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
             clean.Paths = dialog.Targets();
         }
     }
-    BeginHandOff(QStringLiteral("インストーラの終了を待っています..."));
+    BeginHandOff(tr("インストーラの終了を待っています..."));
     struct TEnd {
         TfrmMain& w;
         ~TEnd() { w.EndHandOff(); }
@@ -152,8 +153,8 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
         return;
     const QString what = QStringLiteral("%1 %2").arg(ShownText(FInstallInfo->AppName),
                                                      ShownText(FInstallInfo->Version));
-    FHandOffNote = (option.IsUpdate ? QStringLiteral("アップデートしました: %1")
-                                    : QStringLiteral("インストールしました: %1"))
+    FHandOffNote = (option.IsUpdate ? tr("アップデートしました: %1")
+                                    : tr("インストールしました: %1"))
                        .arg(what);
     ShowInstalledState();
     LaunchInstalledFiles(option.BootApp, option.BootHelp);
@@ -231,7 +232,7 @@ void TfrmMain::actUninstallExecute() {
     }
     if (ExecDialog(dialog) != QDialog::Accepted)
         return;
-    BeginHandOff(QStringLiteral("アンインストーラを起動しています..."));
+    BeginHandOff(tr("アンインストーラを起動しています..."));
     struct TEnd {
         TfrmMain& w;
         ~TEnd() { w.EndHandOff(); }
@@ -245,7 +246,7 @@ void TfrmMain::actUninstallExecute() {
     ShowHandOffOutcome(outcome);
     const QString name = ShownText(dialog.UninstallInfo().AppName);
     if (outcome.Result == THandOffResult::Done && outcome.Uninstall.Finished)
-        FHandOffNote = QStringLiteral("アンインストールしました: %1").arg(name);
+        FHandOffNote = tr("アンインストールしました: %1").arg(name);
     else if (outcome.Result == THandOffResult::Done && outcome.Running)
         WatchUninstaller(outcome.Running, name);
 }
@@ -253,16 +254,16 @@ void TfrmMain::actUninstallExecute() {
 void TfrmMain::WatchUninstaller(std::shared_ptr<TChildProcess> child, const QString& name) {
     // The uninstaller goes on by itself; its end is told in the status bar, and the open
     // archive, if it was the application removed, is a new install again.
-    FHandOffNote = QStringLiteral("アンインストールしています: %1").arg(name);
+    FHandOffNote = tr("アンインストールしています: %1").arg(name);
     const auto finished = [this, child, name] {
         if (!child->TryReap())
             return false;
         const int code = child->ExitCode();
         stbMain->setText(code == ToolExitSuccess || code == ToolExitRefused
-                             ? QStringLiteral("アンインストールしました: %1").arg(name)
+                             ? tr("アンインストールしました: %1").arg(name)
                          : code == ToolExitCancelled
-                             ? QStringLiteral("アンインストールはキャンセルされました。")
-                             : QStringLiteral("アンインストールに失敗しました: %1").arg(name));
+                             ? tr("アンインストールはキャンセルされました。")
+                             : tr("アンインストールに失敗しました: %1").arg(name));
         if (mitClose->isEnabled() && !FHandOff) {
             try {
                 DetectUpdate();
@@ -290,7 +291,7 @@ void TfrmMain::ShowInstalledState() {
         return;
     }
     if (IsUpdate)
-        lblUpdate->setText(QStringLiteral("インストール済み: %1 %2")
+        lblUpdate->setText(tr("インストール済み: %1 %2")
                                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
 }
 
@@ -497,7 +498,7 @@ void TfrmMain::ConvertOldDatabase(const std::string& path) {
     // The program starts anyway; the legacy file stays where it is for the next attempt.
     if (!failure.isEmpty())
         ShowMessageBox(this, QMessageBox::Warning,
-                       QStringLiteral("以前のデータベース \"%1\" を変換できませんでした。\n%2")
+                       tr("以前のデータベース \"%1\" を変換できませんでした。\n%2")
                            .arg(Q(path), failure));
 }
 

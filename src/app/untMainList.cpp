@@ -8,6 +8,7 @@
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
 #include "model/UpdateTarget.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "widgets/DateText.h"
 #include "widgets/ShownText.h"
@@ -23,7 +24,8 @@ namespace qm {
 
 namespace {
 
-const char* const kNewInstallText = "このアプリケーションは新規にインストールされます。";
+const char* const kNewInstallText =
+    QT_TRANSLATE_NOOP("qm::TfrmMain", "このアプリケーションは新規にインストールされます。");
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -37,7 +39,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     // Without a working folder (a data folder that is read-only, full or not a folder) nothing
     // was extracted: an empty list would pass for an empty archive, so the open fails instead.
     if (&plan == FOpening && plan.WorkFolder().empty())
-        throw EWriteError(GetDataFolder() + " に作業フォルダを作成できません。");
+        throw EWriteError(Args(Tr("TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening) {
@@ -155,9 +157,9 @@ bool TfrmMain::ConfirmClashes() {
                      ShownText(m.GetInstallDir() + m.FileName);
     }
     if (clashes.size() > 10)
-        lines << QStringLiteral("ほか %1 個").arg(clashes.size() - 10);
+        lines << tr("ほか %1 個").arg(clashes.size() - 10);
     return ShowMessageBox(this, QMessageBox::Warning,
-                          QStringLiteral("次のファイルはインストール先が同じです。あとから"
+                          tr("次のファイルはインストール先が同じです。あとから"
                                          "インストールされるファイルが先のファイルを上書きします。"
                                          "\n%1\n\nこのままインストールしますか?")
                               .arg(lines.join(QLatin1Char('\n'))),
@@ -208,7 +210,7 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
-        lblUpdate->setText(QStringLiteral("アップデート対象: %1 %2")
+        lblUpdate->setText(tr("アップデート対象: %1 %2")
                                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
         // The new version's own name and version, as its main program gives them.
         std::string name, version;
@@ -224,7 +226,7 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
             edtAppName->setText(Q(FPristineName));
             edtAppVersion->setText(Q(FPristineVersion));
         }
-        lblUpdate->setText(QString::fromUtf8(kNewInstallText));
+        lblUpdate->setText(tr(kNewInstallText));
     }
     lblUpdate->setVisible(true);
 }

@@ -9,6 +9,7 @@
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "platform/AnsiCodec.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecialFolders.h"
@@ -33,7 +34,7 @@ namespace {
 // built from a half-extracted folder. TfrmMain::OpenArchive takes it as a quiet failure; should
 // it ever reach the error box, it still says what happened.
 struct TOpenCancelled : Exception {
-    TOpenCancelled() : Exception("アーカイブの展開は取り消されました。") {}
+    TOpenCancelled() : Exception(Tr("TfrmMain", "アーカイブの展開は取り消されました。")) {}
 };
 
 // The widest member name the progress dialog shows, in pixels.
@@ -53,17 +54,17 @@ QString Q(const std::string& s) {
 
 QStringList TfrmMain::OpenArchiveFilters() {
     const char* const pairs[][2] = {
-        {"すべてのアーカイブ",
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "すべてのアーカイブ"),
          "*.lzh;*.lha;*.lzs;*.zip;*.jar;*.cab;*.arj;*.tar;*.tgz;*.taz;*.gz;*.z;*.bz2;*.cpio;*.rpm;"
          "*.deb;*.rar;*.ish;*.gza;*.bza;*.yz1;*.yz2;*.gca;*.bel;*.7z;*.imp;*.bh;*.noa;*.hki;*.ace;"
          "*.dz;*.ha;*.pma;*.jak;*.exe;"
          // Compressed tar as Linux programs ship it, after the specified patterns.
          "*.xz;*.txz;*.zst;*.tzst;*.lz4;*.lzma;*.tlz;*.lz;*.AppImage"},
-        {"すべてのファイル(*.*)", "*"},
-        {"LZH書庫(*.lzh;*.lha;*.lzs)", "*.lzh;*.lha;*.lzs"},
-        {"ZIP書庫(*.zip;*.jar)", "*.zip;*.jar"},
-        {"CAB書庫(*.cab)", "*.cab"},
-        {"自己解凍書庫(*.exe)", "*.exe"},
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "すべてのファイル(*.*)"), "*"},
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "LZH書庫(*.lzh;*.lha;*.lzs)"), "*.lzh;*.lha;*.lzs"},
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "ZIP書庫(*.zip;*.jar)"), "*.zip;*.jar"},
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "CAB書庫(*.cab)"), "*.cab"},
+        {QT_TRANSLATE_NOOP("qm::TfrmMain", "自己解凍書庫(*.exe)"), "*.exe"},
     };
     QStringList filters;
     for (const auto& pair : pairs) {
@@ -74,7 +75,7 @@ QStringList TfrmMain::OpenArchiveFilters() {
             if (p != p.toUpper())
                 patterns << p.toUpper();
         }
-        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(pair[0]),
+        filters << QStringLiteral("%1 (%2)").arg(tr(pair[0]),
                                                  patterns.join(QLatin1Char(' ')));
     }
     return filters;
@@ -101,11 +102,11 @@ bool TfrmMain::OpenArchiveChecked(const std::string& fileName) {
     if (FHandOff) {
         // The installer may still be reading the working folder of the open archive.
         ShowMessageBox(this, QMessageBox::Information,
-                       QStringLiteral("インストーラの終了を待っています。終了してから開いてください。"));
+                       tr("インストーラの終了を待っています。終了してから開いてください。"));
         return false;
     }
     if (!OpenArchive(fileName) && !FExtractCancelled)
-        throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+        throw Exception(Tr("TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
     return !FExtractCancelled;
 }
 
@@ -169,7 +170,7 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
     if (opened && FExtractResult != 0)
         ShowMessageBox(
             this, QMessageBox::Warning,
-            QStringLiteral("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
+            tr("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
                            "一覧にないファイルはインストールされません。")
                 .arg(static_cast<quint32>(FExtractResult), 0, 16));
     return opened;
@@ -202,14 +203,14 @@ void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, b
 void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     QProgressDialog progress(this);
     progress.setObjectName(QStringLiteral("dlgProgress"));
-    progress.setWindowTitle(QStringLiteral("展開"));
+    progress.setWindowTitle(tr("展開"));
     // The label shows member names as they are: a name that looks like markup is no markup.
     auto* label = new QLabel(&progress);
     label->setTextFormat(Qt::PlainText);
     progress.setLabel(label);
     FProgressLabel = label;
-    progress.setLabelText(QStringLiteral("アーカイブを展開しています..."));
-    progress.setCancelButtonText(QStringLiteral("キャンセル"));
+    progress.setLabelText(tr("アーカイブを展開しています..."));
+    progress.setCancelButtonText(tr("キャンセル"));
     progress.setRange(0, 0);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
@@ -244,7 +245,7 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     const std::unique_ptr<TBackgroundCheck> check = std::move(FCheck);
     if (check && !check->Passed()) {
         plan.RemoveWorkFolder(); // nothing of a refused archive stays behind
-        throw Exception("ファイルが不正か、または非対応のアーカイブです。");
+        throw Exception(Tr("TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
     }
     if (FExtractCancelled) {
         plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind

@@ -5,6 +5,7 @@
 #include "platform/SpecialFolders.h"
 #include "widgets/UiHooks.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -64,12 +65,12 @@ public:
         const QString chosen = QDir::cleanPath(QDir(directory()).absoluteFilePath(files.first()));
         if (!QFileInfo(chosen).isDir()) {
             ShowMessageBox(this, QMessageBox::Warning,
-                           QStringLiteral("フォルダ %1 が見つかりません。").arg(chosen));
+                           tr("フォルダ %1 が見つかりません。").arg(chosen));
             return;
         }
         if (!TFolderDialog::IsInsideRoot(chosen, FRoot)) {
             ShowMessageBox(this, QMessageBox::Warning,
-                           QStringLiteral("%1 の中のフォルダを選択してください。").arg(FRoot));
+                           tr("%1 の中のフォルダを選択してください。").arg(FRoot));
             return;
         }
         Chosen = chosen;
@@ -178,7 +179,7 @@ bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder) 
     if (problem == TFolderProblem::NoRights)
         return ShowMessageBox(parent, QMessageBox::Question,
                               QString::fromStdString(text.Text) +
-                                  QStringLiteral("\nこのフォルダを使いますか?"),
+                                  QCoreApplication::translate("FolderDialog", "\nこのフォルダを使いますか?"),
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     ShowErrorMessage(parent, QString::fromStdString(text.Heading),
                      QString::fromStdString(text.Text));
@@ -193,13 +194,13 @@ TFolderAsk MakeFolderAsk(QDialog* dialog, const QString& caption, const char* pa
     ask.Path->setObjectName(QLatin1String(pathName));
     ask.Path->setMinimumWidth(320);
     ask.Caption->setBuddy(ask.Path);
-    ask.Browse = new QPushButton(QStringLiteral("参照(&R)..."), dialog);
+    ask.Browse = new QPushButton(QCoreApplication::translate("FolderDialog", "参照(&R)..."), dialog);
     ask.Browse->setObjectName(QStringLiteral("btnRef"));
     ask.Browse->setAutoDefault(false);
     ask.Ok = new QPushButton(QStringLiteral("&OK"), dialog);
     ask.Ok->setObjectName(QStringLiteral("btnOk"));
     ask.Ok->setDefault(true);
-    ask.Cancel = new QPushButton(QStringLiteral("キャンセル(&C)"), dialog);
+    ask.Cancel = new QPushButton(QCoreApplication::translate("FolderDialog", "キャンセル(&C)"), dialog);
     ask.Cancel->setObjectName(QStringLiteral("btnCancel"));
     ask.Cancel->setAutoDefault(false);
     ask.Folders = new TFolderDialog(dialog);

@@ -93,7 +93,7 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {
 
 TfrmAppInfo::TfrmAppInfo(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
     setObjectName(QStringLiteral("frmAppInfo"));
-    setWindowTitle(U("アプリケーション情報"));
+    setWindowTitle(tr("アプリケーション情報"));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
     const QIcon file = style()->standardIcon(QStyle::SP_FileIcon);
@@ -114,9 +114,9 @@ void TfrmAppInfo::CreateControls() {
     auto* head = new QGridLayout;
     edtAppName = NewReadOnlyEdit(this, "edtAppName");
     edtVersion = NewReadOnlyEdit(this, "edtVersion");
-    auto* lblAppName = NewLabel(this, "lblAppName", U("アプリケーション名"));
+    auto* lblAppName = NewLabel(this, "lblAppName", tr("アプリケーション名"));
     lblAppName->setBuddy(edtAppName);
-    auto* lblVersion = NewLabel(this, "lblVersion", U("バージョン"));
+    auto* lblVersion = NewLabel(this, "lblVersion", tr("バージョン"));
     lblVersion->setBuddy(edtVersion);
     head->addWidget(lblAppName, 0, 0);
     head->addWidget(lblVersion, 0, 1);
@@ -124,9 +124,9 @@ void TfrmAppInfo::CreateControls() {
     head->addWidget(edtVersion, 1, 1);
     head->setColumnStretch(0, 3);
     head->setColumnStretch(1, 2);
-    lblFirstDate = NewLabel(this, "lblFirstDate", U("初期インストール日時："));
+    lblFirstDate = NewLabel(this, "lblFirstDate", tr("初期インストール日時："));
     lblFirstDateValue = NewLabel(this, "lblFirstDateValue", QString());
-    lblLastDate = NewLabel(this, "lblLastDate", U("最終アップデート日時："));
+    lblLastDate = NewLabel(this, "lblLastDate", tr("最終アップデート日時："));
     lblLastDateValue = NewLabel(this, "lblLastDateValue", QString());
     head->addWidget(lblFirstDate, 2, 0, Qt::AlignLeft);
     head->addWidget(lblFirstDateValue, 2, 1);
@@ -134,19 +134,19 @@ void TfrmAppInfo::CreateControls() {
     head->addWidget(lblLastDateValue, 3, 1);
     layout->addLayout(head);
 
-    Label1 = NewLabel(this, "Label1", U("ファイルリスト"));
+    Label1 = NewLabel(this, "Label1", tr("ファイルリスト"));
     layout->addWidget(Label1);
     lvFile = new QTreeWidget(this);
     lvFile->setObjectName(QStringLiteral("lvFile"));
     SetupReportList(
         lvFile,
-        {{"ファイル名", 180}, {"インストール先", 260}, {"サイズ", 90, true}, {"日時", 140, true}}, 1);
+        {{tr("ファイル名"), 180}, {tr("インストール先"), 260}, {tr("サイズ"), 90, true}, {tr("日時"), 140, true}}, 1);
     lvFile->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(lvFile);
     layout->addWidget(lvFile, 1);
 
     auto* panel = new QHBoxLayout;
-    btnClose = new QPushButton(U("閉じる(&C)"), this);
+    btnClose = new QPushButton(tr("閉じる(&C)"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
     panel->addStretch(1);

@@ -76,7 +76,7 @@ std::unique_ptr<TInstallList> LoadList(const std::string& fileName) {
 TfrmAppList::TfrmAppList(TMainAccess& main, QWidget* parent)
     : QDialog(parent), FMain(main), FList(LoadList(main.DatabaseFileName())) {
     setObjectName(QStringLiteral("frmAppList"));
-    setWindowTitle(U("インストール済みアプリケーションリスト"));
+    setWindowTitle(tr("インストール済みアプリケーションリスト"));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
     CreateControls();
@@ -95,23 +95,23 @@ void TfrmAppList::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     lvApp = new QTreeWidget(this);
     lvApp->setObjectName(QStringLiteral("lvApp"));
-    SetupReportList(lvApp, {{"アプリケーション名", 150},
-                            {"バージョン", 60},
-                            {"インストール日時", 140, true},
-                            {"アップデート日時", 140, true},
-                            {"アーカイブ名", 150},
-                            {"ファイル数", 60, true}});
+    SetupReportList(lvApp, {{tr("アプリケーション名"), 150},
+                            {tr("バージョン"), 60},
+                            {tr("インストール日時"), 140, true},
+                            {tr("アップデート日時"), 140, true},
+                            {tr("アーカイブ名"), 150},
+                            {tr("ファイル数"), 60, true}});
     lvApp->setSelectionMode(QAbstractItemView::SingleSelection);
     KeepSelectionVisible(lvApp);
     layout->addWidget(lvApp, 1);
 
     auto* panel = new QHBoxLayout;
-    btnDetail = new QPushButton(U("詳細(&D)..."), this);
+    btnDetail = new QPushButton(tr("詳細(&D)..."), this);
     btnDetail->setObjectName(QStringLiteral("btnDetail"));
-    btnSelect = new QPushButton(U("選択(&S)"), this);
+    btnSelect = new QPushButton(tr("選択(&S)"), this);
     btnSelect->setObjectName(QStringLiteral("btnSelect"));
     btnSelect->setDefault(true);
-    btnCancel = new QPushButton(U("キャンセル(&C)"), this);
+    btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     panel->addWidget(btnDetail);
     panel->addStretch(1);
@@ -136,7 +136,7 @@ void TfrmAppList::FillList() {
         TInstallAppInfo& record = FList->Items(i);
         auto* row = new TAppItem(record);
         // Installs for every user are marked: removing one asks for the administrator.
-        row->setText(0, record.AllUsers ? ShownText(record.AppName) + U(" (すべてのユーザー)")
+        row->setText(0, record.AllUsers ? ShownText(record.AppName) + tr(" (すべてのユーザー)")
                                         : ShownText(record.AppName));
         row->setText(1, QString::fromStdString(record.Version));
         row->setText(2, dates.Text(record.FirstInstallDate));

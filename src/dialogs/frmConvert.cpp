@@ -8,10 +8,10 @@ namespace qm {
 
 TfrmConvert::TfrmConvert(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmConvert"));
-    setWindowTitle(QStringLiteral("ファイルの変換"));
+    setWindowTitle(tr("ファイルの変換"));
     // A dialog frame without a close box: the import cannot be stopped halfway.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    Label1 = new QLabel(QStringLiteral("ファイルの変換中です"), this);
+    Label1 = new QLabel(tr("ファイルの変換中です"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);

@@ -21,17 +21,17 @@ namespace qm {
 
 TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmEditPath"));
-    setWindowTitle(QStringLiteral("フォルダの追加"));
+    setWindowTitle(tr("フォルダの追加"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    const TFolderAsk ask = MakeFolderAsk(this, QStringLiteral("フォルダパス"), "edtPath",
-                                         QStringLiteral("ショートカットを作成するフォルダを選択します。"));
+    const TFolderAsk ask = MakeFolderAsk(this, tr("フォルダパス"), "edtPath",
+                                         tr("ショートカットを作成するフォルダを選択します。"));
     edtPath = ask.Path;
     btnRef = ask.Browse;
     btnOk = ask.Ok;
     btnCancel = ask.Cancel;
     dlgFolder = ask.Folders;
-    btnQuick = new TDropDownButton(QStringLiteral("クイック設定(&Q)"), this);
+    btnQuick = new TDropDownButton(tr("クイック設定(&Q)"), this);
     btnQuick->setObjectName(QStringLiteral("btnQuick"));
 
     // The all-users folders are offered on the systems that keep them apart from the user's.
@@ -40,22 +40,22 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
         windowsClass == 0 || windowsClass == 2 || windowsClass == 3 || windowsClass == 6;
     ppmQuick = new QMenu(this);
     ppmQuick->setObjectName(QStringLiteral("ppmQuick"));
-    pmitStartup = QuickItem("pmitStartup", "スタートアップ(このユーザー)", CSIDL_STARTUP, true);
+    pmitStartup = QuickItem("pmitStartup", tr("スタートアップ(このユーザー)"), CSIDL_STARTUP, true);
     pmitDesktop =
-        QuickItem("pmitDesktop", "デスクトップ(このユーザー)", CSIDL_DESKTOPDIRECTORY, true);
+        QuickItem("pmitDesktop", tr("デスクトップ(このユーザー)"), CSIDL_DESKTOPDIRECTORY, true);
     pmitStartMenu =
-        QuickItem("pmitStartMenu", "スタートメニュー(このユーザー)", CSIDL_STARTMENU, true);
-    pmitFavorite = QuickItem("pmitFavorite", "お気に入り(このユーザー)", CSIDL_FAVORITES, true);
-    pmitSendTo = QuickItem("pmitSendTo", "送る(このユーザー)", CSIDL_SENDTO, true);
+        QuickItem("pmitStartMenu", tr("スタートメニュー(このユーザー)"), CSIDL_STARTMENU, true);
+    pmitFavorite = QuickItem("pmitFavorite", tr("お気に入り(このユーザー)"), CSIDL_FAVORITES, true);
+    pmitSendTo = QuickItem("pmitSendTo", tr("送る(このユーザー)"), CSIDL_SENDTO, true);
     ppmQuick->addSeparator()->setObjectName(QStringLiteral("pmitSepa"));
-    pmitCommonStartup = QuickItem("pmitCommonStartup", "スタートアップ(全ユーザー)",
+    pmitCommonStartup = QuickItem("pmitCommonStartup", tr("スタートアップ(全ユーザー)"),
                                   CSIDL_COMMON_STARTUP, allUsers);
-    pmitCommonDesktop = QuickItem("pmitCommonDesktop", "デスクトップ(全ユーザー)",
+    pmitCommonDesktop = QuickItem("pmitCommonDesktop", tr("デスクトップ(全ユーザー)"),
                                   CSIDL_COMMON_DESKTOPDIRECTORY, allUsers);
-    pmitCommonStartMenu = QuickItem("pmitCommonStartMenu", "スタートメニュー(全ユーザー)",
+    pmitCommonStartMenu = QuickItem("pmitCommonStartMenu", tr("スタートメニュー(全ユーザー)"),
                                     CSIDL_COMMON_STARTMENU, allUsers);
     pmitCommonFavorite =
-        QuickItem("pmitCommonFavorite", "お気に入り(全ユーザー)", CSIDL_COMMON_FAVORITES, allUsers);
+        QuickItem("pmitCommonFavorite", tr("お気に入り(全ユーザー)"), CSIDL_COMMON_FAVORITES, allUsers);
     btnQuick->SetDropDownMenu(ppmQuick);
 
     ask.Buttons->insertWidget(0, btnQuick);
@@ -72,8 +72,8 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
 
 // An entry of the quick menu: it writes its special folder into the path box. A folder this
 // system does not have (the send-to and favourites folders) leaves the entry disabled.
-QAction* TfrmEditPath::QuickItem(const char* name, const char* caption, int csidl, bool offered) {
-    auto* item = ppmQuick->addAction(QString::fromUtf8(caption));
+QAction* TfrmEditPath::QuickItem(const char* name, const QString& caption, int csidl, bool offered) {
+    auto* item = ppmQuick->addAction(caption);
     item->setObjectName(QLatin1String(name));
     const std::string folder = ShellFolderPath(csidl);
     item->setEnabled(offered && !folder.empty());

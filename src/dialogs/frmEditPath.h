@@ -47,7 +47,7 @@ public:
     TFolderDialog* dlgFolder = nullptr;
 
 private:
-    QAction* QuickItem(const char* name, const char* caption, int csidl, bool offered);
+    QAction* QuickItem(const char* name, const QString& caption, int csidl, bool offered);
     void btnOkClick();
     void btnRefClick();
 };

@@ -27,28 +27,28 @@ QString U(const char* text) {
 
 TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
     setObjectName(QStringLiteral("frmInstall"));
-    setWindowTitle(U("インストール"));
+    setWindowTitle(tr("インストール"));
     auto* layout = new QVBoxLayout(this);
 
-    lblAppName = new QLabel(U("＊＊＊＊をインストールします。"), this);
+    lblAppName = new QLabel(tr("＊＊＊＊をインストールします。"), this);
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
     lblAppName->setTextFormat(Qt::PlainText); // a name is never markup
     layout->addWidget(lblAppName);
 
-    GroupBox1 = new QGroupBox(U("同一ファイルが存在する場合の処理"), this);
+    GroupBox1 = new QGroupBox(tr("同一ファイルが存在する場合の処理"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* grid = new QGridLayout(GroupBox1);
-    Label2 = new QLabel(U("ファイルの上書き"), GroupBox1);
+    Label2 = new QLabel(tr("ファイルの上書き"), GroupBox1);
     Label2->setObjectName(QStringLiteral("Label2"));
     cmbOverWrite = NewChoiceList(GroupBox1, "cmbOverWrite",
-                                 {U("常に上書きする"), U("日付が新しいとき上書きする"),
-                                  U("変更があるとき上書きする"), U("バックアップして上書きする"),
-                                  U("上書きしない")});
+                                 {tr("常に上書きする"), tr("日付が新しいとき上書きする"),
+                                  tr("変更があるとき上書きする"), tr("バックアップして上書きする"),
+                                  tr("上書きしない")});
     Label2->setBuddy(cmbOverWrite);
-    Label1 = new QLabel(U("上書きしないときの処理"), GroupBox1);
+    Label1 = new QLabel(tr("上書きしないときの処理"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbUpdateMode =
-        NewChoiceList(GroupBox1, "cmbUpdateMode", {U("処理を確認する"), U("スキップする")});
+        NewChoiceList(GroupBox1, "cmbUpdateMode", {tr("処理を確認する"), tr("スキップする")});
     Label1->setBuddy(cmbUpdateMode);
     grid->addWidget(Label2, 0, 0);
     grid->addWidget(cmbOverWrite, 0, 1);
@@ -58,29 +58,29 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     layout->addWidget(GroupBox1);
 
     rdgTarget =
-        new TRadioGroup(U("インストール対象"), {U("現在のユーザー"), U("すべてのユーザー")}, this);
+        new TRadioGroup(tr("インストール対象"), {tr("現在のユーザー"), tr("すべてのユーザー")}, this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
     rdgTarget->SetItemIndex(0);
     layout->addWidget(rdgTarget);
 
-    GroupBox2 = new QGroupBox(U("インストール後の処理"), this);
+    GroupBox2 = new QGroupBox(tr("インストール後の処理"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     auto* after = new QVBoxLayout(GroupBox2);
-    chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", "アプリケーションを起動する");
-    chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", "ヘルプを表示する");
-    chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", "Quillmateを閉じる");
+    chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", tr("アプリケーションを起動する"));
+    chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", tr("ヘルプを表示する"));
+    chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", tr("Quillmateを閉じる"));
     chkCommand = NewCheckBox(GroupBox2, "chkCommand",
-                             "メインプログラムをコマンドとして登録する (端末から名前で起動)");
+                             tr("メインプログラムをコマンドとして登録する (端末から名前で起動)"));
     chkCommand->setVisible(false);
     for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand})
         after->addWidget(box);
     layout->addWidget(GroupBox2);
 
     auto* buttons = new QDialogButtonBox(this);
-    btnInstall = buttons->addButton(U("インストール(&R)"), QDialogButtonBox::AcceptRole);
+    btnInstall = buttons->addButton(tr("インストール(&R)"), QDialogButtonBox::AcceptRole);
     btnInstall->setObjectName(QStringLiteral("btnInstall"));
     btnInstall->setDefault(true);
-    btnCancel = buttons->addButton(U("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    btnCancel = buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnInstall, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -91,7 +91,7 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
 }
 
 void TfrmInstall::SetAppName(const std::string& name) {
-    lblAppName->setText(ShownText(name) + U("をインストールします。"));
+    lblAppName->setText(tr("%1をインストールします。").arg(ShownText(name)));
     FMain.SetButtonShield(btnInstall, true);
 }
 

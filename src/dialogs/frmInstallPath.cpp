@@ -18,27 +18,27 @@ namespace qm {
 
 TfrmInstallPath::TfrmInstallPath(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmInstallPath"));
-    setWindowTitle(QStringLiteral("インストール先の変更"));
+    setWindowTitle(tr("インストール先の変更"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    const TFolderAsk ask = MakeFolderAsk(this, QStringLiteral("インストール先"), "edtInstallPath",
-                                         QStringLiteral("インストール先フォルダを選択します。"));
+    const TFolderAsk ask = MakeFolderAsk(this, tr("インストール先"), "edtInstallPath",
+                                         tr("インストール先フォルダを選択します。"));
     edtInstallPath = ask.Path;
     btnRef = ask.Browse;
     btnOk = ask.Ok;
     btnCancel = ask.Cancel;
     dlgFolder = ask.Folders;
 
-    rdgTarget = new QGroupBox(QStringLiteral("適用対象"), this);
+    rdgTarget = new QGroupBox(tr("適用対象"), this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
-    rdgTargetSelected = new QRadioButton(QStringLiteral("選択したファイル"), rdgTarget);
-    rdgTargetAll = new QRadioButton(QStringLiteral("すべて"), rdgTarget);
+    rdgTargetSelected = new QRadioButton(tr("選択したファイル"), rdgTarget);
+    rdgTargetAll = new QRadioButton(tr("すべて"), rdgTarget);
     rdgTargetSelected->setChecked(true);
     auto* targets = new QVBoxLayout(rdgTarget);
     targets->addWidget(rdgTargetSelected);
     targets->addWidget(rdgTargetAll);
 
-    chkAbs = new QCheckBox(QStringLiteral("元のパス情報を無視する"), this);
+    chkAbs = new QCheckBox(tr("元のパス情報を無視する"), this);
     chkAbs->setObjectName(QStringLiteral("chkAbs"));
 
     auto* layout = new QVBoxLayout(this);

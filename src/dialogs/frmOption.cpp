@@ -24,15 +24,15 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
-QLabel* NewLabel(QWidget* parent, const char* name, const char* caption, QWidget* buddy) {
-    auto* label = new QLabel(U(caption), parent);
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QWidget* buddy) {
+    auto* label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
     label->setBuddy(buddy);
     return label;
 }
 
-QGroupBox* NewGroup(QWidget* parent, const char* name, const char* caption) {
-    auto* group = new QGroupBox(U(caption), parent);
+QGroupBox* NewGroup(QWidget* parent, const char* name, const QString& caption) {
+    auto* group = new QGroupBox(caption, parent);
     group->setObjectName(QLatin1String(name));
     return group;
 }
@@ -41,7 +41,7 @@ QGroupBox* NewGroup(QWidget* parent, const char* name, const char* caption) {
 
 TfrmOption::TfrmOption(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
     setObjectName(QStringLiteral("frmOption"));
-    setWindowTitle(U("オプションの設定"));
+    setWindowTitle(tr("オプションの設定"));
     CreateControls();
     FormCreate();
 }
@@ -56,19 +56,19 @@ void TfrmOption::CreateControls() {
     tabDefault = new QWidget(pgcOpt);
     tabDefault->setObjectName(QStringLiteral("tabDefault"));
     auto* page = new QVBoxLayout(tabDefault);
-    GroupBox1 = NewGroup(tabDefault, "GroupBox1", "アップデート設定");
+    GroupBox1 = NewGroup(tabDefault, "GroupBox1", tr("アップデート設定"));
     auto* grid = new QGridLayout(GroupBox1);
     cmbUpdateMode = NewChoiceList(GroupBox1, "cmbUpdateMode",
-                                  {U("上書きインストール"), U("自動クリーンインストール"),
-                                   U("カスタムクリーンインストール")});
+                                  {tr("上書きインストール"), tr("自動クリーンインストール"),
+                                   tr("カスタムクリーンインストール")});
     cmbOverWrite = NewChoiceList(
         GroupBox1, "cmbOverWrite",
-        {U("常に上書きする"), U("日付が新しい場合は上書きする"), U("変更がある場合は上書きする"),
-         U("古いファイルのバックアップを作成して上書きする"), U("上書きしない")});
-    cmbConfirm = NewChoiceList(GroupBox1, "cmbConfirm", {U("確認する"), U("スキップする")});
-    Label1 = NewLabel(GroupBox1, "Label1", "アップデートモード", cmbUpdateMode);
-    Label2 = NewLabel(GroupBox1, "Label2", "上書き条件", cmbOverWrite);
-    Label3 = NewLabel(GroupBox1, "Label3", "上書きしない場合", cmbConfirm);
+        {tr("常に上書きする"), tr("日付が新しい場合は上書きする"), tr("変更がある場合は上書きする"),
+         tr("古いファイルのバックアップを作成して上書きする"), tr("上書きしない")});
+    cmbConfirm = NewChoiceList(GroupBox1, "cmbConfirm", {tr("確認する"), tr("スキップする")});
+    Label1 = NewLabel(GroupBox1, "Label1", tr("アップデートモード"), cmbUpdateMode);
+    Label2 = NewLabel(GroupBox1, "Label2", tr("上書き条件"), cmbOverWrite);
+    Label3 = NewLabel(GroupBox1, "Label3", tr("上書きしない場合"), cmbConfirm);
     int row = 0;
     for (auto [label, list] : {std::pair{Label1, cmbUpdateMode}, std::pair{Label2, cmbOverWrite},
                                std::pair{Label3, cmbConfirm}}) {
@@ -77,35 +77,35 @@ void TfrmOption::CreateControls() {
     }
     grid->setColumnStretch(1, 1);
     page->addWidget(GroupBox1);
-    GroupBox2 = NewGroup(tabDefault, "GroupBox2", "インストール後の処理");
+    GroupBox2 = NewGroup(tabDefault, "GroupBox2", tr("インストール後の処理"));
     auto* after = new QVBoxLayout(GroupBox2);
-    chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", "アプリケーションを起動する");
-    chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", "ヘルプを起動する");
-    chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", "Quillmateを終了する");
+    chkBootApp = NewCheckBox(GroupBox2, "chkBootApp", tr("アプリケーションを起動する"));
+    chkBootHelp = NewCheckBox(GroupBox2, "chkBootHelp", tr("ヘルプを起動する"));
+    chkExitApp = NewCheckBox(GroupBox2, "chkExitApp", tr("Quillmateを終了する"));
     for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp})
         after->addWidget(box);
     page->addWidget(GroupBox2);
     page->addStretch(1);
-    pgcOpt->addTab(tabDefault, U("デフォルト"));
+    pgcOpt->addTab(tabDefault, tr("デフォルト"));
 
     // Everything else.
     tabAther = new QWidget(pgcOpt);
     tabAther->setObjectName(QStringLiteral("tabAther"));
     auto* other = new QVBoxLayout(tabAther);
-    GroupBox3 = NewGroup(tabAther, "GroupBox3", "インストールウィザード");
+    GroupBox3 = NewGroup(tabAther, "GroupBox3", tr("インストールウィザード"));
     auto* wizard = new QVBoxLayout(GroupBox3);
-    chkWizard = NewCheckBox(GroupBox3, "chkWizard", "起動時にウィザードを実行する");
+    chkWizard = NewCheckBox(GroupBox3, "chkWizard", tr("起動時にウィザードを実行する"));
     wizard->addWidget(chkWizard);
     other->addWidget(GroupBox3);
     other->addStretch(1);
-    pgcOpt->addTab(tabAther, U("その他"));
+    pgcOpt->addTab(tabAther, tr("その他"));
     pgcOpt->setCurrentIndex(0);
 
     auto* buttons = new QDialogButtonBox(this);
     btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = buttons->addButton(U("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    btnCancel = buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &TfrmOption::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

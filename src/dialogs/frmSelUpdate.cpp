@@ -28,31 +28,31 @@ QString U(const char* text) {
 TfrmSelUpdate::TfrmSelUpdate(TMainAccess& main, QWidget* parent)
     : QDialog(parent), FMain(main), FList(std::make_unique<TInstallList>()) {
     setObjectName(QStringLiteral("frmSelUpdate"));
-    setWindowTitle(U("インストールの選択"));
+    setWindowTitle(tr("インストールの選択"));
     auto* layout = new QVBoxLayout(this);
-    rdoNew = new QRadioButton(U("新規インストール"), this);
+    rdoNew = new QRadioButton(tr("新規インストール"), this);
     rdoNew->setObjectName(QStringLiteral("rdoNew"));
     rdoNew->setChecked(true);
-    rdoUpdate = new QRadioButton(U("アップデート"), this);
+    rdoUpdate = new QRadioButton(tr("アップデート"), this);
     rdoUpdate->setObjectName(QStringLiteral("rdoUpdate"));
     layout->addWidget(rdoNew);
     layout->addWidget(rdoUpdate);
 
     auto* grid = new QGridLayout;
-    Label2 = new QLabel(U("アップデート対象"), this);
+    Label2 = new QLabel(tr("アップデート対象"), this);
     edtTarget = new QLineEdit(this);
     edtTarget->setObjectName(QStringLiteral("edtTarget"));
     edtTarget->setReadOnly(true);
     edtTarget->setFocusPolicy(Qt::NoFocus);
     Label2->setBuddy(edtTarget);
-    btnRef = new QPushButton(U("参照(&R)..."), this);
+    btnRef = new QPushButton(tr("参照(&R)..."), this);
     btnRef->setObjectName(QStringLiteral("btnRef"));
     btnRef->setAutoDefault(false);
-    Label3 = new QLabel(U("オプション"), this);
+    Label3 = new QLabel(tr("オプション"), this);
     cmbUpdateOption = new QComboBox(this);
     cmbUpdateOption->setObjectName(QStringLiteral("cmbUpdateOption"));
-    cmbUpdateOption->addItems({U("上書きインストール"), U("自動クリーンインストール"),
-                               U("カスタムクリーンインストール")});
+    cmbUpdateOption->addItems({tr("上書きインストール"), tr("自動クリーンインストール"),
+                               tr("カスタムクリーンインストール")});
     cmbUpdateOption->setCurrentIndex(-1);
     Label3->setBuddy(cmbUpdateOption);
     grid->addWidget(Label2, 0, 0);
@@ -67,7 +67,7 @@ TfrmSelUpdate::TfrmSelUpdate(TMainAccess& main, QWidget* parent)
     btnOk = new QPushButton(U("&OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(U("キャンセル(&C)"), this);
+    btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setAutoDefault(false);
     buttons->addStretch(1);
@@ -161,8 +161,8 @@ void TfrmSelUpdate::btnOkClick() {
     if (index < 0) {
         ShowMessageBox(this, QMessageBox::Warning,
                        FTarget == nullptr
-                           ? U("アップデートするアプリケーションを選択してください。")
-                           : U("選択したアプリケーションはインストールされていません。"));
+                           ? tr("アップデートするアプリケーションを選択してください。")
+                           : tr("選択したアプリケーションはインストールされていません。"));
         return;
     }
     FTarget = &FList->Items(index);

@@ -61,15 +61,15 @@ QLineEdit* Edit(QWidget* parent, const char* name) {
     return edit;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
 }
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+QCheckBox* Check(QWidget* parent, const char* name, const QString& caption) {
+    auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QLatin1String(name));
     return box;
 }
@@ -78,7 +78,7 @@ QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
 
 TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmShortcut"));
-    setWindowTitle(QStringLiteral("ショートカット設定"));
+    setWindowTitle(tr("ショートカット設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     // The start-menu path is relative to whichever start menu the install uses; installs are
     // for the current user unless chosen otherwise later, so the browser starts in the user's.
@@ -87,54 +87,54 @@ TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
     edtShortcutName = Edit(this, "edtShortcutName");
     edtDescription = Edit(this, "edtDescription");
     edtWorkPath = Edit(this, "edtWorkPath");
-    btnRefWork = Button(this, "btnRefWork", "参照(&W)...");
+    btnRefWork = Button(this, "btnRefWork", tr("参照(&W)..."));
     edtArgument = Edit(this, "edtArgument");
-    Label1 = new QLabel(QStringLiteral("起動サイズ"), this);
+    Label1 = new QLabel(tr("起動サイズ"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbWinSize = new QComboBox(this);
     cmbWinSize->setObjectName(QStringLiteral("cmbWinSize"));
     cmbWinSize->addItems(
-        {QStringLiteral("通常のサイズ"), QStringLiteral("最大化"), QStringLiteral("最小化")});
+        {tr("通常のサイズ"), tr("最大化"), tr("最小化")});
     cmbWinSize->setCurrentIndex(0);
     Label1->setBuddy(cmbWinSize);
-    Label2 = new QLabel(QStringLiteral("ショートカット作成場所"), this);
+    Label2 = new QLabel(tr("ショートカット作成場所"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     auto* rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
-    chkDesktop = Check(this, "chkDesktop", "デスクトップ");
-    chkStartMenu = Check(this, "chkStartMenu", "スタートメニュー");
+    chkDesktop = Check(this, "chkDesktop", tr("デスクトップ"));
+    chkStartMenu = Check(this, "chkStartMenu", tr("スタートメニュー"));
     edtStartMenuPath = Edit(this, "edtStartMenuPath");
-    btnRefStartMenu = Button(this, "btnRefStartMenu", "参照(&R)...");
-    chkCustom = Check(this, "chkCustom", "カスタム");
+    btnRefStartMenu = Button(this, "btnRefStartMenu", tr("参照(&R)..."));
+    chkCustom = Check(this, "chkCustom", tr("カスタム"));
     lbxCustomPath = new QListWidget(this);
     lbxCustomPath->setObjectName(QStringLiteral("lbxCustomPath"));
     lbxCustomPath->setItemDelegate(new TShortenedPathDelegate(lbxCustomPath));
     lbxCustomPath->setUniformItemSizes(true);
     lbxCustomPath->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    btnAdd = Button(this, "btnAdd", "追加(&A)...");
-    btnEdit = Button(this, "btnEdit", "編集(&E)...");
-    btnDelete = Button(this, "btnDelete", "削除(&D)");
-    btnOk = Button(this, "btnOk", "設定(&S)");
+    btnAdd = Button(this, "btnAdd", tr("追加(&A)..."));
+    btnEdit = Button(this, "btnEdit", tr("編集(&E)..."));
+    btnDelete = Button(this, "btnDelete", tr("削除(&D)"));
+    btnOk = Button(this, "btnOk", tr("設定(&S)"));
     btnOk->setDefault(true);
-    btnCancel = Button(this, "btnCancel", "キャンセル(&C)");
+    btnCancel = Button(this, "btnCancel", tr("キャンセル(&C)"));
 
     dlgStartMenu = new TFolderDialog(this);
     dlgStartMenu->setObjectName(QStringLiteral("dlgStartMenu"));
     dlgStartMenu->RootFolder = TRootFolder::rfStartMenu;
-    dlgStartMenu->Title = QStringLiteral("スタートメニューの場所を選択します。");
+    dlgStartMenu->Title = tr("スタートメニューの場所を選択します。");
 
     auto* form = new QGridLayout;
     const struct {
-        const char* caption;
+        QString caption;
         QWidget* field;
-    } rows[] = {{"ショートカット名", edtShortcutName},
-                {"説明", edtDescription},
-                {"作業フォルダ", edtWorkPath},
-                {"引数", edtArgument}};
+    } rows[] = {{tr("ショートカット名"), edtShortcutName},
+                {tr("説明"), edtDescription},
+                {tr("作業フォルダ"), edtWorkPath},
+                {tr("引数"), edtArgument}};
     int row = 0;
     for (const auto& r : rows) {
-        auto* label = new QLabel(QString::fromUtf8(r.caption), this);
+        auto* label = new QLabel(r.caption, this);
         label->setBuddy(r.field);
         form->addWidget(label, row, 0);
         form->addWidget(r.field, row, 1);
@@ -291,8 +291,8 @@ bool TfrmShortcut::IsValidStartMenuPath(const QString& path) {
 
 void TfrmShortcut::btnOkClick() {
     if (!IsValidShortcutName(edtShortcutName->text())) {
-        ShowErrorMessage(this, QStringLiteral("ショートカット名が不正です"),
-                         QStringLiteral("ショートカット名に使用できない文字を使用しているか、"
+        ShowErrorMessage(this, tr("ショートカット名が不正です"),
+                         tr("ショートカット名に使用できない文字を使用しているか、"
                                         "またはショートカット名が入力されていません。"));
         edtShortcutName->setFocus();
         return;
@@ -300,16 +300,16 @@ void TfrmShortcut::btnOkClick() {
     // The start-menu folder and the custom folders must not put a shortcut anywhere but where
     // they say: the one below the start menu, the others absolute.
     if (!IsValidStartMenuPath(edtStartMenuPath->text())) {
-        ShowErrorMessage(this, QStringLiteral("スタートメニューの場所が不正です"),
-                         QStringLiteral("スタートメニューの場所には、スタートメニューの中の"
+        ShowErrorMessage(this, tr("スタートメニューの場所が不正です"),
+                         tr("スタートメニューの場所には、スタートメニューの中の"
                                         "フォルダを「..」を使わずに指定してください。"));
         edtStartMenuPath->setFocus();
         return;
     }
     for (int i = 0; i < lbxCustomPath->count(); ++i) {
         if (!TfrmEditPath::IsUsableFolder(lbxCustomPath->item(i)->text())) {
-            ShowErrorMessage(this, QStringLiteral("カスタムフォルダが不正です"),
-                             QStringLiteral("カスタムフォルダには、「..」を含まない"
+            ShowErrorMessage(this, tr("カスタムフォルダが不正です"),
+                             tr("カスタムフォルダには、「..」を含まない"
                                             "絶対パスを指定してください。"));
             lbxCustomPath->setCurrentRow(i);
             lbxCustomPath->setFocus();
@@ -321,7 +321,7 @@ void TfrmShortcut::btnOkClick() {
 
 void TfrmShortcut::btnRefStartMenuClick() {
     dlgStartMenu->RootFolder = TRootFolder::rfStartMenu;
-    dlgStartMenu->Title = QStringLiteral("スタートメニューの場所を選択します。");
+    dlgStartMenu->Title = tr("スタートメニューの場所を選択します。");
     dlgStartMenu->Folder = StartMenuPrefix + edtStartMenuPath->text();
     if (!dlgStartMenu->Execute())
         return;
@@ -332,7 +332,7 @@ void TfrmShortcut::btnRefStartMenuClick() {
 
 void TfrmShortcut::btnRefWorkClick() {
     dlgStartMenu->RootFolder = TRootFolder::rfDeskTop;
-    dlgStartMenu->Title = QStringLiteral("このプログラムが使用する作業フォルダを選択します。");
+    dlgStartMenu->Title = tr("このプログラムが使用する作業フォルダを選択します。");
     dlgStartMenu->Folder = edtWorkPath->text();
     if (dlgStartMenu->Execute())
         edtWorkPath->setText(dlgStartMenu->Folder);

@@ -7,6 +7,7 @@
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
+#include "platform/Catalogue.h"
 #include "platform/Exception.h"
 #include "platform/SpecialFolders.h"
 #include "settings/ConfigKeys.h"
@@ -39,9 +40,14 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
-const char* const kFileKind = "ファイル";
-const char* const kFolderKind = "フォルダ";
-const char* const kDatePrefix = "最終インストール日時： ";
+const char* const kFileKind = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "ファイル");
+const char* const kFolderKind = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "フォルダ");
+const char* const kDatePrefix = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "最終インストール日時： ");
+
+// One of the texts above in the interface's language.
+QString T(const char* text) {
+    return QCoreApplication::translate("qm::TfrmUninstall", text);
+}
 
 // A row: one file or folder, with its path parts as they were found and the keys its texts
 // sort by.
@@ -50,7 +56,7 @@ public:
     TPathItem(const std::string& name, bool isFolder, const std::string& folder)
         : Name(name), Folder(folder),
           IsFolder(isFolder), FKeys{TextSortKey(name),
-                                    TextSortKey(isFolder ? kFolderKind : kFileKind),
+                                    TextSortKey(T(isFolder ? kFolderKind : kFileKind).toStdString()),
                                     TextSortKey(folder)} {}
 
     const std::string Name;
@@ -128,7 +134,7 @@ void SplitFolder(const std::string& folder, std::string& name, std::string& pare
 TfrmUninstall::TfrmUninstall(TMainAccess& main, QWidget* parent)
     : QDialog(parent), FMain(main), FUninstallInfo(std::make_unique<TInstallAppInfo>()) {
     setObjectName(QStringLiteral("frmUninstall"));
-    setWindowTitle(U("アンインストール"));
+    setWindowTitle(tr("アンインストール"));
     setWindowFlags((windowFlags() | Qt::WindowMaximizeButtonHint) & ~Qt::WindowMinimizeButtonHint);
     setSizeGripEnabled(true);
     ilstFiles = {style()->standardIcon(QStyle::SP_FileIcon),
@@ -148,11 +154,11 @@ void TfrmUninstall::CreateControls() {
     resize(680, 480);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QGridLayout;
-    auto* lblAppName = new QLabel(U("アンインストール対象"), this);
+    auto* lblAppName = new QLabel(tr("アンインストール対象"), this);
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
     edtAppName = NewReadOnlyEdit(this, "edtAppName");
     lblAppName->setBuddy(edtAppName);
-    btnChangeTarget = new QPushButton(U("変更(&H)..."), this);
+    btnChangeTarget = new QPushButton(tr("変更(&H)..."), this);
     btnChangeTarget->setObjectName(QStringLiteral("btnChangeTarget"));
     btnChangeTarget->setAutoDefault(false);
     top->addWidget(lblAppName, 0, 0, 1, 2);
@@ -160,26 +166,26 @@ void TfrmUninstall::CreateControls() {
     top->addWidget(btnChangeTarget, 1, 1);
     top->setColumnStretch(0, 1);
     layout->addLayout(top);
-    lblDate = new QLabel(U(kDatePrefix) + QStringLiteral("0000/00/00 00:00:00"), this);
+    lblDate = new QLabel(T(kDatePrefix) + QStringLiteral("0000/00/00 00:00:00"), this);
     lblDate->setObjectName(QStringLiteral("lblDate"));
     layout->addWidget(lblDate);
-    Label1 = new QLabel(U("削除するファイル/フォルダにチェックを入れます。"), this);
+    Label1 = new QLabel(tr("削除するファイル/フォルダにチェックを入れます。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     layout->addWidget(Label1);
 
     lvFile = new QTreeWidget(this);
     lvFile->setObjectName(QStringLiteral("lvFile"));
-    SetupReportList(lvFile, {{"名前", 180}, {"種類", 70}, {"パス", 300}}, 2);
+    SetupReportList(lvFile, {{tr("名前"), 180}, {tr("種類"), 70}, {tr("パス"), 300}}, 2);
     lvFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
     Label1->setBuddy(lvFile);
     layout->addWidget(lvFile, 1);
 
     auto* panel = new QHBoxLayout;
-    btnUninstall = new QPushButton(U("アンインストール(&U)"), this);
+    btnUninstall = new QPushButton(tr("アンインストール(&U)"), this);
     btnUninstall->setObjectName(QStringLiteral("btnUninstall"));
     btnUninstall->setAutoDefault(false);
-    btnCancel = new QPushButton(U("キャンセル(&C)"), this);
+    btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     // Enter cancels as Esc does: removing files takes a deliberate click.
     btnCancel->setDefault(true);
@@ -198,20 +204,20 @@ void TfrmUninstall::CreateControls() {
 void TfrmUninstall::CreatePopupMenu() {
     ppmFile = new QMenu(this);
     ppmFile->setObjectName(QStringLiteral("ppmFile"));
-    auto item = [this](const char* name, const char* caption, void (TfrmUninstall::*handler)()) {
-        QAction* action = ppmFile->addAction(U(caption));
+    auto item = [this](const char* name, const QString& caption, void (TfrmUninstall::*handler)()) {
+        QAction* action = ppmFile->addAction(caption);
         action->setObjectName(QLatin1String(name));
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    pmitCheck = item("pmitCheck", "チェックを入れる(&C)", &TfrmUninstall::pmitCheckClick);
-    pmitUncheck = item("pmitUncheck", "チェックを外す(&U)", &TfrmUninstall::pmitUncheckClick);
-    pmitRevCheck = item("pmitRevCheck", "チェックの反転(&R)", &TfrmUninstall::pmitRevCheckClick);
+    pmitCheck = item("pmitCheck", tr("チェックを入れる(&C)"), &TfrmUninstall::pmitCheckClick);
+    pmitUncheck = item("pmitUncheck", tr("チェックを外す(&U)"), &TfrmUninstall::pmitUncheckClick);
+    pmitRevCheck = item("pmitRevCheck", tr("チェックの反転(&R)"), &TfrmUninstall::pmitRevCheckClick);
     ppmFile->addSeparator();
-    pmitSelectAll = item("pmitSelectAll", "すべて選択(&A)", &TfrmUninstall::pmitSelectAllClick);
+    pmitSelectAll = item("pmitSelectAll", tr("すべて選択(&A)"), &TfrmUninstall::pmitSelectAllClick);
     pmitClearSelect =
-        item("pmitClearSelect", "選択の解除(&D)", &TfrmUninstall::pmitClearSelectClick);
-    pmitRevSelect = item("pmitRevSelect", "選択の反転(&E)", &TfrmUninstall::pmitRevSelectClick);
+        item("pmitClearSelect", tr("選択の解除(&D)"), &TfrmUninstall::pmitClearSelectClick);
+    pmitRevSelect = item("pmitRevSelect", tr("選択の反転(&E)"), &TfrmUninstall::pmitRevSelectClick);
     connect(lvFile, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ppmFile->popup(lvFile->viewport()->mapToGlobal(pos)); });
 }
@@ -233,7 +239,7 @@ void TfrmUninstall::AddRow(const std::string& name, bool isFolder, const std::st
                            bool checked) {
     auto* row = new TPathItem(name, isFolder, folder);
     row->setText(0, ShownText(name));
-    row->setText(1, U(isFolder ? kFolderKind : kFileKind));
+    row->setText(1, T(isFolder ? kFolderKind : kFileKind));
     row->setText(2, ShownText(folder));
     row->setIcon(0, ilstFiles[isFolder ? imgFolder : imgFile]);
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
@@ -247,7 +253,7 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
         FUninstallInfo->Assign(record);
     const TInstallAppInfo& info = *FUninstallInfo;
     edtAppName->setText(QString::fromStdString(info.AppName));
-    lblDate->setText(U(kDatePrefix) + DateText(info.LastUpdateDate));
+    lblDate->setText(T(kDatePrefix) + DateText(info.LastUpdateDate));
 
     TWaitCursor wait;
     lvFile->setUpdatesEnabled(false);
@@ -313,8 +319,7 @@ void TfrmUninstall::LoadAppById(std::int32_t id, bool allUsers) {
     list.LoadInstalled(FMain.DatabaseFileName());
     const int index = list.IndexOfId(id, allUsers);
     if (index < 0)
-        throw Exception("インストール済みアプリケーションの一覧に ID " + std::to_string(id) +
-                        " のアプリケーションがありません。");
+        throw Exception(Args(Tr("TfrmUninstall", "インストール済みアプリケーションの一覧に ID %1 のアプリケーションがありません。"), std::to_string(id)));
     LoadApp(list.Items(index));
 }
 
@@ -338,10 +343,10 @@ void TfrmUninstall::btnUninstallClick() {
     // removes every recorded file: with nothing checked nothing starts.
     if (targets.empty()) {
         ShowMessageBox(this, QMessageBox::Information,
-                       U("削除するファイルまたはフォルダにチェックが入っていません。"));
+                       tr("削除するファイルまたはフォルダにチェックが入っていません。"));
         return;
     }
-    if (ShowMessageBox(this, QMessageBox::Question, U("アンインストールを開始してよろしいですか？"),
+    if (ShowMessageBox(this, QMessageBox::Question, tr("アンインストールを開始してよろしいですか？"),
                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     FTargets = std::move(targets);

@@ -40,11 +40,11 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-const char* const kNone = "(なし)";
+const char* const kNone = QT_TRANSLATE_NOOP("qm::TfrmWizard", "(なし)");
 
 // A labelled line edit in a grid row.
-QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name, const char* label) {
-    auto* caption = new QLabel(U(label), page);
+QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name, const QString& label) {
+    auto* caption = new QLabel(label, page);
     auto* edit = new QLineEdit(page);
     edit->setObjectName(QLatin1String(name));
     caption->setBuddy(edit);
@@ -53,8 +53,8 @@ QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name, 
     return edit;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(U(caption), parent);
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
@@ -92,12 +92,12 @@ void SelectEntry(QComboBox* list, const QString& text) {
 
 TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
     setObjectName(QStringLiteral("frmWizard"));
-    setWindowTitle(U("インストールウィザード"));
+    setWindowTitle(tr("インストールウィザード"));
     CreatePages();
     // Room for a whole install path and the longest captions of the pages.
     setMinimumSize(600, 380);
 
-    dlgOpen = new QFileDialog(this, U("アーカイブの選択"));
+    dlgOpen = new QFileDialog(this, tr("アーカイブの選択"));
     dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
     dlgOpen->setFileMode(QFileDialog::ExistingFile);
     dlgOpen->setAcceptMode(QFileDialog::AcceptOpen);
@@ -111,20 +111,20 @@ TfrmWizard::TfrmWizard(TMainAccess& main, QWidget* parent) : QDialog(parent), FM
         return patterns + QLatin1Char(' ') + patterns.toUpper();
     };
     dlgFolder = new TFolderDialog(this);
-    dlgOpen->setNameFilters({U("すべてのアーカイブ (%1)").arg(both(all)),
-                             U("すべてのファイル(*.*) (*)"),
-                             U("LZH書庫(*.lzh;*.lha;*.lzs) (%1)").arg(both("*.lzh *.lha *.lzs")),
-                             U("ZIP書庫(*.zip;*.jar) (%1)").arg(both("*.zip *.jar")),
-                             U("CAB書庫(*.cab) (%1)").arg(both("*.cab")),
-                             U("自己解凍書庫(*.exe) (%1)").arg(both("*.exe"))});
+    dlgOpen->setNameFilters({tr("すべてのアーカイブ (%1)").arg(both(all)),
+                             tr("すべてのファイル(*.*) (*)"),
+                             tr("LZH書庫(*.lzh;*.lha;*.lzs) (%1)").arg(both("*.lzh *.lha *.lzs")),
+                             tr("ZIP書庫(*.zip;*.jar) (%1)").arg(both("*.zip *.jar")),
+                             tr("CAB書庫(*.cab) (%1)").arg(both("*.cab")),
+                             tr("自己解凍書庫(*.exe) (%1)").arg(both("*.exe"))});
     ShowPage(0);
 }
 
-QWidget* TfrmWizard::NewPage(const char* name, const char* heading) {
+QWidget* TfrmWizard::NewPage(const char* name, const QString& heading) {
     auto* page = new QWidget(pgcWiz);
     page->setObjectName(QLatin1String(name));
     auto* layout = new QVBoxLayout(page);
-    auto* title = new QLabel(U(heading), page);
+    auto* title = new QLabel(heading, page);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -141,57 +141,57 @@ void TfrmWizard::CreatePages() {
     layout->addWidget(pgcWiz, 1);
 
     // 0: the archive.
-    tabFile = NewPage("tabFile", "インストールするアーカイブを選択します。");
+    tabFile = NewPage("tabFile", tr("インストールするアーカイブを選択します。"));
     {
         auto* grid = new QGridLayout;
-        edtArchive = AddEdit(grid, 0, tabFile, "edtArchive", "ファイル名");
-        btnRefArchive = NewButton(tabFile, "btnRefArchive", "参照...");
+        edtArchive = AddEdit(grid, 0, tabFile, "edtArchive", tr("ファイル名"));
+        btnRefArchive = NewButton(tabFile, "btnRefArchive", tr("参照..."));
         grid->addWidget(btnRefArchive, 0, 2);
         static_cast<QVBoxLayout*>(tabFile->layout())->addLayout(grid);
     }
     // 1: new install or update.
-    tabUpdate = NewPage("tabUpdate", "インストール方法を選択します。");
+    tabUpdate = NewPage("tabUpdate", tr("インストール方法を選択します。"));
     {
         auto* box = static_cast<QVBoxLayout*>(tabUpdate->layout());
-        rdoInstallNew = new QRadioButton(U("新規インストール"), tabUpdate);
+        rdoInstallNew = new QRadioButton(tr("新規インストール"), tabUpdate);
         rdoInstallNew->setObjectName(QStringLiteral("rdoInstallNew"));
         rdoInstallNew->setChecked(true);
         rdoInstallUpdate =
-            new QRadioButton(U("インストール済みアプリケーションのアップデート"), tabUpdate);
+            new QRadioButton(tr("インストール済みアプリケーションのアップデート"), tabUpdate);
         rdoInstallUpdate->setObjectName(QStringLiteral("rdoInstallUpdate"));
         box->addWidget(rdoInstallNew);
         box->addWidget(rdoInstallUpdate);
         auto* grid = new QGridLayout;
-        edtUpdateTarget = AddEdit(grid, 0, tabUpdate, "edtUpdateTarget", "対象");
+        edtUpdateTarget = AddEdit(grid, 0, tabUpdate, "edtUpdateTarget", tr("対象"));
         edtUpdateTarget->setReadOnly(true);
         edtUpdateTarget->setFocusPolicy(Qt::NoFocus);
-        btnSelUpdateTarget = NewButton(tabUpdate, "btnSelUpdateTarget", "選択...");
+        btnSelUpdateTarget = NewButton(tabUpdate, "btnSelUpdateTarget", tr("選択..."));
         grid->addWidget(btnSelUpdateTarget, 0, 2);
         box->addLayout(grid);
-        rdgUpdateOption = new TRadioGroup(U("アップデートオプション"),
-                                          {U("上書きインストール"), U("自動クリーンインストール"),
-                                           U("カスタムクリーンインストール")},
+        rdgUpdateOption = new TRadioGroup(tr("アップデートオプション"),
+                                          {tr("上書きインストール"), tr("自動クリーンインストール"),
+                                           tr("カスタムクリーンインストール")},
                                           tabUpdate);
         rdgUpdateOption->setObjectName(QStringLiteral("rdgUpdateOption"));
         rdgUpdateOption->SetItemIndex(0);
         box->addWidget(rdgUpdateOption);
     }
     // 2: name and version.
-    tabAppName = NewPage("tabAppName", "アプリケーションの名前とバージョンを設定します。");
+    tabAppName = NewPage("tabAppName", tr("アプリケーションの名前とバージョンを設定します。"));
     {
         auto* grid = new QGridLayout;
-        edtAppName = AddEdit(grid, 0, tabAppName, "edtAppName", "アプリケーション名");
-        edtAppVer = AddEdit(grid, 1, tabAppName, "edtAppVer", "バージョン");
+        edtAppName = AddEdit(grid, 0, tabAppName, "edtAppName", tr("アプリケーション名"));
+        edtAppVer = AddEdit(grid, 1, tabAppName, "edtAppVer", tr("バージョン"));
         static_cast<QVBoxLayout*>(tabAppName->layout())->addLayout(grid);
     }
     // 3: the install folder.
-    tabFolder = NewPage("tabFolder", "インストール先フォルダを指定します。");
+    tabFolder = NewPage("tabFolder", tr("インストール先フォルダを指定します。"));
     {
         auto* grid = new QGridLayout;
-        edtInstallFolder = AddEdit(grid, 0, tabFolder, "edtInstallFolder", "インストール先");
-        btnRefInsPath = NewButton(tabFolder, "btnRefInsPath", "参照...");
+        edtInstallFolder = AddEdit(grid, 0, tabFolder, "edtInstallFolder", tr("インストール先"));
+        btnRefInsPath = NewButton(tabFolder, "btnRefInsPath", tr("参照..."));
         grid->addWidget(btnRefInsPath, 0, 2);
-        chkMakeSub = NewCheckBox(tabFolder, "chkMakeSub", "サブフォルダを作成する");
+        chkMakeSub = NewCheckBox(tabFolder, "chkMakeSub", tr("サブフォルダを作成する"));
         chkMakeSub->setChecked(true);
         grid->addWidget(chkMakeSub, 1, 1);
         lblFolderPreview = new QLabel(tabFolder);
@@ -204,11 +204,11 @@ void TfrmWizard::CreatePages() {
         connect(chkMakeSub, &QCheckBox::toggled, this, [this] { UpdateFolderPreview(); });
     }
     // 4: main executable and help file.
-    tabProgram = NewPage("tabProgram", "アプリケーションのメインプログラム等を指定します。");
+    tabProgram = NewPage("tabProgram", tr("アプリケーションのメインプログラム等を指定します。"));
     {
         auto* grid = new QGridLayout;
-        const auto addList = [&](int row, const char* name, const char* label) {
-            auto* caption = new QLabel(U(label), tabProgram);
+        const auto addList = [&](int row, const char* name, const QString& label) {
+            auto* caption = new QLabel(label, tabProgram);
             auto* list = new QComboBox(tabProgram); // a drop-down list: no free text
             list->setObjectName(QLatin1String(name));
             caption->setBuddy(list);
@@ -216,51 +216,51 @@ void TfrmWizard::CreatePages() {
             grid->addWidget(list, row, 1);
             return list;
         };
-        cmbMainExe = addList(0, "cmbMainExe", "メイン実行ファイル");
-        cmbHelpFile = addList(1, "cmbHelpFile", "ヘルプファイル");
+        cmbMainExe = addList(0, "cmbMainExe", tr("メイン実行ファイル"));
+        cmbHelpFile = addList(1, "cmbHelpFile", tr("ヘルプファイル"));
         grid->setColumnStretch(1, 1);
         static_cast<QVBoxLayout*>(tabProgram->layout())->addLayout(grid);
     }
     // 5: shortcuts and who the install is for.
-    tabShortcut = NewPage("tabShortcut", "ショートカットを設定します。");
+    tabShortcut = NewPage("tabShortcut", tr("ショートカットを設定します。"));
     {
         auto* box = static_cast<QVBoxLayout*>(tabShortcut->layout());
-        chkAddStartMenu = NewCheckBox(tabShortcut, "chkAddStartMenu", "スタートメニューに登録");
+        chkAddStartMenu = NewCheckBox(tabShortcut, "chkAddStartMenu", tr("スタートメニューに登録"));
         box->addWidget(chkAddStartMenu);
         auto* row = new QHBoxLayout;
         edtStartMenu = new QLineEdit(tabShortcut);
         edtStartMenu->setObjectName(QStringLiteral("edtStartMenu"));
-        btnSelStartMenu = NewButton(tabShortcut, "btnSelStartMenu", "選択...");
+        btnSelStartMenu = NewButton(tabShortcut, "btnSelStartMenu", tr("選択..."));
         row->addWidget(edtStartMenu, 1);
         row->addWidget(btnSelStartMenu);
         box->addLayout(row);
-        chkAddDesktop = NewCheckBox(tabShortcut, "chkAddDesktop", "デスクトップに登録");
+        chkAddDesktop = NewCheckBox(tabShortcut, "chkAddDesktop", tr("デスクトップに登録"));
         chkAddHelp =
-            NewCheckBox(tabShortcut, "chkAddHelp", "ヘルプファイルへのショートカットを作成する");
+            NewCheckBox(tabShortcut, "chkAddHelp", tr("ヘルプファイルへのショートカットを作成する"));
         chkAddCommand = NewCheckBox(tabShortcut, "chkAddCommand",
-                                 "コマンドとして登録する (端末から名前で起動)");
+                                 tr("コマンドとして登録する (端末から名前で起動)"));
         box->addWidget(chkAddDesktop);
         box->addWidget(chkAddHelp);
         box->addWidget(chkAddCommand);
-        rdgTarget = new TRadioGroup(U("インストール対象"),
-                                    {U("現在のユーザー"), U("すべてのユーザー")}, tabShortcut);
+        rdgTarget = new TRadioGroup(tr("インストール対象"),
+                                    {tr("現在のユーザー"), tr("すべてのユーザー")}, tabShortcut);
         rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
         rdgTarget->SetItemIndex(0);
         box->addWidget(rdgTarget);
     }
     // 6: ready.
-    tabLast = NewPage("tabLast", "アプリケーションをインストールする準備ができました。");
+    tabLast = NewPage("tabLast", tr("アプリケーションをインストールする準備ができました。"));
     {
         auto* box = static_cast<QVBoxLayout*>(tabLast->layout());
         box->addWidget(
-            new QLabel(U("インストールボタンを押すと、インストールを開始します。"), tabLast));
+            new QLabel(tr("インストールボタンを押すと、インストールを開始します。"), tabLast));
         chkStartApp =
-            NewCheckBox(tabLast, "chkStartApp", "インストール完了後、アプリケーションを起動する");
-        chkStartHelp = NewCheckBox(tabLast, "chkStartHelp", "インストール完了後、ヘルプを表示する");
-        chkStartClose = NewCheckBox(tabLast, "chkStartClose", "インストール完了後、Quillmateを閉じる");
+            NewCheckBox(tabLast, "chkStartApp", tr("インストール完了後、アプリケーションを起動する"));
+        chkStartHelp = NewCheckBox(tabLast, "chkStartHelp", tr("インストール完了後、ヘルプを表示する"));
+        chkStartClose = NewCheckBox(tabLast, "chkStartClose", tr("インストール完了後、Quillmateを閉じる"));
         for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose})
             box->addWidget(check);
-        btnInstallRun = NewButton(tabLast, "btnInstallRun", "インストール");
+        btnInstallRun = NewButton(tabLast, "btnInstallRun", tr("インストール"));
         box->addWidget(btnInstallRun, 0, Qt::AlignLeft);
     }
     for (int i = 0; i < pgcWiz->count(); ++i)
@@ -268,9 +268,9 @@ void TfrmWizard::CreatePages() {
 
     // The footer.
     auto* footer = new QHBoxLayout;
-    btnBack = NewButton(this, "btnBack", "<前へ(&B)");
-    btnNext = NewButton(this, "btnNext", "次へ(&N)>");
-    btnClose = NewButton(this, "btnClose", "キャンセル(&C)");
+    btnBack = NewButton(this, "btnBack", tr("<前へ(&B)"));
+    btnNext = NewButton(this, "btnNext", tr("次へ(&N)>"));
+    btnClose = NewButton(this, "btnClose", tr("キャンセル(&C)"));
     footer->addStretch(1);
     footer->addWidget(btnBack);
     footer->addWidget(btnNext);
@@ -414,7 +414,7 @@ void TfrmWizard::UpdateFolderPreview() {
     }
     // The contents of a single top folder go into the install folder directly.
     common = count > 0 ? plan->Members.InstallSubFolder(common) : std::string();
-    lblFolderPreview->setText(U("ファイルは %1 にインストールされます。")
+    lblFolderPreview->setText(tr("ファイルは %1 にインストールされます。")
                                   .arg(ShownText(InstallFolder() + common)));
 }
 
@@ -531,7 +531,7 @@ bool TfrmWizard::LeaveArchivePage() {
 bool TfrmWizard::LeaveUpdatePage() {
     if (rdoInstallUpdate->isChecked()) {
         if (!FMain.IsUpdating()) {
-            ShowError(U("アップデートするアプリケーションを選択してください。"));
+            ShowError(tr("アップデートするアプリケーションを選択してください。"));
             return false;
         }
         FMain.SetUpdateMode(static_cast<std::uint8_t>(UpdateOption()));
@@ -568,8 +568,8 @@ void TfrmWizard::FillCandidates() {
     FCandidatesLoaded = true;
     cmbMainExe->clear();
     cmbHelpFile->clear();
-    cmbMainExe->addItem(U(kNone));
-    cmbHelpFile->addItem(U(kNone));
+    cmbMainExe->addItem(tr(kNone));
+    cmbHelpFile->addItem(tr(kNone));
     const TFileMembers& members = FMain.InstallInfo()->Members;
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
@@ -599,7 +599,7 @@ bool TfrmWizard::CheckInstallFolder() {
         return false;
     const std::string folder = InstallFolder();
     if (folder == PathRoot(folder)) {
-        ShowError(U("ファイルシステムのルートにはインストールできません。"));
+        ShowError(tr("ファイルシステムのルートにはインストールできません。"));
         return false;
     }
     return true;
@@ -618,7 +618,7 @@ void TfrmWizard::btnRefArchiveClick() {
 
 void TfrmWizard::btnRefInsPathClick() {
     dlgFolder->RootFolder = TRootFolder::rfDeskTop;
-    dlgFolder->Title = U("インストール先フォルダを選択します。");
+    dlgFolder->Title = tr("インストール先フォルダを選択します。");
     dlgFolder->Folder = edtInstallFolder->text();
     if (dlgFolder->Execute())
         edtInstallFolder->setText(dlgFolder->Folder);
@@ -628,7 +628,7 @@ void TfrmWizard::btnSelStartMenuClick() {
     // The start menu of the install's users: the user's own unless the install is for all.
     const bool allUsers = AllUsers();
     dlgFolder->RootFolder = allUsers ? TRootFolder::rfCommonStartMenu : TRootFolder::rfStartMenu;
-    dlgFolder->Title = U("ショートカットを作成する場所を選択します。");
+    dlgFolder->Title = tr("ショートカットを作成する場所を選択します。");
     const std::string root =
         IncludeTrailingPathDelimiter(GetSpecialFolder(allUsers ? SF_COMMON_STARTMENU : SF_STARTMENU));
     dlgFolder->Folder = Q(root + edtStartMenu->text().toStdString());

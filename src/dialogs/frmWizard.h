@@ -118,7 +118,7 @@ public:
 private:
     void UpdateCommandChoice();
     void CreatePages();
-    QWidget* NewPage(const char* name, const char* heading);
+    QWidget* NewPage(const char* name, const QString& heading);
     void ShowPage(int index);
     bool LeaveArchivePage();
     bool LeaveUpdatePage();

@@ -24,7 +24,7 @@ QLabel* PlainLabel(QWidget* parent, const char* name) {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgAbout"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     lblIcon = new QLabel(this);
@@ -72,7 +72,7 @@ void TAboutBox::SetProductName(const QString& name) {
 }
 
 void TAboutBox::SetVersion(const QString& version) {
-    lblVersion->setText(QStringLiteral("バージョン %1").arg(version));
+    lblVersion->setText(tr("バージョン %1").arg(version));
 }
 
 void TAboutBox::SetDescription(const QString& description) {

@@ -14,8 +14,8 @@ QComboBox* NewChoiceList(QWidget* parent, const char* name, const QStringList& i
     return list;
 }
 
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption) {
+    auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QLatin1String(name));
     return box;
 }

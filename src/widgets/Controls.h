@@ -20,7 +20,7 @@ public:
 };
 
 // A check box with its object name and caption (UTF-8).
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption);
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption);
 // A box that shows a value: selectable, read-only, not a tab stop.
 QLineEdit* NewReadOnlyEdit(QWidget* parent, const char* name);
 // A drop-down list that takes no free text, with its items; an item's index is the number it

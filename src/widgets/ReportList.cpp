@@ -21,7 +21,7 @@ void SetupReportList(QTreeWidget* list, std::initializer_list<TListColumn> colum
     QTreeWidgetItem* header = list->headerItem();
     int i = 0;
     for (const TListColumn& c : columns) {
-        header->setText(i, QString::fromUtf8(c.Caption));
+        header->setText(i, c.Caption);
         const Qt::Alignment align =
             (c.RightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         header->setTextAlignment(i, align);

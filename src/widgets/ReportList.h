@@ -12,7 +12,7 @@ class QAbstractItemView;
 namespace qm {
 
 struct TListColumn {
-    const char* Caption;
+    QString Caption;
     int Width;
     bool RightAligned = false;
 };

@@ -45,19 +45,19 @@ int ExecDialog(QDialog& dialog) {
 
 namespace {
 
-// The program speaks Japanese whatever the locale; Qt's own button texts follow the locale and
-// would mix English into its questions.
+// The buttons of every question in the interface's language, with the program's own access keys,
+// whatever the locale says.
 void NameButtons(QMessageBox& box) {
     const struct {
         QMessageBox::StandardButton button;
         const char* text;
-    } names[] = {{QMessageBox::Yes, "はい(&Y)"},
-                 {QMessageBox::No, "いいえ(&N)"},
-                 {QMessageBox::Cancel, "キャンセル"},
+    } names[] = {{QMessageBox::Yes, QT_TRANSLATE_NOOP("UiHooks", "はい(&Y)")},
+                 {QMessageBox::No, QT_TRANSLATE_NOOP("UiHooks", "いいえ(&N)")},
+                 {QMessageBox::Cancel, QT_TRANSLATE_NOOP("UiHooks", "キャンセル")},
                  {QMessageBox::Ok, "OK"}};
     for (const auto& name : names)
         if (QAbstractButton* button = box.button(name.button))
-            button->setText(QString::fromUtf8(name.text));
+            button->setText(QCoreApplication::translate("UiHooks", name.text));
 }
 
 } // namespace
