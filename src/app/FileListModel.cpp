@@ -206,7 +206,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (row.Clash)
             return tr("ほかのファイルと同じインストール先です。"
-                                  "あとからインストールされるファイルが上書きします。");
+                      "あとからインストールされるファイルが上書きします。");
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == ColDate)

@@ -285,14 +285,13 @@ void TfrmMain::mitShowHelpClick() {
             if (!FileExists(path))
                 continue;
             if (!OpenDocument(Q(path)))
-                ShowMessageBox(
-                    this, QMessageBox::Warning,
-                    (FindInPath("xdg-open").empty()
-                         ? tr("%1 を開くには xdg-open が必要です。Debian ではパッケージ "
-                                          "xdg-utils をインストールしてください "
-                                          "(sudo apt install xdg-utils)。")
-                         : tr("%1 を開けません。"))
-                        .arg(Q(path)));
+                ShowMessageBox(this, QMessageBox::Warning,
+                               (FindInPath("xdg-open").empty()
+                                    ? tr("%1 を開くには xdg-open が必要です。Debian ではパッケージ "
+                                         "xdg-utils をインストールしてください "
+                                         "(sudo apt install xdg-utils)。")
+                                    : tr("%1 を開けません。"))
+                                   .arg(Q(path)));
             return;
         }
     }
@@ -305,7 +304,7 @@ void TfrmMain::mitAboutClick() {
     dlgAbout.SetVersion(QStringLiteral(QM_PRODUCT_VERSION));
     dlgAbout.SetDescription(QString::fromUtf8(QM_PRODUCT_DESCRIPTION));
     dlgAbout.SetComments(tr("このアプリケーションの実行には、アーカイブに対応する"
-                                        "ライブラリ(DLLファイル)が必要です。"));
+                            "ライブラリ(DLLファイル)が必要です。"));
     dlgAbout.Execute();
 }
 

@@ -64,8 +64,8 @@ void TfrmMain::CreateActions() {
     const TActionDef actions[] = {
         {&actOpen, "actOpen", tr("ファイル"), tr("開く(&O)..."), tr("開く"), "open",
          QKeySequence(Qt::CTRL | Qt::Key_O), true},
-        {&actShortCut, "actShortCut", tr("設定"), tr("ショートカット(&C)..."), tr("ショートカット"), "shortcut",
-         QKeySequence(Qt::CTRL | Qt::Key_S), false},
+        {&actShortCut, "actShortCut", tr("設定"), tr("ショートカット(&C)..."), tr("ショートカット"),
+         "shortcut", QKeySequence(Qt::CTRL | Qt::Key_S), false},
         {&actAddInstall,
          "actAddInstall",
          tr("設定"),
@@ -318,8 +318,7 @@ void TfrmMain::CreateControls() {
     edtAppVersion = new QLineEdit(Panel1);
     edtAppVersion->setObjectName(QStringLiteral("edtAppVersion"));
     lblAppVersion->setBuddy(edtAppVersion);
-    lblUpdate =
-        new QLabel(tr("このアプリケーションは新規にインストールされます"), Panel1);
+    lblUpdate = new QLabel(tr("このアプリケーションは新規にインストールされます"), Panel1);
     lblUpdate->setObjectName(QStringLiteral("lblUpdate"));
     lblUpdate->setVisible(false);
     lblUpdate->setTextFormat(Qt::PlainText); // names from the database are never markup

@@ -51,7 +51,8 @@ QString PathLines(const std::vector<std::string>& paths) {
     for (std::size_t i = 0; i < shown; ++i)
         lines << ShownText(paths[i]);
     if (paths.size() > shown)
-        lines << QCoreApplication::translate("qm::TfrmMain", "ほか %1 個").arg(paths.size() - shown);
+        lines
+            << QCoreApplication::translate("qm::TfrmMain", "ほか %1 個").arg(paths.size() - shown);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -153,9 +154,9 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
         return;
     const QString what = QStringLiteral("%1 %2").arg(ShownText(FInstallInfo->AppName),
                                                      ShownText(FInstallInfo->Version));
-    FHandOffNote = (option.IsUpdate ? tr("アップデートしました: %1")
-                                    : tr("インストールしました: %1"))
-                       .arg(what);
+    FHandOffNote =
+        (option.IsUpdate ? tr("アップデートしました: %1") : tr("インストールしました: %1"))
+            .arg(what);
     ShowInstalledState();
     LaunchInstalledFiles(option.BootApp, option.BootHelp);
     if (option.AutoExit)
@@ -291,8 +292,9 @@ void TfrmMain::ShowInstalledState() {
         return;
     }
     if (IsUpdate)
-        lblUpdate->setText(tr("インストール済み: %1 %2")
-                               .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
+        lblUpdate->setText(
+            tr("インストール済み: %1 %2")
+                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
 }
 
 void TfrmMain::actWizardExecute() {
@@ -497,9 +499,9 @@ void TfrmMain::ConvertOldDatabase(const std::string& path) {
     }
     // The program starts anyway; the legacy file stays where it is for the next attempt.
     if (!failure.isEmpty())
-        ShowMessageBox(this, QMessageBox::Warning,
-                       tr("以前のデータベース \"%1\" を変換できませんでした。\n%2")
-                           .arg(Q(path), failure));
+        ShowMessageBox(
+            this, QMessageBox::Warning,
+            tr("以前のデータベース \"%1\" を変換できませんでした。\n%2").arg(Q(path), failure));
 }
 
 } // namespace qm

@@ -39,7 +39,8 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     // Without a working folder (a data folder that is read-only, full or not a folder) nothing
     // was extracted: an empty list would pass for an empty archive, so the open fails instead.
     if (&plan == FOpening && plan.WorkFolder().empty())
-        throw EWriteError(Args(Tr("TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
+        throw EWriteError(
+            Args(Tr("TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening) {
@@ -160,8 +161,8 @@ bool TfrmMain::ConfirmClashes() {
         lines << tr("ほか %1 個").arg(clashes.size() - 10);
     return ShowMessageBox(this, QMessageBox::Warning,
                           tr("次のファイルはインストール先が同じです。あとから"
-                                         "インストールされるファイルが先のファイルを上書きします。"
-                                         "\n%1\n\nこのままインストールしますか?")
+                             "インストールされるファイルが先のファイルを上書きします。"
+                             "\n%1\n\nこのままインストールしますか?")
                               .arg(lines.join(QLatin1Char('\n'))),
                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
@@ -210,8 +211,9 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
-        lblUpdate->setText(tr("アップデート対象: %1 %2")
-                               .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
+        lblUpdate->setText(
+            tr("アップデート対象: %1 %2")
+                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
         // The new version's own name and version, as its main program gives them.
         std::string name, version;
         FInstallInfo->IdentityForUpdate(*FUpdateInfo, name, version);

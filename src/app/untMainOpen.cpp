@@ -75,8 +75,7 @@ QStringList TfrmMain::OpenArchiveFilters() {
             if (p != p.toUpper())
                 patterns << p.toUpper();
         }
-        filters << QStringLiteral("%1 (%2)").arg(tr(pair[0]),
-                                                 patterns.join(QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(tr(pair[0]), patterns.join(QLatin1Char(' ')));
     }
     return filters;
 }
@@ -168,11 +167,10 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
     }
     finish(!opened);
     if (opened && FExtractResult != 0)
-        ShowMessageBox(
-            this, QMessageBox::Warning,
-            tr("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
-                           "一覧にないファイルはインストールされません。")
-                .arg(static_cast<quint32>(FExtractResult), 0, 16));
+        ShowMessageBox(this, QMessageBox::Warning,
+                       tr("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"
+                          "一覧にないファイルはインストールされません。")
+                           .arg(static_cast<quint32>(FExtractResult), 0, 16));
     return opened;
 }
 

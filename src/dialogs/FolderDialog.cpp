@@ -177,10 +177,11 @@ bool AcceptFolder(QWidget* parent, const QString& folder, bool isInstallFolder) 
         return true;
     const TFolderProblemText text = FolderProblemText(problem, path, isInstallFolder);
     if (problem == TFolderProblem::NoRights)
-        return ShowMessageBox(parent, QMessageBox::Question,
-                              QString::fromStdString(text.Text) +
-                                  QCoreApplication::translate("FolderDialog", "\nこのフォルダを使いますか?"),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return ShowMessageBox(
+                   parent, QMessageBox::Question,
+                   QString::fromStdString(text.Text) +
+                       QCoreApplication::translate("FolderDialog", "\nこのフォルダを使いますか?"),
+                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     ShowErrorMessage(parent, QString::fromStdString(text.Heading),
                      QString::fromStdString(text.Text));
     return false;
@@ -194,13 +195,15 @@ TFolderAsk MakeFolderAsk(QDialog* dialog, const QString& caption, const char* pa
     ask.Path->setObjectName(QLatin1String(pathName));
     ask.Path->setMinimumWidth(320);
     ask.Caption->setBuddy(ask.Path);
-    ask.Browse = new QPushButton(QCoreApplication::translate("FolderDialog", "参照(&R)..."), dialog);
+    ask.Browse =
+        new QPushButton(QCoreApplication::translate("FolderDialog", "参照(&R)..."), dialog);
     ask.Browse->setObjectName(QStringLiteral("btnRef"));
     ask.Browse->setAutoDefault(false);
     ask.Ok = new QPushButton(QStringLiteral("&OK"), dialog);
     ask.Ok->setObjectName(QStringLiteral("btnOk"));
     ask.Ok->setDefault(true);
-    ask.Cancel = new QPushButton(QCoreApplication::translate("FolderDialog", "キャンセル(&C)"), dialog);
+    ask.Cancel =
+        new QPushButton(QCoreApplication::translate("FolderDialog", "キャンセル(&C)"), dialog);
     ask.Cancel->setObjectName(QStringLiteral("btnCancel"));
     ask.Cancel->setAutoDefault(false);
     ask.Folders = new TFolderDialog(dialog);

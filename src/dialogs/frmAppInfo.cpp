@@ -138,9 +138,12 @@ void TfrmAppInfo::CreateControls() {
     layout->addWidget(Label1);
     lvFile = new QTreeWidget(this);
     lvFile->setObjectName(QStringLiteral("lvFile"));
-    SetupReportList(
-        lvFile,
-        {{tr("ファイル名"), 180}, {tr("インストール先"), 260}, {tr("サイズ"), 90, true}, {tr("日時"), 140, true}}, 1);
+    SetupReportList(lvFile,
+                    {{tr("ファイル名"), 180},
+                     {tr("インストール先"), 260},
+                     {tr("サイズ"), 90, true},
+                     {tr("日時"), 140, true}},
+                    1);
     lvFile->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(lvFile);
     layout->addWidget(lvFile, 1);

@@ -54,8 +54,8 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
                                   CSIDL_COMMON_DESKTOPDIRECTORY, allUsers);
     pmitCommonStartMenu = QuickItem("pmitCommonStartMenu", tr("スタートメニュー(全ユーザー)"),
                                     CSIDL_COMMON_STARTMENU, allUsers);
-    pmitCommonFavorite =
-        QuickItem("pmitCommonFavorite", tr("お気に入り(全ユーザー)"), CSIDL_COMMON_FAVORITES, allUsers);
+    pmitCommonFavorite = QuickItem("pmitCommonFavorite", tr("お気に入り(全ユーザー)"),
+                                   CSIDL_COMMON_FAVORITES, allUsers);
     btnQuick->SetDropDownMenu(ppmQuick);
 
     ask.Buttons->insertWidget(0, btnQuick);
@@ -72,7 +72,8 @@ TfrmEditPath::TfrmEditPath(QWidget* parent) : QDialog(parent) {
 
 // An entry of the quick menu: it writes its special folder into the path box. A folder this
 // system does not have (the send-to and favourites folders) leaves the entry disabled.
-QAction* TfrmEditPath::QuickItem(const char* name, const QString& caption, int csidl, bool offered) {
+QAction* TfrmEditPath::QuickItem(const char* name, const QString& caption, int csidl,
+                                 bool offered) {
     auto* item = ppmQuick->addAction(caption);
     item->setObjectName(QLatin1String(name));
     const std::string folder = ShellFolderPath(csidl);

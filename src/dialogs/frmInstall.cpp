@@ -57,8 +57,8 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     grid->setColumnStretch(1, 1);
     layout->addWidget(GroupBox1);
 
-    rdgTarget =
-        new TRadioGroup(tr("インストール対象"), {tr("現在のユーザー"), tr("すべてのユーザー")}, this);
+    rdgTarget = new TRadioGroup(tr("インストール対象"),
+                                {tr("現在のユーザー"), tr("すべてのユーザー")}, this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
     rdgTarget->SetItemIndex(0);
     layout->addWidget(rdgTarget);

@@ -93,8 +93,7 @@ TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbWinSize = new QComboBox(this);
     cmbWinSize->setObjectName(QStringLiteral("cmbWinSize"));
-    cmbWinSize->addItems(
-        {tr("通常のサイズ"), tr("最大化"), tr("最小化")});
+    cmbWinSize->addItems({tr("通常のサイズ"), tr("最大化"), tr("最小化")});
     cmbWinSize->setCurrentIndex(0);
     Label1->setBuddy(cmbWinSize);
     Label2 = new QLabel(tr("ショートカット作成場所"), this);
@@ -293,7 +292,7 @@ void TfrmShortcut::btnOkClick() {
     if (!IsValidShortcutName(edtShortcutName->text())) {
         ShowErrorMessage(this, tr("ショートカット名が不正です"),
                          tr("ショートカット名に使用できない文字を使用しているか、"
-                                        "またはショートカット名が入力されていません。"));
+                            "またはショートカット名が入力されていません。"));
         edtShortcutName->setFocus();
         return;
     }
@@ -302,7 +301,7 @@ void TfrmShortcut::btnOkClick() {
     if (!IsValidStartMenuPath(edtStartMenuPath->text())) {
         ShowErrorMessage(this, tr("スタートメニューの場所が不正です"),
                          tr("スタートメニューの場所には、スタートメニューの中の"
-                                        "フォルダを「..」を使わずに指定してください。"));
+                            "フォルダを「..」を使わずに指定してください。"));
         edtStartMenuPath->setFocus();
         return;
     }
@@ -310,7 +309,7 @@ void TfrmShortcut::btnOkClick() {
         if (!TfrmEditPath::IsUsableFolder(lbxCustomPath->item(i)->text())) {
             ShowErrorMessage(this, tr("カスタムフォルダが不正です"),
                              tr("カスタムフォルダには、「..」を含まない"
-                                            "絶対パスを指定してください。"));
+                                "絶対パスを指定してください。"));
             lbxCustomPath->setCurrentRow(i);
             lbxCustomPath->setFocus();
             return;

@@ -55,9 +55,10 @@ class TPathItem : public TSortItem {
 public:
     TPathItem(const std::string& name, bool isFolder, const std::string& folder)
         : Name(name), Folder(folder),
-          IsFolder(isFolder), FKeys{TextSortKey(name),
-                                    TextSortKey(T(isFolder ? kFolderKind : kFileKind).toStdString()),
-                                    TextSortKey(folder)} {}
+          IsFolder(isFolder), FKeys{
+                                  TextSortKey(name),
+                                  TextSortKey(T(isFolder ? kFolderKind : kFileKind).toStdString()),
+                                  TextSortKey(folder)} {}
 
     const std::string Name;
     const std::string Folder;
@@ -212,7 +213,8 @@ void TfrmUninstall::CreatePopupMenu() {
     };
     pmitCheck = item("pmitCheck", tr("チェックを入れる(&C)"), &TfrmUninstall::pmitCheckClick);
     pmitUncheck = item("pmitUncheck", tr("チェックを外す(&U)"), &TfrmUninstall::pmitUncheckClick);
-    pmitRevCheck = item("pmitRevCheck", tr("チェックの反転(&R)"), &TfrmUninstall::pmitRevCheckClick);
+    pmitRevCheck =
+        item("pmitRevCheck", tr("チェックの反転(&R)"), &TfrmUninstall::pmitRevCheckClick);
     ppmFile->addSeparator();
     pmitSelectAll = item("pmitSelectAll", tr("すべて選択(&A)"), &TfrmUninstall::pmitSelectAllClick);
     pmitClearSelect =
@@ -319,7 +321,10 @@ void TfrmUninstall::LoadAppById(std::int32_t id, bool allUsers) {
     list.LoadInstalled(FMain.DatabaseFileName());
     const int index = list.IndexOfId(id, allUsers);
     if (index < 0)
-        throw Exception(Args(Tr("TfrmUninstall", "インストール済みアプリケーションの一覧に ID %1 のアプリケーションがありません。"), std::to_string(id)));
+        throw Exception(Args(
+            Tr("TfrmUninstall",
+               "インストール済みアプリケーションの一覧に ID %1 のアプリケーションがありません。"),
+            std::to_string(id)));
     LoadApp(list.Items(index));
 }
 
@@ -346,7 +351,8 @@ void TfrmUninstall::btnUninstallClick() {
                        tr("削除するファイルまたはフォルダにチェックが入っていません。"));
         return;
     }
-    if (ShowMessageBox(this, QMessageBox::Question, tr("アンインストールを開始してよろしいですか？"),
+    if (ShowMessageBox(this, QMessageBox::Question,
+                       tr("アンインストールを開始してよろしいですか？"),
                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     FTargets = std::move(targets);

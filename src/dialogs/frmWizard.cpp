@@ -43,7 +43,8 @@ QString Q(const std::string& s) {
 const char* const kNone = QT_TRANSLATE_NOOP("qm::TfrmWizard", "(なし)");
 
 // A labelled line edit in a grid row.
-QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name, const QString& label) {
+QLineEdit* AddEdit(QGridLayout* grid, int row, QWidget* page, const char* name,
+                   const QString& label) {
     auto* caption = new QLabel(label, page);
     auto* edit = new QLineEdit(page);
     edit->setObjectName(QLatin1String(name));
@@ -235,10 +236,10 @@ void TfrmWizard::CreatePages() {
         row->addWidget(btnSelStartMenu);
         box->addLayout(row);
         chkAddDesktop = NewCheckBox(tabShortcut, "chkAddDesktop", tr("デスクトップに登録"));
-        chkAddHelp =
-            NewCheckBox(tabShortcut, "chkAddHelp", tr("ヘルプファイルへのショートカットを作成する"));
+        chkAddHelp = NewCheckBox(tabShortcut, "chkAddHelp",
+                                 tr("ヘルプファイルへのショートカットを作成する"));
         chkAddCommand = NewCheckBox(tabShortcut, "chkAddCommand",
-                                 tr("コマンドとして登録する (端末から名前で起動)"));
+                                    tr("コマンドとして登録する (端末から名前で起動)"));
         box->addWidget(chkAddDesktop);
         box->addWidget(chkAddHelp);
         box->addWidget(chkAddCommand);
@@ -254,10 +255,12 @@ void TfrmWizard::CreatePages() {
         auto* box = static_cast<QVBoxLayout*>(tabLast->layout());
         box->addWidget(
             new QLabel(tr("インストールボタンを押すと、インストールを開始します。"), tabLast));
-        chkStartApp =
-            NewCheckBox(tabLast, "chkStartApp", tr("インストール完了後、アプリケーションを起動する"));
-        chkStartHelp = NewCheckBox(tabLast, "chkStartHelp", tr("インストール完了後、ヘルプを表示する"));
-        chkStartClose = NewCheckBox(tabLast, "chkStartClose", tr("インストール完了後、Quillmateを閉じる"));
+        chkStartApp = NewCheckBox(tabLast, "chkStartApp",
+                                  tr("インストール完了後、アプリケーションを起動する"));
+        chkStartHelp =
+            NewCheckBox(tabLast, "chkStartHelp", tr("インストール完了後、ヘルプを表示する"));
+        chkStartClose =
+            NewCheckBox(tabLast, "chkStartClose", tr("インストール完了後、Quillmateを閉じる"));
         for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose})
             box->addWidget(check);
         btnInstallRun = NewButton(tabLast, "btnInstallRun", tr("インストール"));
@@ -414,8 +417,8 @@ void TfrmWizard::UpdateFolderPreview() {
     }
     // The contents of a single top folder go into the install folder directly.
     common = count > 0 ? plan->Members.InstallSubFolder(common) : std::string();
-    lblFolderPreview->setText(tr("ファイルは %1 にインストールされます。")
-                                  .arg(ShownText(InstallFolder() + common)));
+    lblFolderPreview->setText(
+        tr("ファイルは %1 にインストールされます。").arg(ShownText(InstallFolder() + common)));
 }
 
 void TfrmWizard::ShowPage(int index) {
