@@ -65,12 +65,12 @@ public:
         const QString chosen = QDir::cleanPath(QDir(directory()).absoluteFilePath(files.first()));
         if (!QFileInfo(chosen).isDir()) {
             ShowMessageBox(this, QMessageBox::Warning,
-                           tr("フォルダ %1 が見つかりません。").arg(chosen));
+                           QCoreApplication::translate("FolderDialog", "フォルダ %1 が見つかりません。").arg(chosen));
             return;
         }
         if (!TFolderDialog::IsInsideRoot(chosen, FRoot)) {
             ShowMessageBox(this, QMessageBox::Warning,
-                           tr("%1 の中のフォルダを選択してください。").arg(FRoot));
+                           QCoreApplication::translate("FolderDialog", "%1 の中のフォルダを選択してください。").arg(FRoot));
             return;
         }
         Chosen = chosen;

@@ -28,7 +28,7 @@ public:
 
     TRootFolder RootFolder = TRootFolder::rfDeskTop;
     // The instruction shown as the chooser's caption.
-    QString Title = QStringLiteral("フォルダーを選択して下さい。");
+    QString Title = tr("フォルダーを選択して下さい。");
     // Before Execute the folder to start in (when it exists); after a successful Execute the
     // chosen folder, without a trailing delimiter unless it is the root of the file system.
     QString Folder;

@@ -26,10 +26,6 @@ namespace qm {
 
 namespace {
 
-QString U(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 const int kImageRole = Qt::UserRole;
 
 // A row of the file list: one installed file, with the keys its texts sort by.

@@ -23,10 +23,6 @@ namespace qm {
 
 namespace {
 
-QString U(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 // A row of the list: one installed application, with the keys its texts sort by.
 class TAppItem : public TSortItem {
 public:

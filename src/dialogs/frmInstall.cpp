@@ -17,14 +17,6 @@
 
 namespace qm {
 
-namespace {
-
-QString U(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-} // namespace
-
 TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), FMain(main) {
     setObjectName(QStringLiteral("frmInstall"));
     setWindowTitle(tr("インストール"));

@@ -20,10 +20,6 @@ namespace qm {
 
 namespace {
 
-QString U(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QWidget* buddy) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));

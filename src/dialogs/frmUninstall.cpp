@@ -36,10 +36,6 @@ namespace qm {
 
 namespace {
 
-QString U(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 const char* const kFileKind = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "ファイル");
 const char* const kFolderKind = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "フォルダ");
 const char* const kDatePrefix = QT_TRANSLATE_NOOP("qm::TfrmUninstall", "最終インストール日時： ");

@@ -40,6 +40,9 @@ public:
         SetEnv("XDG_DESKTOP_DIR", home + "/Desktop");
         SetEnv("QUILLMATE_SYSTEM_ROOT", g_root + "/system");
         SetEnv("TMPDIR", g_root + "/tmp");
+        // The texts the tests check are the program's own, in Japanese, whatever the machine's
+        // locale; the tests of the English interface choose English themselves.
+        SetEnv("QUILLMATE_LANG", "ja");
         // The Java runtime behind jlha writes its performance data to /tmp whatever TMPDIR says.
         SetEnv("JAVA_TOOL_OPTIONS", "-XX:-UsePerfData");
     }
