@@ -64,13 +64,17 @@ public:
             return;
         const QString chosen = QDir::cleanPath(QDir(directory()).absoluteFilePath(files.first()));
         if (!QFileInfo(chosen).isDir()) {
-            ShowMessageBox(this, QMessageBox::Warning,
-                           QCoreApplication::translate("FolderDialog", "フォルダ %1 が見つかりません。").arg(chosen));
+            ShowMessageBox(
+                this, QMessageBox::Warning,
+                QCoreApplication::translate("FolderDialog", "フォルダ %1 が見つかりません。")
+                    .arg(chosen));
             return;
         }
         if (!TFolderDialog::IsInsideRoot(chosen, FRoot)) {
-            ShowMessageBox(this, QMessageBox::Warning,
-                           QCoreApplication::translate("FolderDialog", "%1 の中のフォルダを選択してください。").arg(FRoot));
+            ShowMessageBox(
+                this, QMessageBox::Warning,
+                QCoreApplication::translate("FolderDialog", "%1 の中のフォルダを選択してください。")
+                    .arg(FRoot));
             return;
         }
         Chosen = chosen;
