@@ -1878,6 +1878,10 @@ Install anyway?</translation>
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>アーカイブで配布されるアプリケーションのインストーラー</source>
+        <translation>Installer for applications distributed as archives</translation>
+    </message>
 </context>
 <context>
     <name>qm::TfrmOption</name>

@@ -8,6 +8,7 @@
 #include "app/FileListModel.h"
 #include "dialogs/frmInstallPath.h"
 #include "dialogs/frmShortcut.h"
+#include "language/Interface.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/TextSearch.h"
@@ -25,6 +26,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <string_view>
 
 namespace qm {
 
@@ -276,11 +278,17 @@ void TfrmMain::mitSetHelpClick() {
 
 void TfrmMain::mitShowHelpClick() {
     // The first of the help files that is there, beside the program (the build folder) or
-    // where an install puts the guide; without one nothing happens.
+    // where an install puts the guide; without one nothing happens. The guide of the
+    // interface's language comes first (Quillmate.en.txt), the Japanese one after it.
     const std::string installed = ProgramFolder() + "../share/doc/quillmate/" +
                                   ExtractFileName(HelpBaseName);
+    std::vector<std::string> suffixes;
+    if (LoadedLanguage() == TLanguage::English)
+        suffixes = {".en.chm", ".en.pdf", ".en.txt"};
+    for (const char* kind : {".chm", ".pdf", ".txt"})
+        suffixes.push_back(kind);
     for (const std::string& base : {HelpBaseName, installed}) {
-        for (const char* suffix : {".chm", ".pdf", ".txt"}) {
+        for (const std::string& suffix : suffixes) {
             const std::string path = base + suffix;
             if (!FileExists(path))
                 continue;
@@ -302,7 +310,10 @@ void TfrmMain::mitAboutClick() {
     dlgAbout.SetIcon(windowIcon());
     dlgAbout.SetProductName(QStringLiteral(QM_PRODUCT_NAME));
     dlgAbout.SetVersion(QStringLiteral(QM_PRODUCT_VERSION));
-    dlgAbout.SetDescription(QString::fromUtf8(QM_PRODUCT_DESCRIPTION));
+    // The project's description, as the build states it, in the interface's language.
+    static_assert(std::string_view(QM_PRODUCT_DESCRIPTION) ==
+                  "アーカイブで配布されるアプリケーションのインストーラー");
+    dlgAbout.SetDescription(tr("アーカイブで配布されるアプリケーションのインストーラー"));
     dlgAbout.SetComments(tr("このアプリケーションの実行には、アーカイブに対応する"
                             "ライブラリ(DLLファイル)が必要です。"));
     dlgAbout.Execute();

@@ -405,3 +405,21 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     ASSERT_EQ(Quill("uninstall " + std::to_string(id)).Exit, 0);
     EXPECT_EQ(HomeContents(), before);
 }
+
+// Under any locale but a Japanese one quill speaks English, its own texts and the core's alike.
+TEST(Quill, SpeaksEnglishUnderAnotherLocale) {
+    ::unsetenv("QUILLMATE_LANG");
+    ::setenv("LC_ALL", "C", 1);
+    const TRun usage = Quill("");
+    const TRun missing = Quill("plan /no/such/archive.zip");
+    ::setenv("QUILLMATE_LANG", "ja", 1);
+    ::unsetenv("LC_ALL");
+    EXPECT_EQ(usage.Exit, 64);
+    EXPECT_NE(usage.Err.find("quill: No command given.\nUsage: quill plan ARCHIVE"),
+              std::string::npos)
+        << usage.Err;
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_NE(missing.Err.find("The file \"/no/such/archive.zip\" was not found."),
+              std::string::npos)
+        << missing.Err;
+}
