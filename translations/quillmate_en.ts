@@ -2093,7 +2093,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>設定(&amp;S)</source>
-        <translation>&amp;Settings</translation>
+        <translation>&amp;Set</translation>
     </message>
     <message>
         <source>キャンセル(&amp;C)</source>
@@ -2168,7 +2168,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>アンインストール対象</source>
-        <translation>Uninstall</translation>
+        <translation>Application to uninstall</translation>
     </message>
     <message>
         <source>変更(&amp;H)...</source>
