@@ -119,7 +119,7 @@
     <name>Arj32</name>
     <message>
         <source>ARJ 形式書庫</source>
-        <translation>ARJ archive</translation>
+        <translation>ARJ archives</translation>
     </message>
 </context>
 <context>
@@ -169,14 +169,14 @@
     <name>Bga32</name>
     <message>
         <source>BGA 形式書庫</source>
-        <translation>BGA archive</translation>
+        <translation>BGA archives</translation>
     </message>
 </context>
 <context>
     <name>Cab32</name>
     <message>
         <source>CAB 形式書庫</source>
-        <translation>CAB archive</translation>
+        <translation>CAB archives</translation>
     </message>
 </context>
 <context>
@@ -531,7 +531,7 @@ Use this folder anyway?</translation>
     <name>Lha32</name>
     <message>
         <source>LHA 形式書庫</source>
-        <translation>LHA archive</translation>
+        <translation>LHA archives</translation>
     </message>
     <message>
         <source>jse オプションが設定されていません。</source>
@@ -681,13 +681,13 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>アップデート対象: %1 %2 (ID %3)
 </source>
-        <translation>Updates:          %1 %2 (ID %3)
+        <translation>Update of:        %1 %2 (ID %3)
 </translation>
     </message>
     <message>
         <source>アップデート対象: なし (新規インストール)
 </source>
-        <translation>Updates:          nothing (new install)
+        <translation>Update of:        none (new install)
 </translation>
     </message>
     <message>
@@ -914,14 +914,14 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <name>Rar32</name>
     <message>
         <source>RAR 形式書庫</source>
-        <translation>RAR archive</translation>
+        <translation>RAR archives</translation>
     </message>
 </context>
 <context>
     <name>SZip32</name>
     <message>
         <source>7z 形式書庫</source>
-        <translation>7z archive</translation>
+        <translation>7z archives</translation>
     </message>
     <message>
         <source>16bit SFX を作成することはできません。</source>
@@ -1053,7 +1053,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <name>Tar32</name>
     <message>
         <source>tar/tgz/taz/bz2 形式書庫</source>
-        <translation>tar/tgz/taz/bz2 archive</translation>
+        <translation>tar/tgz/taz/bz2 archives</translation>
     </message>
     <message>
         <source>BZ2 形式書庫は自己解凍形式にできません。</source>
@@ -1204,7 +1204,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <name>Yz132</name>
     <message>
         <source>YZ1 形式書庫</source>
-        <translation>YZ1 archive</translation>
+        <translation>YZ1 archives</translation>
     </message>
     <message>
         <source>%1 か %2</source>
@@ -1454,7 +1454,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>＊＊＊＊をインストールします。</source>
-        <translation>Installing ****.</translation>
+        <translation>**** will be installed.</translation>
     </message>
     <message>
         <source>同一ファイルが存在する場合の処理</source>
@@ -1538,7 +1538,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>%1をインストールします。</source>
-        <translation>Installing %1.</translation>
+        <translation>%1 will be installed.</translation>
     </message>
 </context>
 <context>
@@ -1576,7 +1576,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <name>qm::TfrmMain</name>
     <message>
         <source>ファイル数:%1</source>
-        <translation>Files:%1</translation>
+        <translation>Files: %1</translation>
     </message>
     <message>
         <source>インストーラの終了後に閉じます...</source>
@@ -1632,7 +1632,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>インストール除外</source>
-        <translation>Do not install</translation>
+        <translation>Exclude from install</translation>
     </message>
     <message>
         <source>インストール先の変更(&amp;F)...</source>
@@ -1832,7 +1832,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>アップデート対象: %1 %2</source>
-        <translation>Updates: %1 %2</translation>
+        <translation>Update of: %1 %2</translation>
     </message>
     <message>
         <source>すべてのアーカイブ</source>
@@ -1986,7 +1986,7 @@ Install anyway?</translation>
     <name>qm::TfrmSelUpdate</name>
     <message>
         <source>インストールの選択</source>
-        <translation>Choose Install</translation>
+        <translation>Install or Update</translation>
     </message>
     <message>
         <source>新規インストール</source>

@@ -47,7 +47,7 @@ TEST(EnglishInterface, TheWindowAndTheInstallDialogSpeakEnglish) {
     TfrmInstall dialog(w, &w);
     EXPECT_EQ(dialog.windowTitle(), "Install");
     dialog.SetAppName("Tool 1.0");
-    EXPECT_EQ(dialog.lblAppName->text(), "Installing Tool 1.0.");
+    EXPECT_EQ(dialog.lblAppName->text(), "Tool 1.0 will be installed.");
     EXPECT_EQ(dialog.cmbOverWrite->itemText(3), "Back up, then overwrite");
     EXPECT_EQ(dialog.btnInstall->text(), "&Install");
 
