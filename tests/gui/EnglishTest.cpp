@@ -6,6 +6,7 @@
 #include "dialogs/frmInstall.h"
 #include "platform/SystemError.h"
 #include "widgets/Language.h"
+#include "widgets/UiHooks.h"
 
 #include "Sandbox.h"
 
@@ -50,6 +51,17 @@ TEST(EnglishInterface, TheWindowAndTheInstallDialogSpeakEnglish) {
     EXPECT_EQ(dialog.lblAppName->text(), "Tool 1.0 will be installed.");
     EXPECT_EQ(dialog.cmbOverWrite->itemText(3), "Back up, then overwrite");
     EXPECT_EQ(dialog.btnInstall->text(), "&Install");
+
+    // The help command opens the English guide, where there is one.
+    TUiHooks::Reset();
+    TUiHooks::Active = true;
+    const std::string guide = qmtest::MakeTempFolder("guide") + "/Quillmate";
+    qmtest::WriteFile(guide + ".txt", "ja");
+    qmtest::WriteFile(guide + ".en.txt", "en");
+    w.HelpBaseName = guide;
+    w.mitShowHelp->trigger();
+    EXPECT_EQ(TUiHooks::OpenedDocuments, QStringList{QString::fromStdString(guide + ".en.txt")});
+    TUiHooks::Reset();
 
     // The core's messages and Qt's formats follow the same choice.
     EXPECT_EQ(SystemErrorText(ENOSPC), "Not enough free disk space");
