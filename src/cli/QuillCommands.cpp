@@ -589,9 +589,8 @@ int CommandInstall(const TArguments& args) {
     }
     TInstallAppInfo& plan = *opened.Plan;
     if (opened.ExtractResult != 0)
-        Note(Tr("Quill", "警告: "
-                         "アーカイブの一部のファイルを展開できませんでした。一覧にないファイルはイ"
-                         "ンストールされません。"));
+        Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"
+                         "一覧にないファイルはインストールされません。"));
 
     // The changes, as the window's commands make them.
     if (!folder.empty())
@@ -620,8 +619,8 @@ int CommandInstall(const TArguments& args) {
     }
     const std::vector<int> clashes = plan.Members.DestinationClashes();
     if (!clashes.empty()) {
-        Note(Tr("Quill", "次のファイルはインストール先が同じです。あとからインストールされるファイ"
-                         "ルが先のファイルを上書きします。"));
+        Note(Tr("Quill", "次のファイルはインストール先が同じです。"
+                         "あとからインストールされるファイルが先のファイルを上書きします。"));
         for (const int index : clashes)
             Note("  " + MemberPath(plan.Members.Items(index)) + " -> " +
                  Destination(plan.Members.Items(index)));

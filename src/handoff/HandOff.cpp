@@ -219,8 +219,8 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
             outcome.Heading = Tr("HandOff", "インストールに失敗しました");
             outcome.Message =
                 option.AllUsers
-                    ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。管理者の権"
-                                    "限で実行するための pkexec もありません。")
+                    ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。"
+                                    "管理者の権限で実行するための pkexec もありません。")
                     : Tr("HandOff",
                          "インストール先に書き込む権限がありません。管理者の権限で実行するための "
                          "pkexec もありません (Debian ではパッケージ policykit-1)。");
@@ -268,8 +268,9 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
     outcome.Result = THandOffResult::Done;
     if (!outcome.LeftOver.empty()) {
         outcome.Heading = Tr("HandOff", "インストールしました");
-        outcome.Message = Tr("HandOff", "古いバージョンの次のファイルは、アプリケーションのフォルダ"
-                                        "の外にあるため削除されませんでした:");
+        outcome.Message = Tr("HandOff", "古いバージョンの次のファイルは、"
+                                        "アプリケーションのフォルダの外にあるため"
+                                        "削除されませんでした:");
     }
     return outcome;
 }

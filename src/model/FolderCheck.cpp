@@ -96,9 +96,9 @@ TFolderProblemText FolderProblemText(TFolderProblem problem, const std::string& 
                  quoted)};
     case TFolderProblem::NoRights:
         return {Tr("FolderCheck", "書き込む権限がありません"),
-                Args(Tr("FolderCheck", "%1 "
-                                       "に書き込む権限がありません。このフォルダへのインストールに"
-                                       "は管理者のパスワードが必要です。"),
+                Args(Tr("FolderCheck", "%1 に書き込む権限がありません。"
+                                       "このフォルダへのインストールには"
+                                       "管理者のパスワードが必要です。"),
                      quoted)};
     }
     return {};

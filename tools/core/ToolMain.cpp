@@ -194,8 +194,8 @@ int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& t
             // data folder is never written by root.
             if (acting.Active && !forAll)
                 throw EInstructionError(
-                    Tr("ToolMain", "管理者の権限では、すべてのユーザー向けのインストールとアンイン"
-                                   "ストールだけを行います。"));
+                    Tr("ToolMain", "管理者の権限では、すべてのユーザー向けの"
+                                   "インストールとアンインストールだけを行います。"));
             dataFolder = forAll ? SystemDataFolder() : GetDataFolder();
         } catch (const Exception& e) {
             failure = e.Message();
