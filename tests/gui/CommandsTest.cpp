@@ -15,6 +15,7 @@
 #include "widgets/AboutBox.h"
 #include "widgets/UiHooks.h"
 
+#include "GuiTestApp.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -44,15 +45,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void EnsureApp() {
-    if (QApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    new TApplication(argc, argv); // never destroyed: Qt's globals may go first at exit
-}
-
 // tool.exe (version information "Tool" 1.2, the main executable: it lies at the top),
 // manual.chm, B.doc, sub/a.dat and sub/viewer.exe ("ツール" 2.0).
 std::string MakePlanZip() {
@@ -71,7 +63,7 @@ std::string MakePlanZip() {
 
 class Commands : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { EnsureApp(); }
+    static void SetUpTestSuite() { qmtest::GuiApp(); }
     void SetUp() override {
         SetAnsiCodePage(CP_SHIFT_JIS);
         TUiHooks::Reset();
@@ -410,7 +402,7 @@ TEST_F(Commands, TheListStillTakesDropsAfterItsInputWidgetWasReplaced) {
 }
 
 TEST(ControlHook, AFormHookWithoutAFormIsAnError) {
-    EnsureApp();
+    qmtest::GuiApp();
     TControlHook hook;
     try {
         hook.SetHookTarget(THookTarget::htForm);

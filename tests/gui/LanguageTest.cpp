@@ -21,6 +21,7 @@
 #include "widgets/Language.h"
 #include "widgets/UiHooks.h"
 
+#include "GuiTestApp.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -43,15 +44,6 @@
 using namespace qm;
 
 namespace {
-
-void EnsureApp() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    new TApplication(argc, argv); // never destroyed: Qt's globals may go first at exit
-}
 
 // The texts of a shown window that do not fit their widgets.
 QStringList CutTexts(QWidget* window, const QString& name) {
@@ -95,7 +87,7 @@ QStringList CutTexts(QWidget* window, const QString& name) {
 } // namespace
 
 TEST(Layouts, EveryWindowHoldsItsTextsInBothLanguages) {
-    EnsureApp();
+    qmtest::GuiApp();
     QStringList cut;
     for (const TLanguage language : {TLanguage::Japanese, TLanguage::English}) {
         SetUpInterfaceLanguage(*QCoreApplication::instance(), language);
@@ -167,7 +159,7 @@ TEST(Layouts, EveryWindowHoldsItsTextsInBothLanguages) {
 }
 
 TEST(EnglishInterface, TheWindowAndTheInstallDialogSpeakEnglish) {
-    EnsureApp();
+    qmtest::GuiApp();
     SetUpInterfaceLanguage(*QCoreApplication::instance(), TLanguage::English);
     struct TBackToJapanese {
         ~TBackToJapanese() {

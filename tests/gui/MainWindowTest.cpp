@@ -14,6 +14,7 @@
 #include "widgets/DateText.h"
 #include "widgets/UiHooks.h"
 
+#include "GuiTestApp.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -66,15 +67,6 @@ using namespace qm;
 namespace fs = std::filesystem;
 
 namespace {
-
-TApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at process exit Qt's own globals may be gone before it.
-    static TApplication* app = new TApplication(argc, argv);
-    return *app;
-}
 
 void WaitUntil(const std::function<bool()>& done, int ms = 10000) {
     QDeadlineTimer deadline(ms);
@@ -135,7 +127,7 @@ std::vector<std::string> WorkFolders() {
 
 class MainWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { App(); }
+    static void SetUpTestSuite() { qmtest::GuiApp(); }
     void SetUp() override {
         TUiHooks::Reset();
         TUiHooks::Active = true;
@@ -1024,7 +1016,7 @@ TEST_F(MainWindow, OnlyMajorVersionSixCountsAsWindows6ForTheShield) {
 // and the standard buttons of a message box; and a date reads the same as in the lists. The
 // dialog is grabbed as a picture, as a person would see it.
 TEST(InterfaceLanguage, QtsOwnLabelsAndButtonsAreJapanese) {
-    App();
+    qmtest::GuiApp();
     const QRegularExpression english(QStringLiteral("\\b(Look|File|Files|Open|Cancel|Directory|"
                                                     "Detail|List|Yes|No|Save|Back|Forward|"
                                                     "Parent|Create)\\b"));
