@@ -113,6 +113,10 @@ const char* const kPassedVariables[] = {
     "LANG",
     "LC_ALL",
     "LC_CTYPE",
+    // The interface's language, so that an elevated tool speaks the window's.
+    "QUILLMATE_LANG",
+    "LANGUAGE",
+    "LC_MESSAGES",
     "DISPLAY",
     "WAYLAND_DISPLAY",
     "XAUTHORITY",

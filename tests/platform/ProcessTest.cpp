@@ -126,6 +126,8 @@ TEST(ExecuteProgram, ElevationGoesThroughPkexecWithTheUsersFolders) {
     EXPECT_EQ(args.rfind("/usr/bin/env\n", 0), 0u) << args;
     EXPECT_NE(args.find("HOME=" + std::string(std::getenv("HOME")) + "\n"), std::string::npos);
     EXPECT_NE(args.find("XDG_DATA_HOME="), std::string::npos);
+    // The elevated tool speaks the window's language.
+    EXPECT_NE(args.find("QUILLMATE_LANG=ja\n"), std::string::npos) << args;
     EXPECT_EQ(args.substr(args.size() - tool.size() - 1), tool + "\n");
 }
 
