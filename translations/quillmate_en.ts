@@ -1075,25 +1075,6 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
 </context>
 <context>
-    <name>TfrmMain</name>
-    <message>
-        <source>ファイル &quot;%1&quot; が見つかりません。</source>
-        <translation>The file &quot;%1&quot; was not found.</translation>
-    </message>
-    <message>
-        <source>%1 に作業フォルダを作成できません。</source>
-        <translation>Cannot create a working folder in %1.</translation>
-    </message>
-    <message>
-        <source>アーカイブの展開は取り消されました。</source>
-        <translation>The extraction of the archive was cancelled.</translation>
-    </message>
-    <message>
-        <source>ファイルが不正か、または非対応のアーカイブです。</source>
-        <translation>The file is damaged or not a supported archive.</translation>
-    </message>
-</context>
-<context>
     <name>TfrmUninstall</name>
     <message>
         <source>インストール済みアプリケーションの一覧に ID %1 のアプリケーションがありません。</source>
@@ -1881,6 +1862,22 @@ Install anyway?</translation>
     <message>
         <source>アーカイブで配布されるアプリケーションのインストーラー</source>
         <translation>Installer for applications distributed as archives</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; が見つかりません。</source>
+        <translation>The file &quot;%1&quot; was not found.</translation>
+    </message>
+    <message>
+        <source>%1 に作業フォルダを作成できません。</source>
+        <translation>Cannot create a working folder in %1.</translation>
+    </message>
+    <message>
+        <source>アーカイブの展開は取り消されました。</source>
+        <translation>The extraction of the archive was cancelled.</translation>
+    </message>
+    <message>
+        <source>ファイルが不正か、または非対応のアーカイブです。</source>
+        <translation>The file is damaged or not a supported archive.</translation>
     </message>
 </context>
 <context>

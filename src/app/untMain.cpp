@@ -311,7 +311,7 @@ void TfrmMain::FormResize() {
     // An archive named at start that does not open says why, as any other open does.
     try {
         if (!FileExists(path))
-            throw Exception(Args(Tr("TfrmMain", "ファイル \"%1\" が見つかりません。"), path));
+            throw Exception(Args(Tr("qm::TfrmMain", "ファイル \"%1\" が見つかりません。"), path));
         if (!OpenArchiveChecked(path))
             return;
     } catch (const Exception& e) {

@@ -40,7 +40,7 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     // was extracted: an empty list would pass for an empty archive, so the open fails instead.
     if (&plan == FOpening && plan.WorkFolder().empty())
         throw EWriteError(
-            Args(Tr("TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
+            Args(Tr("qm::TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening) {

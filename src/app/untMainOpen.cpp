@@ -34,7 +34,7 @@ namespace {
 // built from a half-extracted folder. TfrmMain::OpenArchive takes it as a quiet failure; should
 // it ever reach the error box, it still says what happened.
 struct TOpenCancelled : Exception {
-    TOpenCancelled() : Exception(Tr("TfrmMain", "アーカイブの展開は取り消されました。")) {}
+    TOpenCancelled() : Exception(Tr("qm::TfrmMain", "アーカイブの展開は取り消されました。")) {}
 };
 
 // The widest member name the progress dialog shows, in pixels.
@@ -105,7 +105,7 @@ bool TfrmMain::OpenArchiveChecked(const std::string& fileName) {
         return false;
     }
     if (!OpenArchive(fileName) && !FExtractCancelled)
-        throw Exception(Tr("TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
+        throw Exception(Tr("qm::TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
     return !FExtractCancelled;
 }
 
@@ -243,7 +243,7 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     const std::unique_ptr<TBackgroundCheck> check = std::move(FCheck);
     if (check && !check->Passed()) {
         plan.RemoveWorkFolder(); // nothing of a refused archive stays behind
-        throw Exception(Tr("TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
+        throw Exception(Tr("qm::TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
     }
     if (FExtractCancelled) {
         plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
