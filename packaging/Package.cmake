@@ -22,4 +22,11 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "wine, xdg-utils, policykit-1, squashfs-tools, qt6-translations-l10n, desktop-file-utils, gtk-update-icon-cache")
 # The menus, the MIME cache and the icon cache are renewed by the triggers of
 # desktop-file-utils, shared-mime-info and the icon theme: no maintainer scripts.
+# The polkit actions of the installer and uninstaller: pkexec shows their own message ("install an
+# application for all users") for the tools at their installed paths.
+set(QM_TOOLS_DIR "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/io.github.quillmate.Quillmate.policy.in
+               ${CMAKE_BINARY_DIR}/io.github.quillmate.Quillmate.policy @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/io.github.quillmate.Quillmate.policy
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/polkit-1/actions)
 include(CPack)

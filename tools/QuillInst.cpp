@@ -16,10 +16,11 @@
 #endif
 
 int main(int argc, char** argv) {
+    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
+    qm::PrepareToolProcess(arguments);
 #ifdef QM_TOOLS_WITH_WINDOWS
     qm::LoadInterfaceCatalogue();
 #endif
-    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.
     if (qm::ActingUser().Active)
@@ -29,16 +30,16 @@ int main(int argc, char** argv) {
     const std::string taken = qm::TakeInstructions(qm::InstallInstructionName, error);
     if (arguments.Terminal) {
         qm::TTerminalToolUi terminal(qm::Tr("QuillInst", "インストール"));
-        return qm::RunInstall(terminal, taken, error);
+        return qm::RunInstall(terminal, taken, error, arguments);
     }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
         qm::TToolWindow window(
             "QuillInst", QString::fromStdString(qm::Tr("QuillInst", "インストールしています...")));
-        return qm::RunInstall(window, taken, error);
+        return qm::RunInstall(window, taken, error, arguments);
     }
 #endif
     qm::TToolUi silent;
-    return qm::RunInstall(silent, taken, error);
+    return qm::RunInstall(silent, taken, error, arguments);
 }

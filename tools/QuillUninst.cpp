@@ -18,10 +18,11 @@
 #endif
 
 int main(int argc, char** argv) {
+    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
+    qm::PrepareToolProcess(arguments);
 #ifdef QM_TOOLS_WITH_WINDOWS
     qm::LoadInterfaceCatalogue();
 #endif
-    const qm::TToolArguments arguments = qm::ParseToolArguments(argc, argv);
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.
     if (qm::ActingUser().Active)
@@ -31,16 +32,16 @@ int main(int argc, char** argv) {
     const std::string taken = qm::TakeInstructions(qm::UninstallInstructionName, error);
     if (arguments.Terminal) {
         qm::TTerminalToolUi terminal(qm::Tr("QuillUninst", "アンインストール"));
-        return qm::RunUninstall(terminal, taken, error, arguments.AllUsers, arguments.KeepFolders);
+        return qm::RunUninstall(terminal, taken, error, arguments);
     }
 #ifdef QM_TOOLS_WITH_WINDOWS
     if (qm::CanShowWindows()) {
         QApplication app(argc, argv);
         qm::TToolWindow window("QuillUninst", QString::fromStdString(qm::Tr(
                                                   "QuillUninst", "アンインストールしています...")));
-        return qm::RunUninstall(window, taken, error, arguments.AllUsers, arguments.KeepFolders);
+        return qm::RunUninstall(window, taken, error, arguments);
     }
 #endif
     qm::TToolUi silent;
-    return qm::RunUninstall(silent, taken, error, arguments.AllUsers, arguments.KeepFolders);
+    return qm::RunUninstall(silent, taken, error, arguments);
 }

@@ -473,6 +473,18 @@ Use this folder anyway?</translation>
         <source>データベース &quot;%1&quot; の元の内容を保存できません</source>
         <translation>Cannot save the original contents of the database &quot;%1&quot;</translation>
     </message>
+    <message>
+        <source>インストール先 &quot;%1&quot; には、管理者の権限でインストールできません。すべてのユーザー向けのアプリケーションは、システムのプログラムフォルダの中の、そのアプリケーション自身のフォルダにだけインストールされます。</source>
+        <translation>Cannot install into &quot;%1&quot; with the administrator&apos;s rights. An application for all users is installed only into its own folder in the system&apos;s programs folder.</translation>
+    </message>
+    <message>
+        <source>フォルダ &quot;%1&quot; は管理者だけのフォルダではないか、途中にリンクがあります</source>
+        <translation>The folder &quot;%1&quot; is not the administrator&apos;s alone, or there is a link on the way</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; は別のアプリケーションのものなので、置き換えませんでした。</source>
+        <translation>&quot;%1&quot; belongs to another application and was not replaced.</translation>
+    </message>
 </context>
 <context>
     <name>InstructionFiles</name>
@@ -518,6 +530,13 @@ Use this folder anyway?</translation>
     <message>
         <source>指示ファイル &quot;%1&quot; の削除リストが不正です。</source>
         <translation>The removal list of the instruction file &quot;%1&quot; is invalid.</translation>
+    </message>
+</context>
+<context>
+    <name>Integration</name>
+    <message>
+        <source>メニュー項目 &quot;%1&quot; の次のファイルの種類は、既定のブラウザーやメールのアプリケーションを変えるため登録しませんでした: %2</source>
+        <translation>These types of the menu entry &quot;%1&quot; were not registered, because they would change the default web browser or mail program: %2</translation>
     </message>
 </context>
 <context>
@@ -577,50 +596,6 @@ Use this folder anyway?</translation>
     <message>
         <source>使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)</source>
         <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders]  (more: quill --help)</translation>
-    </message>
-    <message>
-        <source>quill - アーカイブで配布されるアプリケーションをインストールします
-
-  quill plan ARCHIVE [--json]
-      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
-  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command] [--yes] [--json]
-      アーカイブからインストールします。以前にインストールしたアプリケーションの
-      新しいバージョンは、そのアップデートになります。
-  quill list [--json]
-      インストール済みアプリケーションの一覧を表示します。
-  quill show APP [--json]
-      インストール済みアプリケーションの詳細を表示します。
-  quill uninstall APP [--yes] [--keep-folders]
-      アプリケーションをアンインストールします。
-
-APP は ID か名前 (英字の大文字と小文字は区別しません) です。
-終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
-            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
-</source>
-        <translation>quill - installs applications distributed as archives
-
-  quill plan ARCHIVE [--json]
-      Opens the archive and shows the install plan (installs nothing).
-  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command] [--yes] [--json]
-      Installs from the archive. A new version of an application installed
-      before becomes its update.
-  quill list [--json]
-      Lists the installed applications.
-  quill show APP [--json]
-      Shows the details of an installed application.
-  quill uninstall APP [--yes] [--keep-folders]
-      Uninstalls the application.
-
-APP is an ID or a name (upper and lower case count the same).
-Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
-            3 done (some paths were refused), 64 usage error
-</translation>
     </message>
     <message>
         <source>コマンドがありません。</source>
@@ -868,6 +843,53 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
         <source>警告: アーカイブの一部のファイルを展開できませんでした。</source>
         <translation>Warning: some files of the archive could not be extracted.</translation>
     </message>
+    <message>
+        <source>quill - アーカイブで配布されるアプリケーションをインストールします
+
+  quill plan ARCHIVE [--json]
+      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
+  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command] [--allow-handlers] [--yes] [--json]
+      アーカイブからインストールします。以前にインストールしたアプリケーションの
+      新しいバージョンは、そのアップデートになります。--allow-handlers は、
+      アプリケーションのメニュー項目が Web アドレスやメールを開くアプリケーションに
+      なることを認めます。
+  quill list [--json]
+      インストール済みアプリケーションの一覧を表示します。
+  quill show APP [--json]
+      インストール済みアプリケーションの詳細を表示します。
+  quill uninstall APP [--yes] [--keep-folders]
+      アプリケーションをアンインストールします。
+
+APP は ID か名前 (英字の大文字と小文字は区別しません) です。
+終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
+            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
+</source>
+        <translation>quill - installs applications distributed as archives
+
+  quill plan ARCHIVE [--json]
+      Opens the archive and shows the install plan (installs nothing).
+  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command] [--allow-handlers] [--yes] [--json]
+      Installs from the archive. A new version of an application installed
+      before becomes its update. --allow-handlers lets the application&apos;s
+      menu entries make it the program that opens web addresses or mail.
+  quill list [--json]
+      Lists the installed applications.
+  quill show APP [--json]
+      Shows the details of an installed application.
+  quill uninstall APP [--yes] [--keep-folders]
+      Uninstalls the application.
+
+APP is an ID or a name (upper and lower case count the same).
+Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
+            3 done (some paths were refused), 64 usage error
+</translation>
+    </message>
 </context>
 <context>
     <name>QuillInst</name>
@@ -1114,6 +1136,14 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>管理者の権限では、すべてのユーザー向けのインストールとアンインストールだけを行います。</source>
         <translation>With administrator rights, only installs and uninstalls for all users are done.</translation>
+    </message>
+    <message>
+        <source>作業フォルダの &quot;%1&quot; はフォルダではありません。</source>
+        <translation>&quot;%1&quot; in the working folder is not a folder.</translation>
+    </message>
+    <message>
+        <source>指示ファイルのアプリケーション &quot;%1&quot; は、実行を認められたアプリケーションではありません。</source>
+        <translation>The application &quot;%1&quot; of the instruction file is not the one the run was approved for.</translation>
     </message>
 </context>
 <context>

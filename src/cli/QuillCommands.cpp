@@ -10,10 +10,10 @@
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
-#include <csignal>
-#include <cstdlib>
 #include "platform/FileSystem.h"
 #include "platform/TerminalProgress.h"
+#include <csignal>
+#include <cstdlib>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,9 +38,11 @@ const char* const kHelp = QM_TRANSLATE_NOOP(
              "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
              "                [--shortcut desktop,menu | --no-shortcut]\n"
              "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
-             "                [--all-users] [--command] [--yes] [--json]\n"
+             "                [--all-users] [--command] [--allow-handlers] [--yes] [--json]\n"
              "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
-             "      新しいバージョンは、そのアップデートになります。\n"
+             "      新しいバージョンは、そのアップデートになります。--allow-handlers は、\n"
+             "      アプリケーションのメニュー項目が Web アドレスやメールを開くアプリケーションに\n"
+             "      なることを認めます。\n"
              "  quill list [--json]\n"
              "      インストール済みアプリケーションの一覧を表示します。\n"
              "  quill show APP [--json]\n"
@@ -77,7 +79,8 @@ struct TArguments {
 TArguments ParseArguments(const std::vector<std::string>& args) {
     static const std::map<std::string, std::vector<std::string>> flags = {
         {"plan", {"--json"}},
-        {"install", {"--json", "--yes", "--all-users", "--command", "--no-shortcut"}},
+        {"install",
+         {"--json", "--yes", "--all-users", "--command", "--no-shortcut", "--allow-handlers"}},
         {"list", {"--json"}},
         {"show", {"--json"}},
         {"uninstall", {"--yes", "--keep-folders", "--json"}},
@@ -203,10 +206,14 @@ std::string DateText(double dayCount) {
 
 const char* RoleName(const TFileMember& m) {
     switch (m.Role()) {
-    case mrMain: return "main";
-    case mrHelp: return "help";
-    case mrExcluded: return "excluded";
-    default: return "normal";
+    case mrMain:
+        return "main";
+    case mrHelp:
+        return "help";
+    case mrExcluded:
+        return "excluded";
+    default:
+        return "normal";
     }
 }
 
@@ -356,8 +363,9 @@ std::unique_ptr<TInstallList> LoadApps() {
 // none or several fit.
 const TInstallAppInfo& FindApp(const TInstallList& list, const std::string& app) {
     std::vector<const TInstallAppInfo*> found;
-    const bool number = !app.empty() && app.size() < 10 &&
-                        std::all_of(app.begin(), app.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool number =
+        !app.empty() && app.size() < 10 &&
+        std::all_of(app.begin(), app.end(), [](char c) { return c >= '0' && c <= '9'; });
     for (int i = 0; i < list.Count(); ++i) {
         const TInstallAppInfo& record = list.Items(i);
         if ((number && record.AppId == std::stoi(app)) ||
@@ -648,6 +656,8 @@ int CommandInstall(const TArguments& args) {
     TToolWaiter waiter;
     THandOff handOff(waiter);
     handOff.ToolArguments = {"--terminal"};
+    if (args.Has("--allow-handlers"))
+        handOff.ToolArguments.push_back("--allow-handlers");
     const THandOffOutcome outcome =
         handOff.Install(plan, option, removal.Record != nullptr ? &removal : nullptr);
     const int exit = ExitOf(outcome, outcome.Uninstall);
@@ -665,6 +675,8 @@ int CommandInstall(const TArguments& args) {
             Out(Args(Tr("Quill", "  新しいファイル %1 個, 置き換え %2 個, スキップ %3 個\n"),
                      std::to_string(r.Installed), std::to_string(r.Replaced),
                      std::to_string(r.Skipped)));
+        for (const std::string& notice : r.Notices)
+            Out("  " + notice + "\n");
     }
     return exit;
 }
@@ -687,8 +699,12 @@ int CommandUninstall(const TArguments& args) {
     if (args.Has("--json")) {
         std::printf("%s\n", ResultJson(exit, record.AppId, outcome).c_str());
     } else if (exit == 0 || exit == 3) {
-        Out(Args(Tr("Quill", "アンインストールしました: %1 (ID %2)\n"), record.AppName,
-                 std::to_string(record.AppId)));
+        // What the uninstaller says it removed, by its database's name.
+        const TToolReport& r = outcome.Uninstall.Report;
+        const bool named = outcome.Uninstall.Reported && !r.AppName.empty();
+        Out(Args(Tr("Quill", "アンインストールしました: %1 (ID %2)\n"),
+                 named ? r.AppName : record.AppName,
+                 std::to_string(named ? r.AppId : record.AppId)));
         if (outcome.Uninstall.Reported) {
             Out(Args(Tr("Quill", "  削除したファイル %1 個\n"),
                      std::to_string(outcome.Uninstall.Report.Removed)));

@@ -294,8 +294,10 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
 
     // The folders the installs created (noted beside the database) go once they are empty,
     // the top folder of the install among them: shown, checked. Other folders, unchecked.
-    const TAppNotes notes = TAppNotes::Load(
-        info.AllUsers ? SystemDataFolderPath() + PathDelim : GetDataFolder(), info.AppId);
+    const TAppNotes notes = ConfineNotes(
+        TAppNotes::Load(info.AllUsers ? SystemDataFolderPath() + PathDelim : GetDataFolder(),
+                        info.AppId),
+        info, info.AllUsers);
     std::unordered_set<std::string> noted;
     for (const std::string& folder : notes.Folders)
         if (FolderExists(WithoutTrailingDelims(folder))) {
@@ -303,6 +305,9 @@ void TfrmUninstall::LoadApp(const TInstallAppInfo& record) {
             folders.Add(folder);
         }
     for (const std::string& folder : folders.Folders()) {
+        // The desktop, the menu folder and the like are never the application's to remove.
+        if (IsStandardFolder(folder))
+            continue;
         std::string name;
         std::string parent;
         SplitFolder(folder, name, parent);

@@ -147,7 +147,8 @@ std::vector<std::string> RecordedFiles(const TInstallAppInfo& record) {
 
 // --- the plan's last rules --------------------------------------------------------------------
 
-void PrepareInstall(TInstallAppInfo& plan, TInstallOption& option, const TInstallAppInfo* updateOf) {
+void PrepareInstall(TInstallAppInfo& plan, TInstallOption& option,
+                    const TInstallAppInfo* updateOf) {
     option.IsUpdate = updateOf != nullptr;
     option.WorkFolder = plan.WorkFolder();
     if (updateOf != nullptr) {
@@ -168,13 +169,17 @@ void PrepareInstall(TInstallAppInfo& plan, TInstallOption& option, const TInstal
 // --- running ----------------------------------------------------------------------------------
 
 TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
-                       const std::string& takenFile, std::shared_ptr<TChildProcess>* running,
-                       bool allUsers) {
+                       const std::string& takenFile, const TInstallAppInfo& app,
+                       std::shared_ptr<TChildProcess>* running, bool allUsers) {
     TToolRun run;
     run.Ran = true;
     run.Elevated = elevate;
     std::vector<std::string> arguments =
         allUsers ? std::vector<std::string>{"--all-users"} : std::vector<std::string>{};
+    // What the run is for, on the command line the administrator approves: the tool does
+    // nothing for another application, whatever the instruction file says by then.
+    arguments.push_back("--app=" + app.AppName);
+    arguments.push_back("--app-id=" + std::to_string(app.AppId));
     arguments.insert(arguments.end(), ToolArguments.begin(), ToolArguments.end());
     const char* const instructions =
         std::string(tool) == kInstaller ? InstallInstructionName : UninstallInstructionName;
@@ -237,9 +242,8 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
                            clean->HasList ? clean->Paths : std::vector<std::string>());
         const bool cleanElevate =
             elevate || (clean->AllUsers && !CanWriteBelow(SystemDataFolderPath()));
-        outcome.Uninstall =
-            Run(kUninstaller, cleanElevate && !FindInPath("pkexec").empty(), true, fileName,
-                nullptr, clean->AllUsers);
+        outcome.Uninstall = Run(kUninstaller, cleanElevate && !FindInPath("pkexec").empty(), true,
+                                fileName, *clean->Record, nullptr, clean->AllUsers);
         if (outcome.Uninstall.Cancelled()) {
             Cancelled(outcome, Tr("HandOff", "アンインストールはキャンセルされました。"));
             return outcome;
@@ -256,7 +260,7 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
             return outcome;
         }
     }
-    outcome.Install = Run(kInstaller, elevate, true, GetInstallFileName());
+    outcome.Install = Run(kInstaller, elevate, true, GetInstallFileName(), plan);
     if (outcome.Install.Cancelled()) {
         Cancelled(outcome, Tr("HandOff", "インストールはキャンセルされました。"));
         return outcome;
@@ -286,7 +290,7 @@ THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
         (RemovalNeedsOtherRights(paths) || (allUsers && !CanWriteBelow(SystemDataFolderPath()))) &&
         !FindInPath("pkexec").empty();
     outcome.Uninstall =
-        Run(kUninstaller, elevate, waitForEnd, fileName, &outcome.Running, allUsers);
+        Run(kUninstaller, elevate, waitForEnd, fileName, record, &outcome.Running, allUsers);
     const TToolRun& r = outcome.Uninstall;
     if (r.Cancelled()) {
         Cancelled(outcome, Tr("HandOff", "アンインストールはキャンセルされました。"));

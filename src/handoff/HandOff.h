@@ -131,7 +131,8 @@ public:
 
 private:
     TToolRun Run(const char* tool, bool elevate, bool waitForEnd, const std::string& takenFile,
-                 std::shared_ptr<TChildProcess>* running = nullptr, bool allUsers = false);
+                 const TInstallAppInfo& app, std::shared_ptr<TChildProcess>* running = nullptr,
+                 bool allUsers = false);
     TToolWaiter& FWaiter;
 };
 

@@ -37,4 +37,21 @@ struct TAppNotes {
     std::string Text() const;
 };
 
+class TInstallAppInfo;
+
+// The notes as far as they can be believed for the application's record (a damaged or forged
+// line must not make an update or an uninstall remove what is not the application's):
+// - an icon only inside the icon theme of the install's kind, named with the application's own
+//   prefix ("quillmate-<id>-");
+// - a link only right in the folder of commands, and only while it is a link into one of the
+//   record's install folders;
+// - a folder only at, above or below one of the record's install folders, or below the menu
+//   folder or the icon theme;
+// and never a standard folder nor one that holds one (the home, the desktop, the menu folder,
+// the folder of commands, the programs folder, the icon theme, the data folders), even where an
+// install created it.
+TAppNotes ConfineNotes(const TAppNotes& notes, const TInstallAppInfo& record, bool allUsers);
+// Whether a folder is one of the standard folders above, or holds one.
+bool IsStandardFolder(const std::string& folder);
+
 } // namespace qm

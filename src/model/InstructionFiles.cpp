@@ -99,12 +99,16 @@ std::string FormatToolReport(const TToolReport& report) {
     std::string text = "QMR 1\n";
     text += "exit\t" + std::to_string(report.Exit) + "\n";
     text += "id\t" + std::to_string(report.AppId) + "\n";
+    if (!report.AppName.empty())
+        text += "name\t" + OneLine(report.AppName) + "\n";
     text += "installed\t" + std::to_string(report.Installed) + "\n";
     text += "replaced\t" + std::to_string(report.Replaced) + "\n";
     text += "skipped\t" + std::to_string(report.Skipped) + "\n";
     text += "removed\t" + std::to_string(report.Removed) + "\n";
     for (const std::string& path : report.Refused)
         text += "refused\t" + OneLine(path) + "\n";
+    for (const std::string& notice : report.Notices)
+        text += "notice\t" + OneLine(notice) + "\n";
     if (!report.Error.empty())
         text += "error\t" + OneLine(report.Error) + "\n";
     return text;
@@ -134,6 +138,10 @@ bool ParseToolReport(const std::string& text, TToolReport& report) {
             report.Exit = number();
         else if (key == "id")
             report.AppId = number();
+        else if (key == "name")
+            report.AppName = value;
+        else if (key == "notice")
+            report.Notices.push_back(value);
         else if (key == "installed")
             report.Installed = number();
         else if (key == "replaced")

@@ -46,12 +46,18 @@ void WriteUninstallFile(const std::string& fileName, const TInstallAppInfo& reco
 struct TToolReport {
     int Exit = -1;
     std::int32_t AppId = 0;
+    // The application the tool installed or removed, by the name its database gives it (for an
+    // uninstall the database's record, not the instruction file's).
+    std::string AppName;
     int Installed = 0; // files that did not exist before
     int Replaced = 0;  // files overwritten (or kept under a backup name and replaced)
     int Skipped = 0;   // existing files left as they were
     int Removed = 0;   // files removed
     std::vector<std::string> Refused;
     std::string Error; // the failure's message
+    // What the tool chose not to do and the user should hear (a command not made because a
+    // command of that name exists, handler types left out), one finished sentence each.
+    std::vector<std::string> Notices;
 };
 
 // The report file of a tool, by its instruction file's name: "instemp.tmp.report".

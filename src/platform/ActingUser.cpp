@@ -1,6 +1,7 @@
 #include "platform/ActingUser.h"
 
 #include "platform/Catalogue.h"
+#include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,7 +95,7 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
         std::string answer;
         char status = 1;
         if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 || ::setuid(user.Uid) != 0 ||
-            ::setuid(0) == 0) {
+            ::setuid(0) == 0 || ::prctl(PR_SET_DUMPABLE, 0) != 0) {
             answer = Tr("ActingUser", "ユーザーの権限に切り替えられません。");
         } else {
             try {
@@ -167,7 +169,8 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = relative.find('/', start);
-        const std::string part = relative.substr(start, slash == std::string::npos ? slash : slash - start);
+        const std::string part =
+            relative.substr(start, slash == std::string::npos ? slash : slash - start);
         if (part.empty() || part == "." || part == "..") {
             if (slash == std::string::npos) {
                 error = Args(Tr("ActingUser", "不正なパスです: %1"), relative);
@@ -197,8 +200,8 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
                 linkTarget.assign(text, static_cast<std::size_t>(n));
                 return true;
             }
-            TFd file(::openat(at.Get(), part.c_str(),
-                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            TFd file(
+                ::openat(at.Get(), part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
             struct stat opened {};
             if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
                 opened.st_uid != owner) {
@@ -219,6 +222,66 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
         at.Reset(next.Release());
         start = slash + 1;
     }
+}
+
+const char* const TrustedSystemRootFileName = "quillmate-system-root";
+
+bool IsRootsOwnPath(const std::string& path, bool mayBeMissing) {
+    if (path.empty() || path.front() != '/')
+        return false;
+    std::string at;
+    std::size_t start = 1;
+    struct stat st {};
+    if (::lstat("/", &st) != 0 || st.st_uid != 0 || (st.st_mode & 022) != 0)
+        return false;
+    while (start < path.size()) {
+        const std::size_t slash = path.find('/', start);
+        const std::string part =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        start = slash == std::string::npos ? path.size() : slash + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..")
+            return false;
+        at += "/" + part;
+        if (::lstat(at.c_str(), &st) != 0)
+            return errno == ENOENT && mayBeMissing;
+        const bool last = start >= path.size();
+        if (S_ISLNK(st.st_mode) || st.st_uid != 0 ||
+            (!S_ISDIR(st.st_mode) && !(last && S_ISREG(st.st_mode))))
+            return false;
+        if ((st.st_mode & 022) != 0 && !(S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0))
+            return false;
+    }
+    return true;
+}
+
+std::string TrustedSystemRoot() {
+    const std::string file = WithTrailingDelim(ProgramFolder()) + TrustedSystemRootFileName;
+    if (!IsRootsOwnPath(file, false))
+        return "/";
+    TFd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
+        st.st_size > 4096)
+        return "/";
+    char text[4097] = {};
+    const ssize_t got = ::read(fd.Get(), text, 4096);
+    if (got <= 0)
+        return "/";
+    std::string root(text, static_cast<std::size_t>(got));
+    root = root.substr(0, root.find('\n'));
+    // A scratch root must itself be root's all the way down; anything else is the real system.
+    if (root.empty() || root.front() != '/' || !IsRootsOwnPath(root, false))
+        return "/";
+    return root;
+}
+
+std::string PasswordHome(uid_t uid) {
+    const struct passwd* entry = ::getpwuid(uid);
+    if (entry == nullptr || entry->pw_dir == nullptr)
+        return std::string();
+    return entry->pw_dir;
 }
 
 } // namespace qm

@@ -36,3 +36,23 @@ bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_
 bool IsFolderOwnedBy(const std::string& folder, uid_t owner);
 
 } // namespace qm
+
+namespace qm {
+
+// Whether every folder from the root down to path, and path itself where it exists, is a real
+// folder (or, for the last part, a file) of root's that nobody else may write to (a folder with
+// the sticky bit, as /tmp, may be shared: no one else can rename or remove root's entries in
+// it). Parts that do not exist yet are allowed when mayBeMissing; a link anywhere is refused.
+bool IsRootsOwnPath(const std::string& path, bool mayBeMissing);
+
+// Where root acting for a user places the system's folders, from root's own say only: the first
+// line of the file "quillmate-system-root" beside the program when that file and every folder
+// above it are root's alone, and the folder it names is too; "/" (the real system) otherwise.
+// A test harness running as root makes such a file to keep its installs in a scratch folder.
+std::string TrustedSystemRoot();
+extern const char* const TrustedSystemRootFileName; // "quillmate-system-root"
+
+// The home folder of a user from the password database; empty when the user has none.
+std::string PasswordHome(uid_t uid);
+
+} // namespace qm

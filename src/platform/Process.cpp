@@ -258,17 +258,18 @@ TExecuteResult ExecuteProgram(const std::string& file, bool wait, bool elevate,
     TExecuteResult result;
     std::string program = file;
     std::vector<std::string> arguments;
-    if (elevate) {
-        // pkexec starts its program with a clean environment: env hands it the variables that
-        // place this user's folders, where the instruction file waits.
-        program = "pkexec";
-        arguments.push_back("/usr/bin/env");
-        for (const char* name : kPassedVariables)
-            if (const char* value = std::getenv(name))
-                arguments.push_back(std::string(name) + "=" + value);
-        arguments.push_back(file);
-    }
     arguments.insert(arguments.end(), toolArguments.begin(), toolArguments.end());
+    if (elevate) {
+        // pkexec runs the tool itself (so the approval names it) with a clean environment: the
+        // tool gets this user's own settings as arguments, which it takes for the user's folders,
+        // language and display only. The system's places are the tool's own to know.
+        program = "pkexec";
+        arguments.insert(arguments.begin(), file);
+        for (const char* name : kPassedVariables)
+            if (const char* value = std::getenv(name);
+                value != nullptr && std::string(name) != "QUILLMATE_SYSTEM_ROOT")
+                arguments.push_back("--env=" + std::string(name) + "=" + value);
+    }
     std::unique_ptr<TChildProcess> child =
         SpawnProcess(program, arguments, TSpawnOptions{}, result.Error);
     if (!child)

@@ -124,9 +124,14 @@ std::string DesktopFolder() {
     return UserDirFolder("DESKTOP", "Desktop");
 }
 
-// A folder shared by all users: below QUILLMATE_SYSTEM_ROOT when it is set.
+bool g_systemRootFixed = false;
+std::string g_fixedSystemRoot;
+
+// A folder shared by all users: below QUILLMATE_SYSTEM_ROOT when it is set, or below the root
+// the process fixed for itself.
 std::string SystemFolder(const char* absolute) {
-    std::string root = WithoutTrailingDelims(Env("QUILLMATE_SYSTEM_ROOT"));
+    std::string root =
+        WithoutTrailingDelims(g_systemRootFixed ? g_fixedSystemRoot : Env("QUILLMATE_SYSTEM_ROOT"));
     if (root == "/")
         root.clear();
     return root + absolute;
@@ -165,6 +170,11 @@ std::string ShellFolderPath(int csidl) {
         // counterpart here: like a folder missing on a machine, they have no path.
         return std::string();
     }
+}
+
+void FixSystemRoot(const std::string& root) {
+    g_systemRootFixed = true;
+    g_fixedSystemRoot = root;
 }
 
 std::string SystemFolderPath() {

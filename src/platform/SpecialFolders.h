@@ -72,4 +72,9 @@ std::string UserCommandFolderPath();
 std::string IconThemeFolderPath(bool allUsers);
 std::string SystemCommandFolderPath();
 
+// From now on the system's folders lie below root ("/" for the real ones), whatever
+// QUILLMATE_SYSTEM_ROOT says: a process with the administrator's rights on a user's behalf takes
+// its places from itself, never from the environment the user made.
+void FixSystemRoot(const std::string& root);
+
 } // namespace qm

@@ -1,5 +1,6 @@
 // quill as a script uses it: the real executable with the real installer, uninstaller and
 // archiver libraries, on archives made here, in the sandboxed home.
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 
 #include "Sandbox.h"
@@ -92,16 +93,22 @@ std::string Home() {
 }
 
 // Everything in the home but the program's own data folder.
+// What lies in the home apart from the program's data folder and the standard folders (the
+// desktop, the menu folder, the command folder, the programs folder, the icon theme), which an
+// install may create and no uninstall removes.
 std::set<std::string> HomeContents() {
     std::set<std::string> paths;
     const std::string data = qm::ExcludeTrailingPathDelimiter(qm::GetDataFolder());
-    for (auto it = fs::recursive_directory_iterator(Home()); it != fs::recursive_directory_iterator();
-         ++it) {
+    for (auto it = fs::recursive_directory_iterator(Home());
+         it != fs::recursive_directory_iterator(); ++it) {
         const std::string path = it->path().string();
         if (path.compare(0, data.size(), data) == 0) {
             it.disable_recursion_pending();
             continue;
         }
+        if ((it->is_directory() && !it->is_symlink() && qm::IsStandardFolder(path)) ||
+            it->path().filename() == "mimeinfo.cache")
+            continue;
         paths.insert(path);
     }
     return paths;
@@ -182,9 +189,9 @@ TEST(Quill, InstallUpdateListShowUninstall) {
     EXPECT_EQ(S(shown["name"]), "mytool");
     EXPECT_TRUE(MemberAt(shown, "mytool-1.1/plugins/p.txt")["present"].toBool());
     fs::remove(to + "/plugins/p.txt");
-    EXPECT_FALSE(MemberAt(Json(Quill("show mytool --json")).toObject(), "mytool-1.1/plugins/p.txt")
-                     ["present"]
-                         .toBool());
+    EXPECT_FALSE(MemberAt(Json(Quill("show mytool --json")).toObject(),
+                          "mytool-1.1/plugins/p.txt")["present"]
+                     .toBool());
 
     // A name with other capitals names it too.
     const TRun removed = Quill("uninstall MyTool --json");
@@ -253,7 +260,8 @@ namespace {
 std::string MakeLinuxApp() {
     const std::string dir = qmtest::MakeTempFolder("linux");
     const std::string top = dir + "/MyApp-1.2.0";
-    qmtest::WriteFile(dir + "/main.c", "#include <stdio.h>\nint main(void){puts(\"hello\");return 0;}\n");
+    qmtest::WriteFile(dir + "/main.c",
+                      "#include <stdio.h>\nint main(void){puts(\"hello\");return 0;}\n");
     qmtest::WriteFile(dir + "/foo.c", "int foo(void){return 1;}\n");
     qmtest::WriteFile(top + "/myapp.svg",
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
@@ -313,10 +321,11 @@ TEST(Quill, ALinuxApplicationGetsItsEntryIconsAndCommand) {
     EXPECT_EQ(qmtest::Run("desktop-file-validate '" + entryPath + "'"), 0);
     const std::string entry = qmtest::ReadFile(entryPath);
     const std::string icon = "quillmate-" + std::to_string(id) + "-myapp";
-    for (const std::string& line :
-         std::vector<std::string>{"Exec=\"" + folder + "myapp\" %U", "Name[ja]=マイアプリ", std::string("MimeType=text/plain;"),
-          std::string("StartupWMClass=MyApp"), std::string("Categories=Utility;"), "Icon=" + icon,
-          "Path=" + folder.substr(0, folder.size() - 1), "Exec=\"" + folder + "myapp\" --new"})
+    for (const std::string& line : std::vector<std::string>{
+             "Exec=\"" + folder + "myapp\" %U", "Name[ja]=マイアプリ",
+             std::string("MimeType=text/plain;"), std::string("StartupWMClass=MyApp"),
+             std::string("Categories=Utility;"), "Icon=" + icon,
+             "Path=" + folder.substr(0, folder.size() - 1), "Exec=\"" + folder + "myapp\" --new"})
         EXPECT_NE(entry.find("\n" + line + "\n"), std::string::npos) << line << "\n" << entry;
     const std::string theme = Home() + "/.local/share/icons/hicolor/";
     EXPECT_TRUE(fs::exists(theme + "scalable/apps/" + icon + ".svg"));
@@ -342,13 +351,14 @@ std::string MakeAppImage(const std::string& version) {
                       "[Desktop Entry]\nType=Application\nName=My Tool\nExec=AppRun %F\n"
                       "Icon=mytool\nCategories=Development;\n");
     const std::string file = dir + "/MyTool-" + version + "-x86_64.AppImage";
-    EXPECT_EQ(qmtest::Run("cd '" + dir + "' && cc -o runtime main.c && " +
-                          "convert -size 48x48 xc:blue root/mytool.png && " +
-                          "ln -s mytool.png root/.DirIcon && " +
-                          "mksquashfs root image.sqfs -quiet -no-progress -all-root >/dev/null && " +
-                          "printf 'AI\\002' | dd of=runtime bs=1 seek=8 conv=notrunc 2>/dev/null && " +
-                          "cat runtime image.sqfs > '" + file + "' && chmod 644 '" + file + "'"),
-              0);
+    EXPECT_EQ(
+        qmtest::Run("cd '" + dir + "' && cc -o runtime main.c && " +
+                    "convert -size 48x48 xc:blue root/mytool.png && " +
+                    "ln -s mytool.png root/.DirIcon && " +
+                    "mksquashfs root image.sqfs -quiet -no-progress -all-root >/dev/null && " +
+                    "printf 'AI\\002' | dd of=runtime bs=1 seek=8 conv=notrunc 2>/dev/null && " +
+                    "cat runtime image.sqfs > '" + file + "' && chmod 644 '" + file + "'"),
+        0);
     return file;
 }
 
@@ -372,7 +382,8 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     const int id = Json(install).toObject()["id"].toInt();
     const std::string folder = Home() + "/.local/opt/MyTool/";
     ASSERT_TRUE(fs::exists(folder + "MyTool-2.4.0-x86_64.AppImage"));
-    EXPECT_NE(fs::status(folder + "MyTool-2.4.0-x86_64.AppImage").permissions() & fs::perms::owner_exec,
+    EXPECT_NE(fs::status(folder + "MyTool-2.4.0-x86_64.AppImage").permissions() &
+                  fs::perms::owner_exec,
               fs::perms::none);
     std::string entryPath = FindEntry(Home() + "/.local/share/applications");
     ASSERT_FALSE(entryPath.empty());
@@ -382,7 +393,8 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     EXPECT_NE(entry.find("\nName=My Tool\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nCategories=Development;\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nIcon=" + icon + "\n"), std::string::npos) << entry;
-    EXPECT_NE(entry.find("\nExec=" + folder + "MyTool-2.4.0-x86_64.AppImage %F\n"), std::string::npos)
+    EXPECT_NE(entry.find("\nExec=" + folder + "MyTool-2.4.0-x86_64.AppImage %F\n"),
+              std::string::npos)
         << entry;
     EXPECT_TRUE(fs::exists(Home() + "/.local/share/icons/hicolor/48x48/apps/" + icon + ".png"));
 

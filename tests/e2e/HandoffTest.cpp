@@ -1,22 +1,23 @@
 // Install, update and uninstall from the window, as a user does it: real archives, the real
 // archiver libraries, the real installer and uninstaller, the dialogs answered through the hooks.
+#include "handoff/HandOff.h"
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
-#include "handoff/HandOff.h"
-#include "platform/SpecialFolders.h"
-#include "widgets/RadioGroup.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmInstall.h"
 #include "dialogs/frmSelUpdate.h"
 #include "dialogs/frmUninstall.h"
 #include "dialogs/frmWizard.h"
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/InstallOption.h"
 #include "model/InstructionFiles.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileSystem.h"
+#include "platform/SpecialFolders.h"
+#include "widgets/RadioGroup.h"
 #include "widgets/UiHooks.h"
 
 #include "Sandbox.h"
@@ -483,14 +484,19 @@ std::map<std::string, std::string> HomeListing() {
     const std::string home = std::getenv("HOME");
     const std::string data = WithoutTrailingDelims(GetDataFolder());
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(home, ec); it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(home, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const std::string path = it->path().string();
         if (path == data || path.compare(0, data.size() + 1, data + "/") == 0)
             continue;
         // Qt's own settings and data of the test program, not the installs'.
         if (path.find("QtProject") != std::string::npos ||
             path.find("/test_e2e") != std::string::npos)
+            continue;
+        // The standard folders an install may create and no uninstall removes (the desktop, the
+        // menu folder, ~/.local/opt) and the menus' cache.
+        if ((it->is_directory() && !it->is_symlink() && IsStandardFolder(path)) ||
+            it->path().filename() == "mimeinfo.cache")
             continue;
         listing[path] = it->is_regular_file() ? qmtest::ReadFile(path) : std::string("<dir>");
     }
@@ -524,17 +530,16 @@ std::string MakeVersionZip(const std::string& name, const std::string& top,
 TEST_F(Handoff, TheNextVersionKeepsWhatTheUserSetAndTheUninstallLeavesNothing) {
     const std::string home = std::getenv("HOME");
     for (const auto& [top1, top2] : {std::pair<std::string, std::string>{"tool-1.0", "tool-2.0"},
-                                     {"tool", "tool"}, {"", ""}}) {
+                                     {"tool", "tool"},
+                                     {"", ""}}) {
         SCOPED_TRACE("top folders '" + top1 + "', '" + top2 + "'");
         const std::map<std::string, std::string> before = HomeListing();
-        const std::string v1 = MakeVersionZip("tool-1.0.zip", top1,
-                                              {{"license.txt", "L1"}, {"history.txt", "H1"},
-                                               {"doc/manual.txt", "M1"}},
-                                              "2024-01-01");
-        const std::string v2 = MakeVersionZip("tool-2.0.zip", top2,
-                                              {{"license.txt", "L2"}, {"doc/manual.txt", "M2"},
-                                               {"tool.dll", "D2"}},
-                                              "2025-01-01");
+        const std::string v1 = MakeVersionZip(
+            "tool-1.0.zip", top1,
+            {{"license.txt", "L1"}, {"history.txt", "H1"}, {"doc/manual.txt", "M1"}}, "2024-01-01");
+        const std::string v2 = MakeVersionZip(
+            "tool-2.0.zip", top2,
+            {{"license.txt", "L2"}, {"doc/manual.txt", "M2"}, {"tool.dll", "D2"}}, "2025-01-01");
         const std::string mine = home + "/docs/tool/";
         {
             TfrmMain w;
@@ -550,10 +555,15 @@ TEST_F(Handoff, TheNextVersionKeepsWhatTheUserSetAndTheUninstallLeavesNothing) {
             AcceptInstall();
             w.actInstall->trigger();
             ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
-            EXPECT_TRUE(w.stbMain->text().startsWith("インストールしました")) << w.stbMain->text().toStdString();
-            EXPECT_TRUE(w.lblUpdate->text().startsWith("インストール済み")) << w.lblUpdate->text().toStdString();
+            EXPECT_TRUE(w.stbMain->text().startsWith("インストールしました"))
+                << w.stbMain->text().toStdString();
+            EXPECT_TRUE(w.lblUpdate->text().startsWith("インストール済み"))
+                << w.lblUpdate->text().toStdString();
         }
-        const std::string exe = Database()->Items(0).Members.Items(Database()->Items(0).Members.MainIndex()).GetInstallDir();
+        const std::string exe = Database()
+                                    ->Items(0)
+                                    .Members.Items(Database()->Items(0).Members.MainIndex())
+                                    .GetInstallDir();
         const std::string desktopEntry = home + "/Desktop/My Tool.desktop";
         ASSERT_TRUE(fs::exists(desktopEntry));
         {
@@ -690,13 +700,14 @@ TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
 // shortcuts come from the model, not from either front end.
 TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
     const auto quillPlan = [](const std::string& archive) {
-        FILE* pipe = ::popen(("'" + std::string(QM_QUILL) + "' plan --json '" + archive +
-                              "' 2>/dev/null </dev/null")
-                                 .c_str(),
-                             "r");
+        FILE* pipe = ::popen(
+            ("'" + std::string(QM_QUILL) + "' plan --json '" + archive + "' 2>/dev/null </dev/null")
+                .c_str(),
+            "r");
         std::string out;
         char buffer[4096];
-        for (std::size_t got; pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        for (std::size_t got;
+             pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             out.append(buffer, got);
         if (pipe != nullptr)
             ::pclose(pipe);
@@ -733,7 +744,8 @@ TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
     AcceptInstall();
     w.actInstall->trigger();
     ASSERT_EQ(Database()->Count(), 1);
-    const std::string v2 = MakeAppZip("tool-1.1.zip", {{"doc/manual.chm", "help 2"}, {"b.dat", "y"}});
+    const std::string v2 =
+        MakeAppZip("tool-1.1.zip", {{"doc/manual.chm", "help 2"}, {"b.dat", "y"}});
     Answer<TfrmSelUpdate>([](TfrmSelUpdate& d) { return int(QDialog::Rejected); });
     OpenByCommand(w, v2);
     ASSERT_TRUE(w.IsUpdate);

@@ -112,6 +112,8 @@ TEST(ExecuteProgram, AChildNobodyWaitsForLeavesNoZombie) {
     EXPECT_EQ(state, 0) << "the child stayed as " << state;
 }
 
+// pkexec runs the tool itself, so the approval names it; the user's folders and language go as
+// arguments, a scratch system root of the user's session never.
 TEST(ExecuteProgram, ElevationGoesThroughPkexecWithTheUsersFolders) {
     const std::string dir = qmtest::MakeTempFolder("exec");
     const std::string bin = dir + "/bin";
@@ -120,15 +122,16 @@ TEST(ExecuteProgram, ElevationGoesThroughPkexecWithTheUsersFolders) {
     const std::string tool = Script(dir + "/QuillInst", "exit 0");
     PathGuard path(bin + ":/usr/bin:/bin");
     ASSERT_EQ(FindInPath("pkexec"), bin + "/pkexec");
-    TExecuteResult r = ExecuteProgram(tool, true, true);
+    TExecuteResult r = ExecuteProgram(tool, true, true, nullptr, {"--all-users"});
     EXPECT_TRUE(r.Succeeded());
     const std::string args = qmtest::ReadFile(dir + "/args");
-    EXPECT_EQ(args.rfind("/usr/bin/env\n", 0), 0u) << args;
-    EXPECT_NE(args.find("HOME=" + std::string(std::getenv("HOME")) + "\n"), std::string::npos);
-    EXPECT_NE(args.find("XDG_DATA_HOME="), std::string::npos);
+    EXPECT_EQ(args.rfind(tool + "\n--all-users\n", 0), 0u) << args;
+    EXPECT_NE(args.find("\n--env=HOME=" + std::string(std::getenv("HOME")) + "\n"),
+              std::string::npos);
+    EXPECT_NE(args.find("\n--env=XDG_DATA_HOME="), std::string::npos);
     // The elevated tool speaks the window's language.
-    EXPECT_NE(args.find("QUILLMATE_LANG=ja\n"), std::string::npos) << args;
-    EXPECT_EQ(args.substr(args.size() - tool.size() - 1), tool + "\n");
+    EXPECT_NE(args.find("\n--env=QUILLMATE_LANG=ja\n"), std::string::npos) << args;
+    EXPECT_EQ(args.find("QUILLMATE_SYSTEM_ROOT"), std::string::npos) << args;
 }
 
 TEST(LaunchFile, EachKindOfFileStartsItsOwnWay) {

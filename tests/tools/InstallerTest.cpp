@@ -14,8 +14,8 @@
 #include "model/InstructionFiles.h"
 #include "platform/FileTransfer.h"
 
-#include <gtest/gtest.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -203,7 +203,6 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     EXPECT_NE(text.find("Path=" + root + "app\n"), std::string::npos);
     EXPECT_TRUE(GetFileFacts(desktopEntry).executable);
 
-
     // The update carries the installed settings over, as the program does, and keeps the
     // identifier and the first install date in one record.
     const std::string v2 = MakeWorkFolder("v2");
@@ -254,7 +253,7 @@ TEST_F(InstallerTest, AnInstallWithRaisedRightsLeavesTheUsersFilesToTheUser) {
     std::string error;
     const std::string taken = TakeInstructions(InstallInstructionName, error);
     TToolUi silent;
-    ASSERT_EQ(RunInstall(silent, taken, error), ExitSuccess);
+    ASSERT_EQ(RunInstall(silent, taken, error, TToolArguments{}), ExitSuccess);
     for (const std::string& path :
          {home + "/Tool", home + "/Tool/app/doc", home + "/Tool/app/tool.exe",
           GetDataFolder() + "Quillmate.his", GetDataFolder() + "Quillmate.journal.lock",

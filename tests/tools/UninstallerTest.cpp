@@ -10,6 +10,7 @@
 #include "model/AppNotes.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "platform/SpecialFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +111,8 @@ TEST_F(UninstallerTest, ARecordWithTheRootOrAFolderAboveHomeAsItsFolderConfinesN
     const std::string outside = qmtest::MakeTempFolder("outside");
     qmtest::WriteFile(outside + "/precious.txt", "keep me");
     const std::string home = std::getenv("HOME");
-    for (const std::string& wide : {std::string("/"), ExtractFilePath(home), home + "/", std::string("/opt/")}) {
+    for (const std::string& wide :
+         {std::string("/"), ExtractFilePath(home), home + "/", std::string("/opt/")}) {
         TInstallList list;
         list.LoadFromFile(GetDataFolder() + InstallListFileName);
         TFileMember& forged = list.Items(0).Members.Add();
@@ -166,4 +168,28 @@ TEST_F(UninstallerTest, ANoteNamingTheHomeRemovesItNot) {
     Uninstall({}, false);
     ::setenv("HOME", saved.c_str(), 1);
     EXPECT_TRUE(fs::is_directory(home));
+}
+
+// Forged or damaged notes remove nothing that is not the application's: a user's file named as
+// an icon, another application's folder, a link that leads elsewhere; and the standard folders
+// (the desktop here, which the install created) stay.
+TEST_F(UninstallerTest, ForgedNotesRemoveOnlyWhatIsTheApplications) {
+    const std::string thesis =
+        qmtest::WriteFile(qmtest::SandboxRoot() + "/home/Documents/thesis.odt", "mine");
+    const std::string other = qmtest::MakeTempFolder("otherapp");
+    const std::string commands = UserCommandFolderPath();
+    fs::create_directories(commands);
+    ASSERT_EQ(::symlink(thesis.c_str(), (commands + "/thesis").c_str()), 0);
+    const std::string desktop = qmtest::SandboxRoot() + "/home/Desktop";
+    ASSERT_TRUE(fs::is_directory(desktop));
+    const std::string notes = TAppNotes::PathFor(GetDataFolder(), record.Items(0).AppId);
+    qmtest::WriteFile(notes, qmtest::ReadFile(notes) + "icon\t" + thesis + "\nfolder\t" + other +
+                                 "/\nfolder\t" + desktop + "/\nlink\t" + commands + "/thesis\n");
+    Uninstall({}, false);
+    EXPECT_EQ(qmtest::ReadFile(thesis), "mine");
+    EXPECT_TRUE(fs::is_directory(other));
+    EXPECT_TRUE(fs::is_directory(desktop));
+    EXPECT_TRUE(fs::is_symlink(commands + "/thesis"));
+    EXPECT_FALSE(fs::exists(root)) << "the application's own noted folder goes";
+    EXPECT_EQ(RecordCount(), 0);
 }

@@ -8,6 +8,7 @@
 #include "platform/Process.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -18,11 +19,20 @@ namespace qm {
 
 namespace {
 
+constexpr std::uint64_t kMaxEntrySize = 1u << 20;
+constexpr std::uint64_t kMaxIconSize = 16u << 20;
+// What one extraction may write at most, whatever the image says of its files: the file-size
+// limit of the child (in blocks of 512 bytes, as the shell's ulimit counts).
+constexpr unsigned kExtractLimitBlocks = (2 * (16u << 20) + (1u << 20)) / 512;
+
 // Runs unsquashfs with arguments, its output into a file; false when it did not end well.
 bool RunUnsquashfs(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& outputFile, std::string& output) {
     // The listing goes to a file: the child's standard output is this process's.
-    std::vector<std::string> shell = {"-c", "exec \"$0\" \"$@\" > \"$OUT\" 2>/dev/null", program};
+    std::vector<std::string> shell = {"-c",
+                                      "ulimit -f " + std::to_string(kExtractLimitBlocks) +
+                                          " && exec \"$0\" \"$@\" > \"$OUT\" 2>/dev/null",
+                                      program};
     shell.insert(shell.end(), arguments.begin(), arguments.end());
     TSpawnOptions options;
     options.Environment.push_back("OUT=" + outputFile);
@@ -32,7 +42,7 @@ bool RunUnsquashfs(const std::string& program, const std::vector<std::string>& a
         return false;
     child->Wait();
     try {
-        ReadWholeFileLocked(outputFile, output, false, 1 << 20);
+        ReadWholeFileLocked(outputFile, output, false, 4u << 20);
     } catch (const Exception&) {
         output.clear();
     }
@@ -47,7 +57,8 @@ std::string ReadPlain(const std::string& path, std::uint64_t limit) {
         return {};
     struct stat st {};
     std::string bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= limit) {
         bytes.resize(static_cast<std::size_t>(st.st_size));
         std::size_t done = 0;
         while (done < bytes.size()) {
@@ -60,6 +71,49 @@ std::string ReadPlain(const std::string& path, std::uint64_t limit) {
     }
     ::close(fd);
     return bytes;
+}
+
+// One line of "unsquashfs -lln": mode, owner, size, date, time, path (and "-> target").
+struct TListed {
+    char Kind = 0; // '-' regular, 'l' link, 'd' folder...
+    std::uint64_t Size = 0;
+    std::string Name;   // below the root, only when right at the root
+    std::string Target; // a link's
+};
+
+bool ParseListed(const std::string& line, TListed& listed) {
+    std::size_t at = 0;
+    std::string fields[5];
+    for (std::string& field : fields) {
+        while (at < line.size() && line[at] == ' ')
+            ++at;
+        const std::size_t end = line.find(' ', at);
+        if (end == std::string::npos)
+            return false;
+        field = line.substr(at, end - at);
+        at = end;
+    }
+    while (at < line.size() && line[at] == ' ')
+        ++at;
+    std::string path = line.substr(at);
+    const std::string prefix = "squashfs-root/";
+    if (fields[0].empty() || path.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    path.erase(0, prefix.size());
+    listed.Kind = fields[0][0];
+    char* stop = nullptr;
+    listed.Size = std::strtoull(fields[2].c_str(), &stop, 10);
+    if (listed.Kind == 'l') {
+        const std::size_t arrow = path.find(" -> ");
+        if (arrow == std::string::npos)
+            return false;
+        listed.Target = path.substr(arrow + 4);
+        path.erase(arrow);
+    }
+    if (path.empty() || path.find('/') != std::string::npos || path == "." || path == "..")
+        return false;
+    listed.Name = path;
+    return true;
 }
 
 bool IsImageName(const std::string& name) {
@@ -100,69 +154,97 @@ bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolde
         return false;
     const std::string folder = WithTrailingDelim(tempFolder);
     const std::string offsetText = std::to_string(offset);
-    // What lies at the root; only the entry and images are taken from it.
+    // What lies at the root, with sizes; only small regular files are taken from it.
     std::string listing;
-    if (!RunUnsquashfs(program, {"-lc", "-max-depth", "1", "-o", offsetText, appImage},
+    if (!RunUnsquashfs(program, {"-lln", "-max-depth", "1", "-o", offsetText, appImage},
                        folder + "listing", listing))
         return false;
-    std::vector<std::string> wanted;
+    std::vector<TListed> files;
+    std::string dirIconTarget;
     std::size_t at = 0;
     while (at < listing.size()) {
         std::size_t end = listing.find('\n', at);
         if (end == std::string::npos)
             end = listing.size();
-        std::string line = listing.substr(at, end - at);
-        at = end + 1;
-        const std::string prefix = "squashfs-root/";
-        if (line.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        line.erase(0, prefix.size());
-        if (line.empty() || line.find('/') != std::string::npos)
-            continue;
-        const std::string ext = ExtractFileExt(line);
-        if (line == ".DirIcon" || ext == ".desktop" || IsImageName(line))
-            wanted.push_back(line);
-    }
-    if (wanted.empty())
-        return false;
-    std::vector<std::string> arguments = {"-q", "-n", "-follow-symlinks", "-o", offsetText,
-                                          "-d", folder + "root", appImage};
-    arguments.insert(arguments.end(), wanted.begin(), wanted.end());
-    std::string ignored;
-    RunUnsquashfs(program, arguments, folder + "output", ignored);
-    const std::string root = folder + "root/";
-    std::string iconWanted;
-    for (const std::string& name : wanted)
-        if (ExtractFileExt(name) == ".desktop" && parts.DesktopEntry.empty()) {
-            parts.DesktopEntry = ReadPlain(root + name, 1 << 20);
-            iconWanted = TDesktopFile::Parse(parts.DesktopEntry).Value("Icon");
+        TListed listed;
+        if (ParseListed(listing.substr(at, end - at), listed)) {
+            if (listed.Kind == '-')
+                files.push_back(listed);
+            else if (listed.Kind == 'l' && listed.Name == ".DirIcon")
+                dirIconTarget = listed.Target;
         }
-    // The entry's icon first, else .DirIcon (kept under a name that tells its kind).
-    for (const std::string& name : wanted) {
+        at = end + 1;
+    }
+    const auto regular = [&](const std::string& name, std::uint64_t limit) -> const TListed* {
+        for (const TListed& file : files)
+            if (file.Name == name && file.Size <= limit)
+                return &file;
+        return nullptr;
+    };
+    std::string entryName;
+    for (const TListed& file : files)
+        if (ExtractFileExt(file.Name) == ".desktop" && file.Size <= kMaxEntrySize &&
+            entryName.empty())
+            entryName = file.Name;
+    // Limited extractions of what is needed, first the entry, then its images; links in the
+    // image are not followed.
+    const std::string root = folder + "root/";
+    const auto extract = [&](const std::vector<std::string>& names) {
+        if (names.empty())
+            return;
+        std::vector<std::string> arguments = {
+            "-q", "-n", "-f", "-o", offsetText, "-d", folder + "root", appImage};
+        arguments.insert(arguments.end(), names.begin(), names.end());
+        std::string ignored;
+        RunUnsquashfs(program, arguments, folder + "output", ignored);
+    };
+    std::string iconWanted;
+    if (!entryName.empty()) {
+        extract({entryName});
+        parts.DesktopEntry = ReadPlain(root + entryName, kMaxEntrySize);
+        iconWanted = TDesktopFile::Parse(parts.DesktopEntry).Value("Icon");
+        // Only a plain name says which image at the root is meant; a path names nothing here.
+        if (iconWanted.find('/') != std::string::npos || iconWanted == "." || iconWanted == "..")
+            iconWanted.clear();
+    }
+    std::vector<std::string> images;
+    for (const TListed& file : files)
+        if (IsImageName(file.Name) && file.Size <= kMaxIconSize && !iconWanted.empty() &&
+            (file.Name == iconWanted || RemoveFileExt(file.Name) == iconWanted) &&
+            images.size() < 4)
+            images.push_back(file.Name);
+    const TListed* dirIconFile = regular(".DirIcon", kMaxIconSize);
+    const TListed* linked = dirIconTarget.empty() ? nullptr : regular(dirIconTarget, kMaxIconSize);
+    if (dirIconFile != nullptr)
+        images.push_back(dirIconFile->Name);
+    else if (linked != nullptr)
+        images.push_back(linked->Name);
+    extract(images);
+    // The entry's icon first, else .DirIcon (or the root image it links to).
+    for (const std::string& name : images) {
         if (!IsImageName(name) || iconWanted.empty() ||
             (name != iconWanted && RemoveFileExt(name) != iconWanted))
             continue;
-        if (!ReadPlain(root + name, 16u << 20).empty()) {
-            parts.IconPath = root + name;
+        std::string bytes = ReadPlain(root + name, kMaxIconSize);
+        if (!bytes.empty()) {
+            parts.IconBytes = std::move(bytes);
             parts.IconName = name;
             return true;
         }
     }
-    const std::string dirIcon = ReadPlain(root + ".DirIcon", 16u << 20);
+    std::string dirIcon;
+    if (dirIconFile != nullptr)
+        dirIcon = ReadPlain(root + ".DirIcon", kMaxIconSize);
+    else if (linked != nullptr)
+        dirIcon = ReadPlain(root + linked->Name, kMaxIconSize);
     if (!dirIcon.empty()) {
         const bool png = dirIcon.compare(0, 4, "\x89PNG") == 0;
-        const bool svg = dirIcon.find("<svg") != std::string::npos;
+        const bool svg = !png && dirIcon.find("<svg") != std::string::npos;
         if (png || svg) {
-            parts.IconName = (iconWanted.empty() ? std::string("icon") : iconWanted) +
-                             (png ? ".png" : ".svg");
-            parts.IconPath = root + parts.IconName;
-            try {
-                RemoveFileEntry(parts.IconPath);
-                WriteNewFile(parts.IconPath, dirIcon, false);
-            } catch (const Exception&) {
-                parts.IconPath.clear();
-                parts.IconName.clear();
-            }
+            parts.IconName =
+                (iconWanted.empty() ? std::string("icon") : RemoveFileExt(iconWanted)) +
+                (png ? ".png" : ".svg");
+            parts.IconBytes = std::move(dirIcon);
         }
     }
     return true;

@@ -7,15 +7,18 @@ namespace qm {
 
 struct TAppImageParts {
     std::string DesktopEntry; // the text of the root's desktop entry; empty when none
-    std::string IconPath;     // the icon (.DirIcon or the entry's Icon), extracted; empty when none
-    std::string IconName;     // its file name as the image names it ("myapp.png")
+    std::string IconBytes;    // the icon (the entry's Icon, else .DirIcon); empty when none
+    std::string IconName;     // a plain file name for it that tells its kind ("myapp.png")
 };
 
 // Where the image starts: right after the ELF runtime's section headers. 0 when not an ELF file.
 unsigned long long AppImageOffset(const std::string& path);
 
-// Extracts the root's desktop entry and icon into tempFolder (which must be new and private).
-// False when unsquashfs is missing or the image cannot be read; nothing else is extracted.
+// Reads the root's desktop entry and icon, extracted into tempFolder (which must be new and
+// private). Only regular files of the root whose listed sizes are small are extracted (an entry
+// up to 1 MiB, an icon up to 16 MiB), never through a link of the image, and the extraction
+// cannot write more than a cap whatever the listing claimed. False when unsquashfs is missing or
+// the image cannot be read. Runs unsquashfs: call it without the administrator's rights.
 bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolder,
                        TAppImageParts& parts);
 

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -168,8 +171,7 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
         // outside it is taken below it instead.
         const std::string sub = member.StartMenuPath;
         const std::string root = ApplicationsFolder(allUsers);
-        const std::string start =
-            FolderFor(allUsers ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
+        const std::string start = FolderFor(allUsers ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
         const std::string tail = sub.empty() ? sub : WithTrailingDelim(sub);
         if (!IsSafeRelativePath(sub, PathDelim) || root.empty())
             refused.push_back("start menu: " + sub);
@@ -213,13 +215,23 @@ void RefreshIconCache(const std::string& themeFolder) {
 }
 
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {
+    // Read without following a link and without waiting on a pipe: a link or anything but a
+    // regular file in an entry's place is not one of ours.
     std::string bytes;
-    try {
-        if (!ReadWholeFileLocked(path, bytes, false, 1 << 20))
-            return false;
-    } catch (const Exception&) {
-        return false; // not a readable entry: certainly not one of ours
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= (1 << 20)) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got <= 0 || bytes.size() > (1u << 20))
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
     }
+    ::close(fd);
     const std::string key =
         "\n" + std::string(DesktopEntryAppIdKey) + "=" + std::to_string(appId) + "\n";
     return bytes.find(key) != std::string::npos;

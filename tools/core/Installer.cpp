@@ -1,8 +1,8 @@
 #include "Installer.h"
 
-#include "AppImageParts.h"
 #include "DesktopEntry.h"
 #include "Instructions.h"
+#include "Integration.h"
 #include "Journal.h"
 #include "ProgramIcon.h"
 #include "ThemeIcon.h"
@@ -31,12 +31,6 @@
 namespace qm {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string ArchiveFolderOnDisk(const std::string& archivePath) {
     std::string folder = archivePath;
@@ -181,8 +175,11 @@ void TInstaller::ChooseRecord(const TInstallAppInfo& plan, const TInstallOption&
 
 void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& option) {
     FLog.Line("install: " + plan.AppName + " " + plan.Version);
+    FAllUsers = option.AllUsers;
     const std::vector<Job> jobs = PlanJobs(plan, option);
     ChooseRecord(plan, option);
+    if (FActing)
+        CheckActingDestinations(jobs);
     TJournal journal(FDataFolder);
     FJournal = &journal;
     journal.Begin();
@@ -207,6 +204,61 @@ void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& opti
               " replaced, " + std::to_string(FStats.BackedUp) + " backed up, " +
               std::to_string(FStats.Skipped) + " skipped, " + std::to_string(FStats.Shortcuts) +
               " shortcuts");
+}
+
+void TInstaller::CheckActingDestinations(const std::vector<Job>& jobs) {
+    // With the administrator's rights for a user, the application gets one folder below the
+    // system's programs folder: a new one, or the one its installed version has. Nothing is
+    // written before this holds.
+    const std::string programs = WithoutTrailingDelims(SystemProgramsFolderPath());
+    const auto refuse = [](const std::string& path) {
+        throw EInstructionError(
+            Args(Tr("Installer",
+                    "インストール先 \"%1\" には、管理者の権限でインストールできません。"
+                    "すべてのユーザー向けのアプリケーションは、システムのプログラムフォルダ"
+                    "の中の、そのアプリケーション自身のフォルダにだけインストールされます。"),
+                 path));
+    };
+    std::string top;
+    for (const Job& job : jobs) {
+        const std::string dir = WithoutTrailingDelims(job.Member->GetInstallDir());
+        if (programs.empty() || dir.size() <= programs.size() + 1 || !IsAtOrBelow(dir, programs))
+            refuse(dir);
+        const std::size_t end = dir.find(PathDelim, programs.size() + 1);
+        const std::string first = dir.substr(0, end);
+        if (top.empty())
+            top = first;
+        else if (first != top)
+            refuse(dir);
+    }
+    if (top.empty())
+        return;
+    if (!IsRootsOwnPath(top, true))
+        refuse(top);
+    const auto holds = [&](const TInstallAppInfo& record) {
+        for (int i = 0; i < record.Members.Count(); ++i)
+            if (IsAtOrBelow(record.Members.Items(i).GetInstallDir(), top))
+                return true;
+        return false;
+    };
+    TInstallList list;
+    list.LoadFromFile(DatabasePath(FDataFolder));
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Items(i).AppId != FAppId && holds(list.Items(i)))
+            refuse(top); // another application's folder
+    if (PathExists(top) && !(FOldRecord && holds(*FOldRecord)))
+        refuse(top); // a folder that is not the installed version's
+}
+
+bool TInstaller::RecordedBefore(const std::string& path) const {
+    if (!FOldRecord)
+        return false;
+    for (int i = 0; i < FOldRecord->Members.Count(); ++i) {
+        const TFileMember& m = FOldRecord->Members.Items(i);
+        if (m.IsTarget && !m.IsExcluded() && m.GetInstallDir() + m.FileName == path)
+            return true;
+    }
+    return false;
 }
 
 void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
@@ -253,9 +305,17 @@ void TInstaller::WriteUserEntries() {
                    : "desktop shortcuts not written: " + error);
 }
 
+TAppNotes TInstaller::EarlierNotes() const {
+    // Only what the installed version's record can vouch for: notes of an identifier with no
+    // record (left behind, or forged) count for nothing.
+    if (!FOldRecord)
+        return TAppNotes{};
+    return ConfineNotes(TAppNotes::Load(FDataFolder, FAppId), *FOldRecord, FAllUsers);
+}
+
 void TInstaller::SaveNotes() {
     // The folders earlier installs created stay noted while they are there; this install's join.
-    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    const TAppNotes earlier = EarlierNotes();
     TAppNotes notes;
     for (const std::string& folder : earlier.Folders)
         if (IsExistingFolder(WithoutTrailingDelims(folder)))
@@ -278,6 +338,13 @@ void TInstaller::EnsureFolder(const std::string& folder) {
     const std::string path = WithoutTrailingDelims(folder);
     if (FKnownFolders.count(path) != 0)
         return;
+    // Root on a user's behalf writes only through real folders of its own: a link on the way
+    // (one of the archive's, say) leads nowhere else.
+    if (FActing && !IsRootsOwnPath(path, true))
+        throw EWriteError(
+            Args(Tr("Installer",
+                    "フォルダ \"%1\" は管理者だけのフォルダではないか、途中にリンクがあります"),
+                 path));
     std::vector<std::string> missing;
     std::string at = path;
     while (!IsExistingFolder(at)) {
@@ -389,6 +456,13 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         throw EWriteError(
             Args(Tr("Installer", "ファイル \"%1\" を作成できません: 同じ名前のフォルダがあります"),
                  job.Target));
+    if (FActing && !RecordedBefore(job.Target)) {
+        // Not the installed version's file: whatever the policy, root leaves it alone.
+        ++FStats.Skipped;
+        FSkipped.insert(job.Target);
+        FLog.Line("not the application's, left as it is: " + job.Target);
+        return;
+    }
     switch (DecideOverwrite(option.OverWrite, job.Source, job.Target)) {
     case TExistingFile::Identical:
         ++FStats.Skipped;
@@ -421,37 +495,59 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
     FLog.Line("replaced: " + job.Target);
 }
 
-std::string TInstaller::IconFor(const Job& job, int index, const std::vector<Job>& jobs) {
-    const TFileMember& member = *job.Member;
-    // An image of the same name installed with the program (tool.exe and tool.png).
-    const std::string stem = Lower(RemoveFileExt(member.FileName));
-    for (const char* ext : {".png", ".svg", ".xpm"}) {
-        for (const Job& other : jobs) {
-            if (other.Member->ArchivePath == member.ArchivePath &&
-                Lower(other.Member->FileName) == stem + ext)
-                return other.Target;
+void TInstaller::WriteIntegrationFiles(const std::vector<TIntegrationFile>& files, bool theme,
+                                       const TIntegrationRequest& request) {
+    for (const TIntegrationFile& file : files) {
+        const std::string why =
+            theme ? CheckThemeIcon(file, request) : CheckProgramIcon(file, request);
+        if (!why.empty()) {
+            FLog.Line("icon refused (" + why + "): " + file.Path);
+            continue;
         }
-    }
-    const std::string ext = Lower(ExtractFileExt(member.FileName));
-    if (ext == ".exe") {
-        // The program's own icon, kept in the data folder under the application's identifier.
-        const std::string png = ExtractProgramIconPng(job.Source);
-        if (!png.empty()) {
-            const std::string path = ProgramIconPath(FDataFolder, FAppId, index);
-            EnsureFolder(ExtractFilePath(path));
-            PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, png, false); });
-            return path;
+        if (std::find(FIcons.begin(), FIcons.end(), file.Path) != FIcons.end())
+            continue;
+        EnsureFolder(ExtractFilePath(file.Path));
+        PutFile(file.Path, [&](const std::string& temp) { WriteNewFile(temp, file.Bytes, false); });
+        if (theme) {
+            FIcons.push_back(file.Path);
+            FIconThemes.insert(IconThemeFolderPath(request.AllUsers));
         }
+        FLog.Line("icon: " + file.Path);
     }
-    if (member.Role() == mrHelp || ext == ".chm" || ext == ".hlp" || ext == ".txt")
-        return "help-browser";
-    if (ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd" || ext == ".msi")
-        return "application-x-executable";
-    return "text-x-generic";
 }
 
 void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs) {
     const std::string applications = ApplicationsFolder(option.AllUsers);
+    // What the entries say and the icons they show, read from the installed files with the
+    // user's rights only.
+    TIntegrationRequest request;
+    request.AppId = FAppId;
+    request.AllUsers = option.AllUsers;
+    request.AllowHandlers = AllowHandlers;
+    request.DataFolder = FDataFolder;
+    std::vector<TIntegrationJob> integrationJobs;
+    bool anyShortcut = false;
+    for (const Job& job : jobs) {
+        integrationJobs.push_back({job.Member, job.Target});
+        anyShortcut = anyShortcut || job.Member->HasShortcut();
+    }
+    TIntegration integration;
+    if (anyShortcut) {
+        std::string error;
+        if (FActing) {
+            if (!ReadIntegrationAsUser(ActingUser(), integrationJobs, request, integration, error))
+                FLog.Line("entries and icons not read: " + error);
+        } else {
+            integration = ReadIntegration(integrationJobs, request);
+        }
+    }
+    for (const std::string& line : integration.Log)
+        FLog.Line(line);
+    for (const std::string& notice : integration.Notices)
+        FNotices.push_back(notice);
+    WriteIntegrationFiles(integration.ThemeIcons, true, request);
+    WriteIntegrationFiles(integration.ProgramIcons, false, request);
+
     std::vector<std::string> written;
     for (size_t index = 0; index < jobs.size(); ++index) {
         const Job& job = jobs[index];
@@ -464,22 +560,12 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
             FLog.Line("shortcut refused: " + why);
         if (paths.empty())
             continue;
-        TDesktopEntry entry;
-        entry.Name = ShortcutDisplayName(m);
-        entry.Comment = m.ShortcutOption.Description;
-        entry.Program = job.Target;
-        entry.Arguments = m.ShortcutOption.Arguments;
-        entry.WorkingDirectory = WithoutTrailingDelims(m.ShortcutOption.WorkingDirectory.empty()
-                                                           ? m.GetInstallDir()
-                                                           : m.ShortcutOption.WorkingDirectory);
-        entry.AppId = FAppId;
-        std::string text;
-        const TProgramKind kind = ProgramKindOf(job.Target);
-        if (kind != TProgramKind::None) {
-            text = LinuxEntryText(job, jobs, entry, option.AllUsers);
-        } else {
-            entry.Icon = IconFor(job, static_cast<int>(index), jobs);
-            text = BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
+        const auto found = integration.Entries.find(static_cast<int>(index));
+        const std::string text = found != integration.Entries.end() ? found->second : std::string();
+        const std::string why = CheckEntryText(text, request);
+        if (!why.empty()) {
+            FLog.Line("shortcut not made (" + why + "): " + m.FileName);
+            continue;
         }
         for (const std::string& path : paths) {
             if (!FUi.Progress(path, static_cast<int>(jobs.size()), static_cast<int>(jobs.size())))
@@ -489,10 +575,26 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
                 written.push_back(path);
                 continue;
             }
-            EnsureFolder(ExtractFilePath(path));
             // Menus read entries that are not executable; desktops and file managers want
             // launchers to be.
             const bool inMenu = !applications.empty() && IsAtOrBelow(path, applications);
+            // Root for a user puts entries only into the system's menus (never into autostart
+            // or any other folder a plan may name).
+            if (FActing && !inMenu) {
+                FLog.Line("shortcut refused (not the system's menus): " + path);
+                continue;
+            }
+            // An entry of that name that is not this application's stays as it is.
+            const TFileFacts facts = GetFileFacts(path);
+            if (facts.exists && !IsDesktopEntryOf(path, FAppId)) {
+                FLog.Line("shortcut not made, another entry of that name is there: " + path);
+                FNotices.push_back(
+                    Args(Tr("Installer", "\"%1\" は別のアプリケーションのものなので、"
+                                         "置き換えませんでした。"),
+                         path));
+                continue;
+            }
+            EnsureFolder(ExtractFilePath(path));
             PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, text, !inMenu); });
             if (inMenu)
                 FApplicationsChanged = true;
@@ -508,201 +610,9 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         RefreshIconCache(theme);
 }
 
-std::string TInstaller::LinuxEntryText(const Job& job, const std::vector<Job>& jobs,
-                                       TDesktopEntry entry, bool allUsers) {
-    const TFileMember& m = *job.Member;
-    // The entry the archive bundles for the program: the one that starts it, else the only one.
-    TDesktopFile bundled;
-    bool found = false;
-    int applications = 0;
-    TDesktopFile only;
-    for (const Job& other : jobs) {
-        if (Lower(ExtractFileExt(other.Member->FileName)) != ".desktop")
-            continue;
-        std::string bytes;
-        try {
-            if (!ReadWholeFileLocked(other.Target, bytes, false, 1 << 20))
-                continue;
-        } catch (const Exception&) {
-            continue;
-        }
-        TDesktopFile file = TDesktopFile::Parse(bytes);
-        if (file.Value("Type") != "Application")
-            continue;
-        ++applications;
-        if (EntryStartsProgram(file, m.FileName)) {
-            bundled = std::move(file);
-            found = true;
-            break;
-        }
-        only = std::move(file);
-    }
-    if (!found && applications == 1) {
-        bundled = std::move(only);
-        found = true;
-    }
-    // An AppImage carries its own entry and icon inside.
-    if (!found && ProgramKindOf(job.Target) == TProgramKind::AppImage) {
-        const std::string temp = FDataFolder + "appimage-" + std::to_string(::getpid()) + PathDelim;
-        DeleteTree(temp, false);
-        TAppImageParts parts;
-        if (::mkdir(WithoutTrailingDelims(temp).c_str(), 0700) == 0 &&
-            ReadAppImageParts(job.Target, temp, parts)) {
-            if (!parts.DesktopEntry.empty()) {
-                bundled = TDesktopFile::Parse(parts.DesktopEntry);
-                found = bundled.Value("Type") == "Application";
-            }
-            if (!parts.IconPath.empty())
-                entry.Icon = InstallThemeIcons({{parts.IconPath, parts.IconName}}, allUsers);
-        }
-        DeleteTree(temp, false);
-        if (found && !entry.Icon.empty())
-            return FinishBundledEntry(job, bundled, entry);
-    }
-    const std::string bundledIcon = found ? bundled.Value("Icon") : std::string();
-    entry.Icon = LinuxIcon(job, jobs, bundledIcon, allUsers);
-    if (!found) {
-        if (entry.Icon.empty())
-            entry.Icon = "application-x-executable";
-        return BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
-    }
-    return FinishBundledEntry(job, bundled, entry);
-}
-
-std::string TInstaller::FinishBundledEntry(const Job& job, TDesktopFile& bundled,
-                                           const TDesktopEntry& entry) {
-    const TFileMember& m = *job.Member;
-    // Its keys stay (categories, comments, MIME types, translations, field codes); only what
-    // names places is put right: the program, the folder it starts in and the icon.
-    for (const std::string& group : bundled.Groups()) {
-        const bool main = group == "Desktop Entry";
-        if (!main && group.compare(0, 15, "Desktop Action ") != 0)
-            continue;
-        std::vector<std::string> words = SplitExec(bundled.Value("Exec", group));
-        std::size_t at = 0;
-        if (!words.empty() && (words[0] == "env" || words[0] == "/usr/bin/env"))
-            for (at = 1; at < words.size() && words[at].find('=') != std::string::npos; ++at) {
-            }
-        if (at < words.size() &&
-            (main || words[at].substr(words[at].rfind('/') + 1) == m.FileName)) {
-            words[at] = job.Target;
-            std::string line;
-            for (std::size_t i = 0; i < words.size(); ++i)
-                line += (i == 0 ? "" : " ") +
-                        (i == at ? QuoteExecArgument(words[i]) : QuoteExecWord(words[i]));
-            bundled.SetRaw("Exec", EscapeDesktopValue(line), group);
-        } else if (main && words.empty()) {
-            bundled.SetRaw("Exec", EscapeDesktopValue(QuoteExecArgument(job.Target)), group);
-        }
-    }
-    if (bundled.Has("TryExec"))
-        bundled.SetRaw("TryExec", EscapeDesktopValue(job.Target));
-    bundled.SetRaw("Path", EscapeDesktopValue(entry.WorkingDirectory));
-    if (!entry.Icon.empty())
-        bundled.SetRaw("Icon", EscapeDesktopValue(entry.Icon));
-    // Started through D-Bus it would need a service file this install does not make.
-    bundled.Remove("DBusActivatable");
-    // A name the user gave the shortcut wins over the bundled one.
-    const std::string given = m.ShortcutOption.ShortcutName;
-    if (!given.empty() && given != RemoveFileExt(m.FileName) &&
-        given != ProgramShortcutName(m.FileName) && given != bundled.Value("Name"))
-        bundled.SetRaw("Name", EscapeDesktopValue(given));
-    bundled.SetRaw(DesktopEntryAppIdKey, std::to_string(FAppId));
-    return bundled.Text();
-}
-
-std::string TInstaller::LinuxIcon(const Job& job, const std::vector<Job>& jobs,
-                                  const std::string& iconValue, bool allUsers) {
-    std::vector<const Job*> images;
-    for (const Job& other : jobs)
-        if (ImageFactsOf(other.Target).Image)
-            images.push_back(&other);
-    const auto stem = [](const std::string& name) {
-        const std::string lower = Lower(name);
-        const std::string ext = ExtractFileExt(lower);
-        return ext == ".png" || ext == ".svg" || ext == ".xpm" ? RemoveFileExt(lower) : lower;
-    };
-    const auto named = [&](const std::string& want) {
-        std::vector<const Job*> found;
-        for (const Job* image : images)
-            if (!want.empty() && stem(image->Member->FileName) == want)
-                found.push_back(image);
-        return found;
-    };
-    // The bundled entry's icon, else an image named like the program, else the best square one.
-    std::vector<const Job*> chosen;
-    if (!iconValue.empty())
-        chosen = named(stem(iconValue.substr(iconValue.rfind('/') + 1)));
-    if (chosen.empty())
-        chosen = named(Lower(CommandName(job.Member->FileName)));
-    if (chosen.empty()) {
-        const Job* best = nullptr;
-        int bestRank = 0;
-        for (const Job* image : images) {
-            const int rank = IconRank(ImageFactsOf(image->Target));
-            if (rank > bestRank) {
-                best = image;
-                bestRank = rank;
-            }
-        }
-        if (best != nullptr)
-            chosen.push_back(best);
-    }
-    if (chosen.empty())
-        return iconValue.find('/') == std::string::npos ? iconValue : std::string();
-    std::vector<std::pair<std::string, std::string>> files;
-    for (const Job* image : chosen)
-        files.emplace_back(image->Target, image->Member->FileName);
-    return InstallThemeIcons(files, allUsers);
-}
-
-std::string TInstaller::InstallThemeIcons(
-    const std::vector<std::pair<std::string, std::string>>& images, bool allUsers) {
-    // Every size of it goes into the icon theme under the application's own name; an image the
-    // theme has no folder for is named by its installed path.
-    const auto stem = [](const std::string& name) {
-        const std::string lower = Lower(name);
-        const std::string ext = ExtractFileExt(lower);
-        return ext == ".png" || ext == ".svg" || ext == ".xpm" ? RemoveFileExt(lower) : lower;
-    };
-    const std::string theme = IconThemeFolderPath(allUsers);
-    const std::string name = ThemeIconName(FAppId, stem(images.front().second));
-    std::string best;
-    int bestRank = -1;
-    bool themed = false;
-    for (const auto& [source, fileName] : images) {
-        const TImageFacts facts = ImageFactsOf(source);
-        if (IconRank(facts) > bestRank) {
-            best = source;
-            bestRank = IconRank(facts);
-        }
-        const std::string sub = ThemeSubfolder(facts);
-        if (sub.empty() || theme.empty())
-            continue;
-        const std::string path = WithTrailingDelim(theme) + sub + PathDelim + name +
-                                 Lower(ExtractFileExt(fileName));
-        if (std::find(FIcons.begin(), FIcons.end(), path) != FIcons.end())
-            continue;
-        std::string bytes;
-        try {
-            if (!ReadWholeFileLocked(source, bytes, false, 16u << 20))
-                continue;
-        } catch (const Exception&) {
-            continue;
-        }
-        EnsureFolder(ExtractFilePath(path));
-        PutFile(path, [&](const std::string& temp) { WriteNewFile(temp, bytes, false); });
-        FIcons.push_back(path);
-        FIconThemes.insert(theme);
-        themed = true;
-        FLog.Line("icon: " + path);
-    }
-    return themed ? name : best;
-}
-
 void TInstaller::RemoveStaleIcons() {
     // Icons an earlier install put into a theme that this one did not: gone with the old version.
-    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    const TAppNotes earlier = EarlierNotes();
     for (const std::string& path : earlier.Icons) {
         if (std::find(FIcons.begin(), FIcons.end(), path) != FIcons.end())
             continue;
@@ -720,7 +630,7 @@ void TInstaller::RemoveStaleIcons() {
 void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vector<Job>& jobs) {
     // A link made by an earlier install of the application may be replaced or removed; any other
     // file of that name is someone else's and stays.
-    const TAppNotes earlier = TAppNotes::Load(FDataFolder, FAppId);
+    const TAppNotes earlier = EarlierNotes();
     for (const Job& job : jobs) {
         const TFileMember& m = *job.Member;
         if ((m.ShortcutFlags() & scFolders) == 0)

@@ -3,10 +3,12 @@
 // application in the database, as one transaction. Whatever fails, is cancelled or is killed
 // midway is undone through the journal, so the state before the install comes back.
 #include "DesktopEntry.h"
+#include "Integration.h"
 #include "ToolUi.h"
 
-#include "model/InstallAppInfo.h"
+#include "model/AppNotes.h"
 #include "model/DesktopFile.h"
+#include "model/InstallAppInfo.h"
 #include "model/InstallOption.h"
 #include "platform/Exception.h"
 
@@ -56,6 +58,10 @@ public:
     void Install(const TInstallAppInfo& plan, const TInstallOption& option);
 
     const TInstallStats& Stats() const { return FStats; }
+    // What the install chose not to do that the user should hear, one sentence each.
+    const std::vector<std::string>& Notices() const { return FNotices; }
+    // Keep the web and mail handler types of bundled entries (the user agreed).
+    bool AllowHandlers = false;
     std::int32_t AppId() const { return FAppId; }
 
     // Called with the number of files done before each file is copied (tests use it to fail or
@@ -84,13 +90,14 @@ private:
     bool FAsRoot = false; // files made here are given to the owner of their folder
     enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
     bool FApplicationsChanged = false;
-    std::vector<std::string> FOldEntries; // desktop entries of the record being updated
+    std::vector<std::string> FOldEntries;        // desktop entries of the record being updated
     std::unique_ptr<TInstallAppInfo> FOldRecord; // the record being updated, when there is one
     std::vector<std::string> FCreatedFolders;    // folders this install made for the application
     std::vector<std::string> FLinks;             // commands on PATH this install links
     std::vector<std::string> FIcons;             // icons this install put into an icon theme
     std::set<std::string> FIconThemes;           // the themes they went into
     std::set<std::string> FSkipped;              // existing targets left as they were
+    std::vector<std::string> FNotices;
     bool FActing = false; // root on a user's behalf: the user's own folders only as the user
     // Desktop entries for the user's own desktop, written and removed as the user once the
     // install has gone through (a run as root on the user's behalf never writes there itself).
@@ -104,6 +111,11 @@ private:
     void Run(const TInstallAppInfo& plan, const TInstallOption& option,
              const std::vector<Job>& jobs);
     void EnsureFolder(const std::string& folder);
+    // Root on a user's behalf: every destination in the application's own folder below the
+    // system's programs folder, new or the installed version's; EInstructionError otherwise.
+    void CheckActingDestinations(const std::vector<Job>& jobs);
+    // Whether the installed version's record lists the file as the application's.
+    bool RecordedBefore(const std::string& path) const;
     void CopyJob(const Job& job, const TInstallOption& option);
     bool ConfirmOverwrite(const std::string& target, const TInstallOption& option);
     // Replaces target with the file `write` makes at the temporary name it is given.
@@ -114,22 +126,14 @@ private:
     void PutFile(const std::string& target, const std::function<void(const std::string&)>& write);
     void MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs);
     void RemoveOldEntries(const std::vector<std::string>& written, const std::string& applications);
-    std::string IconFor(const Job& job, int index, const std::vector<Job>& jobs);
-    // The desktop entry of a Linux program: the one the archive bundles for it, with its keys
-    // kept and the installed places put in, else one of its own; its icon in the icon theme.
-    std::string LinuxEntryText(const Job& job, const std::vector<Job>& jobs, TDesktopEntry entry,
-                               bool allUsers);
-    std::string LinuxIcon(const Job& job, const std::vector<Job>& jobs, const std::string& iconValue,
-                          bool allUsers);
     void RemoveStaleIcons();
-    // Installs images (path, file name in the archive) as the sizes of one theme icon; gives its
-    // name, or the best image's path when the theme has no place for any.
-    std::string InstallThemeIcons(const std::vector<std::pair<std::string, std::string>>& images,
-                                  bool allUsers);
-    std::string FinishBundledEntry(const Job& job, TDesktopFile& bundled, const TDesktopEntry& entry);
+    void WriteIntegrationFiles(const std::vector<TIntegrationFile>& files, bool theme,
+                               const TIntegrationRequest& request);
     void SaveRecord(const TInstallAppInfo& plan);
     // The folders the application's installs created, noted beside the database.
     void SaveNotes();
+    TAppNotes EarlierNotes() const;
+    bool FAllUsers = false;
     std::string TempName(const std::string& target, const char* kind);
 };
 

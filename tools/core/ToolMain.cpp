@@ -14,6 +14,8 @@
 #include "platform/FileTransfer.h"
 #include "platform/SpecialFolders.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
@@ -42,7 +44,8 @@ std::string TakeAsUser(const std::string& name) {
     struct stat st {};
     std::string bytes;
     const bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                    st.st_uid == ::getuid() && static_cast<std::uint64_t>(st.st_size) <= kMaxInstructionSize;
+                    st.st_uid == ::getuid() &&
+                    static_cast<std::uint64_t>(st.st_size) <= kMaxInstructionSize;
     if (ok) {
         char buffer[65536];
         for (;;) {
@@ -67,12 +70,16 @@ std::string TakeAsUser(const std::string& name) {
 // used when it is a real folder of root's that nobody else may write to.
 std::string SystemDataFolder() {
     const std::string folder = SystemDataFolderPath() + PathDelim;
+    if (ActingUser().Active && !IsRootsOwnPath(WithoutTrailingDelims(folder), true))
+        throw EWriteError(
+            Args(Tr("ToolMain", "フォルダ \"%1\" は管理者のフォルダではありません。"), folder));
     if (!CreateFolderPath(folder))
         throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" を作成できません。"), folder));
     if (::geteuid() == 0) {
         struct stat st {};
         const std::string plain = WithoutTrailingDelims(folder);
-        if (::lstat(plain.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0)
+        if (::lstat(plain.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0 ||
+            (ActingUser().Active && ((st.st_mode & 022) != 0 || !IsRootsOwnPath(plain, false))))
             throw EWriteError(
                 Args(Tr("ToolMain", "フォルダ \"%1\" は管理者のフォルダではありません。"), folder));
         if ((st.st_mode & 022) != 0)
@@ -90,6 +97,32 @@ bool IsWorkFolderName(const std::string& name) {
     return true;
 }
 
+// The folders of relative below base, made one by one; one already there must be a real folder:
+// a link of the archive's at a folder's place would lead the copy out of the stage.
+void MakeFoldersBelow(const std::string& base, const std::string& relative) {
+    std::string at = WithoutTrailingDelims(base);
+    std::size_t start = 0;
+    while (start < relative.size()) {
+        std::size_t end = relative.find(PathDelim, start);
+        if (end == std::string::npos)
+            end = relative.size();
+        const std::string part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty())
+            continue;
+        at += PathDelim + part;
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                throw EInstructionError(Args(
+                    Tr("ToolMain", "作業フォルダの \"%1\" はフォルダではありません。"), relative));
+            continue;
+        }
+        if (::mkdir(at.c_str(), 0700) != 0)
+            throw EWriteError(Args(Tr("ToolMain", "フォルダ \"%1\" を作成できません。"), at));
+    }
+}
+
 // Root on a user's behalf copies what it installs from the user's working folder into a folder
 // of its own first, and only what the user may give: the working folder must be one of the
 // program's own (the user's data folder + eight hexadecimal digits, the user's), and each file
@@ -101,8 +134,7 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
     const std::string work = WithTrailingDelim(workFolder);
     if (userData.empty() || work.size() != userData.size() + 9 ||
         work.compare(0, userData.size(), userData) != 0 ||
-        !IsWorkFolderName(work.substr(userData.size(), 8)) ||
-        !IsFolderOwnedBy(work, acting.Uid))
+        !IsWorkFolderName(work.substr(userData.size(), 8)) || !IsFolderOwnedBy(work, acting.Uid))
         throw EInstructionError(
             Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"),
                  workFolder));
@@ -126,7 +158,7 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
                 Args(Tr("ToolMain", "作業フォルダのファイルを使えません: %1"), error));
         std::string folder = m.ArchivePath;
         std::replace(folder.begin(), folder.end(), '/', PathDelim);
-        CreateFolderPath(stage + folder);
+        MakeFoldersBelow(stage, folder);
         const std::string target = stage + folder + m.FileName;
         if (isLink) {
             if (::symlink(linkTarget.c_str(), target.c_str()) != 0)
@@ -148,7 +180,8 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
 // The common frame: the log, the journal's lock, the recovery of a killed run, then the work.
 // The report of the run for the program that started it, in the user's data folder (written as
 // the user when acting for one); a report that cannot be written leaves only the exit code.
-void WriteReport(const char* instructionName, const TToolReport& report, const TActingUser& acting) {
+void WriteReport(const char* instructionName, const TToolReport& report,
+                 const TActingUser& acting) {
     const auto write = [&] {
         const std::string path = ToolReportFileName(instructionName);
         RemoveFileEntry(path);
@@ -193,9 +226,9 @@ int RunToolFrame(TToolUi& ui, const std::string& takenFile, const std::string& t
             // With the administrator's rights only the system's installs are done: a user's own
             // data folder is never written by root.
             if (acting.Active && !forAll)
-                throw EInstructionError(
-                    Tr("ToolMain", "管理者の権限では、すべてのユーザー向けの"
-                                   "インストールとアンインストールだけを行います。"));
+                throw EInstructionError(Tr("ToolMain",
+                                           "管理者の権限では、すべてのユーザー向けの"
+                                           "インストールとアンインストールだけを行います。"));
             dataFolder = forAll ? SystemDataFolder() : GetDataFolder();
         } catch (const Exception& e) {
             failure = e.Message();
@@ -265,7 +298,8 @@ std::string TakeInstructions(const std::string& name, std::string& error) {
         // Root on a user's behalf: the file is taken and read as the user would, then kept in
         // root's own folder for the run.
         std::string bytes;
-        if (!RunAsUser(acting, [&] { return TakeAsUser(name); }, bytes, error))
+        if (!RunAsUser(
+                acting, [&] { return TakeAsUser(name); }, bytes, error))
             return std::string();
         const std::string folder = SystemDataFolder();
         const std::string taken = folder + name + "." + std::to_string(::getpid());
@@ -279,7 +313,27 @@ std::string TakeInstructions(const std::string& name, std::string& error) {
     }
 }
 
-int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError) {
+namespace {
+
+// An elevated run does the work the approved command line names, and no other: the instruction
+// file (which the user's processes could rewrite while the password was asked for) must be for
+// the same application.
+void CheckApproved(const TToolArguments& arguments, const std::string& appName,
+                   std::int32_t appId) {
+    const bool acting = ActingUser().Active;
+    if ((arguments.HasAppName && arguments.AppName != appName) ||
+        (arguments.HasAppId && arguments.AppId != appId) ||
+        (acting && (!arguments.HasAppName || !arguments.HasAppId)))
+        throw EInstructionError(
+            Args(Tr("ToolMain", "指示ファイルのアプリケーション \"%1\" は、実行を認められた"
+                                "アプリケーションではありません。"),
+                 appName));
+}
+
+} // namespace
+
+int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+               const TToolArguments& arguments) {
     TToolReport report;
     TInstallAppInfo plan;
     TInstallOption option;
@@ -287,6 +341,7 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
         ui, takenFile, takeError, "install",
         [&] {
             ReadInstallInstructions(takenFile, plan, option);
+            CheckApproved(arguments, plan.AppName, plan.AppId);
             return option.AllUsers;
         },
         [&](TToolLog& log, const std::string& dataFolder) {
@@ -304,9 +359,16 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
                 }
             } cleanUp{stage};
             TInstaller installer(ui, log, dataFolder);
+            installer.AllowHandlers = arguments.AllowHandlers;
+            struct TNotices {
+                TInstaller& i;
+                TToolReport& r;
+                ~TNotices() { r.Notices = i.Notices(); }
+            } notices{installer, report};
             installer.Install(plan, option);
             const TInstallStats& stats = installer.Stats();
             report.AppId = installer.AppId();
+            report.AppName = plan.AppName;
             report.Installed = stats.Created;
             report.Replaced = stats.Replaced + stats.BackedUp;
             report.Skipped = stats.Skipped;
@@ -315,19 +377,75 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
         report);
 }
 
+bool IsUserSetting(const std::string& name) {
+    static const char* const kSettings[] = {"HOME",
+                                            "XDG_DATA_HOME",
+                                            "XDG_CONFIG_HOME",
+                                            "XDG_RUNTIME_DIR",
+                                            "QUILLMATE_CODEPAGE",
+                                            "QUILLMATE_UNATTENDED",
+                                            "QUILLMATE_LANG",
+                                            "LANGUAGE",
+                                            "LC_MESSAGES",
+                                            "LC_ALL",
+                                            "LC_CTYPE",
+                                            "LANG",
+                                            "DISPLAY",
+                                            "WAYLAND_DISPLAY",
+                                            "XAUTHORITY",
+                                            "QT_QPA_PLATFORM",
+                                            "QUILLMATE_PARENT_WINDOW"};
+    for (const char* setting : kSettings)
+        if (name == setting)
+            return true;
+    return false;
+}
+
 TToolArguments ParseToolArguments(int argc, char** argv) {
     TToolArguments arguments;
+    const auto value = [](const std::string& argument, const char* key, std::string& out) {
+        const std::string prefix = key;
+        if (argument.compare(0, prefix.size(), prefix) != 0)
+            return false;
+        out = argument.substr(prefix.size());
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        std::string text;
         arguments.AllUsers = arguments.AllUsers || argument == "--all-users";
         arguments.KeepFolders = arguments.KeepFolders || argument == "--keep-folders";
         arguments.Terminal = arguments.Terminal || argument == "--terminal";
+        arguments.AllowHandlers = arguments.AllowHandlers || argument == "--allow-handlers";
+        if (value(argument, "--app=", text)) {
+            arguments.HasAppName = true;
+            arguments.AppName = text;
+        } else if (value(argument, "--app-id=", text)) {
+            char* end = nullptr;
+            const long id = std::strtol(text.c_str(), &end, 10);
+            arguments.HasAppId = !text.empty() && *end == '\0' && id >= 0 && id <= 0x7fffffff;
+            arguments.AppId = arguments.HasAppId ? static_cast<std::int32_t>(id) : -1;
+        } else if (value(argument, "--env=", text)) {
+            const std::size_t equals = text.find('=');
+            if (equals != std::string::npos && IsUserSetting(text.substr(0, equals)))
+                arguments.Environment.emplace_back(text.substr(0, equals), text.substr(equals + 1));
+        }
     }
     return arguments;
 }
 
+void PrepareToolProcess(const TToolArguments& arguments) {
+    for (const auto& [name, value] : arguments.Environment)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    if (ActingUser().Active) {
+        // Root's places are root's to say: a variable of the user's session never moves them.
+        ::unsetenv("QUILLMATE_SYSTEM_ROOT");
+        FixSystemRoot(TrustedSystemRoot());
+    }
+}
+
 int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
-                 bool allUsers, bool keepFolders) {
+                 const TToolArguments& arguments) {
     TToolReport report;
     TInstallAppInfo record;
     std::vector<std::string> paths;
@@ -336,17 +454,25 @@ int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& t
         ui, takenFile, takeError, "uninstall",
         [&] {
             ReadUninstallInstructions(takenFile, record, paths, hasList);
-            return allUsers;
+            // The record to remove is the one the approved command line names by its
+            // identifier; what it is called comes from the database, not from this file.
+            TToolArguments byId = arguments;
+            byId.HasAppName = ActingUser().Active;
+            byId.AppName = record.AppName;
+            CheckApproved(byId, record.AppName, record.AppId);
+            return arguments.AllUsers;
         },
         [&](TToolLog& log, const std::string& dataFolder) {
             TUninstaller uninstaller(ui, log, dataFolder);
-            uninstaller.KeepFolders = keepFolders;
+            uninstaller.KeepFolders = arguments.KeepFolders;
             struct TCount {
                 TUninstaller& u;
                 TToolReport& r;
                 ~TCount() {
                     r.Removed = u.Stats().Removed;
                     r.Refused = u.Stats().RefusedPaths;
+                    r.AppId = u.Stats().AppId;
+                    r.AppName = u.Stats().AppName;
                 }
             } count{uninstaller, report};
             uninstaller.Uninstall(record, paths, hasList);

@@ -3,7 +3,10 @@
 // their windows: the executables only add the user interface.
 #include "ToolUi.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -20,25 +23,45 @@ bool CanShowWindows();
 // and the result is empty.
 std::string TakeInstructions(const std::string& name, std::string& error);
 
+// The tools' arguments: "--all-users" (the uninstaller's application is one of the system's),
+// "--keep-folders" (the uninstaller leaves folders), "--terminal" (started from the command
+// line: no windows; progress and questions on the terminal), "--allow-handlers" (the installer
+// keeps the web and mail handler types of a bundled entry). "--app=NAME" and "--app-id=N" name
+// the application the run is for: an elevated run does nothing for any other, so the command
+// line the administrator approves says what it is. "--env=NAME=VALUE" hands a run through
+// pkexec (which clears the environment) the user's own settings: where the user's folders are,
+// the language, the display; never a place of the system's.
+struct TToolArguments {
+    bool AllUsers = false;
+    bool KeepFolders = false;
+    bool Terminal = false;
+    bool AllowHandlers = false;
+    bool HasAppName = false;
+    std::string AppName;
+    bool HasAppId = false;
+    std::int32_t AppId = 0;
+    std::vector<std::pair<std::string, std::string>> Environment;
+};
+TToolArguments ParseToolArguments(int argc, char** argv);
+
 // The whole run on a taken instruction file (empty: the take failed with takeError). The
 // taken file is removed at the end, whatever the outcome. The records, journal and log of an
 // install for all users are in the system's data folder, the others in the user's. A run as
 // root on a user's behalf (pkexec) does only installs for all users, took the instruction file
 // as the user, and copies from the user's working folder only the user's own regular files.
-int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError);
-// allUsers: the application is one of the system's (the uninstaller's "--all-users"): its
-// record is in the system's data folder.
+int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
+               const TToolArguments& arguments);
+// The application is one of the system's with "--all-users": its record is in the system's data
+// folder.
 int RunUninstall(TToolUi& ui, const std::string& takenFile, const std::string& takeError,
-                 bool allUsers = false, bool keepFolders = false);
+                 const TToolArguments& arguments);
 
-// The tools' arguments: "--all-users" (the uninstaller's application is one of the system's),
-// "--keep-folders" (the uninstaller leaves folders) and "--terminal" (started from the command
-// line: no windows; progress and questions on the terminal).
-struct TToolArguments {
-    bool AllUsers = false;
-    bool KeepFolders = false;
-    bool Terminal = false;
-};
-TToolArguments ParseToolArguments(int argc, char** argv);
+// The variables "--env" may set: the user's folders, language and display.
+bool IsUserSetting(const std::string& name);
+
+// Before anything else: the user's settings from the arguments into the environment, and for a
+// run as root on a user's behalf the system's places fixed from root's own say (see
+// TrustedSystemRoot), whatever QUILLMATE_SYSTEM_ROOT says.
+void PrepareToolProcess(const TToolArguments& arguments);
 
 } // namespace qm

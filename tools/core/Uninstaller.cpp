@@ -13,10 +13,12 @@
 #include "platform/AtomicFile.h"
 #include "platform/Catalogue.h"
 #include "platform/FileTransfer.h"
+#include "platform/SpecialFolders.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <unistd.h>
 
 namespace qm {
 
@@ -33,18 +35,37 @@ std::string DatabasePath(const std::string& dataFolder) {
 } // namespace
 
 bool ConfinesRemoval(const std::string& folder) {
-    // The root, the home folder, /opt and every folder that holds one of them hold far more
-    // than one application: a record that names one (damaged or forged) must not let a listed
-    // path anywhere below it be removed.
+    // These hold far more than one application: a record that names one (damaged or forged)
+    // must not let a listed path anywhere below it be removed.
     const std::string plain = WithoutTrailingDelims(folder);
     if (plain.empty() || plain == std::string(1, PathDelim))
         return false;
-    const char* home = std::getenv("HOME");
-    const std::vector<std::string> wide = {home != nullptr ? WithoutTrailingDelims(home) : "",
-                                           std::string(1, PathDelim) + "opt"};
-    for (const std::string& place : wide)
-        if (!place.empty() && IsAtOrBelow(place, plain))
+    std::vector<std::string> wide;
+    if (const char* home = std::getenv("HOME"))
+        wide.push_back(home);
+    wide.push_back(PasswordHome(::getuid()));
+    const TActingUser acting = ActingUser();
+    if (acting.Active)
+        wide.push_back(PasswordHome(acting.Uid));
+    const std::string systemRoot =
+        WithoutTrailingDelims(ExtractFilePath(WithoutTrailingDelims(SystemProgramsFolderPath())));
+    for (const char* place : {"/usr", "/usr/local", "/usr/local/share", "/usr/share", "/etc",
+                              "/var", "/var/lib", "/opt", "/home", "/root", "/tmp", "/srv"}) {
+        wide.push_back(place);
+        if (!systemRoot.empty())
+            wide.push_back(systemRoot + place);
+    }
+    for (const std::string& dir :
+         {SystemProgramsFolderPath(), SystemDataFolderPath(), SystemCommandFolderPath(),
+          IconThemeFolderPath(true), ApplicationsFolder(true), ApplicationsFolder(false),
+          UserCommandFolderPath(), IconThemeFolderPath(false),
+          GetSpecialFolder(SF_DESKTOPDIRECTORY), GetSpecialFolder(SF_PROGRAM_FILES)})
+        wide.push_back(dir);
+    for (const std::string& place : wide) {
+        const std::string bare = WithoutTrailingDelims(place);
+        if (!bare.empty() && bare != std::string(1, PathDelim) && IsAtOrBelow(bare, plain))
             return false;
+    }
     return true;
 }
 
@@ -65,9 +86,12 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
                "アプリケーション \"%1\" はインストール済みアプリケーションの一覧にありません。"),
             record.AppName));
     const TInstallAppInfo& installed = list.Items(index);
+    FStats.AppId = installed.AppId;
+    FStats.AppName = installed.AppName;
     CollectRoots(installed);
 
-    FNotes = TAppNotes::Load(FDataFolder, record.AppId);
+    FNotes = ConfineNotes(TAppNotes::Load(FDataFolder, record.AppId), installed,
+                          FDataFolder == WithTrailingDelim(SystemDataFolderPath()));
     if (hasList)
         RemoveListed(removalPaths);
     else
@@ -78,8 +102,9 @@ void TUninstaller::Uninstall(const TInstallAppInfo& record,
         if (FApplicationsChanged[allUsers])
             RefreshDesktopDatabase(ApplicationsFolder(allUsers == 1));
     }
-    RemoveNotedFolders(record.AppId);
-    RemoveRecord(record.AppId);
+    RemoveRecord(installed, hasList);
+    if (FStats.KeptInRecord == 0)
+        RemoveNotedFolders(record.AppId);
     FLog.Line("uninstall complete: " + std::to_string(FStats.Removed) + " removed, " +
               std::to_string(FStats.FoldersRemoved) + " folders removed, " +
               std::to_string(FStats.Kept) + " folders kept, " + std::to_string(FStats.Missing) +
@@ -221,6 +246,11 @@ void TUninstaller::RemoveFolders(std::vector<std::string> folders) {
         const TFileFacts facts = GetFileFacts(folder);
         if (!facts.exists)
             continue;
+        if (IsStandardFolder(folder)) {
+            ++FStats.Kept;
+            FLog.Line("folder kept (a standard folder): " + folder);
+            continue;
+        }
         if (facts.isFolder && RemoveEmptyFolder(folder)) {
             ++FStats.FoldersRemoved;
             FLog.Line("folder removed: " + folder);
@@ -261,15 +291,16 @@ void TUninstaller::RemoveShortcuts(const TInstallAppInfo& installed) {
     if (!userEntries.empty()) {
         const std::int32_t appId = installed.AppId;
         std::string output, error;
-        if (RunAsUser(acting,
-                      [&] {
-                          int removed = 0;
-                          for (const std::string& path : userEntries)
-                              if (IsDesktopEntryOf(path, appId) && RemoveFileEntry(path))
-                                  ++removed;
-                          return std::to_string(removed);
-                      },
-                      output, error))
+        if (RunAsUser(
+                acting,
+                [&] {
+                    int removed = 0;
+                    for (const std::string& path : userEntries)
+                        if (IsDesktopEntryOf(path, appId) && RemoveFileEntry(path))
+                            ++removed;
+                    return std::to_string(removed);
+                },
+                output, error))
             FStats.Shortcuts += std::atoi(output.c_str());
         else
             FLog.Line("desktop shortcuts not removed: " + error);
@@ -341,7 +372,27 @@ void TUninstaller::RemoveNotedFolders(std::int32_t appId) {
         RemoveEmptyFolder(WithoutTrailingDelims(ExtractFilePath(notes)));
 }
 
-void TUninstaller::RemoveRecord(std::int32_t appId) {
+void TUninstaller::RemoveRecord(const TInstallAppInfo& installed, bool hasList) {
+    const std::int32_t appId = installed.AppId;
+    // An install for every user whose removal list left some of its files: nobody but an
+    // administrator can remove those later, so the record stays with just them, and a later
+    // uninstall finds them.
+    TInstallAppInfo rest;
+    if (hasList && FDataFolder == WithTrailingDelim(SystemDataFolderPath())) {
+        rest.Assign(installed);
+        rest.Members.Clear();
+        for (int i = 0; i < installed.Members.Count(); ++i) {
+            const TFileMember& m = installed.Members.Items(i);
+            const std::string path = m.GetInstallDir() + m.FileName;
+            if (!m.IsTarget || m.IsExcluded() || !IsPlainName(m.FileName) ||
+                !IsSafeAbsolutePath(m.GetInstallDir()) || !GetFileFacts(path).exists)
+                continue;
+            TFileMember& kept = rest.Members.Add();
+            kept.Assign(m);
+            kept.SetShortcutFlags(0);
+            ++FStats.KeptInRecord;
+        }
+    }
     const std::string database = DatabasePath(FDataFolder);
     TFileLock lock(LockFileNameFor(database), TFileLock::Mode::Exclusive);
     TInstallList list;
@@ -349,6 +400,13 @@ void TUninstaller::RemoveRecord(std::int32_t appId) {
     const int index = list.IndexOfId(appId);
     if (index < 0)
         return; // gone meanwhile: what was asked for is done
+    if (FStats.KeptInRecord > 0) {
+        list.Items(index).Assign(rest);
+        list.SaveToFile(database, TLocking::AlreadyHeld);
+        FLog.Line("database: record " + std::to_string(appId) + " kept with " +
+                  std::to_string(FStats.KeptInRecord) + " files not removed");
+        return;
+    }
     list.Delete(index);
     list.SaveToFile(database, TLocking::AlreadyHeld);
     FLog.Line("database: record " + std::to_string(appId) + " removed");

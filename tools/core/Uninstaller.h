@@ -16,7 +16,9 @@ namespace qm {
 class TToolLog;
 
 // Whether an install folder of a record may confine what the uninstaller removes: never the
-// file system's root, the home folder, /opt, or a folder above either.
+// file system's root, a home folder (HOME, the home of the user the run acts for and of the
+// running user, from the password database), the system's own folders (/usr, /usr/local, /etc,
+// /var, /opt, and the same below a scratch system root), or a folder above any of them.
 bool ConfinesRemoval(const std::string& folder);
 
 struct TUninstallStats {
@@ -26,7 +28,12 @@ struct TUninstallStats {
     int Kept = 0;           // folders left because they still hold something
     int Refused = 0;        // listed paths outside the application's folders
     std::vector<std::string> RefusedPaths;
-    int Shortcuts = 0;      // desktop entries removed
+    int Shortcuts = 0; // desktop entries removed
+    // The application removed, as its database record names it.
+    std::int32_t AppId = 0;
+    std::string AppName;
+    // Files of the record that a removal list left in place: the record stays with them.
+    int KeptInRecord = 0;
 };
 
 class TUninstaller {
@@ -61,7 +68,7 @@ private:
     void RemoveOneFile(const std::string& path);
     void CheckCancel(const std::string& path, int done, int total);
     void RemoveShortcuts(const TInstallAppInfo& installed);
-    void RemoveRecord(std::int32_t appId);
+    void RemoveRecord(const TInstallAppInfo& installed, bool hasList);
     bool IsNotedFolder(const std::string& path) const;
     void RemoveNotedFolders(std::int32_t appId);
     void RemoveNotedFiles();
