@@ -396,6 +396,10 @@ Use this folder anyway?</translation>
         <source>メインプログラム &quot;%1&quot; は Linux のプログラム (ELF 形式かスクリプト) ではないため、コマンドにできません。</source>
         <translation>The main program &quot;%1&quot; cannot become a command: it is not a Linux program (ELF or a script).</translation>
     </message>
+    <message>
+        <source>コマンド &quot;%1&quot; はすでにあります (%2)。同じ名前のコマンドは作成しません。メインプログラムの名前を変えてからインストールしてください。</source>
+        <translation>A command &quot;%1&quot; exists already (%2). No command of the same name is made; rename the main program before installing.</translation>
+    </message>
 </context>
 <context>
     <name>InstallList</name>
@@ -484,6 +488,10 @@ Use this folder anyway?</translation>
     <message>
         <source>&quot;%1&quot; は別のアプリケーションのものなので、置き換えませんでした。</source>
         <translation>&quot;%1&quot; belongs to another application and was not replaced.</translation>
+    </message>
+    <message>
+        <source>コマンド &quot;%1&quot; はすでにあるため (%2)、作成しませんでした。</source>
+        <translation>The command &quot;%1&quot; was not made, because one exists already (%2).</translation>
     </message>
 </context>
 <context>

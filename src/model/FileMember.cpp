@@ -10,6 +10,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unordered_map>
 
 namespace qm {
@@ -317,14 +319,14 @@ namespace {
 int HelpNameClass(const std::string& fileName) {
     const std::string lower = LowerAscii(fileName);
     const std::string stem = LowerAscii(RemoveFileExt(fileName));
-    static const char* const avoided[] = {"license", "licence", "copying", "copyright",
-                                          "history", "changes", "changelog", "news", "authors",
-                                          "thirdparty", "third-party", "notice"};
+    static const char* const avoided[] = {"license", "licence",    "copying",     "copyright",
+                                          "history", "changes",    "changelog",   "news",
+                                          "authors", "thirdparty", "third-party", "notice"};
     for (const char* word : avoided)
         if (stem.compare(0, std::char_traits<char>::length(word), word) == 0)
             return 2;
-    static const char* const guides[] = {"readme", "read me", "read_me", "manual", "help",
-                                         "説明", "お読みください", "はじめに"};
+    static const char* const guides[] = {"readme", "read me", "read_me",        "manual",
+                                         "help",   "説明",    "お読みください", "はじめに"};
     for (const char* word : guides)
         if (lower.find(word) != std::string::npos)
             return 0;
@@ -341,7 +343,7 @@ bool IsWindowsProgramName(const std::string& fileName) {
 void TFileMembers::AutoSelect(std::uint8_t role) {
     static const std::vector<std::string> mainExts = {".exe", ".msi"};
     // The help files of Windows programs first, then those of other programs.
-    static const std::vector<std::string> helpExts = {".chm", ".hlp", ".hxs", ".txt",
+    static const std::vector<std::string> helpExts = {".chm", ".hlp",  ".hxs", ".txt",
                                                       ".md",  ".html", ".htm", ".pdf"};
     const auto& exts = role == mrMain ? mainExts : helpExts;
 
@@ -481,9 +483,39 @@ std::string CommandName(const std::string& fileName) {
     return fileName;
 }
 
+std::string CommandOnPath(const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos)
+        return std::string();
+    std::vector<std::string> folders = {"/usr/local/sbin", "/usr/local/bin", "/usr/sbin",
+                                        "/usr/bin",        "/sbin",          "/bin"};
+    if (const char* path = std::getenv("PATH")) {
+        const std::string list = path;
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            std::size_t end = list.find(':', start);
+            if (end == std::string::npos)
+                end = list.size();
+            const std::string folder = list.substr(start, end - start);
+            if (!folder.empty() && folder.front() == '/')
+                folders.push_back(ExcludeTrailingPathDelimiter(folder));
+            start = end + 1;
+        }
+    }
+    for (const std::string& folder : folders) {
+        if (folder == UserCommandFolderPath() || folder == SystemCommandFolderPath())
+            continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && (st.st_mode & 0111) != 0)
+            return candidate;
+    }
+    return std::string();
+}
+
 bool IsCommandFolder(const std::string& folder) {
     const std::string plain = ExcludeTrailingPathDelimiter(folder);
-    return !plain.empty() && (plain == UserCommandFolderPath() || plain == SystemCommandFolderPath());
+    return !plain.empty() &&
+           (plain == UserCommandFolderPath() || plain == SystemCommandFolderPath());
 }
 
 void TFileMembers::SetHelpByPath(const std::string& path) {

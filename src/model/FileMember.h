@@ -118,6 +118,12 @@ std::string CommandFolder(bool allUsers);
 // The command a program goes by on PATH: its file name without a script's extension (".sh",
 // ".py", ".pl", ".rb", ".bash").
 std::string CommandName(const std::string& fileName);
+// Where a command of that name is found already: in a folder of the standard PATH
+// (/usr/local/sbin, /usr/local/bin, /usr/sbin, /usr/bin, /sbin, /bin) or of this process's
+// PATH, leaving out the folders of commands this program links into (what is there is the
+// installer's to judge); empty when the name is free. A program installed under a name found
+// here would stand in for that command (ls, sudo, python3).
+std::string CommandOnPath(const std::string& name);
 
 class TFileMembers {
 public:

@@ -20,7 +20,8 @@ namespace qm {
 namespace {
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // One generator for the process, seeded once, so working-folder names do not repeat between
@@ -192,7 +193,8 @@ bool TInstallAppInfo::IsNativeProgram(const TFileMember& member) const {
 void TInstallAppInfo::ReadBundledIdentity(const TFileMember& main) {
     const auto read = [&](const TFileMember& m, std::string& bytes) {
         try {
-            return m.FileSize <= (1 << 20) && ReadWholeFileLocked(ExtractedPath(m), bytes, false, 1 << 20);
+            return m.FileSize <= (1 << 20) &&
+                   ReadWholeFileLocked(ExtractedPath(m), bytes, false, 1 << 20);
         } catch (const Exception&) {
             return false;
         }
@@ -251,6 +253,18 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
                 Args(Tr("InstallAppInfo", "メインプログラム \"%1\" は Linux のプログラム (ELF "
                                           "形式かスクリプト) ではないため、コマンドにできません。"),
                      m.FileName);
+            return false;
+        }
+        // Never a command that stands in for one already on PATH: it would run wherever the
+        // user (or an administrator, for all users) types that name.
+        const std::string name = CommandName(m.FileName);
+        const std::string existing = CommandOnPath(name);
+        if (!existing.empty()) {
+            why =
+                Args(Tr("InstallAppInfo",
+                        "コマンド \"%1\" はすでにあります (%2)。同じ名前のコマンドは作成しません。"
+                        "メインプログラムの名前を変えてからインストールしてください。"),
+                     name, existing);
             return false;
         }
         folders.push_back(CommandFolder(allUsers));
@@ -326,7 +340,8 @@ void TInstallAppInfo::SelectNativeMain() {
         if (stem.size() > 9 && stem.compare(stem.size() - 9, 9, ".appimage") == 0)
             stem = LowerAscii(ParseArchiveName(m.FileName).Name);
         const std::string plainStem = LowerAscii(RemoveFileExt(m.FileName));
-        const int depth = static_cast<int>(std::count(m.ArchivePath.begin(), m.ArchivePath.end(), '/'));
+        const int depth =
+            static_cast<int>(std::count(m.ArchivePath.begin(), m.ArchivePath.end(), '/'));
         const bool atTop = depth <= (top.empty() ? 0 : 1);
         const bool inBin = m.ArchivePath.size() >= 4 &&
                            m.ArchivePath.compare(m.ArchivePath.size() - 4, 4, "bin/") == 0;

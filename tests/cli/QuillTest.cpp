@@ -438,3 +438,19 @@ TEST(Quill, SpeaksEnglishUnderAnotherLocale) {
               std::string::npos)
         << missing.Err;
 }
+
+// A program named like a command already on PATH is never made that command: the plan says so
+// and nothing is installed.
+TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
+    const std::string dir = qmtest::MakeTempFolder("lsapp");
+    ASSERT_EQ(qmtest::Run("cd '" + dir +
+                          "' && mkdir Ls-1.0 && printf '#!/bin/sh\\necho mine\\n' > "
+                          "Ls-1.0/ls && chmod 755 Ls-1.0/ls && tar czf ls-1.0.tar.gz Ls-1.0"),
+              0);
+    const std::set<std::string> before = HomeContents();
+    const TRun install =
+        Quill("install '" + dir + "/ls-1.0.tar.gz' --main Ls-1.0/ls --command --yes");
+    EXPECT_EQ(install.Exit, 1);
+    EXPECT_NE(install.Err.find("\"ls\""), std::string::npos) << install.Err;
+    EXPECT_EQ(HomeContents(), before);
+}

@@ -375,3 +375,31 @@ TEST_F(Elevated, AppImagesAndBundledEntriesClaimNoMoreThanTheirOwn) {
 }
 
 } // namespace
+
+namespace {
+
+// A program named like a command that is already on PATH never becomes that command: an
+// administrator typing "ls" would run the archive's program. A free name does.
+TEST_F(Elevated, ACommandNeverStandsInForOneOnPath) {
+    const std::string work = data + "0000ABCD/";
+    for (const char* name : {"ls", "quillmate-free-name"}) {
+        qmtest::WriteFile(work + "app/" + name, "#!/bin/sh\necho hi\n");
+        ::chmod((work + "app/" + name).c_str(), 0755);
+    }
+    auto plan = tooltest::MakePlan(work, sys + "/opt/Cmd/");
+    for (const char* name : {"ls", "quillmate-free-name"}) {
+        TFileMember& m = Member(*plan, std::string("app/") + name);
+        m.SetShortcutFlags(scFolders);
+        m.SetShortcutFolders({sys + "/usr/local/bin/"});
+    }
+    ASSERT_EQ(Install(*plan, work), 0);
+    EXPECT_FALSE(fs::exists(sys + "/usr/local/bin/ls"));
+    EXPECT_TRUE(fs::is_symlink(sys + "/usr/local/bin/quillmate-free-name"));
+    TToolReport report;
+    ASSERT_TRUE(ParseToolReport(
+        qmtest::ReadFile(data + std::string(InstallInstructionName) + ".report"), report));
+    ASSERT_EQ(report.Notices.size(), 1u);
+    EXPECT_NE(report.Notices[0].find("\"ls\""), std::string::npos) << report.Notices[0];
+}
+
+} // namespace

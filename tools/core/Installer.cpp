@@ -648,6 +648,14 @@ void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vecto
             if (!IsPlainName(name))
                 continue;
             const std::string path = WithTrailingDelim(folder) + name;
+            // A name that is a command already (ls, sudo, python3) is never taken over.
+            if (const std::string existing = CommandOnPath(name); !existing.empty()) {
+                FLog.Line("command not linked, one of that name is on PATH: " + existing);
+                FNotices.push_back(Args(
+                    Tr("Installer", "コマンド \"%1\" はすでにあるため (%2)、作成しませんでした。"),
+                    name, existing));
+                continue;
+            }
             const TFileFacts facts = GetFileFacts(path);
             if (facts.exists && !(facts.isSymlink && earlier.HasLink(path))) {
                 FLog.Line("command not linked, a file of that name is there: " + path);
