@@ -152,6 +152,13 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
     ShowHandOffOutcome(outcome);
     if (outcome.Result != THandOffResult::Done)
         return;
+    // What the installer chose not to do (a command or handler types left out), in its words.
+    if (outcome.Install.Reported && !outcome.Install.Report.Notices.empty()) {
+        QStringList notices;
+        for (const std::string& notice : outcome.Install.Report.Notices)
+            notices << Q(notice);
+        ShowMessageBox(this, QMessageBox::Information, notices.join(QLatin1Char('\n')));
+    }
     const QString what = QStringLiteral("%1 %2").arg(ShownText(FInstallInfo->AppName),
                                                      ShownText(FInstallInfo->Version));
     FHandOffNote =
@@ -196,7 +203,8 @@ void TfrmMain::actInstallExecute() {
         dialog.SetConfirmMode(ReadConfigInt(*FIniMain, cfg::ConfirmMode));
         dialog.SetOverWrite(ReadConfigInt(*FIniMain, cfg::OverWrite));
         const int main = FInstallInfo->Members.MainIndex();
-        dialog.SetCommand(main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)),
+        dialog.SetCommand(main >= 0 &&
+                              FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)),
                           FInstallInfo->MainIsCommand());
         if (ExecDialog(dialog) != QDialog::Accepted)
             return;
@@ -204,8 +212,12 @@ void TfrmMain::actInstallExecute() {
         TInstallAppInfo& plan = *FInstallInfo;
         TakePlanIdentity(plan);
         std::string why;
-        if (main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)))
-            plan.SetMainCommand(dialog.MakeCommand(), dialog.AllUsers(), why);
+        if (main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)) &&
+            !plan.SetMainCommand(dialog.MakeCommand(), dialog.AllUsers(), why)) {
+            // A name already on PATH, say: said before anything is installed.
+            ShowMessageBox(this, QMessageBox::Warning, Q(why));
+            return;
+        }
         option.ConfirmMode = dialog.ConfirmMode();
         option.IsUpdate = IsUpdate;
         option.OverWrite = dialog.OverWrite();
@@ -242,8 +254,8 @@ void TfrmMain::actUninstallExecute() {
     // file (however long a password prompt before it takes), so the next hand-off cannot
     // replace the file under it.
     TWindowWaiter waiter;
-    THandOffOutcome outcome = THandOff(waiter).Uninstall(
-        dialog.UninstallInfo(), dialog.Targets(), false, dialog.UninstallInfo().AllUsers);
+    THandOffOutcome outcome = THandOff(waiter).Uninstall(dialog.UninstallInfo(), dialog.Targets(),
+                                                         false, dialog.UninstallInfo().AllUsers);
     ShowHandOffOutcome(outcome);
     const QString name = ShownText(dialog.UninstallInfo().AppName);
     if (outcome.Result == THandOffResult::Done && outcome.Uninstall.Finished)
@@ -420,10 +432,14 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
         m.SetShortcutFlags(flags);
     }
     // A Linux program may become a command on PATH.
-    if (const int main = members.MainIndex(); main >= 0 &&
-                                              FInstallInfo->CanBeCommand(members.Items(main))) {
+    if (const int main = members.MainIndex();
+        main >= 0 && FInstallInfo->CanBeCommand(members.Items(main))) {
         std::string why;
-        FInstallInfo->SetMainCommand(wizard.AddCommand(), wizard.AllUsers(), why);
+        // Refused (a name already on PATH): said, and the install goes on without the command.
+        if (!FInstallInfo->SetMainCommand(wizard.AddCommand(), wizard.AllUsers(), why)) {
+            FInstallInfo->SetMainCommand(false, wizard.AllUsers(), why);
+            ShowMessageBox(this, QMessageBox::Warning, Q(why));
+        }
     }
     if (const int help = members.HelpIndex(); help >= 0) {
         members.Items(help).SetRole(mrNormal);
