@@ -31,6 +31,10 @@
         <source>%1 の途中にユーザーのものではないフォルダかリンクがあります</source>
         <translation>A folder or link on the way to %1 does not belong to the user</translation>
     </message>
+    <message>
+        <source>ユーザーの権限での処理が時間内に終わりませんでした。</source>
+        <translation>The work with the user&apos;s rights did not end in time.</translation>
+    </message>
 </context>
 <context>
     <name>AnsiCodec</name>

@@ -5,11 +5,14 @@
 #include "platform/SystemError.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -76,7 +79,7 @@ TActingUser ActingUser() {
 }
 
 bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work,
-               std::string& output, std::string& error) {
+               std::string& output, std::string& error, int timeoutSeconds) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         error = SystemErrorText(errno);
@@ -91,6 +94,8 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
     }
     if (pid == 0) {
         ::close(pipeFds[0]);
+        // A group of its own, so whatever it starts ends with it when it takes too long.
+        ::setpgid(0, 0);
         // The first byte says whether work succeeded; the rest is its answer or its error.
         std::string answer;
         char status = 1;
@@ -119,9 +124,25 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
         ::_exit(0);
     }
     ::close(pipeFds[1]);
+    ::setpgid(pid, pid); // the same from this side, whichever runs first
     std::string message;
     char buffer[65536];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    bool timedOut = false;
     for (;;) {
+        if (timeoutSeconds > 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd wait{pipeFds[0], POLLIN, 0};
+            const int ready =
+                left.count() <= 0 ? 0 : ::poll(&wait, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0) {
+                timedOut = true;
+                break;
+            }
+        }
         const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
         if (got > 0)
             message.append(buffer, static_cast<std::size_t>(got));
@@ -129,8 +150,14 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
             break;
     }
     ::close(pipeFds[0]);
+    if (timedOut)
+        ::kill(-pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut) {
+        error = Tr("ActingUser", "ユーザーの権限での処理が時間内に終わりませんでした。");
+        return false;
     }
     if (message.empty()) {
         error = Tr("ActingUser", "ユーザーの権限で実行できません。");

@@ -22,8 +22,10 @@ TActingUser ActingUser();
 // Runs work in a child process that has the user's identity only (groups, group and user
 // dropped for good) and hands back what work returned. False, with a reason, when the child
 // could not be made or work raised an error (its message is the reason).
+// With timeoutSeconds, a child (and all it started) that has not answered by then is ended, and
+// the call fails.
 bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work,
-               std::string& output, std::string& error);
+               std::string& output, std::string& error, int timeoutSeconds = 0);
 
 // A file below folder opened for reading without following any link on the way, and only when
 // folder and every folder below it on the way and the file itself belong to owner. The file is

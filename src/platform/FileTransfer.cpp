@@ -253,6 +253,30 @@ void MakeFolder(const std::string& path) {
                                SystemError(errno)));
 }
 
+std::string ReadPlainFile(const std::string& path, std::uint64_t limit) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    std::string bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= limit) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
+    return bytes;
+}
+
 bool RemoveFileEntry(const std::string& path) {
     return DeleteFileEntry(path);
 }

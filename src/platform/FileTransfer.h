@@ -40,6 +40,9 @@ void ReplaceFileEntry(const std::string& from, const std::string& to);
 // A second name for a file: a hard link, or a copy where the file system has none. False when
 // both fail (never raises).
 bool LinkOrCopyFile(const std::string& from, const std::string& to);
+// A regular file's bytes, read without following a link and without waiting on a pipe; empty for
+// a link, a folder, a pipe or a device, for a file larger than limit, and when it cannot be read.
+std::string ReadPlainFile(const std::string& path, std::uint64_t limit);
 // Whether two regular files hold the same bytes; false when either cannot be read.
 bool SameFileContents(const std::string& a, const std::string& b);
 // The path with every link and "." or ".." resolved; empty when it does not exist.

@@ -10,6 +10,7 @@
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/InstructionFiles.h"
+#include "platform/ActingUser.h"
 
 #include <gtest/gtest.h>
 
@@ -400,6 +401,35 @@ TEST_F(Elevated, ACommandNeverStandsInForOneOnPath) {
         qmtest::ReadFile(data + std::string(InstallInstructionName) + ".report"), report));
     ASSERT_EQ(report.Notices.size(), 1u);
     EXPECT_NE(report.Notices[0].find("\"ls\""), std::string::npos) << report.Notices[0];
+}
+
+} // namespace
+
+namespace {
+
+// A reader made to run for ever (a crafted image, say) is ended with everything it started, and
+// the install goes on without what it would have read.
+TEST_F(Elevated, AReaderThatNeverAnswersIsEnded) {
+    TActingUser user;
+    user.Active = true;
+    user.Uid = uid;
+    user.Gid = gid;
+    const std::string marker = base + "/still-running";
+    std::string output, error;
+    EXPECT_FALSE(RunAsUser(
+        user,
+        [&] {
+            qmtest::Run("sleep 30; touch '" + marker + "'");
+            return std::string("late");
+        },
+        output, error, 1));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(output, "");
+    // "[s]till" keeps pgrep from finding the shell that runs it.
+    EXPECT_EQ(qmtest::Run("for i in 1 2 3 4 5 6 7 8 9 10; do pgrep -f '" + base +
+                          "/[s]till-running' >/dev/null || exit 0; sleep 0.2; done; exit 1"),
+              0)
+        << "what the reader started ended with it";
 }
 
 } // namespace

@@ -9,9 +9,9 @@
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 
-#include <gtest/gtest.h>
 #include <dirent.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,9 +48,8 @@ std::vector<std::string> LeftInDataFolder() {
     if (DIR* dir = ::opendir(GetDataFolder().c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name != "." && name != ".." && name != InstallListFileName &&
-                name != ToolLogName && name.size() > 5 &&
-                name.compare(name.size() - 5, 5, ".lock") != 0)
+            if (name != "." && name != ".." && name != InstallListFileName && name != ToolLogName &&
+                name.size() > 5 && name.compare(name.size() - 5, 5, ".lock") != 0)
                 left.push_back(name);
         }
         ::closedir(dir);
@@ -287,8 +286,8 @@ TEST(JournalRecovery, ALineNamingTheJournalOrALockIsRefusedWithoutWaiting) {
     const std::string data = GetDataFolder();
     const std::string journal = data + JournalName;
     const std::string keep = qmtest::WriteFile(qmtest::MakeTempFolder("keep") + "/file", "x");
-    for (const std::string& line : {"db\t" + journal + "\t\n",
-                                    "new\t" + keep + "\t\ndb\t" + data + "Quillmate.his.lock\t\n"}) {
+    for (const std::string& line : {"db\t" + journal + "\t\n", "new\t" + keep + "\t\ndb\t" + data +
+                                                                   "Quillmate.his.lock\t\n"}) {
         qmtest::WriteFile(journal, "QMJ 1\n" + line);
         ::alarm(30); // a recovery that waits on its own lock ends the test here
         TJournalLock lock(data);

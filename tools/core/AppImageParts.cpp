@@ -50,29 +50,6 @@ bool RunUnsquashfs(const std::string& program, const std::vector<std::string>& a
     return child->ExitCode() == 0;
 }
 
-// A regular file below folder, read without following a link; empty when anything else.
-std::string ReadPlain(const std::string& path, std::uint64_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    struct stat st {};
-    std::string bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= limit) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 // One line of "unsquashfs -lln": mode, owner, size, date, time, path (and "-> target").
 struct TListed {
     char Kind = 0; // '-' regular, 'l' link, 'd' folder...
@@ -201,7 +178,7 @@ bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolde
     std::string iconWanted;
     if (!entryName.empty()) {
         extract({entryName});
-        parts.DesktopEntry = ReadPlain(root + entryName, kMaxEntrySize);
+        parts.DesktopEntry = ReadPlainFile(root + entryName, kMaxEntrySize);
         iconWanted = TDesktopFile::Parse(parts.DesktopEntry).Value("Icon");
         // Only a plain name says which image at the root is meant; a path names nothing here.
         if (iconWanted.find('/') != std::string::npos || iconWanted == "." || iconWanted == "..")
@@ -225,7 +202,7 @@ bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolde
         if (!IsImageName(name) || iconWanted.empty() ||
             (name != iconWanted && RemoveFileExt(name) != iconWanted))
             continue;
-        std::string bytes = ReadPlain(root + name, kMaxIconSize);
+        std::string bytes = ReadPlainFile(root + name, kMaxIconSize);
         if (!bytes.empty()) {
             parts.IconBytes = std::move(bytes);
             parts.IconName = name;
@@ -234,9 +211,9 @@ bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolde
     }
     std::string dirIcon;
     if (dirIconFile != nullptr)
-        dirIcon = ReadPlain(root + ".DirIcon", kMaxIconSize);
+        dirIcon = ReadPlainFile(root + ".DirIcon", kMaxIconSize);
     else if (linked != nullptr)
-        dirIcon = ReadPlain(root + linked->Name, kMaxIconSize);
+        dirIcon = ReadPlainFile(root + linked->Name, kMaxIconSize);
     if (!dirIcon.empty()) {
         const bool png = dirIcon.compare(0, 4, "\x89PNG") == 0;
         const bool svg = !png && dirIcon.find("<svg") != std::string::npos;

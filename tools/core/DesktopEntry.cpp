@@ -4,14 +4,12 @@
 
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileTransfer.h"
 #include "platform/Process.h"
 #include "platform/SpecialFolders.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qm {
 
@@ -217,21 +215,7 @@ void RefreshIconCache(const std::string& themeFolder) {
 bool IsDesktopEntryOf(const std::string& path, std::int32_t appId) {
     // Read without following a link and without waiting on a pipe: a link or anything but a
     // regular file in an entry's place is not one of ours.
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= (1 << 20)) {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got <= 0 || bytes.size() > (1u << 20))
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-    ::close(fd);
+    const std::string bytes = ReadPlainFile(path, 1 << 20);
     const std::string key =
         "\n" + std::string(DesktopEntryAppIdKey) + "=" + std::to_string(appId) + "\n";
     return bytes.find(key) != std::string::npos;

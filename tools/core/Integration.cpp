@@ -43,55 +43,9 @@ std::string ImageStem(const std::string& name) {
     return ext == ".png" || ext == ".svg" || ext == ".xpm" ? RemoveFileExt(lower) : lower;
 }
 
-// A regular file read without following a link and without waiting on a pipe; empty for
-// anything else, and for one larger than limit.
-std::string ReadPlainFile(const std::string& path, std::uint64_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat st {};
-    std::string bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= limit) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 bool IsPlainRegular(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-TImageFacts FactsOfBytes(const std::string& name, const std::string& bytes) {
-    TImageFacts facts;
-    const std::string ext = Lower(ExtractFileExt(name));
-    if (!IsImageContent(ext, bytes))
-        return facts;
-    facts.Image = true;
-    if (ext == ".svg") {
-        facts.Scalable = true;
-    } else if (ext == ".png") {
-        const auto be32 = [&](std::size_t at) {
-            return static_cast<int>(
-                (std::uint32_t(static_cast<unsigned char>(bytes[at])) << 24) |
-                (std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 16) |
-                (std::uint32_t(static_cast<unsigned char>(bytes[at + 2])) << 8) |
-                std::uint32_t(static_cast<unsigned char>(bytes[at + 3])));
-        };
-        facts.Width = be32(16);
-        facts.Height = be32(20);
-    }
-    return facts;
 }
 
 class TReader {
@@ -132,7 +86,7 @@ private:
                 continue;
             // A link member is never an icon: it could name anything.
             std::string bytes = ReadPlainFile(job.Target, kMaxIconSize);
-            if (FactsOfBytes(job.Member->FileName, bytes).Image)
+            if (ImageFactsOf(job.Member->FileName, bytes).Image)
                 FImages.emplace_back(&job, std::move(bytes));
         }
         return FImages;
@@ -218,14 +172,8 @@ private:
         }
         // An AppImage carries its own entry and icon inside.
         if (!found && ProgramKindOf(job.Target) == TProgramKind::AppImage) {
-            char pattern[] = "/tmp/quillmate-appimage-XXXXXX";
-            const std::string tmp = TempFolderPath();
-            std::string templ = tmp + "/quillmate-appimage-XXXXXX";
-            std::vector<char> name(templ.begin(), templ.end());
-            name.push_back('\0');
-            const char* made = ::mkdtemp(name.data());
-            if (made == nullptr)
-                made = ::mkdtemp(pattern);
+            std::string templ = TempFolderPath() + "/quillmate-appimage-XXXXXX";
+            const char* made = ::mkdtemp(templ.data());
             TAppImageParts parts;
             if (made != nullptr) {
                 const std::string temp = std::string(made) + PathDelim;
@@ -235,7 +183,7 @@ private:
                         found = bundled.Value("Type") == "Application";
                     }
                     if (!parts.IconBytes.empty())
-                        entry.Icon = ThemeIcons({{parts.IconName, parts.IconBytes}}, std::string());
+                        entry.Icon = ThemeIcons({{parts.IconName, parts.IconBytes, std::string()}});
                 }
                 DeleteTree(temp, false);
             }
@@ -351,7 +299,7 @@ private:
             int bestRank = 0;
             for (const auto& image : Images()) {
                 const int rank =
-                    IconRank(FactsOfBytes(image.first->Member->FileName, image.second));
+                    IconRank(ImageFactsOf(image.first->Member->FileName, image.second));
                 if (rank > bestRank) {
                     best = &image;
                     bestRank = rank;
@@ -362,28 +310,30 @@ private:
         }
         if (chosen.empty())
             return iconValue.find('/') == std::string::npos ? iconValue : std::string();
-        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<TImage> files;
         for (const auto* image : chosen)
-            files.emplace_back(image->first->Member->FileName, image->second);
-        return ThemeIcons(files, chosen.front()->first->Target, chosen);
+            files.push_back({image->first->Member->FileName, image->second, image->first->Target});
+        return ThemeIcons(files);
     }
+
+    // An image to put into the icon theme: its file name, bytes and installed path (none for
+    // one taken out of an AppImage).
+    struct TImage {
+        std::string Name, Bytes, Installed;
+    };
 
     // Every size of an icon goes into the icon theme under the application's own name; gives
     // that name, or, when the theme has no place for any, the best image's installed path.
-    std::string ThemeIcons(
-        const std::vector<std::pair<std::string, std::string>>& images,
-        const std::string& installedPath,
-        const std::vector<const std::pair<const TIntegrationJob*, std::string>*>& jobs = {}) {
+    std::string ThemeIcons(const std::vector<TImage>& images) {
         const std::string theme = IconThemeFolderPath(FRequest.AllUsers);
-        const std::string name = ThemeIconName(FRequest.AppId, ImageStem(images.front().first));
-        std::string best = installedPath;
+        const std::string name = ThemeIconName(FRequest.AppId, ImageStem(images.front().Name));
+        std::string best;
         int bestRank = -1;
         bool themed = false;
-        for (std::size_t i = 0; i < images.size(); ++i) {
-            const auto& [fileName, bytes] = images[i];
-            const TImageFacts facts = FactsOfBytes(fileName, bytes);
-            if (IconRank(facts) > bestRank && i < jobs.size()) {
-                best = jobs[i]->first->Target;
+        for (const auto& [fileName, bytes, installed] : images) {
+            const TImageFacts facts = ImageFactsOf(fileName, bytes);
+            if (IconRank(facts) > bestRank) {
+                best = installed;
                 bestRank = IconRank(facts);
             }
             const std::string sub = ThemeSubfolder(facts);
@@ -435,37 +385,6 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-bool IsImageContent(const std::string& extension, const std::string& bytes) {
-    const std::string ext = Lower(extension);
-    if (ext == ".png")
-        return bytes.size() >= 24 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0;
-    const std::string head = bytes.substr(0, 4096);
-    if (ext == ".xpm")
-        return StartsWith(head, "/* XPM */");
-    if (ext == ".svg") {
-        // An SVG document: its first element is <svg>, after at most an XML declaration,
-        // comments and a doctype.
-        std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        for (;;) {
-            at = head.find_first_not_of(" \t\r\n", at);
-            if (at == std::string::npos)
-                return false;
-            if (head.compare(at, 4, "<svg") == 0)
-                return true;
-            if (head.compare(at, 2, "<?") == 0 || head.compare(at, 4, "<!--") == 0 ||
-                head.compare(at, 9, "<!DOCTYPE") == 0) {
-                const std::size_t end = head.find('>', at);
-                if (end == std::string::npos)
-                    return false;
-                at = end + 1;
-                continue;
-            }
-            return false;
-        }
-    }
-    return false;
-}
-
 bool IsHandlerType(const std::string& mimeType) {
     const std::string type = Lower(mimeType);
     if (StartsWith(type, "x-scheme-handler/"))
@@ -510,6 +429,8 @@ std::string FormatIntegration(const TIntegration& integration) {
         out += 'L';
         PutField(out, line);
     }
+    // The end, so results cut short (a child killed midway) are never taken for whole ones.
+    out += 'Z';
     return out;
 }
 
@@ -520,6 +441,8 @@ bool ParseIntegration(const std::string& bytes, TIntegration& integration) {
     std::size_t at = 4;
     while (at < bytes.size()) {
         const char kind = bytes[at++];
+        if (kind == 'Z')
+            return at == bytes.size();
         std::string a, b;
         if (!GetField(bytes, at, a))
             return false;
@@ -547,7 +470,7 @@ bool ParseIntegration(const std::string& bytes, TIntegration& integration) {
             return false;
         }
     }
-    return true;
+    return false;
 }
 
 bool ReadIntegrationAsUser(const TActingUser& user, const std::vector<TIntegrationJob>& jobs,

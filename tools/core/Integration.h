@@ -63,8 +63,6 @@ std::string CheckThemeIcon(const TIntegrationFile& icon, const TIntegrationReque
 std::string CheckProgramIcon(const TIntegrationFile& icon, const TIntegrationRequest& request);
 std::string CheckEntryText(const std::string& text, const TIntegrationRequest& request);
 
-// Whether bytes are an image of the kind its extension (".png", ".svg", ".xpm") says.
-bool IsImageContent(const std::string& extension, const std::string& bytes);
 // The MIME types of an entry that make a program the handler of web addresses, web pages or
 // mail: x-scheme-handler/..., text/html, application/xhtml+xml, message/rfc822 and the like.
 bool IsHandlerType(const std::string& mimeType);

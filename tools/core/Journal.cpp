@@ -33,7 +33,8 @@ std::string JournalPath(const std::string& dataFolder) {
 
 // Puts a kept file back in its place; the caller logs what could not be restored.
 bool Restore(const std::string& saved, const std::string& target) {
-    struct stat keptStat {}, targetStat {};
+    struct stat keptStat {
+    }, targetStat{};
     if (saved.empty() || ::lstat(saved.c_str(), &keptStat) != 0)
         return true; // the change was never made: the old file is still in place
     if (::lstat(target.c_str(), &targetStat) == 0 && keptStat.st_dev == targetStat.st_dev &&
@@ -234,8 +235,7 @@ bool TJournal::Recover(const std::string& dataFolder, TToolLog& log) {
     // Only a journal this process's own identity wrote is replayed: one that another user put
     // here (or a link at its name) is set aside untouched.
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 &&
-        (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
+    if (::lstat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
         log.Line("journal: not this user's own, left as " + path + ".bad");
         ReplaceFileEntry(path, path + ".bad");
         return true;

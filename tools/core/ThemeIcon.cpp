@@ -7,34 +7,59 @@
 
 namespace qm {
 
-TImageFacts ImageFactsOf(const std::string& path) {
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+bool IsImageContent(const std::string& extension, const std::string& bytes) {
+    const std::string ext = LowerAscii(extension);
+    if (ext == ".png")
+        return bytes.size() >= 24 && StartsWith(bytes, std::string("\x89PNG\r\n\x1a\n", 8));
+    const std::string head = bytes.substr(0, 4096);
+    if (ext == ".xpm")
+        return StartsWith(head, "/* XPM */");
+    if (ext != ".svg")
+        return false;
+    // An SVG document: its first element is <svg>, after at most a byte order mark, an XML
+    // declaration, comments and a doctype.
+    std::size_t at = StartsWith(head, "\xEF\xBB\xBF") ? 3 : 0;
+    for (;;) {
+        at = head.find_first_not_of(" \t\r\n", at);
+        if (at == std::string::npos)
+            return false;
+        if (head.compare(at, 4, "<svg") == 0)
+            return true;
+        if (head.compare(at, 2, "<?") != 0 && head.compare(at, 4, "<!--") != 0 &&
+            head.compare(at, 9, "<!DOCTYPE") != 0)
+            return false;
+        const std::size_t end = head.find('>', at);
+        if (end == std::string::npos)
+            return false;
+        at = end + 1;
+    }
+}
+
+TImageFacts ImageFactsOf(const std::string& fileName, const std::string& bytes) {
     TImageFacts facts;
-    const std::string ext = LowerAscii(ExtractFileExt(path));
-    if (ext == ".svg") {
-        facts.Image = facts.Scalable = true;
+    const std::string ext = LowerAscii(ExtractFileExt(fileName));
+    if (!IsImageContent(ext, bytes))
         return facts;
-    }
-    if (ext == ".xpm") {
-        facts.Image = true;
-        return facts;
-    }
-    if (ext != ".png")
-        return facts;
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[24] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head))
-        return facts;
-    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (int i = 0; i < 8; ++i)
-        if (head[i] != signature[i])
-            return facts;
-    const auto be32 = [&](int at) {
-        return static_cast<int>((std::uint32_t(head[at]) << 24) | (std::uint32_t(head[at + 1]) << 16) |
-                                (std::uint32_t(head[at + 2]) << 8) | std::uint32_t(head[at + 3]));
-    };
     facts.Image = true;
-    facts.Width = be32(16);
-    facts.Height = be32(20);
+    facts.Scalable = ext == ".svg";
+    if (ext == ".png") {
+        const auto be32 = [&](std::size_t at) {
+            std::uint32_t value = 0;
+            for (std::size_t i = 0; i < 4; ++i)
+                value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+            return static_cast<int>(value & 0x7fffffffu);
+        };
+        facts.Width = be32(16);
+        facts.Height = be32(20);
+    }
     return facts;
 }
 
@@ -65,8 +90,8 @@ int IconRank(const TImageFacts& facts) {
 std::string ThemeIconName(int appId, const std::string& stem) {
     std::string name = "quillmate-" + std::to_string(appId) + "-";
     for (const char c : stem)
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-            c == '_' || c == '.')
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '_' || c == '.')
             name += c;
     return name;
 }

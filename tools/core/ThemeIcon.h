@@ -11,8 +11,12 @@ struct TImageFacts {
     int Width = 0, Height = 0;
 };
 
-// PNG sizes are read from the file's header; an SVG is scalable; an XPM has no size here.
-TImageFacts ImageFactsOf(const std::string& path);
+// What an image is, from its file name's extension and its bytes (the whole file or at least its
+// first 4 KiB): an image only when its content is of that kind; PNG sizes from its header; an
+// SVG is scalable; an XPM has no size here.
+TImageFacts ImageFactsOf(const std::string& fileName, const std::string& bytes);
+// Whether bytes are an image of the kind the extension (".png", ".svg", ".xpm") says.
+bool IsImageContent(const std::string& extension, const std::string& bytes);
 // "scalable/apps", "48x48/apps": the theme's folder for the image; empty when the theme has no
 // folder for it (not square, or a size the theme does not list).
 std::string ThemeSubfolder(const TImageFacts& facts);

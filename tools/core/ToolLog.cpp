@@ -37,9 +37,8 @@ TToolLog::TToolLog(const std::string& path) {
         }
     }
     // Appended to without following a link at its name, and only when it is a regular file.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW |
-                                            O_NONBLOCK,
-                          0644);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     struct stat st {};
     if (fd < 0)
         return;
