@@ -401,8 +401,8 @@ Use this folder anyway?</translation>
         <translation>The main program &quot;%1&quot; cannot become a command: it is not a Linux program (ELF or a script).</translation>
     </message>
     <message>
-        <source>コマンド &quot;%1&quot; はすでにあります (%2)。同じ名前のコマンドは作成しません。メインプログラムの名前を変えてからインストールしてください。</source>
-        <translation>A command &quot;%1&quot; exists already (%2). No command of the same name is made; rename the main program before installing.</translation>
+        <source>コマンド &quot;%1&quot; はすでにあります (%2)。同じ名前のコマンドは作成しません。</source>
+        <translation>A command &quot;%1&quot; exists already (%2). No command of the same name is made.</translation>
     </message>
 </context>
 <context>

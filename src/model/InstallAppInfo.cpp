@@ -260,11 +260,10 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
         const std::string name = CommandName(m.FileName);
         const std::string existing = CommandOnPath(name);
         if (!existing.empty()) {
-            why =
-                Args(Tr("InstallAppInfo",
-                        "コマンド \"%1\" はすでにあります (%2)。同じ名前のコマンドは作成しません。"
-                        "メインプログラムの名前を変えてからインストールしてください。"),
-                     name, existing);
+            why = Args(
+                Tr("InstallAppInfo",
+                   "コマンド \"%1\" はすでにあります (%2)。同じ名前のコマンドは作成しません。"),
+                name, existing);
             return false;
         }
         folders.push_back(CommandFolder(allUsers));
