@@ -147,7 +147,8 @@ TEST(Quill, InstallUpdateListShowUninstall) {
     const int id = r["id"].toInt();
     EXPECT_GT(id, 0);
     EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "data 1.0");
-    ASSERT_TRUE(fs::exists(Home() + "/Desktop/mytool.desktop"));
+    ASSERT_TRUE(
+        fs::exists(Home() + "/Desktop/quillmate-" + std::to_string(id) + "-mytool.desktop"));
     EXPECT_TRUE(Json(Quill("list --json")).toArray()[0].toObject()["updated"].isNull());
 
     // The next version: recognised, where the first went, with its shortcut.

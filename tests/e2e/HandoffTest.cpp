@@ -564,7 +564,9 @@ TEST_F(Handoff, TheNextVersionKeepsWhatTheUserSetAndTheUninstallLeavesNothing) {
                                     ->Items(0)
                                     .Members.Items(Database()->Items(0).Members.MainIndex())
                                     .GetInstallDir();
-        const std::string desktopEntry = home + "/Desktop/My Tool.desktop";
+        const std::string desktopEntry = home + "/Desktop/quillmate-" +
+                                         std::to_string(Database()->Items(0).AppId) +
+                                         "-My Tool.desktop";
         ASSERT_TRUE(fs::exists(desktopEntry));
         {
             TfrmMain w;

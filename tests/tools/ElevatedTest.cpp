@@ -170,9 +170,11 @@ TEST_F(Elevated, PlantedLinksJournalFolderAndRecordTurnNothingAgainstTheSystem) 
     ASSERT_EQ(SystemDatabase()->Count(), 1);
     EXPECT_FALSE(fs::exists(data + InstallListFileName)) << "the user's database is untouched";
     EXPECT_FALSE(fs::exists(data + InstallInstructionName)) << "taken";
-    ASSERT_EQ(::lstat((home + "/Desktop/tool.desktop").c_str(), &st), 0);
+    const std::string entryName =
+        "quillmate-" + std::to_string(SystemDatabase()->Items(0).AppId) + "-tool.desktop";
+    ASSERT_EQ(::lstat((home + "/Desktop/" + entryName).c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, uid) << "the user's desktop entry is the user's";
-    EXPECT_TRUE(fs::exists(sys + "/usr/local/share/applications/tool.desktop"));
+    EXPECT_TRUE(fs::exists(sys + "/usr/local/share/applications/" + entryName));
 
     // A working folder that is not the user's: refused, nothing installed.
     fs::create_directories(base + "/rootwork/app");
@@ -205,7 +207,7 @@ TEST_F(Elevated, PlantedLinksJournalFolderAndRecordTurnNothingAgainstTheSystem) 
     const auto list = SystemDatabase();
     EXPECT_EQ(Uninstall(list->Items(0), list->Items(0).AppId), 0);
     EXPECT_FALSE(fs::exists(installed + "tool.exe"));
-    EXPECT_FALSE(fs::exists(home + "/Desktop/tool.desktop"));
+    EXPECT_FALSE(fs::exists(home + "/Desktop/" + entryName));
     EXPECT_EQ(SystemDatabase()->Count(), 0);
 }
 
@@ -256,9 +258,16 @@ TEST_F(Elevated, DestinationsAreTheApplicationsOwnPlacesOnly) {
     TFileMember& main = plan->Members.Items(plan->Members.MainIndex());
     main.SetShortcutFlags(scFolders | scStartMenu);
     main.SetShortcutFolders({sys + "/etc/xdg/autostart/"});
+    // The system's own entry of the same name is not shadowed: ours has the application's ID.
+    const std::string menus = sys + "/usr/local/share/applications/";
+    fs::create_directories(menus);
+    qmtest::WriteFile(menus + "tool.desktop", "[Desktop Entry]\nName=System tool\n");
     EXPECT_EQ(Install(*plan, work), 0);
     EXPECT_FALSE(fs::exists(sys + "/etc/xdg/autostart"));
-    EXPECT_TRUE(fs::exists(sys + "/usr/local/share/applications/tool.desktop"));
+    EXPECT_EQ(qmtest::ReadFile(menus + "tool.desktop"), "[Desktop Entry]\nName=System tool\n");
+    const auto list = SystemDatabase();
+    EXPECT_TRUE(fs::exists(menus + "quillmate-" +
+                           std::to_string(list->Items(list->Count() - 1).AppId) + "-tool.desktop"));
 }
 
 // Root's places come from root: a scratch root the user's session names is not used.
@@ -362,7 +371,8 @@ TEST_F(Elevated, AppImagesAndBundledEntriesClaimNoMoreThanTheirOwn) {
     for (const std::string& place : {base, std::string("/tmp")})
         for (const auto& entry : fs::directory_iterator(place))
             EXPECT_EQ(entry.path().filename().string().find("escape"), std::string::npos);
-    const std::string entry = sys + "/usr/local/share/applications/browse.desktop";
+    const std::string entry = sys + "/usr/local/share/applications/quillmate-" +
+                              std::to_string(SystemDatabase()->Items(0).AppId) + "-browse.desktop";
     const std::string text = qmtest::ReadFile(entry);
     EXPECT_NE(text.find("MimeType=image/png;\n"), std::string::npos) << text;
     EXPECT_EQ(FilesHolding(sys + "/usr/local/share/applications", "x-scheme-handler"),

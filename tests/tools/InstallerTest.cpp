@@ -188,8 +188,9 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     exe.ShortcutOption.Arguments = R"(/open "C:\My Files\a b.txt")";
     Install(*plan, option);
     const std::string menuEntry =
-        GetSpecialFolder(SF_STARTMENU) + "applications/Tools/My Tool.desktop";
-    const std::string desktopEntry = qmtest::SandboxRoot() + "/home/Desktop/My Tool.desktop";
+        GetSpecialFolder(SF_STARTMENU) + "applications/Tools/quillmate-1-My Tool.desktop";
+    const std::string desktopEntry =
+        qmtest::SandboxRoot() + "/home/Desktop/quillmate-1-My Tool.desktop";
     ASSERT_TRUE(FileExists(menuEntry));
     ASSERT_TRUE(FileExists(desktopEntry));
     EXPECT_EQ(qmtest::Run("desktop-file-validate '" + menuEntry + "'"), 0);
@@ -202,6 +203,11 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     EXPECT_NE(text.find("Comment=Does 50% of the work\n"), std::string::npos);
     EXPECT_NE(text.find("Path=" + root + "app\n"), std::string::npos);
     EXPECT_TRUE(GetFileFacts(desktopEntry).executable);
+
+    // An entry under the name an earlier release gave it (without the ID) goes with the update.
+    const std::string formerEntry =
+        GetSpecialFolder(SF_STARTMENU) + "applications/Tools/My Tool.desktop";
+    fs::rename(desktopEntry, formerEntry);
 
     // The update carries the installed settings over, as the program does, and keeps the
     // identifier and the first install date in one record.
@@ -230,6 +236,8 @@ TEST_F(InstallerTest, UpdateReplacesTheRecordAndMakesDesktopEntries) {
     EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v2");
     EXPECT_EQ(Stats.Shortcuts, 3) << "the help file's menu entry too";
     EXPECT_TRUE(IsDesktopEntryOf(menuEntry, 1));
+    EXPECT_TRUE(FileExists(desktopEntry));
+    EXPECT_FALSE(PathExists(formerEntry));
 }
 
 } // namespace
@@ -277,7 +285,8 @@ TEST_F(InstallerTest, TheDefaultStartMenuPathPutsTheEntryInTheMenusOwnFolder) {
     EXPECT_TRUE(exe.ShortcutFlags() & scStartMenu);
     EXPECT_EQ(exe.StartMenuPath, "applications");
     Install(*plan, option);
-    EXPECT_TRUE(FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/tool.desktop"));
+    EXPECT_TRUE(
+        FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/quillmate-1-tool.desktop"));
     EXPECT_FALSE(FileExists(GetSpecialFolder(SF_STARTMENU) + "applications/applications"));
 }
 

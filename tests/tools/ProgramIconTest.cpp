@@ -84,7 +84,7 @@ TEST(ProgramIcon, TheInstallerPutsTheIconBesideTheDatabaseAndTheUninstallerRemov
     TInstaller(silent, log, GetDataFolder()).Install(*plan, option);
     const std::string icon = ProgramIconPath(GetDataFolder(), 1, plan->Members.MainIndex());
     EXPECT_TRUE(FileExists(icon));
-    const std::string entry = qmtest::SandboxRoot() + "/home/Desktop/tool.desktop";
+    const std::string entry = qmtest::SandboxRoot() + "/home/Desktop/quillmate-1-tool.desktop";
     EXPECT_NE(qmtest::ReadFile(entry).find("\nIcon=" + icon + "\n"), std::string::npos);
 
     TInstallList list;

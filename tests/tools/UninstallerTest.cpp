@@ -39,8 +39,9 @@ protected:
         TToolLog log(GetDataFolder() + ToolLogName);
         TInstaller(silent, log, GetDataFolder()).Install(*plan, option);
         record.LoadFromFile(GetDataFolder() + InstallListFileName);
-        menuEntry = GetSpecialFolder(SF_STARTMENU) + "applications/Tool/tool.desktop";
-        desktopEntry = qmtest::SandboxRoot() + "/home/Desktop/tool.desktop";
+        const std::string name = "quillmate-" + std::to_string(record.Items(0).AppId) + "-tool";
+        menuEntry = GetSpecialFolder(SF_STARTMENU) + "applications/Tool/" + name + ".desktop";
+        desktopEntry = qmtest::SandboxRoot() + "/home/Desktop/" + name + ".desktop";
         ASSERT_TRUE(FileExists(menuEntry));
     }
 

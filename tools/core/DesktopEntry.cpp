@@ -148,11 +148,13 @@ std::string ApplicationsFolder(bool allUsers) {
     return FolderFor(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
 }
 
-std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
+std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers, std::int32_t appId,
                                        std::vector<std::string>& refused) {
     std::vector<std::string> paths;
     const std::string name = ShortcutDisplayName(member);
-    const std::string fileName = name + ".desktop";
+    const std::string fileName =
+        (appId != 0 ? "quillmate-" + std::to_string(appId) + "-" : std::string()) + name +
+        ".desktop";
     const bool nameOk = IsPlainName(name) && name.find('\\') == std::string::npos;
     const auto add = [&](const std::string& folder, const std::string& what) {
         if (folder.empty() || !nameOk || !IsSafeAbsolutePath(folder))
@@ -183,6 +185,16 @@ std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
         for (const std::string& folder : member.ShortcutFolders)
             if (!IsCommandFolder(folder))
                 add(WithTrailingDelim(folder), "folder");
+    return paths;
+}
+
+std::vector<std::string> EntryPathsOf(const TFileMember& member, bool allUsers,
+                                      std::int32_t appId) {
+    std::vector<std::string> refused;
+    std::vector<std::string> paths = ShortcutPaths(member, allUsers, appId, refused);
+    for (const std::string& path : ShortcutPaths(member, allUsers, 0, refused))
+        if (std::find(paths.begin(), paths.end(), path) == paths.end())
+            paths.push_back(path);
     return paths;
 }
 

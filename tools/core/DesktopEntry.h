@@ -41,9 +41,15 @@ std::string ShortcutDisplayName(const TFileMember& member);
 // lies in the applications folder, as the default "applications" does; below the applications
 // folder otherwise, so the entry shows in the menus) and
 // each extra folder. Entries whose folder has no path here, or whose names are not safe, are
-// left out and reported in `refused`.
-std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers,
+// left out and reported in `refused`. The file names carry the application's ID
+// ("quillmate-<id>-<name>.desktop"), so one application's entry never takes the desktop ID of
+// the system's own or another application's; an appId of 0 gives the names entries had before
+// they carried it.
+std::vector<std::string> ShortcutPaths(const TFileMember& member, bool allUsers, std::int32_t appId,
                                        std::vector<std::string>& refused);
+// Every path an entry of the member may have: today's names and the earlier ones, for an update
+// or an uninstall to remove (each only when the entry there is the application's own).
+std::vector<std::string> EntryPathsOf(const TFileMember& member, bool allUsers, std::int32_t appId);
 // Whether the start-menu entry of the member goes into the applications folder tree.
 std::string ApplicationsFolder(bool allUsers);
 // Runs update-desktop-database on the applications folder when the system has it. Menus pick

@@ -164,13 +164,11 @@ void TInstaller::ChooseRecord(const TInstallAppInfo& plan, const TInstallOption&
         FOldRecord = std::make_unique<TInstallAppInfo>();
         FOldRecord->Assign(list.Items(old));
     }
-    for (int i = 0; old >= 0 && i < list.Items(old).Members.Count(); ++i) {
-        std::vector<std::string> refused;
+    for (int i = 0; old >= 0 && i < list.Items(old).Members.Count(); ++i)
         for (const bool allUsers : {false, true})
             for (const std::string& path :
-                 ShortcutPaths(list.Items(old).Members.Items(i), allUsers, refused))
+                 EntryPathsOf(list.Items(old).Members.Items(i), allUsers, FAppId))
                 FOldEntries.push_back(path);
-    }
 }
 
 void TInstaller::Install(const TInstallAppInfo& plan, const TInstallOption& option) {
@@ -555,7 +553,7 @@ void TInstaller::MakeShortcuts(const TInstallOption& option, const std::vector<J
         if (!m.HasShortcut())
             continue;
         std::vector<std::string> refused;
-        const std::vector<std::string> paths = ShortcutPaths(m, option.AllUsers, refused);
+        const std::vector<std::string> paths = ShortcutPaths(m, option.AllUsers, FAppId, refused);
         for (const std::string& why : refused)
             FLog.Line("shortcut refused: " + why);
         if (paths.empty())

@@ -59,7 +59,7 @@ public:
             if (!job.Member->HasShortcut())
                 continue;
             std::vector<std::string> refused;
-            if (ShortcutPaths(*job.Member, FRequest.AllUsers, refused).empty())
+            if (ShortcutPaths(*job.Member, FRequest.AllUsers, 0, refused).empty())
                 continue;
             FResult.Entries[static_cast<int>(index)] = EntryText(job, static_cast<int>(index));
         }

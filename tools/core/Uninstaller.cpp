@@ -119,9 +119,8 @@ void TUninstaller::CollectRoots(const TInstallAppInfo& installed) {
         if (IsSafeAbsolutePath(dir) && ConfinesRemoval(dir) &&
             std::find(FRoots.begin(), FRoots.end(), dir) == FRoots.end())
             FRoots.push_back(dir);
-        std::vector<std::string> refused;
         for (const bool allUsers : {false, true})
-            for (const std::string& path : ShortcutPaths(m, allUsers, refused))
+            for (const std::string& path : EntryPathsOf(m, allUsers, installed.AppId))
                 FEntries.push_back(path);
     }
 }
