@@ -1563,6 +1563,10 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
         <source>%1をインストールします。</source>
         <translation>%1 will be installed.</translation>
     </message>
+    <message>
+        <source>Web のアドレス・ページやメールを開く既定のアプリケーションにする (%1)</source>
+        <translation>Make it the default application for web addresses, web pages or mail (%1)</translation>
+    </message>
 </context>
 <context>
     <name>qm::TfrmInstallPath</name>

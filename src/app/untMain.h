@@ -162,7 +162,9 @@ public:
     // --- hand-off to the installer and uninstaller (untMainHandoff.cpp) ---------------------
     // Runs the hand-off of an install (the clean-install step of an update, then the
     // installer); opens what was installed and closes the window as asked once it succeeded.
-    void RunInstaller(const TInstallOption& chosenOption);
+    // allowHandlers: the user agreed that the application's entries may make it the default
+    // browser or mail program.
+    void RunInstaller(const TInstallOption& chosenOption, bool allowHandlers = false);
     // Tells the user how a hand-off ended: errors in a box, a cancel in the status bar.
     void ShowHandOffOutcome(const THandOffOutcome& outcome);
     // After an install: the update line tells that the open archive is the installed version.

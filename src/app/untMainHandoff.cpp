@@ -117,7 +117,7 @@ void TfrmMain::ShowHandOffOutcome(const THandOffOutcome& outcome) {
     }
 }
 
-void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
+void TfrmMain::RunInstaller(const TInstallOption& chosenOption, bool allowHandlers) {
     TInstallOption option = chosenOption;
     PrepareInstall(*FInstallInfo, option, IsUpdate ? FUpdateInfo.get() : nullptr);
     if (option.AllUsers)
@@ -147,8 +147,11 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption) {
         ~TEnd() { w.EndHandOff(); }
     } end{*this};
     TWindowWaiter waiter;
+    THandOff handOff(waiter);
+    if (allowHandlers)
+        handOff.ToolArguments.push_back("--allow-handlers");
     const THandOffOutcome outcome =
-        THandOff(waiter).Install(*FInstallInfo, option, cleanUpdate ? &clean : nullptr);
+        handOff.Install(*FInstallInfo, option, cleanUpdate ? &clean : nullptr);
     ShowHandOffOutcome(outcome);
     if (outcome.Result != THandOffResult::Done)
         return;
@@ -194,6 +197,7 @@ void TfrmMain::actInstallExecute() {
     if (FHandOff || !ConfirmClashes())
         return;
     TInstallOption option;
+    bool allowHandlers = false;
     {
         TfrmInstall dialog(*this, this);
         dialog.SetAppName(edtAppName->text().toStdString());
@@ -206,8 +210,10 @@ void TfrmMain::actInstallExecute() {
         dialog.SetCommand(main >= 0 &&
                               FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)),
                           FInstallInfo->MainIsCommand());
+        dialog.SetHandlerTypes(FInstallInfo->HandlerTypes());
         if (ExecDialog(dialog) != QDialog::Accepted)
             return;
+        allowHandlers = dialog.AllowHandlers();
 
         TInstallAppInfo& plan = *FInstallInfo;
         TakePlanIdentity(plan);
@@ -228,7 +234,7 @@ void TfrmMain::actInstallExecute() {
         option.BootHelp = dialog.BootHelp();
         option.WorkFolder = plan.WorkFolder();
     }
-    RunInstaller(option);
+    RunInstaller(option, allowHandlers);
 }
 
 void TfrmMain::actUninstallExecute() {
@@ -475,7 +481,7 @@ void TfrmMain::InstallFromWizard(TfrmWizard& wizard) {
     option.BootApp = wizard.BootApp();
     option.BootHelp = wizard.BootHelp();
     option.WorkFolder = plan.WorkFolder();
-    RunInstaller(option);
+    RunInstaller(option, wizard.AllowHandlers());
 }
 
 // --- update selection -------------------------------------------------------------------------

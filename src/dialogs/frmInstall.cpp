@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -64,7 +65,9 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     chkCommand = NewCheckBox(GroupBox2, "chkCommand",
                              tr("メインプログラムをコマンドとして登録する (端末から名前で起動)"));
     chkCommand->setVisible(false);
-    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand})
+    chkHandlers = NewCheckBox(GroupBox2, "chkHandlers", QString());
+    chkHandlers->setVisible(false);
+    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand, chkHandlers})
         after->addWidget(box);
     layout->addWidget(GroupBox2);
 
@@ -94,6 +97,35 @@ bool TfrmInstall::MakeCommand() const {
 void TfrmInstall::SetCommand(bool offered, bool checked) {
     chkCommand->setVisible(offered);
     chkCommand->setChecked(offered && checked);
+}
+
+bool TfrmInstall::AllowHandlers() const {
+    return chkHandlers->isVisibleTo(const_cast<TfrmInstall*>(this)) && chkHandlers->isChecked();
+}
+
+void TfrmInstall::SetHandlerTypes(const std::vector<std::string>& types) {
+    ShowHandlerChoice(*chkHandlers, types);
+}
+
+void ShowHandlerChoice(QCheckBox& box, const std::vector<std::string>& types) {
+    // A few types on the box (the dialogs keep their size), all of them in the tip.
+    QStringList shown, all;
+    for (const std::string& type : types) {
+        all << ShownText(type);
+        if (shown.size() < 3)
+            shown << ShownText(type);
+        else if (shown.size() == 3)
+            shown << QStringLiteral("…");
+    }
+    box.setText(QCoreApplication::translate(
+                    "qm::TfrmInstall",
+                    "Web のアドレス・ページやメールを開く既定のアプリケーションにする (%1)")
+                    .arg(shown.join(QStringLiteral(", "))));
+    box.setToolTip(all.join(QLatin1Char('\n')));
+    // Never preset: a choice that appears is off.
+    if (box.isHidden() != types.empty())
+        box.setChecked(false);
+    box.setHidden(types.empty());
 }
 
 bool TfrmInstall::AutoExit() const {

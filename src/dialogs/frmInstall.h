@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -47,6 +48,10 @@ public:
     // Whether the main program becomes a command on PATH; offered only for a Linux program.
     bool MakeCommand() const;
     void SetCommand(bool offered, bool checked);
+    // The types that would make the application the default browser or mail program; offered,
+    // never preset, only when there are some (shown with the choice).
+    bool AllowHandlers() const;
+    void SetHandlerTypes(const std::vector<std::string>& types);
 
     QLabel* lblAppName = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -61,11 +66,16 @@ public:
     QCheckBox* chkBootHelp = nullptr;
     QCheckBox* chkExitApp = nullptr;
     QCheckBox* chkCommand = nullptr;
+    QCheckBox* chkHandlers = nullptr;
     QPushButton* btnInstall = nullptr;
     QPushButton* btnCancel = nullptr;
 
 private:
     TMainAccess& FMain;
 };
+
+// Shows the box with the handler types it would allow, unticked when it appears; hidden when
+// there are none.
+void ShowHandlerChoice(QCheckBox& box, const std::vector<std::string>& types);
 
 } // namespace qm

@@ -3,14 +3,15 @@
 #include "dialogs/FolderDialog.h"
 #include "dialogs/MainAccess.h"
 #include "dialogs/frmAppList.h"
+#include "dialogs/frmInstall.h"
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "widgets/Controls.h"
-#include "widgets/ShownText.h"
 #include "widgets/RadioGroup.h"
+#include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
 #include <QCheckBox>
@@ -261,7 +262,9 @@ void TfrmWizard::CreatePages() {
             NewCheckBox(tabLast, "chkStartHelp", tr("インストール完了後、ヘルプを表示する"));
         chkStartClose =
             NewCheckBox(tabLast, "chkStartClose", tr("インストール完了後、Quillmateを閉じる"));
-        for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose})
+        chkAllowHandlers = NewCheckBox(tabLast, "chkAllowHandlers", QString());
+        chkAllowHandlers->setHidden(true);
+        for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose, chkAllowHandlers})
             box->addWidget(check);
         btnInstallRun = NewButton(tabLast, "btnInstallRun", tr("インストール"));
         box->addWidget(btnInstallRun, 0, Qt::AlignLeft);
@@ -303,12 +306,11 @@ std::string TfrmWizard::AppVersion() const {
     return edtAppVer->text().toStdString();
 }
 std::string TfrmWizard::MainExe() const {
-    return cmbMainExe->currentIndex() > 0 ? cmbMainExe->currentData().toString().toStdString()
-                                         : "";
+    return cmbMainExe->currentIndex() > 0 ? cmbMainExe->currentData().toString().toStdString() : "";
 }
 std::string TfrmWizard::HelpFile() const {
     return cmbHelpFile->currentIndex() > 0 ? cmbHelpFile->currentData().toString().toStdString()
-                                          : "";
+                                           : "";
 }
 bool TfrmWizard::AddDesktop() const {
     return chkAddDesktop->isChecked();
@@ -324,19 +326,37 @@ bool TfrmWizard::AddCommand() const {
     return !chkAddCommand->isHidden() && chkAddCommand->isChecked();
 }
 
-void TfrmWizard::UpdateCommandChoice() {
-    // Offered for the program chosen on the program page when it is a Linux program.
+const TFileMember* TfrmWizard::ChosenMain() const {
     const TInstallAppInfo* plan = FMain.InstallInfo();
-    bool offered = false;
-    const std::string path =
-        cmbMainExe->currentIndex() >= 1 ? cmbMainExe->currentData().toString().toStdString()
-                                        : std::string();
+    const std::string path = cmbMainExe->currentIndex() >= 1
+                                 ? cmbMainExe->currentData().toString().toStdString()
+                                 : std::string();
     for (int i = 0; plan != nullptr && !path.empty() && i < plan->Members.Count(); ++i) {
         const TFileMember& m = plan->Members.Items(i);
         if (m.ArchivePath + m.FileName == path)
-            offered = plan->CanBeCommand(m);
+            return &m;
     }
-    chkAddCommand->setHidden(!offered);
+    return nullptr;
+}
+
+void TfrmWizard::UpdateCommandChoice() {
+    // Offered for the program chosen on the program page when it is a Linux program.
+    const TFileMember* main = ChosenMain();
+    chkAddCommand->setHidden(main == nullptr || !FMain.InstallInfo()->CanBeCommand(*main));
+}
+
+void TfrmWizard::UpdateHandlerChoice() {
+    // Asked only when the program gets an entry whose bundled types would take over the
+    // browser or mail; never preset.
+    const TFileMember* main = ChosenMain();
+    std::vector<std::string> types;
+    if (main != nullptr && (AddStartMenu() || AddDesktop()))
+        types = FMain.InstallInfo()->HandlerTypesFor(*main);
+    ShowHandlerChoice(*chkAllowHandlers, types);
+}
+
+bool TfrmWizard::AllowHandlers() const {
+    return !chkAllowHandlers->isHidden() && chkAllowHandlers->isChecked();
 }
 std::string TfrmWizard::StartMenuPath() const {
     return edtStartMenu->text().toStdString();
@@ -408,8 +428,8 @@ void TfrmWizard::UpdateFolderPreview() {
             continue;
         }
         std::size_t same = 0;
-        for (std::size_t at = 0; at < common.size() && at < folder.size() && common[at] == folder[at];
-             ++at)
+        for (std::size_t at = 0;
+             at < common.size() && at < folder.size() && common[at] == folder[at]; ++at)
             if (common[at] == '/')
                 same = at + 1;
         if (!(common.size() <= folder.size() && folder.compare(0, common.size(), common) == 0))
@@ -427,6 +447,8 @@ void TfrmWizard::ShowPage(int index) {
         UpdateFolderPreview();
     if (index == 5)
         UpdateCommandChoice();
+    if (index == PageCount - 1)
+        UpdateHandlerChoice();
     pgcWiz->setCurrentIndex(index);
     btnBack->setVisible(index > 0);
     btnNext->setVisible(index < PageCount - 1);
@@ -632,8 +654,8 @@ void TfrmWizard::btnSelStartMenuClick() {
     const bool allUsers = AllUsers();
     dlgFolder->RootFolder = allUsers ? TRootFolder::rfCommonStartMenu : TRootFolder::rfStartMenu;
     dlgFolder->Title = tr("ショートカットを作成する場所を選択します。");
-    const std::string root =
-        IncludeTrailingPathDelimiter(GetSpecialFolder(allUsers ? SF_COMMON_STARTMENU : SF_STARTMENU));
+    const std::string root = IncludeTrailingPathDelimiter(
+        GetSpecialFolder(allUsers ? SF_COMMON_STARTMENU : SF_STARTMENU));
     dlgFolder->Folder = Q(root + edtStartMenu->text().toStdString());
     if (!dlgFolder->Execute())
         return;

@@ -17,6 +17,7 @@ class QStackedWidget;
 
 namespace qm {
 
+class TFileMember;
 class TFolderDialog;
 class TMainAccess;
 class TRadioGroup;
@@ -44,6 +45,9 @@ public:
     bool AddHelp() const;
     // The main program becomes a command on PATH (offered for a Linux program only).
     bool AddCommand() const;
+    // The user agreed that the program's entry may make it the default browser or mail program
+    // (offered on the last page only when its bundled entry asks for that).
+    bool AllowHandlers() const;
     std::string StartMenuPath() const;
     bool AllUsers() const;
     bool BootApp() const;
@@ -107,6 +111,7 @@ public:
     QCheckBox* chkStartApp = nullptr;
     QCheckBox* chkStartHelp = nullptr;
     QCheckBox* chkStartClose = nullptr;
+    QCheckBox* chkAllowHandlers = nullptr;
     QPushButton* btnInstallRun = nullptr;
     QPushButton* btnBack = nullptr;
     QPushButton* btnNext = nullptr;
@@ -117,6 +122,9 @@ public:
 
 private:
     void UpdateCommandChoice();
+    void UpdateHandlerChoice();
+    // The plan's member the program page has chosen, if any.
+    const TFileMember* ChosenMain() const;
     void CreatePages();
     QWidget* NewPage(const char* name, const QString& heading);
     void ShowPage(int index);

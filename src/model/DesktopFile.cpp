@@ -103,7 +103,8 @@ void TDesktopFile::Remove(const std::string& key, const std::string& group) {
 std::vector<std::string> TDesktopFile::Groups() const {
     std::vector<std::string> groups;
     for (const TLine& line : FLines)
-        if (!line.Group.empty() && std::find(groups.begin(), groups.end(), line.Group) == groups.end())
+        if (!line.Group.empty() &&
+            std::find(groups.begin(), groups.end(), line.Group) == groups.end())
             groups.push_back(line.Group);
     return groups;
 }
@@ -173,6 +174,40 @@ std::string QuoteExecWord(const std::string& word) {
     return QuoteWhereNeeded(word);
 }
 
+bool IsHandlerType(const std::string& mimeType) {
+    std::string type = mimeType;
+    for (char& c : type)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (type.compare(0, 17, "x-scheme-handler/") == 0)
+        return true;
+    for (const char* handler :
+         {"text/html", "application/xhtml+xml", "application/xhtml_xml", "message/rfc822",
+          "application/x-extension-htm", "application/x-extension-html",
+          "application/x-extension-shtml", "application/x-extension-xhtml",
+          "application/x-extension-xht", "text/x-vcard", "text/calendar"})
+        if (type == handler)
+            return true;
+    return false;
+}
+
+std::vector<std::string> HandlerTypesOf(const TDesktopFile& entry) {
+    std::vector<std::string> types;
+    const std::string value = entry.Value("MimeType");
+    std::size_t start = 0;
+    while (start < value.size()) {
+        std::size_t end = value.find(';', start);
+        if (end == std::string::npos)
+            end = value.size();
+        const std::string type = value.substr(start, end - start);
+        start = end + 1;
+        if (!type.empty() && IsHandlerType(type) &&
+            std::find(types.begin(), types.end(), type) == types.end())
+            types.push_back(type);
+    }
+    return types;
+}
+
 bool EntryStartsProgram(const TDesktopFile& entry, const std::string& programFileName) {
     for (const char* key : {"Exec", "TryExec"}) {
         const std::vector<std::string> words = SplitExec(entry.Value(key));
@@ -207,12 +242,18 @@ std::string XmlText(const std::string& text) {
             continue;
         }
         const std::string name = text.substr(i + 1, semi - i - 1);
-        if (name == "amp") out += '&';
-        else if (name == "lt") out += '<';
-        else if (name == "gt") out += '>';
-        else if (name == "quot") out += '"';
-        else if (name == "apos") out += '\'';
-        else out += text.substr(i, semi - i + 1);
+        if (name == "amp")
+            out += '&';
+        else if (name == "lt")
+            out += '<';
+        else if (name == "gt")
+            out += '>';
+        else if (name == "quot")
+            out += '"';
+        else if (name == "apos")
+            out += '\'';
+        else
+            out += text.substr(i, semi - i + 1);
         i = semi;
     }
     std::size_t first = out.find_first_not_of(" \t\r\n");
@@ -226,7 +267,8 @@ TMetaInfo ParseMetaInfo(const std::string& xml) {
     TMetaInfo info;
     // The component's own <name>: the first one without xml:lang, before any nested element that
     // has names of its own (developer, releases).
-    for (std::size_t at = xml.find("<name"); at != std::string::npos; at = xml.find("<name", at + 5)) {
+    for (std::size_t at = xml.find("<name"); at != std::string::npos;
+         at = xml.find("<name", at + 5)) {
         const std::size_t close = xml.find('>', at);
         if (close == std::string::npos)
             break;
@@ -250,8 +292,8 @@ TMetaInfo ParseMetaInfo(const std::string& xml) {
     const std::size_t release = xml.find("<release ", releases == std::string::npos ? 0 : releases);
     if (release != std::string::npos) {
         const std::size_t close = xml.find('>', release);
-        const std::string tag = xml.substr(release, close == std::string::npos ? std::string::npos
-                                                                                : close - release);
+        const std::string tag =
+            xml.substr(release, close == std::string::npos ? std::string::npos : close - release);
         for (const char quote : {'"', '\''}) {
             const std::string key = std::string("version=") + quote;
             const std::size_t v = tag.find(key);

@@ -33,6 +33,12 @@ private:
     std::vector<TLine> FLines;
 };
 
+// The MIME types of an entry that make a program the handler of web addresses, web pages or
+// mail: x-scheme-handler/..., text/html, application/xhtml+xml, message/rfc822 and the like.
+bool IsHandlerType(const std::string& mimeType);
+// The entry's MimeType values that are handler types, in their order.
+std::vector<std::string> HandlerTypesOf(const TDesktopFile& entry);
+
 // Whether an entry's Exec (or TryExec) starts a program of that file name (its folder ignored).
 bool EntryStartsProgram(const TDesktopFile& entry, const std::string& programFileName);
 

@@ -236,6 +236,41 @@ void TInstallAppInfo::ReadBundledIdentity(const TFileMember& main) {
         Version = metaVersion;
 }
 
+std::vector<std::string> TInstallAppInfo::HandlerTypesFor(const TFileMember& program) const {
+    // As the installer chooses a bundled entry: the one that starts the program, else the only
+    // application entry there is.
+    TDesktopFile only;
+    int applications = 0;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& m = Members.Items(i);
+        if (m.IsExcluded() || LowerAscii(ExtractFileExt(m.FileName)) != ".desktop" ||
+            m.FileSize > (1 << 20) || workFolder_.empty())
+            continue;
+        const std::string bytes = ReadPlainFile(ExtractedPath(m), 1 << 20);
+        TDesktopFile entry = TDesktopFile::Parse(bytes);
+        if (entry.Value("Type") != "Application")
+            continue;
+        if (EntryStartsProgram(entry, program.FileName))
+            return HandlerTypesOf(entry);
+        ++applications;
+        only = std::move(entry);
+    }
+    return applications == 1 ? HandlerTypesOf(only) : std::vector<std::string>();
+}
+
+std::vector<std::string> TInstallAppInfo::HandlerTypes() const {
+    std::vector<std::string> types;
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& m = Members.Items(i);
+        if (m.IsExcluded() || !m.HasShortcut())
+            continue;
+        for (const std::string& type : HandlerTypesFor(m))
+            if (std::find(types.begin(), types.end(), type) == types.end())
+                types.push_back(type);
+    }
+    return types;
+}
+
 bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
     const int main = Members.MainIndex();
     if (main < 0) {

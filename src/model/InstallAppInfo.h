@@ -64,6 +64,12 @@ public:
     bool MainIsCommand() const;
     // Whether a member can be made a command: a Linux program (an ELF program or a script).
     bool CanBeCommand(const TFileMember& member) const;
+    // The types a bundled desktop entry would make its program the handler of that change the
+    // default browser or mail program (web addresses, web pages, mail): of the entry that starts
+    // the program, else of the only one. The installer registers them only when the user agrees.
+    std::vector<std::string> HandlerTypesFor(const TFileMember& program) const;
+    // The same for every member that gets a shortcut, each type once.
+    std::vector<std::string> HandlerTypes() const;
     // The name and version a plan that updates record installs under: those of the version
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the

@@ -697,6 +697,46 @@ TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
     EXPECT_TRUE(WaitUntil([&] { return !fs::is_symlink(link); }));
 }
 
+// An entry that would make the program the default browser is registered as such only when the
+// user ticks the box the install dialog shows with those types.
+TEST_F(Handoff, TheInstallDialogAsksBeforeAnEntryTakesOverTheBrowser) {
+    const std::string dir = qmtest::MakeTempFolder("web");
+    qmtest::WriteFile(dir + "/browse-1.0/browse", "#!/bin/sh\necho web\n");
+    ::chmod((dir + "/browse-1.0/browse").c_str(), 0755);
+    qmtest::WriteFile(dir + "/browse-1.0/browse.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Browse\nExec=browse %u\n"
+                      "MimeType=x-scheme-handler/https;text/html;image/png;\n");
+    const std::string archive = dir + "/browse-1.0.tar.gz";
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf '" + archive + "' browse-1.0"), 0);
+    TfrmMain w;
+    OpenByCommand(w, archive);
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_TRUE(d.chkHandlers->isVisibleTo(&d));
+        EXPECT_FALSE(d.chkHandlers->isChecked()) << "never preset";
+        EXPECT_TRUE(d.chkHandlers->text().contains("x-scheme-handler/https"));
+        EXPECT_TRUE(d.chkHandlers->text().contains("text/html"));
+        EXPECT_FALSE(d.chkHandlers->text().contains("image/png"));
+        d.chkHandlers->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    std::string text;
+    for (const auto& entry :
+         fs::recursive_directory_iterator(GetSpecialFolder(SF_STARTMENU) + "applications"))
+        if (entry.path().extension() == ".desktop")
+            text += qmtest::ReadFile(entry.path().string());
+    EXPECT_NE(text.find("x-scheme-handler/https;text/html;image/png;"), std::string::npos) << text;
+
+    // A Windows program's archive asks nothing of the kind.
+    OpenByCommand(w, MakeAppZip("tool-1.0.zip", {}));
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_FALSE(d.chkHandlers->isVisibleTo(&d));
+        return int(QDialog::Rejected);
+    });
+    w.actInstall->trigger();
+}
+
 // The window and the command line give one plan for one archive, a new install and the next
 // version alike: name, version, main program, help file and every member's destination and
 // shortcuts come from the model, not from either front end.

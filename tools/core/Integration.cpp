@@ -385,20 +385,6 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-bool IsHandlerType(const std::string& mimeType) {
-    const std::string type = Lower(mimeType);
-    if (StartsWith(type, "x-scheme-handler/"))
-        return true;
-    for (const char* handler :
-         {"text/html", "application/xhtml+xml", "application/xhtml_xml", "message/rfc822",
-          "application/x-extension-htm", "application/x-extension-html",
-          "application/x-extension-shtml", "application/x-extension-xhtml",
-          "application/x-extension-xht", "text/x-vcard", "text/calendar"})
-        if (type == handler)
-            return true;
-    return false;
-}
-
 TIntegration ReadIntegration(const std::vector<TIntegrationJob>& jobs,
                              const TIntegrationRequest& request) {
     return TReader(jobs, request).Read();

@@ -63,8 +63,4 @@ std::string CheckThemeIcon(const TIntegrationFile& icon, const TIntegrationReque
 std::string CheckProgramIcon(const TIntegrationFile& icon, const TIntegrationRequest& request);
 std::string CheckEntryText(const std::string& text, const TIntegrationRequest& request);
 
-// The MIME types of an entry that make a program the handler of web addresses, web pages or
-// mail: x-scheme-handler/..., text/html, application/xhtml+xml, message/rfc822 and the like.
-bool IsHandlerType(const std::string& mimeType);
-
 } // namespace qm
