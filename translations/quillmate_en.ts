@@ -404,6 +404,10 @@ Use this folder anyway?</translation>
         <source>コマンド &quot;%1&quot; はすでにあります (%2)。同じ名前のコマンドは作成しません。</source>
         <translation>A command &quot;%1&quot; exists already (%2). No command of the same name is made.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; はコマンドの名前にできません (空白や / を含まず、- で始まらない名前にしてください)。</source>
+        <translation>&quot;%1&quot; cannot be a command name (use a name without blanks or /, not starting with -).</translation>
+    </message>
 </context>
 <context>
     <name>InstallList</name>
@@ -863,11 +867,13 @@ Use this folder anyway?</translation>
   quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
                 [--shortcut desktop,menu | --no-shortcut]
                 [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command] [--allow-handlers] [--yes] [--json]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
       アーカイブからインストールします。以前にインストールしたアプリケーションの
-      新しいバージョンは、そのアップデートになります。--allow-handlers は、
-      アプリケーションのメニュー項目が Web アドレスやメールを開くアプリケーションに
-      なることを認めます。
+      新しいバージョンは、そのアップデートになります。--command はメインプログラムを
+      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。
+      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを
+      開くアプリケーションになることを認めます。
   quill list [--json]
       インストール済みアプリケーションの一覧を表示します。
   quill show APP [--json]
@@ -886,10 +892,13 @@ APP は ID か名前 (英字の大文字と小文字は区別しません) で�
   quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
                 [--shortcut desktop,menu | --no-shortcut]
                 [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command] [--allow-handlers] [--yes] [--json]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
       Installs from the archive. A new version of an application installed
-      before becomes its update. --allow-handlers lets the application&apos;s
-      menu entries make it the program that opens web addresses or mail.
+      before becomes its update. --command makes the main program a command
+      of its own name, --command-name one of the name given.
+      --allow-handlers lets the application&apos;s menu entries make it the
+      program that opens web addresses or mail.
   quill list [--json]
       Lists the installed applications.
   quill show APP [--json]

@@ -207,23 +207,25 @@ void TfrmMain::actInstallExecute() {
         dialog.SetConfirmMode(ReadConfigInt(*FIniMain, cfg::ConfirmMode));
         dialog.SetOverWrite(ReadConfigInt(*FIniMain, cfg::OverWrite));
         const int main = FInstallInfo->Members.MainIndex();
-        dialog.SetCommand(main >= 0 &&
-                              FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)),
-                          FInstallInfo->MainIsCommand());
+        const bool canBeCommand =
+            main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main));
+        dialog.SetCommand(canBeCommand, FInstallInfo->MainIsCommand(),
+                          FInstallInfo->MainCommandName());
         dialog.SetHandlerTypes(FInstallInfo->HandlerTypes());
-        if (ExecDialog(dialog) != QDialog::Accepted)
-            return;
-        allowHandlers = dialog.AllowHandlers();
-
         TInstallAppInfo& plan = *FInstallInfo;
-        TakePlanIdentity(plan);
-        std::string why;
-        if (main >= 0 && FInstallInfo->CanBeCommand(FInstallInfo->Members.Items(main)) &&
-            !plan.SetMainCommand(dialog.MakeCommand(), dialog.AllUsers(), why)) {
-            // A name already on PATH, say: said before anything is installed.
+        for (;;) {
+            if (ExecDialog(dialog) != QDialog::Accepted)
+                return;
+            std::string why;
+            if (!canBeCommand || plan.SetMainCommand(dialog.MakeCommand(), dialog.AllUsers(), why,
+                                                     dialog.CommandName()))
+                break;
+            // A name already on PATH, say: said before anything is installed, and the dialog
+            // comes back for another name.
             ShowMessageBox(this, QMessageBox::Warning, Q(why));
-            return;
         }
+        allowHandlers = dialog.AllowHandlers();
+        TakePlanIdentity(plan);
         option.ConfirmMode = dialog.ConfirmMode();
         option.IsUpdate = IsUpdate;
         option.OverWrite = dialog.OverWrite();
@@ -442,7 +444,8 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
         main >= 0 && FInstallInfo->CanBeCommand(members.Items(main))) {
         std::string why;
         // Refused (a name already on PATH): said, and the install goes on without the command.
-        if (!FInstallInfo->SetMainCommand(wizard.AddCommand(), wizard.AllUsers(), why)) {
+        if (!FInstallInfo->SetMainCommand(wizard.AddCommand(), wizard.AllUsers(), why,
+                                          wizard.CommandName())) {
             FInstallInfo->SetMainCommand(false, wizard.AllUsers(), why);
             ShowMessageBox(this, QMessageBox::Warning, Q(why));
         }

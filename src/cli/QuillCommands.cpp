@@ -31,28 +31,31 @@ const char* const kUsage = QM_TRANSLATE_NOOP(
              "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)");
 
 const char* const kHelp = QM_TRANSLATE_NOOP(
-    "Quill", "quill - アーカイブで配布されるアプリケーションをインストールします\n"
-             "\n"
-             "  quill plan ARCHIVE [--json]\n"
-             "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
-             "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
-             "                [--shortcut desktop,menu | --no-shortcut]\n"
-             "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
-             "                [--all-users] [--command] [--allow-handlers] [--yes] [--json]\n"
-             "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
-             "      新しいバージョンは、そのアップデートになります。--allow-handlers は、\n"
-             "      アプリケーションのメニュー項目が Web アドレスやメールを開くアプリケーションに\n"
-             "      なることを認めます。\n"
-             "  quill list [--json]\n"
-             "      インストール済みアプリケーションの一覧を表示します。\n"
-             "  quill show APP [--json]\n"
-             "      インストール済みアプリケーションの詳細を表示します。\n"
-             "  quill uninstall APP [--yes] [--keep-folders]\n"
-             "      アプリケーションをアンインストールします。\n"
-             "\n"
-             "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
-             "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
-             "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n");
+    "Quill",
+    "quill - アーカイブで配布されるアプリケーションをインストールします\n"
+    "\n"
+    "  quill plan ARCHIVE [--json]\n"
+    "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
+    "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
+    "                [--shortcut desktop,menu | --no-shortcut]\n"
+    "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
+    "                [--all-users] [--command | --command-name NAME]\n"
+    "                [--allow-handlers] [--yes] [--json]\n"
+    "      アーカイブからインストールします。以前にインストールしたアプリケーションの\n"
+    "      新しいバージョンは、そのアップデートになります。--command はメインプログラムを\n"
+    "      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。\n"
+    "      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを\n"
+    "      開くアプリケーションになることを認めます。\n"
+    "  quill list [--json]\n"
+    "      インストール済みアプリケーションの一覧を表示します。\n"
+    "  quill show APP [--json]\n"
+    "      インストール済みアプリケーションの詳細を表示します。\n"
+    "  quill uninstall APP [--yes] [--keep-folders]\n"
+    "      アプリケーションをアンインストールします。\n"
+    "\n"
+    "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
+    "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
+    "            3 完了 (一部のパスは拒否されました), 64 使い方の誤り\n");
 
 class EUsage : public Exception {
 public:
@@ -86,7 +89,8 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
         {"uninstall", {"--yes", "--keep-folders", "--json"}},
     };
     static const std::map<std::string, std::vector<std::string>> valued = {
-        {"install", {"--to", "--name", "--main", "--shortcut", "--overwrite", "--clean"}},
+        {"install",
+         {"--to", "--name", "--main", "--shortcut", "--overwrite", "--clean", "--command-name"}},
     };
     static const std::map<std::string, std::size_t> positional = {
         {"plan", 1}, {"install", 1}, {"list", 0}, {"show", 1}, {"uninstall", 1}};
@@ -612,16 +616,19 @@ int CommandInstall(const TArguments& args) {
         if (!plan.Members.SetMainByPath(*main))
             throw Exception(Args(Tr("Quill", "アーカイブにファイル \"%1\" はありません。"), *main));
     }
-    if (setShortcuts || args.Has("--command")) {
+    const std::string* commandName = args.Value("--command-name");
+    const bool command = args.Has("--command") || commandName != nullptr;
+    if (setShortcuts || command) {
         const int main = plan.Members.MainIndex();
         if (main < 0)
             throw Exception(
                 Tr("Quill", "メインプログラムがありません。--main で指定してください。"));
         if (setShortcuts)
             plan.Members.SetMainShortcuts(shortcuts);
-        if (args.Has("--command")) {
+        if (command) {
             std::string why;
-            if (!plan.SetMainCommand(true, args.Has("--all-users"), why))
+            if (!plan.SetMainCommand(true, args.Has("--all-users"), why,
+                                     commandName != nullptr ? *commandName : std::string()))
                 throw Exception(why);
         }
     }

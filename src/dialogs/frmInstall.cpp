@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -65,10 +66,18 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     chkCommand = NewCheckBox(GroupBox2, "chkCommand",
                              tr("メインプログラムをコマンドとして登録する (端末から名前で起動)"));
     chkCommand->setVisible(false);
+    edtCommand = new QLineEdit(GroupBox2);
+    edtCommand->setObjectName(QStringLiteral("edtCommand"));
+    edtCommand->setVisible(false);
+    connect(chkCommand, &QCheckBox::toggled, edtCommand, &QWidget::setEnabled);
     chkHandlers = NewCheckBox(GroupBox2, "chkHandlers", QString());
     chkHandlers->setVisible(false);
-    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand, chkHandlers})
+    for (QCheckBox* box : {chkBootApp, chkBootHelp, chkExitApp, chkCommand}) {
         after->addWidget(box);
+        if (box == chkCommand)
+            after->addWidget(edtCommand);
+    }
+    after->addWidget(chkHandlers);
     layout->addWidget(GroupBox2);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -94,9 +103,16 @@ bool TfrmInstall::MakeCommand() const {
     return chkCommand->isVisibleTo(const_cast<TfrmInstall*>(this)) && chkCommand->isChecked();
 }
 
-void TfrmInstall::SetCommand(bool offered, bool checked) {
+void TfrmInstall::SetCommand(bool offered, bool checked, const std::string& name) {
     chkCommand->setVisible(offered);
     chkCommand->setChecked(offered && checked);
+    edtCommand->setVisible(offered);
+    edtCommand->setEnabled(chkCommand->isChecked());
+    edtCommand->setText(QString::fromStdString(name));
+}
+
+std::string TfrmInstall::CommandName() const {
+    return edtCommand->text().trimmed().toStdString();
 }
 
 bool TfrmInstall::AllowHandlers() const {

@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace qm {
@@ -47,7 +48,9 @@ public:
     bool AllUsers() const;
     // Whether the main program becomes a command on PATH; offered only for a Linux program.
     bool MakeCommand() const;
-    void SetCommand(bool offered, bool checked);
+    // The command's name (editable while the box is ticked).
+    std::string CommandName() const;
+    void SetCommand(bool offered, bool checked, const std::string& name = std::string());
     // The types that would make the application the default browser or mail program; offered,
     // never preset, only when there are some (shown with the choice).
     bool AllowHandlers() const;
@@ -66,6 +69,7 @@ public:
     QCheckBox* chkBootHelp = nullptr;
     QCheckBox* chkExitApp = nullptr;
     QCheckBox* chkCommand = nullptr;
+    QLineEdit* edtCommand = nullptr;
     QCheckBox* chkHandlers = nullptr;
     QPushButton* btnInstall = nullptr;
     QPushButton* btnCancel = nullptr;

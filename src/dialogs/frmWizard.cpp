@@ -241,9 +241,13 @@ void TfrmWizard::CreatePages() {
                                  tr("ヘルプファイルへのショートカットを作成する"));
         chkAddCommand = NewCheckBox(tabShortcut, "chkAddCommand",
                                     tr("コマンドとして登録する (端末から名前で起動)"));
+        edtCommand = new QLineEdit(tabShortcut);
+        edtCommand->setObjectName(QStringLiteral("edtCommand"));
+        connect(chkAddCommand, &QCheckBox::toggled, edtCommand, &QWidget::setEnabled);
         box->addWidget(chkAddDesktop);
         box->addWidget(chkAddHelp);
         box->addWidget(chkAddCommand);
+        box->addWidget(edtCommand);
         rdgTarget = new TRadioGroup(tr("インストール対象"),
                                     {tr("現在のユーザー"), tr("すべてのユーザー")}, tabShortcut);
         rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
@@ -342,7 +346,26 @@ const TFileMember* TfrmWizard::ChosenMain() const {
 void TfrmWizard::UpdateCommandChoice() {
     // Offered for the program chosen on the program page when it is a Linux program.
     const TFileMember* main = ChosenMain();
-    chkAddCommand->setHidden(main == nullptr || !FMain.InstallInfo()->CanBeCommand(*main));
+    const bool offered = main != nullptr && FMain.InstallInfo()->CanBeCommand(*main);
+    chkAddCommand->setHidden(!offered);
+    edtCommand->setHidden(!offered);
+    edtCommand->setEnabled(chkAddCommand->isChecked());
+    if (!offered)
+        return;
+    // The name the plan has for its main program (a record's chosen one comes over with an
+    // update), else the program's own; a name the user typed stays.
+    const TInstallAppInfo& plan = *FMain.InstallInfo();
+    const int current = plan.Members.MainIndex();
+    const QString proposed = current >= 0 && &plan.Members.Items(current) == main
+                                 ? Q(plan.MainCommandName())
+                                 : Q(qm::CommandName(main->FileName));
+    if (edtCommand->text().isEmpty() || edtCommand->text() == FCommandProposed)
+        edtCommand->setText(proposed);
+    FCommandProposed = proposed;
+}
+
+std::string TfrmWizard::CommandName() const {
+    return edtCommand->text().trimmed().toStdString();
 }
 
 void TfrmWizard::UpdateHandlerChoice() {
@@ -478,6 +501,16 @@ void TfrmWizard::btnNextClick() {
     case 3:
         if (!CheckInstallFolder())
             return;
+        break;
+    case 5:
+        if (AddCommand()) {
+            // A name already on PATH: said here, and the user picks another.
+            std::string why;
+            if (!TInstallAppInfo::CheckCommandName(CommandName(), why)) {
+                ShowError(Q(why));
+                return;
+            }
+        }
         break;
     default:
         break;

@@ -45,6 +45,8 @@ public:
     bool AddHelp() const;
     // The main program becomes a command on PATH (offered for a Linux program only).
     bool AddCommand() const;
+    // The name the command gets (the program's own unless the user changed it).
+    std::string CommandName() const;
     // The user agreed that the program's entry may make it the default browser or mail program
     // (offered on the last page only when its bundled entry asks for that).
     bool AllowHandlers() const;
@@ -107,6 +109,7 @@ public:
     QCheckBox* chkAddDesktop = nullptr;
     QCheckBox* chkAddHelp = nullptr;
     QCheckBox* chkAddCommand = nullptr;
+    QLineEdit* edtCommand = nullptr;
     TRadioGroup* rdgTarget = nullptr;
     QCheckBox* chkStartApp = nullptr;
     QCheckBox* chkStartHelp = nullptr;
@@ -123,6 +126,7 @@ public:
 private:
     void UpdateCommandChoice();
     void UpdateHandlerChoice();
+    QString FCommandProposed; // the name UpdateCommandChoice put into edtCommand last
     // The plan's member the program page has chosen, if any.
     const TFileMember* ChosenMain() const;
     void CreatePages();

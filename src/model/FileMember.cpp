@@ -512,10 +512,44 @@ std::string CommandOnPath(const std::string& name) {
     return std::string();
 }
 
-bool IsCommandFolder(const std::string& folder) {
-    const std::string plain = ExcludeTrailingPathDelimiter(folder);
+namespace {
+
+bool IsCommandFolderItself(const std::string& plain) {
     return !plain.empty() &&
            (plain == UserCommandFolderPath() || plain == SystemCommandFolderPath());
+}
+
+} // namespace
+
+bool IsCommandNameOk(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.front() == '-')
+        return false;
+    for (const char c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) <= ' ' || c == 0x7f)
+            return false;
+    return true;
+}
+
+bool IsCommandFolder(const std::string& folder) {
+    return !CommandItemFolder(folder).empty();
+}
+
+std::string CommandItemFolder(const std::string& item) {
+    const std::string plain = ExcludeTrailingPathDelimiter(item);
+    if (IsCommandFolderItself(plain))
+        return plain;
+    // A chosen name: written without a trailing delimiter, a plain name right in the folder.
+    if (plain != item || plain.empty())
+        return std::string();
+    const std::string parent = ExcludeTrailingPathDelimiter(ExtractFilePath(plain));
+    const std::string name = ExtractFileName(plain);
+    return IsCommandFolderItself(parent) && IsCommandNameOk(name) ? parent : std::string();
+}
+
+std::string CommandItemName(const std::string& item, const std::string& fileName) {
+    const std::string folder = CommandItemFolder(item);
+    const std::string plain = ExcludeTrailingPathDelimiter(item);
+    return !folder.empty() && plain != folder ? ExtractFileName(plain) : CommandName(fileName);
 }
 
 void TFileMembers::SetHelpByPath(const std::string& path) {

@@ -112,8 +112,16 @@ private:
 };
 
 // Whether a shortcut folder is the folder of commands on PATH (the user's or the system's): a
-// "shortcut" there is a link to the program named like it, not a desktop entry.
+// "shortcut" there is a link to the program, not a desktop entry. The item is the folder itself
+// (the command is named like the program) or a path in it (the name the user chose).
 bool IsCommandFolder(const std::string& folder);
+// A name a command may have: a plain name without blanks or control characters that does not
+// start with '-' (it would read as an option).
+bool IsCommandNameOk(const std::string& name);
+// The folder of commands such an item names, without a trailing delimiter.
+std::string CommandItemFolder(const std::string& item);
+// The name of the command such an item makes for the program of that file name.
+std::string CommandItemName(const std::string& item, const std::string& fileName);
 std::string CommandFolder(bool allUsers);
 // The command a program goes by on PATH: its file name without a script's extension (".sh",
 // ".py", ".pl", ".rb", ".bash").

@@ -271,7 +271,8 @@ std::vector<std::string> TInstallAppInfo::HandlerTypes() const {
     return types;
 }
 
-bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
+bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why,
+                                     const std::string& chosen) {
     const int main = Members.MainIndex();
     if (main < 0) {
         why = Tr("InstallAppInfo", "メインプログラムがありません。");
@@ -290,18 +291,13 @@ bool TInstallAppInfo::SetMainCommand(bool on, bool allUsers, std::string& why) {
                      m.FileName);
             return false;
         }
-        // Never a command that stands in for one already on PATH: it would run wherever the
-        // user (or an administrator, for all users) types that name.
-        const std::string name = CommandName(m.FileName);
-        const std::string existing = CommandOnPath(name);
-        if (!existing.empty()) {
-            why = Args(
-                Tr("InstallAppInfo",
-                   "コマンド \"%1\" はすでにあります (%2)。同じ名前のコマンドは作成しません。"),
-                name, existing);
+        const std::string name = chosen.empty() ? CommandName(m.FileName) : chosen;
+        if (!CheckCommandName(name, why))
             return false;
-        }
-        folders.push_back(CommandFolder(allUsers));
+        // The program's own name is kept as the folder alone, as records always had it.
+        folders.push_back(name == CommandName(m.FileName)
+                              ? CommandFolder(allUsers)
+                              : IncludeTrailingPathDelimiter(CommandFolder(allUsers)) + name);
     }
     m.ShortcutFolders = folders;
     std::uint8_t flags = m.ShortcutFlags() & static_cast<std::uint8_t>(~scFolders);
@@ -315,6 +311,36 @@ bool TInstallAppInfo::CanBeCommand(const TFileMember& member) const {
     const TProgramKind kind =
         workFolder_.empty() ? TProgramKind::None : ProgramKindOf(ExtractedPath(member));
     return kind == TProgramKind::Elf || kind == TProgramKind::Script;
+}
+
+bool TInstallAppInfo::CheckCommandName(const std::string& name, std::string& why) {
+    if (!IsCommandNameOk(name)) {
+        why = Args(Tr("InstallAppInfo", "\"%1\" はコマンドの名前にできません (空白や / を含まず、"
+                                        "- で始まらない名前にしてください)。"),
+                   name);
+        return false;
+    }
+    // Never a command that stands in for one already on PATH: it would run wherever the user
+    // (or an administrator, for all users) types that name.
+    const std::string existing = CommandOnPath(name);
+    if (!existing.empty()) {
+        why = Args(Tr("InstallAppInfo",
+                      "コマンド \"%1\" はすでにあります (%2)。同じ名前のコマンドは作成しません。"),
+                   name, existing);
+        return false;
+    }
+    return true;
+}
+
+std::string TInstallAppInfo::MainCommandName() const {
+    const int main = Members.MainIndex();
+    if (main < 0)
+        return std::string();
+    const TFileMember& m = Members.Items(main);
+    for (const std::string& item : m.ShortcutFolders)
+        if (IsCommandFolder(item))
+            return CommandItemName(item, m.FileName);
+    return CommandName(m.FileName);
 }
 
 bool TInstallAppInfo::MainIsCommand() const {

@@ -59,7 +59,15 @@ public:
     // Makes the main program a command on PATH (a link in the folder of commands), or no longer
     // one. Only a Linux program (an ELF program or a script) can be one: false, with the reason,
     // otherwise.
-    bool SetMainCommand(bool on, bool allUsers, std::string& why);
+    // The command is named like the program unless a name is given; a name already on PATH is
+    // refused, with the reason, and the user may give another.
+    bool SetMainCommand(bool on, bool allUsers, std::string& why,
+                        const std::string& name = std::string());
+    // Whether a command may have that name: a plain name (IsCommandNameOk) found nowhere on
+    // PATH; false with the reason otherwise.
+    static bool CheckCommandName(const std::string& name, std::string& why);
+    // The name the main program goes by as a command: the chosen one, else the program's.
+    std::string MainCommandName() const;
     // Whether the main program is a command on PATH.
     bool MainIsCommand() const;
     // Whether a member can be made a command: a Linux program (an ELF program or a script).

@@ -454,4 +454,17 @@ TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     EXPECT_EQ(install.Exit, 1);
     EXPECT_NE(install.Err.find("\"ls\""), std::string::npos) << install.Err;
     EXPECT_EQ(HomeContents(), before);
+
+    // Another name the user picks is taken; one that reads as an option is not.
+    const std::string archive = dir + "/ls-1.0.tar.gz";
+    EXPECT_EQ(Quill("install '" + archive + "' --main Ls-1.0/ls --command-name -rf --yes").Exit, 1);
+    const TRun named =
+        Quill("install '" + archive + "' --main Ls-1.0/ls --command-name my-ls --yes");
+    ASSERT_EQ(named.Exit, 0) << named.Err;
+    const std::string link = Home() + "/.local/bin/my-ls";
+    ASSERT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link).filename(), "ls");
+    EXPECT_FALSE(fs::exists(Home() + "/.local/bin/ls"));
+    ASSERT_EQ(Quill("uninstall Ls --yes").Exit, 0);
+    EXPECT_FALSE(fs::is_symlink(link));
 }

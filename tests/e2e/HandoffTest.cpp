@@ -697,6 +697,56 @@ TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
     EXPECT_TRUE(WaitUntil([&] { return !fs::is_symlink(link); }));
 }
 
+// A command whose name is on PATH already is refused, and the install dialog and the wizard
+// let the user pick another name, which the link then has.
+TEST_F(Handoff, ACommandNameOnPathIsAskedAgainInTheDialogAndTheWizard) {
+    const std::string dir = qmtest::MakeTempFolder("lsapp");
+    qmtest::WriteFile(dir + "/ls-1.0/ls", "#!/bin/sh\necho mine\n");
+    ::chmod((dir + "/ls-1.0/ls").c_str(), 0755);
+    const std::string archive = dir + "/ls-1.0.tar.gz";
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf '" + archive + "' ls-1.0"), 0);
+    const std::string bin = std::string(std::getenv("HOME")) + "/.local/bin/";
+    TfrmMain w;
+    OpenByCommand(w, archive);
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_EQ(d.edtCommand->text(), "ls");
+        d.chkCommand->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+    Answer<TfrmInstall>([](TfrmInstall& d) {
+        EXPECT_TRUE(d.chkCommand->isChecked()) << "the dialog comes back as it was";
+        d.edtCommand->setText("ls-mine");
+        return int(QDialog::Accepted);
+    });
+    w.actInstall->trigger();
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages[0].contains("\"ls\"")) << TUiHooks::Messages[0].toStdString();
+    TUiHooks::Messages.clear();
+    ASSERT_TRUE(fs::is_symlink(bin + "ls-mine"));
+    EXPECT_FALSE(fs::exists(bin + "ls"));
+
+    // The wizard stays on its shortcut page until the name is free.
+    Answer<TfrmWizard>([&](TfrmWizard& d) {
+        d.edtArchive->setText(QString::fromStdString(archive));
+        while (d.PageIndex() < 5)
+            d.btnNextClick();
+        EXPECT_FALSE(d.edtCommand->isHidden());
+        d.chkAddCommand->setChecked(true);
+        d.edtCommand->setText("ls");
+        d.btnNextClick();
+        EXPECT_EQ(d.PageIndex(), 5);
+        EXPECT_EQ(TUiHooks::Messages.size(), 1);
+        d.edtCommand->setText("ls-wiz");
+        d.btnNextClick();
+        EXPECT_EQ(d.PageIndex(), 6);
+        d.btnInstallRunClick();
+        return d.result();
+    });
+    w.actWizard->trigger();
+    EXPECT_TRUE(fs::is_symlink(bin + "ls-wiz"));
+    EXPECT_FALSE(fs::exists(bin + "ls-mine")) << "the update's command has the new name";
+}
+
 // An entry that would make the program the default browser is registered as such only when the
 // user ticks the box the install dialog shows with those types.
 TEST_F(Handoff, TheInstallDialogAsksBeforeAnEntryTakesOverTheBrowser) {

@@ -633,17 +633,18 @@ void TInstaller::MakeCommandLinks(const TInstallOption& option, const std::vecto
         const TFileMember& m = *job.Member;
         if ((m.ShortcutFlags() & scFolders) == 0)
             continue;
-        for (const std::string& folder : m.ShortcutFolders) {
-            if (!IsCommandFolder(folder))
+        for (const std::string& item : m.ShortcutFolders) {
+            const std::string folder = CommandItemFolder(item);
+            if (folder.empty())
                 continue;
             // An install for every user links into the system's folder, the user's into the
             // user's own: never one into the other's.
-            if (ExcludeTrailingPathDelimiter(folder) != CommandFolder(option.AllUsers)) {
-                FLog.Line("command refused (other users' folder): " + folder);
+            if (folder != CommandFolder(option.AllUsers)) {
+                FLog.Line("command refused (other users' folder): " + item);
                 continue;
             }
-            const std::string name = CommandName(m.FileName);
-            if (!IsPlainName(name))
+            const std::string name = CommandItemName(item, m.FileName);
+            if (!IsCommandNameOk(name))
                 continue;
             const std::string path = WithTrailingDelim(folder) + name;
             // A name that is a command already (ls, sudo, python3) is never taken over.
