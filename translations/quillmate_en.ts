@@ -35,6 +35,10 @@
         <source>ユーザーの権限での処理が時間内に終わりませんでした。</source>
         <translation>The work with the user&apos;s rights did not end in time.</translation>
     </message>
+    <message>
+        <source>作業フォルダはユーザーのフォルダではありません</source>
+        <translation>the working folder is not the user&apos;s folder</translation>
+    </message>
 </context>
 <context>
     <name>AnsiCodec</name>

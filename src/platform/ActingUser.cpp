@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,16 +182,101 @@ bool IsFolderOwnedBy(const std::string& folder, uid_t owner) {
 
 bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_t owner, int& fd,
                     bool& isLink, std::string& linkTarget, std::string& error) {
-    fd = -1;
-    isLink = false;
-    linkTarget.clear();
     std::string base = folder;
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();
     TFd at(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st {};
-    if (at.Get() < 0 || ::fstat(at.Get(), &st) != 0 || st.st_uid != owner) {
+    if (at.Get() < 0) {
         error = Args(Tr("ActingUser", "\"%1\" はユーザーのフォルダではありません"), folder);
+        return false;
+    }
+    return OpenOwnedBelowAt(at.Get(), relative, owner, fd, isLink, linkTarget, error);
+}
+
+int OpenUsersFolder(const TActingUser& user, const std::string& folder, std::string& error) {
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        error = SystemErrorText(errno);
+        return -1;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        error = SystemErrorText(errno);
+        ::close(pair[0]);
+        ::close(pair[1]);
+        return -1;
+    }
+    if (pid == 0) {
+        ::close(pair[0]);
+        int opened = -1;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(user.Gid) == 0 && ::setuid(user.Uid) == 0 &&
+            ::setuid(0) != 0 && ::prctl(PR_SET_DUMPABLE, 0) == 0)
+            opened = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        char status = opened >= 0 ? 0 : 1;
+        iovec part{&status, 1};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+        if (opened >= 0) {
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            cmsghdr* header = CMSG_FIRSTHDR(&message);
+            header->cmsg_level = SOL_SOCKET;
+            header->cmsg_type = SCM_RIGHTS;
+            header->cmsg_len = CMSG_LEN(sizeof(int));
+            std::memcpy(CMSG_DATA(header), &opened, sizeof(int));
+        }
+        while (::sendmsg(pair[1], &message, MSG_NOSIGNAL) < 0 && errno == EINTR) {
+        }
+        ::_exit(0);
+    }
+    ::close(pair[1]);
+    int received = -1;
+    pollfd wait{pair[0], POLLIN, 0};
+    if (::poll(&wait, 1, 30000) == 1) {
+        char status = 1;
+        iovec part{&status, 1};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(pair[0], &message, MSG_CMSG_CLOEXEC) == 1 && status == 0)
+            for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+                 header = CMSG_NXTHDR(&message, header))
+                if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_RIGHTS &&
+                    header->cmsg_len == CMSG_LEN(sizeof(int)))
+                    std::memcpy(&received, CMSG_DATA(header), sizeof(int));
+    } else {
+        ::kill(pid, SIGKILL);
+    }
+    ::close(pair[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    // What came back must be the user's own real folder, whatever the child said.
+    struct stat st {};
+    if (received >= 0 &&
+        (::fstat(received, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != user.Uid)) {
+        ::close(received);
+        received = -1;
+    }
+    if (received < 0)
+        error = Args(Tr("ActingUser", "\"%1\" はユーザーのフォルダではありません"), folder);
+    return received;
+}
+
+bool OpenOwnedBelowAt(int folderFd, const std::string& relative, uid_t owner, int& fd, bool& isLink,
+                      std::string& linkTarget, std::string& error) {
+    fd = -1;
+    isLink = false;
+    linkTarget.clear();
+    TFd at(::dup(folderFd));
+    struct stat st {};
+    if (at.Get() < 0 || ::fstat(at.Get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != owner) {
+        error = Tr("ActingUser", "作業フォルダはユーザーのフォルダではありません");
         return false;
     }
     std::size_t start = 0;

@@ -33,6 +33,15 @@ bool RunAsUser(const TActingUser& user, const std::function<std::string()>& work
 // false with a reason.
 bool OpenOwnedBelow(const std::string& folder, const std::string& relative, uid_t owner, int& fd,
                     bool& isLink, std::string& linkTarget, std::string& error);
+// The same below a folder opened already (folderFd stays open and is the caller's).
+bool OpenOwnedBelowAt(int folderFd, const std::string& relative, uid_t owner, int& fd, bool& isLink,
+                      std::string& linkTarget, std::string& error);
+
+// A folder of the user's opened by a child with the user's identity, the way the user reaches
+// it (links on the way are the user's to follow, with the user's rights), the folder itself not
+// a link: root then goes on from the descriptor and never resolves the user's path itself.
+// -1, with a reason, when the user cannot open it or it is not the user's own folder.
+int OpenUsersFolder(const TActingUser& user, const std::string& folder, std::string& error);
 
 // Whether folder is a real folder (not a link) that belongs to owner.
 bool IsFolderOwnedBy(const std::string& folder, uid_t owner);

@@ -443,3 +443,26 @@ TEST_F(Elevated, AReaderThatNeverAnswersIsEnded) {
 }
 
 } // namespace
+
+namespace {
+
+// Root reaches the user's working folder the way the user does: a folder of the user's that only
+// root could reach (below a folder of root's alone) is not opened for root's copy.
+TEST_F(Elevated, TheUsersFolderIsReachedWithTheUsersRights) {
+    const TActingUser user{true, uid, gid};
+    std::string error;
+    const int fd = OpenUsersFolder(user, WithoutTrailingDelims(data), error);
+    EXPECT_GE(fd, 0) << error;
+    if (fd >= 0)
+        ::close(fd);
+    const std::string hidden = base + "/private/ABCDEF01";
+    fs::create_directories(hidden);
+    ::chmod((base + "/private").c_str(), 0700);
+    Own(hidden);
+    EXPECT_EQ(OpenUsersFolder(user, hidden, error), -1);
+    EXPECT_EQ(OpenUsersFolder(user, base + "/private", error), -1) << "root's folder";
+    ASSERT_EQ(::symlink(data.c_str(), (home + "/link").c_str()), 0);
+    EXPECT_EQ(OpenUsersFolder(user, home + "/link", error), -1) << "the folder itself a link";
+}
+
+} // namespace

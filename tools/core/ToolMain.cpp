@@ -134,10 +134,21 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
     const std::string work = WithTrailingDelim(workFolder);
     if (userData.empty() || work.size() != userData.size() + 9 ||
         work.compare(0, userData.size(), userData) != 0 ||
-        !IsWorkFolderName(work.substr(userData.size(), 8)) || !IsFolderOwnedBy(work, acting.Uid))
+        !IsWorkFolderName(work.substr(userData.size(), 8)))
         throw EInstructionError(
             Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"),
                  workFolder));
+    // Reached as the user reaches it: root resolves nothing of the user's path itself.
+    std::string openError;
+    const int folderFd = OpenUsersFolder(acting, WithoutTrailingDelims(work), openError);
+    if (folderFd < 0)
+        throw EInstructionError(
+            Args(Tr("ToolMain", "作業フォルダ \"%1\" はこのユーザーの作業フォルダではありません。"),
+                 workFolder));
+    struct TClose {
+        int Fd;
+        ~TClose() { ::close(Fd); }
+    } closeFolder{folderFd};
     const std::string stage = dataFolder + "stage-" + std::to_string(::getpid()) + PathDelim;
     DeleteTree(stage, false);
     if (::mkdir(WithoutTrailingDelims(stage).c_str(), 0700) != 0)
@@ -153,7 +164,7 @@ std::string StageFromUser(const TInstallAppInfo& plan, const std::string& workFo
         int fd = -1;
         bool isLink = false;
         std::string linkTarget, error;
-        if (!OpenOwnedBelow(work, relative, acting.Uid, fd, isLink, linkTarget, error))
+        if (!OpenOwnedBelowAt(folderFd, relative, acting.Uid, fd, isLink, linkTarget, error))
             throw EInstructionError(
                 Args(Tr("ToolMain", "作業フォルダのファイルを使えません: %1"), error));
         std::string folder = m.ArchivePath;
