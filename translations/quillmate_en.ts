@@ -915,6 +915,10 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
             3 done (some paths were refused), 64 usage error
 </translation>
     </message>
+    <message>
+        <source>インストール済みの %1 %2 を古いバージョン %3 に戻します。</source>
+        <translation>Going back from the installed %1 %2 to the earlier version %3.</translation>
+    </message>
 </context>
 <context>
     <name>QuillInst</name>
@@ -1937,6 +1941,10 @@ Install anyway?</translation>
     <message>
         <source>ファイルが不正か、または非対応のアーカイブです。</source>
         <translation>The file is damaged or not a supported archive.</translation>
+    </message>
+    <message>
+        <source>アップデート対象: %1 %2 (古いバージョン %3 に戻します)</source>
+        <translation>Update of: %1 %2 (going back to the earlier version %3)</translation>
     </message>
 </context>
 <context>

@@ -211,12 +211,17 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
-        lblUpdate->setText(
-            tr("アップデート対象: %1 %2")
-                .arg(ShownText(FUpdateInfo->AppName), ShownText(FUpdateInfo->Version)));
         // The new version's own name and version, as its main program gives them.
         std::string name, version;
         FInstallInfo->IdentityForUpdate(*FUpdateInfo, name, version);
+        TInstallAppInfo next;
+        next.Version = version;
+        const QString target = ShownText(FUpdateInfo->AppName);
+        const QString installed = ShownText(FUpdateInfo->Version);
+        lblUpdate->setText(next.IsDowngradeOf(*FUpdateInfo)
+                               ? tr("アップデート対象: %1 %2 (古いバージョン %3 に戻します)")
+                                     .arg(target, installed, ShownText(version))
+                               : tr("アップデート対象: %1 %2").arg(target, installed));
         edtAppName->setText(Q(name));
         edtAppVersion->setText(Q(version));
     } else {

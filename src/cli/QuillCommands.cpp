@@ -656,6 +656,14 @@ int CommandInstall(const TArguments& args) {
         removal.AllUsers = opened.UpdateOf->AllUsers;
     }
 
+    // Going back to an earlier version is said before anything is written, and asked on a
+    // terminal.
+    if (update && plan.IsDowngradeOf(*opened.UpdateOf)) {
+        Note(Args(Tr("Quill", "インストール済みの %1 %2 を古いバージョン %3 に戻します。"),
+                  opened.UpdateOf->AppName, opened.UpdateOf->Version, plan.Version));
+        if (!yes && !AskYes(Tr("Quill", "このままインストールしますか?"), false))
+            return 2;
+    }
     if (!json)
         Note(Args(update ? Tr("Quill", "アップデートしています: %1")
                          : Tr("Quill", "インストールしています: %1"),

@@ -7,6 +7,7 @@
 #include "platform/WindowsVersion.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -296,6 +297,56 @@ bool CheckPathName(const std::string& name) {
 }
 
 // ---- Dates and versions ----------------------------------------------------------------------
+
+int CompareVersionTexts(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return 0;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei]))
+                ++ei;
+            while (ej < b.size() && digit(b[ej]))
+                ++ej;
+            // By value: leading zeros aside, the longer run is the larger number.
+            std::size_t si = i, sj = j;
+            while (si + 1 < ei && a[si] == '0')
+                ++si;
+            while (sj + 1 < ej && b[sj] == '0')
+                ++sj;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj ? -1 : 1;
+            const int c = a.compare(si, ei - si, b, sj, ej - sj);
+            if (c != 0)
+                return c < 0 ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const char x = static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
+        const char y = static_cast<char>(std::tolower(static_cast<unsigned char>(b[j])));
+        if (x != y) {
+            // A separator followed by more numbers is a later version than a letter tail.
+            const bool xs = x == '.', ys = y == '.';
+            if (xs != ys)
+                return xs ? 1 : -1;
+            return x < y ? -1 : 1;
+        }
+        ++i;
+        ++j;
+    }
+    // One is the other with a tail: ".1" makes it later, "-rc1" or "beta" earlier.
+    const auto tail = [&](const std::string& s, std::size_t at) {
+        return at < s.size() && (s[at] == '.' || digit(s[at])) ? 1 : -1;
+    };
+    if (i < a.size())
+        return tail(a, i);
+    if (j < b.size())
+        return -tail(b, j);
+    return 0;
+}
 
 int CompareDates(double a, double b) {
     constexpr double oneMillisecond = 1.0 / 86400000.0;

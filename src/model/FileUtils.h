@@ -76,6 +76,10 @@ bool CheckPathName(const std::string& name);
 
 // Day counts compared with a tolerance of one millisecond: -1, 0 or 1.
 int CompareDates(double a, double b);
+// Orders two version texts as people read them: runs of digits by their value, other
+// characters as they are ("1.10" after "1.9", "21.07" after "19.00"); a pre-release tail
+// ("1.0-rc1", "1.0beta") comes before the release itself. 0 also when either is empty.
+int CompareVersionTexts(const std::string& a, const std::string& b);
 
 // The Windows version class: 0 = 6.x, 1 = 5.2, 2 = 5.1, 3 = 5.0, 4 = 4.90, 5 = 4.10,
 // 6 = 4.0 NT, 7 = 4.0, 8 = anything else. IsVistaClass: class 0.

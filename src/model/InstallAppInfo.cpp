@@ -332,6 +332,10 @@ bool TInstallAppInfo::CheckCommandName(const std::string& name, std::string& why
     return true;
 }
 
+bool TInstallAppInfo::IsDowngradeOf(const TInstallAppInfo& record) const {
+    return CompareVersionTexts(Version, record.Version) < 0;
+}
+
 std::string TInstallAppInfo::MainCommandName() const {
     const int main = Members.MainIndex();
     if (main < 0)

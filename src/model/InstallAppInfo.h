@@ -82,6 +82,9 @@ public:
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the
     // installed one.
+    // Whether installing this plan over the record goes back to an earlier version (its version
+    // orders before the record's; CompareVersionTexts).
+    bool IsDowngradeOf(const TInstallAppInfo& record) const;
     void IdentityForUpdate(const TInstallAppInfo& record, std::string& name,
                            std::string& version) const;
     // A new, not yet existing working folder below the data folder, created and held for as

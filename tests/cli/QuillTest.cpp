@@ -68,7 +68,7 @@ QJsonObject MemberAt(const QJsonObject& plan, const std::string& path) {
 // further files given. Each later version's files are a day newer.
 std::string MakeToolArchive(const std::string& version,
                             const std::map<std::string, std::string>& more = {},
-                            const std::string& name = "mytool") {
+                            const std::string& name = "mytool", bool fixedDates = false) {
     static int day = 1;
     const std::string dir = qmtest::MakeTempFolder("src");
     const std::string top = dir + "/" + name + "-" + version;
@@ -82,8 +82,8 @@ std::string MakeToolArchive(const std::string& version,
         qmtest::WriteFile(top + "/" + path, bytes);
     const std::string archive = dir + "/" + name + "-" + version + "-linux-x86_64.tar.gz";
     EXPECT_EQ(qmtest::Run("cd '" + dir + "' && find . -exec touch -d '2024-01-01 +" +
-                          std::to_string(day++) + " days' {} + && bsdtar -czf '" + archive + "' " +
-                          name + "-" + version),
+                          std::to_string(fixedDates ? 0 : day++) + " days' {} + && bsdtar -czf '" +
+                          archive + "' " + name + "-" + version),
               0);
     return archive;
 }
@@ -442,6 +442,29 @@ TEST(Quill, SpeaksEnglishUnderAnotherLocale) {
 
 // A program named like a command already on PATH is never made that command: the plan says so
 // and nothing is installed.
+// Vendors that fix every date (npm, reproducible builds): the next version still replaces the
+// program it installed, and going back to an earlier version is said before it is done.
+TEST(Quill, TheNextVersionReplacesTheProgramWhateverTheDatesSay) {
+    const std::string v1 = MakeToolArchive("1.0", {}, "samedate", true);
+    const std::string v2 = MakeToolArchive("1.1", {}, "samedate", true);
+    const std::string to = Home() + "/apps/samedate";
+    ASSERT_EQ(Quill("install '" + v1 + "' --to '" + to + "' --yes").Exit, 0);
+    const TRun update = Quill("install '" + v2 + "' --yes");
+    ASSERT_EQ(update.Exit, 0) << update.Err;
+    EXPECT_EQ(qmtest::ReadFile(to + "/samedate"), "#!/bin/sh\necho 1.1\n");
+    EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "data 1.1");
+
+    // A file the user changed since stays under "newer".
+    qmtest::WriteFile(to + "/lib/data.txt", "mine");
+    const TRun back = Quill("install '" + v1 + "' --yes");
+    ASSERT_EQ(back.Exit, 0) << back.Err;
+    EXPECT_NE(back.Err.find("1.1"), std::string::npos) << back.Err;
+    EXPECT_NE(back.Err.find("1.0"), std::string::npos) << back.Err;
+    EXPECT_EQ(qmtest::ReadFile(to + "/samedate"), "#!/bin/sh\necho 1.0\n");
+    EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "mine");
+    ASSERT_EQ(Quill("uninstall samedate --yes").Exit, 0);
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +

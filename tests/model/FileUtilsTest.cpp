@@ -308,3 +308,20 @@ TEST(FileUtils, WindowsClasses) {
     SetOsVersionOverride(std::nullopt);
     EXPECT_TRUE(IsVistaClass());
 }
+
+namespace {
+
+// Versions as people read them: numbers by value, a pre-release before its release.
+TEST(CompareVersionTexts, OrdersVersionsAsPeopleReadThem) {
+    using qm::CompareVersionTexts;
+    EXPECT_LT(CompareVersionTexts("1.9", "1.10"), 0);
+    EXPECT_GT(CompareVersionTexts("21.07", "19.00"), 0);
+    EXPECT_LT(CompareVersionTexts("0.24.0", "0.25.0"), 0);
+    EXPECT_GT(CompareVersionTexts("1.0.1", "1.0"), 0);
+    EXPECT_LT(CompareVersionTexts("1.0-rc1", "1.0"), 0);
+    EXPECT_LT(CompareVersionTexts("1.0beta", "1.0"), 0);
+    EXPECT_EQ(CompareVersionTexts("v2.01", "V2.1"), 0);
+    EXPECT_EQ(CompareVersionTexts("", "1.0"), 0) << "no version says nothing";
+}
+
+} // namespace

@@ -342,8 +342,10 @@ TEST_F(InstallerTest, ACleanRemovalTakesNeitherAFileThatWasThereNorTheDesktop) {
     EXPECT_TRUE(fs::is_directory(desktop)) << "the desktop was there before";
 }
 
-// The less common boundaries of an install: under "newer", a file of the same date is not
-// replaced (nor asked about when the questions are off); an update whose plan names no record
+// The less common boundaries of an install: under "newer", a file of the same date replaces the
+// installed version's own file as it was installed (vendors that fix every date), but not one
+// the user changed since (nor is it asked about when the questions are off); an update whose
+// plan names no record
 // replaces the record it updates instead of adding one under identifier 0; and a failed install
 // under the backup policy leaves neither its backups nor the folders it made.
 TEST_F(InstallerTest, SameDateUnknownIdentifierAndAFailedBackupInstall) {
@@ -366,9 +368,15 @@ TEST_F(InstallerTest, SameDateUnknownIdentifierAndAFailedBackupInstall) {
     auto plan = MakePlan(same, root);
     plan->AppId = 0; // as the wizard hands it over
     Install(*plan, option);
-    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v1");
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ other bytes, same date");
     ASSERT_EQ(Database()->Count(), 1) << "the record updated, none added";
     EXPECT_EQ(Database()->Items(0).AppId, 1);
+    // Changed by the user since: the policy decides, and "newer" keeps it.
+    qmtest::WriteFile(root + "app/tool.exe", "MZ patched by the user");
+    qmtest::WriteFile(same + "app/tool.exe", "MZ third bytes, same date");
+    ::utime((same + "app/tool.exe").c_str(), &v1Date);
+    Install(*MakePlan(same, root), option);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ patched by the user");
 
     // Backups, then a failure on the last file: everything is undone.
     const std::string fresh = qmtest::MakeTempFolder("opt2") + "/Tool/";
@@ -408,6 +416,7 @@ TEST_F(InstallerTest, AFileTheEarlierInstallWroteStaysTheApplicationsWhenAnUpdat
     Install(*MakePlan(v1, root), option);
     auto again = MakePlan(v1, root);
     again->AppId = 1;
+    qmtest::WriteFile(root + "app/tool.exe", "MZ changed by the user");
     option.IsUpdate = true;
     option.OverWrite = owNever;
     option.ConfirmMode = cmSkip;

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
@@ -163,6 +164,11 @@ void TInstaller::ChooseRecord(const TInstallAppInfo& plan, const TInstallOption&
     if (old >= 0) {
         FOldRecord = std::make_unique<TInstallAppInfo>();
         FOldRecord->Assign(list.Items(old));
+        for (int i = 0; i < FOldRecord->Members.Count(); ++i) {
+            const TFileMember& m = FOldRecord->Members.Items(i);
+            if (m.IsTarget && !m.IsExcluded())
+                FOldFiles[m.GetInstallDir() + m.FileName] = &m;
+        }
     }
     for (int i = 0; old >= 0 && i < list.Items(old).Members.Count(); ++i)
         for (const bool allUsers : {false, true})
@@ -249,14 +255,21 @@ void TInstaller::CheckActingDestinations(const std::vector<Job>& jobs) {
 }
 
 bool TInstaller::RecordedBefore(const std::string& path) const {
-    if (!FOldRecord)
+    return OldMemberAt(path) != nullptr;
+}
+
+const TFileMember* TInstaller::OldMemberAt(const std::string& path) const {
+    const auto found = FOldFiles.find(path);
+    return found != FOldFiles.end() ? found->second : nullptr;
+}
+
+bool TInstaller::UntouchedSinceInstall(const std::string& path, const TFileFacts& facts) const {
+    const TFileMember* m = OldMemberAt(path);
+    if (m == nullptr || !facts.isRegular || facts.isSymlink ||
+        facts.size != static_cast<std::int64_t>(m->FileSize))
         return false;
-    for (int i = 0; i < FOldRecord->Members.Count(); ++i) {
-        const TFileMember& m = FOldRecord->Members.Items(i);
-        if (m.IsTarget && !m.IsExcluded() && m.GetInstallDir() + m.FileName == path)
-            return true;
-    }
-    return false;
+    // Within two seconds: archives in the FAT format keep dates to two seconds.
+    return std::fabs(DayCountOf(facts) - m->FileDate) * 86400.0 <= 2.0;
 }
 
 void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
@@ -461,7 +474,14 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         FLog.Line("not the application's, left as it is: " + job.Target);
         return;
     }
-    switch (DecideOverwrite(option.OverWrite, job.Source, job.Target)) {
+    // The installed version's own file, as it put it there: the update's to replace, whatever
+    // the dates say (vendors that fix every date ship a changed program with the old one's
+    // date). The policy decides for files the user changed and files that were not the
+    // application's.
+    const TExistingFile decision = UntouchedSinceInstall(job.Target, facts)
+                                       ? TExistingFile::Overwrite
+                                       : DecideOverwrite(option.OverWrite, job.Source, job.Target);
+    switch (decision) {
     case TExistingFile::Identical:
         ++FStats.Skipped;
         FLog.Line("unchanged: " + job.Target);

@@ -17,11 +17,13 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
 
 class TJournal;
+struct TFileFacts;
 class TToolLog;
 
 // The user cancelled; everything was undone.
@@ -116,6 +118,12 @@ private:
     void CheckActingDestinations(const std::vector<Job>& jobs);
     // Whether the installed version's record lists the file as the application's.
     bool RecordedBefore(const std::string& path) const;
+    // The installed version's member that put the file there, if any.
+    const TFileMember* OldMemberAt(const std::string& path) const;
+    // Whether the file is still what the installed version put there: its size and date are
+    // those the record gives the member (the copy keeps the archive's date; an edit changes it).
+    bool UntouchedSinceInstall(const std::string& path, const TFileFacts& facts) const;
+    std::unordered_map<std::string, const TFileMember*> FOldFiles; // by installed path
     void CopyJob(const Job& job, const TInstallOption& option);
     bool ConfirmOverwrite(const std::string& target, const TInstallOption& option);
     // Replaces target with the file `write` makes at the temporary name it is given.
