@@ -245,20 +245,47 @@ void TFileMembers::Clear() {
 }
 
 void TFileMembers::FindTopFolder() {
-    TopFolder.clear();
-    std::string top;
-    for (const auto& item : items_) {
-        const std::string& path = item->ArchivePath;
-        const std::size_t slash = path.find('/');
+    TopFolder = TopFolderOf(*this);
+}
+
+std::string TopFolderOf(const TFileMembers& members) {
+    std::string common;
+    for (int i = 0; i < members.Count(); ++i) {
+        const std::string& path = members.Items(i).ArchivePath;
         // A member at the top, or one with an absolute folder, shares no folder with the rest.
-        if (slash == std::string::npos || slash == 0)
-            return;
-        if (top.empty())
-            top = path.substr(0, slash + 1);
-        else if (path.compare(0, top.size(), top) != 0)
-            return;
+        if (path.empty() || path.front() == '/')
+            return std::string();
+        if (i == 0) {
+            common = path;
+            continue;
+        }
+        // The longest run of whole folders both begin with.
+        std::size_t same = 0;
+        for (std::size_t at = 0; at < common.size() && at < path.size() && common[at] == path[at];
+             ++at)
+            if (common[at] == '/')
+                same = at + 1;
+        common.erase(same);
+        if (common.empty())
+            return common;
     }
-    TopFolder = top;
+    if (!common.empty() && common.back() != '/')
+        common += '/';
+    // The first folder always goes; a deeper one only while it is not one of the folders a
+    // program's layout has.
+    static const char* const layout[] = {"bin",     "sbin",  "lib",   "lib32",   "lib64",
+                                         "libexec", "share", "usr",   "etc",     "include",
+                                         "opt",     "local", "x64",   "x86",     "amd64",
+                                         "arm64",   "win32", "win64", "plugins", "resources"};
+    std::size_t keep = common.find('/') + 1;
+    while (keep < common.size()) {
+        const std::size_t end = common.find('/', keep);
+        const std::string name = LowerAscii(common.substr(keep, end - keep));
+        if (std::find(std::begin(layout), std::end(layout), name) != std::end(layout))
+            break;
+        keep = end + 1;
+    }
+    return common.substr(0, keep);
 }
 
 std::string TFileMembers::InstallSubFolder(const std::string& archivePath) const {

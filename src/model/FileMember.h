@@ -111,6 +111,11 @@ private:
     void Changed();
 };
 
+// The chain of single folders every member lies in ("app-1.2/" or "7-Zip/7za-21.07/"), with a
+// trailing '/'; "" when some member lies at the top. The chain stops before a folder that is
+// part of the program's own layout (bin, lib, share, usr, x64...), which the program may need.
+std::string TopFolderOf(const TFileMembers& members);
+
 // Whether a shortcut folder is the folder of commands on PATH (the user's or the system's): a
 // "shortcut" there is a link to the program, not a desktop entry. The item is the folder itself
 // (the command is named like the program) or a path in it (the name the user chose).
@@ -140,9 +145,9 @@ public:
     TFileMembers& operator=(const TFileMembers&) = delete;
 
     std::string InstallRoot;
-    // The one archive folder every member of an opened archive lies in ("app-1.2/"), whose
-    // contents go into the install folder directly; empty when the members do not share one.
-    // Set by FindTopFolder; not stored.
+    // The archive folders every member of an opened archive lies in ("app-1.2/", or a chain of
+    // single folders as "7-Zip/7za-21.07/"), whose contents go into the install folder
+    // directly; empty when the members do not share one. Set by FindTopFolder; not stored.
     std::string TopFolder;
     // Raised with the member's index when its role or shortcut flags change.
     std::function<void(TFileMembers& sender, int index)> OnMemberChange;

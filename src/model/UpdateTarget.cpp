@@ -1,6 +1,7 @@
 #include "model/UpdateTarget.h"
 
 #include "model/FileUtils.h"
+#include "model/InstallList.h"
 
 #include <algorithm>
 #include <cctype>
@@ -79,7 +80,8 @@ std::string WithoutVersion(const std::string& name) {
     std::size_t i = 0;
     while (i < lower.size()) {
         const char c = lower[i];
-        if (IsDigit(c) || (c == '.' && !out.empty() && i + 1 < lower.size() && IsDigit(lower[i + 1]))) {
+        if (IsDigit(c) ||
+            (c == '.' && !out.empty() && i + 1 < lower.size() && IsDigit(lower[i + 1]))) {
             ++i;
             continue;
         }
@@ -91,8 +93,9 @@ std::string WithoutVersion(const std::string& name) {
         bool word = false;
         for (const char* w : words) {
             const std::size_t n = std::char_traits<char>::length(w);
-            if (lower.compare(i, n, w) == 0 && (i + n == lower.size() || IsDigit(lower[i + n]) ||
-                                                !std::isalpha(static_cast<unsigned char>(lower[i + n]))) &&
+            if (lower.compare(i, n, w) == 0 &&
+                (i + n == lower.size() || IsDigit(lower[i + n]) ||
+                 !std::isalpha(static_cast<unsigned char>(lower[i + n]))) &&
                 (i == 0 || !std::isalpha(static_cast<unsigned char>(lower[i - 1])))) {
                 i += n;
                 word = true;
@@ -105,38 +108,42 @@ std::string WithoutVersion(const std::string& name) {
         ++i;
     }
     // Separators left dangling by what was removed ("7za-" from "7za-19.00") compare alike.
-    while (!out.empty() && (out.back() == '-' || out.back() == '_' || out.back() == '.' ||
-                            out.back() == ' '))
+    while (!out.empty() &&
+           (out.back() == '-' || out.back() == '_' || out.back() == '.' || out.back() == ' '))
         out.pop_back();
     return out;
 }
 
-// The one folder every member lies below, or "" when they do not all share one.
-std::string SingleTopFolder(const TFileMembers& members) {
-    std::string top;
-    for (int i = 0; i < members.Count(); ++i) {
-        const std::vector<std::string> parts = FolderParts(members.Items(i).ArchivePath);
-        if (parts.empty())
-            return {};
-        if (i == 0)
-            top = parts.front();
-        else if (parts.front() != top)
-            return {};
-    }
-    return top;
+// The chain of single folders every member lies below, as folder names (none when they do not
+// all share one), as a new install leaves them out of the install folder.
+std::vector<std::string> SingleTopFolder(const TFileMembers& members) {
+    return FolderParts(TopFolderOf(members));
 }
 
-// How the archive folders of the installed copy and the new archive correspond: the single top
-// folders of both to each other, whatever their names; below that, folders whose names differ
-// only in version-like parts.
+// Whether path's folders begin with those of top.
+bool BeginsWith(const std::vector<std::string>& parts, const std::vector<std::string>& top) {
+    return parts.size() >= top.size() && std::equal(top.begin(), top.end(), parts.begin());
+}
+
+// How the archive folders of the installed copy and the new archive correspond: the top folder
+// chains of both to each other, whatever their names and depths (a flat archive and a foldered
+// one alike); below that, folders whose names differ only in version-like parts.
 class TFolderMatch {
 public:
     TFolderMatch(const TFileMembers& installed, const TFileMembers& plan)
-        : FOldTop(SingleTopFolder(installed)), FNewTop(SingleTopFolder(plan)) {}
+        : FOldTop(SingleTopFolder(installed)), FNewTop(SingleTopFolder(plan)),
+          FOldFirst(FOldTop.begin(), FOldTop.begin() + (FOldTop.empty() ? 0 : 1)),
+          FNewFirst(FNewTop.begin(), FNewTop.begin() + (FNewTop.empty() ? 0 : 1)) {}
 
-    // The installed copy's folder in the new archive's terms (exact names where they agree).
-    std::string OldToNew(const std::string& oldPath) const { return Swap(oldPath, FOldTop, FNewTop); }
-    std::string NewToOld(const std::string& newPath) const { return Swap(newPath, FNewTop, FOldTop); }
+    // The installed copy's folder in the new archive's terms (exact names where they agree):
+    // the whole top chains exchanged, or (shallow) only their first folders, for an archive
+    // whose chain is deeper only because it holds fewer folders.
+    std::string OldToNew(const std::string& oldPath, bool shallow = false) const {
+        return shallow ? Swap(oldPath, FOldFirst, FNewFirst) : Swap(oldPath, FOldTop, FNewTop);
+    }
+    std::string NewToOld(const std::string& newPath) const {
+        return Swap(newPath, FNewTop, FOldTop);
+    }
 
     // Whether two folders (already in one archive's terms) are the same but for versions.
     static bool Alike(const std::string& a, const std::string& b) {
@@ -150,17 +157,20 @@ public:
     }
 
 private:
-    std::string Swap(const std::string& path, const std::string& from, const std::string& to) const {
-        if (from.empty() || to.empty())
+    std::string Swap(const std::string& path, const std::vector<std::string>& from,
+                     const std::vector<std::string>& to) const {
+        if (from == to || (!path.empty() && path.front() == '/'))
             return path;
         std::vector<std::string> parts = FolderParts(path);
-        if (parts.empty() || parts.front() != from)
+        if (!BeginsWith(parts, from))
             return path;
-        parts.front() = to;
-        return (path.size() > 0 && path.front() == '/' ? "/" : "") + JoinFolder(parts);
+        std::vector<std::string> swapped = to;
+        swapped.insert(swapped.end(), parts.begin() + static_cast<std::ptrdiff_t>(from.size()),
+                       parts.end());
+        return JoinFolder(swapped);
     }
 
-    std::string FOldTop, FNewTop;
+    std::vector<std::string> FOldTop, FNewTop, FOldFirst, FNewFirst;
 };
 
 // The folder the installed copy was put in: a member installed where its archive folder is
@@ -169,7 +179,7 @@ private:
 // gone into the root directly (topStripped), as a new install puts them; only a member in a
 // folder below the top one tells so, as one at the top could have been put anywhere by hand.
 std::string InstalledRoot(const TFileMembers& installed, bool& topStripped) {
-    const std::string top = SingleTopFolder(installed);
+    const std::vector<std::string> top = SingleTopFolder(installed);
     for (const bool strip : {false, true}) {
         if (strip && top.empty())
             break;
@@ -179,12 +189,13 @@ std::string InstalledRoot(const TFileMembers& installed, bool& topStripped) {
             std::string relative = old.ArchivePath;
             if (!relative.empty() && relative.front() == '/')
                 relative.erase(0, 1);
-            std::replace(relative.begin(), relative.end(), '/', PathDelim);
             if (strip) {
-                if (relative.size() <= top.size() + 1)
+                const std::vector<std::string> parts = FolderParts(relative);
+                if (parts.size() <= top.size())
                     continue;
-                relative.erase(0, top.size() + 1);
+                relative = JoinFolder(parts, top.size());
             }
+            std::replace(relative.begin(), relative.end(), '/', PathDelim);
             if (!relative.empty())
                 relative = WithTrailingDelim(relative);
             const std::string folder = old.GetInstallDir();
@@ -207,11 +218,11 @@ std::string InstalledRoot(const TFileMembers& installed, bool& topStripped) {
 
 // An archive folder in the installed copy's terms without its top folder, when it lies in it
 // ("app-1.2/bin/" gives "bin/").
-std::string WithoutTop(const std::string& path, const std::string& top) {
+std::string WithoutTop(const std::string& path, const std::vector<std::string>& top) {
     const std::vector<std::string> parts = FolderParts(path);
-    if (top.empty() || parts.empty() || parts.front() != top)
+    if (top.empty() || (!path.empty() && path.front() == '/') || !BeginsWith(parts, top))
         return path;
-    return JoinFolder(std::vector<std::string>(parts.begin() + 1, parts.end()));
+    return JoinFolder(parts, top.size());
 }
 
 // The plan member an installed member stands for: the same name in the same folder (case
@@ -238,11 +249,13 @@ int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderM
                 return i;
             break;
         case 1: // the top folders exchanged
-            if (SameText(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
+            if (SameText(m.ArchivePath, folders.OldToNew(old.ArchivePath)) ||
+                SameText(m.ArchivePath, folders.OldToNew(old.ArchivePath, true)))
                 return i;
             break;
         case 2: // folders alike but for versions
-            if (TFolderMatch::Alike(m.ArchivePath, folders.OldToNew(old.ArchivePath)))
+            if (TFolderMatch::Alike(m.ArchivePath, folders.OldToNew(old.ArchivePath)) ||
+                TFolderMatch::Alike(m.ArchivePath, folders.OldToNew(old.ArchivePath, true)))
                 return i;
             break;
         }
@@ -337,7 +350,20 @@ void RestoreMemberSettings(TFileMembers& plan, const TFileMembers& pristine) {
 TInstallAppInfo* FindUpdateFor(TInstallList& list, const TInstallAppInfo& plan) {
     const int main = plan.Members.MainIndex();
     const std::string mainExe = main >= 0 ? plan.Members.Items(main).FileName : std::string();
-    return list.FindUpdateTarget(ExtractFileName(plan.ArchiveName), mainExe);
+    if (TInstallAppInfo* found = list.FindUpdateTarget(ExtractFileName(plan.ArchiveName), mainExe))
+        return found;
+    if (plan.AppName.empty() || mainExe.empty())
+        return nullptr;
+    const std::string program = WithoutVersion(RemoveFileExt(mainExe));
+    for (int i = 0; i < list.Count(); ++i) {
+        TInstallAppInfo& record = list.Items(i);
+        const int recordMain = record.Members.MainIndex();
+        if (recordMain < 0 || !SameText(record.AppName, plan.AppName))
+            continue;
+        if (WithoutVersion(RemoveFileExt(record.Members.Items(recordMain).FileName)) == program)
+            return &record;
+    }
+    return nullptr;
 }
 
 } // namespace qm

@@ -20,8 +20,10 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed);
 void RestoreMemberSettings(TFileMembers& plan, const TFileMembers& pristine);
 
 // The installed application an opened plan is the next version of, among the records of list
-// (the user's and the system's, LoadInstalled): by the archive's name and the main program's.
-// Null for a new install.
+// (the user's and the system's, LoadInstalled): by the archive's name and the main program's;
+// failing that, by the application itself whatever the archive's name and layout (a vendor
+// that packed one version flat and the next in folders): the same name and a main program of
+// the same name but for its version. Null for a new install.
 TInstallAppInfo* FindUpdateFor(TInstallList& list, const TInstallAppInfo& plan);
 
 } // namespace qm

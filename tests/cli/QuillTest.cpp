@@ -465,6 +465,50 @@ TEST(Quill, TheNextVersionReplacesTheProgramWhateverTheDatesSay) {
     ASSERT_EQ(Quill("uninstall samedate --yes").Exit, 0);
 }
 
+// A vendor that packed one version flat and the next in a chain of folders ("Seven/seven-2.0/"):
+// the next version is the same application's update whatever the archive's name, its files go
+// where the installed copy is (a new subfolder too, below the folder the user chose), the
+// chain of single folders leaves no trace in the paths, and going back works alike.
+TEST(Quill, TheNextVersionIsFoundAndPlacedWhateverTheLayout) {
+    const std::string dir = qmtest::MakeTempFolder("layout");
+    ASSERT_EQ(
+        qmtest::Run("cd '" + dir +
+                    "' && mkdir -p flat Seven/seven-2.0/Lang && "
+                    "printf '#!/bin/sh\\necho 1\\n' > flat/seven && chmod 755 flat/seven && "
+                    "echo one > flat/readme.txt && "
+                    "printf '#!/bin/sh\\necho 2\\n' > Seven/seven-2.0/seven && "
+                    "chmod 755 Seven/seven-2.0/seven && echo two > Seven/seven-2.0/readme.txt && "
+                    "echo ja > Seven/seven-2.0/Lang/ja.txt && "
+                    "bsdtar -czf seven-x64.tar.gz -C flat seven readme.txt && "
+                    "bsdtar -czf Seven-2.0-linux.tar.gz Seven"),
+        0);
+    const std::set<std::string> before = HomeContents();
+    const std::string to = Home() + "/Programs/Seven";
+    ASSERT_EQ(Quill("install '" + dir + "/seven-x64.tar.gz' --to '" + to + "' --yes").Exit, 0);
+
+    const TRun plan = Quill("plan '" + dir + "/Seven-2.0-linux.tar.gz' --json");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    const QJsonObject p = Json(plan).toObject();
+    EXPECT_FALSE(p["update_of"].isNull()) << "the same application";
+    EXPECT_EQ(S(MemberAt(p, "Seven/seven-2.0/seven")["destination"]), to + "/seven");
+    EXPECT_EQ(S(MemberAt(p, "Seven/seven-2.0/Lang/ja.txt")["destination"]), to + "/Lang/ja.txt");
+    ASSERT_EQ(Quill("install '" + dir + "/Seven-2.0-linux.tar.gz' --yes").Exit, 0);
+    EXPECT_EQ(qmtest::ReadFile(to + "/seven"), "#!/bin/sh\necho 2\n");
+    EXPECT_EQ(qmtest::ReadFile(to + "/Lang/ja.txt"), "ja\n");
+    EXPECT_FALSE(fs::exists(to + "/Seven")) << "no second copy inside the first";
+    EXPECT_EQ(Json(Quill("list --json")).toArray().size(), 1);
+
+    // A fresh install of the foldered one drops the whole chain.
+    ASSERT_EQ(Quill("install '" + dir + "/seven-x64.tar.gz' --yes").Exit, 0);
+    EXPECT_EQ(qmtest::ReadFile(to + "/seven"), "#!/bin/sh\necho 1\n");
+    EXPECT_EQ(Json(Quill("list --json")).toArray().size(), 1);
+    ASSERT_EQ(Quill("uninstall seven --yes").Exit, 0);
+    const TRun fresh = Quill("plan '" + dir + "/Seven-2.0-linux.tar.gz' --json");
+    EXPECT_EQ(S(MemberAt(Json(fresh).toObject(), "Seven/seven-2.0/seven")["destination"]),
+              Home() + "/.local/opt/Seven/seven");
+    EXPECT_EQ(HomeContents(), before);
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +
