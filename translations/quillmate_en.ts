@@ -412,6 +412,10 @@ Use this folder anyway?</translation>
         <source>&quot;%1&quot; はコマンドの名前にできません (空白や / を含まず、- で始まらない名前にしてください)。</source>
         <translation>&quot;%1&quot; cannot be a command name (use a name without blanks or /, not starting with -).</translation>
     </message>
+    <message>
+        <source>フォルダ &quot;%1&quot; には別のアプリケーションがインストールされているため、&quot;%2&quot; にインストールします。</source>
+        <translation>Another application is installed in the folder &quot;%1&quot;, so this one goes to &quot;%2&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>InstallList</name>

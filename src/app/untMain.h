@@ -207,7 +207,9 @@ public slots:
     void actUpdateExecute();
     // Looks the opened archive up among the installed applications and makes the match, if
     // any, the update target; without one the plan is a new install.
-    void DetectUpdate();
+    // opening: for an archive just opened, whose new install may still move to a folder of its
+    // own.
+    void DetectUpdate(bool opening = false);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -87,10 +87,10 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     FPristineVersion = plan.Version;
     FTookOver = false;
     MarkClashes();
-    DetectUpdate();
+    DetectUpdate(true);
 }
 
-void TfrmMain::DetectUpdate() {
+void TfrmMain::DetectUpdate(bool opening) {
     // The database is read fresh each time: the installer may have changed it since.
     TInstallList list;
     try {
@@ -100,7 +100,15 @@ void TfrmMain::DetectUpdate() {
         SetUpdateTarget(nullptr);
         throw;
     }
-    SetUpdateTarget(FindUpdateFor(list, *FInstallInfo));
+    TInstallAppInfo* target = FindUpdateFor(list, *FInstallInfo);
+    SetUpdateTarget(target);
+    // A new install of an archive just opened gets a folder no other application has, and the
+    // line under the name says so.
+    std::string note;
+    if (opening && target == nullptr && FInstallInfo->KeepOwnFolder(list, note)) {
+        RefreshFileList();
+        lblUpdate->setText(lblUpdate->text() + QLatin1Char('\n') + Q(note));
+    }
 }
 
 void TfrmMain::MemberChanged(TFileMembers& members, int index) {

@@ -603,6 +603,8 @@ int CommandInstall(const TArguments& args) {
     if (opened.ExtractResult != 0)
         Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"
                          "一覧にないファイルはインストールされません。"));
+    if (!opened.FolderNote.empty() && folder.empty())
+        Note(opened.FolderNote);
 
     // The changes, as the window's commands make them.
     if (!folder.empty())
@@ -738,6 +740,8 @@ int CommandPlan(const TArguments& args) {
     }
     if (opened.ExtractResult != 0)
         Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"));
+    if (!opened.FolderNote.empty())
+        Note(opened.FolderNote);
     if (args.Has("--json"))
         std::printf("%s\n", PlanJson(opened).c_str());
     else

@@ -82,8 +82,7 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
                 progress.Step(name, members, 0, bytes);
             }
         };
-        opened.ExtractResult =
-            archive.Extract(&sink, nullptr, TFileArgs{}, sender.WorkFolder());
+        opened.ExtractResult = archive.Extract(&sink, nullptr, TFileArgs{}, sender.WorkFolder());
         archive.OnProgress = nullptr;
         progress.Finish();
         if (checking && !check.Passed())
@@ -122,6 +121,8 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
         plan.IdentityForUpdate(*opened.UpdateOf, name, version);
         plan.AppName = name;
         plan.Version = version;
+    } else {
+        plan.KeepOwnFolder(list, opened.FolderNote);
     }
     return opened;
 }

@@ -21,6 +21,8 @@ struct TOpenedArchive {
     // The archiver library's result: not 0 when some members could not be extracted.
     std::int32_t ExtractResult = 0;
     bool Cancelled = false;
+    // Said when a new install was moved out of another application's folder.
+    std::string FolderNote;
 
     TOpenedArchive() = default;
     TOpenedArchive(TOpenedArchive&&) = default;

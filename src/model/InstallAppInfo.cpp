@@ -4,9 +4,11 @@
 
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
+#include "model/InstallList.h"
 #include "platform/AtomicFile.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 #include "platform/ProgramKind.h"
 
@@ -330,6 +332,48 @@ bool TInstallAppInfo::CheckCommandName(const std::string& name, std::string& why
         return false;
     }
     return true;
+}
+
+bool TInstallAppInfo::KeepOwnFolder(const TInstallList& list, std::string& note) {
+    const auto taken = [&](const std::string& root) {
+        for (int i = 0; i < list.Count(); ++i)
+            for (int j = 0; j < list.Items(i).Members.Count(); ++j) {
+                const std::string dir = list.Items(i).Members.Items(j).GetInstallDir();
+                if (dir.size() >= root.size() && dir.compare(0, root.size(), root) == 0)
+                    return true;
+            }
+        return false;
+    };
+    const std::string root = IncludeTrailingPathDelimiter(Members.InstallRoot);
+    if (Members.InstallRoot.empty() || !taken(root))
+        return false;
+    const std::string parent = ExtractFilePath(ExcludeTrailingPathDelimiter(root));
+    std::vector<std::string> names;
+    const int main = Members.MainIndex();
+    if (main >= 0)
+        names.push_back(InstallFolderName(RemoveFileExt(Members.Items(main).FileName)));
+    const std::string own = InstallFolderName(AppName.empty() ? "app" : AppName);
+    for (int n = 2; n < 100; ++n)
+        names.push_back(own + "-" + std::to_string(n));
+    for (const std::string& name : names) {
+        const std::string candidate = IncludeTrailingPathDelimiter(parent + name);
+        if (name.empty() || candidate == root || taken(candidate) ||
+            PathExists(ExcludeTrailingPathDelimiter(candidate)))
+            continue;
+        // Members placed by hand elsewhere stay where they are.
+        for (int i = 0; i < Members.Count(); ++i) {
+            TFileMember& m = Members.Items(i);
+            const std::string dir = m.GetInstallDir();
+            if (dir.compare(0, root.size(), root) == 0)
+                m.SetInstallDir(candidate + dir.substr(root.size()), true);
+        }
+        Members.InstallRoot = candidate;
+        note = Args(Tr("InstallAppInfo", "フォルダ \"%1\" には別のアプリケーションがインストール"
+                                         "されているため、\"%2\" にインストールします。"),
+                    root, candidate);
+        return true;
+    }
+    return false;
 }
 
 bool TInstallAppInfo::IsDowngradeOf(const TInstallAppInfo& record) const {

@@ -13,6 +13,8 @@
 
 namespace qm {
 
+class TInstallList;
+
 class TInstallAppInfo : public TPersistent {
 public:
     TInstallAppInfo() : Members(this) {}
@@ -82,6 +84,11 @@ public:
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the
     // installed one.
+    // A new install never shares an installed application's folder: when the plan's install
+    // folder is the folder of a record of list (or holds one), the plan moves to a folder of its
+    // own beside it, named after its main program, else numbered. True, with what to tell the
+    // user, when it moved.
+    bool KeepOwnFolder(const TInstallList& list, std::string& note);
     // Whether installing this plan over the record goes back to an earlier version (its version
     // orders before the record's; CompareVersionTexts).
     bool IsDowngradeOf(const TInstallAppInfo& record) const;

@@ -509,6 +509,37 @@ TEST(Quill, TheNextVersionIsFoundAndPlacedWhateverTheLayout) {
     EXPECT_EQ(HomeContents(), before);
 }
 
+// Two different programs whose entries give one name: the second gets a folder of its own,
+// said, and after both are gone nothing of them is left.
+TEST(Quill, TwoApplicationsOfOneNameNeverShareAFolder) {
+    const std::string dir = qmtest::MakeTempFolder("viewers");
+    for (const std::string program : {"aview", "bview"})
+        ASSERT_EQ(qmtest::Run("cd '" + dir + "' && mkdir " + program +
+                              " && printf '#!/bin/sh\\n' > " + program + "/" + program +
+                              " && chmod 755 " + program + "/" + program +
+                              " && printf '[Desktop Entry]\\nType=Application\\nName=Image "
+                              "Viewer\\nExec=" +
+                              program + "\\n' > " + program + "/" + program +
+                              ".desktop && bsdtar -czf " + program + ".tar.gz " + program),
+                  0);
+    const std::set<std::string> before = HomeContents();
+    ASSERT_EQ(Quill("install '" + dir + "/aview.tar.gz' --yes").Exit, 0);
+    const TRun plan = Quill("plan '" + dir + "/bview.tar.gz' --json");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    EXPECT_TRUE(Json(plan).toObject()["update_of"].isNull());
+    EXPECT_EQ(S(Json(plan).toObject()["install_folder"]), Home() + "/.local/opt/bview/");
+    EXPECT_NE(plan.Err.find(Home() + "/.local/opt/Image Viewer/"), std::string::npos) << plan.Err;
+    ASSERT_EQ(Quill("install '" + dir + "/bview.tar.gz' --yes").Exit, 0);
+    EXPECT_TRUE(fs::exists(Home() + "/.local/opt/Image Viewer/aview"));
+    EXPECT_TRUE(fs::exists(Home() + "/.local/opt/bview/bview"));
+    const QJsonArray apps = Json(Quill("list --json")).toArray();
+    ASSERT_EQ(apps.size(), 2);
+    for (const QJsonValue& app : apps)
+        ASSERT_EQ(
+            Quill("uninstall " + std::to_string(app.toObject()["id"].toInt()) + " --yes").Exit, 0);
+    EXPECT_EQ(HomeContents(), before);
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +
