@@ -18,17 +18,16 @@ std::string Lower(std::string text) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() > tail.size() &&
-           Lower(text.substr(text.size() - tail.size())) == tail;
+    return text.size() > tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
 }
 
 // The archive's extensions, the compound ones whole.
 std::string WithoutArchiveExtensions(std::string name) {
     static const char* const extensions[] = {
-        ".tar.gz", ".tar.xz", ".tar.bz2", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tar.lz", ".tar.z",
-        ".tgz",    ".txz",    ".tbz2",    ".tbz",     ".tzst",    ".tlz",      ".tar",     ".zip",
-        ".7z",     ".rar",    ".lzh",     ".lha",     ".cab",     ".arj",      ".appimage", ".gz",
-        ".xz",     ".bz2",    ".zst",     ".exe"};
+        ".tar.gz", ".tar.xz",   ".tar.bz2", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tar.lz",
+        ".tar.z",  ".tgz",      ".txz",     ".tbz2",    ".tbz",     ".tzst",     ".tlz",
+        ".tar",    ".zip",      ".7z",      ".rar",     ".lzh",     ".lha",      ".cab",
+        ".arj",    ".appimage", ".gz",      ".xz",      ".bz2",     ".zst",      ".exe"};
     for (bool again = true; again;) {
         again = false;
         for (const char* ext : extensions)
@@ -44,10 +43,10 @@ std::string WithoutArchiveExtensions(std::string name) {
 // Words of a platform or a packaging, never part of a name or a version.
 bool IsPlatformWord(const std::string& word) {
     static const char* const words[] = {
-        "linux",  "linux64", "linux32", "x86_64", "x86-64", "amd64",   "x64",    "x86",
-        "i386",   "i686",    "aarch64", "arm64",  "armhf",  "armv7l",  "armv7",  "arm",
-        "unknown", "gnu",    "musl",    "portable", "glibc", "static", "bin",    "deb",
-        "rpm",    "generic", "setup",   "appimage", "64bit", "32bit",  "universal"};
+        "linux",   "linux64", "linux32", "x86_64",   "x86-64", "amd64",  "x64",      "x86",
+        "i386",    "i686",    "aarch64", "arm64",    "armhf",  "armv7l", "armv7",    "arm",
+        "unknown", "gnu",     "musl",    "portable", "glibc",  "static", "bin",      "deb",
+        "rpm",     "generic", "setup",   "appimage", "64bit",  "32bit",  "universal"};
     const std::string lower = Lower(word);
     return std::find_if(std::begin(words), std::end(words),
                         [&](const char* w) { return lower == w; }) != std::end(words);
@@ -144,8 +143,8 @@ TArchiveNameParts ParseArchiveName(const std::string& fileName) {
         std::size_t digit = 0;
         while (digit < token.size() && std::isalpha(static_cast<unsigned char>(token[digit])))
             ++digit;
-        if (name.empty() && digit > 0 && digit < token.size() &&
-            IsVersion(token.substr(digit)) && token.find('.', digit) != std::string::npos) {
+        if (name.empty() && digit > 0 && digit < token.size() && IsVersion(token.substr(digit)) &&
+            token.find('.', digit) != std::string::npos) {
             name.push_back(token.substr(0, digit));
             parts.Version = token.substr(digit);
             break;
@@ -159,6 +158,13 @@ TArchiveNameParts ParseArchiveName(const std::string& fileName) {
     return parts;
 }
 
+std::string VersionlessProgramName(const std::string& fileName) {
+    const TArchiveNameParts parts = ParseArchiveName(fileName);
+    if (parts.Name.empty() || parts.Version.find('.') == std::string::npos)
+        return std::string();
+    return parts.Name;
+}
+
 std::string ProgramShortcutName(const std::string& fileName) {
     const std::string lower = LowerAscii(fileName);
     if (lower.size() > 9 && lower.compare(lower.size() - 9, 9, ".appimage") == 0) {
@@ -166,6 +172,8 @@ std::string ProgramShortcutName(const std::string& fileName) {
         if (!name.empty())
             return name;
     }
+    if (const std::string name = VersionlessProgramName(fileName); !name.empty())
+        return name;
     const std::size_t dot = fileName.rfind('.');
     return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
 }

@@ -16,9 +16,14 @@ struct TArchiveNameParts {
 TArchiveNameParts ParseArchiveName(const std::string& fileName);
 
 // The name a program's shortcut gets unless the user gives one: the file name without its
-// extension; an AppImage's without its version and platform words too ("MyTool-2.4.1-
-// x86_64.AppImage" gives "MyTool"), so the next version's shortcut is the same.
+// extension; one that carries a version (an AppImage's, "tool-1.2-linux") without its version
+// and platform words too ("MyTool-2.4.1-x86_64.AppImage" gives "MyTool"), so the next version's
+// shortcut is the same.
 std::string ProgramShortcutName(const std::string& fileName);
+// A program's file name without the version and platform words it carries ("tool-1.2-linux"
+// gives "tool"); "" when it carries no version (one with a dot: "notifu64" and "7za" carry
+// none).
+std::string VersionlessProgramName(const std::string& fileName);
 
 // A folder (with a trailing PathDelim) with a subfolder of the application's name below it,
 // unless the folder is named so already (ASCII case ignored): the name never goes in twice.

@@ -1,5 +1,6 @@
 #include "model/FileMember.h"
 
+#include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "platform/Catalogue.h"
@@ -503,6 +504,9 @@ std::string CommandFolder(bool allUsers) {
 }
 
 std::string CommandName(const std::string& fileName) {
+    // A program that carries its version in its name is the same command in the next version.
+    if (const std::string name = VersionlessProgramName(fileName); !name.empty())
+        return name;
     const std::string ext = ExtractFileExt(fileName);
     for (const char* script : {".sh", ".py", ".pl", ".rb", ".bash"})
         if (ext == script && fileName.size() > ext.size())

@@ -129,7 +129,8 @@ std::string CommandItemFolder(const std::string& item);
 std::string CommandItemName(const std::string& item, const std::string& fileName);
 std::string CommandFolder(bool allUsers);
 // The command a program goes by on PATH: its file name without a script's extension (".sh",
-// ".py", ".pl", ".rb", ".bash").
+// ".py", ".pl", ".rb", ".bash"), and without the version and platform words it carries
+// ("tool-1.2-linux" gives "tool").
 std::string CommandName(const std::string& fileName);
 // Where a command of that name is found already: in a folder of the standard PATH
 // (/usr/local/sbin, /usr/local/bin, /usr/sbin, /usr/bin, /sbin, /bin) or of this process's

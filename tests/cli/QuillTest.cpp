@@ -540,6 +540,37 @@ TEST(Quill, TwoApplicationsOfOneNameNeverShareAFolder) {
     EXPECT_EQ(HomeContents(), before);
 }
 
+// A program whose file name carries its version keeps one command and one menu entry across
+// versions.
+TEST(Quill, AVersionedProgramNameGivesAStableCommandAndEntry) {
+    const std::string dir = qmtest::MakeTempFolder("versioned");
+    for (const std::string version : {"1.2", "1.3"})
+        ASSERT_EQ(qmtest::Run("cd '" + dir + "' && mkdir tool-" + version +
+                              " && printf "
+                              "'#!/bin/sh\\necho " +
+                              version + "\\n' > tool-" + version + "/tool-" + version +
+                              "-linux && chmod 755 tool-" + version + "/tool-" + version +
+                              "-linux && bsdtar -czf tool-" + version + "-linux.tar.gz tool-" +
+                              version),
+                  0);
+    ASSERT_EQ(
+        Quill("install '" + dir + "/tool-1.2-linux.tar.gz' --command --shortcut menu --yes").Exit,
+        0);
+    const TRun update = Quill("install '" + dir + "/tool-1.3-linux.tar.gz' --yes");
+    ASSERT_EQ(update.Exit, 0) << update.Err;
+    const std::string bin = Home() + "/.local/bin/";
+    ASSERT_TRUE(fs::is_symlink(bin + "tool"));
+    EXPECT_EQ(fs::read_symlink(bin + "tool").filename(), "tool-1.3-linux");
+    EXPECT_FALSE(fs::exists(bin + "tool-1.2-linux"));
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(Home() + "/.local/share/applications"))
+        if (entry.path().extension() == ".desktop")
+            entries.push_back(entry.path().filename().string());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].find("-tool.desktop"), std::string::npos) << entries[0];
+    ASSERT_EQ(Quill("uninstall tool --yes").Exit, 0);
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +

@@ -48,3 +48,15 @@ TEST(ParseArchiveName, VendorsFileNames) {
         EXPECT_EQ(parts.Version, c.version) << c.file;
     }
 }
+
+// A program that carries its version in its file name keeps one shortcut and command name
+// across versions; names whose digits are no version stay whole.
+TEST(VersionlessProgramName, StableAcrossVersionsAndOnlyForVersions) {
+    EXPECT_EQ(VersionlessProgramName("tool-1.2-linux"), "tool");
+    EXPECT_EQ(VersionlessProgramName("tool-1.3-linux"), "tool");
+    EXPECT_EQ(ProgramShortcutName("putty-0.78.exe"), "putty");
+    EXPECT_EQ(VersionlessProgramName("notifu64.exe"), "");
+    EXPECT_EQ(VersionlessProgramName("7za"), "");
+    EXPECT_EQ(ProgramShortcutName("notifu64.exe"), "notifu64");
+    EXPECT_EQ(ProgramShortcutName("esbuild"), "esbuild");
+}
