@@ -406,9 +406,8 @@ TJson AppJson(const TInstallAppInfo& record) {
         .Text("version", record.Version)
         .Text("archive", record.ArchiveName)
         .TextOrNull("installed", IsoTime(record.FirstInstallDate))
-        .TextOrNull("updated", record.LastUpdateDate == record.FirstInstallDate
-                                   ? std::string()
-                                   : IsoTime(record.LastUpdateDate))
+        .TextOrNull("updated",
+                    record.WasUpdated() ? IsoTime(record.LastUpdateDate) : std::string())
         .Number("files", FileCount(record))
         .Text("folder", CommonFolder(record.Members))
         .Bool("all_users", record.AllUsers);
@@ -456,7 +455,8 @@ int CommandShow(const TArguments& args) {
     Out(Args(Tr("Quill", "バージョン:       %1\n"), record.Version.empty() ? "-" : record.Version));
     Out(Args(Tr("Quill", "アーカイブ:       %1\n"), record.ArchiveName));
     Out(Args(Tr("Quill", "インストール日:   %1\n"), DateText(record.FirstInstallDate)));
-    Out(Args(Tr("Quill", "アップデート日:   %1\n"), DateText(record.LastUpdateDate)));
+    Out(Args(Tr("Quill", "アップデート日:   %1\n"),
+             record.WasUpdated() ? DateText(record.LastUpdateDate) : std::string("-")));
     Out(Args(Tr("Quill", "フォルダ:         %1\n"), CommonFolder(record.Members)));
     Out(Args(Tr("Quill", "対象:             %1\n"),
              record.AllUsers ? Tr("Quill", "すべてのユーザー") : Tr("Quill", "このユーザー")));

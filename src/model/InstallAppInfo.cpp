@@ -376,6 +376,10 @@ bool TInstallAppInfo::KeepOwnFolder(const TInstallList& list, std::string& note)
     return false;
 }
 
+bool TInstallAppInfo::WasUpdated() const {
+    return CompareDates(LastUpdateDate, FirstInstallDate) != 0;
+}
+
 bool TInstallAppInfo::IsDowngradeOf(const TInstallAppInfo& record) const {
     return CompareVersionTexts(Version, record.Version) < 0;
 }

@@ -89,6 +89,9 @@ public:
     // own beside it, named after its main program, else numbered. True, with what to tell the
     // user, when it moved.
     bool KeepOwnFolder(const TInstallList& list, std::string& note);
+    // Whether the application was updated since its first install (the dates differ): the one
+    // rule for every front end that says "never updated".
+    bool WasUpdated() const;
     // Whether installing this plan over the record goes back to an earlier version (its version
     // orders before the record's; CompareVersionTexts).
     bool IsDowngradeOf(const TInstallAppInfo& record) const;

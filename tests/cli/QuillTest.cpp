@@ -462,6 +462,13 @@ TEST(Quill, TheNextVersionReplacesTheProgramWhateverTheDatesSay) {
     EXPECT_NE(back.Err.find("1.0"), std::string::npos) << back.Err;
     EXPECT_EQ(qmtest::ReadFile(to + "/samedate"), "#!/bin/sh\necho 1.0\n");
     EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "mine");
+
+    // A clean update is an update: the first install's date stays, the update's is told.
+    const QJsonObject first = Json(Quill("list --json")).toArray()[0].toObject();
+    ASSERT_EQ(Quill("install '" + v2 + "' --clean auto --yes").Exit, 0);
+    const QJsonObject cleaned = Json(Quill("list --json")).toArray()[0].toObject();
+    EXPECT_EQ(S(cleaned["installed"]), S(first["installed"]));
+    EXPECT_FALSE(cleaned["updated"].isNull());
     ASSERT_EQ(Quill("uninstall samedate --yes").Exit, 0);
 }
 

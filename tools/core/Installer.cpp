@@ -742,8 +742,11 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     record.ArchiveName = ExtractFileName(plan.ArchiveName);
     record.AppId = FAppId;
     record.FirstInstallDate = FFirstInstallDate;
-    // A first install was never updated: both dates are the same.
-    record.LastUpdateDate = FOldRecord ? now : FFirstInstallDate;
+    // A first install was never updated: both dates are the same. A clean update comes back
+    // under its identifier after the uninstaller removed the record: it is an update all the
+    // same.
+    record.LastUpdateDate =
+        FOldRecord || FRecordUse == TRecordUse::AddWithId ? now : FFirstInstallDate;
     for (int i = 0; i < record.Members.Count(); ++i)
         record.Members.Items(i).InstallDate = now;
     // A file that was there before and was left as it was is not the application's, unless an
