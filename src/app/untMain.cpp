@@ -57,7 +57,6 @@ namespace {
 
 TfrmMain* g_frmMain = nullptr;
 
-
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -121,6 +120,7 @@ void TfrmMain::FormCreate() {
     // Extracted archives of programs that crashed or were killed: nobody else deletes them.
     TInstallAppInfo::RemoveStaleWorkFolders();
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
+    WatchDatabases();
 }
 
 void TfrmMain::FormDestroy() {

@@ -19,6 +19,8 @@
 class QAbstractButton;
 class QAction;
 class QFileDialog;
+class QFileSystemWatcher;
+class QTimer;
 class QHeaderView;
 class QLabel;
 class QLineEdit;
@@ -288,6 +290,15 @@ private:
     std::string FPristineVersion;
     bool FTookOver = false;
     std::int32_t FTookOverId = 0;
+    // The databases as the window saw them last: another program (quill, another window) may
+    // install or uninstall meanwhile; the watcher tells, and the update target follows.
+    QFileSystemWatcher* FDatabaseWatcher = nullptr;
+    QTimer* FDatabaseTimer = nullptr;
+    std::string FDatabaseStamp;
+    bool FNewChosen = false; // the user chose a new install in the update dialog
+    void WatchDatabases();
+    std::string DatabaseStamp() const;
+    void DatabasesChanged();
     // A hand-off in progress: the actions it disabled, to be enabled again afterwards.
     bool FHandOff = false;
     QVector<QAction*> FHandOffDisabled;

@@ -496,6 +496,7 @@ void TfrmMain::SelectUpdate(const TInstallAppInfo* record) {
         return;
     const TInstallAppInfo* target = dialog.Target();
     SetUpdateTarget(target);
+    FNewChosen = target == nullptr;
     if (target != nullptr)
         UpdateMode = static_cast<std::uint8_t>(dialog.UpdateOption());
 }

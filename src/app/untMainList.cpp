@@ -10,12 +10,17 @@
 #include "model/UpdateTarget.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
+#include "platform/SpecialFolders.h"
 #include "widgets/DateText.h"
 #include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTreeView>
 
 #include <unordered_set>
@@ -90,6 +95,60 @@ void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     DetectUpdate(true);
 }
 
+void TfrmMain::WatchDatabases() {
+    FDatabaseWatcher = new QFileSystemWatcher(this);
+    FDatabaseTimer = new QTimer(this);
+    FDatabaseTimer->setSingleShot(true);
+    FDatabaseTimer->setInterval(250); // a save is several changes of the folder
+    for (const std::string& folder : {GetDataFolder(), SystemDataFolderPath()})
+        if (!folder.empty() && FolderExists(folder))
+            FDatabaseWatcher->addPath(QString::fromStdString(folder));
+    connect(FDatabaseWatcher, &QFileSystemWatcher::directoryChanged, FDatabaseTimer,
+            qOverload<>(&QTimer::start));
+    connect(FDatabaseTimer, &QTimer::timeout, this, &TfrmMain::DatabasesChanged);
+    FDatabaseStamp = DatabaseStamp();
+}
+
+std::string TfrmMain::DatabaseStamp() const {
+    std::string stamp;
+    for (const std::string& path : {ListFileName, SystemInstallListFileName()}) {
+        const TFileFacts facts = GetFileFacts(path);
+        stamp += std::to_string(facts.size) + ":" + std::to_string(facts.mtimeSeconds) + "." +
+                 std::to_string(facts.mtimeNanoseconds) + ";";
+    }
+    return stamp;
+}
+
+void TfrmMain::DatabasesChanged() {
+    const std::string stamp = DatabaseStamp();
+    if (stamp == FDatabaseStamp)
+        return;
+    // During a hand-off the tools write the databases; the window looks again once it ends.
+    if (FHandOff) {
+        FDatabaseTimer->start();
+        return;
+    }
+    FDatabaseStamp = stamp;
+    if (FInstallInfo->WorkFolder().empty() || FNewChosen)
+        return;
+    try {
+        // The target as it was taken stays (with what the user set since) while its record is
+        // unchanged; one that is gone or changed, or a new install that now has a record to
+        // update, is looked up again.
+        if (IsUpdate) {
+            TInstallList list;
+            list.LoadInstalled(ListFileName);
+            const int at = list.IndexOfId(FUpdateInfo->AppId, FUpdateInfo->AllUsers);
+            if (at >= 0 && list.Items(at).Version == FUpdateInfo->Version &&
+                CompareDates(list.Items(at).LastUpdateDate, FUpdateInfo->LastUpdateDate) == 0)
+                return;
+        }
+        DetectUpdate();
+    } catch (const Exception&) {
+        // A database being written or damaged: the next change tells again.
+    }
+}
+
 void TfrmMain::DetectUpdate(bool opening) {
     // The database is read fresh each time: the installer may have changed it since.
     TInstallList list;
@@ -100,6 +159,14 @@ void TfrmMain::DetectUpdate(bool opening) {
         SetUpdateTarget(nullptr);
         throw;
     }
+    if (opening)
+        FNewChosen = false;
+    // A data folder made since the window started is watched from now on.
+    if (FDatabaseWatcher != nullptr)
+        for (const std::string& folder : {GetDataFolder(), SystemDataFolderPath()})
+            if (!folder.empty() && FolderExists(folder) &&
+                !FDatabaseWatcher->directories().contains(QString::fromStdString(folder)))
+                FDatabaseWatcher->addPath(QString::fromStdString(folder));
     TInstallAppInfo* target = FindUpdateFor(list, *FInstallInfo);
     SetUpdateTarget(target);
     // A new install of an archive just opened gets a folder no other application has, and the

@@ -697,6 +697,39 @@ TEST_F(Handoff, TheInstallDialogMakesALinuxProgramACommand) {
     EXPECT_TRUE(WaitUntil([&] { return !fs::is_symlink(link); }));
 }
 
+// A window left open sees what another program did to the databases: an uninstall elsewhere
+// turns the proposed update back into a new install, an install elsewhere makes it an update.
+TEST_F(Handoff, AnOpenWindowFollowsTheDatabases) {
+    const std::string zip = MakeAppZip("tool-1.0.zip", {});
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_EQ(Database()->Count(), 1);
+    OpenByCommand(w, MakeAppZip("tool-1.1.zip", {}));
+    ASSERT_TRUE(w.IsUpdate);
+
+    // Uninstalled by another program (quill): the record goes from the database.
+    TInstallList empty;
+    empty.NextId = Database()->NextId;
+    empty.SaveToFile(GetDataFolder() + InstallListFileName);
+    EXPECT_TRUE(WaitUntil([&] { return !w.IsUpdate; }, 5000));
+    EXPECT_EQ(w.lblUpdate->text(),
+              QCoreApplication::translate("qm::TfrmMain",
+                                          "このアプリケーションは新規にインストールされます。"));
+
+    // Installed again elsewhere: the open archive is that record's update once more.
+    TInstallList list;
+    list.LoadFromFile(GetDataFolder() + InstallListFileName);
+    TInstallAppInfo& record = list.Add();
+    record.Assign(*w.InstallInfo());
+    record.AppId = list.NextId++;
+    record.Version = "1.0";
+    record.ArchiveName = "tool-1.0.zip";
+    list.SaveToFile(GetDataFolder() + InstallListFileName);
+    EXPECT_TRUE(WaitUntil([&] { return w.IsUpdate; }, 5000));
+}
+
 // A command whose name is on PATH already is refused, and the install dialog and the wizard
 // let the user pick another name, which the link then has.
 TEST_F(Handoff, ACommandNameOnPathIsAskedAgainInTheDialogAndTheWizard) {
