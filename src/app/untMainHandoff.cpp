@@ -17,6 +17,7 @@
 #include "model/UpdateTarget.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 #include "platform/Process.h"
 #include "settings/ConfigKeys.h"
 #include "widgets/ChildWait.h"
@@ -280,6 +281,11 @@ void TfrmMain::WatchUninstaller(std::shared_ptr<TChildProcess> child, const QStr
         if (!child->TryReap())
             return false;
         const int code = child->ExitCode();
+        // Its report is for a hand-off that waited; nobody reads this one.
+        try {
+            RemoveFileEntry(ToolReportFileName(UninstallInstructionName));
+        } catch (const Exception&) {
+        }
         stbMain->setText(code == ToolExitSuccess || code == ToolExitRefused
                              ? tr("アンインストールしました: %1").arg(name)
                          : code == ToolExitCancelled

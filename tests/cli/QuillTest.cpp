@@ -106,8 +106,7 @@ std::set<std::string> HomeContents() {
             it.disable_recursion_pending();
             continue;
         }
-        if ((it->is_directory() && !it->is_symlink() && qm::IsStandardFolder(path)) ||
-            it->path().filename() == "mimeinfo.cache")
+        if (it->is_directory() && !it->is_symlink() && qm::IsStandardFolder(path))
             continue;
         paths.insert(path);
     }

@@ -494,9 +494,8 @@ std::map<std::string, std::string> HomeListing() {
             path.find("/test_e2e") != std::string::npos)
             continue;
         // The standard folders an install may create and no uninstall removes (the desktop, the
-        // menu folder, ~/.local/opt) and the menus' cache.
-        if ((it->is_directory() && !it->is_symlink() && IsStandardFolder(path)) ||
-            it->path().filename() == "mimeinfo.cache")
+        // menu folder, ~/.local/opt).
+        if (it->is_directory() && !it->is_symlink() && IsStandardFolder(path))
             continue;
         listing[path] = it->is_regular_file() ? qmtest::ReadFile(path) : std::string("<dir>");
     }

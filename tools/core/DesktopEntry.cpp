@@ -207,6 +207,13 @@ void RefreshDesktopDatabase(const std::string& applicationsFolder) {
         SpawnProcess(program, {WithoutTrailingDelims(applicationsFolder)}, TSpawnOptions(), error);
     if (child)
         child->Wait(); // its result changes nothing about the entries themselves
+    // A cache of nothing (the last application with types is gone) is not left behind.
+    const std::string cache = WithTrailingDelim(applicationsFolder) + "mimeinfo.cache";
+    std::string text = ReadPlainFile(cache, 4096);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    if (text == "[MIME Cache]")
+        RemoveFileEntry(cache);
 }
 
 void RefreshIconCache(const std::string& themeFolder) {
