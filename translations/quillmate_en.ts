@@ -509,6 +509,22 @@ Use this folder anyway?</translation>
         <source>コマンド &quot;%1&quot; はすでにあるため (%2)、作成しませんでした。</source>
         <translation>The command &quot;%1&quot; was not made, because one exists already (%2).</translation>
     </message>
+    <message>
+        <source>%1: %2, %3 バイト</source>
+        <translation>%1: %2, %3 bytes</translation>
+    </message>
+    <message>
+        <source>, バージョン %1</source>
+        <translation>, version %1</translation>
+    </message>
+    <message>
+        <source>インストール済み</source>
+        <translation>Installed</translation>
+    </message>
+    <message>
+        <source>新しいファイル</source>
+        <translation>New file</translation>
+    </message>
 </context>
 <context>
     <name>InstructionFiles</name>

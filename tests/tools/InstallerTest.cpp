@@ -33,8 +33,10 @@ public:
     std::vector<TOverwriteAnswer> Answers;
     std::vector<std::string> Asked;
     bool Interactive() const override { return true; }
-    TOverwriteAnswer AskOverwrite(const std::string& path) override {
+    std::vector<std::string> Details;
+    TOverwriteAnswer AskOverwrite(const std::string& path, const std::string& details) override {
         Asked.push_back(path);
+        Details.push_back(details);
         if (Asked.size() > Answers.size())
             return TOverwriteAnswer::Cancel;
         return Answers[Asked.size() - 1];
@@ -427,3 +429,29 @@ TEST_F(InstallerTest, AFileTheEarlierInstallWroteStaysTheApplicationsWhenAnUpdat
     for (int i = 0; i < record.Members.Count(); ++i)
         EXPECT_TRUE(record.Members.Items(i).IsTarget) << record.Members.Items(i).FileName;
 }
+
+namespace {
+
+// The overwrite question names both files' dates and sizes, and a program's version.
+TEST(OverwriteDetails, GivesDateSizeAndAProgramsVersion) {
+    const std::string dir = qmtest::MakeTempFolder("details");
+    const std::string program = dir + "/tool.exe";
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", program);
+    const std::string old = qmtest::WriteFile(dir + "/old.exe", "MZ old");
+    struct utimbuf date {
+        1500000000, 1500000000
+    };
+    ::utime(old.c_str(), &date);
+    std::string version;
+    ASSERT_TRUE(GetVersionString(program, "ProductVersion", version) && !version.empty());
+    const std::string details = OverwriteDetails(program, old);
+    const std::size_t newline = details.find('\n');
+    ASSERT_NE(newline, std::string::npos);
+    const std::string installed = details.substr(0, newline), next = details.substr(newline + 1);
+    EXPECT_NE(installed.find(" 6 "), std::string::npos) << installed;
+    EXPECT_NE(installed.find("2017-07-1"), std::string::npos) << installed;
+    EXPECT_NE(next.find(std::to_string(fs::file_size(program))), std::string::npos) << next;
+    EXPECT_NE(next.find(version), std::string::npos) << next;
+}
+
+} // namespace

@@ -56,6 +56,25 @@ std::string DatabasePath(const std::string& dataFolder) {
 
 } // namespace
 
+std::string OverwriteDetails(const std::string& source, const std::string& target) {
+    const auto line = [](const std::string& what, const std::string& path) {
+        const TFileFacts facts = GetFileFacts(path);
+        const DateTime& t = facts.lastWriteLocal;
+        char date[32];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        std::string text =
+            Args(Tr("Installer", "%1: %2, %3 バイト"), what, date, std::to_string(facts.size));
+        std::string version;
+        if ((GetVersionString(path, "ProductVersion", version) && !version.empty()) ||
+            (GetVersionString(path, "FileVersion", version) && !version.empty()))
+            text += Args(Tr("Installer", ", バージョン %1"), version);
+        return text;
+    };
+    return line(Tr("Installer", "インストール済み"), target) + "\n" +
+           line(Tr("Installer", "新しいファイル"), source);
+}
+
 TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
                               const std::string& target) {
     switch (policy) {
@@ -425,12 +444,13 @@ void TInstaller::PutFile(const std::string& target,
         CreateFile(target, write);
 }
 
-bool TInstaller::ConfirmOverwrite(const std::string& target, const TInstallOption& option) {
+bool TInstaller::ConfirmOverwrite(const std::string& source, const std::string& target,
+                                  const TInstallOption& option) {
     if (FAll != TAll::None)
         return FAll == TAll::Overwrite;
     if (option.ConfirmMode == cmSkip || !FUi.Interactive())
         return false;
-    switch (FUi.AskOverwrite(target)) {
+    switch (FUi.AskOverwrite(target, OverwriteDetails(source, target))) {
     case TOverwriteAnswer::Overwrite:
         return true;
     case TOverwriteAnswer::OverwriteAll:
@@ -487,7 +507,7 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         FLog.Line("unchanged: " + job.Target);
         return;
     case TExistingFile::NotOverwritten:
-        if (!ConfirmOverwrite(job.Target, option)) {
+        if (!ConfirmOverwrite(job.Source, job.Target, option)) {
             ++FStats.Skipped;
             FLog.Line("skipped: " + job.Target);
             FSkipped.insert(job.Target);

@@ -44,6 +44,9 @@ struct TInstallStats {
 // What to do with a file that exists at the target.
 enum class TExistingFile { Overwrite, Backup, NotOverwritten, Identical };
 // The overwrite policy applied to one source and the existing target.
+// Both files of the overwrite question as the user needs them to choose: date, size and, for a
+// program with version information, its version; a line each.
+std::string OverwriteDetails(const std::string& source, const std::string& target);
 TExistingFile DecideOverwrite(std::uint8_t policy, const std::string& source,
                               const std::string& target);
 
@@ -125,7 +128,8 @@ private:
     bool UntouchedSinceInstall(const std::string& path, const TFileFacts& facts) const;
     std::unordered_map<std::string, const TFileMember*> FOldFiles; // by installed path
     void CopyJob(const Job& job, const TInstallOption& option);
-    bool ConfirmOverwrite(const std::string& target, const TInstallOption& option);
+    bool ConfirmOverwrite(const std::string& source, const std::string& target,
+                          const TInstallOption& option);
     // Replaces target with the file `write` makes at the temporary name it is given.
     void ReplaceFile(const std::string& target,
                      const std::function<void(const std::string&)>& write);

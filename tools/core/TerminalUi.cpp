@@ -34,10 +34,13 @@ bool TTerminalToolUi::Progress(const std::string& file, int done, int total) {
     return true;
 }
 
-TOverwriteAnswer TTerminalToolUi::AskOverwrite(const std::string& path) {
+TOverwriteAnswer TTerminalToolUi::AskOverwrite(const std::string& path,
+                                               const std::string& details) {
     if (FProgress)
         FProgress->Finish();
     FProgress.reset();
+    if (!details.empty())
+        std::fputs((details + "\n").c_str(), stderr);
     for (;;) {
         // The letters are the answers in every language.
         std::fputs(

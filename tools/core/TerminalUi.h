@@ -18,7 +18,7 @@ public:
     // A person is there: standard input and standard error are terminals.
     bool Interactive() const override;
     bool Progress(const std::string& file, int done, int total) override;
-    TOverwriteAnswer AskOverwrite(const std::string& path) override;
+    TOverwriteAnswer AskOverwrite(const std::string& path, const std::string& details) override;
     // The command line tells the failure itself, from the tool's report.
     void ShowError(const std::string&) override {}
 

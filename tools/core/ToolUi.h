@@ -16,7 +16,9 @@ public:
     virtual bool Interactive() const { return false; }
     // Called before each step with the file at hand; false when the user asked to cancel.
     virtual bool Progress(const std::string& /*file*/, int /*done*/, int /*total*/) { return true; }
-    virtual TOverwriteAnswer AskOverwrite(const std::string& /*path*/) {
+    // details: both files' dates, sizes and, for programs, versions, a line each.
+    virtual TOverwriteAnswer AskOverwrite(const std::string& /*path*/,
+                                          const std::string& /*details*/) {
         return TOverwriteAnswer::Skip;
     }
     virtual void ShowError(const std::string& /*message*/) {}

@@ -51,7 +51,8 @@ void TToolWindow::showEvent(QShowEvent* event) {
     // id) is this window's parent: the window manager keeps this one above it, so closing or
     // raising the program never hides a question asked here.
     bool known = false;
-    const WId parent = static_cast<WId>(qEnvironmentVariable("QUILLMATE_PARENT_WINDOW").toULongLong(&known));
+    const WId parent =
+        static_cast<WId>(qEnvironmentVariable("QUILLMATE_PARENT_WINDOW").toULongLong(&known));
     if (known && parent != 0 && windowHandle() != nullptr) {
         if (QWindow* foreign = QWindow::fromWinId(parent)) {
             foreign->setParent(nullptr);
@@ -86,7 +87,7 @@ bool TToolWindow::Progress(const std::string& file, int done, int total) {
     return !FCancelled;
 }
 
-TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
+TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path, const std::string& details) {
     QDialog dialog(this);
     dialog.setObjectName("dlgOverwrite");
     // Asked above everything: the question must not hide behind the program's window.
@@ -96,7 +97,9 @@ TOverwriteAnswer TToolWindow::AskOverwrite(const std::string& path) {
     auto* text =
         new QLabel(QCoreApplication::translate(
                        "ToolWindow", "次のファイルは既に存在します。上書きしますか？\n\n%1")
-                       .arg(QString::fromStdString(path)),
+                           .arg(QString::fromStdString(path)) +
+                       (details.empty() ? QString()
+                                        : QStringLiteral("\n\n") + QString::fromStdString(details)),
                    &dialog);
     text->setTextFormat(Qt::PlainText);
     layout->addWidget(text);

@@ -20,7 +20,7 @@ public:
 
     bool Interactive() const override { return true; }
     bool Progress(const std::string& file, int done, int total) override;
-    TOverwriteAnswer AskOverwrite(const std::string& path) override;
+    TOverwriteAnswer AskOverwrite(const std::string& path, const std::string& details) override;
     void ShowError(const std::string& message) override;
 
     QLabel* lblFile = nullptr;
