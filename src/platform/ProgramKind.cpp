@@ -1,5 +1,6 @@
 #include "platform/ProgramKind.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -21,8 +22,28 @@ bool ReadAt(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t siz
     return ::pread(fd, buffer, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
 }
 
+// Whether the dynamic section at [offset, offset + size) carries DT_FLAGS_1 with DF_1_PIE: a
+// position-independent program linked statically (no interpreter), as Rust's musl builds and
+// "gcc -static-pie" make them.
+bool HasPieFlag(int fd, std::uint64_t offset, std::uint64_t size, bool is64, bool little) {
+    const std::uint64_t entrySize = is64 ? 16 : 8;
+    const std::uint64_t count = std::min<std::uint64_t>(size / entrySize, 4096);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        unsigned char entry[16];
+        if (!ReadAt(fd, offset + i * entrySize, entry, entrySize))
+            return false;
+        const std::uint64_t tag = ReadUnsigned(entry, is64 ? 8 : 4, little);
+        if (tag == 0) // DT_NULL
+            return false;
+        if (tag == 0x6ffffffb) // DT_FLAGS_1
+            return (ReadUnsigned(entry + (is64 ? 8 : 4), is64 ? 8 : 4, little) & 0x08000000) != 0;
+    }
+    return false;
+}
+
 // An ELF file that runs as a program: an executable, or a position-independent one (a shared
-// object with an interpreter); a shared library has none.
+// object with an interpreter, or one marked as a program, linked statically); a shared library
+// is neither.
 bool IsElfProgram(int fd, const unsigned char* head) {
     const bool is64 = head[4] == 2;
     const bool little = head[5] == 1;
@@ -38,14 +59,22 @@ bool IsElfProgram(int fd, const unsigned char* head) {
     const std::uint64_t phnum = ReadUnsigned(head + (is64 ? 56 : 44), 2, little);
     if (phentsize < 4 || phnum > 4096)
         return false;
+    if (phentsize < (is64 ? 56u : 32u))
+        return false;
+    std::uint64_t dynamicOffset = 0, dynamicSize = 0;
     for (std::uint64_t i = 0; i < phnum; ++i) {
-        unsigned char entry[4];
-        if (!ReadAt(fd, phoff + i * phentsize, entry, sizeof entry))
+        unsigned char entry[56];
+        if (!ReadAt(fd, phoff + i * phentsize, entry, is64 ? 56 : 32))
             return false;
-        if (ReadUnsigned(entry, 4, little) == 3) // PT_INTERP
+        const auto type = ReadUnsigned(entry, 4, little);
+        if (type == 3) // PT_INTERP
             return true;
+        if (type == 2) { // PT_DYNAMIC
+            dynamicOffset = ReadUnsigned(entry + (is64 ? 8 : 4), is64 ? 8 : 4, little);
+            dynamicSize = ReadUnsigned(entry + (is64 ? 32 : 16), is64 ? 8 : 4, little);
+        }
     }
-    return false;
+    return dynamicSize > 0 && HasPieFlag(fd, dynamicOffset, dynamicSize, is64, little);
 }
 
 } // namespace

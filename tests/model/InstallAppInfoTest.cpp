@@ -467,3 +467,28 @@ TEST_F(Plan, ALinuxArchiveGetsItsProgramNameAndVersion) {
         if (members.Items(i).FileName == "libanswer.so.1")
             EXPECT_FALSE(info.IsNativeProgram(members.Items(i))) << "a library is no program";
 }
+
+namespace {
+
+// A program linked statically as position-independent code (Rust's musl builds, "-static-pie")
+// has no interpreter, like a library, but is a program: the main program, and one that can be
+// a command; the library beside it is neither.
+TEST_F(Plan, AStaticPieProgramIsAProgram) {
+    const std::string top = source + "/rg-14.1.1";
+    fs::create_directories(top);
+    qmtest::WriteFile(source + "/main.c", "int main(void) { return 0; }\n");
+    ASSERT_EQ(qmtest::Run("cc -static-pie -o '" + top + "/rg' '" + source + "/main.c' && " +
+                          "cc -shared -fPIC -o '" + top + "/libx.so' '" + source +
+                          "/main.c' && rm '" + source + "/main.c'"),
+              0);
+    ASSERT_TRUE(info.OpenArchive("/dl/ripgrep-14.1.1-x86_64-unknown-linux-musl.tar.gz"));
+    const TFileMembers& members = info.Members;
+    ASSERT_GE(members.MainIndex(), 0);
+    EXPECT_EQ(members.Items(members.MainIndex()).FileName, "rg");
+    EXPECT_TRUE(info.CanBeCommand(members.Items(members.MainIndex())));
+    for (int i = 0; i < members.Count(); ++i)
+        if (members.Items(i).FileName == "libx.so")
+            EXPECT_FALSE(info.IsNativeProgram(members.Items(i)));
+}
+
+} // namespace
