@@ -347,9 +347,12 @@ namespace {
 int HelpNameClass(const std::string& fileName) {
     const std::string lower = LowerAscii(fileName);
     const std::string stem = LowerAscii(RemoveFileExt(fileName));
-    static const char* const avoided[] = {"license", "licence",    "copying",     "copyright",
-                                          "history", "changes",    "changelog",   "news",
-                                          "authors", "thirdparty", "third-party", "notice"};
+    static const char* const never[] = {"license",    "licence",     "copying", "copyright",
+                                        "thirdparty", "third-party", "notice",  "eula"};
+    for (const char* word : never)
+        if (stem.compare(0, std::char_traits<char>::length(word), word) == 0)
+            return 3;
+    static const char* const avoided[] = {"history", "changes", "changelog", "news", "authors"};
     for (const char* word : avoided)
         if (stem.compare(0, std::char_traits<char>::length(word), word) == 0)
             return 2;
@@ -368,6 +371,21 @@ bool IsWindowsProgramName(const std::string& fileName) {
 
 } // namespace
 
+bool IsHelperProgramName(const std::string& fileName) {
+    const std::string name = LowerAscii(RemoveFileExt(fileName));
+    for (const char* helper : {"fsnotifier", "crashpad_handler", "chrome_crashpad_handler",
+                               "chrome-sandbox", "chrome_sandbox", "restarter", "jspawnhelper"})
+        if (name == helper)
+            return true;
+    const auto has = [&](const char* part) { return name.find(part) != std::string::npos; };
+    const auto ends = [&](const char* tail) {
+        const std::size_t n = std::char_traits<char>::length(tail);
+        return name.size() > n && name.compare(name.size() - n, n, tail) == 0;
+    };
+    return ends("helper") || has("updater") || has("uninstall") || has("crash-handler") ||
+           has("crash_handler") || name.compare(0, 5, "unins") == 0;
+}
+
 void TFileMembers::AutoSelect(std::uint8_t role) {
     static const std::vector<std::string> mainExts = {".exe", ".msi"};
     // The help files of Windows programs first, then those of other programs.
@@ -375,24 +393,30 @@ void TFileMembers::AutoSelect(std::uint8_t role) {
                                                       ".md",  ".html", ".htm", ".pdf"};
     const auto& exts = role == mrMain ? mainExts : helpExts;
 
-    // For a help file its name counts first: a guide before any other text, a licence or a
-    // history only when nothing else is there. Then the best extension rank wins; among equal
-    // or better ranks only a shallower folder replaces the current choice, so ties keep the
+    // For a help file its name counts first: a guide before any other text, a history only when
+    // nothing else is there, a licence or a notice never. Then the best extension rank wins; among
+    // equal or better ranks only a shallower folder replaces the current choice, so ties keep the
     // earlier member.
     TFileMember* best = nullptr;
     int bestClass = INT_MAX;
     int bestRank = INT_MAX;
     int bestDepth = INT_MAX;
     for (const auto& item : items_) {
-        if (item->IsExcluded())
+        if (item->IsExcluded() || (role == mrMain && IsHelperProgramName(item->FileName)))
             continue;
-        const std::string ext = LowerAscii(ExtractFileExt(item->FileName));
+        const int nameClass = role == mrMain ? 0 : HelpNameClass(item->FileName);
+        // A licence or a notice is no help file.
+        if (nameClass > 2)
+            continue;
+        std::string ext = LowerAscii(ExtractFileExt(item->FileName));
+        // A README goes by that name alone, with or without an extension.
+        if (role != mrMain && nameClass == 0 && LowerAscii(item->FileName) == "readme")
+            ext = ".txt";
         if (ext.empty())
             continue;
         const auto found = std::find(exts.begin(), exts.end(), ext);
         if (found == exts.end())
             continue;
-        const int nameClass = role == mrMain ? 0 : HelpNameClass(item->FileName);
         if (nameClass > bestClass)
             continue;
         const int rank = static_cast<int>(found - exts.begin());

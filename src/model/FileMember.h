@@ -116,6 +116,10 @@ private:
 // part of the program's own layout (bin, lib, share, usr, x64...), which the program may need.
 std::string TopFolderOf(const TFileMembers& members);
 
+// Whether a program's name says it is a helper of the application, never the one a user starts:
+// fsnotifier, crashpad_handler, chrome-sandbox, *-helper, updaters and uninstallers.
+bool IsHelperProgramName(const std::string& fileName);
+
 // Whether a shortcut folder is the folder of commands on PATH (the user's or the system's): a
 // "shortcut" there is a link to the program, not a desktop entry. The item is the folder itself
 // (the command is named like the program) or a path in it (the name the user chose).

@@ -442,11 +442,21 @@ void TInstallAppInfo::SelectNativeMain() {
             started.push_back(command.substr(command.rfind('/') + 1));
         }
     }
+    // A name like the application's: the same, or one that begins the other ("idea" and
+    // "ideaic").
+    const auto nameLike = [&](const std::string& stem) {
+        for (const std::string& name : names)
+            if (stem.size() >= 3 && name.size() >= 3 &&
+                (name.compare(0, stem.size(), stem) == 0 ||
+                 stem.compare(0, name.size(), name) == 0))
+                return true;
+        return false;
+    };
     int best = -1;
     int bestRank = 0;
     for (int i = 0; i < Members.Count(); ++i) {
         const TFileMember& m = Members.Items(i);
-        if (m.IsExcluded() || !IsNativeProgram(m))
+        if (m.IsExcluded() || IsHelperProgramName(m.FileName) || !IsNativeProgram(m))
             continue;
         std::string stem = LowerAscii(m.FileName);
         if (stem.size() > 9 && stem.compare(stem.size() - 9, 9, ".appimage") == 0)
@@ -457,14 +467,19 @@ void TInstallAppInfo::SelectNativeMain() {
         const bool atTop = depth <= (top.empty() ? 0 : 1);
         const bool inBin = m.ArchivePath.size() >= 4 &&
                            m.ArchivePath.compare(m.ArchivePath.size() - 4, 4, "bin/") == 0;
-        int rank = 4;
+        // The one named like the application, the one a bundled entry starts, a launcher at the
+        // top or in bin/ named like it, any at the top or in bin/, then any; the largest first
+        // among equals.
+        int rank = 5;
         if (std::find(names.begin(), names.end(), stem) != names.end() ||
             std::find(names.begin(), names.end(), plainStem) != names.end())
             rank = 0;
         else if (std::find(started.begin(), started.end(), m.FileName) != started.end())
             rank = 1;
-        else if (atTop || inBin)
+        else if ((atTop || inBin) && nameLike(plainStem))
             rank = 2;
+        else if (atTop || inBin)
+            rank = 3;
         if (best < 0 || rank < bestRank ||
             (rank == bestRank && m.FileSize > Members.Items(best).FileSize)) {
             best = i;

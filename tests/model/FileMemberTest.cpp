@@ -473,12 +473,27 @@ TEST(FileMembers, AutoSelectHelpPrefersAGuideAndAvoidsLicences) {
     EXPECT_EQ(list.HelpIndex(), list.IndexOf(&readme));
     EXPECT_EQ(readme.ShortcutFlags(), 0) << "no Windows program: no menu entry";
 
+    // A licence or a notice is never the help, not even the only text; a README is, with or
+    // without an extension; a Windows program's help gets a menu entry.
     TFileMembers only;
-    only.Add().FileName = "LICENSE.txt";
+    only.Add().FileName = "LICENSE.electron.txt";
     only.Add().FileName = "tool.exe";
     only.AutoSelect(mrHelp);
-    EXPECT_EQ(only.HelpIndex(), 0) << "the only candidate";
-    EXPECT_EQ(only.Items(0).ShortcutFlags(), scStartMenu) << "a Windows program's help";
+    EXPECT_EQ(only.HelpIndex(), -1);
+    TFileMember& bare = only.Add();
+    bare.FileName = "README";
+    only.AutoSelect(mrHelp);
+    EXPECT_EQ(only.HelpIndex(), only.IndexOf(&bare));
+    EXPECT_EQ(bare.ShortcutFlags(), scStartMenu) << "a Windows program's help";
+
+    // An uninstaller or an updater is never the main program.
+    TFileMembers programs;
+    programs.Add().FileName = "unins000.exe";
+    programs.Add().FileName = "Updater.exe";
+    TFileMember& app = programs.Add();
+    app.FileName = "app.exe";
+    programs.AutoSelect(mrMain);
+    EXPECT_EQ(programs.MainIndex(), programs.IndexOf(&app));
 
     TFileMembers plain;
     plain.Add().FileName = "notes.txt";

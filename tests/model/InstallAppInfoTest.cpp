@@ -429,7 +429,8 @@ TEST_F(Plan, InstallFolderNameStaysBelowProgramFiles) {
         const char* archive;
         const char* name;
         const char* folder;
-    } cases[] = {{"/dl/...zip", "..", "__/"}, {"/dl/..zip", ".", "_/"}, {"/dl/x\\y.zip", "x\\y", "x_y/"}};
+    } cases[] = {
+        {"/dl/...zip", "..", "__/"}, {"/dl/..zip", ".", "_/"}, {"/dl/x\\y.zip", "x\\y", "x_y/"}};
     for (const auto& c : cases) {
         ASSERT_TRUE(info.OpenArchive(c.archive));
         EXPECT_EQ(info.AppName, c.name); // the name itself is shown as it is
@@ -445,10 +446,10 @@ TEST_F(Plan, ALinuxArchiveGetsItsProgramNameAndVersion) {
     fs::create_directories(top + "/lib");
     qmtest::WriteFile(source + "/main.c", "int main(void) { return 0; }\n");
     qmtest::WriteFile(source + "/lib.c", "int answer(void) { return 42; }\n");
-    ASSERT_EQ(qmtest::Run("cc -o '" + top + "/myapp' '" + source + "/main.c' && cc -shared -fPIC -o '" +
-                          top + "/lib/libanswer.so.1' '" + source + "/lib.c' && cp '" + top +
-                          "/myapp' '" + top + "/helper' && rm '" + source + "/main.c' '" + source +
-                          "/lib.c'"),
+    ASSERT_EQ(qmtest::Run("cc -o '" + top + "/myapp' '" + source +
+                          "/main.c' && cc -shared -fPIC -o '" + top + "/lib/libanswer.so.1' '" +
+                          source + "/lib.c' && cp '" + top + "/myapp' '" + top +
+                          "/helper' && rm '" + source + "/main.c' '" + source + "/lib.c'"),
               0);
     qmtest::WriteFile(top + "/start.sh", "#!/bin/sh\nexec ./myapp\n");
     qmtest::WriteFile(top + "/README.md", "# MyApp\n");
@@ -489,6 +490,36 @@ TEST_F(Plan, AStaticPieProgramIsAProgram) {
     for (int i = 0; i < members.Count(); ++i)
         if (members.Items(i).FileName == "libx.so")
             EXPECT_FALSE(info.IsNativeProgram(members.Items(i)));
+}
+
+} // namespace
+
+namespace {
+
+// A JetBrains-style tree: the launcher script named like the application wins over the larger
+// helper binary beside it and over other scripts; a helper never wins.
+TEST_F(Plan, ALauncherNamedLikeTheApplicationBeatsHelpers) {
+    const std::string top = source + "/idea-IC-243.21565.193";
+    fs::create_directories(top + "/bin");
+    fs::create_directories(top + "/lib");
+    qmtest::WriteFile(source + "/main.c", "int main(void) { return 0; }\n");
+    ASSERT_EQ(qmtest::Run("cc -o '" + top + "/bin/fsnotifier' '" + source + "/main.c' && " +
+                          "cc -shared -fPIC -o '" + top + "/bin/libdbm.so' '" + source +
+                          "/main.c' && rm '" + source + "/main.c'"),
+              0);
+    for (const char* script : {"idea.sh", "format.sh", "inspect.sh"})
+        qmtest::WriteFile(top + "/bin/" + script, "#!/bin/sh\nexec java\n");
+    qmtest::WriteFile(top + "/lib/app.jar", "PK");
+    ASSERT_TRUE(info.OpenArchive("/dl/ideaIC-2024.3.tar.gz"));
+    const TFileMembers& members = info.Members;
+    ASSERT_GE(members.MainIndex(), 0);
+    EXPECT_EQ(members.Items(members.MainIndex()).FileName, "idea.sh");
+
+    // With the launcher gone, a helper still never wins.
+    fs::remove(top + "/bin/idea.sh");
+    ASSERT_TRUE(info.OpenArchive("/dl/ideaIC-2024.3.tar.gz"));
+    ASSERT_GE(members.MainIndex(), 0);
+    EXPECT_NE(members.Items(members.MainIndex()).FileName, "fsnotifier");
 }
 
 } // namespace

@@ -116,8 +116,10 @@ TEST(TakeOverInstalled, VersionedFoldersCorrespond) {
     TFileMember& oldMain = Add(installed, "7za-19.00/", "7za.exe", mrMain, scDesktop);
     oldMain.SetInstallDir("/home/u/tools/7zip/", true); // moved by hand
     oldMain.ShortcutOption.ShortcutName = "7-Zip Console";
-    Add(installed, "7za-19.00/", "license.txt", mrHelp).SetInstallDir("/opt/7-Zip/7za-19.00/", true);
-    Add(installed, "7za-19.00/plugins-1.2/", "a.dll").SetInstallDir("/opt/7-Zip/7za-19.00/plugins-1.2/", true);
+    Add(installed, "7za-19.00/", "license.txt", mrHelp)
+        .SetInstallDir("/opt/7-Zip/7za-19.00/", true);
+    Add(installed, "7za-19.00/plugins-1.2/", "a.dll")
+        .SetInstallDir("/opt/7-Zip/7za-19.00/plugins-1.2/", true);
     TFileMember& skipped = Add(installed, "7za-19.00/", "history.txt");
     skipped.IsTarget = false;
 
@@ -186,7 +188,8 @@ TEST(TakeOverInstalled, NewFilesKeepTheirFolderWhenEveryInstalledOneWasMovedByHa
 // disagree about the installed copy's folder.
 TEST(TakeOverInstalled, TopFoldersOfAnyNameAndTheMainProgramsFolderFirst) {
     TFileMembers installed;
-    Add(installed, "release/", "tool.exe", mrMain, scDesktop).SetInstallDir("/opt/T/release/", true);
+    Add(installed, "release/", "tool.exe", mrMain, scDesktop)
+        .SetInstallDir("/opt/T/release/", true);
     TFileMembers plan;
     TFileMember& main = Add(plan, "dist/", "tool.exe");
     TakeOverInstalled(plan, installed);
