@@ -474,9 +474,12 @@ void TFileMembers::SetMain(int index) {
     // Every member marked main loses the mark, so at most one is left afterwards even when a
     // stored list held several.
     bool wasMain = false;
+    TFileMember* previous = nullptr;
     for (std::size_t i = 0; i < items_.size(); ++i) {
         if (items_[i]->role_ == mrMain) {
             wasMain = wasMain || static_cast<int>(i) == index;
+            if (previous == nullptr)
+                previous = items_[i].get();
             items_[i]->SetRole(mrNormal);
         }
     }
@@ -486,6 +489,21 @@ void TFileMembers::SetMain(int index) {
     if (member.IsExcluded() || wasMain)
         return;
     member.SetRole(mrMain);
+    // The application's shortcuts start its main program: they go with the mark.
+    if (previous != nullptr && previous != &member && previous->HasShortcut() &&
+        !member.HasShortcut()) {
+        const std::string oldName = previous->ShortcutOption.ShortcutName;
+        member.StartMenuPath = previous->StartMenuPath;
+        member.ShortcutFolders = previous->ShortcutFolders;
+        member.ShortcutOption.Assign(previous->ShortcutOption);
+        // A name of the old program's own becomes the new one's; one the user gave stays.
+        if (oldName.empty() || oldName == RemoveFileExt(previous->FileName) ||
+            oldName == ProgramShortcutName(previous->FileName))
+            member.ShortcutOption.ShortcutName = ProgramShortcutName(member.FileName);
+        member.SetShortcutFlags(previous->ShortcutFlags());
+        previous->ShortcutFolders.clear();
+        previous->SetShortcutFlags(0);
+    }
     if (AppInfo != nullptr)
         AppInfo->ReadMainExeInfo(member);
 }

@@ -202,8 +202,10 @@ TEST_F(Commands, SettingTheMainExecutableSwapsItAndReadsItsVersion) {
     EXPECT_EQ(MemberOf("tool.exe").Role(), mrNormal);
     EXPECT_EQ(w().edtAppName->text(), "ツール");
     EXPECT_EQ(w().edtAppVersion->text(), "2.0");
-    EXPECT_EQ(w().lvFileModel->Row(RowOf("viewer.exe")).ImageIndex, 1);
-    EXPECT_EQ(w().lvFileModel->Row(RowOf("tool.exe")).ImageIndex, 0 + 3); // keeps its shortcut
+    // The shortcuts go with the mark: the menu starts the main program.
+    EXPECT_EQ(w().lvFileModel->Row(RowOf("viewer.exe")).ImageIndex, 1 + 3);
+    EXPECT_EQ(w().lvFileModel->Row(RowOf("tool.exe")).ImageIndex, 0);
+    EXPECT_EQ(std::string(MemberOf("viewer.exe").ShortcutOption.ShortcutName), "viewer");
 
     // Choosing it again leaves no main executable; the edits are set again from the plan.
     w().edtAppName->setText("typed");
