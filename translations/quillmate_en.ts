@@ -416,6 +416,18 @@ Use this folder anyway?</translation>
         <source>フォルダ &quot;%1&quot; には別のアプリケーションがインストールされているため、&quot;%2&quot; にインストールします。</source>
         <translation>Another application is installed in the folder &quot;%1&quot;, so this one goes to &quot;%2&quot;.</translation>
     </message>
+    <message>
+        <source>メインプログラムは Windows のプログラムです。実行には wine が必要です (Debian パッケージ &quot;wine&quot; をインストールしてください)。</source>
+        <translation>The main program is a Windows program; it needs wine to run (install the Debian package &quot;wine&quot;).</translation>
+    </message>
+    <message>
+        <source>メインプログラムは 32 ビットの Windows プログラムで、この wine (64 ビットのみ) では実行できません (i386 アーキテクチャを追加して Debian パッケージ &quot;wine32&quot; をインストールしてください)。</source>
+        <translation>The main program is a 32-bit Windows program, which this wine (64-bit only) cannot run (add the i386 architecture and install the Debian package &quot;wine32&quot;).</translation>
+    </message>
+    <message>
+        <source>メインプログラムは 64 ビットの Windows プログラムで、この wine では実行できません (Debian パッケージ &quot;wine64&quot; をインストールしてください)。</source>
+        <translation>The main program is a 64-bit Windows program, which this wine cannot run (install the Debian package &quot;wine64&quot;).</translation>
+    </message>
 </context>
 <context>
     <name>InstallList</name>

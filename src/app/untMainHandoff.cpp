@@ -213,6 +213,7 @@ void TfrmMain::actInstallExecute() {
         dialog.SetCommand(canBeCommand, FInstallInfo->MainIsCommand(),
                           FInstallInfo->MainCommandName());
         dialog.SetHandlerTypes(FInstallInfo->HandlerTypes());
+        dialog.SetNotice(FInstallInfo->RunNotice());
         TInstallAppInfo& plan = *FInstallInfo;
         for (;;) {
             if (ExecDialog(dialog) != QDialog::Accepted)

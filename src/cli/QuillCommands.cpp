@@ -406,8 +406,7 @@ TJson AppJson(const TInstallAppInfo& record) {
         .Text("version", record.Version)
         .Text("archive", record.ArchiveName)
         .TextOrNull("installed", IsoTime(record.FirstInstallDate))
-        .TextOrNull("updated",
-                    record.WasUpdated() ? IsoTime(record.LastUpdateDate) : std::string())
+        .TextOrNull("updated", record.WasUpdated() ? IsoTime(record.LastUpdateDate) : std::string())
         .Number("files", FileCount(record))
         .Text("folder", CommonFolder(record.Members))
         .Bool("all_users", record.AllUsers);
@@ -634,6 +633,9 @@ int CommandInstall(const TArguments& args) {
                 throw Exception(why);
         }
     }
+    // Said after --main has chosen the program, before anything is installed.
+    if (const std::string notice = plan.RunNotice(); !notice.empty())
+        Note(notice);
     const std::vector<int> clashes = plan.Members.DestinationClashes();
     if (!clashes.empty()) {
         Note(Tr("Quill", "次のファイルはインストール先が同じです。"
@@ -742,6 +744,8 @@ int CommandPlan(const TArguments& args) {
         Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"));
     if (!opened.FolderNote.empty())
         Note(opened.FolderNote);
+    if (const std::string notice = opened.Plan->RunNotice(); !notice.empty())
+        Note(notice);
     if (args.Has("--json"))
         std::printf("%s\n", PlanJson(opened).c_str());
     else

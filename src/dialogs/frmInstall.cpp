@@ -28,6 +28,12 @@ TfrmInstall::TfrmInstall(TMainAccess& main, QWidget* parent) : QDialog(parent), 
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
     lblAppName->setTextFormat(Qt::PlainText); // a name is never markup
     layout->addWidget(lblAppName);
+    lblNotice = new QLabel(this);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setTextFormat(Qt::PlainText);
+    lblNotice->setWordWrap(true);
+    lblNotice->setVisible(false);
+    layout->addWidget(lblNotice);
 
     GroupBox1 = new QGroupBox(tr("同一ファイルが存在する場合の処理"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -113,6 +119,11 @@ void TfrmInstall::SetCommand(bool offered, bool checked, const std::string& name
 
 std::string TfrmInstall::CommandName() const {
     return edtCommand->text().trimmed().toStdString();
+}
+
+void TfrmInstall::SetNotice(const std::string& text) {
+    lblNotice->setText(ShownText(text));
+    lblNotice->setVisible(!text.empty());
 }
 
 bool TfrmInstall::AllowHandlers() const {

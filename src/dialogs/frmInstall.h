@@ -55,8 +55,12 @@ public:
     // never preset, only when there are some (shown with the choice).
     bool AllowHandlers() const;
     void SetHandlerTypes(const std::vector<std::string>& types);
+    // What keeps the main program from running here (no wine...), shown above the choices;
+    // nothing when empty.
+    void SetNotice(const std::string& text);
 
     QLabel* lblAppName = nullptr;
+    QLabel* lblNotice = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* cmbOverWrite = nullptr;

@@ -266,6 +266,12 @@ void TfrmWizard::CreatePages() {
             NewCheckBox(tabLast, "chkStartHelp", tr("インストール完了後、ヘルプを表示する"));
         chkStartClose =
             NewCheckBox(tabLast, "chkStartClose", tr("インストール完了後、Quillmateを閉じる"));
+        lblRunNotice = new QLabel(tabLast);
+        lblRunNotice->setObjectName(QStringLiteral("lblRunNotice"));
+        lblRunNotice->setTextFormat(Qt::PlainText);
+        lblRunNotice->setWordWrap(true);
+        lblRunNotice->setHidden(true);
+        box->addWidget(lblRunNotice);
         chkAllowHandlers = NewCheckBox(tabLast, "chkAllowHandlers", QString());
         chkAllowHandlers->setHidden(true);
         for (QCheckBox* check : {chkStartApp, chkStartHelp, chkStartClose, chkAllowHandlers})
@@ -376,6 +382,11 @@ void TfrmWizard::UpdateHandlerChoice() {
     if (main != nullptr && (AddStartMenu() || AddDesktop()))
         types = FMain.InstallInfo()->HandlerTypesFor(*main);
     ShowHandlerChoice(*chkAllowHandlers, types);
+    // The plan's word on the program chosen on the program page.
+    const std::string notice =
+        main != nullptr ? FMain.InstallInfo()->RunNoticeFor(*main) : std::string();
+    lblRunNotice->setText(ShownText(notice));
+    lblRunNotice->setHidden(notice.empty());
 }
 
 bool TfrmWizard::AllowHandlers() const {

@@ -115,6 +115,7 @@ public:
     QCheckBox* chkStartHelp = nullptr;
     QCheckBox* chkStartClose = nullptr;
     QCheckBox* chkAllowHandlers = nullptr;
+    QLabel* lblRunNotice = nullptr; // what keeps the main program from running here
     QPushButton* btnInstallRun = nullptr;
     QPushButton* btnBack = nullptr;
     QPushButton* btnNext = nullptr;

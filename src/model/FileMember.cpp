@@ -364,12 +364,12 @@ int HelpNameClass(const std::string& fileName) {
     return lower == "index.html" || lower == "index.htm" ? 0 : 1;
 }
 
+} // namespace
+
 bool IsWindowsProgramName(const std::string& fileName) {
     const std::string ext = LowerAscii(ExtractFileExt(fileName));
     return ext == ".exe" || ext == ".msi" || ext == ".com" || ext == ".bat" || ext == ".cmd";
 }
-
-} // namespace
 
 bool IsHelperProgramName(const std::string& fileName) {
     const std::string name = LowerAscii(RemoveFileExt(fileName));

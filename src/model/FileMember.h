@@ -116,6 +116,9 @@ private:
 // part of the program's own layout (bin, lib, share, usr, x64...), which the program may need.
 std::string TopFolderOf(const TFileMembers& members);
 
+// Whether a file is a Windows program by its name (.exe, .msi, .com, .bat, .cmd): one that runs
+// through wine.
+bool IsWindowsProgramName(const std::string& fileName);
 // Whether a program's name says it is a helper of the application, never the one a user starts:
 // fsnotifier, crashpad_handler, chrome-sandbox, *-helper, updaters and uninstallers.
 bool IsHelperProgramName(const std::string& fileName);

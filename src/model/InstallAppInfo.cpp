@@ -132,6 +132,7 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         Members.Items(i).IsTarget = !Members.Items(i).IsExcluded();
 
     Members.AutoSelect(mrMain);
+    PreferRunnableProgram();
     if (Members.MainIndex() < 0)
         SelectNativeMain();
     Members.AutoSelect(mrHelp);
@@ -332,6 +333,81 @@ bool TInstallAppInfo::CheckCommandName(const std::string& name, std::string& why
         return false;
     }
     return true;
+}
+
+namespace {
+
+// A Windows program's name without the words that tell its build apart ("notifu64" and
+// "notifu", "app-x64" and "app-x86" give one name).
+std::string WithoutBitness(const std::string& fileName) {
+    std::string name = LowerAscii(RemoveFileExt(fileName));
+    for (const char* word :
+         {"x86_64", "amd64", "x64", "x86", "win64", "win32", "64bit", "32bit", "64", "32"}) {
+        const std::size_t n = std::char_traits<char>::length(word);
+        for (std::size_t at = name.find(word); at != std::string::npos; at = name.find(word))
+            name.erase(at, n);
+    }
+    std::string out;
+    for (const char c : name)
+        if (c != '-' && c != '_' && c != '.' && c != ' ')
+            out += c;
+    return out;
+}
+
+} // namespace
+
+void TInstallAppInfo::PreferRunnableProgram() {
+    const int main = Members.MainIndex();
+    if (main < 0 || workFolder_.empty())
+        return;
+    const TFileMember& m = Members.Items(main);
+    const TPeFacts facts = PeFactsOf(ExtractedPath(m));
+    const TWineAbility wine = WineAbility();
+    // The 64-bit build where wine runs those (Debian's default) or where there is no wine yet;
+    // the 32-bit one only where wine runs nothing else.
+    const bool want64 = wine.Runs64 || !wine.Any;
+    if (!facts.Pe || facts.Is64 == want64)
+        return;
+    const std::string stem = WithoutBitness(m.FileName);
+    for (int i = 0; i < Members.Count(); ++i) {
+        const TFileMember& other = Members.Items(i);
+        if (i == main || other.IsExcluded() || other.ArchivePath != m.ArchivePath ||
+            LowerAscii(ExtractFileExt(other.FileName)) != LowerAscii(ExtractFileExt(m.FileName)) ||
+            stem.empty() || WithoutBitness(other.FileName) != stem)
+            continue;
+        const TPeFacts otherFacts = PeFactsOf(ExtractedPath(other));
+        if (otherFacts.Pe && otherFacts.Is64 == want64) {
+            Members.SetMain(i);
+            return;
+        }
+    }
+}
+
+std::string TInstallAppInfo::RunNotice() const {
+    const int main = Members.MainIndex();
+    return main < 0 ? std::string() : RunNoticeFor(Members.Items(main));
+}
+
+std::string TInstallAppInfo::RunNoticeFor(const TFileMember& program) const {
+    if (workFolder_.empty() || !IsWindowsProgramName(program.FileName))
+        return std::string();
+    const TWineAbility wine = WineAbility();
+    if (!wine.Any)
+        return Tr("InstallAppInfo",
+                  "メインプログラムは Windows のプログラムです。実行には wine が必要です "
+                  "(Debian パッケージ \"wine\" をインストールしてください)。");
+    const TPeFacts facts = PeFactsOf(ExtractedPath(program));
+    if (facts.Pe && !facts.Is64 && !wine.Runs32)
+        return Tr("InstallAppInfo",
+                  "メインプログラムは 32 ビットの Windows プログラムで、この wine (64 ビットのみ) "
+                  "では実行できません (i386 アーキテクチャを追加して Debian パッケージ "
+                  "\"wine32\" をインストールしてください)。");
+    if (facts.Pe && facts.Is64 && !wine.Runs64)
+        return Tr(
+            "InstallAppInfo",
+            "メインプログラムは 64 ビットの Windows プログラムで、この wine では実行できません "
+            "(Debian パッケージ \"wine64\" をインストールしてください)。");
+    return std::string();
 }
 
 bool TInstallAppInfo::KeepOwnFolder(const TInstallList& list, std::string& note) {

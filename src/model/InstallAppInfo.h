@@ -84,6 +84,11 @@ public:
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the
     // installed one.
+    // What keeps the main program from running here, to be said before the install: a Windows
+    // program without wine, or one of a kind this machine's wine cannot run (with the Debian
+    // package that helps); "" when nothing does.
+    std::string RunNotice() const;
+    std::string RunNoticeFor(const TFileMember& program) const;
     // A new install never shares an installed application's folder: when the plan's install
     // folder is the folder of a record of list (or holds one), the plan moves to a folder of its
     // own beside it, named after its main program, else numbered. True, with what to tell the
@@ -123,6 +128,9 @@ private:
     // like the application first, then the one a bundled desktop entry starts, then one at the
     // top or in bin/, then the largest.
     void SelectNativeMain();
+    // Of a Windows program's 32- and 64-bit builds side by side ("notifu.exe", "notifu64.exe"),
+    // the main program is the one this machine's wine runs.
+    void PreferRunnableProgram();
     // Name and version of a Linux program from what the archive bundles: the desktop entry that
     // starts it (or the only one), else AppStream metainfo (its name and newest release).
     void ReadBundledIdentity(const TFileMember& main);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,6 +80,63 @@ bool IsElfProgram(int fd, const unsigned char* head) {
 
 } // namespace
 
+TPeFacts PeFactsOf(const std::string& path) {
+    TPeFacts facts;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return facts;
+    struct stat st {};
+    unsigned char dos[64] = {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadAt(fd, 0, dos, sizeof dos) &&
+        dos[0] == 'M' && dos[1] == 'Z') {
+        const std::uint64_t offset = ReadUnsigned(dos + 0x3C, 4, true);
+        // The signature, the file header (20 bytes) and the optional header up to its subsystem.
+        unsigned char head[4 + 20 + 70] = {};
+        if (offset < (1u << 24) && ReadAt(fd, offset, head, sizeof head) &&
+            std::memcmp(head, "PE\0\0", 4) == 0) {
+            facts.Pe = true;
+            facts.Machine = static_cast<unsigned>(ReadUnsigned(head + 4, 2, true));
+            const auto magic = ReadUnsigned(head + 24, 2, true);
+            facts.Is64 = magic == 0x20b;
+            facts.Subsystem = static_cast<unsigned>(ReadUnsigned(head + 24 + 68, 2, true));
+        }
+    }
+    ::close(fd);
+    return facts;
+}
+
+TWineAbility WineAbility() {
+    static const TWineAbility ability = [] {
+        TWineAbility a;
+        const auto exists = [](const char* path) { return ::access(path, X_OK) == 0; };
+        const auto onPath = [](const std::string& name) {
+            const char* path = std::getenv("PATH");
+            std::string list = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+            std::size_t start = 0;
+            while (start <= list.size()) {
+                std::size_t end = list.find(':', start);
+                if (end == std::string::npos)
+                    end = list.size();
+                const std::string folder = list.substr(start, end - start);
+                start = end + 1;
+                if (!folder.empty() && ::access((folder + "/" + name).c_str(), X_OK) == 0)
+                    return true;
+            }
+            return false;
+        };
+        // Debian's wine64 and wine32 put their loaders here; other builds name them on PATH.
+        a.Runs64 = exists("/usr/lib/wine/wine64") || onPath("wine64");
+        a.Runs32 = exists("/usr/lib/wine/wine") || exists("/usr/lib/i386-linux-gnu/wine/wine") ||
+                   onPath("wine32");
+        a.Any = onPath("wine") || a.Runs64 || a.Runs32;
+        // A wine of unknown make: taken to run both.
+        if (a.Any && !a.Runs64 && !a.Runs32)
+            a.Runs64 = a.Runs32 = true;
+        return a;
+    }();
+    return ability;
+}
+
 TProgramKind ProgramKindOf(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -90,7 +148,12 @@ TProgramKind ProgramKindOf(const std::string& path) {
         const ssize_t got = ::pread(fd, head, sizeof head, 0);
         if (got >= 2 && head[0] == '#' && head[1] == '!')
             kind = TProgramKind::Script;
-        else if (got >= 64 && std::memcmp(head, "\x7f" "ELF", 4) == 0 && IsElfProgram(fd, head))
+        else if (got >= 64 &&
+                 std::memcmp(head,
+                             "\x7f"
+                             "ELF",
+                             4) == 0 &&
+                 IsElfProgram(fd, head))
             // The AppImage mark ("AI" and its type) sits in the ELF header's padding.
             kind = head[8] == 'A' && head[9] == 'I' && (head[10] == 1 || head[10] == 2)
                        ? TProgramKind::AppImage

@@ -11,4 +11,23 @@ enum class TProgramKind { None, Elf, AppImage, Script };
 
 TProgramKind ProgramKindOf(const std::string& path);
 
+// What a Windows program's headers say: whether the file is a PE image at all, whether it is a
+// 64-bit one (PE32+), its machine and its subsystem (2 a window, 3 the console).
+struct TPeFacts {
+    bool Pe = false;
+    bool Is64 = false;
+    unsigned Machine = 0;
+    unsigned Subsystem = 0;
+};
+TPeFacts PeFactsOf(const std::string& path);
+
+// Which Windows programs this machine's wine runs: 64-bit ones (wine64), 32-bit ones (wine32,
+// the i386 part), none without wine. Looked up once.
+struct TWineAbility {
+    bool Any = false;
+    bool Runs64 = false;
+    bool Runs32 = false;
+};
+TWineAbility WineAbility();
+
 } // namespace qm

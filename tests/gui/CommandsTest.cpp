@@ -422,7 +422,8 @@ TEST(ControlHook, AFormHookWithoutAFormIsAnError) {
 // before anything is handed over.
 TEST_F(Commands, FilesSharingADestinationAreMarkedAndAskedAbout) {
     const std::string dir = qmtest::MakeTempFolder("clash");
-    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && mkdir x y && echo 1 > x/readme.txt && "
+    ASSERT_EQ(qmtest::Run("cd '" + dir +
+                          "' && mkdir x y && echo 1 > x/readme.txt && "
                           "echo 2 > y/readme.txt && zip -q -r clash.zip x y"),
               0);
     TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(dir + "/clash.zip"));
@@ -455,12 +456,13 @@ TEST_F(Commands, FilesSharingADestinationAreMarkedAndAskedAbout) {
 TEST_F(Commands, ASecondArchiveKeepsNothingOfTheFirst) {
     ASSERT_EQ(w().edtAppName->text(), "Tool");
     const std::string dir = qmtest::MakeTempFolder("second");
-    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && echo x > notes.txt && zip -q data-1.0.zip notes.txt"),
-              0);
+    ASSERT_EQ(
+        qmtest::Run("cd '" + dir + "' && echo x > notes.txt && zip -q data-1.0.zip notes.txt"), 0);
     TUiHooks::NextOpenFileNames.push_back(QString::fromStdString(dir + "/data-1.0.zip"));
     w().actOpenExecute();
     ASSERT_EQ(w().lvFileModel->Count(), 1);
     EXPECT_NE(w().edtAppName->text(), "Tool");
-    EXPECT_EQ(InstallColumn("notes.txt").indexOf("/Tool/"), -1) << InstallColumn("notes.txt").toStdString();
+    EXPECT_EQ(InstallColumn("notes.txt").indexOf("/Tool/"), -1)
+        << InstallColumn("notes.txt").toStdString();
     EXPECT_FALSE(w().IsUpdate);
 }

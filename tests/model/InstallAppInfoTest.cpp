@@ -5,6 +5,7 @@
 #include "Sandbox.h"
 #include "model/FileUtils.h"
 #include "platform/AnsiCodec.h"
+#include "platform/ProgramKind.h"
 
 #include <gtest/gtest.h>
 
@@ -520,6 +521,29 @@ TEST_F(Plan, ALauncherNamedLikeTheApplicationBeatsHelpers) {
     ASSERT_TRUE(info.OpenArchive("/dl/ideaIC-2024.3.tar.gz"));
     ASSERT_GE(members.MainIndex(), 0);
     EXPECT_NE(members.Items(members.MainIndex()).FileName, "fsnotifier");
+}
+
+} // namespace
+
+namespace {
+
+// Of a program's 32- and 64-bit builds side by side, the main program is the one this machine's
+// wine runs (the 64-bit one where wine64 is, or no wine yet), and what keeps it from running is
+// said before anything is installed.
+TEST_F(Plan, TheBuildThisMachinesWineRunsIsTheMainProgram) {
+    Put("notifu/notifu.exe", "tool32.exe");
+    Put("notifu/notifu64.exe", "tool64.exe");
+    ASSERT_TRUE(info.OpenArchive("/dl/notifu-1.7.zip"));
+    const TWineAbility wine = WineAbility();
+    const bool want64 = wine.Runs64 || !wine.Any;
+    ASSERT_GE(info.Members.MainIndex(), 0);
+    const TFileMember& main = info.Members.Items(info.Members.MainIndex());
+    EXPECT_EQ(main.FileName, want64 ? "notifu64.exe" : "notifu.exe");
+    EXPECT_TRUE(main.HasShortcut()) << "the menu entry went with it";
+    if (!wine.Any)
+        EXPECT_NE(info.RunNotice().find("\"wine\""), std::string::npos) << info.RunNotice();
+    else
+        EXPECT_EQ(info.RunNotice(), "");
 }
 
 } // namespace

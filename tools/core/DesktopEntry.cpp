@@ -23,16 +23,12 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool IsWindowsProgram(const std::string& ext) {
-    return ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd" || ext == ".msi";
-}
-
 std::string ExecLine(const TDesktopEntry& entry, bool programIsExecutable) {
     const std::string ext = Lower(ExtractFileExt(entry.Program));
     std::vector<std::string> words;
     if (ext == ".msi") {
         words = {"wine", "msiexec", "/i", entry.Program};
-    } else if (IsWindowsProgram(ext)) {
+    } else if (IsWindowsProgramName(entry.Program)) {
         words = {"wine", entry.Program};
     } else if (programIsExecutable) {
         words = {entry.Program};

@@ -134,7 +134,7 @@ private:
         }
         if (member.Role() == mrHelp || ext == ".chm" || ext == ".hlp" || ext == ".txt")
             return "help-browser";
-        if (ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd" || ext == ".msi")
+        if (IsWindowsProgramName(member.FileName))
             return "application-x-executable";
         return "text-x-generic";
     }
