@@ -689,9 +689,13 @@ void TFileMembers::MoveToSystemPrograms() {
         if (!item->InstallDir().empty())
             item->SetInstallDir(moved(item->GetInstallDir()), true);
         // A command of the user's becomes one of the system's.
-        for (std::string& folder : item->ShortcutFolders)
+        for (std::string& folder : item->ShortcutFolders) {
             if (ExcludeTrailingPathDelimiter(folder) == UserCommandFolderPath())
                 folder = SystemCommandFolderPath();
+            else if (CommandItemFolder(folder) == UserCommandFolderPath())
+                folder = IncludeTrailingPathDelimiter(SystemCommandFolderPath()) +
+                         CommandItemName(folder, item->FileName);
+        }
     }
 }
 

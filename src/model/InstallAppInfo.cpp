@@ -570,6 +570,14 @@ void TInstallAppInfo::SelectNativeMain() {
     main.StartMenuPath =
         ExtractFileName(ExcludeTrailingPathDelimiter(GetSpecialFolder(SF_COMMON_PROGRAMS)));
     main.ShortcutOption.ShortcutName = ProgramShortcutName(main.FileName);
+    // A command-line tool (an ELF program that links no windowing library, with no entry of
+    // its own in the archive) is used from a terminal: a command, not a menu entry, unless the
+    // user asks for one. A name already on PATH leaves it a menu entry.
+    const std::string path = ExtractedPath(main);
+    std::string why;
+    if (started.empty() && ProgramKindOf(path) == TProgramKind::Elf && !LinksGuiLibraries(path) &&
+        SetMainCommand(true, false, why))
+        main.SetShortcutFlags(scFolders);
 }
 
 void TInstallAppInfo::ReadMainExeInfo(const TFileMember& member) {

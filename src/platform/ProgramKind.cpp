@@ -80,6 +80,98 @@ bool IsElfProgram(int fd, const unsigned char* head) {
 
 } // namespace
 
+std::vector<std::string> ElfNeededLibraries(const std::string& path) {
+    std::vector<std::string> needed;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return needed;
+    struct stat st {};
+    unsigned char head[64] = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ReadAt(fd, 0, head, sizeof head) ||
+        std::memcmp(head,
+                    "\x7f"
+                    "ELF",
+                    4) != 0 ||
+        (head[4] != 1 && head[4] != 2)) {
+        ::close(fd);
+        return needed;
+    }
+    const bool is64 = head[4] == 2;
+    const bool little = head[5] == 1;
+    const int word = is64 ? 8 : 4;
+    const std::uint64_t phoff = ReadUnsigned(head + (is64 ? 32 : 28), word, little);
+    const std::uint64_t phentsize = ReadUnsigned(head + (is64 ? 54 : 42), 2, little);
+    const std::uint64_t phnum =
+        std::min<std::uint64_t>(ReadUnsigned(head + (is64 ? 56 : 44), 2, little), 4096);
+    struct TLoad {
+        std::uint64_t VirtualAddress, Offset, Size;
+    };
+    std::vector<TLoad> loads;
+    std::uint64_t dynamicOffset = 0, dynamicSize = 0;
+    for (std::uint64_t i = 0; phentsize >= (is64 ? 56u : 32u) && i < phnum; ++i) {
+        unsigned char entry[56];
+        if (!ReadAt(fd, phoff + i * phentsize, entry, is64 ? 56 : 32))
+            break;
+        const auto type = ReadUnsigned(entry, 4, little);
+        const std::uint64_t offset = ReadUnsigned(entry + (is64 ? 8 : 4), word, little);
+        const std::uint64_t address = ReadUnsigned(entry + (is64 ? 16 : 8), word, little);
+        const std::uint64_t size = ReadUnsigned(entry + (is64 ? 32 : 16), word, little);
+        if (type == 1) // PT_LOAD
+            loads.push_back({address, offset, size});
+        else if (type == 2) { // PT_DYNAMIC
+            dynamicOffset = offset;
+            dynamicSize = size;
+        }
+    }
+    std::vector<std::uint64_t> names;
+    std::uint64_t strtab = 0;
+    const std::uint64_t entrySize = is64 ? 16 : 8;
+    for (std::uint64_t i = 0; i < std::min<std::uint64_t>(dynamicSize / entrySize, 4096); ++i) {
+        unsigned char entry[16];
+        if (!ReadAt(fd, dynamicOffset + i * entrySize, entry, entrySize))
+            break;
+        const std::uint64_t tag = ReadUnsigned(entry, word, little);
+        const std::uint64_t value = ReadUnsigned(entry + word, word, little);
+        if (tag == 0)
+            break;
+        if (tag == 1 && names.size() < 256) // DT_NEEDED
+            names.push_back(value);
+        else if (tag == 5) // DT_STRTAB, an address
+            strtab = value;
+    }
+    // The string table's address in the file, through the segment that holds it.
+    std::uint64_t strtabOffset = 0;
+    bool found = false;
+    for (const TLoad& load : loads)
+        if (strtab >= load.VirtualAddress && strtab < load.VirtualAddress + load.Size) {
+            strtabOffset = load.Offset + (strtab - load.VirtualAddress);
+            found = true;
+        }
+    for (const std::uint64_t name : names) {
+        if (!found)
+            break;
+        char text[256] = {};
+        const ssize_t got =
+            ::pread(fd, text, sizeof text - 1, static_cast<off_t>(strtabOffset + name));
+        if (got <= 0)
+            continue;
+        text[got] = 0;
+        needed.emplace_back(text);
+    }
+    ::close(fd);
+    return needed;
+}
+
+bool LinksGuiLibraries(const std::string& path) {
+    for (const std::string& library : ElfNeededLibraries(path))
+        for (const char* gui : {"libX11", "libxcb", "libwayland-client", "libgtk", "libgdk",
+                                "libQt", "libSDL", "libGL", "libEGL", "libvulkan", "libglfw",
+                                "libfltk", "libwx_", "libnotify", "libcairo", "libsfml"})
+            if (library.compare(0, std::char_traits<char>::length(gui), gui) == 0)
+                return true;
+    return false;
+}
+
 TPeFacts PeFactsOf(const std::string& path) {
     TPeFacts facts;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

@@ -4,12 +4,20 @@
 // own file system), a script with "#!", or none of these (a shared library, data, a Windows
 // program).
 #include <string>
+#include <vector>
 
 namespace qm {
 
 enum class TProgramKind { None, Elf, AppImage, Script };
 
 TProgramKind ProgramKindOf(const std::string& path);
+
+// The libraries an ELF program names as needed (DT_NEEDED), in their order; none for a static
+// program or a file that is no ELF file.
+std::vector<std::string> ElfNeededLibraries(const std::string& path);
+// Whether a program draws windows by what it links: X11, Wayland, GTK, Qt, SDL, OpenGL and
+// the like among its needed libraries.
+bool LinksGuiLibraries(const std::string& path);
 
 // What a Windows program's headers say: whether the file is a PE image at all, whether it is a
 // 64-bit one (PE32+), its machine and its subsystem (2 a window, 3 the console).

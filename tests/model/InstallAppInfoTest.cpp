@@ -547,3 +547,29 @@ TEST_F(Plan, TheBuildThisMachinesWineRunsIsTheMainProgram) {
 }
 
 } // namespace
+
+namespace {
+
+// A command-line tool (an ELF program linking no windowing library, no entry of its own) is
+// planned as a command, not a menu entry; one whose name a command on PATH has stays a menu
+// entry.
+TEST_F(Plan, ACommandLineToolIsACommandNotAMenuEntry) {
+    const std::string top = source + "/qmclitool-1.0";
+    fs::create_directories(top);
+    qmtest::WriteFile(source + "/main.c", "int main(void) { return 0; }\n");
+    ASSERT_EQ(qmtest::Run("cc -o '" + top + "/qmclitool' '" + source + "/main.c' && rm '" + source +
+                          "/main.c'"),
+              0);
+    ASSERT_TRUE(info.OpenArchive("/dl/qmclitool-1.0-linux-x64.tar.gz"));
+    ASSERT_GE(info.Members.MainIndex(), 0);
+    EXPECT_TRUE(info.MainIsCommand());
+    EXPECT_EQ(info.Members.Items(info.Members.MainIndex()).ShortcutFlags() & scStartMenu, 0);
+
+    fs::rename(top + "/qmclitool", top + "/ls");
+    ASSERT_TRUE(info.OpenArchive("/dl/ls-1.0-linux-x64.tar.gz"));
+    ASSERT_GE(info.Members.MainIndex(), 0);
+    EXPECT_FALSE(info.MainIsCommand());
+    EXPECT_NE(info.Members.Items(info.Members.MainIndex()).ShortcutFlags() & scStartMenu, 0);
+}
+
+} // namespace

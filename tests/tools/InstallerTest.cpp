@@ -14,6 +14,7 @@
 #include "model/InstructionFiles.h"
 #include "platform/FileTransfer.h"
 
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -452,6 +453,45 @@ TEST(OverwriteDetails, GivesDateSizeAndAProgramsVersion) {
     EXPECT_NE(installed.find("2017-07-1"), std::string::npos) << installed;
     EXPECT_NE(next.find(std::to_string(fs::file_size(program))), std::string::npos) << next;
     EXPECT_NE(next.find(version), std::string::npos) << next;
+}
+
+} // namespace
+
+namespace {
+
+// A console program's menu entry opens a terminal: a Windows program by its headers, a Linux
+// program that links no windowing library; a windowed Windows program's does not.
+TEST_F(InstallerTest, AConsoleProgramsEntryRunsInATerminal) {
+    const std::string work = qmtest::MakeTempFolder("console") + "/";
+    fs::create_directories(work + "app");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", work + "app/con.exe");
+    std::string windowed = qmtest::ReadFile(qmtest::TestDataFolder() + "/pe/tool64.exe");
+    std::uint32_t pe = 0;
+    std::memcpy(&pe, windowed.data() + 0x3C, 4);
+    windowed[pe + 24 + 68] = 2; // the subsystem: a window
+    qmtest::WriteFile(work + "app/win.exe", windowed);
+    qmtest::WriteFile(work + "main.c", "int main(void) { return 0; }\n");
+    ASSERT_EQ(
+        qmtest::Run("cc -o '" + work + "app/cli' '" + work + "main.c' && rm '" + work + "main.c'"),
+        0);
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Console/";
+    auto plan = MakePlan(work, root);
+    for (int i = 0; i < plan->Members.Count(); ++i) {
+        TFileMember& m = plan->Members.Items(i);
+        m.ShortcutOption.ShortcutName = m.FileName;
+        m.SetShortcutFlags(scStartMenu);
+        m.StartMenuPath = "applications";
+    }
+    TInstallOption option;
+    option.WorkFolder = work;
+    Install(*plan, option);
+    const auto entry = [](const std::string& name) {
+        return qmtest::ReadFile(GetSpecialFolder(SF_STARTMENU) + "applications/quillmate-1-" +
+                                name + ".desktop");
+    };
+    EXPECT_NE(entry("con.exe").find("\nTerminal=true\n"), std::string::npos) << entry("con.exe");
+    EXPECT_NE(entry("win.exe").find("\nTerminal=false\n"), std::string::npos) << entry("win.exe");
+    EXPECT_NE(entry("cli").find("\nTerminal=true\n"), std::string::npos) << entry("cli");
 }
 
 } // namespace

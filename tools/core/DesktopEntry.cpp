@@ -130,7 +130,7 @@ std::string BuildDesktopEntry(const TDesktopEntry& entry, bool programIsExecutab
         text += "Path=" + EscapeDesktopValue(entry.WorkingDirectory) + "\n";
     if (!entry.Icon.empty())
         text += "Icon=" + EscapeDesktopValue(entry.Icon) + "\n";
-    text += "Terminal=false\n";
+    text += entry.Terminal ? "Terminal=true\n" : "Terminal=false\n";
     text += std::string(DesktopEntryAppIdKey) + "=" + std::to_string(entry.AppId) + "\n";
     return text;
 }

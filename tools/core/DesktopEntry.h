@@ -22,6 +22,7 @@ struct TDesktopEntry {
     std::string WorkingDirectory;
     std::string Icon; // an absolute path or an icon name
     std::int32_t AppId = 0;
+    bool Terminal = false; // a console program: it runs in a terminal
 };
 
 // The entry's text. Windows programs (.exe, .com, .bat, .cmd, .msi) run through wine, other

@@ -103,7 +103,14 @@ private:
                                                            ? m.GetInstallDir()
                                                            : m.ShortcutOption.WorkingDirectory);
         entry.AppId = FRequest.AppId;
+        // A console program's output must show somewhere: its entry opens a terminal. A Windows
+        // program says so in its headers; a Linux program that links no windowing library is
+        // taken for a command-line tool.
         const bool plain = IsPlainRegular(job.Target);
+        if (plain && IsWindowsProgramName(m.FileName))
+            entry.Terminal = PeFactsOf(job.Target).Subsystem == 3;
+        else if (plain && ProgramKindOf(job.Target) == TProgramKind::Elf)
+            entry.Terminal = !LinksGuiLibraries(job.Target);
         if (plain && ProgramKindOf(job.Target) != TProgramKind::None)
             return LinuxEntryText(job, entry);
         entry.Icon = IconFor(job, index);
