@@ -81,6 +81,10 @@
         <source>書庫の形式を判別できません。</source>
         <translation>Cannot tell the archive format.</translation>
     </message>
+    <message>
+        <source>これはそれ自体がインストーラーです (%1)。書庫ではないため開けません。wine で実行してインストールしてください。</source>
+        <translation>This is an installer of its own (%1), not an archive, so it cannot be opened. Run it with wine to install it.</translation>
+    </message>
 </context>
 <context>
     <name>Archiver</name>

@@ -127,9 +127,38 @@ void TArchiveFile::SetArchiverType(TArchiverType type) {
     FArchiverType = type;
 }
 
+namespace {
+
+// The kind of installer a Windows program of its own is (NSIS, Inno Setup, InstallShield, an MSI
+// package): one that installs itself, not an archive to open. "" for anything else.
+std::string InstallerKindOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4u << 20, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0)
+        return "MSI";
+    if (head.compare(0, 2, "MZ") != 0)
+        return std::string();
+    for (const auto& [mark, kind] : {std::pair<const char*, const char*>{"NullsoftInst", "NSIS"},
+                                     {"Inno Setup Setup Data", "Inno Setup"},
+                                     {"InstallShield", "InstallShield"}})
+        if (head.find(mark) != std::string::npos)
+            return kind;
+    return std::string();
+}
+
+} // namespace
+
 void TArchiveFile::RequireArchiver() const {
-    if (!FArchiver)
-        throw EArchiver(Tr("ArchiveFile", "書庫の形式を判別できません。"));
+    if (FArchiver)
+        return;
+    if (const std::string kind = InstallerKindOf(FFileName); !kind.empty())
+        throw EArchiver(Args(Tr("ArchiveFile", "これはそれ自体がインストーラーです (%1)。"
+                                               "書庫ではないため開けません。wine で実行して"
+                                               "インストールしてください。"),
+                             kind));
+    throw EArchiver(Tr("ArchiveFile", "書庫の形式を判別できません。"));
 }
 
 void TArchiveFile::InstallHooks(const TArchiverOptions& options) {

@@ -81,6 +81,10 @@ TArchiverType ProbeTar(const std::string& fileName) {
 
 TArchiverType ByContent(const std::string& fileName) {
     TArchiverType result = ProbeTar(fileName);
+    // A 7z archive behind a Windows program (a self-extractor, as portable programs ship):
+    // the others below, older kinds of self-extractor among them, win over it.
+    if (result == atNone && Probe<TSevenZip32>(fileName, {0, false}))
+        result = at7z;
     if (Probe<TRar32>(fileName, {0, false}))
         result = atRar;
     if (Probe<TArj32>(fileName, {0, false}))
@@ -104,14 +108,39 @@ TArchiverType GetArchiverType(const std::string& fileName, bool byExtension) {
     if (!byExtension)
         return ByContent(fileName);
     static const std::map<std::string, TArchiverType> byExt = {
-        {".lzh", atLha}, {".cab", atCab}, {".jar", atZip}, {".ear", atZip},  {".war", atZip},
-        {".zip", atZip}, {".arj", atArj}, {".rar", atRar}, {".yz1", atYz1},  {".gca", atGCA},
-        {".gza", atBga}, {".bza", atBga}, {".bz2", atBZ2}, {".a", atTar},    {".lib", atTar},
-        {".tar", atTar}, {".deb", atTar}, {".rpm", atTar}, {".cpio", atTar}, {".z", atTgz},
-        {".gz", atTgz},  {".tgz", atTgz}, {".taz", atTgz}, {".7z", at7z},
+        {".lzh", atLha},
+        {".cab", atCab},
+        {".jar", atZip},
+        {".ear", atZip},
+        {".war", atZip},
+        {".zip", atZip},
+        {".arj", atArj},
+        {".rar", atRar},
+        {".yz1", atYz1},
+        {".gca", atGCA},
+        {".gza", atBga},
+        {".bza", atBga},
+        {".bz2", atBZ2},
+        {".a", atTar},
+        {".lib", atTar},
+        {".tar", atTar},
+        {".deb", atTar},
+        {".rpm", atTar},
+        {".cpio", atTar},
+        {".z", atTgz},
+        {".gz", atTgz},
+        {".tgz", atTgz},
+        {".taz", atTgz},
+        {".7z", at7z},
         // Compressed tar of the filters Linux programs ship in, through the tar family.
-        {".xz", atTgz},  {".txz", atTgz}, {".zst", atTgz}, {".tzst", atTgz}, {".lz4", atTgz},
-        {".lzma", atTgz}, {".tlz", atTgz}, {".lz", atTgz},
+        {".xz", atTgz},
+        {".txz", atTgz},
+        {".zst", atTgz},
+        {".tzst", atTgz},
+        {".lz4", atTgz},
+        {".lzma", atTgz},
+        {".tlz", atTgz},
+        {".lz", atTgz},
     };
     const std::string ext = LowerExtension(fileName);
     if (ext == ".exe")

@@ -577,6 +577,27 @@ TEST(Quill, AVersionedProgramNameGivesAStableCommandAndEntry) {
     ASSERT_EQ(Quill("uninstall tool --yes").Exit, 0);
 }
 
+// A portable program that ships as a 7z archive behind a Windows program opens as its archive;
+// an installer of its own (NSIS) is refused with a word that says so.
+TEST(Quill, ASevenZipSelfExtractorOpensAndAnInstallerIsNamed) {
+    const std::string dir = qmtest::MakeTempFolder("sfx");
+    fs::create_directories(dir + "/Portable");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", dir + "/Portable/tool.exe");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && 7z a -bd -bso0 p.7z Portable"), 0);
+    // A self-extractor's program is some hundred kilobytes long; the archive follows it.
+    std::string stub = qmtest::ReadFile(qmtest::TestDataFolder() + "/pe/tool64.exe");
+    stub.resize(0x28000, '\0');
+    qmtest::WriteFile(dir + "/Portable-1.0-64-bit.7z.exe", stub + qmtest::ReadFile(dir + "/p.7z"));
+    const TRun plan = Quill("plan '" + dir + "/Portable-1.0-64-bit.7z.exe' --json");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    EXPECT_EQ(S(Json(plan).toObject()["main"]), "Portable/tool.exe");
+
+    qmtest::WriteFile(dir + "/setup.exe", stub + std::string("\xef\xbe\xad\xdeNullsoftInst", 16));
+    const TRun installer = Quill("plan '" + dir + "/setup.exe'");
+    EXPECT_EQ(installer.Exit, 1);
+    EXPECT_NE(installer.Err.find("NSIS"), std::string::npos) << installer.Err;
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +
