@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libarchive-dev liblhasa-dev
+  libarchive-dev liblhasa-dev libxml2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libarchive-tools zip unzip p7zip-full gcab jlha-utils arj lhasa cabextract
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686 binutils-mingw-w64-i686

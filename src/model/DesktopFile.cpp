@@ -1,5 +1,10 @@
 #include "model/DesktopFile.h"
 
+#include "model/FileUtils.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
 #include <algorithm>
 
 namespace qm {
@@ -227,84 +232,76 @@ bool EntryStartsProgram(const TDesktopFile& entry, const std::string& programFil
     return false;
 }
 
-namespace {
-
-std::string XmlText(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
-            out += text[i];
-            continue;
-        }
-        const std::size_t semi = text.find(';', i);
-        if (semi == std::string::npos) {
-            out += text[i];
-            continue;
-        }
-        const std::string name = text.substr(i + 1, semi - i - 1);
-        if (name == "amp")
-            out += '&';
-        else if (name == "lt")
-            out += '<';
-        else if (name == "gt")
-            out += '>';
-        else if (name == "quot")
-            out += '"';
-        else if (name == "apos")
-            out += '\'';
-        else
-            out += text.substr(i, semi - i + 1);
-        i = semi;
-    }
-    std::size_t first = out.find_first_not_of(" \t\r\n");
-    std::size_t last = out.find_last_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : out.substr(first, last - first + 1);
-}
-
-} // namespace
-
 TMetaInfo ParseMetaInfo(const std::string& xml) {
     TMetaInfo info;
-    // The component's own <name>: the first one without xml:lang, before any nested element that
-    // has names of its own (developer, releases).
-    for (std::size_t at = xml.find("<name"); at != std::string::npos;
-         at = xml.find("<name", at + 5)) {
-        const std::size_t close = xml.find('>', at);
-        if (close == std::string::npos)
-            break;
-        const std::string tag = xml.substr(at, close - at);
-        if (tag.size() > 5 && tag[5] != ' ' && tag[5] != '>')
-            continue; // <name_something>
-        if (tag.find("xml:lang") != std::string::npos)
-            continue;
-        const std::size_t end = xml.find("</name>", close);
-        if (end == std::string::npos)
-            break;
-        const std::size_t developer = xml.rfind("<developer", at);
-        const std::size_t developerEnd = xml.rfind("</developer>", at);
-        if (developer != std::string::npos &&
-            (developerEnd == std::string::npos || developerEnd < developer))
-            continue; // the developer's name
-        info.Name = XmlText(xml.substr(close + 1, end - close - 1));
-        break;
-    }
-    const std::size_t releases = xml.find("<releases");
-    const std::size_t release = xml.find("<release ", releases == std::string::npos ? 0 : releases);
-    if (release != std::string::npos) {
-        const std::size_t close = xml.find('>', release);
-        const std::string tag =
-            xml.substr(release, close == std::string::npos ? std::string::npos : close - release);
-        for (const char quote : {'"', '\''}) {
-            const std::string key = std::string("version=") + quote;
-            const std::size_t v = tag.find(key);
-            if (v == std::string::npos)
+    if (xml.empty() || xml.size() > (16u << 20))
+        return info;
+    // No network, no external entities or DTDs loaded: the file comes from an archive.
+    xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "metainfo.xml", nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (doc == nullptr)
+        return info;
+    const auto named = [](xmlNodePtr node, const char* name) {
+        return node->type == XML_ELEMENT_NODE &&
+               xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+    };
+    const auto text = [](xmlNodePtr node) {
+        xmlChar* content = xmlNodeGetContent(node);
+        std::string value = content != nullptr ? reinterpret_cast<const char*>(content) : "";
+        xmlFree(content);
+        const std::size_t first = value.find_first_not_of(" \t\r\n");
+        const std::size_t last = value.find_last_not_of(" \t\r\n");
+        return first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
+    };
+    const auto attribute = [](xmlNodePtr node, const char* name) {
+        xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+        std::string out = value != nullptr ? reinterpret_cast<const char*>(value) : "";
+        xmlFree(value);
+        return out;
+    };
+    // The component: the root, or the first of a collection.
+    xmlNodePtr component = xmlDocGetRootElement(doc);
+    if (component != nullptr && named(component, "components"))
+        for (xmlNodePtr child = component->children; child != nullptr; child = child->next)
+            if (named(child, "component")) {
+                component = child;
+                break;
+            }
+    if (component != nullptr && named(component, "component")) {
+        std::string newestDate;
+        for (xmlNodePtr child = component->children; child != nullptr; child = child->next) {
+            // The component's own name without a language, not a developer's or a release's.
+            if (info.Name.empty() && named(child, "name")) {
+                xmlChar* lang = xmlGetNsProp(child, reinterpret_cast<const xmlChar*>("lang"),
+                                             XML_XML_NAMESPACE);
+                if (lang == nullptr)
+                    info.Name = text(child);
+                xmlFree(lang);
+            }
+            if (!named(child, "releases"))
                 continue;
-            const std::size_t end = tag.find(quote, v + key.size());
-            if (end != std::string::npos)
-                info.Version = XmlText(tag.substr(v + key.size(), end - v - key.size()));
-            break;
+            // The newest release by its version (by its date where the versions tie), whatever
+            // the order they are listed in.
+            for (xmlNodePtr release = child->children; release != nullptr;
+                 release = release->next) {
+                if (!named(release, "release"))
+                    continue;
+                const std::string version = attribute(release, "version");
+                std::string date = attribute(release, "date");
+                if (date.empty())
+                    date = attribute(release, "timestamp");
+                if (version.empty())
+                    continue;
+                const int order = CompareVersionTexts(version, info.Version);
+                if (info.Version.empty() || order > 0 ||
+                    (order == 0 && version != info.Version && date > newestDate)) {
+                    info.Version = version;
+                    newestDate = date;
+                }
+            }
         }
     }
+    xmlFreeDoc(doc);
     return info;
 }
 

@@ -152,14 +152,17 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     }
     // A Linux program is named by the desktop entry the archive bundles for it, or by its
     // AppStream metainfo.
-    if (mainIndex >= 0 && AppName.empty())
+    const bool bundledIdentity = mainIndex >= 0 && AppName.empty();
+    if (bundledIdentity)
         ReadBundledIdentity(Members.Items(mainIndex));
     // Without a program to name it, the archive's file name does, without its platform words
     // and with its version apart; a program without a version takes the archive's.
     const TArchiveNameParts fromName = ParseArchiveName(ExtractFileName(fileName));
     if (AppName.empty())
         AppName = fromName.Name;
-    if (Version.empty())
+    // Metainfo that a vendor did not bring up to date names an older release than the archive.
+    if (Version.empty() || (bundledIdentity && !fromName.Version.empty() &&
+                            CompareVersionTexts(Version, fromName.Version) < 0))
         Version = fromName.Version;
     Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
                                                         InstallFolderName(AppName)));

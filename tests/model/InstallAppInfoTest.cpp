@@ -573,3 +573,26 @@ TEST_F(Plan, ACommandLineToolIsACommandNotAMenuEntry) {
 }
 
 } // namespace
+
+namespace {
+
+// The name comes from bundled AppStream metainfo, its version too unless the archive's own
+// name gives a newer one (metainfo a vendor did not bring up to date).
+TEST_F(Plan, MetainfoNamesTheApplicationButNeverAnOlderVersion) {
+    qmtest::WriteFile(source + "/viewer-2.0/viewer", "#!/bin/sh\n");
+    fs::permissions(source + "/viewer-2.0/viewer", fs::perms::owner_all);
+    qmtest::WriteFile(source + "/viewer-2.0/share/metainfo/org.example.Viewer.metainfo.xml",
+                      "<component><name>Example Viewer</name><releases>"
+                      "<release version=\"1.5\"/><release version=\"1.9\"/></releases>"
+                      "</component>");
+    ASSERT_TRUE(info.OpenArchive("/dl/viewer-2.0-linux.tar.gz"));
+    EXPECT_EQ(info.AppName, "Example Viewer");
+    EXPECT_EQ(info.Version, "2.0");
+    qmtest::WriteFile(source + "/viewer-2.0/share/metainfo/org.example.Viewer.metainfo.xml",
+                      "<component><name>Example Viewer</name><releases>"
+                      "<release version=\"2.0.1\"/></releases></component>");
+    ASSERT_TRUE(info.OpenArchive("/dl/viewer-2.0-linux.tar.gz"));
+    EXPECT_EQ(info.Version, "2.0.1");
+}
+
+} // namespace
