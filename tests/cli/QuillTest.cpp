@@ -598,6 +598,33 @@ TEST(Quill, ASevenZipSelfExtractorOpensAndAnInstallerIsNamed) {
     EXPECT_NE(installer.Err.find("NSIS"), std::string::npos) << installer.Err;
 }
 
+// A bundled entry's Exec is put right only where it starts the program, and only the program's
+// word: the rest stays as the vendor wrote it; an entry that starts something else is kept.
+TEST(Quill, ABundledEntrysExecKeepsWhatTheVendorWrote) {
+    const std::string dir = qmtest::MakeTempFolder("exec");
+    const auto make = [&](const std::string& name, const std::string& exec) {
+        qmtest::WriteFile(dir + "/" + name + "-1.0/" + name, "#!/bin/sh\n");
+        fs::permissions(dir + "/" + name + "-1.0/" + name, fs::perms::owner_all);
+        qmtest::WriteFile(dir + "/" + name + "-1.0/" + name + ".desktop",
+                          "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec +
+                              "\n");
+        EXPECT_EQ(
+            qmtest::Run("cd '" + dir + "' && bsdtar -czf " + name + ".tar.gz " + name + "-1.0"), 0);
+        const TRun install =
+            Quill("install '" + dir + "/" + name + ".tar.gz' --shortcut menu --yes --json");
+        EXPECT_EQ(install.Exit, 0) << install.Err;
+        const int id = Json(install).toObject()["id"].toInt();
+        return qmtest::ReadFile(Home() + "/.local/share/applications/quillmate-" +
+                                std::to_string(id) + "-" + name + ".desktop");
+    };
+    const std::string quoted = make("qtool", "qtool --title 'My App' %U");
+    EXPECT_NE(quoted.find("Exec=" + Home() + "/.local/opt/qtool/qtool --title 'My App' %U\n"),
+              std::string::npos)
+        << quoted;
+    const std::string other = make("jtool", "java -jar app.jar");
+    EXPECT_NE(other.find("Exec=java -jar app.jar\n"), std::string::npos) << other;
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +

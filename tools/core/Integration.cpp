@@ -37,6 +37,33 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// An Exec value with its word at index replaced, everything else as it was; "" when the words
+// cannot be told apart (an open quote).
+std::string ReplaceExecWord(const std::string& exec, std::size_t index,
+                            const std::string& replacement) {
+    std::size_t at = 0;
+    for (std::size_t word = 0;; ++word) {
+        while (at < exec.size() && (exec[at] == ' ' || exec[at] == '\t'))
+            ++at;
+        if (at >= exec.size())
+            return std::string();
+        std::size_t end = at;
+        bool quoted = false;
+        while (end < exec.size() && (quoted || (exec[end] != ' ' && exec[end] != '\t'))) {
+            if (exec[end] == '\\' && quoted && end + 1 < exec.size())
+                ++end;
+            else if (exec[end] == '"')
+                quoted = !quoted;
+            ++end;
+        }
+        if (quoted)
+            return std::string();
+        if (word == index)
+            return exec.substr(0, at) + replacement + exec.substr(end);
+        at = end;
+    }
+}
+
 std::string ImageStem(const std::string& name) {
     const std::string lower = Lower(name);
     const std::string ext = ExtractFileExt(lower);
@@ -154,6 +181,7 @@ private:
         // one. A link member is never an entry.
         TDesktopFile bundled;
         bool found = false;
+        bool starts = false; // the entry starts this very program (or is the AppImage's own)
         int applications = 0;
         TDesktopFile only;
         for (const TIntegrationJob& other : FJobs) {
@@ -169,6 +197,7 @@ private:
             if (EntryStartsProgram(file, m.FileName)) {
                 bundled = std::move(file);
                 found = true;
+                starts = true;
                 break;
             }
             only = std::move(file);
@@ -188,6 +217,7 @@ private:
                     if (!parts.DesktopEntry.empty()) {
                         bundled = TDesktopFile::Parse(parts.DesktopEntry);
                         found = bundled.Value("Type") == "Application";
+                        starts = found;
                     }
                     if (!parts.IconBytes.empty())
                         entry.Icon = ThemeIcons({{parts.IconName, parts.IconBytes, std::string()}});
@@ -195,7 +225,7 @@ private:
                 DeleteTree(temp, false);
             }
             if (found && !entry.Icon.empty())
-                return FinishBundledEntry(job, bundled, entry);
+                return FinishBundledEntry(job, bundled, entry, starts);
         }
         const std::string bundledIcon = found ? bundled.Value("Icon") : std::string();
         entry.Icon = LinuxIcon(job, bundledIcon);
@@ -204,11 +234,11 @@ private:
                 entry.Icon = "application-x-executable";
             return BuildDesktopEntry(entry, GetFileFacts(job.Target).executable);
         }
-        return FinishBundledEntry(job, bundled, entry);
+        return FinishBundledEntry(job, bundled, entry, starts);
     }
 
     std::string FinishBundledEntry(const TIntegrationJob& job, TDesktopFile& bundled,
-                                   const TDesktopEntry& entry) {
+                                   const TDesktopEntry& entry, bool starts) {
         const TFileMember& m = *job.Member;
         // Its keys stay (categories, comments, MIME types, translations, field codes); only what
         // names places is put right: the program, the folder it starts in and the icon.
@@ -216,19 +246,20 @@ private:
             const bool main = group == "Desktop Entry";
             if (!main && group.compare(0, 15, "Desktop Action ") != 0)
                 continue;
-            std::vector<std::string> words = SplitExec(bundled.Value("Exec", group));
+            const std::string exec = bundled.Value("Exec", group);
+            const std::vector<std::string> words = SplitExec(exec);
             std::size_t at = 0;
             if (!words.empty() && (words[0] == "env" || words[0] == "/usr/bin/env"))
                 for (at = 1; at < words.size() && words[at].find('=') != std::string::npos; ++at) {
                 }
+            // Only the program's own word is put right, and only in an entry that starts this
+            // program (an AppImage's own entry names what runs inside it): the rest of the line
+            // stays as the vendor wrote it, quotes and all.
             if (at < words.size() &&
-                (main || words[at].substr(words[at].rfind('/') + 1) == m.FileName)) {
-                words[at] = job.Target;
-                std::string line;
-                for (std::size_t i = 0; i < words.size(); ++i)
-                    line += (i == 0 ? "" : " ") +
-                            (i == at ? QuoteExecArgument(words[i]) : QuoteExecWord(words[i]));
-                bundled.SetRaw("Exec", EscapeDesktopValue(line), group);
+                ((main && starts) || words[at].substr(words[at].rfind('/') + 1) == m.FileName)) {
+                const std::string line = ReplaceExecWord(exec, at, QuoteExecArgument(job.Target));
+                if (!line.empty())
+                    bundled.SetRaw("Exec", EscapeDesktopValue(line), group);
             } else if (main && words.empty()) {
                 bundled.SetRaw("Exec", EscapeDesktopValue(QuoteExecArgument(job.Target)), group);
             }
