@@ -471,7 +471,7 @@ void TfrmMain::TakeBackWizardRoles(TfrmWizard& wizard, TFileMembers& members) {
 
 void TfrmMain::TakePlanIdentity(TInstallAppInfo& plan) {
     // The identifier and dates follow in PrepareInstall, right before the hand-off.
-    plan.AppName = edtAppName->text().toStdString();
+    plan.Rename(edtAppName->text().toStdString());
     plan.Version = edtAppVersion->text().toStdString();
 }
 

@@ -611,7 +611,7 @@ int CommandInstall(const TArguments& args) {
     if (const std::string* name = args.Value("--name")) {
         if (name->empty())
             throw EUsage(Tr("Quill", "--name に名前を指定してください。"));
-        plan.AppName = *name;
+        plan.Rename(*name);
     }
     if (const std::string* main = args.Value("--main")) {
         if (!plan.Members.SetMainByPath(*main))

@@ -105,6 +105,16 @@ void TDesktopFile::Remove(const std::string& key, const std::string& group) {
                  FLines.end());
 }
 
+void TDesktopFile::RemoveTranslations(const std::string& key, const std::string& group) {
+    const std::string prefix = key + "[";
+    FLines.erase(std::remove_if(FLines.begin(), FLines.end(),
+                                [&](const TLine& l) {
+                                    return l.Group == group &&
+                                           l.Key.compare(0, prefix.size(), prefix) == 0;
+                                }),
+                 FLines.end());
+}
+
 std::vector<std::string> TDesktopFile::Groups() const {
     std::vector<std::string> groups;
     for (const TLine& line : FLines)

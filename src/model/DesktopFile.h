@@ -21,6 +21,8 @@ public:
     void SetRaw(const std::string& key, const std::string& rawValue,
                 const std::string& group = "Desktop Entry");
     void Remove(const std::string& key, const std::string& group = "Desktop Entry");
+    // Removes the key's translations ("Name[de]", "Name[ja]"...), the key itself stays.
+    void RemoveTranslations(const std::string& key, const std::string& group = "Desktop Entry");
     // The groups, in order ("Desktop Entry", "Desktop Action new-window", ...).
     std::vector<std::string> Groups() const;
 

@@ -490,22 +490,28 @@ void TFileMembers::SetMain(int index) {
         return;
     member.SetRole(mrMain);
     // The application's shortcuts start its main program: they go with the mark.
+    bool renamed = false;
     if (previous != nullptr && previous != &member && previous->HasShortcut() &&
         !member.HasShortcut()) {
         const std::string oldName = previous->ShortcutOption.ShortcutName;
         member.StartMenuPath = previous->StartMenuPath;
         member.ShortcutFolders = previous->ShortcutFolders;
         member.ShortcutOption.Assign(previous->ShortcutOption);
-        // A name of the old program's own becomes the new one's; one the user gave stays.
-        if (oldName.empty() || oldName == RemoveFileExt(previous->FileName) ||
-            oldName == ProgramShortcutName(previous->FileName))
-            member.ShortcutOption.ShortcutName = ProgramShortcutName(member.FileName);
+        // A name the plan gave (the application's, the old program's own) follows the new
+        // program; one the user gave stays.
+        renamed = oldName.empty() || oldName == RemoveFileExt(previous->FileName) ||
+                  oldName == ProgramShortcutName(previous->FileName) ||
+                  (AppInfo != nullptr && oldName == AppInfo->AppName);
         member.SetShortcutFlags(previous->ShortcutFlags());
         previous->ShortcutFolders.clear();
         previous->SetShortcutFlags(0);
     }
     if (AppInfo != nullptr)
         AppInfo->ReadMainExeInfo(member);
+    if (renamed)
+        member.ShortcutOption.ShortcutName = AppInfo != nullptr && !AppInfo->AppName.empty()
+                                                 ? AppInfo->AppName
+                                                 : ProgramShortcutName(member.FileName);
 }
 
 int TFileMembers::IndexByPath(const std::string& path) const {

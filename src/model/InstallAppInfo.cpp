@@ -166,6 +166,7 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
         Version = fromName.Version;
     Members.SetInstallRoot(IncludeTrailingPathDelimiter(GetSpecialFolder(SF_PROGRAM_FILES) +
                                                         InstallFolderName(AppName)));
+    NameShortcutsAfterApplication();
 
     if (OnMembersReady)
         OnMembersReady(*this);
@@ -384,6 +385,43 @@ void TInstallAppInfo::PreferRunnableProgram() {
             return;
         }
     }
+}
+
+void TInstallAppInfo::NameShortcutsAfterApplication() {
+    if (AppName.empty())
+        return;
+    // Entries are called after the application ("7-Zip", "7-Zip のヘルプ"), not after its files
+    // ("7za", "readme のヘルプ"); only names the plan gave by itself change.
+    const int main = Members.MainIndex();
+    if (main >= 0) {
+        TFileMember& m = Members.Items(main);
+        const std::string name = m.ShortcutOption.ShortcutName;
+        if (name.empty() || name == RemoveFileExt(m.FileName) ||
+            name == ProgramShortcutName(m.FileName))
+            m.ShortcutOption.ShortcutName = AppName;
+    }
+    const int help = Members.HelpIndex();
+    if (help >= 0) {
+        TFileMember& m = Members.Items(help);
+        if (std::string(m.ShortcutOption.ShortcutName) ==
+            Args(Tr("FileMember", "%1のヘルプ"), RemoveFileExt(m.FileName)))
+            m.ShortcutOption.ShortcutName = Args(Tr("FileMember", "%1のヘルプ"), AppName);
+    }
+}
+
+void TInstallAppInfo::Rename(const std::string& name) {
+    if (name == AppName)
+        return;
+    const std::string old = AppName;
+    AppName = name;
+    const int main = Members.MainIndex();
+    if (main >= 0 && std::string(Members.Items(main).ShortcutOption.ShortcutName) == old)
+        Members.Items(main).ShortcutOption.ShortcutName = name;
+    const int help = Members.HelpIndex();
+    if (help >= 0 && std::string(Members.Items(help).ShortcutOption.ShortcutName) ==
+                         Args(Tr("FileMember", "%1のヘルプ"), old))
+        Members.Items(help).ShortcutOption.ShortcutName =
+            Args(Tr("FileMember", "%1のヘルプ"), name);
 }
 
 std::string TInstallAppInfo::RunNotice() const {

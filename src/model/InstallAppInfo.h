@@ -84,6 +84,8 @@ public:
     // information of the plan's main executable (once the installed copy's settings were taken
     // over); without it, the installed name and the version the archive gave, else the
     // installed one.
+    // Renames the application; shortcuts called after it follow, names the user gave stay.
+    void Rename(const std::string& name);
     // What keeps the main program from running here, to be said before the install: a Windows
     // program without wine, or one of a kind this machine's wine cannot run (with the Debian
     // package that helps); "" when nothing does.
@@ -131,6 +133,8 @@ private:
     // Of a Windows program's 32- and 64-bit builds side by side ("notifu.exe", "notifu64.exe"),
     // the main program is the one this machine's wine runs.
     void PreferRunnableProgram();
+    // The main program's and the help file's shortcuts take the application's name.
+    void NameShortcutsAfterApplication();
     // Name and version of a Linux program from what the archive bundles: the desktop entry that
     // starts it (or the only one), else AppStream metainfo (its name and newest release).
     void ReadBundledIdentity(const TFileMember& main);

@@ -623,6 +623,22 @@ TEST(Quill, ABundledEntrysExecKeepsWhatTheVendorWrote) {
         << quoted;
     const std::string other = make("jtool", "java -jar app.jar");
     EXPECT_NE(other.find("Exec=java -jar app.jar\n"), std::string::npos) << other;
+
+    // A name given to the application is the menu's in every language.
+    qmtest::WriteFile(dir + "/ntool-1.0/ntool", "#!/bin/sh\n");
+    fs::permissions(dir + "/ntool-1.0/ntool", fs::perms::owner_all);
+    qmtest::WriteFile(dir + "/ntool-1.0/ntool.desktop",
+                      "[Desktop Entry]\nType=Application\nName=ntool\nName[de]=N-Werkzeug\n"
+                      "Exec=ntool\n");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf ntool.tar.gz ntool-1.0"), 0);
+    const TRun named =
+        Quill("install '" + dir + "/ntool.tar.gz' --name 'Note Tool' --shortcut menu --yes --json");
+    ASSERT_EQ(named.Exit, 0) << named.Err;
+    const std::string entry = qmtest::ReadFile(
+        Home() + "/.local/share/applications/quillmate-" +
+        std::to_string(Json(named).toObject()["id"].toInt()) + "-Note Tool.desktop");
+    EXPECT_NE(entry.find("\nName=Note Tool\n"), std::string::npos) << entry;
+    EXPECT_EQ(entry.find("Name[de]"), std::string::npos) << entry;
 }
 
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {

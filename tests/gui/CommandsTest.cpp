@@ -205,7 +205,9 @@ TEST_F(Commands, SettingTheMainExecutableSwapsItAndReadsItsVersion) {
     // The shortcuts go with the mark: the menu starts the main program.
     EXPECT_EQ(w().lvFileModel->Row(RowOf("viewer.exe")).ImageIndex, 1 + 3);
     EXPECT_EQ(w().lvFileModel->Row(RowOf("tool.exe")).ImageIndex, 0);
-    EXPECT_EQ(std::string(MemberOf("viewer.exe").ShortcutOption.ShortcutName), "viewer");
+    EXPECT_EQ(std::string(MemberOf("viewer.exe").ShortcutOption.ShortcutName),
+              w().InstallInfo()->AppName)
+        << "called after the application";
 
     // Choosing it again leaves no main executable; the edits are set again from the plan.
     w().edtAppName->setText("typed");

@@ -264,7 +264,9 @@ TEST_F(Plan, FolderTreeWithVersionInformation) {
     const TFileMember& help = *members.at("app/manual.chm");
     EXPECT_EQ(main.Role(), mrMain);
     EXPECT_EQ(help.Role(), mrHelp);
-    EXPECT_EQ(help.ShortcutOption.ShortcutName, "manualのヘルプ");
+    // Both shortcuts are called after the application, not after its files.
+    EXPECT_EQ(help.ShortcutOption.ShortcutName, info.AppName + "のヘルプ");
+    EXPECT_EQ(main.ShortcutOption.ShortcutName, info.AppName);
     EXPECT_EQ(members.at("app/extra/setup.msi")->Role(), mrNormal);
 
     // Name and version from the executable; every member installs below program files + name.

@@ -272,11 +272,19 @@ private:
         // Started through D-Bus it would need a service file this install does not make.
         bundled.Remove("DBusActivatable");
         KeepOrdinaryTypes(bundled);
-        // A name the user gave the shortcut wins over the bundled one.
+        // A name given to the shortcut wins over the bundled one, in every language; so does a
+        // description.
         const std::string given = m.ShortcutOption.ShortcutName;
         if (!given.empty() && given != RemoveFileExt(m.FileName) &&
-            given != ProgramShortcutName(m.FileName) && given != bundled.Value("Name"))
+            given != ProgramShortcutName(m.FileName) && given != bundled.Value("Name")) {
             bundled.SetRaw("Name", EscapeDesktopValue(given));
+            bundled.RemoveTranslations("Name");
+        }
+        const std::string description = m.ShortcutOption.Description;
+        if (!description.empty() && description != bundled.Value("Comment")) {
+            bundled.SetRaw("Comment", EscapeDesktopValue(description));
+            bundled.RemoveTranslations("Comment");
+        }
         bundled.SetRaw(DesktopEntryAppIdKey, std::to_string(FRequest.AppId));
         return bundled.Text();
     }
