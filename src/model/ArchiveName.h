@@ -14,6 +14,9 @@ struct TArchiveNameParts {
 };
 
 TArchiveNameParts ParseArchiveName(const std::string& fileName);
+// The file name without its folder and its archive extensions ("linux-6.6.8.tar.xz" gives
+// "linux-6.6.8").
+std::string ArchiveBaseName(const std::string& fileName);
 
 // The name a program's shortcut gets unless the user gives one: the file name without its
 // extension; one that carries a version (an AppImage's, "tool-1.2-linux") without its version

@@ -158,8 +158,19 @@ bool TInstallAppInfo::OpenArchive(const std::string& fileName) {
     // Without a program to name it, the archive's file name does, without its platform words
     // and with its version apart; a program without a version takes the archive's.
     const TArchiveNameParts fromName = ParseArchiveName(ExtractFileName(fileName));
-    if (AppName.empty())
-        AppName = fromName.Name;
+    if (AppName.empty()) {
+        // A name of platform words only, or a word any archive could have ("app", "release"),
+        // says nothing: the main program's name does then.
+        const std::string lower = LowerAscii(fromName.Name);
+        const bool generic = lower.empty() || lower == "app" || lower == "application" ||
+                             lower == "release" || lower == "dist" || lower == "package" ||
+                             lower == "program" || lower == "download";
+        const int main = Members.MainIndex();
+        if (generic && main >= 0)
+            AppName = ProgramShortcutName(Members.Items(main).FileName);
+        else
+            AppName = fromName.Name.empty() ? ArchiveBaseName(fileName) : fromName.Name;
+    }
     // Metainfo that a vendor did not bring up to date names an older release than the archive.
     if (Version.empty() || (bundledIdentity && !fromName.Version.empty() &&
                             CompareVersionTexts(Version, fromName.Version) < 0))

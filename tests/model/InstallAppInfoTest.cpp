@@ -598,3 +598,21 @@ TEST_F(Plan, MetainfoNamesTheApplicationButNeverAnOlderVersion) {
 }
 
 } // namespace
+
+namespace {
+
+// An archive named by platform words only ("app-x86_64-unknown-linux-gnu") takes the name of
+// its program; one with no program and no name but a version keeps its file name.
+TEST_F(Plan, AnArchiveNamedOnlyByItsPlatformTakesItsProgramsName) {
+    qmtest::WriteFile(source + "/mytool", "#!/bin/sh\n");
+    fs::permissions(source + "/mytool", fs::perms::owner_all);
+    ASSERT_TRUE(info.OpenArchive("/dl/app-x86_64-unknown-linux-gnu.zip"));
+    EXPECT_EQ(info.AppName, "mytool");
+    fs::remove(source + "/mytool");
+    qmtest::WriteFile(source + "/README", "source\n");
+    ASSERT_TRUE(info.OpenArchive("/dl/linux-6.6.8.tar.xz"));
+    EXPECT_EQ(info.AppName, "linux-6.6.8");
+    EXPECT_EQ(info.Version, "6.6.8");
+}
+
+} // namespace
