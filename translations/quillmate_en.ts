@@ -650,10 +650,6 @@ Use this folder anyway?</translation>
 <context>
     <name>Quill</name>
     <message>
-        <source>使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)</source>
-        <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders]  (more: quill --help)</translation>
-    </message>
-    <message>
         <source>コマンドがありません。</source>
         <translation>No command given.</translation>
     </message>
@@ -900,6 +896,14 @@ Use this folder anyway?</translation>
         <translation>Warning: some files of the archive could not be extracted.</translation>
     </message>
     <message>
+        <source>インストール済みの %1 %2 を古いバージョン %3 に戻します。</source>
+        <translation>Going back from the installed %1 %2 to the earlier version %3.</translation>
+    </message>
+    <message>
+        <source>使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (詳しくは quill --help)</source>
+        <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (more: quill --help)</translation>
+    </message>
+    <message>
         <source>quill - アーカイブで配布されるアプリケーションをインストールします
 
   quill plan ARCHIVE [--json]
@@ -918,7 +922,7 @@ Use this folder anyway?</translation>
       インストール済みアプリケーションの一覧を表示します。
   quill show APP [--json]
       インストール済みアプリケーションの詳細を表示します。
-  quill uninstall APP [--yes] [--keep-folders]
+  quill uninstall APP [--yes] [--keep-folders] [--json]
       アプリケーションをアンインストールします。
 
 APP は ID か名前 (英字の大文字と小文字は区別しません) です。
@@ -943,7 +947,7 @@ APP は ID か名前 (英字の大文字と小文字は区別しません) で�
       Lists the installed applications.
   quill show APP [--json]
       Shows the details of an installed application.
-  quill uninstall APP [--yes] [--keep-folders]
+  quill uninstall APP [--yes] [--keep-folders] [--json]
       Uninstalls the application.
 
 APP is an ID or a name (upper and lower case count the same).
@@ -952,8 +956,24 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
 </translation>
     </message>
     <message>
-        <source>インストール済みの %1 %2 を古いバージョン %3 に戻します。</source>
-        <translation>Going back from the installed %1 %2 to the earlier version %3.</translation>
+        <source>デスクトップ</source>
+        <translation>desktop</translation>
+    </message>
+    <message>
+        <source>メニュー</source>
+        <translation>menu</translation>
+    </message>
+    <message>
+        <source>コマンド</source>
+        <translation>command</translation>
+    </message>
+    <message>
+        <source>メイン</source>
+        <translation>main</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>help</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "model/FolderCheck.h"
 #include "model/InstallList.h"
 #include "model/InstallOption.h"
+#include "model/VisibleText.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
@@ -27,8 +28,9 @@ namespace qm {
 namespace {
 
 const char* const kUsage = QM_TRANSLATE_NOOP(
-    "Quill", "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
-             "show APP [--json] | uninstall APP [--yes] [--keep-folders]  (詳しくは quill --help)");
+    "Quill",
+    "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
+    "show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (詳しくは quill --help)");
 
 const char* const kHelp = QM_TRANSLATE_NOOP(
     "Quill",
@@ -50,7 +52,7 @@ const char* const kHelp = QM_TRANSLATE_NOOP(
     "      インストール済みアプリケーションの一覧を表示します。\n"
     "  quill show APP [--json]\n"
     "      インストール済みアプリケーションの詳細を表示します。\n"
-    "  quill uninstall APP [--yes] [--keep-folders]\n"
+    "  quill uninstall APP [--yes] [--keep-folders] [--json]\n"
     "      アプリケーションをアンインストールします。\n"
     "\n"
     "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
@@ -328,9 +330,9 @@ void PrintPlan(const TOpenedArchive& opened) {
     for (int i = 0; i < members.Count(); ++i)
         targets += Installed(members.Items(i)) ? 1 : 0;
     Out(Args(Tr("Quill", "アーカイブ:       %1\n"), plan.ArchiveName));
-    Out(Args(Tr("Quill", "名前:             %1\n"), plan.AppName));
+    Out(Args(Tr("Quill", "名前:             %1\n"), VisibleText(plan.AppName)));
     Out(Args(Tr("Quill", "バージョン:       %1\n"), plan.Version.empty() ? "-" : plan.Version));
-    Out(Args(Tr("Quill", "インストール先:   %1\n"), InstallFolderOf(opened)));
+    Out(Args(Tr("Quill", "インストール先:   %1\n"), VisibleText(InstallFolderOf(opened))));
     if (opened.UpdateOf)
         Out(Args(Tr("Quill", "アップデート対象: %1 %2 (ID %3)\n"), opened.UpdateOf->AppName,
                  opened.UpdateOf->Version, std::to_string(opened.UpdateOf->AppId)));
@@ -338,20 +340,26 @@ void PrintPlan(const TOpenedArchive& opened) {
         Out(Tr("Quill", "アップデート対象: なし (新規インストール)\n"));
     const std::string main = MemberOfRole(members, members.MainIndex());
     const std::string help = MemberOfRole(members, members.HelpIndex());
-    Out(Args(Tr("Quill", "メインプログラム: %1\n"), main.empty() ? "-" : main));
-    Out(Args(Tr("Quill", "ヘルプファイル:   %1\n"), help.empty() ? "-" : help));
+    Out(Args(Tr("Quill", "メインプログラム: %1\n"), main.empty() ? "-" : VisibleText(main)));
+    Out(Args(Tr("Quill", "ヘルプファイル:   %1\n"), help.empty() ? "-" : VisibleText(help)));
     Out(Args(Tr("Quill", "ファイル:         %1 個 (インストール %2 個)\n"),
              std::to_string(members.Count()), std::to_string(targets)));
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
         std::string marks;
         for (const std::string& name : ShortcutNames(m))
-            marks += (marks.empty() ? " [" : ",") + name;
+            marks += (marks.empty() ? " [" : ",") + (name == "desktop" ? Tr("Quill", "デスクトップ")
+                                                     : name == "menu" ? Tr("Quill", "メニュー")
+                                                     : name == "command" ? Tr("Quill", "コマンド")
+                                                                         : VisibleText(name));
         if (!marks.empty())
             marks += "]";
-        const char* role = m.Role() == mrMain ? "main " : m.Role() == mrHelp ? "help " : "     ";
-        std::printf("  %s %s%s  ->  %s%s\n", Installed(m) ? "+" : "-", role, MemberPath(m).c_str(),
-                    Destination(m).c_str(), marks.c_str());
+        const std::string role = m.Role() == mrMain   ? Tr("Quill", "メイン") + " "
+                                 : m.Role() == mrHelp ? Tr("Quill", "ヘルプ") + " "
+                                                      : std::string();
+        std::printf("  %s %s%s  ->  %s%s\n", Installed(m) ? "+" : "-", role.c_str(),
+                    VisibleText(MemberPath(m)).c_str(), VisibleText(Destination(m)).c_str(),
+                    marks.c_str());
     }
 }
 
@@ -619,7 +627,9 @@ int CommandInstall(const TArguments& args) {
     }
     const std::string* commandName = args.Value("--command-name");
     const bool command = args.Has("--command") || commandName != nullptr;
-    if (setShortcuts || command) {
+    // With nothing to make a shortcut for, --no-shortcut is satisfied as it is.
+    if ((setShortcuts && shortcuts != 0) || command ||
+        (setShortcuts && plan.Members.MainIndex() >= 0)) {
         const int main = plan.Members.MainIndex();
         if (main < 0)
             throw Exception(
@@ -759,18 +769,27 @@ void OnSignal(int) {
 
 } // namespace
 
+int Failed(bool json, const std::string& message, int exit) {
+    if (json)
+        std::printf("%s\n",
+                    TJson::Object().Text("error", message).Number("exit", exit).Str().c_str());
+    return exit;
+}
+
 int RunQuill(const std::vector<std::string>& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
         std::fputs(Tr("Quill", kHelp).c_str(), stdout);
         return 0;
     }
+    // A failure with --json is an object on standard output too, for a script to read.
+    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
     TArguments parsed;
     try {
         parsed = ParseArguments(args);
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());
         Note(Tr("Quill", kUsage));
-        return 64;
+        return Failed(json, e.Message(), 64);
     }
     // A break stops an extraction at its next member, and the working folder goes; the tools
     // handle their own (the handler is not inherited by what they start).
@@ -792,13 +811,13 @@ int RunQuill(const std::vector<std::string>& args) {
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());
         Note(Tr("Quill", kUsage));
-        return 64;
+        return Failed(json, e.Message(), 64);
     } catch (const Exception& e) {
         Note("quill: " + e.Message());
-        return 1;
+        return Failed(json, e.Message(), 1);
     } catch (const std::exception& e) {
         Note(std::string("quill: ") + e.what());
-        return 1;
+        return Failed(json, e.what(), 1);
     }
 }
 

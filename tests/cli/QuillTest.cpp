@@ -641,6 +641,29 @@ TEST(Quill, ABundledEntrysExecKeepsWhatTheVendorWrote) {
     EXPECT_EQ(entry.find("Name[de]"), std::string::npos) << entry;
 }
 
+// What a script and a newcomer meet: a failure with --json is an object on standard output,
+// --no-shortcut is satisfied by an archive with no program, and a name that turns text around
+// (U+202E) is shown with its mark visible.
+TEST(Quill, ErrorsInJsonNoShortcutWithoutAProgramAndVisibleNames) {
+    const TRun missing = Quill("plan /nonexistent/x.zip --json");
+    EXPECT_EQ(missing.Exit, 1);
+    const QJsonObject error = Json(missing).toObject();
+    EXPECT_EQ(error["exit"].toInt(), 1);
+    EXPECT_FALSE(S(error["error"]).empty());
+    EXPECT_EQ(Json(Quill("uninstall nothing-such --json")).toObject()["exit"].toInt(), 1);
+
+    const std::string dir = qmtest::MakeTempFolder("docs");
+    qmtest::WriteFile(dir + "/docs/guide.txt", "read");
+    qmtest::WriteFile(dir + "/docs/evil\u202Etxt.exe", "MZ");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && zip -qr docs.zip docs/guide.txt"), 0);
+    const TRun noShortcut = Quill("install '" + dir + "/docs.zip' --no-shortcut --yes");
+    EXPECT_EQ(noShortcut.Exit, 0) << noShortcut.Err;
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && bsdtar -czf bidi.tar.gz docs"), 0);
+    const TRun plan = Quill("plan '" + dir + "/bidi.tar.gz'");
+    ASSERT_EQ(plan.Exit, 0) << plan.Err;
+    EXPECT_EQ(plan.Out.find("\u202E"), std::string::npos) << "the override is never printed raw";
+}
+
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     const std::string dir = qmtest::MakeTempFolder("lsapp");
     ASSERT_EQ(qmtest::Run("cd '" + dir +
