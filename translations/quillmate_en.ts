@@ -2561,5 +2561,9 @@ Install anyway?</translation>
         <source>ショートカットを作成する場所を選択します。</source>
         <translation>Choose where to create shortcuts.</translation>
     </message>
+    <message>
+        <source>ファイル &quot;%1&quot; が見つかりません。</source>
+        <translation>The file &quot;%1&quot; was not found.</translation>
+    </message>
 </context>
 </TS>

@@ -177,6 +177,15 @@ void TfrmWizard::CreatePages() {
         rdgUpdateOption->setObjectName(QStringLiteral("rdgUpdateOption"));
         rdgUpdateOption->SetItemIndex(0);
         box->addWidget(rdgUpdateOption);
+        // What belongs to an update is enabled only while an update is chosen.
+        const auto follow = [this] {
+            const bool update = rdoInstallUpdate->isChecked();
+            for (QWidget* w : std::initializer_list<QWidget*>{edtUpdateTarget, btnSelUpdateTarget,
+                                                              rdgUpdateOption})
+                w->setEnabled(update);
+        };
+        connect(rdoInstallUpdate, &QRadioButton::toggled, this, follow);
+        follow();
     }
     // 2: name and version.
     tabAppName = NewPage("tabAppName", tr("アプリケーションの名前とバージョンを設定します。"));
@@ -554,6 +563,11 @@ bool TfrmWizard::LeaveArchivePage() {
     if (text.isEmpty())
         return false;
     const std::string path = QFileInfo(text).absoluteFilePath().toStdString();
+    // A path that is not there is said so, as the window and quill say it.
+    if (!QFileInfo(text).isFile()) {
+        ShowError(tr("ファイル \"%1\" が見つかりません。").arg(ShownText(path)));
+        return false;
+    }
     // The archive open in the main window is not extracted again: that would throw away what
     // the user set there before starting the wizard.
     const TInstallAppInfo* plan = FMain.InstallInfo();

@@ -360,3 +360,30 @@ TEST_F(UpdateAndWizard, ACancelledWizardLeavesThePlanAndTheTargetAndReopeningEmp
     EXPECT_EQ(d.cmbMainExe->count(), 0);
     EXPECT_EQ(d.MainExe(), "");
 }
+
+namespace {
+
+// The wizard's first page says a path that is not there was not found, as the window does, and
+// its update controls are enabled only while an update is chosen.
+TEST_F(UpdateAndWizard, AMissingArchiveIsNotFoundAndUpdateControlsFollowTheChoice) {
+    TfrmMain w;
+    TfrmWizard d(w, &w);
+    d.SetArchiveName("/nonexistent/tool-1.0.zip");
+    d.btnNextClick();
+    EXPECT_EQ(d.PageIndex(), 0);
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_TRUE(TUiHooks::Messages[0].contains("/nonexistent/tool-1.0.zip"));
+    EXPECT_TRUE(TUiHooks::Messages[0].contains(
+        QCoreApplication::translate("qm::TfrmWizard", "ファイル \"%1\" が見つかりません。")
+            .section(QLatin1String("%1"), 1)))
+        << TUiHooks::Messages[0].toStdString();
+
+    d.rdoInstallNew->setChecked(true);
+    EXPECT_FALSE(d.rdgUpdateOption->isEnabled());
+    EXPECT_FALSE(d.btnSelUpdateTarget->isEnabled());
+    d.rdoInstallUpdate->setChecked(true);
+    EXPECT_TRUE(d.rdgUpdateOption->isEnabled());
+    EXPECT_TRUE(d.btnSelUpdateTarget->isEnabled());
+}
+
+} // namespace
