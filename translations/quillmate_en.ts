@@ -2002,6 +2002,10 @@ Install anyway?</translation>
         <source>アップデート対象: %1 %2 (古いバージョン %3 に戻します)</source>
         <translation>Update of: %1 %2 (going back to the earlier version %3)</translation>
     </message>
+    <message>
+        <source>アーカイブを開くか (%1)、ここへドロップしてください。</source>
+        <translation>Open an archive (%1) or drop one here.</translation>
+    </message>
 </context>
 <context>
     <name>qm::TfrmOption</name>

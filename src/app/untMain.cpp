@@ -121,6 +121,7 @@ void TfrmMain::FormCreate() {
     TInstallAppInfo::RemoveStaleWorkFolders();
     FUpdateInfo = std::make_unique<TInstallAppInfo>();
     WatchDatabases();
+    UpdateStatusBar();
 }
 
 void TfrmMain::FormDestroy() {
@@ -275,6 +276,12 @@ void TfrmMain::EnableArchiveItems(bool enabled) {
 }
 
 void TfrmMain::UpdateStatusBar() {
+    // With no archive open, the one line says what to do first.
+    if (FInstallInfo == nullptr || FInstallInfo->Members.Count() == 0) {
+        stbMain->setText(tr("アーカイブを開くか (%1)、ここへドロップしてください。")
+                             .arg(actOpen->shortcut().toString(QKeySequence::NativeText)));
+        return;
+    }
     stbMain->setText(tr("ファイル数:%1").arg(lvFileModel->Count()));
 }
 

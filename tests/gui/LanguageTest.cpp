@@ -2,6 +2,7 @@
 // core's messages all come from the one choice of language; and every window holds its texts
 // whole in either language, no caption, label or choice cut by a layout too narrow for it. With
 // QMTEST_SHOTS=folder set, each window is also saved as a picture there, to look at.
+#include "widgets/Language.h"
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
@@ -18,7 +19,6 @@
 #include "dialogs/frmWizard.h"
 #include "platform/SystemError.h"
 #include "widgets/AboutBox.h"
-#include "widgets/Language.h"
 #include "widgets/UiHooks.h"
 
 #include "GuiTestApp.h"
@@ -173,7 +173,7 @@ TEST(EnglishInterface, TheWindowAndTheInstallDialogSpeakEnglish) {
     EXPECT_EQ(w.actOpen->toolTip(), "Open");
     EXPECT_EQ(w.lvFileModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
               "Install Path");
-    EXPECT_EQ(w.stbMain->text(), "Files: 0");
+    EXPECT_EQ(w.stbMain->text(), "Open an archive (Ctrl+O) or drop one here.");
 
     TfrmInstall dialog(w, &w);
     EXPECT_EQ(dialog.windowTitle(), "Install");
