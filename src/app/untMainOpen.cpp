@@ -91,8 +91,6 @@ void TfrmMain::actOpenExecute() {
     const QString fileName = RunOpenFileDialog(*dlgOpenArc);
     if (fileName.isEmpty())
         return;
-    FIniMain->WriteString(cfg::LastFolderSection, cfg::LastFolderKey,
-                          ExtractFilePath(QFileInfo(fileName).absoluteFilePath().toStdString()));
     if (OpenArchiveChecked(fileName.toStdString()) && IsUpdate)
         SelectUpdate(FUpdateInfo.get());
 }
@@ -106,6 +104,12 @@ bool TfrmMain::OpenArchiveChecked(const std::string& fileName) {
     }
     if (!OpenArchive(fileName) && !FExtractCancelled)
         throw Exception(Tr("qm::TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
+    // However it came (the open dialog, the command line, a drop, the wizard), the next open
+    // starts in the folder this archive came from.
+    if (!FExtractCancelled)
+        FIniMain->WriteString(
+            cfg::LastFolderSection, cfg::LastFolderKey,
+            ExtractFilePath(QFileInfo(Q(fileName)).absoluteFilePath().toStdString()));
     return !FExtractCancelled;
 }
 

@@ -449,6 +449,20 @@ TEST_F(MainWindow, AnArchiveNamedAtStartThatDoesNotOpenIsReported) {
     }
 }
 
+// A session started with an archive opens the next one in that archive's folder.
+TEST_F(MainWindow, TheFirstOpenStartsInTheFolderOfTheArchiveNamedAtStart) {
+    const std::string zip = MakeSampleZip("started.zip");
+    TfrmMain w(QStringList{QString::fromStdString(zip)});
+    w.show();
+    for (int i = 0; i < 50 && w.lvFileModel->Count() == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_GT(w.lvFileModel->Count(), 0);
+    TUiHooks::NextDialogs.clear();
+    w.actOpenExecute(); // no file queued: the dialog is cancelled
+    EXPECT_EQ(w.dlgOpenArc->directory().absolutePath().toStdString(),
+              fs::path(zip).parent_path().string());
+}
+
 // The check of a compressed tar runs beside its extraction: when it fails, the extraction stops,
 // its working folder goes, and the error is the check's, as when the check ran first.
 TEST_F(MainWindow, AFailingCheckDuringTheExtractionLeavesNothing) {
