@@ -1515,7 +1515,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>スタートメニュー(このユーザー)</source>
-        <translation>Start menu (this user)</translation>
+        <translation>Application menu (this user)</translation>
     </message>
     <message>
         <source>お気に入り(このユーザー)</source>
@@ -1535,7 +1535,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>スタートメニュー(全ユーザー)</source>
-        <translation>Start menu (all users)</translation>
+        <translation>Application menu (all users)</translation>
     </message>
     <message>
         <source>お気に入り(全ユーザー)</source>
@@ -1692,7 +1692,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     </message>
     <message>
         <source>このアプリケーションの実行には、アーカイブに対応するライブラリ(DLLファイル)が必要です。</source>
-        <translation>This application needs the library (DLL file) for the archive&apos;s format.</translation>
+        <translation>The archive formats are built in; the reader of this archive&apos;s format could not be loaded.</translation>
     </message>
     <message>
         <source>ファイル</source>
@@ -2193,7 +2193,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>スタートメニュー</source>
-        <translation>Start menu</translation>
+        <translation>Application menu</translation>
     </message>
     <message>
         <source>参照(&amp;R)...</source>
@@ -2225,7 +2225,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>スタートメニューの場所を選択します。</source>
-        <translation>Choose the place in the start menu.</translation>
+        <translation>Choose the place in the application menu.</translation>
     </message>
     <message>
         <source>ショートカット名</source>
@@ -2253,11 +2253,11 @@ Install anyway?</translation>
     </message>
     <message>
         <source>スタートメニューの場所が不正です</source>
-        <translation>Invalid start menu place</translation>
+        <translation>Invalid application menu place</translation>
     </message>
     <message>
         <source>スタートメニューの場所には、スタートメニューの中のフォルダを「..」を使わずに指定してください。</source>
-        <translation>Please give a folder inside the start menu, without &quot;..&quot;.</translation>
+        <translation>Please give a folder inside the application menu, without &quot;..&quot;.</translation>
     </message>
     <message>
         <source>カスタムフォルダが不正です</source>
@@ -2483,7 +2483,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>スタートメニューに登録</source>
-        <translation>Add to the start menu</translation>
+        <translation>Add to the application menu</translation>
     </message>
     <message>
         <source>デスクトップに登録</source>

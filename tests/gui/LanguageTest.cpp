@@ -181,6 +181,9 @@ TEST(EnglishInterface, TheWindowAndTheInstallDialogSpeakEnglish) {
     EXPECT_EQ(dialog.lblAppName->text(), "Tool 1.0 will be installed.");
     EXPECT_EQ(dialog.cmbOverWrite->itemText(3), "Back up, then overwrite");
     EXPECT_EQ(dialog.btnInstall->text(), "&Install");
+    // Words of this platform: the application menu, not a start menu.
+    TfrmWizard wizard(w, &w);
+    EXPECT_EQ(wizard.chkAddStartMenu->text(), "Add to the application menu");
 
     // The help command opens the English guide, where there is one.
     TUiHooks::Reset();
