@@ -441,19 +441,9 @@ std::string TfrmWizard::InstallFolder() const {
     std::string folder = base.empty() ? std::string(1, PathDelim) : WithTrailingDelim(base);
     if (!chkMakeSub->isChecked())
         return folder;
-    // The plan's own folder is named after the application already.
-    const TInstallAppInfo* plan = FMain.InstallInfo();
-    if (plan != nullptr && !plan->Members.InstallRoot.empty() &&
-        folder == WithTrailingDelim(plan->Members.InstallRoot))
-        return folder;
-    std::string sub;
-    if (cmbMainExe->currentIndex() >= 1) {
-        sub = cmbMainExe->currentData().toString().toStdString();
-        sub = RemoveFileExt(sub.substr(sub.rfind('/') + 1));
-    } else {
-        sub = ParseArchiveName(ExtractFileName(edtArchive->text().toStdString())).Name;
-    }
-    return WithSubfolder(folder, sub);
+    // Exactly one subfolder, named after the application as the name page has it.
+    const std::string name = edtAppName->text().toStdString();
+    return name.empty() ? folder : ProposedInstallFolder(folder, name);
 }
 
 // --- moving between pages ---------------------------------------------------------------------
@@ -606,7 +596,13 @@ bool TfrmWizard::LeaveArchivePage() {
                                members.Items(members.HelpIndex()).HasShortcut());
     }
     chkAddCommand->setChecked(FMain.InstallInfo()->MainIsCommand());
-    edtInstallFolder->setText(Q(members.InstallRoot));
+    // The folder shown is the one the application's folder goes into, with the box that adds
+    // that folder ticked; a folder of another name (chosen in the window) is shown whole.
+    const std::string root = ExcludeTrailingPathDelimiter(members.InstallRoot);
+    const bool named =
+        !root.empty() && ExtractFileName(root) == InstallFolderName(FMain.AppNameText());
+    edtInstallFolder->setText(Q(named ? ExtractFilePath(root) : members.InstallRoot));
+    chkMakeSub->setChecked(named);
     FValuesLoaded = true;
     return true;
 }

@@ -39,9 +39,8 @@ std::mt19937& WorkFolderRandom() {
     return generator;
 }
 
-// The application name as one folder name below the program-files folder. The name comes from the
-// version resource of a file inside a downloaded archive, so a separator or a "." / ".." must not
-// let it choose a folder elsewhere.
+} // namespace
+
 std::string InstallFolderName(const std::string& appName) {
     std::string name = appName;
     for (char& c : name)
@@ -51,6 +50,12 @@ std::string InstallFolderName(const std::string& appName) {
         name = std::string(name.size(), '_');
     return name;
 }
+
+std::string ProposedInstallFolder(const std::string& parent, const std::string& appName) {
+    return WithSubfolder(IncludeTrailingPathDelimiter(parent), InstallFolderName(appName));
+}
+
+namespace {
 
 // Windows lists a folder in name order ignoring case (it compares upper-cased names); the order
 // decides which executable and help file are chosen, so every file system gets that order.

@@ -15,6 +15,14 @@ namespace qm {
 
 class TInstallList;
 
+// The application name as one folder name below the program-files folder. The name comes from
+// the version resource or the file names of a downloaded archive, so a separator, a control
+// character or a "." / ".." must not let it choose a folder elsewhere.
+std::string InstallFolderName(const std::string& appName);
+// The folder an application of that name gets below parent: one subfolder named after it,
+// unless parent is named so already.
+std::string ProposedInstallFolder(const std::string& parent, const std::string& appName);
+
 class TInstallAppInfo : public TPersistent {
 public:
     TInstallAppInfo() : Members(this) {}

@@ -172,8 +172,10 @@ TEST_F(UpdateAndWizard, WizardPagesListsAndFolders) {
     d.btnNextClick();
     ASSERT_EQ(d.PageIndex(), 1);
     EXPECT_EQ(d.edtAppName->text(), "Tool");
-    EXPECT_EQ(d.edtInstallFolder->text().toStdString(),
-              GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/");
+    // The folder shown is the one the application's folder goes into; the ticked box adds it.
+    EXPECT_EQ(d.edtInstallFolder->text().toStdString(), GetSpecialFolder(SF_PROGRAM_FILES));
+    EXPECT_TRUE(d.chkMakeSub->isChecked());
+    EXPECT_EQ(d.InstallFolder(), GetSpecialFolder(SF_PROGRAM_FILES) + "Tool/");
     d.btnNextClick();
     // Candidates by extension, case ignored; a name without one is in neither list.
     EXPECT_EQ(d.cmbMainExe->itemText(0), "(なし)");
@@ -188,17 +190,19 @@ TEST_F(UpdateAndWizard, WizardPagesListsAndFolders) {
     d.btnBackClick();
     ASSERT_EQ(d.PageIndex(), 3);
 
-    // The install folder: the box, then the main program's name or the archive's (without its
-    // version), never twice.
+    // The install folder: the box adds exactly one subfolder named after the application as
+    // the name page has it, never twice; the preview shows the final folder.
     d.edtInstallFolder->setText("/srv/apps");
-    EXPECT_EQ(d.InstallFolder(), "/srv/apps/tool/");
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/Tool/");
+    EXPECT_TRUE(d.lblFolderPreview->text().contains("/srv/apps/Tool/"));
     d.edtInstallFolder->setText("/srv/apps/Tool/");
     EXPECT_EQ(d.InstallFolder(), "/srv/apps/Tool/");
     d.edtInstallFolder->setText("/srv/apps");
-    d.cmbMainExe->setCurrentIndex(0);
-    EXPECT_EQ(d.InstallFolder(), "/srv/apps/wiz/");
+    d.edtAppName->setText("Wizard Tool");
+    EXPECT_EQ(d.InstallFolder(), "/srv/apps/Wizard Tool/");
     d.chkMakeSub->setChecked(false);
     EXPECT_EQ(d.InstallFolder(), "/srv/apps/");
+    d.cmbMainExe->setCurrentIndex(0);
     EXPECT_EQ(d.MainExe(), "");
     // Empty, relative and root folders are refused.
     for (const char* bad : {"", "apps", "/"}) {

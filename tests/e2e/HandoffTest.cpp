@@ -309,7 +309,7 @@ TEST_F(Handoff, TheWizardInstallsAndACancelledOneOnlyHandsBack) {
     std::unique_ptr<TInstallList> db = Database();
     ASSERT_EQ(db->Count(), 1);
     EXPECT_EQ(db->Items(0).AppName, "Wizard Tool");
-    EXPECT_EQ(qmtest::ReadFile(target + "/tool/doc/readme.txt"), "read me");
+    EXPECT_EQ(qmtest::ReadFile(target + "/Wizard Tool/doc/readme.txt"), "read me");
 }
 
 TEST_F(Handoff, CommandLineStartFollowsTheWizardSetting) {
