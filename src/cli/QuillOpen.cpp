@@ -85,10 +85,14 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
         opened.ExtractResult = archive.Extract(&sink, nullptr, TFileArgs{}, sender.WorkFolder());
         archive.OnProgress = nullptr;
         progress.Finish();
+        // A break does not wait for the check: it reads the whole stream, which may take long.
+        if (QuillInterrupted) {
+            if (checking)
+                check.Abandon();
+            throw TCancelled{};
+        }
         if (checking && !check.Passed())
             throw Exception(Tr("QuillOpen", "ファイルが不正か、または非対応のアーカイブです。"));
-        if (QuillInterrupted)
-            throw TCancelled{};
     };
     try {
         if (!plan.OpenArchive(path))

@@ -14,27 +14,33 @@ bool TBackgroundCheck::Worthwhile(const TArchiveFile& archive) {
 void TBackgroundCheck::Start(const TArchiveFile& archive) {
     // The archive object (and its library) is made here, on the caller's thread; only the check
     // itself runs on the other. No events: nothing of the library's shared hooks is touched.
-    FArchive = std::make_unique<TArchiveFile>();
-    FArchive->Options = archive.Options;
-    FArchive->Options.IncludeExtraStreams = false;
-    FArchive->SetFileName(archive.FileName());
-    FArchive->SetArchiverType(archive.ArchiverType());
-    FState = kRunning;
-    FThread = std::thread([this] {
+    FShared = std::make_shared<TShared>();
+    FShared->Archive = std::make_unique<TArchiveFile>();
+    TArchiveFile& check = *FShared->Archive;
+    check.Options = archive.Options;
+    check.Options.IncludeExtraStreams = false;
+    check.SetFileName(archive.FileName());
+    check.SetArchiverType(archive.ArchiverType());
+    FThread = std::thread([shared = FShared] {
         bool passed = false;
         try {
-            passed = FArchive->CheckArchive(1, 0) != 0;
+            passed = shared->Archive->CheckArchive(1, 0) != 0;
         } catch (...) {
             passed = false;
         }
-        FState = passed ? kPassed : kFailed;
+        shared->State = passed ? kPassed : kFailed;
     });
 }
 
 bool TBackgroundCheck::Passed() {
     if (FThread.joinable())
         FThread.join();
-    return FState.load() == kPassed;
+    return FShared->State.load() == kPassed;
+}
+
+void TBackgroundCheck::Abandon() {
+    if (FThread.joinable())
+        FThread.detach();
 }
 
 } // namespace qm

@@ -28,15 +28,21 @@ public:
     // Starts the check (mode 1, as before an extraction) of the archive's file with its kind.
     void Start(const TArchiveFile& archive);
     // The check has ended and found the archive bad (never blocks).
-    bool Failed() const { return FState.load() == kFailed; }
+    bool Failed() const { return FShared->State.load() == kFailed; }
     // Waits for the check; true when it passed.
     bool Passed();
+    // Leaves a running check to itself (a break: the process ends soon and waits for nothing);
+    // what it reads stays alive with it.
+    void Abandon();
 
 private:
     static constexpr int kRunning = 0, kPassed = 1, kFailed = 2;
-    std::unique_ptr<TArchiveFile> FArchive;
+    struct TShared {
+        std::unique_ptr<TArchiveFile> Archive;
+        std::atomic<int> State{kRunning};
+    };
+    std::shared_ptr<TShared> FShared = std::make_shared<TShared>();
     std::thread FThread;
-    std::atomic<int> FState{kRunning};
 };
 
 } // namespace qm
