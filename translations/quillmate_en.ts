@@ -2095,7 +2095,7 @@ Install anyway?</translation>
     </message>
     <message>
         <source>起動時にウィザードを実行する</source>
-        <translation>Run the wizard at start</translation>
+        <translation>Run the wizard for an archive named at start</translation>
     </message>
     <message>
         <source>その他</source>
