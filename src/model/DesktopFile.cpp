@@ -19,7 +19,9 @@ TDesktopFile TDesktopFile::Parse(const std::string& text) {
             end = text.size();
         std::string line = text.substr(at, end - at);
         at = end + 1;
-        if (!line.empty() && line.back() == '\r')
+        // CR LF line ends, and stray carriage returns before the line feed, are no part of the
+        // line (so the text written back reads the same).
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         TLine parsed;
         if (!line.empty() && line.front() == '[' && line.back() == ']') {

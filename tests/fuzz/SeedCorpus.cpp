@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace qm;
@@ -156,6 +157,36 @@ void VersionSeeds(const fs::path& peFolder) {
                           fs::copy_options::overwrite_existing, error);
 }
 
+// Entries, metainfo, names, programs and notes as archives and installs bring them.
+void ReaderSeeds(const fs::path& peFolder) {
+    Seed("fuzz_desktop", "entry",
+         "[Desktop Entry]\nType=Application\nName=Viewer\nName[de]=Betrachter\n"
+         "Exec=env A=1 \"/opt/My App/viewer\" --title 'X' %U\nIcon=viewer\n"
+         "MimeType=image/png;x-scheme-handler/https;\n[Desktop Action new]\nExec=viewer -n\n");
+    Seed("fuzz_desktop", "metainfo",
+         "<?xml version=\"1.0\"?><component type=\"desktop-application\"><id>a.b</id>"
+         "<name>Viewer</name><name xml:lang=\"de\">B</name><developer><name>D</name></developer>"
+         "<releases><release version=\"1.9\" date=\"2024-01-01\"/><release version=\"1.10\"/>"
+         "</releases></component>");
+    for (const char* name :
+         {"ripgrep-14.1.1-x86_64-pc-windows-msvc.zip\n14.1.1", "kafka_2.13-3.6.1.tgz\n3.6.1-rc1",
+          "tool-1.2-linux\n1.2", "eclipse-java-2024-12-R-linux-gtk-x86_64.tar.gz\n2024-12"})
+        Seed("fuzz_names", std::to_string(std::hash<std::string>()(name)), name);
+    Seed("fuzz_notes", "notes",
+         "QMN 1\nfolder\t/home/u/.local/opt/Tool/\nlink\t/home/u/.local/bin/tool\n"
+         "icon\t/home/u/.local/share/icons/hicolor/48x48/apps/quillmate-1-tool.png\n");
+    Seed("fuzz_programs", "script", "#!/bin/sh\necho hi\n");
+    std::error_code error;
+    fs::create_directories(Root / "fuzz_programs");
+    for (const auto& entry : fs::directory_iterator(peFolder, error))
+        if (entry.path().extension() == ".exe")
+            fs::copy_file(entry.path(), Root / "fuzz_programs" / entry.path().filename(),
+                          fs::copy_options::overwrite_existing, error);
+    // A real ELF program and shared library: this very executable and the C library.
+    fs::copy_file("/proc/self/exe", Root / "fuzz_programs" / "elf",
+                  fs::copy_options::overwrite_existing, error);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -171,5 +202,6 @@ int main(int argc, char** argv) {
     fs::create_directories(Root / "fuzz_version");
     if (argc > 2)
         VersionSeeds(argv[2]);
+    ReaderSeeds(argc > 2 ? fs::path(argv[2]) : fs::path());
     return 0;
 }

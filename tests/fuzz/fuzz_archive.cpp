@@ -7,9 +7,9 @@
 
 #include <csignal>
 #include <dlfcn.h>
-#include <sys/resource.h>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -33,7 +33,8 @@ const FamilyEntries kFamilies[] = {
 };
 
 std::string Replace(std::string text, const std::string& key, const std::string& value) {
-    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+    for (size_t at = text.find(key); at != std::string::npos;
+         at = text.find(key, at + value.size()))
         text.replace(at, key.size(), value);
     return text;
 }
@@ -93,12 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fputs("original", f);
         std::fclose(f);
     }
-    const std::string archive = qmfuzz::WriteInput(
-        std::string("arc/input") + family.extension, data + 1, size - 1);
+    const std::string archive =
+        qmfuzz::WriteInput(std::string("arc/input") + family.extension, data + 1, size - 1);
     const std::string prefix = family.prefix;
 
     reinterpret_cast<QM_CHECKARCHIVE_PROC>(Entry(module, prefix + "CheckArchive"))(archive.c_str(),
-                                                                                  0);
+                                                                                   0);
     // The listing as the program reads it: every member record until the end.
     auto open = reinterpret_cast<QM_OPENARCHIVE_PROC>(Entry(module, prefix + "OpenArchive"));
     auto close = reinterpret_cast<QM_CLOSEARCHIVE_PROC>(Entry(module, prefix + "CloseArchive"));

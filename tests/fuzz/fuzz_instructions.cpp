@@ -22,7 +22,8 @@ void Install(const std::string& path) {
     TInstallAppInfo plan2;
     TInstallOption option2;
     ReadInstallInstructions(path, plan2, option2);
-    QM_FUZZ_CHECK(option2.WorkFolder == option.WorkFolder && option2.OverWrite == option.OverWrite &&
+    QM_FUZZ_CHECK(option2.WorkFolder == option.WorkFolder &&
+                  option2.OverWrite == option.OverWrite &&
                   option2.UpdateMode == option.UpdateMode && option2.AllUsers == option.AllUsers);
     QM_FUZZ_CHECK(plan2.Members.Count() == plan.Members.Count());
     QM_FUZZ_CHECK(plan2.AppName == plan.AppName && plan2.Version == plan.Version);

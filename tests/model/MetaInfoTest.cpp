@@ -49,3 +49,12 @@ TEST(ParseMetaInfo, LoadsNoExternalEntity) {
            <component><name>A&x;</name></component>)");
     EXPECT_EQ(info.Name.find("root"), std::string::npos) << info.Name;
 }
+
+// Found by fuzzing: carriage returns before a line feed are no part of the line, however many;
+// an entry written back reads the same.
+TEST(DesktopFile, CarriageReturnsBeforeALineFeedAreNoPartOfTheLine) {
+    const TDesktopFile entry = TDesktopFile::Parse("[Desktop Entry]\r\r\nName=A\r\r\r\n");
+    EXPECT_EQ(entry.Value("Name"), "A");
+    EXPECT_EQ(entry.Text(), "[Desktop Entry]\nName=A\n");
+    EXPECT_EQ(TDesktopFile::Parse(entry.Text()).Text(), entry.Text());
+}
