@@ -62,24 +62,6 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
     return button;
 }
 
-// The candidate list a member goes into, by its extension in lower case: 1 main executables,
-// 2 help files, 0 neither.
-int CandidateKind(const std::string& fileName) {
-    const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos)
-        return 0;
-    std::string key = fileName.substr(dot);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    key += ";";
-    if (std::string(".exe;.msi;").find(key) != std::string::npos)
-        return 1;
-    if (std::string(".chm;.hlp;.hxs;.txt;.md;.html;.htm;.pdf;").find(key) != std::string::npos)
-        return 2;
-    return 0;
-}
-
 // Selects the entry equal (case ignored) to text, or nothing.
 void SelectEntry(QComboBox* list, const QString& text) {
     list->setCurrentIndex(-1);
@@ -653,7 +635,7 @@ void TfrmWizard::FillCandidates() {
     for (int i = 0; i < members.Count(); ++i) {
         const TFileMember& m = members.Items(i);
         // Windows programs by their extension, Linux programs by their content.
-        int kind = CandidateKind(m.FileName);
+        int kind = CandidateKindOf(m.FileName);
         if (kind == 0 && FMain.InstallInfo()->IsNativeProgram(m))
             kind = 1;
         if (kind == 1)

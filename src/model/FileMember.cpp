@@ -386,12 +386,30 @@ bool IsHelperProgramName(const std::string& fileName) {
            has("crash_handler") || name.compare(0, 5, "unins") == 0;
 }
 
+namespace {
+
+const std::vector<std::string> kMainExts = {".exe", ".msi"};
+// The help files of Windows programs first, then those of other programs.
+const std::vector<std::string> kHelpExts = {".chm", ".hlp",  ".hxs", ".txt",
+                                            ".md",  ".html", ".htm", ".pdf"};
+
+} // namespace
+
+int CandidateKindOf(const std::string& fileName) {
+    const std::string ext = LowerAscii(ExtractFileExt(fileName));
+    if (std::find(kMainExts.begin(), kMainExts.end(), ext) != kMainExts.end())
+        return 1;
+    const int nameClass = HelpNameClass(fileName);
+    if (nameClass > 2)
+        return 0; // a licence or a notice
+    if (std::find(kHelpExts.begin(), kHelpExts.end(), ext) != kHelpExts.end() ||
+        (nameClass == 0 && LowerAscii(fileName) == "readme"))
+        return 2;
+    return 0;
+}
+
 void TFileMembers::AutoSelect(std::uint8_t role) {
-    static const std::vector<std::string> mainExts = {".exe", ".msi"};
-    // The help files of Windows programs first, then those of other programs.
-    static const std::vector<std::string> helpExts = {".chm", ".hlp",  ".hxs", ".txt",
-                                                      ".md",  ".html", ".htm", ".pdf"};
-    const auto& exts = role == mrMain ? mainExts : helpExts;
+    const auto& exts = role == mrMain ? kMainExts : kHelpExts;
 
     // For a help file its name counts first: a guide before any other text, a history only when
     // nothing else is there, a licence or a notice never. Then the best extension rank wins; among

@@ -116,6 +116,10 @@ private:
 // part of the program's own layout (bin, lib, share, usr, x64...), which the program may need.
 std::string TopFolderOf(const TFileMembers& members);
 
+// Which choice a file is offered for by its name, as AutoSelect chooses: 1 a Windows program
+// (.exe, .msi), 2 a help file (by its extension, or a README without one; never a licence or a
+// notice), 0 neither. A Linux program is told by its content (TInstallAppInfo::IsNativeProgram).
+int CandidateKindOf(const std::string& fileName);
 // Whether a file is a Windows program by its name (.exe, .msi, .com, .bat, .cmd): one that runs
 // through wine.
 bool IsWindowsProgramName(const std::string& fileName);

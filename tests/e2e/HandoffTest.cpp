@@ -874,4 +874,50 @@ TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
     OpenByCommand(w, v2);
     ASSERT_TRUE(w.IsUpdate);
     compare(w, v2);
+
+    // The wizard proposes what the plan and quill give: name, main program, help file, folder;
+    // for what vendors really ship: both builds of a Windows program, a launcher beside helpers,
+    // an archive named by its platform only.
+    const auto compareWizard = [&](TfrmMain& window, const std::string& archive) {
+        const QJsonObject q = quillPlan(archive);
+        ASSERT_FALSE(q.isEmpty()) << archive;
+        Answer<TfrmWizard>([&](TfrmWizard& d) {
+            d.edtArchive->setText(QString::fromStdString(archive));
+            d.btnNextClick();
+            d.btnNextClick();
+            EXPECT_EQ(d.AppName(), q["name"].toString().toStdString()) << archive;
+            d.btnNextClick();
+            if (d.PageIndex() == 3) {
+                EXPECT_EQ(d.InstallFolder(), q["install_folder"].toString().toStdString())
+                    << archive;
+                d.btnNextClick();
+            }
+            EXPECT_EQ(d.MainExe(), q["main"].toString().toStdString()) << archive;
+            EXPECT_EQ(d.HelpFile(), q["help"].toString().toStdString()) << archive;
+            return int(QDialog::Rejected);
+        });
+        window.actWizard->trigger();
+        compare(window, archive);
+    };
+    const std::string dir = qmtest::MakeTempFolder("vendors");
+    fs::create_directories(dir + "/notifu");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool32.exe", dir + "/notifu/notifu.exe");
+    fs::copy_file(qmtest::TestDataFolder() + "/pe/tool64.exe", dir + "/notifu/notifu64.exe");
+    qmtest::WriteFile(dir + "/notifu/README", "read me");
+    qmtest::WriteFile(dir + "/notifu/LICENSE.txt", "licence");
+    fs::create_directories(dir + "/idea-IC-243.1/bin");
+    qmtest::WriteFile(dir + "/main.c", "int main(void) { return 0; }\n");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && cc -o idea-IC-243.1/bin/fsnotifier main.c && " +
+                          "printf '#!/bin/sh\\n' > idea-IC-243.1/bin/idea.sh && chmod 755 " +
+                          "idea-IC-243.1/bin/idea.sh && mkdir -p plat && cp idea-IC-243.1/bin/" +
+                          "idea.sh plat/mytool && zip -qr notifu-1.7.zip notifu && bsdtar -czf " +
+                          "ideaIC-2024.3.tar.gz idea-IC-243.1 && cd plat && zip -q " +
+                          "../app-x86_64-unknown-linux-gnu.zip mytool"),
+              0);
+    for (const char* archive :
+         {"notifu-1.7.zip", "ideaIC-2024.3.tar.gz", "app-x86_64-unknown-linux-gnu.zip"}) {
+        TfrmMain fresh;
+        OpenByCommand(fresh, dir + "/" + archive);
+        compareWizard(fresh, dir + "/" + archive);
+    }
 }
