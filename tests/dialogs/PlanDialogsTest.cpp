@@ -10,6 +10,8 @@
 
 #include "DialogTestApp.h"
 
+#include "Sandbox.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -71,11 +73,13 @@ TEST_F(PlanDialogs, InstallPathRefusesNoFolderARelativeOneAndTheRoot) {
         EXPECT_TRUE(TUiHooks::Messages.first().contains(QString::fromUtf8(bad.says)))
             << TUiHooks::Messages.first().toStdString();
     }
-    dialog.SetInstallPath("/opt/tool");
+    // A folder the user may write (the dialog refuses the others).
+    const std::string tool = qmtest::SandboxRoot() + "/opt/tool";
+    dialog.SetInstallPath(tool);
     dialog.SetAllFiles(true);
     dialog.SetIgnorePaths(true);
     EXPECT_TRUE(PressOk(dialog, dialog.btnOk));
-    EXPECT_EQ(dialog.InstallPath(), "/opt/tool/"); // a typed folder gets its delimiter
+    EXPECT_EQ(dialog.InstallPath(), tool + "/"); // a typed folder gets its delimiter
     EXPECT_TRUE(dialog.AllFiles());
     EXPECT_TRUE(dialog.chkAbs->isChecked());
     dialog.SetAllFiles(false);
@@ -124,34 +128,38 @@ TEST_F(PlanDialogs, ShortcutPlacesOutsideTheirFolderAreRefused) {
 
 TEST_F(PlanDialogs, CustomFoldersAreAddedSortedReplacedAndDeleted) {
     TfrmShortcut dialog;
-    dialog.SetCustomFolders({"/b/", "/A/"});
-    auto typeFolder = [](const char* folder, QString* startedWith = nullptr) {
+    // Folders the user may write (the folder dialog refuses the others), sorted by name.
+    const std::string r = qmtest::SandboxRoot();
+    dialog.SetCustomFolders({r + "/b/", r + "/A/"});
+    auto typeFolder = [](const std::string& folder, QString* startedWith = nullptr) {
         TUiHooks::NextDialogs.push_back([folder, startedWith](QDialog& d) {
             auto& edit = dynamic_cast<TfrmEditPath&>(d);
             if (startedWith != nullptr)
                 *startedWith = edit.edtPath->text();
-            edit.edtPath->setText(QString::fromUtf8(folder));
+            edit.edtPath->setText(QString::fromStdString(folder));
             edit.btnOk->click();
             return edit.result();
         });
     };
-    typeFolder("/c");
+    typeFolder(r + "/c");
     dialog.btnAdd->click();
-    typeFolder("/b/");
+    typeFolder(r + "/b/");
     dialog.btnAdd->click(); // the same folder twice is allowed
-    EXPECT_EQ(dialog.CustomFolders(), (std::vector<std::string>{"/A/", "/b/", "/b/", "/c/"}));
+    EXPECT_EQ(dialog.CustomFolders(),
+              (std::vector<std::string>{r + "/A/", r + "/b/", r + "/b/", r + "/c/"}));
 
     // Editing starts from an empty box and replaces the selected entry.
     dialog.lbxCustomPath->setCurrentRow(0);
     QString startedWith = "unset";
-    typeFolder("/z/", &startedWith);
+    typeFolder(r + "/z/", &startedWith);
     dialog.btnEdit->click();
     EXPECT_EQ(startedWith, "");
-    EXPECT_EQ(dialog.CustomFolders(), (std::vector<std::string>{"/b/", "/b/", "/c/", "/z/"}));
+    EXPECT_EQ(dialog.CustomFolders(),
+              (std::vector<std::string>{r + "/b/", r + "/b/", r + "/c/", r + "/z/"}));
 
     dialog.lbxCustomPath->setCurrentRow(2);
     dialog.btnDelete->click();
-    EXPECT_EQ(dialog.CustomFolders(), (std::vector<std::string>{"/b/", "/b/", "/z/"}));
+    EXPECT_EQ(dialog.CustomFolders(), (std::vector<std::string>{r + "/b/", r + "/b/", r + "/z/"}));
 
     // Cancelling the folder dialog adds nothing.
     dialog.btnAdd->click();
@@ -172,9 +180,10 @@ TEST_F(PlanDialogs, EditPathRefusesNoFolderARelativeOneAndOneThatClimbs) {
     PressOk(dialog, dialog.btnOk);
     EXPECT_EQ(TUiHooks::Messages.first(), "パスが指定されていません\nショートカット作成先"
                                           "フォルダのパスを入力してください。");
-    dialog.edtPath->setText("/home/u/Desktop");
+    const std::string desktop = qmtest::SandboxRoot() + "/home/Desktop";
+    dialog.edtPath->setText(QString::fromStdString(desktop));
     EXPECT_TRUE(PressOk(dialog, dialog.btnOk));
-    EXPECT_EQ(dialog.Path(), "/home/u/Desktop/");
+    EXPECT_EQ(dialog.Path(), desktop + "/");
 }
 
 TEST_F(PlanDialogs, QuickSettingsWriteTheSpecialFoldersAndOfferOnlyThoseThatExist) {

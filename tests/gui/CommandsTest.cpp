@@ -156,33 +156,36 @@ TEST_F(Commands, ChangeFolderWithoutSelectionPutsEveryFileIntoTheFolder) {
 
 TEST_F(Commands, ChangeFolderCutsBeforeTheArchiveFolderOnlyWhereTheInstallFolderEndsWithIt) {
     const std::string root = WithTrailingDelim(w().InstallInfo()->Members.InstallRoot);
+    // Folders the user may write: the dialog refuses the others.
+    const std::string x = qmtest::SandboxRoot() + "/x", y = qmtest::SandboxRoot() + "/y",
+                      z = qmtest::SandboxRoot() + "/z";
     Select({"a.dat"});
     TPreset preset;
-    AnswerInstallPath(&preset, [](TfrmInstallPath& d) { d.SetInstallPath("/x/Datasub"); });
+    AnswerInstallPath(&preset, [&](TfrmInstallPath& d) { d.SetInstallPath(x + "/Datasub"); });
     w().actChangeFolder->trigger();
     EXPECT_EQ(preset.path, root);
     EXPECT_FALSE(preset.all);
     EXPECT_FALSE(preset.ignore);
-    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), "/x/Datasub/sub/");
-    EXPECT_EQ(InstallColumn("a.dat"), "/x/Datasub/sub/");
+    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), x + "/Datasub/sub/");
+    EXPECT_EQ(InstallColumn("a.dat").toStdString(), x + "/Datasub/sub/");
     EXPECT_EQ(MemberOf("B.doc").GetInstallDir(), root); // not selected
 
     // "sub/" also occurs inside "Datasub/": only the end counts, and OK unchanged moves nothing.
     AnswerInstallPath(&preset);
     w().actChangeFolder->trigger();
-    EXPECT_EQ(preset.path, "/x/Datasub/");
+    EXPECT_EQ(preset.path, x + "/Datasub/");
     EXPECT_FALSE(preset.ignore);
-    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), "/x/Datasub/sub/");
+    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), x + "/Datasub/sub/");
 
     // The archive folder is found whatever the case of its ASCII letters.
-    MemberOf("a.dat").SetInstallDir("/y/SUB/", true);
+    MemberOf("a.dat").SetInstallDir(y + "/SUB/", true);
     AnswerInstallPath(&preset);
     w().actChangeFolder->trigger();
-    EXPECT_EQ(preset.path, "/y/");
+    EXPECT_EQ(preset.path, y + "/");
     EXPECT_FALSE(preset.ignore);
 
     // A destination without the archive folder is offered whole, with the ignore box checked.
-    MemberOf("a.dat").SetInstallDir("/z/other/", true);
+    MemberOf("a.dat").SetInstallDir(z + "/other/", true);
     TUiHooks::NextDialogs.push_back([&preset](QDialog& d) {
         auto& dialog = dynamic_cast<TfrmInstallPath&>(d);
         preset = {dialog.InstallPath(), dialog.AllFiles(), dialog.IgnorePaths()};
@@ -190,9 +193,9 @@ TEST_F(Commands, ChangeFolderCutsBeforeTheArchiveFolderOnlyWhereTheInstallFolder
         return int(QDialog::Rejected); // cancelled: nothing changes
     });
     w().actChangeFolder->trigger();
-    EXPECT_EQ(preset.path, "/z/other/");
+    EXPECT_EQ(preset.path, z + "/other/");
     EXPECT_TRUE(preset.ignore);
-    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), "/z/other/");
+    EXPECT_EQ(MemberOf("a.dat").GetInstallDir(), z + "/other/");
 }
 
 TEST_F(Commands, SettingTheMainExecutableSwapsItAndReadsItsVersion) {
