@@ -176,6 +176,20 @@ void ReaderSeeds(const fs::path& peFolder) {
          "QMN 1\nfolder\t/home/u/.local/opt/Tool/\nlink\t/home/u/.local/bin/tool\n"
          "icon\t/home/u/.local/share/icons/hicolor/48x48/apps/quillmate-1-tool.png\n");
     Seed("fuzz_programs", "script", "#!/bin/sh\necho hi\n");
+    {
+        TToolReport report;
+        report.Exit = 3;
+        report.AppId = 7;
+        report.AppName = "Tool";
+        report.Installed = 2;
+        report.Refused = {"/etc/passwd"};
+        report.Notices = {"a notice"};
+        Seed("fuzz_report", "report", FormatToolReport(report));
+    }
+    Seed("fuzz_images", "png",
+         std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x30\0\0\0\x30\x08\x06\0\0\0", 29));
+    Seed("fuzz_images", "svg", "<?xml version=\"1.0\"?><svg width=\"48\" height=\"48\"/>");
+    Seed("fuzz_images", "xpm", "/* XPM */\nstatic char *x[] = {\n\"48 48 2 1\",\n");
     std::error_code error;
     fs::create_directories(Root / "fuzz_programs");
     for (const auto& entry : fs::directory_iterator(peFolder, error))
