@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <csignal>
+
+#include <fcntl.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -662,6 +668,46 @@ TEST(Quill, ErrorsInJsonNoShortcutWithoutAProgramAndVisibleNames) {
     const TRun plan = Quill("plan '" + dir + "/bidi.tar.gz'");
     ASSERT_EQ(plan.Exit, 0) << plan.Err;
     EXPECT_EQ(plan.Out.find("\u202E"), std::string::npos) << "the override is never printed raw";
+}
+
+// A break while a compressed tar opens ends quill as cancelled, with nothing left behind, and
+// does not wait for the check of the whole stream.
+TEST(Quill, ABreakDuringAnOpenEndsAtOnceAndLeavesNothing) {
+    const std::string dir = qmtest::MakeTempFolder("break");
+    ASSERT_EQ(qmtest::Run("cd '" + dir + "' && mkdir big && for i in 1 2 3 4; do head -c 100M " +
+                          "/dev/zero > big/z$i; done && tar cf - big | xz -0 -T2 > big.tar.xz && " +
+                          "rm -r big"),
+              0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl(QM_QUILL, QM_QUILL, "plan", (dir + "/big.tar.xz").c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Once the extraction has begun (its working folder is there), the break.
+    const std::string data = qm::ExcludeTrailingPathDelimiter(qm::GetDataFolder());
+    for (int i = 0; i < 200; ++i) {
+        bool working = false;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(data, error))
+            working = working || (entry.is_directory() && entry.path().filename() != "apps");
+        if (working)
+            break;
+        ::usleep(10000);
+    }
+    ::kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(data, error))
+        EXPECT_FALSE(entry.is_directory() && entry.path().filename() != "apps")
+            << "a working folder is left: " << entry.path();
 }
 
 TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
