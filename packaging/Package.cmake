@@ -19,7 +19,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/${QM_LIBDIR
 # texts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "wine, xdg-utils, policykit-1, squashfs-tools, qt6-translations-l10n, desktop-file-utils, gtk-update-icon-cache")
+    "wine, xdg-utils, pkexec, polkitd, squashfs-tools, qt6-translations-l10n, desktop-file-utils, gtk-update-icon-cache")
 # The menus, the MIME cache and the icon cache are renewed by the triggers of
 # desktop-file-utils, shared-mime-info and the icon theme: no maintainer scripts.
 # The polkit actions of the installer and uninstaller: pkexec shows their own message ("install an

@@ -207,6 +207,7 @@ void TfrmMain::CreateMenus() {
     mitFile->addAction(mitClose);
     mitFile->addSeparator();
     mitExit = item("mitExit", tr("終了(&X)"), true);
+    mitExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // as users try
     mitFile->addAction(mitExit);
 
     mitSetting = menu(this, "mitSetting", tr("設定(&S)"));

@@ -173,6 +173,7 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace) {
                   !TfrmMain::IsPendingCommand(w.findChild<QAction*>(name)))
             << name;
     EXPECT_EQ(w.actShortCut->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(w.mitExit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     EXPECT_EQ(w.actSetMain->toolTip(), "メイン実行ファイルに指定");
     EXPECT_FALSE(w.actOpen->icon().isNull());
     EXPECT_TRUE(w.actClearShortcut->icon().isNull());
