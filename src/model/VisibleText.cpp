@@ -18,9 +18,17 @@ std::string VisibleText(const std::string& utf8) {
     for (size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        if (i + length > utf8.size() || (length > 1 && lead < 0xC0)) {
-            out.append(utf8, i, std::string::npos); // not UTF-8: left as it is
-            break;
+        bool valid = length == 1 || (lead >= 0xC2 && lead <= 0xF4 && i + length <= utf8.size());
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
+        if (!valid) {
+            // A byte that is no UTF-8 is shown as such, and the text after it is still looked
+            // at: a broken byte must not carry an override past the check.
+            char mark[16];
+            std::snprintf(mark, sizeof mark, "<%02X>", static_cast<unsigned>(lead));
+            out += mark;
+            ++i;
+            continue;
         }
         char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
         for (size_t k = 1; k < length; ++k)

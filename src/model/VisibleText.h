@@ -13,7 +13,8 @@ namespace qm {
 // invisible format characters, the byte order mark, tag characters.
 bool IsInvisibleCharacter(char32_t c);
 
-// The UTF-8 text with each such character written as "<U+XXXX>"; other text is unchanged.
+// The UTF-8 text with each such character written as "<U+XXXX>", and each byte that is no
+// UTF-8 as "<XX>"; other text is unchanged.
 std::string VisibleText(const std::string& utf8);
 
 } // namespace qm

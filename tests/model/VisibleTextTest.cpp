@@ -14,3 +14,10 @@ TEST(VisibleText, BidirectionalAndInvisibleCharactersAreShown) {
     // Ordinary text, Japanese and combining accents stay as they are.
     EXPECT_EQ(VisibleText("画像ビューア/cafe\u0301.txt"), "画像ビューア/cafe\u0301.txt");
 }
+
+// Found by fuzzing: a byte that is no UTF-8 before an override let the override through; it is
+// shown as a byte now, and what follows is still looked at.
+TEST(VisibleText, ABrokenByteCarriesNoOverridePastTheCheck) {
+    EXPECT_EQ(qm::VisibleText("a\x96\xE2\x80\xAEtxt.exe"), "a<96><U+202E>txt.exe");
+    EXPECT_EQ(qm::VisibleText("\xE2\x02x"), "<E2><U+0002>x");
+}
