@@ -1,5 +1,7 @@
 #include "platform/ProgramKind.h"
 
+#include "platform/Process.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -201,21 +203,7 @@ TWineAbility WineAbility() {
     static const TWineAbility ability = [] {
         TWineAbility a;
         const auto exists = [](const char* path) { return ::access(path, X_OK) == 0; };
-        const auto onPath = [](const std::string& name) {
-            const char* path = std::getenv("PATH");
-            std::string list = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-            std::size_t start = 0;
-            while (start <= list.size()) {
-                std::size_t end = list.find(':', start);
-                if (end == std::string::npos)
-                    end = list.size();
-                const std::string folder = list.substr(start, end - start);
-                start = end + 1;
-                if (!folder.empty() && ::access((folder + "/" + name).c_str(), X_OK) == 0)
-                    return true;
-            }
-            return false;
-        };
+        const auto onPath = [](const std::string& name) { return !FindInPath(name).empty(); };
         // Debian's wine64 and wine32 put their loaders here; other builds name them on PATH.
         a.Runs64 = exists("/usr/lib/wine/wine64") || onPath("wine64");
         a.Runs32 = exists("/usr/lib/wine/wine") || exists("/usr/lib/i386-linux-gnu/wine/wine") ||

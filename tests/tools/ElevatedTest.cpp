@@ -411,6 +411,23 @@ TEST_F(Elevated, ACommandNeverStandsInForOneOnPath) {
         qmtest::ReadFile(data + std::string(InstallInstructionName) + ".report"), report));
     ASSERT_EQ(report.Notices.size(), 1u);
     EXPECT_NE(report.Notices[0].find("\"ls\""), std::string::npos) << report.Notices[0];
+
+    // A name chosen in the plan (the user's file): only a plain name right in the system's
+    // folder of commands, never one on PATH, never another's file, never a way out of it.
+    const std::string bin = sys + "/usr/local/bin/";
+    qmtest::WriteFile(bin + "quillmate-taken", "someone else's");
+    Member(*plan, "app/ls").SetShortcutFolders({bin + "cat"});
+    Member(*plan, "app/quillmate-free-name")
+        .SetShortcutFolders(
+            {bin + "quillmate-chosen", bin + "quillmate-taken", bin + "../../../etc/cron.d/x"});
+    plan->AppId = SystemDatabase()->Items(0).AppId;
+    ASSERT_EQ(Install(*plan, work), 0);
+    EXPECT_TRUE(fs::is_symlink(bin + "quillmate-chosen"));
+    EXPECT_FALSE(fs::exists(bin + "cat"));
+    EXPECT_EQ(qmtest::ReadFile(bin + "quillmate-taken"), "someone else's");
+    EXPECT_FALSE(fs::exists(sys + "/etc/cron.d"));
+    EXPECT_FALSE(fs::exists(bin + "quillmate-free-name"))
+        << "the earlier name goes with the update";
 }
 
 } // namespace
