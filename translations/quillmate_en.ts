@@ -1637,8 +1637,8 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
         <translation>%1 will be installed.</translation>
     </message>
     <message>
-        <source>Web のアドレス・ページやメールを開く既定のアプリケーションにする (%1)</source>
-        <translation>Make it the default application for web addresses, web pages or mail (%1)</translation>
+        <source>Web のアドレス・ページやメールを開く既定のアプリケーションにする:</source>
+        <translation>Make it the default application for web addresses, web pages or mail:</translation>
     </message>
 </context>
 <context>

@@ -144,10 +144,11 @@ void ShowHandlerChoice(QCheckBox& box, const std::vector<std::string>& types) {
         else if (shown.size() == 3)
             shown << QStringLiteral("…");
     }
+    // The types on a line of their own: the pages are no wider than their other choices.
     box.setText(QCoreApplication::translate(
                     "qm::TfrmInstall",
-                    "Web のアドレス・ページやメールを開く既定のアプリケーションにする (%1)")
-                    .arg(shown.join(QStringLiteral(", "))));
+                    "Web のアドレス・ページやメールを開く既定のアプリケーションにする:") +
+                QLatin1Char('\n') + shown.join(QStringLiteral(", ")));
     box.setToolTip(all.join(QLatin1Char('\n')));
     // Never preset: a choice that appears is off.
     if (box.isHidden() != types.empty())
