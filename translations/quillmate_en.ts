@@ -87,6 +87,21 @@
     </message>
 </context>
 <context>
+    <name>ArchiveOpening</name>
+    <message>
+        <source>アーカイブの展開は取り消されました。</source>
+        <translation>The extraction of the archive was cancelled.</translation>
+    </message>
+    <message>
+        <source>ファイルが不正か、または非対応のアーカイブです。</source>
+        <translation>The file is damaged or not a supported archive.</translation>
+    </message>
+    <message>
+        <source>%1 に作業フォルダを作成できません。</source>
+        <translation>Cannot create a working folder in %1.</translation>
+    </message>
+</context>
+<context>
     <name>Archiver</name>
     <message>
         <source>この形式では書庫ファイルの作成をサポートしておりません。</source>
@@ -996,14 +1011,6 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>展開</source>
         <translation>Extracting</translation>
-    </message>
-    <message>
-        <source>ファイルが不正か、または非対応のアーカイブです。</source>
-        <translation>The file is damaged or not a supported archive.</translation>
-    </message>
-    <message>
-        <source>%1 に作業フォルダを作成できません。</source>
-        <translation>Cannot create a working folder in %1.</translation>
     </message>
 </context>
 <context>
@@ -1985,14 +1992,6 @@ Install anyway?</translation>
     <message>
         <source>ファイル &quot;%1&quot; が見つかりません。</source>
         <translation>The file &quot;%1&quot; was not found.</translation>
-    </message>
-    <message>
-        <source>%1 に作業フォルダを作成できません。</source>
-        <translation>Cannot create a working folder in %1.</translation>
-    </message>
-    <message>
-        <source>アーカイブの展開は取り消されました。</source>
-        <translation>The extraction of the archive was cancelled.</translation>
     </message>
     <message>
         <source>ファイルが不正か、または非対応のアーカイブです。</source>

@@ -5,8 +5,8 @@
 #include "app/Busy.h"
 #include "app/FileListModel.h"
 #include "app/Images.h"
+#include "cmarc/ArchiveOpening.h"
 #include "cmarc/Archives.h"
-#include "cmarc/BackgroundCheck.h"
 #include "dialogs/frmOption.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
@@ -86,6 +86,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     FIniMain->SetFileName("Quillmate.ini");
     FArcMain = std::make_unique<TArchiveFile>();
     FArcMain->Options = ArcMainOptions();
+    FOpener = std::make_unique<TArchiveOpening>(*FArcMain);
 
     CreateActions();
     CreateMenus();

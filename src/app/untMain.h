@@ -33,7 +33,7 @@ class QTreeView;
 namespace qm {
 
 class TArchiveFile;
-class TBackgroundCheck;
+class TArchiveOpening;
 class TChildProcess;
 class TDropDst;
 class TFileMember;
@@ -259,8 +259,8 @@ private:
 
     std::unique_ptr<TExtIniFile> FIniMain;
     std::unique_ptr<TArchiveFile> FArcMain;
-    // The check that runs beside the extraction of a compressed stream.
-    std::unique_ptr<TBackgroundCheck> FCheck;
+    // The check and extraction of an archive into a plan, shared with the command line.
+    std::unique_ptr<TArchiveOpening> FOpener;
     std::unique_ptr<TInstallAppInfo> FInstallInfo;
     std::unique_ptr<TInstallAppInfo> FUpdateInfo;
     // The plan that a newly opened one replaced: released once the open has returned, because

@@ -4,6 +4,7 @@
 
 #include "app/Busy.h"
 #include "app/FileListModel.h"
+#include "cmarc/ArchiveOpening.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
 #include "model/InstallList.h"
@@ -43,9 +44,8 @@ QString Q(const std::string& s) {
 void TfrmMain::FillFileList(TInstallAppInfo& plan) {
     // Without a working folder (a data folder that is read-only, full or not a folder) nothing
     // was extracted: an empty list would pass for an empty archive, so the open fails instead.
-    if (&plan == FOpening && plan.WorkFolder().empty())
-        throw EWriteError(
-            Args(Tr("qm::TfrmMain", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
+    if (&plan == FOpening)
+        RequireWorkFolder(plan);
     // A newly opened archive arrives in a plan of its own: it becomes the window's plan now,
     // and the one it replaces gives up its working folder.
     if (&plan == FOpening) {
@@ -167,12 +167,12 @@ void TfrmMain::DetectUpdate(bool opening) {
             if (!folder.empty() && FolderExists(folder) &&
                 !FDatabaseWatcher->directories().contains(QString::fromStdString(folder)))
                 FDatabaseWatcher->addPath(QString::fromStdString(folder));
-    TInstallAppInfo* target = FindUpdateFor(list, *FInstallInfo);
-    SetUpdateTarget(target);
     // A new install of an archive just opened gets a folder no other application has, and the
     // line under the name says so.
     std::string note;
-    if (opening && target == nullptr && FInstallInfo->KeepOwnFolder(list, note)) {
+    TInstallAppInfo* target = ChooseUpdateTarget(list, *FInstallInfo, opening, note);
+    SetUpdateTarget(target);
+    if (!note.empty()) {
         RefreshFileList();
         lblUpdate->setText(lblUpdate->text() + QLatin1Char('\n') + Q(note));
     }
@@ -282,13 +282,12 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
             FPristineMembers = std::make_unique<TFileMembers>();
             FPristineMembers->CopyFrom(FInstallInfo->Members);
         }
-        TakeOverInstalled(FInstallInfo->Members, FUpdateInfo->Members);
+        // The new version's own name and version, as its main program gives them.
+        std::string name, version;
+        TakeOverUpdate(*FInstallInfo, *FUpdateInfo, name, version);
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();
-        // The new version's own name and version, as its main program gives them.
-        std::string name, version;
-        FInstallInfo->IdentityForUpdate(*FUpdateInfo, name, version);
         TInstallAppInfo next;
         next.Version = version;
         const QString target = ShownText(FUpdateInfo->AppName);

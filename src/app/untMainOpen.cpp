@@ -3,8 +3,8 @@
 #include "app/untMain.h"
 
 #include "app/FileListModel.h"
+#include "cmarc/ArchiveOpening.h"
 #include "cmarc/Archives.h"
-#include "cmarc/BackgroundCheck.h"
 #include "dialogs/frmOption.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
@@ -29,13 +29,6 @@
 namespace qm {
 
 namespace {
-
-// Thrown out of the extraction when the user cancels it, so the open stops before the plan is
-// built from a half-extracted folder. TfrmMain::OpenArchive takes it as a quiet failure; should
-// it ever reach the error box, it still says what happened.
-struct TOpenCancelled : Exception {
-    TOpenCancelled() : Exception(Tr("qm::TfrmMain", "アーカイブの展開は取り消されました。")) {}
-};
 
 // The widest member name the progress dialog shows, in pixels.
 const int kMaxMemberLabelWidth = 400;
@@ -162,7 +155,8 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
     FExtractResult = 0;
     try {
         opened = plan->OpenArchive(fileName);
-    } catch (const TOpenCancelled&) {
+    } catch (const EOpenCancelled&) {
+        FExtractCancelled = true;
         finish(true);
         return false;
     } catch (...) {
@@ -179,17 +173,7 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
 }
 
 void TfrmMain::OpenArchiveFile(TInstallAppInfo& plan, const std::string& path, bool& accepted) {
-    FArcMain->SetFileName(path);
-    FCheck.reset();
-    if (TBackgroundCheck::Worthwhile(*FArcMain)) {
-        // A check that reads the whole stream runs beside the extraction, which stops when the
-        // check fails (ExtractArchiveFile); the open then fails as a refused archive does.
-        FCheck = std::make_unique<TBackgroundCheck>();
-        FCheck->Start(*FArcMain);
-        accepted = true;
-    } else {
-        accepted = FArcMain->CheckArchive(1, 0) != 0;
-    }
+    accepted = FOpener->Accept(path);
     if (!accepted)
         return;
     setWindowTitle(
@@ -228,31 +212,18 @@ void TfrmMain::ExtractArchiveFile(TInstallAppInfo& plan) {
     FProgressShown = -kProgressInterval; // the first step updates the window
     FProgressNamed = false;
 
-    FArcMain->OnProgress = [this, &clock](TArchiveFile&, int state, LPEXTRACTINGINFOEX lpEis,
-                                          bool& abort) {
-        if (FCheck && FCheck->Failed()) {
-            abort = true;
-            return;
-        }
+    FOpener->Sink = &FHandle;
+    FOpener->OnStep = [this, &clock](std::int32_t state, LPEXTRACTINGINFOEX lpEis, bool& abort) {
         FProgressStart = clock.elapsed();
         ExtractProgress(state, lpEis != nullptr ? lpEis->szSourceFileName : nullptr, abort);
     };
     struct Detach {
-        TArchiveFile& arc;
-        ~Detach() { arc.OnProgress = nullptr; }
-    } detach{*FArcMain};
-    // What was extracted is what the plan lists; a library that could not extract everything
-    // (a damaged member, a name it refused to write) is reported once the list is shown.
-    FExtractResult = FArcMain->Extract(&FHandle, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
-    const std::unique_ptr<TBackgroundCheck> check = std::move(FCheck);
-    if (check && !check->Passed()) {
-        plan.RemoveWorkFolder(); // nothing of a refused archive stays behind
-        throw Exception(Tr("qm::TfrmMain", "ファイルが不正か、または非対応のアーカイブです。"));
-    }
-    if (FExtractCancelled) {
-        plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
-        throw TOpenCancelled{};
-    }
+        TArchiveOpening& opening;
+        ~Detach() { opening.OnStep = nullptr; }
+    } detach{*FOpener};
+    // A library that could not extract everything is reported once the list is shown.
+    FOpener->Extract(plan);
+    FExtractResult = FOpener->ExtractResult;
 }
 
 void TfrmMain::ExtractProgress(int state, const char* memberName, bool& abort) {

@@ -1,8 +1,8 @@
 #include "cli/QuillOpen.h"
 
 #include "cmarc/ArchiveFile.h"
+#include "cmarc/ArchiveOpening.h"
 #include "cmarc/ArchiverOptions.h"
-#include "cmarc/BackgroundCheck.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 #include "model/UpdateTarget.h"
@@ -21,8 +21,6 @@ namespace qm {
 volatile std::sig_atomic_t QuillInterrupted = 0;
 
 namespace {
-
-struct TCancelled {};
 
 intptr_t IgnoreMessage(void*, unsigned, uintptr_t, intptr_t) {
     return 0;
@@ -44,89 +42,64 @@ TOpenedArchive OpenArchiveForPlan(const std::string& path) {
     TArchiveFile archive;
     archive.Options = ArcMainOptions();
     QmMessageSink sink{QM_SINK_MAGIC, &IgnoreMessage, nullptr};
-
-    // As the window does: a check that reads the whole stream runs beside the extraction.
-    TBackgroundCheck check;
-    bool checking = false;
-    plan.OnOpenArchive = [&](TInstallAppInfo&, const std::string& name, bool& accepted) {
-        archive.SetFileName(name);
-        checking = TBackgroundCheck::Worthwhile(archive);
-        if (checking) {
-            check.Start(archive);
-            accepted = true;
-        } else {
-            accepted = archive.CheckArchive(1, 0) != 0;
+    TArchiveOpening opening(archive);
+    opening.Sink = &sink;
+    opening.Attach(plan);
+    opening.Interrupted = [] { return QuillInterrupted != 0; };
+    std::unique_ptr<TTerminalProgress> progress;
+    std::int64_t members = 0;
+    std::uint64_t bytes = 0;
+    opening.OnStep = [&](std::int32_t state, LPEXTRACTINGINFOEX info, bool&) {
+        if (state != QM_ARCEXTRACT_BEGIN || info == nullptr)
+            return;
+        if (!progress)
+            progress = std::make_unique<TTerminalProgress>(Tr("QuillOpen", "展開"));
+        std::uint32_t size = 0;
+        std::memcpy(&size, info->Head, sizeof size);
+        ++members;
+        bytes += size;
+        std::string name;
+        try {
+            name = FromAnsi(info->szSourceFileName);
+        } catch (const Exception&) {
+            name = info->szSourceFileName;
         }
-    };
-    plan.OnExtractArchive = [&](TInstallAppInfo& sender) {
-        TTerminalProgress progress(Tr("QuillOpen", "展開"));
-        std::int64_t members = 0;
-        std::uint64_t bytes = 0;
-        archive.OnProgress = [&](TArchiveFile&, std::int32_t state, LPEXTRACTINGINFOEX info,
-                                 bool& abort) {
-            if (QuillInterrupted || (checking && check.Failed())) {
-                abort = true;
-                return;
-            }
-            if (state == QM_ARCEXTRACT_BEGIN && info != nullptr) {
-                std::uint32_t size = 0;
-                std::memcpy(&size, info->Head, sizeof size);
-                ++members;
-                bytes += size;
-                std::string name;
-                try {
-                    name = FromAnsi(info->szSourceFileName);
-                } catch (const Exception&) {
-                    name = info->szSourceFileName;
-                }
-                progress.Step(name, members, 0, bytes);
-            }
-        };
-        opened.ExtractResult = archive.Extract(&sink, nullptr, TFileArgs{}, sender.WorkFolder());
-        archive.OnProgress = nullptr;
-        progress.Finish();
-        // A break does not wait for the check: it reads the whole stream, which may take long.
-        if (QuillInterrupted) {
-            if (checking)
-                check.Abandon();
-            throw TCancelled{};
-        }
-        if (checking && !check.Passed())
-            throw Exception(Tr("QuillOpen", "ファイルが不正か、または非対応のアーカイブです。"));
+        progress->Step(name, members, 0, bytes);
     };
     try {
-        if (!plan.OpenArchive(path))
-            throw Exception(Tr("QuillOpen", "ファイルが不正か、または非対応のアーカイブです。"));
-    } catch (const TCancelled&) {
+        const bool accepted = plan.OpenArchive(path);
+        if (progress)
+            progress->Finish();
+        if (!accepted)
+            throw Exception(OpenRefusedText());
+    } catch (const EOpenCancelled&) {
+        if (progress)
+            progress->Finish();
         plan.RemoveWorkFolder();
         opened.Plan.reset();
         opened.Cancelled = true;
         return opened;
     } catch (...) {
+        if (progress)
+            progress->Finish();
         plan.RemoveWorkFolder();
         throw;
     }
     plan.OnOpenArchive = nullptr;
     plan.OnExtractArchive = nullptr;
-    // Without a working folder nothing was extracted: an empty plan would pass for an empty
-    // archive.
-    if (plan.WorkFolder().empty())
-        throw EWriteError(
-            Args(Tr("QuillOpen", "%1 に作業フォルダを作成できません。"), GetDataFolder()));
+    opened.ExtractResult = opening.ExtractResult;
+    RequireWorkFolder(plan);
 
     // The next version of an installed application takes over what the user set for it.
     TInstallList list;
     list.LoadInstalled(GetDataFolder() + InstallListFileName);
-    if (const TInstallAppInfo* record = FindUpdateFor(list, plan)) {
+    if (const TInstallAppInfo* record = ChooseUpdateTarget(list, plan, true, opened.FolderNote)) {
         opened.UpdateOf = std::make_unique<TInstallAppInfo>();
         opened.UpdateOf->Assign(*record);
-        TakeOverInstalled(plan.Members, opened.UpdateOf->Members);
         std::string name, version;
-        plan.IdentityForUpdate(*opened.UpdateOf, name, version);
+        TakeOverUpdate(plan, *opened.UpdateOf, name, version);
         plan.AppName = name;
         plan.Version = version;
-    } else {
-        plan.KeepOwnFolder(list, opened.FolderNote);
     }
     return opened;
 }

@@ -265,6 +265,12 @@ int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderM
 
 } // namespace
 
+void TakeOverUpdate(TInstallAppInfo& plan, const TInstallAppInfo& record, std::string& name,
+                    std::string& version) {
+    TakeOverInstalled(plan.Members, record.Members);
+    plan.IdentityForUpdate(record, name, version);
+}
+
 void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     std::vector<bool> tookOver(static_cast<size_t>(plan.Count()), false);
     std::vector<bool> matched(static_cast<size_t>(installed.Count()), false);

@@ -14,6 +14,12 @@ namespace qm {
 // was given for that role.
 void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed);
 
+// The take-over of an update, the same in every front end: the members take over the installed
+// copy's settings (TakeOverInstalled), and name and version are the new version's own as the
+// plan gives them beside the record (IdentityForUpdate).
+void TakeOverUpdate(TInstallAppInfo& plan, const TInstallAppInfo& record, std::string& name,
+                    std::string& version);
+
 // Puts the members' settings (install folder, target, role, shortcuts) back to those of a copy
 // made before any take-over. The copy must hold the same members in the same order; members it
 // does not match are left alone.

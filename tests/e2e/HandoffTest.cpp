@@ -870,7 +870,7 @@ TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
     ASSERT_EQ(Database()->Count(), 1);
     const std::string v2 =
         MakeAppZip("tool-1.1.zip", {{"doc/manual.chm", "help 2"}, {"b.dat", "y"}});
-    Answer<TfrmSelUpdate>([](TfrmSelUpdate& d) { return int(QDialog::Rejected); });
+    Answer<TfrmSelUpdate>([](TfrmSelUpdate&) { return int(QDialog::Rejected); });
     OpenByCommand(w, v2);
     ASSERT_TRUE(w.IsUpdate);
     compare(w, v2);
