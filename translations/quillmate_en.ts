@@ -661,6 +661,10 @@ Use this folder anyway?</translation>
         <source>&quot;%1&quot; を開くには xdg-open が必要です。Debian ではパッケージ xdg-utils をインストールしてください (sudo apt install xdg-utils)。</source>
         <translation>Opening &quot;%1&quot; needs xdg-open. On Debian, install the package xdg-utils (sudo apt install xdg-utils).</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; は端末で動くプログラムですが、端末 (x-terminal-emulator) がありません。Debian では xterm などの端末をインストールしてください。</source>
+        <translation>&quot;%1&quot; runs in a terminal, but there is no terminal (x-terminal-emulator). On Debian, install a terminal such as xterm.</translation>
+    </message>
 </context>
 <context>
     <name>Quill</name>
@@ -2269,6 +2273,10 @@ Install anyway?</translation>
     <message>
         <source>このプログラムが使用する作業フォルダを選択します。</source>
         <translation>Choose the working folder this program uses.</translation>
+    </message>
+    <message>
+        <source>ターミナルで実行</source>
+        <translation>Run in a terminal</translation>
     </message>
 </context>
 <context>

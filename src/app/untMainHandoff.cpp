@@ -183,7 +183,8 @@ void TfrmMain::LaunchInstalledFiles(bool bootApp, bool bootHelp) {
         // The install itself succeeded; what cannot be started here (a Windows program without
         // wine, a document without an opener) is said, with what to install.
         std::string error;
-        if (!LaunchFile(m.GetInstallDir() + m.FileName, error))
+        if (!LaunchFile(m.GetInstallDir() + m.FileName, error,
+                        m.ShortcutOption.WindowSize == wsTerminal))
             ShowMessageBox(this, QMessageBox::Warning, Q(error));
     };
     if (bootApp)

@@ -93,7 +93,7 @@ TfrmShortcut::TfrmShortcut(QWidget* parent) : QDialog(parent) {
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbWinSize = new QComboBox(this);
     cmbWinSize->setObjectName(QStringLiteral("cmbWinSize"));
-    cmbWinSize->addItems({tr("通常のサイズ"), tr("最大化"), tr("最小化")});
+    cmbWinSize->addItems({tr("通常のサイズ"), tr("最大化"), tr("最小化"), tr("ターミナルで実行")});
     cmbWinSize->setCurrentIndex(0);
     Label1->setBuddy(cmbWinSize);
     Label2 = new QLabel(tr("ショートカット作成場所"), this);

@@ -34,6 +34,8 @@ constexpr std::uint8_t scAllFlags = scDesktop | scStartMenu | scFolders;
 constexpr std::uint8_t wsNormal = 0;
 constexpr std::uint8_t wsMaximized = 1;
 constexpr std::uint8_t wsMinimized = 2;
+// The entry opens a terminal for the program, whatever its headers say.
+constexpr std::uint8_t wsTerminal = 3;
 
 // Most members have no shortcut: the texts take a pointer each until they are set.
 class TShortcutOption : public TPersistent {

@@ -2,6 +2,7 @@
 
 #include "platform/Catalogue.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramKind.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
@@ -337,8 +338,8 @@ std::vector<std::string> LaunchCommand(const std::string& path) {
     return {};
 }
 
-bool LaunchFile(const std::string& path, std::string& error) {
-    const std::vector<std::string> command = LaunchCommand(path);
+bool LaunchFile(const std::string& path, std::string& error, bool terminal) {
+    std::vector<std::string> command = LaunchCommand(path);
     if (command.empty()) {
         error = Args(Tr("Process", "\"%1\" がありません。"), path);
         return false;
@@ -355,6 +356,17 @@ bool LaunchFile(const std::string& path, std::string& error) {
                           "をインストールしてください (sudo apt install xdg-utils)。"),
                        path);
         return false;
+    }
+    // A console program's output goes to a terminal of its own, not to whoever started it.
+    if (command[0] != "xdg-open" && (terminal || IsConsoleProgram(path))) {
+        if (FindInPath("x-terminal-emulator").empty()) {
+            error = Args(Tr("Process", "\"%1\" は端末で動くプログラムですが、端末 "
+                                       "(x-terminal-emulator) がありません。Debian では "
+                                       "xterm などの端末をインストールしてください。"),
+                         path);
+            return false;
+        }
+        command.insert(command.begin(), {"x-terminal-emulator", "-e"});
     }
     TSpawnOptions options;
     options.NewSession = true;

@@ -101,7 +101,8 @@ std::vector<std::string> LaunchCommand(const std::string& path);
 // Starts or opens an installed file without waiting for it: a native program in its own folder
 // and its own session, a Windows program through wine when wine is in PATH, any other file
 // through xdg-open. False, with the reason in error, when nothing was started (a missing file, a
-// Windows program without wine, a program that would not start).
-bool LaunchFile(const std::string& path, std::string& error);
+// Windows program without wine, a program that would not start). A console program (or any, with
+// terminal) runs in a terminal (x-terminal-emulator).
+bool LaunchFile(const std::string& path, std::string& error, bool terminal = false);
 
 } // namespace qm

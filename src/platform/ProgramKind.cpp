@@ -243,4 +243,11 @@ TProgramKind ProgramKindOf(const std::string& path) {
     return kind;
 }
 
+bool IsConsoleProgram(const std::string& path) {
+    const TPeFacts pe = PeFactsOf(path);
+    if (pe.Pe)
+        return pe.Subsystem == 3;
+    return ProgramKindOf(path) == TProgramKind::Elf && !LinksGuiLibraries(path);
+}
+
 } // namespace qm

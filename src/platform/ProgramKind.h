@@ -29,6 +29,11 @@ struct TPeFacts {
 };
 TPeFacts PeFactsOf(const std::string& path);
 
+// Whether a program writes to a console and shows nothing of its own: a Windows program of the
+// console subsystem, or an ELF program that links no windowing library. Such a program runs in
+// a terminal, from its menu entry and when started after the install.
+bool IsConsoleProgram(const std::string& path);
+
 // Which Windows programs this machine's wine runs: 64-bit ones (wine64), 32-bit ones (wine32,
 // the i386 part), none without wine. Looked up once.
 struct TWineAbility {

@@ -467,9 +467,11 @@ TEST_F(Plan, ALinuxArchiveGetsItsProgramNameAndVersion) {
     ASSERT_GE(members.HelpIndex(), 0);
     EXPECT_EQ(members.Items(members.HelpIndex()).FileName, "README.md");
     EXPECT_EQ(members.Items(members.HelpIndex()).ShortcutFlags(), 0);
-    for (int i = 0; i < members.Count(); ++i)
-        if (members.Items(i).FileName == "libanswer.so.1")
+    for (int i = 0; i < members.Count(); ++i) {
+        if (members.Items(i).FileName == "libanswer.so.1") {
             EXPECT_FALSE(info.IsNativeProgram(members.Items(i))) << "a library is no program";
+        }
+    }
 }
 
 namespace {
@@ -490,9 +492,11 @@ TEST_F(Plan, AStaticPieProgramIsAProgram) {
     ASSERT_GE(members.MainIndex(), 0);
     EXPECT_EQ(members.Items(members.MainIndex()).FileName, "rg");
     EXPECT_TRUE(info.CanBeCommand(members.Items(members.MainIndex())));
-    for (int i = 0; i < members.Count(); ++i)
-        if (members.Items(i).FileName == "libx.so")
+    for (int i = 0; i < members.Count(); ++i) {
+        if (members.Items(i).FileName == "libx.so") {
             EXPECT_FALSE(info.IsNativeProgram(members.Items(i)));
+        }
+    }
 }
 
 } // namespace

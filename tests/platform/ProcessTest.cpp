@@ -166,6 +166,20 @@ TEST(LaunchFile, EachKindOfFileStartsItsOwnWay) {
         EXPECT_NE(error.find("wine"), std::string::npos);
     }
     EXPECT_FALSE(LaunchFile(dir + "/gone", error));
+
+    // One asked to run in a terminal starts through the system's terminal, and without one it
+    // is not started in the dark.
+    {
+        const std::string bin = qmtest::MakeTempFolder("termbin");
+        Script(bin + "/x-terminal-emulator", "echo \"$@\" > '" + dir + "/term'");
+        PathGuard path(bin);
+        ASSERT_TRUE(LaunchFile(script, error, true)) << error;
+        ASSERT_TRUE(WaitForFile(dir + "/term"));
+        EXPECT_EQ(qmtest::ReadFile(dir + "/term"), "-e " + script + "\n");
+        fs::remove(bin + "/x-terminal-emulator");
+        EXPECT_FALSE(LaunchFile(script, error, true));
+        EXPECT_NE(error.find("x-terminal-emulator"), std::string::npos) << error;
+    }
 }
 
 TEST(CanWriteBelow, LooksAtTheNearestExistingFolder) {

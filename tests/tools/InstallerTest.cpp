@@ -470,6 +470,7 @@ TEST_F(InstallerTest, AConsoleProgramsEntryRunsInATerminal) {
     std::memcpy(&pe, windowed.data() + 0x3C, 4);
     windowed[pe + 24 + 68] = 2; // the subsystem: a window
     qmtest::WriteFile(work + "app/win.exe", windowed);
+    qmtest::WriteFile(work + "app/asked.exe", windowed);
     qmtest::WriteFile(work + "main.c", "int main(void) { return 0; }\n");
     ASSERT_EQ(
         qmtest::Run("cc -o '" + work + "app/cli' '" + work + "main.c' && rm '" + work + "main.c'"),
@@ -481,6 +482,8 @@ TEST_F(InstallerTest, AConsoleProgramsEntryRunsInATerminal) {
         m.ShortcutOption.ShortcutName = m.FileName;
         m.SetShortcutFlags(scStartMenu);
         m.StartMenuPath = "applications";
+        if (m.FileName == "asked.exe")
+            m.ShortcutOption.WindowSize = wsTerminal; // "run in a terminal" in the dialog
     }
     TInstallOption option;
     option.WorkFolder = work;
@@ -492,6 +495,7 @@ TEST_F(InstallerTest, AConsoleProgramsEntryRunsInATerminal) {
     EXPECT_NE(entry("con.exe").find("\nTerminal=true\n"), std::string::npos) << entry("con.exe");
     EXPECT_NE(entry("win.exe").find("\nTerminal=false\n"), std::string::npos) << entry("win.exe");
     EXPECT_NE(entry("cli").find("\nTerminal=true\n"), std::string::npos) << entry("cli");
+    EXPECT_NE(entry("asked.exe").find("\nTerminal=true\n"), std::string::npos);
 }
 
 } // namespace

@@ -43,9 +43,9 @@ TEST(Integration, OnlyTheApplicationsOwnIconsInTheThemeAreWritten) {
 
     TIntegrationFile icon{"/data/Quillmate/icons/quillmate-7-2.png", kPng};
     EXPECT_EQ(CheckProgramIcon(icon, Request()), "");
-    for (const std::string& path : {"/data/Quillmate/icons/quillmate-8-2.png",
-                                    "/data/Quillmate/icons/quillmate-7-../../x.png",
-                                    "/data/Quillmate/apps/quillmate-7-2.png"})
+    for (const char* path : {"/data/Quillmate/icons/quillmate-8-2.png",
+                             "/data/Quillmate/icons/quillmate-7-../../x.png",
+                             "/data/Quillmate/apps/quillmate-7-2.png"})
         EXPECT_NE(CheckProgramIcon({path, kPng}, Request()), "") << path;
     EXPECT_NE(CheckProgramIcon({icon.Path, "GIF89a"}, Request()), "");
 

@@ -134,10 +134,8 @@ private:
         // program says so in its headers; a Linux program that links no windowing library is
         // taken for a command-line tool.
         const bool plain = IsPlainRegular(job.Target);
-        if (plain && IsWindowsProgramName(m.FileName))
-            entry.Terminal = PeFactsOf(job.Target).Subsystem == 3;
-        else if (plain && ProgramKindOf(job.Target) == TProgramKind::Elf)
-            entry.Terminal = !LinksGuiLibraries(job.Target);
+        entry.Terminal = m.ShortcutOption.WindowSize == wsTerminal || // the user asked for one
+                         (plain && IsConsoleProgram(job.Target));
         if (plain && ProgramKindOf(job.Target) != TProgramKind::None)
             return LinuxEntryText(job, entry);
         entry.Icon = IconFor(job, index);
