@@ -994,6 +994,10 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
         <source>ヘルプ</source>
         <translation>help</translation>
     </message>
+    <message>
+        <source>メニュー項目は次の種類を開くプログラムとして登録されることを求めています: %1。--allow-handlers を付けたときだけ登録します。</source>
+        <translation>The menu entry asks to be registered as the program that opens: %1. They are registered only with --allow-handlers.</translation>
+    </message>
 </context>
 <context>
     <name>QuillInst</name>

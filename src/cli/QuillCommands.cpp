@@ -304,6 +304,9 @@ std::string PlanJson(const TOpenedArchive& opened) {
     TJson members = TJson::Array();
     for (int i = 0; i < plan.Members.Count(); ++i)
         members.Item(MemberJson(plan.Members.Items(i), nullptr));
+    TJson handlers = TJson::Array();
+    for (const std::string& type : plan.HandlerTypes())
+        handlers.Item(JsonString(type));
     std::string updateOf = "null";
     if (opened.UpdateOf)
         updateOf = TJson::Object()
@@ -320,7 +323,22 @@ std::string PlanJson(const TOpenedArchive& opened) {
         .TextOrNull("main", MemberOfRole(plan.Members, plan.Members.MainIndex()))
         .TextOrNull("help", MemberOfRole(plan.Members, plan.Members.HelpIndex()))
         .Add("members", members.Str())
+        .Add("handlers", handlers.Str())
         .Str();
+}
+
+// The browser and mail types a bundled entry asks for are said before the install: they are
+// registered only with --allow-handlers.
+void NoteHandlerTypes(const TInstallAppInfo& plan) {
+    const std::vector<std::string> types = plan.HandlerTypes();
+    if (types.empty())
+        return;
+    std::string list;
+    for (const std::string& type : types)
+        list += (list.empty() ? "" : ", ") + type;
+    Note(Args(Tr("Quill", "メニュー項目は次の種類を開くプログラムとして登録されることを"
+                          "求めています: %1。--allow-handlers を付けたときだけ登録します。"),
+              list));
 }
 
 void PrintPlan(const TOpenedArchive& opened) {
@@ -646,6 +664,8 @@ int CommandInstall(const TArguments& args) {
     // Said after --main has chosen the program, before anything is installed.
     if (const std::string notice = plan.RunNotice(); !notice.empty())
         Note(notice);
+    if (!args.Has("--allow-handlers"))
+        NoteHandlerTypes(plan);
     const std::vector<int> clashes = plan.Members.DestinationClashes();
     if (!clashes.empty()) {
         Note(Tr("Quill", "次のファイルはインストール先が同じです。"
@@ -756,6 +776,7 @@ int CommandPlan(const TArguments& args) {
         Note(opened.FolderNote);
     if (const std::string notice = opened.Plan->RunNotice(); !notice.empty())
         Note(notice);
+    NoteHandlerTypes(*opened.Plan);
     if (args.Has("--json"))
         std::printf("%s\n", PlanJson(opened).c_str());
     else

@@ -1,5 +1,6 @@
 #include "model/InstallAppInfo.h"
 
+#include "model/AppImageParts.h"
 #include "model/DesktopFile.h"
 
 #include "model/ArchiveName.h"
@@ -278,7 +279,19 @@ std::vector<std::string> TInstallAppInfo::HandlerTypesFor(const TFileMember& pro
         ++applications;
         only = std::move(entry);
     }
-    return applications == 1 ? HandlerTypesOf(only) : std::vector<std::string>();
+    if (applications == 1)
+        return HandlerTypesOf(only);
+    // An AppImage carries its own entry inside, which the installer takes.
+    if (applications == 0 && !workFolder_.empty() && !program.IsExcluded() &&
+        ProgramKindOf(ExtractedPath(program)) == TProgramKind::AppImage) {
+        TAppImageParts parts;
+        if (ReadAppImageParts(ExtractedPath(program), parts) && !parts.DesktopEntry.empty()) {
+            const TDesktopFile entry = TDesktopFile::Parse(parts.DesktopEntry);
+            if (entry.Value("Type") == "Application")
+                return HandlerTypesOf(entry);
+        }
+    }
+    return {};
 }
 
 std::vector<std::string> TInstallAppInfo::HandlerTypes() const {

@@ -355,7 +355,7 @@ std::string MakeAppImage(const std::string& version) {
     qmtest::WriteFile(dir + "/main.c", "int main(void){return 0;}\n");
     qmtest::WriteFile(dir + "/root/mytool.desktop",
                       "[Desktop Entry]\nType=Application\nName=My Tool\nExec=AppRun %F\n"
-                      "Icon=mytool\nCategories=Development;\n");
+                      "Icon=mytool\nCategories=Development;\nMimeType=x-scheme-handler/https;\n");
     const std::string file = dir + "/MyTool-" + version + "-x86_64.AppImage";
     EXPECT_EQ(
         qmtest::Run("cd '" + dir + "' && cc -o runtime main.c && " +
@@ -382,6 +382,10 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     EXPECT_EQ(S(p["version"]), "2.4.0");
     EXPECT_EQ(p["members"].toArray().size(), 1);
     EXPECT_EQ(S(p["main"]), "MyTool-2.4.0-x86_64.AppImage");
+    // The entry inside asks to open web addresses: said before the install, left out of it.
+    ASSERT_EQ(p["handlers"].toArray().size(), 1);
+    EXPECT_EQ(S(p["handlers"].toArray()[0]), "x-scheme-handler/https");
+    EXPECT_NE(plan.Err.find("--allow-handlers"), std::string::npos) << plan.Err;
 
     TRun install = Quill("install '" + first + "' --json");
     ASSERT_EQ(install.Exit, 0) << install.Err;
@@ -398,6 +402,7 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     const std::string icon = "quillmate-" + std::to_string(id) + "-mytool";
     EXPECT_NE(entry.find("\nName=My Tool\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nCategories=Development;\n"), std::string::npos) << entry;
+    EXPECT_EQ(entry.find("x-scheme-handler"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nIcon=" + icon + "\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nExec=" + folder + "MyTool-2.4.0-x86_64.AppImage %F\n"),
               std::string::npos)

@@ -1,9 +1,9 @@
 #include "Integration.h"
 
-#include "AppImageParts.h"
 #include "DesktopEntry.h"
 #include "ProgramIcon.h"
 #include "ThemeIcon.h"
+#include "model/AppImageParts.h"
 
 #include "model/ArchiveName.h"
 #include "model/DesktopFile.h"
@@ -206,21 +206,15 @@ private:
         }
         // An AppImage carries its own entry and icon inside.
         if (!found && ProgramKindOf(job.Target) == TProgramKind::AppImage) {
-            std::string templ = TempFolderPath() + "/quillmate-appimage-XXXXXX";
-            const char* made = ::mkdtemp(templ.data());
             TAppImageParts parts;
-            if (made != nullptr) {
-                const std::string temp = std::string(made) + PathDelim;
-                if (ReadAppImageParts(job.Target, temp, parts)) {
-                    if (!parts.DesktopEntry.empty()) {
-                        bundled = TDesktopFile::Parse(parts.DesktopEntry);
-                        found = bundled.Value("Type") == "Application";
-                        starts = found;
-                    }
-                    if (!parts.IconBytes.empty())
-                        entry.Icon = ThemeIcons({{parts.IconName, parts.IconBytes, std::string()}});
+            if (ReadAppImageParts(job.Target, parts)) {
+                if (!parts.DesktopEntry.empty()) {
+                    bundled = TDesktopFile::Parse(parts.DesktopEntry);
+                    found = bundled.Value("Type") == "Application";
+                    starts = found;
                 }
-                DeleteTree(temp, false);
+                if (!parts.IconBytes.empty())
+                    entry.Icon = ThemeIcons({{parts.IconName, parts.IconBytes, std::string()}});
             }
             if (found && !entry.Icon.empty())
                 return FinishBundledEntry(job, bundled, entry, starts);

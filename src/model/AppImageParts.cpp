@@ -1,11 +1,13 @@
-#include "AppImageParts.h"
+#include "model/AppImageParts.h"
 
 #include "model/DesktopFile.h"
 #include "model/FileUtils.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 #include "platform/Process.h"
+#include "platform/SpecialFolders.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -225,6 +227,16 @@ bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolde
         }
     }
     return true;
+}
+
+bool ReadAppImageParts(const std::string& appImage, TAppImageParts& parts) {
+    std::string templ = TempFolderPath() + "/quillmate-appimage-XXXXXX";
+    if (::mkdtemp(templ.data()) == nullptr)
+        return false;
+    const std::string temp = templ + PathDelim;
+    const bool read = ReadAppImageParts(appImage, temp, parts);
+    DeleteTree(temp, false);
+    return read;
 }
 
 } // namespace qm

@@ -21,5 +21,7 @@ unsigned long long AppImageOffset(const std::string& path);
 // the image cannot be read. Runs unsquashfs: call it without the administrator's rights.
 bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolder,
                        TAppImageParts& parts);
+// The same through a private folder of its own below the temporary folder, removed afterwards.
+bool ReadAppImageParts(const std::string& appImage, TAppImageParts& parts);
 
 } // namespace qm
