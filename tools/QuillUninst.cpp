@@ -6,6 +6,7 @@
 #include "platform/ActingUser.h"
 #include "platform/Catalogue.h"
 
+#include <cstdio>
 #include <sys/stat.h>
 
 #include <string>
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
 #ifdef QM_TOOLS_WITH_WINDOWS
     qm::LoadInterfaceCatalogue();
 #endif
+    if (arguments.Help) {
+        std::fputs(qm::ToolUsage(false).c_str(), stdout);
+        return 0;
+    }
     // With the administrator's rights on a user's behalf, what is made is nobody else's to
     // write: files 0644 or 0755, folders 0755.
     if (qm::ActingUser().Active)

@@ -1009,6 +1009,39 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
         <source>インストールしています...</source>
         <translation>Installing...</translation>
     </message>
+    <message>
+        <source>QuillInst - Quillmate のインストール指示ファイルからアプリケーションをインストールする
+
+  QuillInst [--terminal] [--all-users] [--allow-handlers]
+            [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...
+      Quillmate と quill が起動します。データフォルダのインストール指示
+      ファイル (instemp.tmp) を受け取り、ファイルをコピーし、メニュー項目
+      などを作り、インストール済みアプリケーションのデータベースに記録します。
+      --terminal は進行と問い合わせを端末で行います。--all-users は
+      すべてのユーザー向けのインストール (pkexec で管理者として起動)、
+      --allow-handlers は Web アドレスやメールを開くプログラムとしての登録を
+      認めます。--app と --app-id は承認されたアプリケーションを、--env は
+      利用者の設定 (言語、表示、利用者のフォルダ) を伝えます。
+
+終了コード: 0 完了、1 失敗 (何も変更なし)、3 完了 (一部のパスは拒否)
+</source>
+        <translation>QuillInst - installs an application from Quillmate's instruction file
+
+  QuillInst [--terminal] [--all-users] [--allow-handlers]
+            [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...
+      Started by Quillmate and quill. Takes the install instruction file
+      (instemp.tmp) from the data folder, copies the files, makes the menu
+      entries and the like, and records the application in the database of
+      installed applications. --terminal shows the progress and asks its
+      questions on the terminal. --all-users installs for every user (started
+      through pkexec as the administrator); --allow-handlers lets the
+      application be registered as the program that opens web addresses or
+      mail. --app and --app-id name the application that was approved; --env
+      passes the user's settings (language, display, the user's folders).
+
+Exit codes: 0 done, 1 failed (nothing changed), 3 done (some paths were refused)
+</translation>
+    </message>
 </context>
 <context>
     <name>QuillOpen</name>
@@ -1030,6 +1063,68 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>アンインストールしています...</source>
         <translation>Uninstalling...</translation>
+    </message>
+    <message>
+        <source>QuillUninst - Quillmate でインストールしたアプリケーションをアンインストールする
+
+  QuillUninst [--terminal] [--all-users] [--keep-folders]
+              [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...
+      Quillmate と quill が起動します。データフォルダのアンインストール指示
+      ファイル (uninstemp.tmp) を受け取り、記録にあるファイルとメニュー項目を
+      削除し、データベースから記録を消します。--keep-folders はインストールで
+      作られたフォルダを残します。ほかのオプションは QuillInst と同じです。
+
+終了コード: 0 完了、1 失敗 (何も変更なし)、3 完了 (一部のパスは拒否)
+</source>
+        <translation>QuillUninst - uninstalls an application installed with Quillmate
+
+  QuillUninst [--terminal] [--all-users] [--keep-folders]
+              [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...
+      Started by Quillmate and quill. Takes the uninstall instruction file
+      (uninstemp.tmp) from the data folder, removes the files and menu entries
+      its record lists, and deletes the record from the database.
+      --keep-folders keeps the folders the install created. The other options
+      are those of QuillInst.
+
+Exit codes: 0 done, 1 failed (nothing changed), 3 done (some paths were refused)
+</translation>
+    </message>
+</context>
+<context>
+    <name>Quillmate</name>
+    <message>
+        <source>Quillmate - アーカイブで配布されるアプリケーションをインストールする
+
+  Quillmate [ARCHIVE]
+      ウィンドウを開きます。ARCHIVE を指定すると、そのアーカイブを展開して
+      インストール計画を表示します。以前にインストールしたアプリケーションの
+      新しいバージョンは、そのアップデートになります。
+  Quillmate --help
+      この説明を表示します。
+
+グラフィカルなセッション (DISPLAY または WAYLAND_DISPLAY) が必要です。
+端末からは quill が同じ仕事をします。インストールとアンインストールは
+QuillInst と QuillUninst が行います。
+
+設定とデータベース: $XDG_DATA_HOME/Quillmate/ (既定 ~/.local/share/Quillmate/)
+QUILLMATE_LANG=ja または en で表示の言語を選べます。
+</source>
+        <translation>Quillmate - installs applications distributed as archives
+
+  Quillmate [ARCHIVE]
+      Opens the window; with ARCHIVE, extracts that archive and shows its
+      install plan. A new version of an application installed before becomes
+      its update.
+  Quillmate --help
+      Shows this text.
+
+Needs a graphical session (DISPLAY or WAYLAND_DISPLAY). From a terminal, quill
+does the same work. QuillInst and QuillUninst do the installing and
+uninstalling.
+
+Settings and database: $XDG_DATA_HOME/Quillmate/ (default ~/.local/share/Quillmate/)
+QUILLMATE_LANG=ja or en chooses the language of the texts.
+</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,8 @@
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
+#include "language/Interface.h"
+#include "platform/Catalogue.h"
 
 #include <QDeadlineTimer>
 #include <QMessageLogContext>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -66,9 +69,36 @@ void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     g_heldMessages.push_back(qFormatLogMessage(type, context, text));
 }
 
+
+// What --help prints; the manual page is made of it.
+std::string Usage() {
+    return qm::Tr("Quillmate",
+                  "Quillmate - アーカイブで配布されるアプリケーションをインストールする\n"
+                  "\n"
+                  "  Quillmate [ARCHIVE]\n"
+                  "      ウィンドウを開きます。ARCHIVE を指定すると、そのアーカイブを展開して\n"
+                  "      インストール計画を表示します。以前にインストールしたアプリケーションの\n"
+                  "      新しいバージョンは、そのアップデートになります。\n"
+                  "  Quillmate --help\n"
+                  "      この説明を表示します。\n"
+                  "\n"
+                  "グラフィカルなセッション (DISPLAY または WAYLAND_DISPLAY) が必要です。\n"
+                  "端末からは quill が同じ仕事をします。インストールとアンインストールは\n"
+                  "QuillInst と QuillUninst が行います。\n"
+                  "\n"
+                  "設定とデータベース: $XDG_DATA_HOME/Quillmate/ (既定 ~/.local/share/Quillmate/)\n"
+                  "QUILLMATE_LANG=ja または en で表示の言語を選べます。\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            qm::LoadInterfaceCatalogue();
+            std::fputs(Usage().c_str(), stdout);
+            return 0;
+        }
     if (!HasDisplay(argc, argv)) {
         std::fprintf(stderr, "%sneither DISPLAY nor WAYLAND_DISPLAY is set.\n", kNoDisplay);
         return 1;

@@ -412,6 +412,36 @@ bool IsUserSetting(const std::string& name) {
     return false;
 }
 
+std::string ToolUsage(bool install) {
+    if (install)
+        return Tr("QuillInst",
+                  "QuillInst - Quillmate のインストール指示ファイルからアプリケーションをインストールする\n"
+                  "\n"
+                  "  QuillInst [--terminal] [--all-users] [--allow-handlers]\n"
+                  "            [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...\n"
+                  "      Quillmate と quill が起動します。データフォルダのインストール指示\n"
+                  "      ファイル (instemp.tmp) を受け取り、ファイルをコピーし、メニュー項目\n"
+                  "      などを作り、インストール済みアプリケーションのデータベースに記録します。\n"
+                  "      --terminal は進行と問い合わせを端末で行います。--all-users は\n"
+                  "      すべてのユーザー向けのインストール (pkexec で管理者として起動)、\n"
+                  "      --allow-handlers は Web アドレスやメールを開くプログラムとしての登録を\n"
+                  "      認めます。--app と --app-id は承認されたアプリケーションを、--env は\n"
+                  "      利用者の設定 (言語、表示、利用者のフォルダ) を伝えます。\n"
+                  "\n"
+                  "終了コード: 0 完了、1 失敗 (何も変更なし)、3 完了 (一部のパスは拒否)\n");
+    return Tr("QuillUninst",
+              "QuillUninst - Quillmate でインストールしたアプリケーションをアンインストールする\n"
+              "\n"
+              "  QuillUninst [--terminal] [--all-users] [--keep-folders]\n"
+              "              [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...\n"
+              "      Quillmate と quill が起動します。データフォルダのアンインストール指示\n"
+              "      ファイル (uninstemp.tmp) を受け取り、記録にあるファイルとメニュー項目を\n"
+              "      削除し、データベースから記録を消します。--keep-folders はインストールで\n"
+              "      作られたフォルダを残します。ほかのオプションは QuillInst と同じです。\n"
+              "\n"
+              "終了コード: 0 完了、1 失敗 (何も変更なし)、3 完了 (一部のパスは拒否)\n");
+}
+
 TToolArguments ParseToolArguments(int argc, char** argv) {
     TToolArguments arguments;
     const auto value = [](const std::string& argument, const char* key, std::string& out) {
@@ -428,6 +458,7 @@ TToolArguments ParseToolArguments(int argc, char** argv) {
         arguments.KeepFolders = arguments.KeepFolders || argument == "--keep-folders";
         arguments.Terminal = arguments.Terminal || argument == "--terminal";
         arguments.AllowHandlers = arguments.AllowHandlers || argument == "--allow-handlers";
+        arguments.Help = arguments.Help || argument == "--help" || argument == "-h";
         if (value(argument, "--app=", text)) {
             arguments.HasAppName = true;
             arguments.AppName = text;

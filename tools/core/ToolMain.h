@@ -36,12 +36,17 @@ struct TToolArguments {
     bool KeepFolders = false;
     bool Terminal = false;
     bool AllowHandlers = false;
+    bool Help = false; // --help: the usage, and nothing else
     bool HasAppName = false;
     std::string AppName;
     bool HasAppId = false;
     std::int32_t AppId = 0;
     std::vector<std::pair<std::string, std::string>> Environment;
 };
+// What --help prints: how the tool is started and what its exit codes say (install: QuillInst,
+// else QuillUninst). The manual pages are made of it.
+std::string ToolUsage(bool install);
+
 TToolArguments ParseToolArguments(int argc, char** argv);
 
 // The whole run on a taken instruction file (empty: the take failed with takeError). The
