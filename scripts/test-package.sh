@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tests the Debian package as a user gets it, outside the ordinary test run (like the
-# benchmarks): a fresh Debian 12 root made with debootstrap, the package installed there with
+# benchmarks): lintian (its errors fail) and hardening-check of the programs, then a fresh Debian
+# 12 root made with debootstrap, the package installed there with
 # apt (so its dependencies resolve), then under Xvfb: the desktop names Quillmate's entry as the
 # default for ZIP files, opening a ZIP with gio starts Quillmate with its plan (a screenshot is
 # kept), and "apt remove" leaves nothing of Quillmate behind. Needs root and the network
@@ -12,6 +13,19 @@ shot="${2:-$root_dir/build-release/package-test.png}"
 [ -f "$deb" ] || { echo "no package: run scripts/package.sh first" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || { echo "the clean root needs root (debootstrap, chroot)" >&2; exit 1; }
 command -v debootstrap >/dev/null || apt-get install -y --no-install-recommends debootstrap
+
+echo "== lintian (its errors fail the test)"
+command -v lintian >/dev/null || apt-get install -y --no-install-recommends lintian
+lintian --fail-on error --tag-display-limit 0 "$deb"
+
+echo "== hardening of every program, above all of the two tools that run as root"
+command -v hardening-check >/dev/null || apt-get install -y --no-install-recommends devscripts
+unpacked="$(mktemp -d)"
+dpkg-deb -x "$deb" "$unpacked"
+# (Stack clash probes show only where a frame needs them, and control-flow notes only when every
+# object the linker saw has them.)
+hardening-check --nocfprotection "$unpacked"/usr/bin/*
+rm -rf "$unpacked"
 
 target="$(mktemp -d /var/tmp/quillmate-root.XXXXXX)"
 chmod 755 "$target" # the root of the new system, which its users must be able to walk
