@@ -11,7 +11,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools qt6-tools-dev
-  libarchive-dev liblhasa-dev libxml2-dev
+  libarchive-dev liblhasa-dev libxml2-dev libcurl4-openssl-dev
   qt6-translations-l10n fonts-ipafont-gothic hicolor-icon-theme adwaita-icon-theme
   desktop-file-utils squashfs-tools gtk-update-icon-cache
 )

@@ -3,15 +3,21 @@
 #include "cli/Json.h"
 #include "cli/QuillOpen.h"
 #include "handoff/HandOff.h"
+#include "model/AppImageParts.h"
 #include "model/FileUtils.h"
 #include "model/FolderCheck.h"
 #include "model/InstallList.h"
 #include "model/InstallOption.h"
 #include "model/VisibleText.h"
+#include "net/Download.h"
+#include "net/Sha256.h"
+#include "net/SourceCheck.h"
+#include "net/Sources.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include "platform/FileSystem.h"
+#include "platform/FileTransfer.h"
 #include "platform/TerminalProgress.h"
 #include <csignal>
 #include <cstdlib>
@@ -89,13 +95,18 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
         {"list", {"--json"}},
         {"show", {"--json"}},
         {"uninstall", {"--yes", "--keep-folders", "--json"}},
+        {"source", {"--none", "--json"}},
+        {"outdated", {"--json"}},
+        {"update", {"--all", "--yes", "--json"}},
     };
     static const std::map<std::string, std::vector<std::string>> valued = {
         {"install",
-         {"--to", "--name", "--main", "--shortcut", "--overwrite", "--clean", "--command-name"}},
+         {"--to", "--name", "--main", "--shortcut", "--overwrite", "--clean", "--command-name",
+          "--sha256"}},
     };
     static const std::map<std::string, std::size_t> positional = {
-        {"plan", 1}, {"install", 1}, {"list", 0}, {"show", 1}, {"uninstall", 1}};
+        {"plan", 1},      {"install", 1}, {"list", 0},     {"show", 1},
+        {"uninstall", 1}, {"source", 2},  {"outdated", 0}, {"update", 1}};
     TArguments parsed;
     if (args.empty())
         throw EUsage(Tr("Quill", "コマンドがありません。"));
@@ -142,13 +153,21 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
         }
         throw EUsage(Args(Tr("Quill", "不明なオプションです: %1"), arg));
     }
-    if (parsed.Positional.size() < count->second)
+    // "source APP --none" and "update --all" name one argument less.
+    std::size_t wanted = count->second;
+    if ((parsed.Command == "source" && parsed.Has("--none")) ||
+        (parsed.Command == "update" && parsed.Has("--all")))
+        --wanted;
+    if (parsed.Command == "source" && parsed.Has("--none") && parsed.Positional.size() > wanted)
+        throw EUsage(Tr("Quill", "--none と URL は同時に指定できません。"));
+    if (parsed.Command == "source" && !parsed.Has("--none") && parsed.Positional.size() == 1)
+        throw EUsage(Tr("Quill", "URL か github:OWNER/REPO、または --none を指定してください。"));
+    if (parsed.Positional.size() < wanted)
         throw EUsage(parsed.Command == "plan" || parsed.Command == "install"
                          ? Tr("Quill", "アーカイブが指定されていません。")
                          : Tr("Quill", "アプリケーションが指定されていません。"));
-    if (parsed.Positional.size() > count->second)
-        throw EUsage(
-            Args(Tr("Quill", "余分な引数があります: %1"), parsed.Positional[count->second]));
+    if (parsed.Positional.size() > wanted)
+        throw EUsage(Args(Tr("Quill", "余分な引数があります: %1"), parsed.Positional[wanted]));
     return parsed;
 }
 
@@ -511,7 +530,17 @@ int ExitOf(const THandOffOutcome& outcome, const TToolRun& run) {
     }
 }
 
-std::string ResultJson(int exit, std::int32_t id, const THandOffOutcome& outcome) {
+// How the archive of an install was verified: "" for a local file, "none" for a download that
+// no checksum covered, else the checksums it matched.
+struct TInstallRun {
+    std::int32_t Id = -1;
+    bool AllUsers = false;
+    bool Update = false;
+    std::string Verified;
+};
+
+std::string ResultJson(int exit, std::int32_t id, const THandOffOutcome& outcome,
+                       const std::string& verified) {
     TJson refused = TJson::Array();
     std::vector<std::string> paths = outcome.LeftOver;
     if (outcome.Uninstall.Reported)
@@ -530,6 +559,7 @@ std::string ResultJson(int exit, std::int32_t id, const THandOffOutcome& outcome
         .Number("skipped", outcome.Install.Reported ? i.Skipped : 0)
         .Number("removed", outcome.Uninstall.Reported ? u.Removed : 0)
         .Add("refused", refused.Str())
+        .TextOrNull("verified", verified)
         .Str();
 }
 
@@ -579,7 +609,10 @@ bool AskYes(const std::string& question, bool defaultYes) {
     return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-int CommandInstall(const TArguments& args) {
+// Installs from a local archive. expectUpdateOf, when not negative, is the application the
+// archive must update (quill update): anything else is refused before the install.
+int InstallArchive(const TArguments& args, const std::string& path, std::int32_t expectUpdateOf,
+                   TInstallRun& run) {
     // Checked before the archive is opened: a wrong word costs no extraction.
     bool ask = false;
     const std::uint8_t overwrite =
@@ -619,12 +652,16 @@ int CommandInstall(const TArguments& args) {
     const bool yes = args.Has("--yes") || !Interactive();
     const bool json = args.Has("--json");
 
-    TOpenedArchive opened = OpenArchiveForPlan(AbsolutePath(args.Positional[0]));
+    TOpenedArchive opened = OpenArchiveForPlan(path);
     if (opened.Cancelled) {
         Note(Tr("Quill", "アーカイブの展開は取り消されました。"));
         return 2;
     }
     TInstallAppInfo& plan = *opened.Plan;
+    if (expectUpdateOf >= 0 && (!opened.UpdateOf || opened.UpdateOf->AppId != expectUpdateOf))
+        throw Exception(Args(Tr("Quill", "ダウンロードした %1 は、アプリケーション (ID %2) の"
+                                         "新しいバージョンとして認識されません。"),
+                             ExtractFileName(path), std::to_string(expectUpdateOf)));
     if (opened.ExtractResult != 0)
         Note(Tr("Quill", "警告: アーカイブの一部のファイルを展開できませんでした。"
                          "一覧にないファイルはインストールされません。"));
@@ -711,9 +748,12 @@ int CommandInstall(const TArguments& args) {
         handOff.Install(plan, option, removal.Record != nullptr ? &removal : nullptr);
     const int exit = ExitOf(outcome, outcome.Uninstall);
     const std::int32_t id = outcome.Install.Reported ? outcome.Install.Report.AppId : plan.AppId;
+    run.Id = id;
+    run.AllUsers = option.AllUsers || (update && opened.UpdateOf->AllUsers);
+    run.Update = update;
     TellFailure(outcome);
     if (json) {
-        std::printf("%s\n", ResultJson(exit, id, outcome).c_str());
+        std::printf("%s\n", ResultJson(exit, id, outcome, run.Verified).c_str());
     } else if (exit == 0 || exit == 3) {
         const TToolReport& r = outcome.Install.Report;
         Out(Args(update ? Tr("Quill", "アップデートしました: %1 (ID %2)\n")
@@ -728,6 +768,254 @@ int CommandInstall(const TArguments& args) {
             Out("  " + notice + "\n");
     }
     return exit;
+}
+
+// --- sources
+// --------------------------------------------------------------------------------------
+
+// A downloaded archive and its private folder, removed when the install is done with it.
+struct TDownloadGuard {
+    std::string File;
+    ~TDownloadGuard() {
+        if (File.empty())
+            return;
+        RemoveFileEntry(File);
+        ::rmdir(ExtractFilePath(File).c_str());
+    }
+};
+
+// Downloads what the source offers, with a progress line; Ctrl+C cancels and leaves nothing.
+TDownloaded DownloadWithProgress(const TLatest& latest, const std::string& sha256) {
+    Note(Args(Tr("Quill", "ダウンロードしています: %1"), latest.Url));
+    TTerminalProgress progress(Tr("Quill", "ダウンロード"));
+    TDownloaded got = DownloadLatest(latest, DownloadsFolderPath(), sha256,
+                                     [&](std::uint64_t done, std::uint64_t total) {
+                                         if (QuillInterrupted)
+                                             return false;
+                                         progress.Step(latest.FileName, 0, 0, done);
+                                         (void)total;
+                                         return true;
+                                     });
+    progress.Finish();
+    return got;
+}
+
+// Said of every downloaded archive before it is opened.
+void NoteVerified(const TDownloaded& got) {
+    Note(got.Verified.empty()
+             ? Tr("Quill", "検証なし: 配布元はこのファイルのチェックサムを公開していません。")
+             : Args(Tr("Quill", "検証済み: %1"), got.Verified));
+}
+
+// The source an install leaves for the application: the one it came from, else an AppImage's
+// own update information. A source the user set stays.
+void KeepSource(const TInstallRun& run, const TAppSource* from, const std::string& archive) {
+    if (run.Id < 0)
+        return;
+    if (from != nullptr) {
+        SaveSource(GetDataFolder(), run.Id, run.AllUsers, *from);
+        return;
+    }
+    if (!LoadSource(GetDataFolder(), run.Id, run.AllUsers).Empty())
+        return;
+    TAppSource own;
+    if (ParseUpdateInformation(ReadAppImageUpdateInfo(archive), own)) {
+        own.Asset = ExtractFileName(archive);
+        SaveSource(GetDataFolder(), run.Id, run.AllUsers, own);
+    }
+}
+
+int CommandInstall(const TArguments& args) {
+    const std::string& given = args.Positional[0];
+    const std::string* sha256 = args.Value("--sha256");
+    if (sha256 != nullptr && !IsSha256Hex(*sha256))
+        throw EUsage(Tr("Quill", "--sha256 には 64 桁の 16 進数を指定してください。"));
+    TInstallRun run;
+    if (!LooksLikeSourceSpec(given) || FileExists(given)) {
+        if (sha256 != nullptr) {
+            const std::string actual = Sha256OfFile(AbsolutePath(given));
+            if (actual != LowerAscii(*sha256))
+                throw Exception(
+                    Args(Tr("Quill", "%1 のチェックサムが一致しません (%2)。"), given, actual));
+            run.Verified = "sha256: --sha256";
+        }
+        const int exit = InstallArchive(args, AbsolutePath(given), -1, run);
+        if (exit == 0 || exit == 3)
+            KeepSource(run, nullptr, AbsolutePath(given));
+        return exit;
+    }
+    TAppSource source;
+    std::string why;
+    if (!ParseSourceSpec(given, source, why))
+        throw EUsage(why);
+    const TLatest latest = CheckSource(source, std::string());
+    if (!latest.Ok)
+        throw Exception(latest.Error);
+    const TDownloaded got = DownloadWithProgress(latest, sha256 != nullptr ? *sha256 : "");
+    if (got.Cancelled) {
+        Note(Tr("Quill", "ダウンロードは取り消されました。"));
+        return 2;
+    }
+    if (!got.Ok)
+        throw Exception(got.Error);
+    TDownloadGuard guard{got.File};
+    NoteVerified(got);
+    run.Verified = got.Verified.empty() ? "none" : got.Verified;
+    const int exit = InstallArchive(args, got.File, -1, run);
+    if (exit == 0 || exit == 3) {
+        TAppSource next = latest.Next;
+        next.Verified = got.Verified;
+        if (next.Kind == TSourceKind::Url) {
+            next.ETag = got.ETag;
+            next.LastModified = got.LastModified;
+        }
+        KeepSource(run, &next, got.File);
+    }
+    return exit;
+}
+
+int CommandSource(const TArguments& args) {
+    const auto list = LoadApps();
+    const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
+    if (args.Has("--none")) {
+        RemoveSource(GetDataFolder(), record.AppId, record.AllUsers);
+        Out(Args(Tr("Quill", "%1 のソースを削除しました。\n"), record.AppName));
+        return 0;
+    }
+    TAppSource source;
+    std::string why;
+    if (!ParseSourceSpec(args.Positional[1], source, why))
+        throw EUsage(why);
+    // What is installed now is the version the source is compared with from here on.
+    if (source.Asset.empty())
+        source.Asset = ExtractFileName(record.ArchiveName);
+    if (source.Kind == TSourceKind::Url) {
+        TFetchRequest request;
+        request.Url = source.Url;
+        const TFetchResult head = FetchHead(request);
+        if (!head.Ok)
+            throw Exception(head.Error);
+        source.ETag = head.ETag;
+        source.LastModified = head.LastModified;
+    }
+    if (!SaveSource(GetDataFolder(), record.AppId, record.AllUsers, source))
+        throw EWriteError(Args(Tr("Quill", "%1 を保存できません。"),
+                               SourceFilePath(GetDataFolder(), record.AppId, record.AllUsers)));
+    Out(Args(Tr("Quill", "%1 のソース: %2\n"), record.AppName, source.Describe()));
+    return 0;
+}
+
+struct TOutdated {
+    const TInstallAppInfo* Record = nullptr;
+    TAppSource Source;
+    TLatest Latest;
+};
+
+// Every application with a source, checked; failures are said on stderr and counted.
+std::vector<TOutdated> CheckAll(const TInstallList& list, const std::string& only, int& failures) {
+    std::vector<TOutdated> found;
+    failures = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TInstallAppInfo& record = list.Items(i);
+        if (!only.empty() && &FindApp(list, only) != &record)
+            continue;
+        TOutdated item;
+        item.Record = &record;
+        item.Source = LoadSource(GetDataFolder(), record.AppId, record.AllUsers);
+        if (item.Source.Empty()) {
+            if (!only.empty())
+                throw Exception(
+                    Args(Tr("Quill", "%1 にはソースがありません (quill source で設定できます)。"),
+                         record.AppName));
+            continue;
+        }
+        item.Latest = CheckSource(item.Source, record.Version.empty() ? "?" : record.Version);
+        if (!item.Latest.Ok) {
+            ++failures;
+            Note(Args(Tr("Quill", "%1: %2"), record.AppName, item.Latest.Error));
+            continue;
+        }
+        if (item.Latest.Newer)
+            found.push_back(std::move(item));
+    }
+    return found;
+}
+
+int CommandOutdated(const TArguments& args) {
+    const auto list = LoadApps();
+    int failures = 0;
+    const std::vector<TOutdated> outdated = CheckAll(*list, std::string(), failures);
+    if (args.Has("--json")) {
+        TJson apps = TJson::Array();
+        for (const TOutdated& o : outdated)
+            apps.Item(TJson::Object()
+                          .Number("id", o.Record->AppId)
+                          .Text("name", o.Record->AppName)
+                          .Text("installed", o.Record->Version)
+                          .TextOrNull("latest", o.Latest.Version)
+                          .Text("source", o.Source.Describe())
+                          .Text("url", o.Latest.Url)
+                          .Bool("verified", !o.Latest.Sha256.empty())
+                          .Str());
+        std::printf("%s\n", apps.Str().c_str());
+    } else if (outdated.empty()) {
+        Note(Tr("Quill", "新しいバージョンのあるアプリケーションはありません。"));
+    } else {
+        for (const TOutdated& o : outdated)
+            std::printf("%5d  %s  %s -> %s  %s\n", o.Record->AppId, o.Record->AppName.c_str(),
+                        o.Record->Version.empty() ? "-" : o.Record->Version.c_str(),
+                        o.Latest.Version.empty() ? o.Latest.FileName.c_str()
+                                                 : o.Latest.Version.c_str(),
+                        o.Source.Describe().c_str());
+    }
+    return failures > 0 ? 1 : 0;
+}
+
+int CommandUpdate(const TArguments& args) {
+    const auto list = LoadApps();
+    int failures = 0;
+    const std::vector<TOutdated> outdated =
+        CheckAll(*list, args.Has("--all") ? std::string() : args.Positional[0], failures);
+    if (outdated.empty() && failures == 0)
+        Note(Tr("Quill", "新しいバージョンのあるアプリケーションはありません。"));
+    // The update road of an install: the choices of the installed copy carry over, its old
+    // files go as an update's do.
+    TArguments install = args;
+    install.Flags.push_back("--yes");
+    install.Values["--clean"] = "auto";
+    int worst = failures > 0 ? 1 : 0;
+    for (const TOutdated& o : outdated) {
+        try {
+            const TDownloaded got = DownloadWithProgress(o.Latest, std::string());
+            if (got.Cancelled) {
+                Note(Tr("Quill", "ダウンロードは取り消されました。"));
+                return 2;
+            }
+            if (!got.Ok)
+                throw Exception(got.Error);
+            TDownloadGuard guard{got.File};
+            NoteVerified(got);
+            TInstallRun run;
+            run.Verified = got.Verified.empty() ? "none" : got.Verified;
+            const int exit = InstallArchive(install, got.File, o.Record->AppId, run);
+            if (exit == 0 || exit == 3) {
+                TAppSource next = o.Latest.Next;
+                next.Verified = got.Verified;
+                if (next.Kind == TSourceKind::Url) {
+                    next.ETag = got.ETag;
+                    next.LastModified = got.LastModified;
+                }
+                KeepSource(run, &next, got.File);
+            }
+            if (exit == 2)
+                return 2;
+            worst = std::max(worst, exit);
+        } catch (const Exception& e) {
+            Note(Args(Tr("Quill", "%1: %2"), o.Record->AppName, e.Message()));
+            worst = std::max(worst, 1);
+        }
+    }
+    return worst;
 }
 
 int CommandUninstall(const TArguments& args) {
@@ -746,7 +1034,7 @@ int CommandUninstall(const TArguments& args) {
     const int exit = ExitOf(outcome, outcome.Uninstall);
     TellFailure(outcome);
     if (args.Has("--json")) {
-        std::printf("%s\n", ResultJson(exit, record.AppId, outcome).c_str());
+        std::printf("%s\n", ResultJson(exit, record.AppId, outcome, std::string()).c_str());
     } else if (exit == 0 || exit == 3) {
         // What the uninstaller says it removed, by its database's name.
         const TToolReport& r = outcome.Uninstall.Report;
@@ -828,6 +1116,12 @@ int RunQuill(const std::vector<std::string>& args) {
             return CommandList(parsed);
         if (parsed.Command == "show")
             return CommandShow(parsed);
+        if (parsed.Command == "source")
+            return CommandSource(parsed);
+        if (parsed.Command == "outdated")
+            return CommandOutdated(parsed);
+        if (parsed.Command == "update")
+            return CommandUpdate(parsed);
         return CommandUninstall(parsed);
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());

@@ -1,6 +1,8 @@
 #include "handoff/HandOff.h"
 
+#include "model/AppNotes.h"
 #include "model/FileUtils.h"
+#include "model/InstallList.h"
 #include "model/InstructionFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/Catalogue.h"
@@ -299,6 +301,17 @@ THandOffOutcome THandOff::Uninstall(const TInstallAppInfo& record,
         UninstallFailure(outcome);
     } else {
         outcome.Result = THandOffResult::Done;
+        // An application that is gone takes its source along.
+        if (r.Finished) {
+            try {
+                TInstallList list;
+                list.LoadInstalled(GetDataFolder() + InstallListFileName);
+                if (list.IndexOfId(record.AppId, allUsers) < 0)
+                    RemoveFileEntry(AppSourcePath(GetDataFolder(), record.AppId, allUsers));
+            } catch (const Exception&) {
+                // A database that cannot be read now: the source stays, harmless.
+            }
+        }
     }
     return outcome;
 }

@@ -9,6 +9,7 @@
 #include "platform/Process.h"
 #include "platform/SpecialFolders.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
@@ -122,6 +123,69 @@ unsigned long long AppImageOffset(const std::string& path) {
     if (h[4] == 1)
         return get(0x20, 4) + get(0x2E, 2) * get(0x30, 2);
     return 0;
+}
+
+std::string AppImageUpdateInfoOf(const std::string& bytes) {
+    const auto size = static_cast<std::uint64_t>(bytes.size());
+    if (size < 64 || bytes.compare(0, 4,
+                                   "\x7F"
+                                   "ELF") != 0)
+        return std::string();
+    const bool wide = bytes[4] == 2, little = bytes[5] == 1;
+    if (!wide && bytes[4] != 1)
+        return std::string();
+    const auto get = [&](std::uint64_t at, int width) -> std::uint64_t {
+        if (at + width > size)
+            return ~std::uint64_t(0);
+        std::uint64_t value = 0;
+        for (int i = 0; i < width; ++i) {
+            const std::uint64_t index = little ? at + width - 1 - i : at + i;
+            value = (value << 8) | static_cast<unsigned char>(bytes[index]);
+        }
+        return value;
+    };
+    const std::uint64_t table = wide ? get(0x28, 8) : get(0x20, 4);
+    const std::uint64_t entry = wide ? get(0x3A, 2) : get(0x2E, 2);
+    const std::uint64_t count = wide ? get(0x3C, 2) : get(0x30, 2);
+    const std::uint64_t names = wide ? get(0x3E, 2) : get(0x32, 2);
+    if (entry < (wide ? 64u : 40u) || count == 0 || names >= count || table >= size ||
+        count > (size - table) / entry)
+        return std::string();
+    const auto offsetOf = [&](std::uint64_t index) {
+        return wide ? get(table + index * entry + 24, 8) : get(table + index * entry + 16, 4);
+    };
+    const auto sizeOf = [&](std::uint64_t index) {
+        return wide ? get(table + index * entry + 32, 8) : get(table + index * entry + 20, 4);
+    };
+    const std::uint64_t nameTable = offsetOf(names), nameSize = sizeOf(names);
+    if (nameTable >= size || nameSize > size - nameTable)
+        return std::string();
+    const std::string wanted = ".upd_info";
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint64_t name = get(table + i * entry, 4);
+        if (name >= nameSize || nameSize - name < wanted.size() + 1 ||
+            bytes.compare(nameTable + name, wanted.size() + 1,
+                          std::string(wanted.c_str(), wanted.size() + 1)) != 0)
+            continue;
+        const std::uint64_t at = offsetOf(i), length = std::min<std::uint64_t>(sizeOf(i), 4096);
+        if (at >= size || length > size - at)
+            return std::string();
+        std::string text = bytes.substr(at, length);
+        text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
+            text.pop_back();
+        return text;
+    }
+    return std::string();
+}
+
+std::string ReadAppImageUpdateInfo(const std::string& path) {
+    // The runtime and its sections lie in the first megabytes; the image after them is not read.
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4u << 20, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return AppImageUpdateInfoOf(head);
 }
 
 bool ReadAppImageParts(const std::string& appImage, const std::string& tempFolder,

@@ -14,6 +14,12 @@ struct TAppImageParts {
 // Where the image starts: right after the ELF runtime's section headers. 0 when not an ELF file.
 unsigned long long AppImageOffset(const std::string& path);
 
+// The AppImage's own update information: the text of its ELF section ".upd_info" without the
+// padding ("zsync|URL", "gh-releases-zsync|OWNER|REPO|TAG|PATTERN"); "" when none. Every offset
+// the file gives is checked against its size.
+std::string ReadAppImageUpdateInfo(const std::string& path);
+std::string AppImageUpdateInfoOf(const std::string& bytes);
+
 // Reads the root's desktop entry and icon, extracted into tempFolder (which must be new and
 // private). Only regular files of the root whose listed sizes are small are extracted (an entry
 // up to 1 MiB, an icon up to 16 MiB), never through a link of the image, and the extraction

@@ -56,6 +56,11 @@ std::string TAppNotes::PathFor(const std::string& dataFolder, std::int32_t appId
     return WithTrailingDelim(dataFolder) + "apps" + PathDelim + std::to_string(appId) + ".notes";
 }
 
+std::string AppSourcePath(const std::string& dataFolder, std::int32_t appId, bool allUsers) {
+    return WithTrailingDelim(dataFolder) + "apps" + PathDelim + (allUsers ? "system-" : "") +
+           std::to_string(appId) + ".source";
+}
+
 TAppNotes TAppNotes::Load(const std::string& dataFolder, std::int32_t appId) {
     std::string bytes;
     try {

@@ -37,6 +37,11 @@ struct TAppNotes {
     std::string Text() const;
 };
 
+// Where an application's source (where its next version is looked for) is kept: beside the
+// notes in the user's data folder, "apps/<id>.source", or "apps/system-<id>.source" for an
+// all-users application. The user's own choice, never read by the tools.
+std::string AppSourcePath(const std::string& dataFolder, std::int32_t appId, bool allUsers);
+
 class TInstallAppInfo;
 
 // The notes as far as they can be believed for the application's record (a damaged or forged
