@@ -229,6 +229,53 @@
     </message>
 </context>
 <context>
+    <name>Download</name>
+    <message>
+        <source>%1 を取得できません: %2</source>
+        <translation>Cannot fetch %1: %2</translation>
+    </message>
+    <message>
+        <source>取り消されました</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>%1 バイトを超えています</source>
+        <translation>larger than %1 bytes</translation>
+    </message>
+    <message>
+        <source>書き込めません</source>
+        <translation>cannot write it</translation>
+    </message>
+    <message>
+        <source>https から http への転送は拒否します</source>
+        <translation>a redirect from https to http is refused</translation>
+    </message>
+    <message>
+        <source>転送が多すぎます</source>
+        <translation>too many redirects</translation>
+    </message>
+    <message>
+        <source>URL ではありません</source>
+        <translation>not a URL</translation>
+    </message>
+    <message>
+        <source>暗号化されていない http は使いません (https にしてください)</source>
+        <translation>plain http is not used (use https)</translation>
+    </message>
+    <message>
+        <source>%1 は使えません (https だけです)</source>
+        <translation>%1 cannot be used (https only)</translation>
+    </message>
+    <message>
+        <source>%1 を作成できません</source>
+        <translation>cannot create %1</translation>
+    </message>
+    <message>
+        <source>途中から再開できません</source>
+        <translation>the download cannot be resumed</translation>
+    </message>
+</context>
+<context>
     <name>FileMember</name>
     <message>
         <source>%1 バイト</source>
@@ -919,62 +966,6 @@ Use this folder anyway?</translation>
         <translation>Going back from the installed %1 %2 to the earlier version %3.</translation>
     </message>
     <message>
-        <source>使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (詳しくは quill --help)</source>
-        <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (more: quill --help)</translation>
-    </message>
-    <message>
-        <source>quill - アーカイブで配布されるアプリケーションをインストールします
-
-  quill plan ARCHIVE [--json]
-      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
-  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command | --command-name NAME]
-                [--allow-handlers] [--yes] [--json]
-      アーカイブからインストールします。以前にインストールしたアプリケーションの
-      新しいバージョンは、そのアップデートになります。--command はメインプログラムを
-      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。
-      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを
-      開くアプリケーションになることを認めます。
-  quill list [--json]
-      インストール済みアプリケーションの一覧を表示します。
-  quill show APP [--json]
-      インストール済みアプリケーションの詳細を表示します。
-  quill uninstall APP [--yes] [--keep-folders] [--json]
-      アプリケーションをアンインストールします。
-
-APP は ID か名前 (英字の大文字と小文字は区別しません) です。
-終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
-            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
-</source>
-        <translation>quill - installs applications distributed as archives
-
-  quill plan ARCHIVE [--json]
-      Opens the archive and shows the install plan (installs nothing).
-  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command | --command-name NAME]
-                [--allow-handlers] [--yes] [--json]
-      Installs from the archive. A new version of an application installed
-      before becomes its update. --command makes the main program a command
-      of its own name, --command-name one of the name given.
-      --allow-handlers lets the application&apos;s menu entries make it the
-      program that opens web addresses or mail.
-  quill list [--json]
-      Lists the installed applications.
-  quill show APP [--json]
-      Shows the details of an installed application.
-  quill uninstall APP [--yes] [--keep-folders] [--json]
-      Uninstalls the application.
-
-APP is an ID or a name (upper and lower case count the same).
-Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
-            3 done (some paths were refused), 64 usage error
-</translation>
-    </message>
-    <message>
         <source>デスクトップ</source>
         <translation>desktop</translation>
     </message>
@@ -997,6 +988,150 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>メニュー項目は次の種類を開くプログラムとして登録されることを求めています: %1。--allow-handlers を付けたときだけ登録します。</source>
         <translation>The menu entry asks to be registered as the program that opens: %1. They are registered only with --allow-handlers.</translation>
+    </message>
+    <message>
+        <source>使い方: quill plan ARCHIVE [--json] | install ARCHIVE|URL [オプション] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json] | source APP URL|--none | outdated [--json] | update APP|--all [--yes] [--json]  (詳しくは quill --help)</source>
+        <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE|URL [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json] | source APP URL|--none | outdated [--json] | update APP|--all [--yes] [--json]  (more: quill --help)</translation>
+    </message>
+    <message>
+        <source>quill - アーカイブで配布されるアプリケーションをインストールします
+
+  quill plan ARCHIVE [--json]
+      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
+  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
+                [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
+      アーカイブからインストールします。以前にインストールしたアプリケーションの
+      新しいバージョンは、そのアップデートになります。--command はメインプログラムを
+      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。
+      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを
+      開くアプリケーションになることを認めます。
+      URL (https) やフォージのリリースからは、ダウンロードして公開された
+      チェックサム (または --sha256) と照合してからインストールし、その
+      ソースを記録します。
+  quill list [--json]
+      インストール済みアプリケーションの一覧を表示します。
+  quill show APP [--json]
+      インストール済みアプリケーションの詳細を表示します。
+  quill uninstall APP [--yes] [--keep-folders] [--json]
+      アプリケーションをアンインストールします。
+  quill source APP URL|github:OWNER/REPO | quill source APP --none
+      新しいバージョンを探す場所 (ソース) を設定または削除します。
+  quill outdated [--json]
+      ソースに新しいバージョンのあるアプリケーションを一覧します。
+  quill update APP|--all [--yes] [--json]
+      新しいバージョンをダウンロードし、検証して、アップデートします。
+
+APP は ID か名前 (英字の大文字と小文字は区別しません) です。
+終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
+            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
+</source>
+        <translation>quill - installs applications distributed as archives
+
+  quill plan ARCHIVE [--json]
+      Opens the archive and shows the install plan (installs nothing).
+  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
+                [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
+      Installs from the archive. A new version of an application installed
+      before becomes its update. --command makes the main program a command
+      of its own name, --command-name one of the name given.
+      --allow-handlers lets the application&apos;s menu entries make it the
+      program that opens web addresses or mail.
+      From a URL (https) or a forge&apos;s release, the archive is downloaded and
+      checked against its published checksum (or --sha256) before it is
+      installed, and its source is kept.
+  quill list [--json]
+      Lists the installed applications.
+  quill show APP [--json]
+      Shows the details of an installed application.
+  quill uninstall APP [--yes] [--keep-folders] [--json]
+      Uninstalls the application.
+  quill source APP URL|github:OWNER/REPO | quill source APP --none
+      Sets or clears where the application&apos;s next version is looked for.
+  quill outdated [--json]
+      Lists the applications whose source has a newer version.
+  quill update APP|--all [--yes] [--json]
+      Downloads, verifies and installs the newer versions.
+
+APP is an ID or a name (upper and lower case count the same).
+Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
+            3 done (some paths were refused), 64 usage error
+</translation>
+    </message>
+    <message>
+        <source>--none と URL は同時に指定できません。</source>
+        <translation>--none and a URL cannot be given together.</translation>
+    </message>
+    <message>
+        <source>URL か github:OWNER/REPO、または --none を指定してください。</source>
+        <translation>Give a URL or github:OWNER/REPO, or --none.</translation>
+    </message>
+    <message>
+        <source>ダウンロードした %1 は、アプリケーション (ID %2) の新しいバージョンとして認識されません。</source>
+        <translation>The downloaded %1 is not recognised as a new version of the application (ID %2).</translation>
+    </message>
+    <message>
+        <source>ダウンロードしています: %1</source>
+        <translation>Downloading: %1</translation>
+    </message>
+    <message>
+        <source>ダウンロード</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>検証なし: 配布元はこのファイルのチェックサムを公開していません。</source>
+        <translation>Not verified: the source publishes no checksum for this file.</translation>
+    </message>
+    <message>
+        <source>検証済み: %1</source>
+        <translation>Verified: %1</translation>
+    </message>
+    <message>
+        <source>--sha256 には 64 桁の 16 進数を指定してください。</source>
+        <translation>--sha256 takes 64 hexadecimal digits.</translation>
+    </message>
+    <message>
+        <source>%1 のチェックサムが一致しません (%2)。</source>
+        <translation>The checksum of %1 does not match (%2).</translation>
+    </message>
+    <message>
+        <source>ダウンロードは取り消されました。</source>
+        <translation>The download was cancelled.</translation>
+    </message>
+    <message>
+        <source>%1 のソースを削除しました。
+</source>
+        <translation>Removed the source of %1.
+</translation>
+    </message>
+    <message>
+        <source>%1 を保存できません。</source>
+        <translation>Cannot save %1.</translation>
+    </message>
+    <message>
+        <source>%1 のソース: %2
+</source>
+        <translation>Source of %1: %2
+</translation>
+    </message>
+    <message>
+        <source>%1 にはソースがありません (quill source で設定できます)。</source>
+        <translation>%1 has no source (quill source sets one).</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>新しいバージョンのあるアプリケーションはありません。</source>
+        <translation>No application has a newer version.</translation>
     </message>
 </context>
 <context>
@@ -1025,7 +1160,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
 
 終了コード: 0 完了、1 失敗 (何も変更なし)、3 完了 (一部のパスは拒否)
 </source>
-        <translation>QuillInst - installs an application from Quillmate's instruction file
+        <translation>QuillInst - installs an application from Quillmate&apos;s instruction file
 
   QuillInst [--terminal] [--all-users] [--allow-handlers]
             [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...
@@ -1037,7 +1172,7 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
       through pkexec as the administrator); --allow-handlers lets the
       application be registered as the program that opens web addresses or
       mail. --app and --app-id name the application that was approved; --env
-      passes the user's settings (language, display, the user's folders).
+      passes the user&apos;s settings (language, display, the user&apos;s folders).
 
 Exit codes: 0 done, 1 failed (nothing changed), 3 done (some paths were refused)
 </translation>
@@ -1170,6 +1305,84 @@ QUILLMATE_LANG=ja or en chooses the language of the texts.
     <message>
         <source>%1 を作成できません。</source>
         <translation>Cannot create %1.</translation>
+    </message>
+</context>
+<context>
+    <name>SourceCheck</name>
+    <message>
+        <source>フォージの API の利用制限に達しました (GITHUB_TOKEN を設定すると緩和されます)</source>
+        <translation>the rate limit of the forge&apos;s API was reached (setting GITHUB_TOKEN raises it)</translation>
+    </message>
+    <message>
+        <source>リリースが見つかりません</source>
+        <translation>no such release</translation>
+    </message>
+    <message>
+        <source>%1 の答えを読めません: %2</source>
+        <translation>Cannot read the answer of %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 にリリースがありません。</source>
+        <translation>%1 has no release.</translation>
+    </message>
+    <message>
+        <source>%1 のリリース %2 にこのマシン向けのファイルがありません。</source>
+        <translation>Release %2 of %1 has no file for this machine.</translation>
+    </message>
+    <message>
+        <source>%1 は ETag も Last-Modified も返さないため、新しいバージョンを判断できません。</source>
+        <translation>%1 gives neither an ETag nor a Last-Modified date, so a new version cannot be told.</translation>
+    </message>
+    <message>
+        <source>%1 に該当するファイルがありません。</source>
+        <translation>%1 lists no matching file.</translation>
+    </message>
+    <message>
+        <source>%1 は zsync ファイルではありません。</source>
+        <translation>%1 is no zsync file.</translation>
+    </message>
+    <message>
+        <source>ソースがありません。</source>
+        <translation>There is no source.</translation>
+    </message>
+    <message>
+        <source>%1 はファイルの名前を持ちません。</source>
+        <translation>%1 names no file.</translation>
+    </message>
+    <message>
+        <source>%1 を作成できません。</source>
+        <translation>Cannot create %1.</translation>
+    </message>
+    <message>
+        <source>%1 にダウンロード用のフォルダを作成できません。</source>
+        <translation>Cannot create a folder for the download in %1.</translation>
+    </message>
+    <message>
+        <source>%1 のチェックサムが一致しません (%2 は %3、ダウンロードしたファイルは %4)。</source>
+        <translation>The checksum of %1 does not match (%2 gives %3, the downloaded file has %4).</translation>
+    </message>
+</context>
+<context>
+    <name>Sources</name>
+    <message>
+        <source>タグが正しくありません。</source>
+        <translation>The tag is not valid.</translation>
+    </message>
+    <message>
+        <source>github:OWNER/REPO の形で指定してください。</source>
+        <translation>Give it as github:OWNER/REPO.</translation>
+    </message>
+    <message>
+        <source>URL か github:OWNER/REPO を指定してください。</source>
+        <translation>Give a URL or github:OWNER/REPO.</translation>
+    </message>
+    <message>
+        <source>URL に使えない文字があります。</source>
+        <translation>The URL holds characters a URL cannot.</translation>
+    </message>
+    <message>
+        <source>リリースの形ではありません</source>
+        <translation>not of the shape of a release</translation>
     </message>
 </context>
 <context>

@@ -35,8 +35,9 @@ namespace {
 
 const char* const kUsage = QM_TRANSLATE_NOOP(
     "Quill",
-    "使い方: quill plan ARCHIVE [--json] | install ARCHIVE [オプション] | list [--json] | "
-    "show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json]  (詳しくは quill --help)");
+    "使い方: quill plan ARCHIVE [--json] | install ARCHIVE|URL [オプション] | list [--json] | "
+    "show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json] | source APP URL|--none | "
+    "outdated [--json] | update APP|--all [--yes] [--json]  (詳しくは quill --help)");
 
 const char* const kHelp = QM_TRANSLATE_NOOP(
     "Quill",
@@ -44,7 +45,8 @@ const char* const kHelp = QM_TRANSLATE_NOOP(
     "\n"
     "  quill plan ARCHIVE [--json]\n"
     "      アーカイブを開き、インストールの計画を表示します (インストールはしません)。\n"
-    "  quill install ARCHIVE [--to FOLDER] [--name NAME] [--main PATH]\n"
+    "  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]\n"
+    "                [--to FOLDER] [--name NAME] [--main PATH]\n"
     "                [--shortcut desktop,menu | --no-shortcut]\n"
     "                [--overwrite always|newer|never|ask|backup] [--clean none|auto]\n"
     "                [--all-users] [--command | --command-name NAME]\n"
@@ -54,12 +56,21 @@ const char* const kHelp = QM_TRANSLATE_NOOP(
     "      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。\n"
     "      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを\n"
     "      開くアプリケーションになることを認めます。\n"
+    "      URL (https) やフォージのリリースからは、ダウンロードして公開された\n"
+    "      チェックサム (または --sha256) と照合してからインストールし、その\n"
+    "      ソースを記録します。\n"
     "  quill list [--json]\n"
     "      インストール済みアプリケーションの一覧を表示します。\n"
     "  quill show APP [--json]\n"
     "      インストール済みアプリケーションの詳細を表示します。\n"
     "  quill uninstall APP [--yes] [--keep-folders] [--json]\n"
     "      アプリケーションをアンインストールします。\n"
+    "  quill source APP URL|github:OWNER/REPO | quill source APP --none\n"
+    "      新しいバージョンを探す場所 (ソース) を設定または削除します。\n"
+    "  quill outdated [--json]\n"
+    "      ソースに新しいバージョンのあるアプリケーションを一覧します。\n"
+    "  quill update APP|--all [--yes] [--json]\n"
+    "      新しいバージョンをダウンロードし、検証して、アップデートします。\n"
     "\n"
     "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
     "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"

@@ -310,7 +310,8 @@ TDownloaded DownloadLatest(const TLatest& latest, const std::string& folder,
         return result;
     }
     try {
-        MakeFolder(folder);
+        if (!CreateFolderPath(folder))
+            throw EWriteError(Args(Tr("SourceCheck", "%1 を作成できません。"), folder));
     } catch (const Exception& e) {
         result.Error = e.Message();
         return result;

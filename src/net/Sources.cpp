@@ -361,7 +361,8 @@ bool SaveSource(const std::string& dataFolder, std::int32_t appId, bool allUsers
                 const TAppSource& source) {
     try {
         const std::string path = SourceFilePath(dataFolder, appId, allUsers);
-        MakeFolder(ExtractFilePath(path));
+        if (!CreateFolderPath(ExtractFilePath(path)))
+            return false;
         TAtomicFileWriter writer(path);
         const std::string text = source.Text();
         writer.Write(text.data(), text.size());

@@ -323,7 +323,8 @@ void GiveToFolderOwner(const std::string& path) {
         ::lstat(entry.c_str(), &st) != 0 || st.st_uid == owner.st_uid)
         return;
     // Failing leaves the entry to the superuser: the install itself is complete either way.
-    (void)::lchown(entry.c_str(), owner.st_uid, owner.st_gid);
+    if (::lchown(entry.c_str(), owner.st_uid, owner.st_gid) != 0)
+        return;
 }
 
 std::string ProcessTag() {

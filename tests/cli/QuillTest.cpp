@@ -2,7 +2,9 @@
 // archiver libraries, on archives made here, in the sandboxed home.
 #include "model/AppNotes.h"
 #include "model/FileUtils.h"
+#include "net/Sha256.h"
 
+#include "LoopbackServer.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -740,4 +742,129 @@ TEST(Quill, ACommandThatStandsInForOneOnPathIsRefused) {
     EXPECT_FALSE(fs::exists(Home() + "/.local/bin/ls"));
     ASSERT_EQ(Quill("uninstall Ls --yes").Exit, 0);
     EXPECT_FALSE(fs::is_symlink(link));
+}
+
+namespace {
+
+// A forge's release of mytool as the REST API shows it, with its files and a SHA256SUMS, served
+// from root; sums may be made wrong on purpose.
+void PublishRelease(const qmtest::LoopbackServer& server, const std::string& version,
+                    bool wrongSums = false) {
+    const std::string root = server.Root();
+    const std::string asset = "mytool-" + version + "-linux-x86_64.tar.gz";
+    const std::string folder = "/dl/v" + version + "/";
+    fs::create_directories(root + folder);
+    fs::copy_file(MakeToolArchive(version), root + folder + asset,
+                  fs::copy_options::overwrite_existing);
+    qmtest::WriteFile(root + folder + "mytool-" + version + "-windows-x64.zip", "not for here");
+    const std::string digest = qm::Sha256Hex(qmtest::ReadFile(root + folder + asset));
+    qmtest::WriteFile(root + folder + "SHA256SUMS",
+                      (wrongSums ? std::string(64, '0') : digest) + "  " + asset + "\n");
+    std::string assets;
+    for (const std::string& name :
+         {asset, "mytool-" + version + "-windows-x64.zip", std::string("SHA256SUMS")})
+        assets += std::string(assets.empty() ? "" : ",") + "{\"name\": \"" + name +
+                  "\", \"browser_download_url\": \"" + server.Url(folder + name) + "\"}";
+    qmtest::WriteFile(root + "/api/repos/acme/mytool/releases/latest",
+                      "{\"tag_name\": \"v" + version +
+                          "\", \"prerelease\": false, \"draft\": false, \"assets\": [" + assets +
+                          "]}");
+}
+
+struct TForgeApi {
+    explicit TForgeApi(const std::string& root) {
+        ::setenv("QUILLMATE_FORGE_API", root.c_str(), 1);
+    }
+    ~TForgeApi() { ::unsetenv("QUILLMATE_FORGE_API"); }
+};
+
+} // namespace
+
+// Installed from a forge release, verified by its SHA256SUMS; its next version is found, and
+// installed where the user put the first one; a next version whose checksum does not match is
+// not installed; the uninstall takes the source along.
+TEST(QuillSources, AForgeReleaseFoundVerifiedAndUpdated) {
+    qmtest::LoopbackServer server(qmtest::MakeTempFolder("www"));
+    ASSERT_TRUE(server.Running());
+    TForgeApi api(server.Url("/api"));
+    PublishRelease(server, "1.0.0");
+    const std::string folder = qmtest::MakeTempFolder("chosen") + "/MyTool";
+    TRun install = Quill("install github:acme/mytool --to '" + folder + "' --no-shortcut --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    QJsonObject result = Json(install).toObject();
+    EXPECT_EQ(S(result["verified"]), "sha256: SHA256SUMS");
+    const std::string id = std::to_string(result["id"].toInt());
+    ASSERT_TRUE(fs::exists(folder + "/mytool"));
+
+    TRun outdated = Quill("outdated --json");
+    ASSERT_EQ(outdated.Exit, 0) << outdated.Err;
+    EXPECT_TRUE(Json(outdated).toArray().isEmpty()) << outdated.Out;
+
+    PublishRelease(server, "1.1.0");
+    outdated = Quill("outdated --json");
+    ASSERT_EQ(outdated.Exit, 0) << outdated.Err;
+    const QJsonArray list = Json(outdated).toArray();
+    ASSERT_EQ(list.size(), 1) << outdated.Out;
+    EXPECT_EQ(S(list[0].toObject()["installed"]), "1.0.0");
+    EXPECT_EQ(S(list[0].toObject()["latest"]), "1.1.0");
+    EXPECT_EQ(S(list[0].toObject()["source"]), "github:acme/mytool");
+    EXPECT_TRUE(list[0].toObject()["verified"].toBool());
+
+    TRun update = Quill("update " + id + " --json");
+    ASSERT_EQ(update.Exit, 0) << update.Err;
+    EXPECT_EQ(Json(update).toObject()["id"].toInt(), std::stoi(id));
+    EXPECT_NE(qmtest::ReadFile(folder + "/mytool").find("1.1.0"), std::string::npos);
+    EXPECT_EQ(S(Json(Quill("show " + id + " --json")).toObject()["version"]), "1.1.0");
+
+    PublishRelease(server, "1.2.0", true);
+    update = Quill("update --all");
+    EXPECT_EQ(update.Exit, 1);
+    EXPECT_NE(update.Err.find("SHA256SUMS"), std::string::npos) << update.Err;
+    EXPECT_NE(qmtest::ReadFile(folder + "/mytool").find("1.1.0"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(qm::GetDataFolder() + "downloads"));
+
+    const std::string source = qm::GetDataFolder() + "apps/" + id + ".source";
+    EXPECT_TRUE(fs::exists(source));
+    ASSERT_EQ(Quill("uninstall " + id + " --yes").Exit, 0);
+    EXPECT_FALSE(fs::exists(source));
+}
+
+// A plain URL: a new file behind it (another ETag) is the next version. A folder listing set
+// later as the source: the newest file of the installed one's name.
+TEST(QuillSources, APlainUrlAndAFolderListing) {
+    qmtest::LoopbackServer server(qmtest::MakeTempFolder("www"));
+    ASSERT_TRUE(server.Running());
+    const std::string root = server.Root();
+    fs::create_directories(root + "/files");
+    fs::copy_file(MakeToolArchive("2.0", {}, "urltool"), root + "/files/urltool-latest.tar.gz");
+    TRun install =
+        Quill("install '" + server.Url("/files/urltool-latest.tar.gz") + "' --no-shortcut --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    EXPECT_EQ(S(Json(install).toObject()["verified"]), "none");
+    EXPECT_TRUE(Json(Quill("outdated --json")).toArray().isEmpty());
+    fs::copy_file(MakeToolArchive("2.1", {}, "urltool"), root + "/files/urltool-latest.tar.gz",
+                  fs::copy_options::overwrite_existing);
+    QJsonArray list = Json(Quill("outdated --json")).toArray();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(S(list[0].toObject()["url"]), server.Url("/files/urltool-latest.tar.gz"));
+
+    // A local install, its source set by hand to the vendor's folder.
+    const std::string local = MakeToolArchive("3.0", {}, "listtool");
+    ASSERT_EQ(Quill("install '" + local + "' --no-shortcut --yes").Exit, 0);
+    fs::create_directories(root + "/linux");
+    fs::copy_file(local, root + "/linux/" + fs::path(local).filename().string());
+    TRun set = Quill("source listtool '" + server.Url("/linux/") + "'");
+    ASSERT_EQ(set.Exit, 0) << set.Err;
+    fs::copy_file(MakeToolArchive("3.10", {}, "listtool"),
+                  root + "/linux/listtool-3.10-linux-x86_64.tar.gz");
+    list = Json(Quill("outdated --json")).toArray();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(S(list[1].toObject()["latest"]), "3.10");
+    // A source that cannot be reached is said, and the others are still listed.
+    ASSERT_EQ(Quill("source listtool '" + server.Url("/gone/") + "'").Exit, 0);
+    const TRun failed = Quill("outdated --json");
+    EXPECT_EQ(failed.Exit, 1);
+    EXPECT_EQ(Json(failed).toArray().size(), 1);
+    EXPECT_NE(failed.Err.find(server.Url("/gone/")), std::string::npos) << failed.Err;
+    EXPECT_EQ(Quill("source listtool http://example.org/x/").Exit, 64);
 }

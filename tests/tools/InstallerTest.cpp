@@ -273,7 +273,7 @@ TEST_F(InstallerTest, AnInstallWithRaisedRightsLeavesTheUsersFilesToTheUser) {
         ASSERT_EQ(::lstat(path.c_str(), &st), 0) << path;
         EXPECT_EQ(st.st_uid, user) << path;
     }
-    ::chown(GetDataFolder().c_str(), 0, 0);
+    EXPECT_EQ(::chown(GetDataFolder().c_str(), 0, 0), 0);
 }
 
 // The start menu path a new plan gets names the menus' own folder, relative to the start menu
