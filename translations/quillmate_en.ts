@@ -994,78 +994,6 @@ Use this folder anyway?</translation>
         <translation>Usage: quill plan ARCHIVE [--json] | install ARCHIVE|URL [options] | list [--json] | show APP [--json] | uninstall APP [--yes] [--keep-folders] [--json] | source APP URL|--none | outdated [--json] | update APP|--all [--yes] [--json]  (more: quill --help)</translation>
     </message>
     <message>
-        <source>quill - アーカイブで配布されるアプリケーションをインストールします
-
-  quill plan ARCHIVE [--json]
-      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
-  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
-                [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command | --command-name NAME]
-                [--allow-handlers] [--yes] [--json]
-      アーカイブからインストールします。以前にインストールしたアプリケーションの
-      新しいバージョンは、そのアップデートになります。--command はメインプログラムを
-      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。
-      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを
-      開くアプリケーションになることを認めます。
-      URL (https) やフォージのリリースからは、ダウンロードして公開された
-      チェックサム (または --sha256) と照合してからインストールし、その
-      ソースを記録します。
-  quill list [--json]
-      インストール済みアプリケーションの一覧を表示します。
-  quill show APP [--json]
-      インストール済みアプリケーションの詳細を表示します。
-  quill uninstall APP [--yes] [--keep-folders] [--json]
-      アプリケーションをアンインストールします。
-  quill source APP URL|github:OWNER/REPO | quill source APP --none
-      新しいバージョンを探す場所 (ソース) を設定または削除します。
-  quill outdated [--json]
-      ソースに新しいバージョンのあるアプリケーションを一覧します。
-  quill update APP|--all [--yes] [--json]
-      新しいバージョンをダウンロードし、検証して、アップデートします。
-
-APP は ID か名前 (英字の大文字と小文字は区別しません) です。
-終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
-            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
-</source>
-        <translation>quill - installs applications distributed as archives
-
-  quill plan ARCHIVE [--json]
-      Opens the archive and shows the install plan (installs nothing).
-  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
-                [--to FOLDER] [--name NAME] [--main PATH]
-                [--shortcut desktop,menu | --no-shortcut]
-                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
-                [--all-users] [--command | --command-name NAME]
-                [--allow-handlers] [--yes] [--json]
-      Installs from the archive. A new version of an application installed
-      before becomes its update. --command makes the main program a command
-      of its own name, --command-name one of the name given.
-      --allow-handlers lets the application&apos;s menu entries make it the
-      program that opens web addresses or mail.
-      From a URL (https) or a forge&apos;s release, the archive is downloaded and
-      checked against its published checksum (or --sha256) before it is
-      installed, and its source is kept.
-  quill list [--json]
-      Lists the installed applications.
-  quill show APP [--json]
-      Shows the details of an installed application.
-  quill uninstall APP [--yes] [--keep-folders] [--json]
-      Uninstalls the application.
-  quill source APP URL|github:OWNER/REPO | quill source APP --none
-      Sets or clears where the application&apos;s next version is looked for.
-  quill outdated [--json]
-      Lists the applications whose source has a newer version.
-  quill update APP|--all [--yes] [--json]
-      Downloads, verifies and installs the newer versions.
-
-APP is an ID or a name (upper and lower case count the same).
-Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
-            3 done (some paths were refused), 64 usage error
-</translation>
-    </message>
-    <message>
         <source>--none と URL は同時に指定できません。</source>
         <translation>--none and a URL cannot be given together.</translation>
     </message>
@@ -1132,6 +1060,98 @@ Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
     <message>
         <source>新しいバージョンのあるアプリケーションはありません。</source>
         <translation>No application has a newer version.</translation>
+    </message>
+    <message>
+        <source>quill - アーカイブで配布されるアプリケーションをインストールします
+
+  quill plan ARCHIVE [--json]
+      アーカイブを開き、インストールの計画を表示します (インストールはしません)。
+  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
+                [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
+      アーカイブからインストールします。以前にインストールしたアプリケーションの
+      新しいバージョンは、そのアップデートになります。--command はメインプログラムを
+      その名前のコマンドにし、--command-name は指定した名前のコマンドにします。
+      --allow-handlers は、アプリケーションのメニュー項目が Web アドレスやメールを
+      開くアプリケーションになることを認めます。
+      URL (https) やフォージのリリースからは、ダウンロードして公開された
+      チェックサム (または --sha256) と照合してからインストールし、その
+      ソースを記録します。
+  quill list [--json]
+      インストール済みアプリケーションの一覧を表示します。
+  quill show APP [--json]
+      インストール済みアプリケーションの詳細を表示します。
+  quill uninstall APP [--yes] [--keep-folders] [--json]
+      アプリケーションをアンインストールします。
+  quill source APP URL|github:OWNER/REPO | quill source APP --none
+      新しいバージョンを探す場所 (ソース) を設定または削除します。
+  quill outdated [--json]
+      ソースに新しいバージョンのあるアプリケーションを一覧します。
+  quill update APP|--all [--yes] [--json]
+      新しいバージョンをダウンロードし、検証して、アップデートします。
+  quill export [FILE] | quill import FILE
+      インストール済みアプリケーションをソースと選択 (フォルダ、ショートカット、
+      コマンド、メインプログラム) とともに JSON で書き出し、別のマシンで
+      同じようにインストールします。
+
+APP は ID か名前 (英字の大文字と小文字は区別しません) です。
+終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,
+            3 完了 (一部のパスは拒否されました), 64 使い方の誤り
+</source>
+        <translation>quill - installs applications distributed as archives
+
+  quill plan ARCHIVE [--json]
+      Opens the archive and shows the install plan (installs nothing).
+  quill install ARCHIVE|URL|github:OWNER/REPO[@TAG] [--sha256 HEX]
+                [--to FOLDER] [--name NAME] [--main PATH]
+                [--shortcut desktop,menu | --no-shortcut]
+                [--overwrite always|newer|never|ask|backup] [--clean none|auto]
+                [--all-users] [--command | --command-name NAME]
+                [--allow-handlers] [--yes] [--json]
+      Installs from the archive. A new version of an application installed
+      before becomes its update. --command makes the main program a command
+      of its own name, --command-name one of the name given.
+      --allow-handlers lets the application&apos;s menu entries make it the
+      program that opens web addresses or mail.
+      From a URL (https) or a forge&apos;s release, the archive is downloaded and
+      checked against its published checksum (or --sha256) before it is
+      installed, and its source is kept.
+  quill list [--json]
+      Lists the installed applications.
+  quill show APP [--json]
+      Shows the details of an installed application.
+  quill uninstall APP [--yes] [--keep-folders] [--json]
+      Uninstalls the application.
+  quill source APP URL|github:OWNER/REPO | quill source APP --none
+      Sets or clears where the application&apos;s next version is looked for.
+  quill outdated [--json]
+      Lists the applications whose source has a newer version.
+  quill update APP|--all [--yes] [--json]
+      Downloads, verifies and installs the newer versions.
+  quill export [FILE] | quill import FILE
+      Writes the installed applications with their sources and the choices
+      made (folder, shortcuts, command, main program) as JSON, and installs
+      them the same way on another machine.
+
+APP is an ID or a name (upper and lower case count the same).
+Exit codes: 0 done, 1 failed (nothing changed), 2 cancelled,
+            3 done (some paths were refused), 64 usage error
+</translation>
+    </message>
+    <message>
+        <source>%1 個のアプリケーションを %2 に書き出しました。</source>
+        <translation>Wrote %1 applications to %2.</translation>
+    </message>
+    <message>
+        <source>%1 は Quillmate の書き出したファイルではありません。%2</source>
+        <translation>%1 is no file exported by Quillmate. %2</translation>
+    </message>
+    <message>
+        <source>%1: ソースがないため、インストールできません。</source>
+        <translation>%1: it has no source, so it cannot be installed.</translation>
     </message>
 </context>
 <context>

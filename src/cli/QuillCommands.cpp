@@ -10,14 +10,17 @@
 #include "model/InstallOption.h"
 #include "model/VisibleText.h"
 #include "net/Download.h"
+#include "net/JsonReader.h"
 #include "net/Sha256.h"
 #include "net/SourceCheck.h"
 #include "net/Sources.h"
+#include "platform/AtomicFile.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
 
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
+#include "platform/SpecialFolders.h"
 #include "platform/TerminalProgress.h"
 #include <csignal>
 #include <cstdlib>
@@ -71,6 +74,10 @@ const char* const kHelp = QM_TRANSLATE_NOOP(
     "      ソースに新しいバージョンのあるアプリケーションを一覧します。\n"
     "  quill update APP|--all [--yes] [--json]\n"
     "      新しいバージョンをダウンロードし、検証して、アップデートします。\n"
+    "  quill export [FILE] | quill import FILE\n"
+    "      インストール済みアプリケーションをソースと選択 (フォルダ、ショートカット、\n"
+    "      コマンド、メインプログラム) とともに JSON で書き出し、別のマシンで\n"
+    "      同じようにインストールします。\n"
     "\n"
     "APP は ID か名前 (英字の大文字と小文字は区別しません) です。\n"
     "終了コード: 0 完了, 1 失敗 (何も変更されていません), 2 キャンセル,\n"
@@ -109,6 +116,8 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
         {"source", {"--none", "--json"}},
         {"outdated", {"--json"}},
         {"update", {"--all", "--yes", "--json"}},
+        {"export", {}},
+        {"import", {"--yes", "--json"}},
     };
     static const std::map<std::string, std::vector<std::string>> valued = {
         {"install",
@@ -116,8 +125,8 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
           "--sha256"}},
     };
     static const std::map<std::string, std::size_t> positional = {
-        {"plan", 1},      {"install", 1}, {"list", 0},     {"show", 1},
-        {"uninstall", 1}, {"source", 2},  {"outdated", 0}, {"update", 1}};
+        {"plan", 1},   {"install", 1},  {"list", 0},   {"show", 1},   {"uninstall", 1},
+        {"source", 2}, {"outdated", 0}, {"update", 1}, {"export", 1}, {"import", 1}};
     TArguments parsed;
     if (args.empty())
         throw EUsage(Tr("Quill", "コマンドがありません。"));
@@ -167,7 +176,8 @@ TArguments ParseArguments(const std::vector<std::string>& args) {
     // "source APP --none" and "update --all" name one argument less.
     std::size_t wanted = count->second;
     if ((parsed.Command == "source" && parsed.Has("--none")) ||
-        (parsed.Command == "update" && parsed.Has("--all")))
+        (parsed.Command == "update" && parsed.Has("--all")) ||
+        (parsed.Command == "export" && parsed.Positional.empty()))
         --wanted;
     if (parsed.Command == "source" && parsed.Has("--none") && parsed.Positional.size() > wanted)
         throw EUsage(Tr("Quill", "--none と URL は同時に指定できません。"));
@@ -620,6 +630,29 @@ bool AskYes(const std::string& question, bool defaultYes) {
     return answer == "y" || answer == "Y" || answer == "yes";
 }
 
+// A program named below the top folder of another version ("tool-1.0/bin/tool", as an export
+// or an earlier plan names it) is the one at the same place below this archive's top folder,
+// when exactly one member is there.
+bool SetMainBelowTopFolder(TFileMembers& members, const std::string& path) {
+    const auto belowTop = [](const std::string& p) {
+        const std::size_t slash = p.find_first_of("/\\");
+        return slash == std::string::npos ? std::string() : p.substr(slash + 1);
+    };
+    const std::string wanted = belowTop(path);
+    if (wanted.empty())
+        return false;
+    std::string found;
+    for (int i = 0; i < members.Count(); ++i) {
+        const std::string candidate = MemberPath(members.Items(i));
+        if (belowTop(candidate) != wanted)
+            continue;
+        if (!found.empty())
+            return false;
+        found = candidate;
+    }
+    return !found.empty() && members.SetMainByPath(found);
+}
+
 // Installs from a local archive. expectUpdateOf, when not negative, is the application the
 // archive must update (quill update): anything else is refused before the install.
 int InstallArchive(const TArguments& args, const std::string& path, std::int32_t expectUpdateOf,
@@ -688,7 +721,7 @@ int InstallArchive(const TArguments& args, const std::string& path, std::int32_t
         plan.Rename(*name);
     }
     if (const std::string* main = args.Value("--main")) {
-        if (!plan.Members.SetMainByPath(*main))
+        if (!plan.Members.SetMainByPath(*main) && !SetMainBelowTopFolder(plan.Members, *main))
             throw Exception(Args(Tr("Quill", "アーカイブにファイル \"%1\" はありません。"), *main));
     }
     const std::string* commandName = args.Value("--command-name");
@@ -1029,6 +1062,124 @@ int CommandUpdate(const TArguments& args) {
     return worst;
 }
 
+// --- export and import ---------------------------------------------------------------------------
+
+// A folder below the home is kept as "~/…", so that it means the same on another machine.
+std::string PortablePath(const std::string& path) {
+    const std::string home = WithTrailingDelim(GetSpecialFolder(CSIDL_PROFILE));
+    if (home.size() > 1 && path.compare(0, home.size(), home) == 0)
+        return "~/" + path.substr(home.size());
+    return path;
+}
+
+std::string LocalPath(const std::string& path) {
+    if (path.compare(0, 2, "~/") == 0)
+        return WithTrailingDelim(GetSpecialFolder(CSIDL_PROFILE)) + path.substr(2);
+    return path;
+}
+
+int CommandExport(const TArguments& args) {
+    const auto list = LoadApps();
+    TJson apps = TJson::Array();
+    for (int i = 0; i < list->Count(); ++i) {
+        const TInstallAppInfo& r = list->Items(i);
+        const TAppSource source = LoadSource(GetDataFolder(), r.AppId, r.AllUsers);
+        const int main = r.Members.MainIndex();
+        TJson shortcuts = TJson::Array();
+        if (main >= 0) {
+            const std::uint8_t flags = r.Members.Items(main).ShortcutFlags();
+            if (flags & scDesktop)
+                shortcuts.Item(JsonString("desktop"));
+            if (flags & scStartMenu)
+                shortcuts.Item(JsonString("menu"));
+        }
+        std::string spec;
+        if (source.Kind == TSourceKind::Forge)
+            spec = source.Describe();
+        else if (!source.Empty())
+            spec = source.Url;
+        apps.Item(TJson::Object()
+                      .Text("name", r.AppName)
+                      .Text("version", r.Version)
+                      .TextOrNull("source", spec)
+                      .Text("folder", PortablePath(CommonFolder(r.Members)))
+                      .TextOrNull("main", MemberOfRole(r.Members, main))
+                      .Add("shortcuts", shortcuts.Str())
+                      .TextOrNull("command", r.MainIsCommand() ? r.MainCommandName() : "")
+                      .Bool("all_users", r.AllUsers)
+                      .Str());
+    }
+    const std::string text = TJson::Object()
+                                 .Text("format", "quillmate-export")
+                                 .Number("version", 1)
+                                 .Add("applications", apps.Str())
+                                 .Str() +
+                             "\n";
+    if (args.Positional.empty()) {
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
+    const std::string file = AbsolutePath(args.Positional[0]);
+    TAtomicFileWriter writer(file);
+    writer.Write(text.data(), text.size());
+    writer.Commit();
+    Note(Args(Tr("Quill", "%1 個のアプリケーションを %2 に書き出しました。"),
+              std::to_string(list->Count()), file));
+    return 0;
+}
+
+// Installs every application of an export from its source, with the choices it lists. One that
+// has no source, or fails, is said; the others are still installed.
+int CommandImport(const TArguments& args) {
+    const std::string file = AbsolutePath(args.Positional[0]);
+    const std::string text = ReadPlainFile(file, 16u << 20);
+    TJsonValue json;
+    std::string why;
+    if (text.empty() || !ParseJson(text, json, why) ||
+        json.StringOf("format") != "quillmate-export" || !json["applications"].IsArray())
+        throw Exception(
+            Args(Tr("Quill", "%1 は Quillmate の書き出したファイルではありません。%2"), file, why));
+    int worst = 0;
+    for (const TJsonValue& app : json["applications"].Items) {
+        const std::string name = app.StringOf("name");
+        const std::string source = app.StringOf("source");
+        if (source.empty()) {
+            Note(Args(Tr("Quill", "%1: ソースがないため、インストールできません。"), name));
+            worst = std::max(worst, 1);
+            continue;
+        }
+        TArguments install;
+        install.Command = "install";
+        install.Positional = {source};
+        install.Flags = {"--yes"};
+        if (args.Has("--json"))
+            install.Flags.push_back("--json");
+        if (app.BoolOf("all_users"))
+            install.Flags.push_back("--all-users");
+        if (const std::string folder = app.StringOf("folder"); !folder.empty())
+            install.Values["--to"] = LocalPath(folder);
+        if (const std::string main = app.StringOf("main"); !main.empty())
+            install.Values["--main"] = main;
+        std::string shortcuts;
+        for (const TJsonValue& s : app["shortcuts"].Items)
+            if (s.IsString() && (s.Text == "desktop" || s.Text == "menu"))
+                shortcuts += (shortcuts.empty() ? "" : ",") + s.Text;
+        if (shortcuts.empty())
+            install.Flags.push_back("--no-shortcut");
+        else
+            install.Values["--shortcut"] = shortcuts;
+        if (const std::string command = app.StringOf("command"); !command.empty())
+            install.Values["--command-name"] = command;
+        try {
+            worst = std::max(worst, CommandInstall(install));
+        } catch (const Exception& e) {
+            Note(Args(Tr("Quill", "%1: %2"), name, e.Message()));
+            worst = std::max(worst, 1);
+        }
+    }
+    return worst;
+}
+
 int CommandUninstall(const TArguments& args) {
     const auto list = LoadApps();
     const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
@@ -1133,6 +1284,10 @@ int RunQuill(const std::vector<std::string>& args) {
             return CommandOutdated(parsed);
         if (parsed.Command == "update")
             return CommandUpdate(parsed);
+        if (parsed.Command == "export")
+            return CommandExport(parsed);
+        if (parsed.Command == "import")
+            return CommandImport(parsed);
         return CommandUninstall(parsed);
     } catch (const EUsage& e) {
         Note("quill: " + e.Message());

@@ -823,10 +823,22 @@ TEST(QuillSources, AForgeReleaseFoundVerifiedAndUpdated) {
     EXPECT_NE(qmtest::ReadFile(folder + "/mytool").find("1.1.0"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(qm::GetDataFolder() + "downloads"));
 
+    // Exported, uninstalled, and imported again: from its source, into the folder chosen.
+    const std::string exported = qmtest::MakeTempFolder("export") + "/apps.json";
+    ASSERT_EQ(Quill("export '" + exported + "'").Exit, 0);
+    EXPECT_NE(qmtest::ReadFile(exported).find("\"source\": \"github:acme/mytool\""),
+              std::string::npos)
+        << qmtest::ReadFile(exported);
     const std::string source = qm::GetDataFolder() + "apps/" + id + ".source";
     EXPECT_TRUE(fs::exists(source));
     ASSERT_EQ(Quill("uninstall " + id + " --yes").Exit, 0);
     EXPECT_FALSE(fs::exists(source));
+    EXPECT_FALSE(fs::exists(folder + "/mytool"));
+    PublishRelease(server, "1.2.0");
+    const TRun imported = Quill("import '" + exported + "'");
+    ASSERT_EQ(imported.Exit, 0) << imported.Err;
+    EXPECT_NE(qmtest::ReadFile(folder + "/mytool").find("1.2.0"), std::string::npos);
+    EXPECT_EQ(Json(Quill("outdated --json")).toArray().size(), 0);
 }
 
 // A plain URL: a new file behind it (another ETag) is the next version. A folder listing set
