@@ -1818,6 +1818,26 @@ QUILLMATE_LANG=ja or en chooses the language of the texts.
         <source> (すべてのユーザー)</source>
         <translation> (all users)</translation>
     </message>
+    <message>
+        <source>最新バージョン</source>
+        <translation>Latest version</translation>
+    </message>
+    <message>
+        <source>新しいバージョンを確認(&amp;N)</source>
+        <translation>Check for &amp;new versions</translation>
+    </message>
+    <message>
+        <source>アップデート(&amp;U)</source>
+        <translation>&amp;Update</translation>
+    </message>
+    <message>
+        <source>確認できません</source>
+        <translation>cannot check</translation>
+    </message>
+    <message>
+        <source>最新</source>
+        <translation>up to date</translation>
+    </message>
 </context>
 <context>
     <name>qm::TfrmConvert</name>
@@ -2341,6 +2361,50 @@ Install anyway?</translation>
         <source>アーカイブを開くか (%1)、ここへドロップしてください。</source>
         <translation>Open an archive (%1) or drop one here.</translation>
     </message>
+    <message>
+        <source>URL を開く(&amp;U)...</source>
+        <translation>Open &amp;URL...</translation>
+    </message>
+    <message>
+        <source>インストール済みアプリケーション(&amp;L)...</source>
+        <translation>Installed app&amp;lications...</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>, 残り %1 秒</source>
+        <translation>, %1 s left</translation>
+    </message>
+    <message>
+        <source>URL を開く</source>
+        <translation>Open URL</translation>
+    </message>
+    <message>
+        <source>アーカイブの URL (https)、または github:OWNER/REPO[@TAG]:</source>
+        <translation>The archive&apos;s URL (https), or github:OWNER/REPO[@TAG]:</translation>
+    </message>
+    <message>
+        <source>ダウンロード</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>検証なし: 配布元はこのファイルのチェックサムを公開していません。</source>
+        <translation>Not verified: the source publishes no checksum for this file.</translation>
+    </message>
+    <message>
+        <source>検証済み: %1</source>
+        <translation>Verified: %1</translation>
+    </message>
+    <message>
+        <source>新しいバージョンがあります: %1 (ツール → インストール済みアプリケーション)</source>
+        <translation>Newer versions: %1 (Tools → Installed applications)</translation>
+    </message>
+    <message>
+        <source>確認できませんでした: %1</source>
+        <translation>Could not check: %1</translation>
+    </message>
 </context>
 <context>
     <name>qm::TfrmOption</name>
@@ -2439,6 +2503,14 @@ Install anyway?</translation>
     <message>
         <source>キャンセル(&amp;C)</source>
         <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>新しいバージョン</source>
+        <translation>New versions</translation>
+    </message>
+    <message>
+        <source>起動時に新しいバージョンを確認する (1 日 1 回、ソースのあるアプリケーションだけ)</source>
+        <translation>Check for new versions at start (once a day, only applications with a source)</translation>
     </message>
 </context>
 <context>

@@ -39,6 +39,12 @@ QStringList TDropDst::LocalFiles(const QMimeData* data) {
     QStringList files;
     if (data == nullptr || !data->hasUrls())
         return files;
+    // One link dragged from a browser is handed over as it is, to be downloaded.
+    if (data->urls().size() == 1) {
+        const QUrl url = data->urls().constFirst();
+        if (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"))
+            return {url.toString(QUrl::FullyEncoded)};
+    }
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile() || url.toLocalFile().isEmpty())
             return {};

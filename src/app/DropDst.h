@@ -28,8 +28,9 @@ public:
 
     TFileDropEvent OnFileDrop;
 
-    // The local files a drag carries, in its order; empty when it carries anything that is not
-    // a local file (a web address, text), which is then refused as a whole.
+    // The local files a drag carries, in its order, or the one web address (http, https) it
+    // carries alone; empty when it carries anything else (several addresses, text), which is
+    // then refused as a whole.
     static QStringList LocalFiles(const QMimeData* data);
 
 protected:

@@ -129,6 +129,7 @@ void TfrmMain::FormDestroy() {
     // The list refers to the plan's members; empty it before the plan goes.
     lvFileModel->OnChange = nullptr;
     lvFileModel->Clear();
+    RemoveDownloaded();
     if (FInstallInfo)
         FInstallInfo->RemoveWorkFolder();
     FUpdateInfo.reset();
@@ -307,6 +308,7 @@ void TfrmMain::FormResize() {
     FirstShow = false;
     if (FileExists(LegacyFileName))
         ConvertOldDatabase(LegacyFileName);
+    CheckSourcesAtStart();
     if (FArguments.isEmpty())
         return;
     // The plan keeps the full path of the opened archive; a relative name beginning with "-"

@@ -2,6 +2,7 @@
 // The main window: the hub that owns the settings, the archive component, the install plan and
 // the update target, shows the plan as a checked file list, and is reached by every dialog.
 #include "dialogs/MainAccess.h"
+#include "net/SourceCheck.h"
 #include "platform/Process.h"
 #include "platform/WinMessage.h"
 #include "settings/ExtIniFile.h"
@@ -139,6 +140,7 @@ public:
     QAction* actClearShortcut = nullptr;
 
     QMenu* mitFile = nullptr;
+    QAction* mitOpenUrl = nullptr;
     QAction* mitClose = nullptr;
     QAction* mitExit = nullptr;
     QMenu* mitSetting = nullptr;
@@ -146,6 +148,7 @@ public:
     QAction* mitSetHelp = nullptr;
     QMenu* mitExecute = nullptr;
     QMenu* mitTool = nullptr;
+    QAction* mitAppList = nullptr;
     QAction* mitOption = nullptr;
     QMenu* mitHelp = nullptr;
     QAction* mitShowHelp = nullptr;
@@ -203,6 +206,14 @@ public slots:
     void OpenDroppedArchive(const std::string& fileName);
     // Tools > Options: edits the install defaults and the start-up wizard switch.
     void mitOptionClick();
+    // File > Open URL: an archive's URL or a forge release, downloaded, verified and opened.
+    void mitOpenUrlClick();
+    bool OpenSourceSpec(const std::string& spec);
+    bool OpenLatest(const TLatest& latest);
+    // Tools > Installed applications: the list with the latest versions, and their updates.
+    void mitAppListClick();
+    // The check of the sources at start (when set, once a day), beside the window.
+    void CheckSourcesAtStart();
     void actInstallExecute();
     void actUninstallExecute();
     void actWizardExecute();
@@ -305,6 +316,22 @@ private:
     // What the status bar says once the hand-off has ended (a cancel in a tool); empty: the
     // file count as usual.
     QString FHandOffNote;
+    // The archive downloaded for the open plan (removed with the plan) and the source its
+    // install keeps; what the last checks found.
+    std::string FDownloadedFile;
+    TAppSource FPendingSource;
+    bool FHasPendingSource = false;
+    TLatestMap FLatest;
+    void RemoveDownloaded();
+    void KeepSourceOfInstall(std::int32_t id, bool allUsers);
+    struct TSourceCheckItem {
+        std::int32_t AppId;
+        bool AllUsers;
+        std::string Name, Version;
+        TAppSource Source;
+        TLatest Latest;
+    };
+    void SourcesChecked(const std::vector<TSourceCheckItem>& items);
 };
 
 // The one main window of the process (null before it exists and after it is gone).

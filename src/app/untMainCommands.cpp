@@ -67,6 +67,8 @@ void TfrmMain::CreateCommands() {
     connect(mitShowHelp, &QAction::triggered, this, &TfrmMain::mitShowHelpClick);
     connect(mitAbout, &QAction::triggered, this, &TfrmMain::mitAboutClick);
     connect(mitOption, &QAction::triggered, this, &TfrmMain::mitOptionClick);
+    connect(mitOpenUrl, &QAction::triggered, this, &TfrmMain::mitOpenUrlClick);
+    connect(mitAppList, &QAction::triggered, this, &TfrmMain::mitAppListClick);
 
     HelpBaseName = RemoveFileExt(ProgramPath());
 
@@ -280,8 +282,8 @@ void TfrmMain::mitShowHelpClick() {
     // The first of the help files that is there, beside the program (the build folder) or
     // where an install puts the guide; without one nothing happens. The guide of the
     // interface's language comes first (Quillmate.en.txt), the Japanese one after it.
-    const std::string installed = ProgramFolder() + "../share/doc/quillmate/" +
-                                  ExtractFileName(HelpBaseName);
+    const std::string installed =
+        ProgramFolder() + "../share/doc/quillmate/" + ExtractFileName(HelpBaseName);
     std::vector<std::string> suffixes;
     if (LoadedLanguage() == TLanguage::English)
         suffixes = {".en.chm", ".en.pdf", ".en.txt"};
@@ -326,6 +328,11 @@ void TfrmMain::dndArcFileDrop(QObject*, const QStringList& files, int, int) {
     if (files.isEmpty())
         return;
     const std::string fileName = files.first().toStdString();
+    // A link dragged from a browser is downloaded first.
+    if (LooksLikeSourceSpec(fileName) && !FileExists(fileName)) {
+        QTimer::singleShot(0, this, [this, fileName] { OpenSourceSpec(fileName); });
+        return;
+    }
     QTimer::singleShot(0, this, [this, fileName] { OpenDroppedArchive(fileName); });
 }
 

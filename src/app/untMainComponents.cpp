@@ -203,6 +203,8 @@ void TfrmMain::CreateMenus() {
 
     mitFile = menu(this, "mitFile", tr("ファイル(&F)"));
     linked(mitFile, "mitOpen", actOpen);
+    mitOpenUrl = item("mitOpenUrl", tr("URL を開く(&U)..."), true);
+    mitFile->addAction(mitOpenUrl);
     mitClose = item("mitClose", tr("閉じる(&C)"), false);
     mitFile->addAction(mitClose);
     mitFile->addSeparator();
@@ -231,6 +233,8 @@ void TfrmMain::CreateMenus() {
     linked(mitExecute, "mitWizard", actWizard);
 
     mitTool = menu(this, "mitTool", tr("ツール(&T)"));
+    mitAppList = item("mitAppList", tr("インストール済みアプリケーション(&L)..."), true);
+    mitTool->addAction(mitAppList);
     mitOption = item("mitOption", tr("オプションの設定(&O)..."), true);
     mitTool->addAction(mitOption);
 

@@ -163,6 +163,9 @@ void TfrmMain::RunInstaller(const TInstallOption& chosenOption, bool allowHandle
             notices << Q(notice);
         ShowMessageBox(this, QMessageBox::Information, notices.join(QLatin1Char('\n')));
     }
+    KeepSourceOfInstall(outcome.Install.Reported ? outcome.Install.Report.AppId
+                                                 : FInstallInfo->AppId,
+                        option.AllUsers);
     const QString what = QStringLiteral("%1 %2").arg(ShownText(FInstallInfo->AppName),
                                                      ShownText(FInstallInfo->Version));
     FHandOffNote =

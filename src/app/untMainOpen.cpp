@@ -164,6 +164,9 @@ bool TfrmMain::OpenArchive(const std::string& fileName) {
         throw;
     }
     finish(!opened);
+    // The plan of a downloaded archive is gone once another archive is open.
+    if (opened && fileName != FDownloadedFile)
+        RemoveDownloaded();
     if (opened && FExtractResult != 0)
         ShowMessageBox(this, QMessageBox::Warning,
                        tr("アーカイブの一部のファイルを展開できませんでした (エラー 0x%1)。"

@@ -851,24 +851,6 @@ void NoteVerified(const TDownloaded& got) {
              : Args(Tr("Quill", "検証済み: %1"), got.Verified));
 }
 
-// The source an install leaves for the application: the one it came from, else an AppImage's
-// own update information. A source the user set stays.
-void KeepSource(const TInstallRun& run, const TAppSource* from, const std::string& archive) {
-    if (run.Id < 0)
-        return;
-    if (from != nullptr) {
-        SaveSource(GetDataFolder(), run.Id, run.AllUsers, *from);
-        return;
-    }
-    if (!LoadSource(GetDataFolder(), run.Id, run.AllUsers).Empty())
-        return;
-    TAppSource own;
-    if (ParseUpdateInformation(ReadAppImageUpdateInfo(archive), own)) {
-        own.Asset = ExtractFileName(archive);
-        SaveSource(GetDataFolder(), run.Id, run.AllUsers, own);
-    }
-}
-
 int CommandInstall(const TArguments& args) {
     const std::string& given = args.Positional[0];
     const std::string* sha256 = args.Value("--sha256");
@@ -885,7 +867,7 @@ int CommandInstall(const TArguments& args) {
         }
         const int exit = InstallArchive(args, AbsolutePath(given), -1, run);
         if (exit == 0 || exit == 3)
-            KeepSource(run, nullptr, AbsolutePath(given));
+            KeepSourceAfterInstall(run.Id, run.AllUsers, nullptr, AbsolutePath(given));
         return exit;
     }
     TAppSource source;
@@ -913,7 +895,7 @@ int CommandInstall(const TArguments& args) {
             next.ETag = got.ETag;
             next.LastModified = got.LastModified;
         }
-        KeepSource(run, &next, got.File);
+        KeepSourceAfterInstall(run.Id, run.AllUsers, &next, got.File);
     }
     return exit;
 }
@@ -1049,7 +1031,7 @@ int CommandUpdate(const TArguments& args) {
                     next.ETag = got.ETag;
                     next.LastModified = got.LastModified;
                 }
-                KeepSource(run, &next, got.File);
+                KeepSourceAfterInstall(run.Id, run.AllUsers, &next, got.File);
             }
             if (exit == 2)
                 return 2;

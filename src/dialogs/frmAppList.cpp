@@ -4,6 +4,7 @@
 #include "dialogs/frmAppInfo.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
+#include "net/Sources.h"
 #include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
@@ -11,6 +12,7 @@
 #include "widgets/ShownText.h"
 #include "widgets/UiHooks.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -31,6 +33,7 @@ public:
           FVersionKey(TextSortKey(record.Version)), FArchiveKey(TextSortKey(record.ArchiveName)) {}
 
     TInstallAppInfo* const Record;
+    std::string LatestKey;
 
     int Compare(const TSortItem& item, int column) const override {
         const auto& other = static_cast<const TAppItem&>(item);
@@ -45,6 +48,8 @@ public:
             return CompareDates(Record->LastUpdateDate, other.Record->LastUpdateDate);
         case 4:
             return FArchiveKey.compare(other.FArchiveKey);
+        case 6:
+            return LatestKey.compare(static_cast<const TAppItem&>(item).LatestKey);
         case 5: {
             const int a = Record->Members.Count();
             const int b = other.Record->Members.Count();
@@ -96,7 +101,8 @@ void TfrmAppList::CreateControls() {
                             {tr("インストール日時"), 140, true},
                             {tr("アップデート日時"), 140, true},
                             {tr("アーカイブ名"), 150},
-                            {tr("ファイル数"), 60, true}});
+                            {tr("ファイル数"), 60, true},
+                            {tr("最新バージョン"), 90}});
     lvApp->setSelectionMode(QAbstractItemView::SingleSelection);
     KeepSelectionVisible(lvApp);
     layout->addWidget(lvApp, 1);
@@ -109,7 +115,14 @@ void TfrmAppList::CreateControls() {
     btnSelect->setDefault(true);
     btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCheck = new QPushButton(tr("新しいバージョンを確認(&N)"), this);
+    btnCheck->setObjectName(QStringLiteral("btnCheck"));
+    btnUpdate = new QPushButton(tr("アップデート(&U)"), this);
+    btnUpdate->setObjectName(QStringLiteral("btnUpdate"));
+    btnUpdate->setEnabled(false);
     panel->addWidget(btnDetail);
+    panel->addWidget(btnCheck);
+    panel->addWidget(btnUpdate);
     panel->addStretch(1);
     panel->addWidget(btnSelect);
     panel->addWidget(btnCancel);
@@ -118,6 +131,9 @@ void TfrmAppList::CreateControls() {
     connect(btnSelect, &QPushButton::clicked, this, &TfrmAppList::btnSelectClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnDetail, &QPushButton::clicked, this, &TfrmAppList::btnDetailClick);
+    connect(btnCheck, &QPushButton::clicked, this, &TfrmAppList::btnCheckClick);
+    connect(btnUpdate, &QPushButton::clicked, this, &TfrmAppList::btnUpdateClick);
+    connect(lvApp, &QTreeWidget::itemSelectionChanged, this, &TfrmAppList::SelectionChanged);
     connect(lvApp, &QTreeWidget::itemDoubleClicked, this, &TfrmAppList::lvAppDblClick);
     connect(lvApp->header(), &QHeaderView::sectionClicked, this, &TfrmAppList::lvAppColumnClick);
 }
@@ -150,6 +166,68 @@ void TfrmAppList::FillList() {
 
 void TfrmAppList::SetSelectable(bool flag) {
     btnSelect->setEnabled(flag);
+    // Picking an application for another command is no place to update one.
+    btnCheck->setVisible(!flag);
+    btnUpdate->setVisible(!flag);
+}
+
+void TfrmAppList::SetLatest(const TLatestMap& latest) {
+    FLatest = latest;
+    ShowLatest();
+}
+
+void TfrmAppList::ShowLatest() {
+    for (int i = 0; i < lvApp->topLevelItemCount(); ++i) {
+        auto* row = static_cast<TAppItem*>(lvApp->topLevelItem(i));
+        const auto found = FLatest.find({row->Record->AppId, row->Record->AllUsers});
+        QString text;
+        if (found != FLatest.end()) {
+            const TLatest& latest = found->second;
+            if (!latest.Ok)
+                text = tr("確認できません");
+            else if (!latest.Newer)
+                text = tr("最新");
+            else
+                text = latest.Version.empty() ? ShownText(latest.FileName)
+                                              : QString::fromStdString(latest.Version);
+            row->setToolTip(6, QString::fromStdString(latest.Ok ? latest.Url : latest.Error));
+        }
+        row->setText(6, text);
+        row->LatestKey = TextSortKey(text.toStdString());
+    }
+    SelectionChanged();
+}
+
+void TfrmAppList::SelectionChanged() {
+    const TInstallAppInfo* record = Selected();
+    const auto found =
+        record == nullptr ? FLatest.end() : FLatest.find({record->AppId, record->AllUsers});
+    btnUpdate->setEnabled(found != FLatest.end() && found->second.Ok && found->second.Newer);
+}
+
+void TfrmAppList::btnCheckClick() {
+    TWaitCursor wait;
+    for (int i = 0; i < FList->Count(); ++i) {
+        const TInstallAppInfo& record = FList->Items(i);
+        const TAppSource source = LoadSource(GetDataFolder(), record.AppId, record.AllUsers);
+        if (source.Empty())
+            continue;
+        FLatest[{record.AppId, record.AllUsers}] =
+            CheckSource(source, record.Version.empty() ? "?" : record.Version);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ShowLatest();
+}
+
+void TfrmAppList::btnUpdateClick() {
+    const TInstallAppInfo* record = Selected();
+    if (record == nullptr)
+        return;
+    const auto found = FLatest.find({record->AppId, record->AllUsers});
+    if (found == FLatest.end() || !found->second.Ok || !found->second.Newer)
+        return;
+    FChosen = found->second;
+    done(UpdateChosen);
 }
 
 TInstallAppInfo* TfrmAppList::Selected() const {

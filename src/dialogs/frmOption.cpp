@@ -93,6 +93,13 @@ void TfrmOption::CreateControls() {
     chkWizard = NewCheckBox(GroupBox3, "chkWizard", tr("起動時にウィザードを実行する"));
     wizard->addWidget(chkWizard);
     other->addWidget(GroupBox3);
+    GroupBox4 = NewGroup(tabAther, "GroupBox4", tr("新しいバージョン"));
+    auto* versions = new QVBoxLayout(GroupBox4);
+    chkCheckUpdates = NewCheckBox(
+        GroupBox4, "chkCheckUpdates",
+        tr("起動時に新しいバージョンを確認する (1 日 1 回、ソースのあるアプリケーションだけ)"));
+    versions->addWidget(chkCheckUpdates);
+    other->addWidget(GroupBox4);
     other->addStretch(1);
     pgcOpt->addTab(tabAther, tr("その他"));
     pgcOpt->setCurrentIndex(0);
@@ -123,6 +130,7 @@ void TfrmOption::FormCreate() {
     chkBootHelp->setChecked(ReadConfigBool(ini, cfg::BootHelp));
     chkExitApp->setChecked(ReadConfigBool(ini, cfg::AutoExit));
     chkWizard->setChecked(ReadConfigBool(ini, cfg::Wizard));
+    chkCheckUpdates->setChecked(ReadConfigBool(ini, cfg::CheckUpdates));
 }
 
 void TfrmOption::btnOkClick() {
@@ -134,6 +142,7 @@ void TfrmOption::btnOkClick() {
     WriteConfigBool(ini, cfg::BootHelp, chkBootHelp->isChecked());
     WriteConfigBool(ini, cfg::AutoExit, chkExitApp->isChecked());
     WriteConfigBool(ini, cfg::Wizard, chkWizard->isChecked());
+    WriteConfigBool(ini, cfg::CheckUpdates, chkCheckUpdates->isChecked());
     accept();
 }
 

@@ -40,6 +40,8 @@ public:
     QWidget* tabAther = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     QCheckBox* chkWizard = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QCheckBox* chkCheckUpdates = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 

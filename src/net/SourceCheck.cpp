@@ -1,5 +1,6 @@
 #include "net/SourceCheck.h"
 
+#include "model/AppImageParts.h"
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
 #include "net/Sha256.h"
@@ -177,6 +178,13 @@ TLatest CheckUrl(const TAppSource& source, const std::string& installedVersion) 
     latest.Next.LastModified = head.LastModified;
     latest.Next.Origin = head.FinalUrl;
     latest.Next.Asset = latest.FileName;
+    // Checksums published beside the file, as vendors put them.
+    if (latest.Newer && !latest.FileName.empty()) {
+        const std::string folder = head.FinalUrl.substr(0, head.FinalUrl.rfind('/') + 1);
+        FindPublishedDigest(latest, {{latest.FileName + ".sha256", head.FinalUrl + ".sha256"},
+                                     {latest.FileName + ".sha256sum", head.FinalUrl + ".sha256sum"},
+                                     {"SHA256SUMS", folder + "SHA256SUMS"}});
+    }
     return latest;
 }
 
@@ -295,6 +303,23 @@ TLatest CheckSource(const TAppSource& source, const std::string& installedVersio
         break;
     }
     return Failure(Tr("SourceCheck", "ソースがありません。"));
+}
+
+void KeepSourceAfterInstall(std::int32_t id, bool allUsers, const TAppSource* from,
+                            const std::string& archive) {
+    if (id < 0)
+        return;
+    if (from != nullptr) {
+        SaveSource(GetDataFolder(), id, allUsers, *from);
+        return;
+    }
+    if (!LoadSource(GetDataFolder(), id, allUsers).Empty())
+        return;
+    TAppSource own;
+    if (ParseUpdateInformation(ReadAppImageUpdateInfo(archive), own)) {
+        own.Asset = ExtractFileName(archive);
+        SaveSource(GetDataFolder(), id, allUsers, own);
+    }
 }
 
 std::string DownloadsFolderPath() {

@@ -4,8 +4,11 @@
 #include "net/Download.h"
 #include "net/Sources.h"
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace qm {
 
@@ -20,6 +23,10 @@ struct TLatest {
     std::string DigestFrom; // where it came from: "digest" of the forge, or the checksum file
     TAppSource Next;        // the source as it stands once this file is installed
 };
+
+// What was found of each installed application's source: by its ID and whether it is an
+// all-users one.
+using TLatestMap = std::map<std::pair<std::int32_t, bool>, TLatest>;
 
 // The forge's API root: QUILLMATE_FORGE_API, else https://api.github.com.
 std::string ForgeApiRoot();
@@ -43,6 +50,12 @@ struct TDownloaded {
 TDownloaded DownloadLatest(const TLatest& latest, const std::string& folder,
                            const std::string& expectSha256,
                            const std::function<bool(std::uint64_t, std::uint64_t)>& onProgress);
+
+// The source an install leaves for the application (id): the one it came from (from), else an
+// AppImage's own update information read from the installed archive; a source the user set
+// stays. Every front end calls it once the installer has reported the application's ID.
+void KeepSourceAfterInstall(std::int32_t id, bool allUsers, const TAppSource* from,
+                            const std::string& archive);
 
 // The folder downloads go to: "downloads/" in the data folder.
 std::string DownloadsFolderPath();

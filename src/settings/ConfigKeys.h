@@ -29,6 +29,10 @@ inline constexpr TConfigKey BootHelp{"Default", "BootHelp", TConfigType::Boolean
 inline constexpr TConfigKey AutoExit{"Default", "AutoExit", TConfigType::Boolean, 0};
 // [Options]
 inline constexpr TConfigKey Wizard{"Options", "Wizard", TConfigType::Boolean, 1};
+// Whether the window looks for newer versions of the applications with a source at start, at
+// most once a day (the date of the last look under LastCheckKey).
+inline constexpr TConfigKey CheckUpdates{"Options", "CheckUpdates", TConfigType::Boolean, 0};
+inline constexpr const char* LastCheckKey = "LastUpdateCheck";
 
 // [Forms]: placements under the form's component name; [Cols]: list column widths under the
 // list's name + "." + column index. Both default to the form's current (designed) values.
@@ -39,7 +43,7 @@ inline constexpr TConfigKey FormAppList{FormsSection, "frmAppList", TConfigType:
 inline constexpr TConfigKey FormAppInfo{FormsSection, "frmAppInfo", TConfigType::FormState, 0};
 inline constexpr TConfigKey FormUninstall{FormsSection, "frmUninstall", TConfigType::FormState, 0};
 inline constexpr TConfigKey ColsMain{ColsSection, "Main", TConfigType::ColumnWidths, 4};
-inline constexpr TConfigKey ColsAppList{ColsSection, "AppList", TConfigType::ColumnWidths, 6};
+inline constexpr TConfigKey ColsAppList{ColsSection, "AppList", TConfigType::ColumnWidths, 7};
 inline constexpr TConfigKey ColsAppInfo{ColsSection, "AppInfo", TConfigType::ColumnWidths, 4};
 inline constexpr TConfigKey ColsUninst{ColsSection, "Uninst", TConfigType::ColumnWidths, 3};
 
@@ -50,10 +54,10 @@ inline constexpr const char* LastFolderKey = "LastFolder";
 
 // The whole table, for anyone who needs to walk it (for column widths, Default is the number
 // of columns of that list).
-inline constexpr std::array<TConfigKey, 15> All{UpdateMode,  OverWrite,   ConfirmMode,   BootApp,
-                                                BootHelp,    AutoExit,    Wizard,        FormMain,
-                                                FormAppList, FormAppInfo, FormUninstall, ColsMain,
-                                                ColsAppList, ColsAppInfo, ColsUninst};
+inline constexpr std::array<TConfigKey, 16> All{UpdateMode, OverWrite,   ConfirmMode, BootApp,
+                                                BootHelp,   AutoExit,    Wizard,      CheckUpdates,
+                                                FormMain,   FormAppList, FormAppInfo, FormUninstall,
+                                                ColsMain,   ColsAppList, ColsAppInfo, ColsUninst};
 
 } // namespace cfg
 

@@ -14,12 +14,15 @@
 #include "model/InstallList.h"
 #include "model/InstallOption.h"
 #include "model/InstructionFiles.h"
+#include "net/Sha256.h"
+#include "net/Sources.h"
 #include "platform/AnsiCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/SpecialFolders.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/UiHooks.h"
 
+#include "LoopbackServer.h"
 #include "Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -920,4 +923,55 @@ TEST_F(Handoff, TheWindowAndQuillGiveOnePlan) {
         OpenByCommand(fresh, dir + "/" + archive);
         compareWizard(fresh, dir + "/" + archive);
     }
+}
+
+// The window opens an archive at a URL: downloaded, verified by the checksum beside it, said so
+// in the plan; its install keeps the URL as its source. The installed applications' list finds
+// a newer file there and its update button opens it as the update.
+TEST_F(Handoff, AnArchiveFromAUrlAndItsUpdateFromTheList) {
+    qmtest::LoopbackServer server(qmtest::MakeTempFolder("www"));
+    ASSERT_TRUE(server.Running());
+    const std::string root = server.Root();
+    fs::create_directories(root + "/linux");
+    const auto publish = [&](const std::string& version) {
+        const std::string name = "tool-" + version + ".zip";
+        fs::copy_file(MakeAppZip(name, {{"manual.chm", "help " + version}}),
+                      root + "/linux/" + name);
+        qmtest::WriteFile(root + "/linux/" + name + ".sha256",
+                          Sha256Hex(qmtest::ReadFile(root + "/linux/" + name)) + "\n");
+    };
+    publish("1.0");
+    TfrmMain w;
+    ASSERT_TRUE(w.OpenSourceSpec(server.Url("/linux/tool-1.0.zip")));
+    EXPECT_NE(w.lblUpdate->text().indexOf(QStringLiteral("tool-1.0.zip.sha256")), -1)
+        << w.lblUpdate->text().toStdString();
+    AcceptInstall();
+    w.actInstall->trigger();
+    ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
+    const std::int32_t id = Database()->Items(0).AppId;
+    ASSERT_TRUE(fs::exists(AppSourcePath(GetDataFolder(), id, false)));
+    // A listing of the vendor's folder as the source, as "quill source" sets it.
+    TAppSource listing;
+    std::string why;
+    ASSERT_TRUE(ParseSourceSpec(server.Url("/linux/"), listing, why));
+    listing.Asset = "tool-1.0.zip";
+    ASSERT_TRUE(SaveSource(GetDataFolder(), id, false, listing));
+
+    publish("1.1");
+    Answer<TfrmAppList>([](TfrmAppList& d) {
+        d.btnCheckClick();
+        d.lvApp->setCurrentItem(d.lvApp->topLevelItem(0));
+        EXPECT_EQ(d.lvApp->topLevelItem(0)->text(6), QStringLiteral("1.1"));
+        EXPECT_TRUE(d.btnUpdate->isEnabled());
+        d.btnUpdateClick();
+        return d.result();
+    });
+    ChooseUpdate(0);
+    w.mitAppList->trigger();
+    ASSERT_TRUE(w.IsUpdate);
+    EXPECT_EQ(w.UpdateInfo()->AppId, id);
+    AcceptInstall();
+    w.actInstall->trigger();
+    EXPECT_EQ(qmtest::ReadFile(InstallRoot() + "manual.chm"), "help 1.1");
+    EXPECT_EQ(LoadSource(GetDataFolder(), id, false).Asset, "tool-1.1.zip");
 }
