@@ -1040,10 +1040,6 @@ Use this folder anyway?</translation>
 </translation>
     </message>
     <message>
-        <source>%1 を保存できません。</source>
-        <translation>Cannot save %1.</translation>
-    </message>
-    <message>
         <source>%1 のソース: %2
 </source>
         <translation>Source of %1: %2
@@ -1380,6 +1376,10 @@ QUILLMATE_LANG=ja or en chooses the language of the texts.
     <message>
         <source>%1 のチェックサムが一致しません (%2 は %3、ダウンロードしたファイルは %4)。</source>
         <translation>The checksum of %1 does not match (%2 gives %3, the downloaded file has %4).</translation>
+    </message>
+    <message>
+        <source>%1 を保存できません。</source>
+        <translation>Cannot save %1.</translation>
     </message>
 </context>
 <context>
@@ -1770,6 +1770,22 @@ QUILLMATE_LANG=ja or en chooses the language of the texts.
     <message>
         <source>閉じる(&amp;C)</source>
         <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>ソース(&amp;S)</source>
+        <translation>&amp;Source</translation>
+    </message>
+    <message>
+        <source>URL (https) または github:OWNER/REPO</source>
+        <translation>URL (https) or github:OWNER/REPO</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Clear</translation>
     </message>
 </context>
 <context>

@@ -904,29 +904,17 @@ int CommandSource(const TArguments& args) {
     const auto list = LoadApps();
     const TInstallAppInfo& record = FindApp(*list, args.Positional[0]);
     if (args.Has("--none")) {
-        RemoveSource(GetDataFolder(), record.AppId, record.AllUsers);
+        ClearAppSource(record);
         Out(Args(Tr("Quill", "%1 のソースを削除しました。\n"), record.AppName));
         return 0;
     }
-    TAppSource source;
+    TAppSource parsed;
     std::string why;
-    if (!ParseSourceSpec(args.Positional[1], source, why))
+    if (!ParseSourceSpec(args.Positional[1], parsed, why))
         throw EUsage(why);
-    // What is installed now is the version the source is compared with from here on.
-    if (source.Asset.empty())
-        source.Asset = ExtractFileName(record.ArchiveName);
-    if (source.Kind == TSourceKind::Url) {
-        TFetchRequest request;
-        request.Url = source.Url;
-        const TFetchResult head = FetchHead(request);
-        if (!head.Ok)
-            throw Exception(head.Error);
-        source.ETag = head.ETag;
-        source.LastModified = head.LastModified;
-    }
-    if (!SaveSource(GetDataFolder(), record.AppId, record.AllUsers, source))
-        throw EWriteError(Args(Tr("Quill", "%1 を保存できません。"),
-                               SourceFilePath(GetDataFolder(), record.AppId, record.AllUsers)));
+    if (!SetAppSource(record, args.Positional[1], why))
+        throw Exception(why);
+    const TAppSource source = LoadSource(GetDataFolder(), record.AppId, record.AllUsers);
     Out(Args(Tr("Quill", "%1 のソース: %2\n"), record.AppName, source.Describe()));
     return 0;
 }

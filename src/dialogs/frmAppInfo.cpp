@@ -3,11 +3,13 @@
 #include "dialogs/MainAccess.h"
 #include "model/FileUtils.h"
 #include "model/InstallAppInfo.h"
+#include "net/SourceCheck.h"
 #include "settings/ConfigKeys.h"
 #include "widgets/Controls.h"
 #include "widgets/DateText.h"
 #include "widgets/ReportList.h"
 #include "widgets/ShownText.h"
+#include "widgets/UiHooks.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -130,6 +132,24 @@ void TfrmAppInfo::CreateControls() {
     head->addWidget(lblLastDateValue, 3, 1);
     layout->addLayout(head);
 
+    auto* sourceRow = new QHBoxLayout;
+    auto* lblSource = NewLabel(this, "lblSource", tr("ソース(&S)"));
+    edtSource = new QLineEdit(this);
+    edtSource->setObjectName(QStringLiteral("edtSource"));
+    edtSource->setPlaceholderText(tr("URL (https) または github:OWNER/REPO"));
+    lblSource->setBuddy(edtSource);
+    btnSetSource = new QPushButton(tr("設定"), this);
+    btnSetSource->setObjectName(QStringLiteral("btnSetSource"));
+    btnClearSource = new QPushButton(tr("削除"), this);
+    btnClearSource->setObjectName(QStringLiteral("btnClearSource"));
+    sourceRow->addWidget(lblSource);
+    sourceRow->addWidget(edtSource, 1);
+    sourceRow->addWidget(btnSetSource);
+    sourceRow->addWidget(btnClearSource);
+    layout->addLayout(sourceRow);
+    connect(btnSetSource, &QPushButton::clicked, this, &TfrmAppInfo::btnSetSourceClick);
+    connect(btnClearSource, &QPushButton::clicked, this, &TfrmAppInfo::btnClearSourceClick);
+
     Label1 = NewLabel(this, "Label1", tr("ファイルリスト"));
     layout->addWidget(Label1);
     lvFile = new QTreeWidget(this);
@@ -163,6 +183,9 @@ void TfrmAppInfo::Show(const TInstallAppInfo& record) {
     const TDateFormat dates;
     lblFirstDateValue->setText(dates.Text(record.FirstInstallDate));
     lblLastDateValue->setText(dates.Text(record.LastUpdateDate));
+    const TAppSource source = LoadSource(GetDataFolder(), record.AppId, record.AllUsers);
+    edtSource->setText(QString::fromStdString(source.Describe()));
+    btnClearSource->setEnabled(!source.Empty());
 
     TWaitCursor wait;
     lvFile->setUpdatesEnabled(false);
@@ -200,6 +223,32 @@ int TfrmAppInfo::ImageIndex(const QTreeWidgetItem* row) {
 void TfrmAppInfo::lvFileColumnClick(int column) {
     FSortColumn = column;
     lvFile->sortItems(column, Qt::AscendingOrder);
+}
+
+void TfrmAppInfo::btnSetSourceClick() {
+    if (FRecord == nullptr)
+        return;
+    std::string why;
+    bool set = false;
+    {
+        TWaitCursor wait;
+        set = SetAppSource(*FRecord, edtSource->text().trimmed().toStdString(), why);
+    }
+    if (!set) {
+        ShowMessageBox(this, QMessageBox::Warning, QString::fromStdString(why));
+        return;
+    }
+    const TAppSource source = LoadSource(GetDataFolder(), FRecord->AppId, FRecord->AllUsers);
+    edtSource->setText(QString::fromStdString(source.Describe()));
+    btnClearSource->setEnabled(true);
+}
+
+void TfrmAppInfo::btnClearSourceClick() {
+    if (FRecord == nullptr)
+        return;
+    ClearAppSource(*FRecord);
+    edtSource->clear();
+    btnClearSource->setEnabled(false);
 }
 
 } // namespace qm

@@ -43,6 +43,12 @@ public:
     QLabel* lblLastDateValue = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* btnClose = nullptr;
+    // Where the next version is looked for: shown, set or cleared.
+    QLineEdit* edtSource = nullptr;
+    QPushButton* btnSetSource = nullptr;
+    QPushButton* btnClearSource = nullptr;
+    void btnSetSourceClick();
+    void btnClearSourceClick();
     QTreeWidget* lvFile = nullptr;
     QVector<QIcon> ilstInstalled;
 

@@ -3,6 +3,7 @@
 #include "model/AppImageParts.h"
 #include "model/ArchiveName.h"
 #include "model/FileUtils.h"
+#include "model/InstallAppInfo.h"
 #include "net/Sha256.h"
 #include "platform/Catalogue.h"
 #include "platform/Exception.h"
@@ -303,6 +304,35 @@ TLatest CheckSource(const TAppSource& source, const std::string& installedVersio
         break;
     }
     return Failure(Tr("SourceCheck", "ソースがありません。"));
+}
+
+bool SetAppSource(const TInstallAppInfo& record, const std::string& spec, std::string& why) {
+    TAppSource source;
+    if (!ParseSourceSpec(spec, source, why))
+        return false;
+    if (source.Asset.empty())
+        source.Asset = ExtractFileName(record.ArchiveName);
+    if (source.Kind == TSourceKind::Url) {
+        TFetchRequest request;
+        request.Url = source.Url;
+        const TFetchResult head = FetchHead(request);
+        if (!head.Ok) {
+            why = head.Error;
+            return false;
+        }
+        source.ETag = head.ETag;
+        source.LastModified = head.LastModified;
+    }
+    if (!SaveSource(GetDataFolder(), record.AppId, record.AllUsers, source)) {
+        why = Args(Tr("SourceCheck", "%1 を保存できません。"),
+                   SourceFilePath(GetDataFolder(), record.AppId, record.AllUsers));
+        return false;
+    }
+    return true;
+}
+
+void ClearAppSource(const TInstallAppInfo& record) {
+    RemoveSource(GetDataFolder(), record.AppId, record.AllUsers);
 }
 
 void KeepSourceAfterInstall(std::int32_t id, bool allUsers, const TAppSource* from,

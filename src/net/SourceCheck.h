@@ -57,6 +57,14 @@ TDownloaded DownloadLatest(const TLatest& latest, const std::string& folder,
 void KeepSourceAfterInstall(std::int32_t id, bool allUsers, const TAppSource* from,
                             const std::string& archive);
 
+class TInstallAppInfo;
+
+// Sets the source the user gives for an installed application (quill source, the details
+// dialog): what is installed now is what the source is compared with from here on (its file
+// name; for a plain URL, the ETag and date the server gives now). False with the reason.
+bool SetAppSource(const TInstallAppInfo& record, const std::string& spec, std::string& why);
+void ClearAppSource(const TInstallAppInfo& record);
+
 // The folder downloads go to: "downloads/" in the data folder.
 std::string DownloadsFolderPath();
 

@@ -364,6 +364,8 @@ std::string MakeAppImage(const std::string& version) {
                     "convert -size 48x48 xc:blue root/mytool.png && " +
                     "ln -s mytool.png root/.DirIcon && " +
                     "mksquashfs root image.sqfs -quiet -no-progress -all-root >/dev/null && " +
+                    "printf 'gh-releases-zsync|acme|mytool|latest|MyTool-*-x86_64.AppImage.zsync' "
+                    "> info && objcopy --add-section .upd_info=info runtime && " +
                     "printf 'AI\\002' | dd of=runtime bs=1 seek=8 conv=notrunc 2>/dev/null && " +
                     "cat runtime image.sqfs > '" + file + "' && chmod 644 '" + file + "'"),
         0);
@@ -402,6 +404,10 @@ TEST(Quill, ABareAppImageAndItsNextVersion) {
     EXPECT_EQ(qmtest::Run("desktop-file-validate '" + entryPath + "'"), 0);
     std::string entry = qmtest::ReadFile(entryPath);
     const std::string icon = "quillmate-" + std::to_string(id) + "-mytool";
+    // Its own update information is its source.
+    EXPECT_NE(qmtest::ReadFile(qm::GetDataFolder() + "apps/" + std::to_string(id) + ".source")
+                  .find("pattern\tMyTool-*-x86_64.AppImage\n"),
+              std::string::npos);
     EXPECT_NE(entry.find("\nName=My Tool\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nCategories=Development;\n"), std::string::npos) << entry;
     EXPECT_EQ(entry.find("x-scheme-handler"), std::string::npos) << entry;

@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/FileListModel.h"
 #include "app/untMain.h"
+#include "dialogs/frmAppInfo.h"
 #include "dialogs/frmAppList.h"
 #include "dialogs/frmInstall.h"
 #include "dialogs/frmSelUpdate.h"
@@ -950,12 +951,18 @@ TEST_F(Handoff, AnArchiveFromAUrlAndItsUpdateFromTheList) {
     ASSERT_TRUE(TUiHooks::Messages.isEmpty()) << TUiHooks::Messages.join("|").toStdString();
     const std::int32_t id = Database()->Items(0).AppId;
     ASSERT_TRUE(fs::exists(AppSourcePath(GetDataFolder(), id, false)));
-    // A listing of the vendor's folder as the source, as "quill source" sets it.
-    TAppSource listing;
-    std::string why;
-    ASSERT_TRUE(ParseSourceSpec(server.Url("/linux/"), listing, why));
-    listing.Asset = "tool-1.0.zip";
-    ASSERT_TRUE(SaveSource(GetDataFolder(), id, false, listing));
+    // The vendor's folder listing as the source, set in the details dialog.
+    {
+        std::unique_ptr<TInstallList> db = Database();
+        TfrmAppInfo details(w, &w);
+        details.Show(db->Items(0));
+        EXPECT_EQ(details.edtSource->text().toStdString(), server.Url("/linux/tool-1.0.zip"));
+        details.edtSource->setText(QString::fromStdString(server.Url("/linux/")));
+        details.btnSetSourceClick();
+        const TAppSource listing = LoadSource(GetDataFolder(), id, false);
+        EXPECT_EQ(listing.Kind, TSourceKind::Listing);
+        EXPECT_EQ(listing.Asset, "tool-1.0.zip");
+    }
 
     publish("1.1");
     Answer<TfrmAppList>([](TfrmAppList& d) {
