@@ -176,6 +176,24 @@ void ReaderSeeds(const fs::path& peFolder) {
          "QMN 1\nfolder\t/home/u/.local/opt/Tool/\nlink\t/home/u/.local/bin/tool\n"
          "icon\t/home/u/.local/share/icons/hicolor/48x48/apps/quillmate-1-tool.png\n");
     Seed("fuzz_programs", "script", "#!/bin/sh\necho hi\n");
+    Seed(
+        "fuzz_sources", "release",
+        std::string(1, '\0') +
+            R"([{"tag_name": "v1.1", "prerelease": false, "assets": [)"
+            R"({"name": "tool-1.1-linux-x86_64.tar.gz", "size": 10, "digest": "sha256:)" +
+            std::string(64, 'a') +
+            R"(", "browser_download_url": "https://example.org/t.tgz"},)"
+            R"({"name": "tool-1.1-win64.zip", "browser_download_url": "https://e.org/\u00e9"}]}])");
+    Seed("fuzz_sources", "sums",
+         std::string(1, '\1') + std::string(64, 'b') +
+             "  tool-1.0.tar.gz\nSHA256 (x) = " + std::string(64, 'c') + "\n");
+    Seed("fuzz_sources", "listing",
+         std::string(1, '\2') + "<a href=\"tool-1.2.tar.gz\">a</a><A HREF='tool-1.10.tar.gz'>");
+    Seed("fuzz_sources", "source",
+         std::string(1, '\3') + "QMS 1\nkind\tforge\nowner\tacme\nrepo\ttool\ntag\tv1\n"
+                                "asset\ttool-1-linux.tar.gz\nprerelease\t1\n");
+    Seed("fuzz_sources", "updinfo",
+         std::string(1, '\4') + "gh-releases-zsync|acme|tool|latest|Tool-*-x86_64.AppImage.zsync");
     {
         TToolReport report;
         report.Exit = 3;
