@@ -183,6 +183,10 @@ TToolRun THandOff::Run(const char* tool, bool elevate, bool waitForEnd,
     arguments.push_back("--app=" + app.AppName);
     arguments.push_back("--app-id=" + std::to_string(app.AppId));
     arguments.insert(arguments.end(), ToolArguments.begin(), ToolArguments.end());
+    // The working folder is the front end's alone and only deleted after the install: the
+    // installer may make its files the installed ones.
+    if (std::string(tool) == kInstaller)
+        arguments.push_back("--link-work");
     const char* const instructions =
         std::string(tool) == kInstaller ? InstallInstructionName : UninstallInstructionName;
     RemoveReport(instructions);

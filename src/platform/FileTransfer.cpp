@@ -207,6 +207,23 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to) {
     }
 }
 
+void LinkOrCopyToNewFile(const std::string& source, const std::string& target) {
+    // The process's file mode mask, read once (umask can only be read by setting it).
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(022);
+        ::umask(m);
+        return m;
+    }();
+    struct stat st {};
+    // Linked only when the file has the permissions a copy would get, so a file the archive
+    // kept private is not installed private (nor a copy of one the other way round).
+    if (::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07000) == 0 &&
+        (st.st_mode & 0777) == ((0666 | (st.st_mode & 0111)) & ~mask) &&
+        ::link(source.c_str(), target.c_str()) == 0)
+        return;
+    CopyToNewFile(source, target);
+}
+
 bool SameFileContents(const std::string& a, const std::string& b) {
     Fd fa(Retry([&] { return ::open(a.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
     Fd fb(Retry([&] { return ::open(b.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));

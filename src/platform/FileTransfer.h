@@ -40,6 +40,11 @@ void ReplaceFileEntry(const std::string& from, const std::string& to);
 // A second name for a file: a hard link, or a copy where the file system has none. False when
 // both fail (never raises).
 bool LinkOrCopyFile(const std::string& from, const std::string& to);
+// A new file at target with source's content: a second name for source's own file where both
+// lie on one file system (no byte is written twice), else a copy as CopyToNewFile makes. Only a
+// plain regular file without set-id bits is linked; anything else is copied. For files nothing
+// writes into afterwards (an extracted working copy that is deleted after the install).
+void LinkOrCopyToNewFile(const std::string& source, const std::string& target);
 // A regular file's bytes, read without following a link and without waiting on a pipe; empty for
 // a link, a folder, a pipe or a device, for a file larger than limit, and when it cannot be read.
 std::string ReadPlainFile(const std::string& path, std::uint64_t limit);

@@ -51,6 +51,7 @@ protected:
     void Install(const TInstallAppInfo& plan, const TInstallOption& option, TToolUi& ui) {
         TToolLog log(GetDataFolder() + ToolLogName);
         TInstaller installer(ui, log, GetDataFolder());
+        installer.LinkWorkingCopies = LinkWork;
         installer.Install(plan, option);
         Stats = installer.Stats();
     }
@@ -64,6 +65,7 @@ protected:
         return list;
     }
     TInstallStats Stats;
+    bool LinkWork = false; // the front ends hand their working copies over
 };
 
 TEST_F(InstallerTest, NewInstallCopiesTargetsWithDatesAndExecuteBitsAndAddsTheRecord) {
@@ -499,3 +501,47 @@ TEST_F(InstallerTest, AConsoleProgramsEntryRunsInATerminal) {
 }
 
 } // namespace
+
+// On one file system the working copy becomes the installed file without a second write: the
+// install keeps its content when the working folder is refilled and deleted afterwards.
+TEST_F(InstallerTest, AnInstallFromTheWorkingFolderOutlivesIt) {
+    LinkWork = true;
+    const std::string work = MakeWorkFolder();
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    TInstallOption option;
+    option.WorkFolder = work;
+    Install(*plan, option);
+    struct stat installed {
+    }, working{};
+    ASSERT_EQ(::stat((root + "app/doc/manual.chm").c_str(), &installed), 0);
+    ASSERT_EQ(::stat((work + "app/doc/manual.chm").c_str(), &working), 0);
+    EXPECT_EQ(installed.st_ino, working.st_ino) << "copied, not linked";
+    // A new extraction writes new files in its place, and the folder goes.
+    fs::remove(work + "app/doc/manual.chm");
+    qmtest::WriteFile(work + "app/doc/manual.chm", "another archive's");
+    fs::remove_all(work);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/doc/manual.chm"), "help v1");
+    EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v1");
+}
+
+// Across file systems the files are copied, whole, with their dates.
+TEST_F(InstallerTest, AnInstallOntoAnotherFileSystemCopies) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a file system for the destination needs root";
+    const std::string mount = qmtest::MakeTempFolder("tmpfs");
+    if (qmtest::Run("mount -t tmpfs -o size=16m quillmate-test '" + mount + "' 2>/dev/null") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    LinkWork = true;
+    const std::string work = MakeWorkFolder();
+    auto plan = MakePlan(work, mount + "/Tool/");
+    TInstallOption option;
+    option.WorkFolder = work;
+    Install(*plan, option);
+    EXPECT_EQ(qmtest::ReadFile(mount + "/Tool/app/doc/manual.chm"), "help v1");
+    struct stat st {};
+    EXPECT_EQ(::stat((mount + "/Tool/app/bin/run.sh").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    EXPECT_EQ(st.st_nlink, 1u);
+    EXPECT_EQ(qmtest::Run("umount '" + mount + "'"), 0);
+}

@@ -469,7 +469,12 @@ bool TInstaller::ConfirmOverwrite(const std::string& source, const std::string& 
 void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
     EnsureFolder(ExtractFilePath(job.Target));
     const auto copy = [&](const std::string& temp) {
-        CopyToNewFile(job.Source, temp);
+        // A working copy handed over becomes the installed file without a second write; root on
+        // a user's behalf copies from its private copy, which the user must not share.
+        if (LinkWorkingCopies && !FActing)
+            LinkOrCopyToNewFile(job.Source, temp);
+        else
+            CopyToNewFile(job.Source, temp);
         // A Linux main program that came without execute bits (a ZIP keeps none) gets them,
         // for whoever may read it.
         struct stat st {};

@@ -67,6 +67,10 @@ public:
     const std::vector<std::string>& Notices() const { return FNotices; }
     // Keep the web and mail handler types of bundled entries (the user agreed).
     bool AllowHandlers = false;
+    // The working copies are the front end's, extracted for this install and deleted after it
+    // with nothing written into them: on one file system they become the installed files
+    // (never for root on a user's behalf, which copies its private copy).
+    bool LinkWorkingCopies = false;
     std::int32_t AppId() const { return FAppId; }
 
     // Called with the number of files done before each file is copied (tests use it to fail or

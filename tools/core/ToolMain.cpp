@@ -371,6 +371,7 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
             } cleanUp{stage};
             TInstaller installer(ui, log, dataFolder);
             installer.AllowHandlers = arguments.AllowHandlers;
+            installer.LinkWorkingCopies = arguments.LinkWorkingCopies;
             struct TNotices {
                 TInstaller& i;
                 TToolReport& r;
@@ -415,7 +416,8 @@ bool IsUserSetting(const std::string& name) {
 std::string ToolUsage(bool install) {
     if (install)
         return Tr("QuillInst",
-                  "QuillInst - Quillmate のインストール指示ファイルからアプリケーションをインストールする\n"
+                  "QuillInst - Quillmate "
+                  "のインストール指示ファイルからアプリケーションをインストールする\n"
                   "\n"
                   "  QuillInst [--terminal] [--all-users] [--allow-handlers]\n"
                   "            [--app=NAME] [--app-id=ID] [--env=NAME=VALUE]...\n"
@@ -458,6 +460,7 @@ TToolArguments ParseToolArguments(int argc, char** argv) {
         arguments.KeepFolders = arguments.KeepFolders || argument == "--keep-folders";
         arguments.Terminal = arguments.Terminal || argument == "--terminal";
         arguments.AllowHandlers = arguments.AllowHandlers || argument == "--allow-handlers";
+        arguments.LinkWorkingCopies = arguments.LinkWorkingCopies || argument == "--link-work";
         arguments.Help = arguments.Help || argument == "--help" || argument == "-h";
         if (value(argument, "--app=", text)) {
             arguments.HasAppName = true;

@@ -36,7 +36,8 @@ struct TToolArguments {
     bool KeepFolders = false;
     bool Terminal = false;
     bool AllowHandlers = false;
-    bool Help = false; // --help: the usage, and nothing else
+    bool LinkWorkingCopies = false; // --link-work: the working copies are handed over
+    bool Help = false;              // --help: the usage, and nothing else
     bool HasAppName = false;
     std::string AppName;
     bool HasAppId = false;
