@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace qm {
@@ -120,10 +121,15 @@ bool THandOff::NeedsOtherRights(const TInstallAppInfo& plan, bool allUsers) {
     if (allUsers)
         folders = {GetSpecialFolder(SF_COMMON_PROGRAMS),
                    GetSpecialFolder(SF_COMMON_DESKTOPDIRECTORY), SystemDataFolderPath()};
+    // Each folder once: the members of one folder share it, and a plan has thousands.
+    std::set<std::string> seen;
     const TFileMembers& members = plan.Members;
     for (int i = 0; i < members.Count(); ++i)
-        if (members.Items(i).IsTarget && !members.Items(i).IsExcluded())
-            folders.push_back(members.Items(i).GetInstallDir());
+        if (members.Items(i).IsTarget && !members.Items(i).IsExcluded()) {
+            std::string folder = members.Items(i).GetInstallDir();
+            if (seen.insert(folder).second)
+                folders.push_back(std::move(folder));
+        }
     for (const std::string& folder : folders)
         if (!folder.empty() && !CanWriteBelow(folder))
             return true;

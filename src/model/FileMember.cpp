@@ -371,6 +371,30 @@ bool IsWindowsProgramName(const std::string& fileName) {
     return ext == ".exe" || ext == ".msi" || ext == ".com" || ext == ".bat" || ext == ".cmd";
 }
 
+bool IsDocumentName(const std::string& fileName) {
+    static const char* const kExtensions[] = {
+        ".txt", ".md",  ".rst",  ".pdf",  ".html", ".htm", ".css",  ".xml",   ".json", ".yaml",
+        ".yml", ".ini", ".cfg",  ".conf", ".dat",  ".db",  ".png",  ".jpg",   ".jpeg", ".gif",
+        ".bmp", ".ico", ".svg",  ".xpm",  ".icns", ".ttf", ".otf",  ".woff",  ".woff2", ".wav",
+        ".mp3", ".ogg", ".flac", ".mp4",  ".webm", ".mo",  ".po",   ".qm",    ".pak",  ".dll",
+        ".so",  ".a",   ".o",    ".h",    ".hpp",  ".c",   ".cc",   ".cpp",   ".jar",  ".class",
+        ".zip", ".gz",  ".xz",   ".bz2",  ".zst",  ".7z",  ".tar",  ".chm",   ".hlp",  ".desktop"};
+    std::string lower = LowerAscii(fileName);
+    // A versioned library ("libfoo.so.6", "libfoo.so.1.2.3") is a library.
+    const std::size_t so = lower.find(".so.");
+    if (so != std::string::npos &&
+        lower.find_first_not_of("0123456789.", so + 4) == std::string::npos)
+        return true;
+    const std::size_t dot = lower.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return false;
+    const std::string ext = lower.substr(dot);
+    for (const char* known : kExtensions)
+        if (ext == known)
+            return true;
+    return false;
+}
+
 bool IsHelperProgramName(const std::string& fileName) {
     const std::string name = LowerAscii(RemoveFileExt(fileName));
     for (const char* helper : {"fsnotifier", "crashpad_handler", "chrome_crashpad_handler",

@@ -128,6 +128,9 @@ bool IsWindowsProgramName(const std::string& fileName);
 // Whether a program's name says it is a helper of the application, never the one a user starts:
 // fsnotifier, crashpad_handler, chrome-sandbox, *-helper, updaters and uninstallers.
 bool IsHelperProgramName(const std::string& fileName);
+// Whether a file's name says it is a document, an image, a font, data, a library or an archive
+// (".txt", ".png", ".so", ".so.6", ".jar", ...): never a program, whatever its bytes.
+bool IsDocumentName(const std::string& fileName);
 
 // Whether a shortcut folder is the folder of commands on PATH (the user's or the system's): a
 // "shortcut" there is a link to the program, not a desktop entry. The item is the folder itself

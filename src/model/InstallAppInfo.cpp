@@ -598,11 +598,18 @@ void TInstallAppInfo::SelectNativeMain() {
                 return true;
         return false;
     };
-    int best = -1;
-    int bestRank = 0;
+    // Ranked by name first; the files are read (whether they are programs at all) only in that
+    // order until one is, so an archive of thousands of files reads a few. Documents, media and
+    // libraries are never programs and are not read.
+    struct TCandidate {
+        int Rank;
+        std::int64_t Size;
+        int Index;
+    };
+    std::vector<TCandidate> candidates;
     for (int i = 0; i < Members.Count(); ++i) {
         const TFileMember& m = Members.Items(i);
-        if (m.IsExcluded() || IsHelperProgramName(m.FileName) || !IsNativeProgram(m))
+        if (m.IsExcluded() || IsHelperProgramName(m.FileName) || IsDocumentName(m.FileName))
             continue;
         std::string stem = LowerAscii(m.FileName);
         if (stem.size() > 9 && stem.compare(stem.size() - 9, 9, ".appimage") == 0)
@@ -626,12 +633,19 @@ void TInstallAppInfo::SelectNativeMain() {
             rank = 2;
         else if (atTop || inBin)
             rank = 3;
-        if (best < 0 || rank < bestRank ||
-            (rank == bestRank && m.FileSize > Members.Items(best).FileSize)) {
-            best = i;
-            bestRank = rank;
-        }
+        candidates.push_back({rank, static_cast<std::int64_t>(m.FileSize), i});
     }
+    // The lowest rank, the largest first among equals, the first listed among equal sizes.
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const TCandidate& a, const TCandidate& b) {
+                         return a.Rank != b.Rank ? a.Rank < b.Rank : a.Size > b.Size;
+                     });
+    int best = -1;
+    for (const TCandidate& candidate : candidates)
+        if (IsNativeProgram(Members.Items(candidate.Index))) {
+            best = candidate.Index;
+            break;
+        }
     if (best < 0)
         return;
     TFileMember& main = Members.Items(best);

@@ -249,8 +249,9 @@ private:
             if (FAt >= FText.size() || FText[FAt] != ':')
                 return Fail("':' expected");
             ++FAt;
-            value.Members.emplace_back(std::move(key), TJsonValue());
-            if (!Value(value.Members.back().second, depth + 1))
+            value.Keys.push_back(std::move(key));
+            value.Values.emplace_back();
+            if (!Value(value.Values.back(), depth + 1))
                 return false;
             Skip();
             if (FAt < FText.size() && FText[FAt] == ',') {
@@ -269,9 +270,9 @@ private:
 } // namespace
 
 const TJsonValue& TJsonValue::operator[](const std::string& key) const {
-    for (const auto& [name, value] : Members)
-        if (name == key)
-            return value;
+    for (std::size_t i = 0; i < Keys.size(); ++i)
+        if (Keys[i] == key)
+            return Values[i];
     return kNull;
 }
 

@@ -18,7 +18,9 @@ public:
     double Number = 0;
     std::string Text; // a string's value, or a number as written
     std::vector<TJsonValue> Items;
-    std::vector<std::pair<std::string, TJsonValue>> Members;
+    // An object's members: their names, and their values in the same order.
+    std::vector<std::string> Keys;
+    std::vector<TJsonValue> Values;
 
     bool IsObject() const { return Type == Kind::Object; }
     bool IsArray() const { return Type == Kind::Array; }

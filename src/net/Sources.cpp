@@ -200,6 +200,8 @@ TAppSource TAppSource::Parse(const std::string& bytes) {
         if (tab == std::string::npos)
             continue;
         const std::string key = line.substr(0, tab), value = line.substr(tab + 1);
+        if (!Storable(value))
+            continue; // a damaged line (a NUL, a tab in the value) is no value
         if (key == "kind") {
             for (const TSourceKind kind :
                  {TSourceKind::Forge, TSourceKind::Url, TSourceKind::Listing, TSourceKind::Zsync})
@@ -232,7 +234,7 @@ TAppSource TAppSource::Parse(const std::string& bytes) {
     // A source that names nowhere to look is none.
     const bool complete = source.Kind == TSourceKind::Forge
                               ? IsForgeName(source.Owner) && IsForgeName(source.Repo)
-                              : !source.Url.empty();
+                              : source.Kind != TSourceKind::None && !source.Url.empty();
     if (!complete)
         return TAppSource();
     return source;
@@ -400,8 +402,10 @@ bool ParseRelease(const TJsonValue& json, TRelease& release) {
         const std::string digest = Lower(item.StringOf("digest"));
         if (StartsWith(digest, "sha256:") && digest.size() == 7 + 64)
             asset.Sha256 = digest.substr(7);
-        if (item["size"].Type == TJsonValue::Kind::Number && item["size"].Number >= 0)
-            asset.Size = static_cast<std::uint64_t>(item["size"].Number);
+        // (A size beyond any file is no size: found by fuzzing, its conversion overflowed.)
+        const double size = item["size"].Number;
+        if (item["size"].Type == TJsonValue::Kind::Number && size >= 0 && size < 1e18)
+            asset.Size = static_cast<std::uint64_t>(size);
         release.Assets.push_back(std::move(asset));
     }
     return true;

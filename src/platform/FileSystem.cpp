@@ -204,19 +204,26 @@ bool RemoveEntriesAt(int folder, std::vector<std::string>& subfolders) {
     bool ok = true;
     bool madeWritable = false;
     for (const std::string& name : names) {
-        struct stat st {};
-        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone meanwhile
-        const int flags = S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0;
-        int removed = ::unlinkat(folder, name.c_str(), flags);
+        // A file goes with one call; a folder says so (EISDIR) and is removed as one, or kept
+        // for the walk when it still holds entries. Nothing is looked up first.
+        int flags = 0;
+        const auto remove = [&] {
+            int removed = ::unlinkat(folder, name.c_str(), flags);
+            if (removed != 0 && errno == EISDIR && flags == 0) {
+                flags = AT_REMOVEDIR;
+                removed = ::unlinkat(folder, name.c_str(), flags);
+            }
+            return removed;
+        };
+        int removed = remove();
         if (removed != 0 && errno == EACCES && !madeWritable) {
             madeWritable = true;
             if (::fchmod(folder, 0700) == 0)
-                removed = ::unlinkat(folder, name.c_str(), flags);
+                removed = remove();
         }
         if (removed == 0 || errno == ENOENT)
             continue;
-        if (S_ISDIR(st.st_mode) && (errno == ENOTEMPTY || errno == EEXIST))
+        if (flags == AT_REMOVEDIR && (errno == ENOTEMPTY || errno == EEXIST))
             subfolders.push_back(name);
         else
             ok = false;

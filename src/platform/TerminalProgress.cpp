@@ -64,7 +64,8 @@ bool TTerminalProgress::Shown() {
 }
 
 TTerminalProgress::TTerminalProgress(std::string action)
-    : FAction(std::move(action)), FStart(std::chrono::steady_clock::now()), FLast(FStart) {}
+    : FAction(std::move(action)), FShown(Shown()), FStart(std::chrono::steady_clock::now()),
+      FLast(FStart) {}
 
 TTerminalProgress::~TTerminalProgress() {
     if (FDrawn && !FFinished)
@@ -77,6 +78,8 @@ void TTerminalProgress::Step(const std::string& name, std::int64_t done, std::in
     FDone = done;
     FTotal = total;
     FBytes = bytes;
+    if (!FShown)
+        return; // nothing is drawn where nobody looks, and nothing is asked each step
     const auto now = std::chrono::steady_clock::now();
     if (FDrawn && now - FLast < std::chrono::milliseconds(100))
         return;
@@ -96,7 +99,7 @@ void TTerminalProgress::Finish() {
 }
 
 void TTerminalProgress::Draw() {
-    if (!Shown())
+    if (!FShown)
         return;
     winsize size{};
     const std::size_t width =

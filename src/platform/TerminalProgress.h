@@ -29,6 +29,7 @@ private:
     std::string FName;
     std::int64_t FDone = 0, FTotal = 0;
     std::uint64_t FBytes = 0;
+    bool FShown = false; // standard error is a terminal (asked once)
     bool FDrawn = false;
     bool FFinished = false;
     std::chrono::steady_clock::time_point FStart, FLast;

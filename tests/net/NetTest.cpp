@@ -49,15 +49,17 @@ TEST(Json, ReadsAReleaseAndRefusesWhatIsNoJson) {
          "browser_download_url": "https://example.org/t.tgz",
          "digest": "sha256:AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"},
         {"name": "../evil", "browser_download_url": "https://example.org/e"},
+        {"name": "huge", "size": 1e300, "browser_download_url": "https://example.org/h"},
         {"name": "caf\u00e9 \ud83d\ude00.zip", "browser_download_url": "https://example.org/c"}]})";
     std::vector<TRelease> releases;
     std::string why;
     ASSERT_TRUE(ParseReleases(release, releases, why)) << why;
     ASSERT_EQ(releases.size(), 1u);
-    ASSERT_EQ(releases[0].Assets.size(), 2u) << "a name that is a path is dropped";
+    ASSERT_EQ(releases[0].Assets.size(), 3u) << "a name that is a path is dropped";
+    EXPECT_EQ(releases[0].Assets[1].Size, 0u) << "a size beyond any file is none";
     EXPECT_EQ(releases[0].Assets[0].Sha256, std::string(64, 'a'));
     EXPECT_EQ(releases[0].Assets[0].Size, 1234u);
-    EXPECT_EQ(releases[0].Assets[1].Name, "caf\xC3\xA9 \xF0\x9F\x98\x80.zip");
+    EXPECT_EQ(releases[0].Assets[2].Name, "caf\xC3\xA9 \xF0\x9F\x98\x80.zip");
 
     TJsonValue value;
     for (const std::string& bad :
@@ -183,6 +185,9 @@ TEST(Sources, WhatTheUserTypesAndWhatIsKept) {
     EXPECT_EQ(back.Text(), source.Text());
     EXPECT_TRUE(TAppSource::Parse("QMS 1\nkind\tforge\nowner\t..\nrepo\tx\n").Empty());
     EXPECT_TRUE(TAppSource::Parse("garbage").Empty());
+    // Found by fuzzing: a source of no kind, or with a NUL in a value, is no source.
+    EXPECT_TRUE(TAppSource::Parse(std::string("QMS 1\nkind\tfo\tx\nurl\thttps://a/b\0c\n", 34)).Empty());
+    EXPECT_TRUE(TAppSource::Parse("QMS 1\nurl\thttps://example.org/a.zip\n").Empty());
 }
 
 TEST(Sources, AnAppImagesOwnUpdateInformation) {

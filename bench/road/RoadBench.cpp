@@ -1,0 +1,114 @@
+// From archive to installed application: `quill install ARCHIVE --to DIR --no-shortcut --yes`
+// (open, check, extraction into the working folder, plan, the installer, the record) against
+// `bsdtar -xf` of the same archive into a folder on the same file system. A tar.gz of 10,000
+// files (about 150 MB; --files N for another count). Each folder of --dirs (default /mnt/tmpfs,
+// a tmpfs mounted for the purpose, as /dev/shm is no place to install into, and /var/tmp, a
+// disk) gets its own rounds: each round times one pair in alternating
+// order, every install into a fresh home (no update of the last one); removals are outside the
+// timing. Also timed: `quill plan` of the same archive, the open alone, so the install's share
+// is the rest. The medians and their ratio are printed.
+//
+// usage: bench_road [--rounds N] [--files N] [--dirs DIR,DIR]
+#include "BenchSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/statfs.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using qmbench::Clock;
+using qmbench::Median;
+using qmbench::Seconds;
+using qmbench::Shell;
+
+namespace {
+
+double Timed(const std::string& command) {
+    const Clock::time_point start = Clock::now();
+    if (Shell(command) != 0)
+        return -1;
+    return Seconds(start);
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 6, files = 10000;
+    std::string dirs = "/mnt/tmpfs,/var/tmp";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--files") == 0)
+            files = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--dirs") == 0)
+            dirs = argv[i + 1];
+    }
+    const fs::path source = fs::temp_directory_path() / "quillmate-road-source";
+    fs::remove_all(source);
+    qmbench::MakeSourceTree(source / "tree", files, 15 * 1024);
+    const fs::path archive = fs::temp_directory_path() / "quillmate-road-tree.tgz";
+    if (Shell("bsdtar -czf " + Quoted(archive) + " -C " + Quoted(source) + " tree") != 0)
+        return 1;
+    fs::remove_all(source);
+    std::printf("archive: %s, %d files, %.1f MB\n", archive.c_str(), files,
+                fs::file_size(archive) / 1e6);
+
+    std::size_t at = 0;
+    while (at <= dirs.size()) {
+        std::size_t comma = dirs.find(',', at);
+        if (comma == std::string::npos)
+            comma = dirs.size();
+        const fs::path base = fs::path(dirs.substr(at, comma - at)) / "quillmate-road";
+        at = comma + 1;
+        std::error_code ec;
+        fs::remove_all(base, ec);
+        if (!fs::create_directories(base, ec)) {
+            std::printf("%s: cannot be used, skipped\n", base.c_str());
+            continue;
+        }
+        struct statfs fsInfo {};
+        ::statfs(base.c_str(), &fsInfo);
+        const bool tmpfs = fsInfo.f_type == 0x01021994;
+        std::vector<double> extract, road, plan;
+        for (int round = 0; round < rounds; ++round) {
+            const fs::path home = base / ("home" + std::to_string(round));
+            const fs::path to = base / ("installed" + std::to_string(round));
+            const fs::path out = base / ("extracted" + std::to_string(round));
+            fs::create_directories(home);
+            fs::create_directories(out);
+            const std::string env = "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
+                                    "HOME=" + Quoted(home) + " ";
+            const auto one = [&](bool program) {
+                if (program)
+                    road.push_back(Timed(env + QM_QUILL " install " + Quoted(archive) + " --to " +
+                                         Quoted(to) + " --no-shortcut --yes >/dev/null 2>&1"));
+                else
+                    extract.push_back(
+                        Timed("bsdtar -xf " + Quoted(archive) + " -C " + Quoted(out)));
+            };
+            Shell("sync");
+            one(round % 2 == 0);
+            Shell("sync");
+            one(round % 2 != 0);
+            plan.push_back(Timed(env + QM_QUILL " plan " + Quoted(archive) + " >/dev/null 2>&1"));
+            fs::remove_all(home);
+            fs::remove_all(to);
+            fs::remove_all(out);
+        }
+        fs::remove_all(base);
+        const double e = Median(extract), r = Median(road), p = Median(plan);
+        std::printf("%s (%s): bsdtar -xf %.3f s, quill install %.3f s (%.2fx); of which the "
+                    "open and plan %.3f s, the install and record %.3f s\n",
+                    base.parent_path().c_str(), tmpfs ? "tmpfs" : "disk", e, r, r / e, p, r - p);
+    }
+    fs::remove(archive);
+    return 0;
+}
