@@ -64,7 +64,8 @@ TEST(Json, ReadsAReleaseAndRefusesWhatIsNoJson) {
     TJsonValue value;
     for (const std::string& bad :
          {std::string("{\"a\": 1"), std::string("[1,]"), std::string("\"\\ud800\""),
-          std::string("01x"), std::string(200, '['), std::string("{\"a\":1} x")})
+          std::string("01x"), std::string(200, '['), std::string("{\"a\":1} x"),
+          std::string(100, '[') + std::string(100, ']')})
         EXPECT_FALSE(ParseJson(bad, value, why)) << bad;
     // The forge's error object is said, not taken for a release.
     EXPECT_FALSE(ParseReleases(R"({"message": "API rate limit exceeded"})", releases, why));
@@ -131,6 +132,8 @@ TEST(Sources, TheNextVersionsFileAndItsChecksum) {
     EXPECT_EQ(DigestFromChecksums(sums, "tool-1.3.0-linux-x86_64.tar.gz", false),
               std::string(64, 'c'));
     EXPECT_EQ(DigestFromChecksums(sums, "other.tar.gz", false), "");
+    // A list that names one other file verifies no file but its own.
+    EXPECT_EQ(DigestFromChecksums(std::string(64, 'f') + "  a.zip\n", "b.zip", false), "");
     EXPECT_EQ(
         DigestFromChecksums("SHA256 (a.zip) = " + std::string(64, 'd') + "\n", "a.zip", false),
         std::string(64, 'd'));
@@ -186,7 +189,8 @@ TEST(Sources, WhatTheUserTypesAndWhatIsKept) {
     EXPECT_TRUE(TAppSource::Parse("QMS 1\nkind\tforge\nowner\t..\nrepo\tx\n").Empty());
     EXPECT_TRUE(TAppSource::Parse("garbage").Empty());
     // Found by fuzzing: a source of no kind, or with a NUL in a value, is no source.
-    EXPECT_TRUE(TAppSource::Parse(std::string("QMS 1\nkind\tfo\tx\nurl\thttps://a/b\0c\n", 34)).Empty());
+    EXPECT_TRUE(
+        TAppSource::Parse(std::string("QMS 1\nkind\tfo\tx\nurl\thttps://a/b\0c\n", 34)).Empty());
     EXPECT_TRUE(TAppSource::Parse("QMS 1\nurl\thttps://example.org/a.zip\n").Empty());
 }
 
@@ -214,7 +218,7 @@ TEST(Download, OnlyWhatIsSafeAndWhole) {
     EXPECT_TRUE(IsAllowedUrl("http://[::1]:80/a.zip", why));
     for (const char* bad :
          {"http://example.org/a.zip", "http://localhost/a.zip", "http://127.0.0.1.example.org/a",
-          "ftp://example.org/a", "file:///etc/passwd", "not a url"})
+          "http://10.0.0.1/a", "ftp://example.org/a", "file:///etc/passwd", "not a url"})
         EXPECT_FALSE(IsAllowedUrl(bad, why)) << bad;
     EXPECT_EQ(UrlFileName("https://x.org/d/tool%201.0.zip?x=1"), "tool 1.0.zip");
     EXPECT_EQ(UrlFileName("https://x.org/d/..%2F..%2Fetc"), "");
