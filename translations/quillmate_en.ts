@@ -440,10 +440,6 @@ Use this folder anyway?</translation>
         <translation>You have no permission to install for all users, and pkexec, which would run the installer as administrator, is not there.</translation>
     </message>
     <message>
-        <source>インストール先に書き込む権限がありません。管理者の権限で実行するための pkexec もありません (Debian ではパッケージ policykit-1)。</source>
-        <translation>You have no permission to write to the install folder, and pkexec, which would run the installer as administrator, is not there (Debian package policykit-1).</translation>
-    </message>
-    <message>
         <source>アンインストールはキャンセルされました。</source>
         <translation>The uninstallation was cancelled.</translation>
     </message>
@@ -458,6 +454,10 @@ Use this folder anyway?</translation>
     <message>
         <source>古いバージョンの次のファイルは、アプリケーションのフォルダの外にあるため削除されませんでした:</source>
         <translation>These files of the old version were not removed because they lie outside the application&apos;s folder:</translation>
+    </message>
+    <message>
+        <source>インストール先に書き込む権限がありません。管理者の権限で実行するための pkexec もありません (Debian ではパッケージ pkexec)。</source>
+        <translation>You have no right to write to the install folder, and there is no pkexec to run with the administrator&apos;s rights (on Debian: the package pkexec).</translation>
     </message>
 </context>
 <context>

@@ -166,6 +166,7 @@ void TfrmAppList::FillList() {
 
 void TfrmAppList::SetSelectable(bool flag) {
     btnSelect->setEnabled(flag);
+    btnSelect->setVisible(flag); // a list to look at has nothing to select
     // Picking an application for another command is no place to update one.
     btnCheck->setVisible(!flag);
     btnUpdate->setVisible(!flag);

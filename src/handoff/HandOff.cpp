@@ -230,17 +230,20 @@ THandOffOutcome THandOff::Install(const TInstallAppInfo& plan, const TInstallOpt
     if (NeedsOtherRights(plan, option.AllUsers)) {
         // The administrator's rights serve installs for every user only: their records are the
         // system's, never written by root into a user's own folder.
+        const bool askedForAllUsers = option.AllUsers;
         option.AllUsers = true;
         if (FindInPath("pkexec").empty()) {
             outcome.Result = THandOffResult::NoRights;
             outcome.Heading = Tr("HandOff", "インストールに失敗しました");
+            // What the user asked for decides the message: a folder they cannot write is said
+            // as such.
             outcome.Message =
-                option.AllUsers
+                askedForAllUsers
                     ? Tr("HandOff", "すべてのユーザーにインストールする権限がありません。"
                                     "管理者の権限で実行するための pkexec もありません。")
                     : Tr("HandOff",
                          "インストール先に書き込む権限がありません。管理者の権限で実行するための "
-                         "pkexec もありません (Debian ではパッケージ policykit-1)。");
+                         "pkexec もありません (Debian ではパッケージ pkexec)。");
             return outcome;
         }
         elevate = true;

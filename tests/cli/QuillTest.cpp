@@ -176,6 +176,13 @@ TEST(Quill, InstallUpdateListShowUninstall) {
     EXPECT_EQ(r["installed"].toInt(), 1);
     EXPECT_EQ(r["replaced"].toInt(), 3);
     EXPECT_EQ(qmtest::ReadFile(to + "/lib/data.txt"), "data 1.1");
+    // Again with backups: each replaced file is counted once, the one the user changed (and
+    // so kept as a backup) too.
+    qmtest::WriteFile(to + "/lib/data.txt", "changed by the user");
+    install = Quill("install '" + v2 + "' --overwrite backup --json");
+    ASSERT_EQ(install.Exit, 0) << install.Err;
+    EXPECT_EQ(Json(install).toObject()["replaced"].toInt(), 4);
+    EXPECT_TRUE(fs::remove(to + "/lib/data.txt.bak")); // the user's, no uninstall takes it
 
     const TRun list = Quill("list --json");
     ASSERT_EQ(list.Exit, 0) << list.Err;

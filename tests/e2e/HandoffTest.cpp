@@ -982,3 +982,27 @@ TEST_F(Handoff, AnArchiveFromAUrlAndItsUpdateFromTheList) {
     EXPECT_EQ(qmtest::ReadFile(InstallRoot() + "manual.chm"), "help 1.1");
     EXPECT_EQ(LoadSource(GetDataFolder(), id, false).Asset, "tool-1.1.zip");
 }
+
+// A folder the user cannot write, and no pkexec to ask for the rights: the message says that
+// folder, not the all-users install the user did not ask for.
+TEST_F(Handoff, NoRightsForTheFolderSaysSo) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write anywhere";
+    const std::string zip = MakeAppZip("tool-5.0.zip", {});
+    const std::string locked = qmtest::MakeTempFolder("locked");
+    ::chmod(locked.c_str(), 0555);
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", qmtest::MakeTempFolder("nopkexec").c_str(), 1);
+    TfrmMain w;
+    OpenByCommand(w, zip);
+    w.InstallInfo()->Members.SetInstallRoot(locked + "/Tool/");
+    AcceptInstall();
+    w.actInstall->trigger();
+    ::setenv("PATH", path.c_str(), 1);
+    ::chmod(locked.c_str(), 0755);
+    ASSERT_EQ(TUiHooks::Messages.size(), 1);
+    EXPECT_NE(
+        TUiHooks::Messages[0].indexOf(QStringLiteral("インストール先に書き込む権限がありません")),
+        -1)
+        << TUiHooks::Messages[0].toStdString();
+}

@@ -382,7 +382,7 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
             report.AppId = installer.AppId();
             report.AppName = plan.AppName;
             report.Installed = stats.Created;
-            report.Replaced = stats.Replaced + stats.BackedUp;
+            report.Replaced = stats.Replaced; // a backed-up file is one of them, counted once
             report.Skipped = stats.Skipped;
             return ExitSuccess;
         },
