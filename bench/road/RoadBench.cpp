@@ -51,6 +51,10 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--dirs") == 0)
             dirs = argv[i + 1];
     }
+    if (rounds < 1) {
+        std::fprintf(stderr, "--rounds must be at least 1\n");
+        return 64;
+    }
     const fs::path source = fs::temp_directory_path() / "quillmate-road-source";
     fs::remove_all(source);
     qmbench::MakeSourceTree(source / "tree", files, 15 * 1024);
@@ -85,7 +89,8 @@ int main(int argc, char** argv) {
             fs::create_directories(home);
             fs::create_directories(out);
             const std::string env = "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
-                                    "HOME=" + Quoted(home) + " ";
+                                    "HOME=" +
+                                    Quoted(home) + " ";
             const auto one = [&](bool program) {
                 if (program)
                     road.push_back(Timed(env + QM_QUILL " install " + Quoted(archive) + " --to " +
@@ -98,7 +103,13 @@ int main(int argc, char** argv) {
             one(round % 2 == 0);
             Shell("sync");
             one(round % 2 != 0);
-            plan.push_back(Timed(env + QM_QUILL " plan " + Quoted(archive) + " >/dev/null 2>&1"));
+            // The open alone, in a home of its own (where nothing is installed to update).
+            const fs::path fresh = base / ("plan" + std::to_string(round));
+            fs::create_directories(fresh);
+            plan.push_back(Timed(
+                "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME=" + Quoted(fresh) +
+                " " QM_QUILL " plan --json " + Quoted(archive) + " >/dev/null 2>&1"));
+            fs::remove_all(fresh);
             fs::remove_all(home);
             fs::remove_all(to);
             fs::remove_all(out);
