@@ -785,7 +785,8 @@ int InstallArchive(const TArguments& args, const std::string& path, std::int32_t
                   plan.AppName + (plan.Version.empty() ? "" : " " + plan.Version)));
     TToolWaiter waiter;
     THandOff handOff(waiter);
-    handOff.ToolArguments = {"--terminal"};
+    // quill's working folder goes as soon as the install is done: its files may move into place.
+    handOff.ToolArguments = {"--terminal", "--move-work"};
     if (args.Has("--allow-handlers"))
         handOff.ToolArguments.push_back("--allow-handlers");
     const THandOffOutcome outcome =

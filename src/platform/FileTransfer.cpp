@@ -207,7 +207,12 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to) {
     }
 }
 
-void LinkOrCopyToNewFile(const std::string& source, const std::string& target) {
+namespace {
+
+// Whether source may become the installed file itself: a plain regular file without set-id
+// bits, with the permissions a copy would get (so a file the archive kept private is not
+// installed private, nor a copy of one the other way round).
+bool MayTakeOver(const std::string& source) {
     // The process's file mode mask, read once (umask can only be read by setting it).
     static const mode_t mask = [] {
         const mode_t m = ::umask(022);
@@ -215,11 +220,22 @@ void LinkOrCopyToNewFile(const std::string& source, const std::string& target) {
         return m;
     }();
     struct stat st {};
-    // Linked only when the file has the permissions a copy would get, so a file the archive
-    // kept private is not installed private (nor a copy of one the other way round).
-    if (::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07000) == 0 &&
-        (st.st_mode & 0777) == ((0666 | (st.st_mode & 0111)) & ~mask) &&
-        ::link(source.c_str(), target.c_str()) == 0)
+    return ::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07000) == 0 &&
+           (st.st_mode & 0777) == ((0666 | (st.st_mode & 0111)) & ~mask);
+}
+
+} // namespace
+
+void LinkOrCopyToNewFile(const std::string& source, const std::string& target) {
+    if (MayTakeOver(source) && ::link(source.c_str(), target.c_str()) == 0)
+        return;
+    CopyToNewFile(source, target);
+}
+
+void MoveOrCopyToNewFile(const std::string& source, const std::string& target) {
+    // RENAME_NOREPLACE: a file that appeared at target meanwhile is never replaced.
+    if (MayTakeOver(source) &&
+        ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return;
     CopyToNewFile(source, target);
 }

@@ -45,6 +45,9 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to);
 // plain regular file without set-id bits is linked; anything else is copied. For files nothing
 // writes into afterwards (an extracted working copy that is deleted after the install).
 void LinkOrCopyToNewFile(const std::string& source, const std::string& target);
+// The same, but source's file itself moves to target (no second name is left to delete) where
+// it would be linked; target must not exist.
+void MoveOrCopyToNewFile(const std::string& source, const std::string& target);
 // A regular file's bytes, read without following a link and without waiting on a pipe; empty for
 // a link, a folder, a pipe or a device, for a file larger than limit, and when it cannot be read.
 std::string ReadPlainFile(const std::string& path, std::uint64_t limit);

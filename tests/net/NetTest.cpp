@@ -121,6 +121,13 @@ TEST(Sources, TheNextVersionsFileAndItsChecksum) {
     installed.Asset = "tool-1.2.9-linux-x86_64.tar.gz";
     TMachine machine;
     EXPECT_EQ(NextAsset(next, installed, "1.2.9", machine), 1);
+    // The variant the user installed stays, though another would be chosen afresh.
+    next.Assets = Assets({"tool-1.3.0-x86_64-unknown-linux-gnu.tar.gz",
+                          "tool-1.3.0-x86_64-unknown-linux-musl.tar.gz"});
+    installed.Asset = "tool-1.2.9-x86_64-unknown-linux-musl.tar.gz";
+    EXPECT_EQ(NextAsset(next, installed, "1.2.9", machine), 1);
+    next.Assets = Assets({"tool-1.3.0-linux-arm64.tar.gz", "tool-1.3.0-linux-x86_64.tar.gz",
+                          "tool-1.3.0-linux-x86_64.tar.gz.sha256"});
     installed.Asset = "";
     installed.Pattern = "tool-*-linux-arm64.tar.gz";
     EXPECT_EQ(NextAsset(next, installed, "1.2.9", machine), 0);

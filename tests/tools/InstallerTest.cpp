@@ -525,6 +525,29 @@ TEST_F(InstallerTest, AnInstallFromTheWorkingFolderOutlivesIt) {
     EXPECT_EQ(qmtest::ReadFile(root + "app/tool.exe"), "MZ tool v1");
 }
 
+// quill's working folder goes right after the install: its files move into place, whole, and
+// one the archive kept private is copied as it is left behind.
+TEST_F(InstallerTest, AWorkingFolderThatGoesHandsItsFilesOver) {
+    const std::string work = MakeWorkFolder();
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    ::chmod((work + "app/tool.exe").c_str(), 0600);
+    TInstallOption option;
+    option.WorkFolder = work;
+    TToolUi silent;
+    TToolLog log(GetDataFolder() + ToolLogName);
+    TInstaller installer(silent, log, GetDataFolder());
+    installer.MoveWorkingCopies = true;
+    installer.Install(*plan, option);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/doc/manual.chm"), "help v1");
+    EXPECT_FALSE(fs::exists(work + "app/doc/manual.chm")) << "copied, not moved";
+    EXPECT_TRUE(fs::exists(work + "app/tool.exe"));
+    struct stat exe {};
+    ASSERT_EQ(::stat((root + "app/tool.exe").c_str(), &exe), 0);
+    EXPECT_EQ(exe.st_mode & 0044, 0044u);
+    EXPECT_EQ(Database()->Count(), 1);
+}
+
 // Across file systems the files are copied, whole, with their dates.
 TEST_F(InstallerTest, AnInstallOntoAnotherFileSystemCopies) {
     if (::geteuid() != 0)

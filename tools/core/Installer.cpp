@@ -471,7 +471,9 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
     const auto copy = [&](const std::string& temp) {
         // A working copy handed over becomes the installed file without a second write; root on
         // a user's behalf copies from its private copy, which the user must not share.
-        if (LinkWorkingCopies && !FActing)
+        if (MoveWorkingCopies && !FActing)
+            MoveOrCopyToNewFile(job.Source, temp);
+        else if (LinkWorkingCopies && !FActing)
             LinkOrCopyToNewFile(job.Source, temp);
         else
             CopyToNewFile(job.Source, temp);

@@ -71,6 +71,9 @@ public:
     // with nothing written into them: on one file system they become the installed files
     // (never for root on a user's behalf, which copies its private copy).
     bool LinkWorkingCopies = false;
+    // Moved rather than linked: the front end removes its working folder right after the
+    // install (quill), so no second name is left to delete.
+    bool MoveWorkingCopies = false;
     std::int32_t AppId() const { return FAppId; }
 
     // Called with the number of files done before each file is copied (tests use it to fail or

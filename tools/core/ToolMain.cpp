@@ -372,6 +372,7 @@ int RunInstall(TToolUi& ui, const std::string& takenFile, const std::string& tak
             TInstaller installer(ui, log, dataFolder);
             installer.AllowHandlers = arguments.AllowHandlers;
             installer.LinkWorkingCopies = arguments.LinkWorkingCopies;
+            installer.MoveWorkingCopies = arguments.MoveWorkingCopies;
             struct TNotices {
                 TInstaller& i;
                 TToolReport& r;
@@ -461,6 +462,7 @@ TToolArguments ParseToolArguments(int argc, char** argv) {
         arguments.Terminal = arguments.Terminal || argument == "--terminal";
         arguments.AllowHandlers = arguments.AllowHandlers || argument == "--allow-handlers";
         arguments.LinkWorkingCopies = arguments.LinkWorkingCopies || argument == "--link-work";
+        arguments.MoveWorkingCopies = arguments.MoveWorkingCopies || argument == "--move-work";
         arguments.Help = arguments.Help || argument == "--help" || argument == "-h";
         if (value(argument, "--app=", text)) {
             arguments.HasAppName = true;

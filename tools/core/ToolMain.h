@@ -37,6 +37,7 @@ struct TToolArguments {
     bool Terminal = false;
     bool AllowHandlers = false;
     bool LinkWorkingCopies = false; // --link-work: the working copies are handed over
+    bool MoveWorkingCopies = false; // --move-work: and the working folder goes right after
     bool Help = false;              // --help: the usage, and nothing else
     bool HasAppName = false;
     std::string AppName;
