@@ -516,17 +516,18 @@ TEST_F(Plan, ALauncherNamedLikeTheApplicationBeatsHelpers) {
               0);
     for (const char* script : {"idea.sh", "format.sh", "inspect.sh"})
         qmtest::WriteFile(top + "/bin/" + script, "#!/bin/sh\nexec java\n");
+    qmtest::WriteFile(top + "/bin/format.sh", "#!/bin/sh\nexec java -cp lib/app.jar Format\n");
     qmtest::WriteFile(top + "/lib/app.jar", "PK");
     ASSERT_TRUE(info.OpenArchive("/dl/ideaIC-2024.3.tar.gz"));
     const TFileMembers& members = info.Members;
     ASSERT_GE(members.MainIndex(), 0);
     EXPECT_EQ(members.Items(members.MainIndex()).FileName, "idea.sh");
 
-    // With the launcher gone, a helper still never wins.
+    // With the launcher gone, a helper still never wins: of the scripts left, the larger.
     fs::remove(top + "/bin/idea.sh");
     ASSERT_TRUE(info.OpenArchive("/dl/ideaIC-2024.3.tar.gz"));
     ASSERT_GE(members.MainIndex(), 0);
-    EXPECT_NE(members.Items(members.MainIndex()).FileName, "fsnotifier");
+    EXPECT_EQ(members.Items(members.MainIndex()).FileName, "format.sh");
 }
 
 } // namespace

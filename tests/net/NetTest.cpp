@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 using namespace qm;
@@ -211,9 +212,21 @@ TEST(Sources, AnAppImagesOwnUpdateInformation) {
               0);
     EXPECT_EQ(ReadAppImageUpdateInfo(dir + "/runtime"),
               "gh-releases-zsync|acme|tool|latest|Tool-*.AppImage.zsync");
-    // Offsets past the end are no section.
+    // Offsets past the end are no section: a cut file, and a section that points beyond it.
     std::string bytes = qmtest::ReadFile(dir + "/runtime");
+    const std::string whole = bytes;
     bytes.resize(bytes.size() / 2);
+    EXPECT_EQ(AppImageUpdateInfoOf(bytes), "");
+    bytes = whole;
+    std::uint64_t table = 0;
+    std::uint16_t entry = 0, count = 0, names = 0;
+    std::memcpy(&table, bytes.data() + 0x28, 8);
+    std::memcpy(&entry, bytes.data() + 0x3A, 2);
+    std::memcpy(&count, bytes.data() + 0x3C, 2);
+    std::memcpy(&names, bytes.data() + 0x3E, 2);
+    for (std::uint16_t i = 0; i < count; ++i) // every section but the names, far past the end
+        if (i != names)
+            std::memset(bytes.data() + table + i * entry + 24, 0x7f, 8);
     EXPECT_EQ(AppImageUpdateInfoOf(bytes), "");
 }
 
