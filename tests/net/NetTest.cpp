@@ -66,7 +66,7 @@ TEST(Json, ReadsAReleaseAndRefusesWhatIsNoJson) {
     for (const std::string& bad :
          {std::string("{\"a\": 1"), std::string("[1,]"), std::string("\"\\ud800\""),
           std::string("01x"), std::string(200, '['), std::string("{\"a\":1} x"),
-          std::string(100, '[') + std::string(100, ']')})
+          std::string(100, '[') + std::string(100, ']'), std::string("\"a\x01\"")})
         EXPECT_FALSE(ParseJson(bad, value, why)) << bad;
     // The forge's error object is said, not taken for a release.
     EXPECT_FALSE(ParseReleases(R"({"message": "API rate limit exceeded"})", releases, why));
