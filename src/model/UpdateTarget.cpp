@@ -295,6 +295,9 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     // folder put it (not moved by hand elsewhere), then any.
     bool topStripped = false;
     const std::string root = InstalledRoot(installed, topStripped);
+    // Once for all members: it walks every member of the installed copy.
+    const std::vector<std::string> installedTop =
+        topStripped ? SingleTopFolder(installed) : std::vector<std::string>();
     std::unordered_map<std::string, std::pair<int, std::string>> neighbourDir;
     for (int i = 0; i < plan.Count(); ++i) {
         if (!tookOver[static_cast<size_t>(i)])
@@ -302,7 +305,7 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
         const TFileMember& m = plan.Items(i);
         std::string onDisk = folders.NewToOld(m.ArchivePath);
         if (topStripped)
-            onDisk = WithoutTop(onDisk, SingleTopFolder(installed));
+            onDisk = WithoutTop(onDisk, installedTop);
         if (!onDisk.empty() && onDisk.front() == '/')
             onDisk.erase(0, 1);
         std::replace(onDisk.begin(), onDisk.end(), '/', PathDelim);
@@ -323,7 +326,7 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
         else if (!root.empty()) {
             std::string folder = folders.NewToOld(m.ArchivePath);
             if (topStripped)
-                folder = WithoutTop(folder, SingleTopFolder(installed));
+                folder = WithoutTop(folder, installedTop);
             if (!folder.empty() && folder.front() == '/')
                 folder.erase(0, 1);
             std::replace(folder.begin(), folder.end(), '/', PathDelim);
