@@ -35,6 +35,21 @@ if [ -x "$build/bin/fuzz_archive" ]; then
   (cd "$work/in" && jlha a "$work/a.lzh" a.txt dir/b.txt >/dev/null 2>&1) && seed 00 "$work/a.lzh" lzh || true
   rm -rf "$work"
 fi
+# A Windows program with an icon of two sizes, built with the tests' mingw tools, for the icon
+# reader; and an ELF program with AppImage update information for the sources' reader (its
+# first byte, 5, picks that reader).
+work="$(mktemp -d)"
+mkdir -p "$build/corpus/fuzz_pe_icon" "$build/corpus/fuzz_sources"
+(cd "$work" && convert -size 32x32 xc:red -define icon:auto-resize=32,16 icon.ico &&
+  printf '1 ICON "icon.ico"\n' >a.rc && printf 'int main(void){return 0;}\n' >m.c &&
+  x86_64-w64-mingw32-windres -O coff -i a.rc -o a.o &&
+  x86_64-w64-mingw32-gcc -s -o a.exe m.c a.o &&
+  cp a.exe "$build/corpus/fuzz_pe_icon/icon.exe") >/dev/null 2>&1 || true
+(cd "$work" && printf 'int main(void){return 0;}\n' >r.c && cc -s -o runtime r.c &&
+  printf 'gh-releases-zsync|acme|tool|latest|Tool-*.AppImage.zsync' >info &&
+  objcopy --add-section .upd_info=info runtime &&
+  { printf '\x05'; cat runtime; } >"$build/corpus/fuzz_sources/elf-updinfo") >/dev/null 2>&1 || true
+rm -rf "$work"
 mkdir -p "$build/crashes" "$build/logs"
 
 failed=0
