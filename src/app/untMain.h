@@ -208,7 +208,7 @@ public slots:
     void mitOptionClick();
     // File > Open URL: an archive's URL or a forge release, downloaded, verified and opened.
     void mitOpenUrlClick();
-    bool OpenSourceSpec(const std::string& spec);
+    bool OpenSourceText(const std::string& given);
     bool OpenLatest(const TLatest& latest);
     // Tools > Installed applications: the list with the latest versions, and their updates.
     void mitAppListClick();

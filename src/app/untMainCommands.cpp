@@ -329,8 +329,8 @@ void TfrmMain::dndArcFileDrop(QObject*, const QStringList& files, int, int) {
         return;
     const std::string fileName = files.first().toStdString();
     // A link dragged from a browser is downloaded first.
-    if (LooksLikeSourceSpec(fileName) && !FileExists(fileName)) {
-        QTimer::singleShot(0, this, [this, fileName] { OpenSourceSpec(fileName); });
+    if (LooksLikeSourceText(fileName) && !FileExists(fileName)) {
+        QTimer::singleShot(0, this, [this, fileName] { OpenSourceText(fileName); });
         return;
     }
     QTimer::singleShot(0, this, [this, fileName] { OpenDroppedArchive(fileName); });

@@ -61,13 +61,13 @@ void TfrmMain::mitOpenUrlClick() {
         QLineEdit::Normal, QString(), &ok);
     if (!ok || text.trimmed().isEmpty())
         return;
-    OpenSourceSpec(text.trimmed().toStdString());
+    OpenSourceText(text.trimmed().toStdString());
 }
 
-bool TfrmMain::OpenSourceSpec(const std::string& spec) {
+bool TfrmMain::OpenSourceText(const std::string& given) {
     TAppSource source;
     std::string why;
-    if (!ParseSourceSpec(spec, source, why)) {
+    if (!ParseSourceText(given, source, why)) {
         ShowMessageBox(this, QMessageBox::Warning, Q(why));
         return false;
     }
@@ -136,12 +136,7 @@ bool TfrmMain::OpenLatest(const TLatest& latest) {
         RemoveDownloaded();
         return false;
     }
-    FPendingSource = latest.Next;
-    FPendingSource.Verified = got.Verified;
-    if (FPendingSource.Kind == TSourceKind::Url) {
-        FPendingSource.ETag = got.ETag;
-        FPendingSource.LastModified = got.LastModified;
-    }
+    FPendingSource = SourceAfterDownload(latest, got);
     FHasPendingSource = true;
     // The plan says where the archive came from and whether it was verified.
     lblUpdate->setText(lblUpdate->text() + QLatin1Char('\n') +

@@ -852,13 +852,36 @@ void NoteVerified(const TDownloaded& got) {
              : Args(Tr("Quill", "検証済み: %1"), got.Verified));
 }
 
+// Downloads what a source offers, verifies it, installs it (as the update of expectUpdateOf when
+// that is not negative) and keeps the source for the application.
+int InstallDownloaded(const TArguments& args, const TLatest& latest, const std::string& sha256,
+                      std::int32_t expectUpdateOf) {
+    const TDownloaded got = DownloadWithProgress(latest, sha256);
+    if (got.Cancelled) {
+        Note(Tr("Quill", "ダウンロードは取り消されました。"));
+        return 2;
+    }
+    if (!got.Ok)
+        throw Exception(got.Error);
+    TDownloadGuard guard{got.File};
+    NoteVerified(got);
+    TInstallRun run;
+    run.Verified = got.Verified.empty() ? "none" : got.Verified;
+    const int exit = InstallArchive(args, got.File, expectUpdateOf, run);
+    if (exit == 0 || exit == 3) {
+        const TAppSource next = SourceAfterDownload(latest, got);
+        KeepSourceAfterInstall(run.Id, run.AllUsers, &next, got.File);
+    }
+    return exit;
+}
+
 int CommandInstall(const TArguments& args) {
     const std::string& given = args.Positional[0];
     const std::string* sha256 = args.Value("--sha256");
     if (sha256 != nullptr && !IsSha256Hex(*sha256))
         throw EUsage(Tr("Quill", "--sha256 には 64 桁の 16 進数を指定してください。"));
     TInstallRun run;
-    if (!LooksLikeSourceSpec(given) || FileExists(given)) {
+    if (!LooksLikeSourceText(given) || FileExists(given)) {
         if (sha256 != nullptr) {
             const std::string actual = Sha256OfFile(AbsolutePath(given));
             if (actual != LowerAscii(*sha256))
@@ -873,32 +896,12 @@ int CommandInstall(const TArguments& args) {
     }
     TAppSource source;
     std::string why;
-    if (!ParseSourceSpec(given, source, why))
+    if (!ParseSourceText(given, source, why))
         throw EUsage(why);
     const TLatest latest = CheckSource(source, std::string());
     if (!latest.Ok)
         throw Exception(latest.Error);
-    const TDownloaded got = DownloadWithProgress(latest, sha256 != nullptr ? *sha256 : "");
-    if (got.Cancelled) {
-        Note(Tr("Quill", "ダウンロードは取り消されました。"));
-        return 2;
-    }
-    if (!got.Ok)
-        throw Exception(got.Error);
-    TDownloadGuard guard{got.File};
-    NoteVerified(got);
-    run.Verified = got.Verified.empty() ? "none" : got.Verified;
-    const int exit = InstallArchive(args, got.File, -1, run);
-    if (exit == 0 || exit == 3) {
-        TAppSource next = latest.Next;
-        next.Verified = got.Verified;
-        if (next.Kind == TSourceKind::Url) {
-            next.ETag = got.ETag;
-            next.LastModified = got.LastModified;
-        }
-        KeepSourceAfterInstall(run.Id, run.AllUsers, &next, got.File);
-    }
-    return exit;
+    return InstallDownloaded(args, latest, sha256 != nullptr ? *sha256 : "", -1);
 }
 
 int CommandSource(const TArguments& args) {
@@ -911,7 +914,7 @@ int CommandSource(const TArguments& args) {
     }
     TAppSource parsed;
     std::string why;
-    if (!ParseSourceSpec(args.Positional[1], parsed, why))
+    if (!ParseSourceText(args.Positional[1], parsed, why))
         throw EUsage(why);
     if (!SetAppSource(record, args.Positional[1], why))
         throw Exception(why);
@@ -1001,27 +1004,7 @@ int CommandUpdate(const TArguments& args) {
     int worst = failures > 0 ? 1 : 0;
     for (const TOutdated& o : outdated) {
         try {
-            const TDownloaded got = DownloadWithProgress(o.Latest, std::string());
-            if (got.Cancelled) {
-                Note(Tr("Quill", "ダウンロードは取り消されました。"));
-                return 2;
-            }
-            if (!got.Ok)
-                throw Exception(got.Error);
-            TDownloadGuard guard{got.File};
-            NoteVerified(got);
-            TInstallRun run;
-            run.Verified = got.Verified.empty() ? "none" : got.Verified;
-            const int exit = InstallArchive(install, got.File, o.Record->AppId, run);
-            if (exit == 0 || exit == 3) {
-                TAppSource next = o.Latest.Next;
-                next.Verified = got.Verified;
-                if (next.Kind == TSourceKind::Url) {
-                    next.ETag = got.ETag;
-                    next.LastModified = got.LastModified;
-                }
-                KeepSourceAfterInstall(run.Id, run.AllUsers, &next, got.File);
-            }
+            const int exit = InstallDownloaded(install, o.Latest, std::string(), o.Record->AppId);
             if (exit == 2)
                 return 2;
             worst = std::max(worst, exit);
@@ -1064,15 +1047,15 @@ int CommandExport(const TArguments& args) {
             if (flags & scStartMenu)
                 shortcuts.Item(JsonString("menu"));
         }
-        std::string spec;
+        std::string where;
         if (source.Kind == TSourceKind::Forge)
-            spec = source.Describe();
+            where = source.Describe();
         else if (!source.Empty())
-            spec = source.Url;
+            where = source.Url;
         apps.Item(TJson::Object()
                       .Text("name", r.AppName)
                       .Text("version", r.Version)
-                      .TextOrNull("source", spec)
+                      .TextOrNull("source", where)
                       .Text("folder", PortablePath(CommonFolder(r.Members)))
                       .TextOrNull("main", MemberOfRole(r.Members, main))
                       .Add("shortcuts", shortcuts.Str())

@@ -306,9 +306,9 @@ TLatest CheckSource(const TAppSource& source, const std::string& installedVersio
     return Failure(Tr("SourceCheck", "ソースがありません。"));
 }
 
-bool SetAppSource(const TInstallAppInfo& record, const std::string& spec, std::string& why) {
+bool SetAppSource(const TInstallAppInfo& record, const std::string& given, std::string& why) {
     TAppSource source;
-    if (!ParseSourceSpec(spec, source, why))
+    if (!ParseSourceText(given, source, why))
         return false;
     if (source.Asset.empty())
         source.Asset = ExtractFileName(record.ArchiveName);
@@ -333,6 +333,16 @@ bool SetAppSource(const TInstallAppInfo& record, const std::string& spec, std::s
 
 void ClearAppSource(const TInstallAppInfo& record) {
     RemoveSource(GetDataFolder(), record.AppId, record.AllUsers);
+}
+
+TAppSource SourceAfterDownload(const TLatest& latest, const TDownloaded& got) {
+    TAppSource next = latest.Next;
+    next.Verified = got.Verified;
+    if (next.Kind == TSourceKind::Url) {
+        next.ETag = got.ETag;
+        next.LastModified = got.LastModified;
+    }
+    return next;
 }
 
 void KeepSourceAfterInstall(std::int32_t id, bool allUsers, const TAppSource* from,

@@ -44,6 +44,10 @@ struct TDownloaded {
     std::string ETag, LastModified;
 };
 
+// The source as it stands once a downloaded file is installed: the one offered, with how it was
+// verified and (for a plain URL) what the server said of the file that came.
+TAppSource SourceAfterDownload(const TLatest& latest, const TDownloaded& got);
+
 // Downloads the offered file into folder (a private one is made below it) and checks its
 // SHA-256 against the published one and against expectSha256 when given: a mismatch deletes the
 // file and fails. onProgress as for FetchFile.
@@ -62,7 +66,7 @@ class TInstallAppInfo;
 // Sets the source the user gives for an installed application (quill source, the details
 // dialog): what is installed now is what the source is compared with from here on (its file
 // name; for a plain URL, the ETag and date the server gives now). False with the reason.
-bool SetAppSource(const TInstallAppInfo& record, const std::string& spec, std::string& why);
+bool SetAppSource(const TInstallAppInfo& record, const std::string& given, std::string& why);
 void ClearAppSource(const TInstallAppInfo& record);
 
 // The folder downloads go to: "downloads/" in the data folder.

@@ -240,13 +240,13 @@ TAppSource TAppSource::Parse(const std::string& bytes) {
     return source;
 }
 
-bool LooksLikeSourceSpec(const std::string& text) {
+bool LooksLikeSourceText(const std::string& text) {
     const std::string lower = Lower(text);
     return StartsWith(lower, "https://") || StartsWith(lower, "http://") ||
            StartsWith(lower, "github:");
 }
 
-bool ParseSourceSpec(const std::string& text, TAppSource& source, std::string& why) {
+bool ParseSourceText(const std::string& text, TAppSource& source, std::string& why) {
     source = TAppSource();
     const std::string lower = Lower(text);
     if (StartsWith(lower, "github:")) {
@@ -326,7 +326,7 @@ bool ParseUpdateInformation(const std::string& text, TAppSource& source) {
     if (fields.size() == 2 && fields[0] == "zsync" && Storable(fields[1])) {
         std::string why;
         TAppSource url;
-        if (!ParseSourceSpec(fields[1], url, why) || url.Kind == TSourceKind::Forge ||
+        if (!ParseSourceText(fields[1], url, why) || url.Kind == TSourceKind::Forge ||
             !IsAllowedUrl(fields[1], why))
             return false;
         source.Kind = TSourceKind::Zsync;

@@ -43,9 +43,9 @@ struct TAppSource {
 // What the user gives as a source: "github:OWNER/REPO[@TAG]", a forge release file's URL
 // (https://github.com/OWNER/REPO/releases/download/TAG/FILE), a folder listing's URL (ending in
 // "/"), or another https URL. False with the reason otherwise.
-bool ParseSourceSpec(const std::string& text, TAppSource& source, std::string& why);
+bool ParseSourceText(const std::string& text, TAppSource& source, std::string& why);
 // Whether a command-line argument names a source rather than a local file.
-bool LooksLikeSourceSpec(const std::string& text);
+bool LooksLikeSourceText(const std::string& text);
 // An AppImage's update information: "zsync|URL" or "gh-releases-zsync|OWNER|REPO|TAG|PATTERN".
 bool ParseUpdateInformation(const std::string& text, TAppSource& source);
 

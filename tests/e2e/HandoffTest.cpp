@@ -943,7 +943,7 @@ TEST_F(Handoff, AnArchiveFromAUrlAndItsUpdateFromTheList) {
     };
     publish("1.0");
     TfrmMain w;
-    ASSERT_TRUE(w.OpenSourceSpec(server.Url("/linux/tool-1.0.zip")));
+    ASSERT_TRUE(w.OpenSourceText(server.Url("/linux/tool-1.0.zip")));
     EXPECT_NE(w.lblUpdate->text().indexOf(QStringLiteral("tool-1.0.zip.sha256")), -1)
         << w.lblUpdate->text().toStdString();
     AcceptInstall();

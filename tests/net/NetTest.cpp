@@ -163,19 +163,19 @@ TEST(Sources, TheNextVersionsFileAndItsChecksum) {
 TEST(Sources, WhatTheUserTypesAndWhatIsKept) {
     TAppSource source;
     std::string why;
-    ASSERT_TRUE(ParseSourceSpec("github:sharkdp/fd@v10.2.0", source, why));
+    ASSERT_TRUE(ParseSourceText("github:sharkdp/fd@v10.2.0", source, why));
     EXPECT_EQ(source.Kind, TSourceKind::Forge);
     EXPECT_EQ(source.Owner + "/" + source.Repo + "@" + source.Tag, "sharkdp/fd@v10.2.0");
-    ASSERT_TRUE(ParseSourceSpec("https://github.com/sharkdp/fd/releases/download/v10.2.0/"
+    ASSERT_TRUE(ParseSourceText("https://github.com/sharkdp/fd/releases/download/v10.2.0/"
                                 "fd-v10.2.0-x86_64-unknown-linux-gnu.tar.gz",
                                 source, why));
     EXPECT_EQ(source.Kind, TSourceKind::Forge);
     EXPECT_EQ(source.Asset, "fd-v10.2.0-x86_64-unknown-linux-gnu.tar.gz");
-    ASSERT_TRUE(ParseSourceSpec("https://example.org/linux/", source, why));
+    ASSERT_TRUE(ParseSourceText("https://example.org/linux/", source, why));
     EXPECT_EQ(source.Kind, TSourceKind::Listing);
     for (const char* bad : {"github:../x", "github:a", "ftp://example.org/a.zip", "github:a/b@",
                             "https://example.org/a\tb"})
-        EXPECT_FALSE(ParseSourceSpec(bad, source, why)) << bad;
+        EXPECT_FALSE(ParseSourceText(bad, source, why)) << bad;
 
     ASSERT_TRUE(ParseUpdateInformation(
         "gh-releases-zsync|acme|tool|latest|Tool-*-x86_64.AppImage.zsync", source));
@@ -188,7 +188,7 @@ TEST(Sources, WhatTheUserTypesAndWhatIsKept) {
     EXPECT_FALSE(ParseUpdateInformation("bintray-zsync|a|b|c|d", source));
 
     // Stored and read back; a damaged file is no source.
-    ASSERT_TRUE(ParseSourceSpec("github:acme/tool@v2.0.0-rc1", source, why));
+    ASSERT_TRUE(ParseSourceText("github:acme/tool@v2.0.0-rc1", source, why));
     source.Asset = "tool-2.0.0-rc1-linux-x86_64.tar.gz";
     source.Prerelease = true;
     source.Verified = "sha256: SHA256SUMS";
