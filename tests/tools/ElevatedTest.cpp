@@ -465,6 +465,24 @@ namespace {
 
 // Root reaches the user's working folder the way the user does: a folder of the user's that only
 // root could reach (below a folder of root's alone) is not opened for root's copy.
+// Asked to take the working copies over, root on the user's behalf still copies: no installed
+// file shares its bytes with one the user can write, and the user's folder keeps its files.
+TEST_F(Elevated, RootNeverTakesTheUsersWorkingCopiesOver) {
+    const std::string work = WorkFolder("0000ABCE");
+    auto plan = tooltest::MakePlan(work, sys + "/opt/Taken/");
+    plan->AppName = "Taken";
+    ASSERT_EQ(Install(*plan, work, "--link-work --move-work"), 0);
+    const std::string installed = sys + "/opt/Taken/app/tool.exe";
+    struct stat st {};
+    ASSERT_EQ(::stat(installed.c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 1u);
+    EXPECT_EQ(st.st_uid, 0u);
+    ASSERT_TRUE(fs::exists(work + "app/tool.exe")) << "moved out of the user's folder";
+    // What the user writes into the working copy afterwards stays there.
+    std::ofstream(work + "app/tool.exe", std::ios::binary | std::ios::trunc) << "MZ evil";
+    EXPECT_EQ(qmtest::ReadFile(installed), "MZ tool");
+}
+
 TEST_F(Elevated, TheUsersFolderIsReachedWithTheUsersRights) {
     const TActingUser user{true, uid, gid};
     std::string error;
