@@ -7,6 +7,9 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 
+#include <chrono>
+#include <thread>
+
 namespace qm {
 
 EOpenCancelled::EOpenCancelled()
@@ -25,23 +28,19 @@ void TArchiveOpening::Attach(TInstallAppInfo& plan) {
 
 bool TArchiveOpening::Accept(const std::string& path) {
     FArchive.SetFileName(path);
-    FCheck.reset();
-    if (TBackgroundCheck::Worthwhile(FArchive)) {
-        // A check that reads the whole stream runs beside the extraction, which stops when the
-        // check fails; the open then fails as a refused archive does.
-        FCheck = std::make_unique<TBackgroundCheck>();
-        FCheck->Start(FArchive);
-        return true;
-    }
-    return FArchive.CheckArchive(1, 0) != 0;
+    // A check that reads the whole stream would decompress it once more than the extraction:
+    // the extraction stands in for it, and the check follows only one that stopped short.
+    FCheckAfter = TBackgroundCheck::Worthwhile(FArchive);
+    return FCheckAfter || FArchive.CheckArchive(1, 0) != 0;
 }
 
 void TArchiveOpening::Extract(TInstallAppInfo& plan) {
     Cancelled = false;
+    FRefused = false;
     ExtractResult = 0;
     FArchive.OnProgress = [this](TArchiveFile&, std::int32_t state, LPEXTRACTINGINFOEX info,
                                  bool& abort) {
-        if ((FCheck && FCheck->Failed()) || (Interrupted && Interrupted())) {
+        if (Interrupted && Interrupted()) {
             abort = true;
             return;
         }
@@ -58,20 +57,38 @@ void TArchiveOpening::Extract(TInstallAppInfo& plan) {
     // What was extracted is what the plan lists; a library that could not extract everything
     // (a damaged member, a name it refused to write) leaves its result for the front end.
     ExtractResult = FArchive.Extract(Sink, nullptr, TFileArgs{nullptr}, plan.WorkFolder());
-    std::unique_ptr<TBackgroundCheck> check = std::move(FCheck);
     if (Interrupted && Interrupted())
         Cancelled = true;
+    // An extraction without an error read every header to the end: the check has nothing to add.
+    if (!Cancelled && FCheckAfter && ExtractResult != 0 && !CheckStoppedExtraction())
+        Cancelled = true;
     if (Cancelled) {
-        // A break does not wait for the check: it reads the whole stream, which may take long.
-        if (check)
-            check->Abandon();
         plan.RemoveWorkFolder(); // nothing of a half-extracted archive stays behind
         throw EOpenCancelled();
     }
-    if (check && !check->Passed()) {
+    if (FRefused) {
         plan.RemoveWorkFolder(); // nothing of a refused archive stays behind
         throw Exception(OpenRefusedText());
     }
+}
+
+bool TArchiveOpening::CheckStoppedExtraction() {
+    // The check reads the stream again; the front end's progress goes on and may cancel it. A
+    // cancel does not wait for it: the process ends soon and waits for nothing.
+    TBackgroundCheck check;
+    check.Start(FArchive);
+    while (!check.Done()) {
+        bool abort = false;
+        if (OnStep)
+            OnStep(QM_ARCEXTRACT_INPROCESS, nullptr, abort);
+        if (abort || (Interrupted && Interrupted())) {
+            check.Abandon();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    FRefused = !check.Passed();
+    return true;
 }
 
 void RequireWorkFolder(const TInstallAppInfo& plan) {

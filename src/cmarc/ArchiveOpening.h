@@ -1,7 +1,7 @@
 #pragma once
 // Opening an archive into a plan, the same for the window and the command line: the check of
-// the archive (beside the extraction when it must read the whole stream), the extraction into
-// the plan's working folder with a step for the front end's progress, and the choice of the
+// the archive (the extraction itself when the check would read the whole stream), the extraction
+// into the plan's working folder with a step for the front end's progress, and the choice of the
 // installed application the opened plan updates. The front ends only show what happens.
 #include "cmarc/ArchiveFile.h"
 #include "cmarc/BackgroundCheck.h"
@@ -45,12 +45,18 @@ public:
     // The check before the extraction: false refuses the archive.
     bool Accept(const std::string& path);
     // Extracts into the plan's working folder. Raises EOpenCancelled when cancelled and the
-    // refusal when the check beside it failed; either way the working folder is removed.
+    // refusal when the check after an extraction that stopped short failed; either way the
+    // working folder is removed.
     void Extract(TInstallAppInfo& plan);
 
 private:
+    // The check after an extraction of a whole-stream archive that did not finish cleanly; false
+    // when the front end cancelled it, else FRefused tells its answer.
+    bool CheckStoppedExtraction();
+
     TArchiveFile& FArchive;
-    std::unique_ptr<TBackgroundCheck> FCheck;
+    bool FCheckAfter = false;
+    bool FRefused = false;
 };
 
 // A plan without a working folder extracted nothing: an empty list would pass for an empty

@@ -117,6 +117,7 @@ TFileFacts GetFileFacts(const std::string& path) {
     facts.isSymlink = S_ISLNK(st.st_mode);
     facts.isRegular = S_ISREG(st.st_mode);
     facts.executable = (st.st_mode & 0111) != 0;
+    facts.mode = st.st_mode;
     facts.size = st.st_size;
     facts.mtimeSeconds = st.st_mtim.tv_sec;
     facts.mtimeNanoseconds = st.st_mtim.tv_nsec;
@@ -212,29 +213,41 @@ namespace {
 // Whether source may become the installed file itself: a plain regular file without set-id
 // bits, with the permissions a copy would get (so a file the archive kept private is not
 // installed private, nor a copy of one the other way round).
-bool MayTakeOver(const std::string& source) {
+bool MayTakeOver(const std::string& source, const TFileFacts* known) {
     // The process's file mode mask, read once (umask can only be read by setting it).
     static const mode_t mask = [] {
         const mode_t m = ::umask(022);
         ::umask(m);
         return m;
     }();
-    struct stat st {};
-    return ::lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07000) == 0 &&
-           (st.st_mode & 0777) == ((0666 | (st.st_mode & 0111)) & ~mask);
+    mode_t mode = 0;
+    if (known != nullptr) {
+        if (!known->exists)
+            return false;
+        mode = static_cast<mode_t>(known->mode);
+    } else {
+        struct stat st {};
+        if (::lstat(source.c_str(), &st) != 0)
+            return false;
+        mode = st.st_mode;
+    }
+    return S_ISREG(mode) && (mode & 07000) == 0 &&
+           (mode & 0777) == ((0666 | (mode & 0111)) & ~mask);
 }
 
 } // namespace
 
-void LinkOrCopyToNewFile(const std::string& source, const std::string& target) {
-    if (MayTakeOver(source) && ::link(source.c_str(), target.c_str()) == 0)
+void LinkOrCopyToNewFile(const std::string& source, const std::string& target,
+                         const TFileFacts* sourceFacts) {
+    if (MayTakeOver(source, sourceFacts) && ::link(source.c_str(), target.c_str()) == 0)
         return;
     CopyToNewFile(source, target);
 }
 
-void MoveOrCopyToNewFile(const std::string& source, const std::string& target) {
+void MoveOrCopyToNewFile(const std::string& source, const std::string& target,
+                         const TFileFacts* sourceFacts) {
     // RENAME_NOREPLACE: a file that appeared at target meanwhile is never replaced.
-    if (MayTakeOver(source) &&
+    if (MayTakeOver(source, sourceFacts) &&
         ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return;
     CopyToNewFile(source, target);

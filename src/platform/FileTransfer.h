@@ -18,6 +18,7 @@ struct TFileFacts {
     bool isSymlink = false;
     bool isRegular = false;
     bool executable = false; // any execute bit
+    unsigned mode = 0;       // type and permission bits, as lstat gives them
     std::int64_t size = 0;
     std::int64_t mtimeSeconds = 0; // last-write time, Unix seconds and nanoseconds
     long mtimeNanoseconds = 0;
@@ -44,10 +45,13 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to);
 // lie on one file system (no byte is written twice), else a copy as CopyToNewFile makes. Only a
 // plain regular file without set-id bits is linked; anything else is copied. For files nothing
 // writes into afterwards (an extracted working copy that is deleted after the install).
-void LinkOrCopyToNewFile(const std::string& source, const std::string& target);
+// sourceFacts, when the caller has them, saves asking for them again.
+void LinkOrCopyToNewFile(const std::string& source, const std::string& target,
+                         const TFileFacts* sourceFacts = nullptr);
 // The same, but source's file itself moves to target (no second name is left to delete) where
 // it would be linked; target must not exist.
-void MoveOrCopyToNewFile(const std::string& source, const std::string& target);
+void MoveOrCopyToNewFile(const std::string& source, const std::string& target,
+                         const TFileFacts* sourceFacts = nullptr);
 // A regular file's bytes, read without following a link and without waiting on a pipe; empty for
 // a link, a folder, a pipe or a device, for a file larger than limit, and when it cannot be read.
 std::string ReadPlainFile(const std::string& path, std::uint64_t limit);

@@ -128,7 +128,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
         Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
                 m.GetInstallDir() + m.FileName};
         // The file must really lie in the working folder, not behind a link leading out of it.
-        const TFileFacts facts = GetFileFacts(job.Source);
+        job.SourceFacts = GetFileFacts(job.Source);
+        const TFileFacts& facts = job.SourceFacts;
         const std::string folder = ExtractFilePath(job.Source);
         auto known = folderInWork.find(folder);
         if (known == folderInWork.end()) {
@@ -412,8 +413,23 @@ void TInstaller::CreateFile(const std::string& target,
     // so a file or link that appears there meanwhile is never written through.
     FJournal->FileCreated(target, std::string());
     write(target);
-    if (FAsRoot && !FActing)
-        GiveToFolderOwner(target);
+    GiveToOwnerOfFolder(target);
+}
+
+void TInstaller::GiveToOwnerOfFolder(const std::string& file) {
+    if (!FAsRoot || FActing)
+        return;
+    // A folder is given away when it is made, before any file goes in: what root owns now, it
+    // owns for the rest of the install, and is asked once.
+    const std::string folder = ExtractFilePath(file);
+    if (FRootsFolders.count(folder) != 0)
+        return;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0 && st.st_uid == 0) {
+        FRootsFolders.insert(folder);
+        return;
+    }
+    GiveToFolderOwner(file);
 }
 
 void TInstaller::ReplaceFile(const std::string& target,
@@ -425,8 +441,7 @@ void TInstaller::ReplaceFile(const std::string& target,
         throw EWriteError(
             Args(Tr("Installer", "ファイル \"%1\" の元の内容を保存できません"), target));
     write(temp);
-    if (FAsRoot && !FActing)
-        GiveToFolderOwner(temp);
+    GiveToOwnerOfFolder(temp);
     // One rename: a program that has the old file open keeps reading the old bytes.
     ReplaceFileEntry(temp, target);
 }
@@ -472,9 +487,9 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         // A working copy handed over becomes the installed file without a second write; root on
         // a user's behalf copies from its private copy, which the user must not share.
         if (MoveWorkingCopies && !FActing)
-            MoveOrCopyToNewFile(job.Source, temp);
+            MoveOrCopyToNewFile(job.Source, temp, &job.SourceFacts);
         else if (LinkWorkingCopies && !FActing)
-            LinkOrCopyToNewFile(job.Source, temp);
+            LinkOrCopyToNewFile(job.Source, temp, &job.SourceFacts);
         else
             CopyToNewFile(job.Source, temp);
         // A Linux main program that came without execute bits (a ZIP keeps none) gets them,

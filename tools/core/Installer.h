@@ -11,6 +11,7 @@
 #include "model/InstallAppInfo.h"
 #include "model/InstallOption.h"
 #include "platform/Exception.h"
+#include "platform/FileTransfer.h"
 
 #include <cstdint>
 #include <functional>
@@ -85,6 +86,7 @@ private:
         const TFileMember* Member;
         std::string Source;
         std::string Target;
+        TFileFacts SourceFacts; // as the plan of the jobs found it
     };
     enum class TRecordUse { Replace, AddWithId, AddNew };
 
@@ -98,8 +100,9 @@ private:
     TJournal* FJournal = nullptr;
     std::set<std::string> FKnownFolders;
     int FSavedCounter = 0;
-    std::string FTag;     // this process's part of the names of kept and new files
-    bool FAsRoot = false; // files made here are given to the owner of their folder
+    std::string FTag;                    // this process's part of the names of kept and new files
+    bool FAsRoot = false;                // files made here are given to the owner of their folder
+    std::set<std::string> FRootsFolders; // folders root owns: a file made there stays root's
     enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
     bool FApplicationsChanged = false;
     std::vector<std::string> FOldEntries;        // desktop entries of the record being updated
@@ -123,6 +126,8 @@ private:
     void Run(const TInstallAppInfo& plan, const TInstallOption& option,
              const std::vector<Job>& jobs);
     void EnsureFolder(const std::string& folder);
+    // Root installing for itself gives a new file to the owner of its folder, unless root is.
+    void GiveToOwnerOfFolder(const std::string& file);
     // Root on a user's behalf: every destination in the application's own folder below the
     // system's programs folder, new or the installed version's; EInstructionError otherwise.
     void CheckActingDestinations(const std::vector<Job>& jobs);

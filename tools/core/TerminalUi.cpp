@@ -20,9 +20,12 @@ bool TTerminalToolUi::Interactive() const {
 }
 
 bool TTerminalToolUi::Progress(const std::string& file, int done, int total) {
-    if (!FProgress)
+    if (!FProgress) {
         FProgress = std::make_unique<TTerminalProgress>(FAction);
-    if (!FPrevious.empty()) {
+        FShown = TTerminalProgress::Shown();
+    }
+    // The bytes are only counted for a line someone sees: a stat per file is not free.
+    if (FShown && !FPrevious.empty()) {
         const TFileFacts facts = GetFileFacts(FPrevious);
         if (facts.exists && !facts.isFolder)
             FBytes += static_cast<std::uint64_t>(facts.size);

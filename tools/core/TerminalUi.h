@@ -27,6 +27,7 @@ private:
     std::unique_ptr<TTerminalProgress> FProgress;
     std::string FPrevious; // the file of the step before: done by now
     std::uint64_t FBytes = 0;
+    bool FShown = false; // standard error is a terminal
 };
 
 } // namespace qm
