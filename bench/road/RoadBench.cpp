@@ -6,10 +6,23 @@
 // disk) gets its own rounds: each round times one pair in alternating
 // order, every install into a fresh home (no update of the last one); removals are outside the
 // timing. Also timed: `quill plan` of the same archive, the open alone, so the install's share
-// is the rest. The medians and their ratio are printed.
+// is the rest. The window's road is timed too (offscreen, in this process): the open as the
+// File menu does it, then Install with the install dialog accepted as it comes, until the
+// installer has ended; it is paired with a bsdtar of its own. The medians and their ratio are
+// printed.
 //
-// usage: bench_road [--rounds N] [--files N] [--dirs DIR,DIR]
+// usage: bench_road [--rounds N] [--files N] [--dirs DIR,DIR] [--no-window]
 #include "BenchSupport.h"
+#ifdef QM_BENCH_WINDOW
+#include "app/Application.h"
+#include "app/FileListModel.h"
+#include "app/untMain.h"
+#include "dialogs/frmInstall.h"
+#include "widgets/UiHooks.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,19 +51,79 @@ std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
+std::size_t CountFiles(const fs::path& root) {
+    std::size_t count = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file(ec))
+            ++count;
+    return count;
+}
+
+#ifdef QM_BENCH_WINDOW
+// The window's road in a home of its own: open, Install, the install dialog accepted; -1 when
+// something went wrong (a message shown, or not every file installed).
+double TimeWindow(const fs::path& archive, const fs::path& home, int files) {
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_CACHE_HOME");
+    qm::TUiHooks::Reset();
+    qm::TUiHooks::Active = true; // a message box would wait for a person
+    double elapsed = -1;
+    {
+        qm::TfrmMain window;
+        window.show();
+        QCoreApplication::processEvents();
+        qm::TUiHooks::NextDialogs.push_back([](QDialog& dialog) {
+            return dynamic_cast<qm::TfrmInstall*>(&dialog) != nullptr ? int(QDialog::Accepted)
+                                                                      : int(QDialog::Rejected);
+        });
+        const Clock::time_point start = Clock::now();
+        const bool opened = window.OpenArchive(archive.string());
+        if (opened)
+            window.actInstall->trigger();
+        elapsed = Seconds(start);
+        if (!opened || !qm::TUiHooks::Messages.isEmpty()) {
+            std::fprintf(stderr, "window: %s\n",
+                         opened ? qm::TUiHooks::Messages.join(" | ").toUtf8().constData()
+                                : "the open failed");
+            elapsed = -1;
+        }
+    } // the window removes its working folder here, outside the timing
+    if (elapsed >= 0 && CountFiles(home) < static_cast<std::size_t>(files)) {
+        std::fprintf(stderr, "window: not every file was installed\n");
+        elapsed = -1;
+    }
+    return elapsed;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     int rounds = 6, files = 10000;
     std::string dirs = "/mnt/tmpfs,/var/tmp";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--rounds") == 0)
-            rounds = std::atoi(argv[i + 1]);
+    bool window = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-window") == 0)
+            window = false;
+        else if (i + 1 >= argc)
+            break;
+        else if (std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--files") == 0)
-            files = std::atoi(argv[i + 1]);
+            files = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--dirs") == 0)
-            dirs = argv[i + 1];
+            dirs = argv[++i];
     }
+#ifdef QM_BENCH_WINDOW
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qm::TApplication app(argc, argv);
+#else
+    window = false;
+#endif
     if (rounds < 1) {
         std::fprintf(stderr, "--rounds must be at least 1\n");
         return 64;
@@ -81,7 +154,7 @@ int main(int argc, char** argv) {
         struct statfs fsInfo {};
         ::statfs(base.c_str(), &fsInfo);
         const bool tmpfs = fsInfo.f_type == 0x01021994;
-        std::vector<double> extract, road, plan;
+        std::vector<double> extract, road, plan, extractBeside, windowRoad;
         for (int round = 0; round < rounds; ++round) {
             const fs::path home = base / ("home" + std::to_string(round));
             const fs::path to = base / ("installed" + std::to_string(round));
@@ -113,12 +186,38 @@ int main(int argc, char** argv) {
             fs::remove_all(home);
             fs::remove_all(to);
             fs::remove_all(out);
+#ifdef QM_BENCH_WINDOW
+            if (window) {
+                const fs::path windowHome = base / ("window" + std::to_string(round));
+                fs::create_directories(windowHome);
+                fs::create_directories(out);
+                const auto side = [&](bool program) {
+                    if (program)
+                        windowRoad.push_back(TimeWindow(archive, windowHome, files));
+                    else
+                        extractBeside.push_back(
+                            Timed("bsdtar -xf " + Quoted(archive) + " -C " + Quoted(out)));
+                };
+                Shell("sync");
+                side(round % 2 == 0);
+                Shell("sync");
+                side(round % 2 != 0);
+                fs::remove_all(windowHome);
+                fs::remove_all(out);
+            }
+#endif
         }
         fs::remove_all(base);
         const double e = Median(extract), r = Median(road), p = Median(plan);
         std::printf("%s (%s): bsdtar -xf %.3f s, quill install %.3f s (%.2fx); of which the "
                     "open and plan %.3f s, the install and record %.3f s\n",
                     base.parent_path().c_str(), tmpfs ? "tmpfs" : "disk", e, r, r / e, p, r - p);
+        if (!windowRoad.empty()) {
+            const double eb = Median(extractBeside), w = Median(windowRoad);
+            std::printf("%s (%s): bsdtar -xf %.3f s, the window's open and install %.3f s "
+                        "(%.2fx)\n",
+                        base.parent_path().c_str(), tmpfs ? "tmpfs" : "disk", eb, w, w / eb);
+        }
     }
     fs::remove(archive);
     return 0;

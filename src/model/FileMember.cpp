@@ -219,6 +219,7 @@ void TFileMember::SaveToStream(TStream& stream) const {
 
 TFileMember& TFileMembers::Add() {
     items_.push_back(std::make_unique<TFileMember>(this));
+    items_.back()->indexHint_ = static_cast<std::int32_t>(items_.size() - 1);
     return *items_.back();
 }
 
@@ -310,9 +311,18 @@ const TFileMember& TFileMembers::Items(int index) const {
 }
 
 int TFileMembers::IndexOf(const TFileMember* member) const {
+    if (member == nullptr)
+        return -1;
+    // Every member of a plan may change at once (an update's take-over): no search each time.
+    const std::int32_t hint = member->indexHint_;
+    if (hint >= 0 && static_cast<std::size_t>(hint) < items_.size() &&
+        items_[static_cast<std::size_t>(hint)].get() == member)
+        return hint;
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i].get() == member)
+        if (items_[i].get() == member) {
+            member->indexHint_ = static_cast<std::int32_t>(i);
             return static_cast<int>(i);
+        }
     return -1;
 }
 
@@ -373,12 +383,12 @@ bool IsWindowsProgramName(const std::string& fileName) {
 
 bool IsDocumentName(const std::string& fileName) {
     static const char* const kExtensions[] = {
-        ".txt", ".md",  ".rst",  ".pdf",  ".html", ".htm", ".css",  ".xml",   ".json", ".yaml",
-        ".yml", ".ini", ".cfg",  ".conf", ".dat",  ".db",  ".png",  ".jpg",   ".jpeg", ".gif",
-        ".bmp", ".ico", ".svg",  ".xpm",  ".icns", ".ttf", ".otf",  ".woff",  ".woff2", ".wav",
-        ".mp3", ".ogg", ".flac", ".mp4",  ".webm", ".mo",  ".po",   ".qm",    ".pak",  ".dll",
-        ".so",  ".a",   ".o",    ".h",    ".hpp",  ".c",   ".cc",   ".cpp",   ".jar",  ".class",
-        ".zip", ".gz",  ".xz",   ".bz2",  ".zst",  ".7z",  ".tar",  ".chm",   ".hlp",  ".desktop"};
+        ".txt", ".md",  ".rst",  ".pdf",  ".html", ".htm", ".css", ".xml",  ".json",  ".yaml",
+        ".yml", ".ini", ".cfg",  ".conf", ".dat",  ".db",  ".png", ".jpg",  ".jpeg",  ".gif",
+        ".bmp", ".ico", ".svg",  ".xpm",  ".icns", ".ttf", ".otf", ".woff", ".woff2", ".wav",
+        ".mp3", ".ogg", ".flac", ".mp4",  ".webm", ".mo",  ".po",  ".qm",   ".pak",   ".dll",
+        ".so",  ".a",   ".o",    ".h",    ".hpp",  ".c",   ".cc",  ".cpp",  ".jar",   ".class",
+        ".zip", ".gz",  ".xz",   ".bz2",  ".zst",  ".7z",  ".tar", ".chm",  ".hlp",   ".desktop"};
     std::string lower = LowerAscii(fileName);
     // A versioned library ("libfoo.so.6", "libfoo.so.1.2.3") is a library.
     const std::size_t so = lower.find(".so.");
@@ -686,6 +696,7 @@ void TFileMembers::LoadFromStream(TStream& stream) {
     for (std::int32_t i = 0; i < count; ++i) {
         auto member = std::make_unique<TFileMember>(this);
         member->LoadFromStream(stream);
+        member->indexHint_ = i;
         items_.push_back(std::move(member));
     }
 }

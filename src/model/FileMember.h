@@ -105,6 +105,9 @@ private:
     friend class TFileMembers;
     std::uint8_t role_ = mrNormal;
     std::uint8_t shortcutFlags_ = 0;
+    // Where the member stood in its list when last asked (it fits beside the two bytes above);
+    // checked before it is used, so a list that changed since only costs one search.
+    mutable std::int32_t indexHint_ = -1;
     // Shared with the other members that go to the same folder (a plan holds many members per
     // folder); never changed in place, only replaced.
     std::shared_ptr<const std::string> installDir_;

@@ -508,6 +508,10 @@ bool SameText(const std::string& a, const std::string& b) {
     return Fold(a) == Fold(b);
 }
 
+std::string FoldedText(const std::string& text) {
+    return Fold(text);
+}
+
 bool MatchesMask(const std::string& name, const std::string& mask) {
     if (mask == "*.*" || mask == "*")
         return true;

@@ -102,6 +102,8 @@ std::string IncludeTrailingSlash(const std::string& text);
 // (the letters a Japanese user locale treats as case pairs in file names); other characters
 // compare exactly.
 bool SameText(const std::string& a, const std::string& b);
+// The form in which SameText compares: two names are the same text when these are equal.
+std::string FoldedText(const std::string& text);
 // The text with the ASCII capitals A-Z lowered; every other byte as it is.
 std::string LowerAscii(std::string text);
 // The key by which lists order names: the text's bytes in the ANSI code page with the ASCII

@@ -226,23 +226,27 @@ std::string WithoutTop(const std::string& path, const std::vector<std::string>& 
 }
 
 // The plan member an installed member stands for: the same name in the same folder (case
-// ignored), else in the folder that corresponds to it; one not taken yet.
-int MatchMember(const TFileMembers& plan, const TFileMember& old, const TFolderMatch& folders,
-                const std::vector<bool>& taken, int pass) {
-    for (int i = 0; i < plan.Count(); ++i) {
+// ignored), else in the folder that corresponds to it; one not taken yet. sameName lists the
+// plan members of the installed member's name, in the plan's order.
+int MatchMember(const TFileMembers& plan, const std::vector<int>& sameName, const TFileMember& old,
+                const TFolderMatch& folders, const std::vector<bool>& taken, int pass) {
+    if (pass == 3) {
+        // The main programs of both, named alike but for their versions (an AppImage carries
+        // its version in its name: "MyTool-2.4.0-x86_64.AppImage", "MyTool-2.4.1-...").
+        if (old.Role() != mrMain)
+            return -1;
+        for (int i = 0; i < plan.Count(); ++i) {
+            const TFileMember& m = plan.Items(i);
+            if (!taken[static_cast<size_t>(i)] && m.Role() == mrMain &&
+                WithoutVersion(m.FileName) == WithoutVersion(old.FileName))
+                return i;
+        }
+        return -1;
+    }
+    for (const int i : sameName) {
         if (taken[static_cast<size_t>(i)])
             continue;
         const TFileMember& m = plan.Items(i);
-        // The main programs of both, named alike but for their versions (an AppImage carries
-        // its version in its name: "MyTool-2.4.0-x86_64.AppImage", "MyTool-2.4.1-...").
-        if (pass == 3) {
-            if (old.Role() == mrMain && m.Role() == mrMain &&
-                WithoutVersion(m.FileName) == WithoutVersion(old.FileName))
-                return i;
-            continue;
-        }
-        if (!SameText(m.FileName, old.FileName))
-            continue;
         switch (pass) {
         case 0: // exact
             if (SameText(m.ArchivePath, old.ArchivePath))
@@ -275,12 +279,23 @@ void TakeOverInstalled(TFileMembers& plan, const TFileMembers& installed) {
     std::vector<bool> tookOver(static_cast<size_t>(plan.Count()), false);
     std::vector<bool> matched(static_cast<size_t>(installed.Count()), false);
     const TFolderMatch folders(installed, plan);
+    // The plan's members by name, so that each installed member looks only at its namesakes.
+    std::unordered_map<std::string, std::vector<int>> byName;
+    for (int i = 0; i < plan.Count(); ++i)
+        byName[FoldedText(plan.Items(i).FileName)].push_back(i);
+    std::vector<const std::vector<int>*> namesakes(static_cast<size_t>(installed.Count()));
+    static const std::vector<int> none;
+    for (int i = 0; i < installed.Count(); ++i) {
+        const auto found = byName.find(FoldedText(installed.Items(i).FileName));
+        namesakes[static_cast<size_t>(i)] = found == byName.end() ? &none : &found->second;
+    }
     // Exact matches first, so a looser one never takes a member an exact one stands for.
     for (int pass = 0; pass < 4; ++pass)
         for (int i = 0; i < installed.Count(); ++i) {
             if (matched[static_cast<size_t>(i)])
                 continue;
-            const int at = MatchMember(plan, installed.Items(i), folders, tookOver, pass);
+            const int at = MatchMember(plan, *namesakes[static_cast<size_t>(i)], installed.Items(i),
+                                       folders, tookOver, pass);
             if (at < 0)
                 continue;
             plan.Items(at).UpdateFrom(installed.Items(i));
