@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <functional>
 #include <unordered_set>
 
 namespace qm {
@@ -284,7 +285,18 @@ void TfrmMain::SetUpdateTarget(const TInstallAppInfo* record) {
         }
         // The new version's own name and version, as its main program gives them.
         std::string name, version;
-        TakeOverUpdate(*FInstallInfo, *FUpdateInfo, name, version);
+        {
+            // Every member may change: the whole list is refreshed once below, not row by row.
+            struct Quiet {
+                TFileMembers& members;
+                std::function<void(TFileMembers&, int)> hook;
+                explicit Quiet(TFileMembers& m) : members(m), hook(m.OnMemberChange) {
+                    members.OnMemberChange = nullptr;
+                }
+                ~Quiet() { members.OnMemberChange = hook; }
+            } quiet(FInstallInfo->Members);
+            TakeOverUpdate(*FInstallInfo, *FUpdateInfo, name, version);
+        }
         FTookOver = true;
         FTookOverId = FUpdateInfo->AppId;
         RefreshFileList();

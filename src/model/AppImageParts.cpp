@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -181,10 +182,18 @@ std::string AppImageUpdateInfoOf(const std::string& bytes) {
 
 std::string ReadAppImageUpdateInfo(const std::string& path) {
     // The runtime and its sections lie in the first megabytes; the image after them is not read.
+    // Anything but an ELF program (an archive, most often) is told by its first bytes.
     std::ifstream in(path, std::ios::binary);
+    char magic[4] = {};
+    if (!in.read(magic, sizeof magic) || std::memcmp(magic,
+                                                     "\x7f"
+                                                     "ELF",
+                                                     4) != 0)
+        return std::string();
     std::string head(4u << 20, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::memcpy(head.data(), magic, sizeof magic);
+    in.read(head.data() + sizeof magic, static_cast<std::streamsize>(head.size() - sizeof magic));
+    head.resize(sizeof magic + static_cast<std::size_t>(in.gcount()));
     return AppImageUpdateInfoOf(head);
 }
 
