@@ -107,11 +107,10 @@ void CopyLink(const std::string& source, const std::string& target, const struct
 
 } // namespace
 
-TFileFacts GetFileFacts(const std::string& path) {
+namespace {
+
+TFileFacts FactsOf(const struct stat& st) {
     TFileFacts facts;
-    struct stat st {};
-    if (path.empty() || ::lstat(WithoutTrailingDelims(path).c_str(), &st) != 0)
-        return facts;
     facts.exists = true;
     facts.isFolder = S_ISDIR(st.st_mode);
     facts.isSymlink = S_ISLNK(st.st_mode);
@@ -123,6 +122,38 @@ TFileFacts GetFileFacts(const std::string& path) {
     facts.mtimeNanoseconds = st.st_mtim.tv_nsec;
     facts.lastWriteLocal = ToLocalDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return facts;
+}
+
+} // namespace
+
+TFileFacts GetFileFacts(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::lstat(WithoutTrailingDelims(path).c_str(), &st) != 0)
+        return TFileFacts{};
+    return FactsOf(st);
+}
+
+TFileFacts GetFileFactsAt(int folder, const std::string& name) {
+    struct stat st {};
+    if (name.empty() || ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return TFileFacts{};
+    return FactsOf(st);
+}
+
+TFolderHandle::~TFolderHandle() {
+    if (FFd >= 0)
+        ::close(FFd);
+}
+
+int TFolderHandle::Open(const std::string& folder) {
+    const std::string path = WithoutTrailingDelims(folder);
+    if (FFd >= 0 && path == FPath)
+        return FFd;
+    if (FFd >= 0)
+        ::close(FFd);
+    FPath = path;
+    FFd = ::open(path.empty() ? "/" : path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return FFd;
 }
 
 void CopyToNewFile(const std::string& source, const std::string& target) {

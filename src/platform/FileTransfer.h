@@ -25,6 +25,25 @@ struct TFileFacts {
     DateTime lastWriteLocal; // the same time, local
 };
 TFileFacts GetFileFacts(const std::string& path);
+// The same of the entry name in an open folder: no walk along the whole path for each of many
+// files in one folder.
+TFileFacts GetFileFactsAt(int folder, const std::string& name);
+
+// A folder kept open for GetFileFactsAt over a run of files: Open gives the descriptor of the
+// folder asked for, reopening only when it differs from the last one; -1 when it cannot be
+// opened.
+class TFolderHandle {
+public:
+    TFolderHandle() = default;
+    ~TFolderHandle();
+    TFolderHandle(const TFolderHandle&) = delete;
+    TFolderHandle& operator=(const TFolderHandle&) = delete;
+    int Open(const std::string& folder);
+
+private:
+    std::string FPath;
+    int FFd = -1;
+};
 
 // Copies source to a new file `target` that must not exist yet. A regular file keeps its date
 // and its execute bits (the other permission bits follow the umask, as for any new file); a

@@ -46,8 +46,9 @@ double DayCountOf(const TFileFacts& facts) {
 // A folder that exists, following links (a home whose program folder is a link to another
 // disk is a normal set-up).
 bool IsExistingFolder(const std::string& path) {
-    const std::string real = RealPath(WithoutTrailingDelims(path));
-    return !real.empty() && FolderExists(real);
+    struct stat st {};
+    const std::string entry = WithoutTrailingDelims(path);
+    return !entry.empty() && ::stat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string DatabasePath(const std::string& dataFolder) {
@@ -114,6 +115,7 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
     const std::string realWork = RealPath(work);
     // Members share their folders: each folder is resolved once.
     std::unordered_map<std::string, bool> folderInWork;
+    TFolderHandle sourceFolder; // members come folder by folder
     std::vector<Job> jobs;
     for (int i = 0; i < plan.Members.Count(); ++i) {
         const TFileMember& m = plan.Members.Items(i);
@@ -128,9 +130,11 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
         Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
                 m.GetInstallDir() + m.FileName};
         // The file must really lie in the working folder, not behind a link leading out of it.
-        job.SourceFacts = GetFileFacts(job.Source);
-        const TFileFacts& facts = job.SourceFacts;
         const std::string folder = ExtractFilePath(job.Source);
+        const int folderFd = sourceFolder.Open(folder);
+        if (folderFd >= 0)
+            job.SourceFacts = GetFileFactsAt(folderFd, m.FileName);
+        const TFileFacts& facts = job.SourceFacts;
         auto known = folderInWork.find(folder);
         if (known == folderInWork.end()) {
             const std::string realFolder = RealPath(WithoutTrailingDelims(folder));
@@ -499,7 +503,9 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
             ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) == 0)
             ::chmod(temp.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
     };
-    const TFileFacts facts = GetFileFacts(job.Target);
+    const int folderFd = FTargetFolder.Open(ExtractFilePath(job.Target));
+    const TFileFacts facts = folderFd >= 0 ? GetFileFactsAt(folderFd, ExtractFileName(job.Target))
+                                           : GetFileFacts(job.Target);
     if (!facts.exists) {
         CreateFile(job.Target, copy);
         ++FStats.Created;

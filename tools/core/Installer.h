@@ -99,6 +99,7 @@ private:
     double FFirstInstallDate = 0;
     TJournal* FJournal = nullptr;
     std::set<std::string> FKnownFolders;
+    TFolderHandle FTargetFolder; // the folder of the last file installed
     int FSavedCounter = 0;
     std::string FTag;                    // this process's part of the names of kept and new files
     bool FAsRoot = false;                // files made here are given to the owner of their folder
