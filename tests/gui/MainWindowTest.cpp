@@ -731,6 +731,9 @@ TEST_F(MainWindow, UpdateTargetHandsOldSettingsToMatchingMembers) {
     const int row = RowOf(w, "B.doc");
     EXPECT_EQ(Text(w, row, 2), "/opt/elsewhere/");
     EXPECT_EQ(w.lvFileModel->Row(row).Checked, w.lvFileModel->Row(row).Member->IsTarget);
+    // The take-over refreshes the list once; a member changed afterwards still shows at once.
+    w.lvFileModel->Row(row).Member->SetRole(mrHelp);
+    EXPECT_EQ(w.lvFileModel->Row(row).ImageIndex % 3, 2);
 
     w.SetUpdateTarget(nullptr);
     EXPECT_FALSE(w.IsUpdate);
