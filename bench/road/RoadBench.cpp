@@ -51,6 +51,20 @@ std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
+// One pair of a round: the program's road and `bsdtar -xf` into out, in the order the round
+// gives, each after a sync.
+template <typename Program>
+void TimePair(int round, const fs::path& archive, const fs::path& out, std::vector<double>& extract,
+              const Program& program) {
+    for (const bool programFirst : {round % 2 == 0, round % 2 != 0}) {
+        Shell("sync");
+        if (programFirst)
+            program();
+        else
+            extract.push_back(Timed("bsdtar -xf " + Quoted(archive) + " -C " + Quoted(out)));
+    }
+}
+
 std::size_t CountFiles(const fs::path& root) {
     std::size_t count = 0;
     std::error_code ec;
@@ -166,18 +180,10 @@ int main(int argc, char** argv) {
             const std::string env = "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
                                     "HOME=" +
                                     Quoted(home) + " ";
-            const auto one = [&](bool program) {
-                if (program)
-                    road.push_back(Timed(env + QM_QUILL " install " + Quoted(archive) + " --to " +
-                                         Quoted(to) + " --no-shortcut --yes >/dev/null 2>&1"));
-                else
-                    extract.push_back(
-                        Timed("bsdtar -xf " + Quoted(archive) + " -C " + Quoted(out)));
-            };
-            Shell("sync");
-            one(round % 2 == 0);
-            Shell("sync");
-            one(round % 2 != 0);
+            TimePair(round, archive, out, extract, [&] {
+                road.push_back(Timed(env + QM_QUILL " install " + Quoted(archive) + " --to " +
+                                     Quoted(to) + " --no-shortcut --yes >/dev/null 2>&1"));
+            });
             // The open alone, in a home of its own (where nothing is installed to update).
             const fs::path fresh = base / ("plan" + std::to_string(round));
             fs::create_directories(fresh);
@@ -193,17 +199,9 @@ int main(int argc, char** argv) {
                 const fs::path windowHome = base / ("window" + std::to_string(round));
                 fs::create_directories(windowHome);
                 fs::create_directories(out);
-                const auto side = [&](bool program) {
-                    if (program)
-                        windowRoad.push_back(TimeWindow(archive, windowHome, files, windowOpen));
-                    else
-                        extractBeside.push_back(
-                            Timed("bsdtar -xf " + Quoted(archive) + " -C " + Quoted(out)));
-                };
-                Shell("sync");
-                side(round % 2 == 0);
-                Shell("sync");
-                side(round % 2 != 0);
+                TimePair(round, archive, out, extractBeside, [&] {
+                    windowRoad.push_back(TimeWindow(archive, windowHome, files, windowOpen));
+                });
                 fs::remove_all(windowHome);
                 fs::remove_all(out);
             }
