@@ -241,45 +241,67 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to) {
 
 namespace {
 
-// Whether source may become the installed file itself: a plain regular file without set-id
-// bits, with the permissions a copy would get (so a file the archive kept private is not
-// installed private, nor a copy of one the other way round).
-bool MayTakeOver(const std::string& source, const TFileFacts* known) {
-    // The process's file mode mask, read once (umask can only be read by setting it).
+// The process's file mode mask, read once (umask can only be read by setting it).
+mode_t ProcessMask() {
     static const mode_t mask = [] {
         const mode_t m = ::umask(022);
         ::umask(m);
         return m;
     }();
-    mode_t mode = 0;
-    if (known != nullptr) {
-        if (!known->exists)
-            return false;
-        mode = static_cast<mode_t>(known->mode);
-    } else {
-        struct stat st {};
-        if (::lstat(source.c_str(), &st) != 0)
-            return false;
-        mode = st.st_mode;
-    }
-    return S_ISREG(mode) && (mode & 07000) == 0 &&
-           (mode & 0777) == ((0666 | (mode & 0111)) & ~mask);
+    return mask;
+}
+
+// Whether source may become the installed file itself: a plain regular file without set-id
+// bits, with the permissions a copy would get (so a file the archive kept private is not
+// installed private, nor a copy of one the other way round).
+bool MayTakeOver(const std::string& source, const TFileFacts* known) {
+    if (known != nullptr)
+        return MayTakeOverFile(*known);
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0)
+        return false;
+    TFileFacts facts;
+    facts.exists = true;
+    facts.mode = st.st_mode;
+    return MayTakeOverFile(facts);
+}
+
+// The entry's name in its folder when the folder is open, else the whole path.
+const char* NameIn(int folder, const std::string& path) {
+    if (folder < 0)
+        return path.c_str();
+    const std::size_t slash = path.rfind(PathDelim);
+    return slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1;
 }
 
 } // namespace
 
+bool MayTakeOverFile(const TFileFacts& facts) {
+    const mode_t mode = static_cast<mode_t>(facts.mode);
+    return facts.exists && S_ISREG(mode) && (mode & 07000) == 0 &&
+           (mode & 0777) == ((0666 | (mode & 0111)) & ~ProcessMask());
+}
+
+bool MayTakeOverFolder(unsigned mode, unsigned owner) {
+    return S_ISDIR(mode) && owner == ::geteuid() && (mode & 07777) == (0777 & ~ProcessMask());
+}
+
 void LinkOrCopyToNewFile(const std::string& source, const std::string& target,
-                         const TFileFacts* sourceFacts) {
-    if (MayTakeOver(source, sourceFacts) && ::link(source.c_str(), target.c_str()) == 0)
+                         const TFileFacts* sourceFacts, int sourceFolder, int targetFolder) {
+    if (MayTakeOver(source, sourceFacts) &&
+        ::linkat(sourceFolder < 0 ? AT_FDCWD : sourceFolder, NameIn(sourceFolder, source),
+                 targetFolder < 0 ? AT_FDCWD : targetFolder, NameIn(targetFolder, target), 0) == 0)
         return;
     CopyToNewFile(source, target);
 }
 
 void MoveOrCopyToNewFile(const std::string& source, const std::string& target,
-                         const TFileFacts* sourceFacts) {
+                         const TFileFacts* sourceFacts, int sourceFolder, int targetFolder) {
     // RENAME_NOREPLACE: a file that appeared at target meanwhile is never replaced.
     if (MayTakeOver(source, sourceFacts) &&
-        ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        ::renameat2(sourceFolder < 0 ? AT_FDCWD : sourceFolder, NameIn(sourceFolder, source),
+                    targetFolder < 0 ? AT_FDCWD : targetFolder, NameIn(targetFolder, target),
+                    RENAME_NOREPLACE) == 0)
         return;
     CopyToNewFile(source, target);
 }

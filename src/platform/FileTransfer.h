@@ -65,12 +65,24 @@ bool LinkOrCopyFile(const std::string& from, const std::string& to);
 // plain regular file without set-id bits is linked; anything else is copied. For files nothing
 // writes into afterwards (an extracted working copy that is deleted after the install).
 // sourceFacts, when the caller has them, saves asking for them again.
+// sourceFolder and targetFolder, when the caller holds them open (TFolderHandle), are the
+// folders of source and target: the link names the two files in them, with no walk along either
+// whole path.
 void LinkOrCopyToNewFile(const std::string& source, const std::string& target,
-                         const TFileFacts* sourceFacts = nullptr);
+                         const TFileFacts* sourceFacts = nullptr, int sourceFolder = -1,
+                         int targetFolder = -1);
 // The same, but source's file itself moves to target (no second name is left to delete) where
 // it would be linked; target must not exist.
 void MoveOrCopyToNewFile(const std::string& source, const std::string& target,
-                         const TFileFacts* sourceFacts = nullptr);
+                         const TFileFacts* sourceFacts = nullptr, int sourceFolder = -1,
+                         int targetFolder = -1);
+// Whether a working copy with these facts may become an installed file as it is, by a link or a
+// move: a plain regular file without set-id bits whose permissions are what a new file of this
+// process would get.
+bool MayTakeOverFile(const TFileFacts& facts);
+// Whether a working folder with these permissions may become an installed folder as it is:
+// owned by this process's user, with the permissions a new folder of this process would get.
+bool MayTakeOverFolder(unsigned mode, unsigned owner);
 // A regular file's bytes, read without following a link and without waiting on a pipe; empty for
 // a link, a folder, a pipe or a device, for a file larger than limit, and when it cannot be read.
 std::string ReadPlainFile(const std::string& path, std::uint64_t limit);

@@ -548,6 +548,42 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesHandsItsFilesOver) {
     EXPECT_EQ(Database()->Count(), 1);
 }
 
+// A new install from a working folder that goes moves each folder whose files all go, as they
+// are, into a folder that is not there yet, in one step. A folder that holds a file the plan
+// leaves out, or that the archive gave other permissions, goes file by file; an uninstall then
+// removes every folder either way made.
+TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
+    const std::string work = MakeWorkFolder();
+    for (const char* name : {"app/data/a.txt", "app/data/deep/b.txt", "app/keep/in.txt",
+                             "app/keep/out.txt", "app/open/c.txt"})
+        qmtest::WriteFile(work + name, name);
+    ::chmod((work + "app/open").c_str(), 0777);
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    for (int i = 0; i < plan->Members.Count(); ++i)
+        if (plan->Members.Items(i).FileName == "out.txt")
+            plan->Members.Items(i).SetRole(mrExcluded);
+    TInstallOption option;
+    option.WorkFolder = work;
+    TToolUi silent;
+    TToolLog log(GetDataFolder() + ToolLogName);
+    TInstaller installer(silent, log, GetDataFolder());
+    installer.MoveWorkingCopies = true;
+    installer.Install(*plan, option);
+    EXPECT_EQ(installer.Stats().Created, 8);
+    EXPECT_EQ(qmtest::ReadFile(root + "app/data/deep/b.txt"), "app/data/deep/b.txt");
+    EXPECT_FALSE(fs::exists(work + "app/data")) << "moved file by file";
+    EXPECT_EQ(qmtest::ReadFile(root + "app/keep/in.txt"), "app/keep/in.txt");
+    EXPECT_FALSE(fs::exists(root + "app/keep/out.txt"));
+    EXPECT_EQ(qmtest::ReadFile(work + "app/keep/out.txt"), "app/keep/out.txt");
+    struct stat open {};
+    ASSERT_EQ(::stat((root + "app/open").c_str(), &open), 0);
+    EXPECT_EQ(open.st_mode & 0777, 0777u & ~static_cast<unsigned>(::umask(022)));
+    EXPECT_TRUE(fs::is_directory(work + "app/open")) << "the folder the archive opened moved";
+    TUninstaller(silent, log, GetDataFolder()).Uninstall(Database()->Items(0), {}, false);
+    EXPECT_FALSE(fs::exists(root)) << "a moved folder was not noted as the application's";
+}
+
 // Across file systems the files are copied, whole, with their dates.
 TEST_F(InstallerTest, AnInstallOntoAnotherFileSystemCopies) {
     if (::geteuid() != 0)

@@ -6,6 +6,7 @@
 #include "core/Installer.h"
 #include "core/Journal.h"
 #include "core/ToolLog.h"
+#include "core/Uninstaller.h"
 #include "model/FileUtils.h"
 #include "model/InstallList.h"
 
@@ -167,6 +168,71 @@ TEST_F(RollbackTest, AKilledInstallIsRolledBackByTheNextRun) {
         EXPECT_TRUE(TJournal::Recover(GetDataFolder(), log));
         EXPECT_EQ(State(), before) << "killed at file " << killAt;
         EXPECT_FALSE(FileExists(GetDataFolder() + JournalName));
+    }
+}
+
+// A new install that moves whole working folders into place, killed at each of its steps: the
+// next run leaves no file of it and no record, or all of it. Every other kill finds the working
+// folder already gone, as quill removes it once its installer has ended, however it ended.
+TEST_F(RollbackTest, AKilledInstallOfWholeFoldersLeavesAllOrNothing) {
+    const std::string fresh = qmtest::MakeTempFolder("fresh") + "/Tool/";
+    const auto installFresh = [&](const std::string& work) {
+        auto plan = MakePlan(work, fresh);
+        TInstallOption newInstall;
+        newInstall.WorkFolder = work;
+        TToolUi silent;
+        TToolLog log(GetDataFolder() + ToolLogName);
+        TInstaller installer(silent, log, GetDataFolder());
+        installer.MoveWorkingCopies = true;
+        installer.Install(*plan, newInstall);
+    };
+    Steps = 0;
+    SetJournalStepHook(CountStep);
+    installFresh(MakeWorkFolder("v1"));
+    SetJournalStepHook(nullptr);
+    const tooltest::Snapshot whole = TakeSnapshot(fresh);
+    const int steps = Steps;
+    ASSERT_FALSE(whole.empty());
+    // Each complete install goes again before the next kill.
+    const auto uninstallFresh = [&] {
+        TInstallList list;
+        list.LoadFromFile(GetDataFolder() + InstallListFileName);
+        TToolUi silent;
+        TToolLog log(GetDataFolder() + ToolLogName);
+        TUninstaller(silent, log, GetDataFolder()).Uninstall(list.Items(1), {}, false);
+    };
+    uninstallFresh();
+    for (int kill = 0; kill < steps && !HasFailure(); ++kill) {
+        const std::string work = MakeWorkFolder("v1");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Steps = 0;
+            KillAt = kill;
+            SetJournalStepHook(KillAtStep);
+            try {
+                installFresh(work);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "kill " << kill;
+        if (kill % 2 == 1)
+            std::filesystem::remove_all(work);
+        {
+            TToolLog log(GetDataFolder() + ToolLogName);
+            TJournalLock lock(GetDataFolder());
+            TJournal::Recover(GetDataFolder(), log);
+        }
+        TInstallList list;
+        list.LoadFromFile(GetDataFolder() + InstallListFileName);
+        const bool recorded = list.Count() == 2;
+        EXPECT_EQ(TakeSnapshot(fresh), recorded ? whole : tooltest::Snapshot())
+            << "kill at step " << kill << " of " << steps;
+        if (recorded)
+            uninstallFresh();
     }
 }
 

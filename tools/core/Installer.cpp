@@ -23,8 +23,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <set>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -49,6 +52,81 @@ bool IsExistingFolder(const std::string& path) {
     struct stat st {};
     const std::string entry = WithoutTrailingDelims(path);
     return !entry.empty() && ::stat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A folder of the working tree, with its trailing delimiter, and the folder it becomes moved
+// whole (empty when it cannot be).
+struct TWholeFolder {
+    std::string Source;
+    std::string Target;
+};
+
+// The folder a working copy goes to (false when the file may not become an installed file as it
+// is, or is not one the plan installs).
+using TTargetOf = std::function<bool(const std::string& source, std::string& targetFolder)>;
+
+constexpr int MaxWholeDepth = 64;
+
+// What the working folder at path (open as fd, which this takes over) becomes moved whole: the
+// folder that every file below it goes to under the same name and relative folder, or empty.
+// Each folder of the walk is added to folders, parents first, with its own answer.
+std::string WholeTargetOf(int fd, const std::string& path, int depth, const TTargetOf& targetOf,
+                          std::vector<TWholeFolder>& folders) {
+    const std::size_t self = folders.size();
+    folders.push_back({path, std::string()});
+    struct stat st {};
+    // Its permissions go with it: only a folder such as the installer would make may move.
+    bool whole = ::fstat(fd, &st) == 0 && MayTakeOverFolder(st.st_mode, st.st_uid);
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return {};
+    }
+    std::string target;
+    bool empty = true; // an empty folder would be installed without a record of it
+    const auto agree = [&](const std::string& folder) {
+        if (target.empty())
+            target = folder;
+        else if (target != folder)
+            whole = false;
+    };
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        empty = false;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat es {};
+            if (::fstatat(::dirfd(dir), name.c_str(), &es, AT_SYMLINK_NOFOLLOW) == 0)
+                type = S_ISDIR(es.st_mode) ? DT_DIR : S_ISREG(es.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) {
+            const int child = depth < MaxWholeDepth
+                                  ? ::openat(::dirfd(dir), name.c_str(),
+                                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                  : -1;
+            const std::string sub = child < 0 ? std::string()
+                                              : WholeTargetOf(child, path + name + PathDelim,
+                                                              depth + 1, targetOf, folders);
+            // The subfolder keeps its name in this folder's target.
+            const std::size_t tail = name.size() + 1;
+            if (sub.size() <= tail || sub[sub.size() - tail - 1] != PathDelim ||
+                sub.compare(sub.size() - tail, name.size(), name) != 0)
+                whole = false;
+            else
+                agree(sub.substr(0, sub.size() - tail));
+        } else if (std::string folder; type == DT_REG && targetOf(path + name, folder)) {
+            agree(folder);
+        } else {
+            whole = false;
+        }
+    }
+    ::closedir(dir);
+    if (!whole || empty || target.empty())
+        return {};
+    folders[self].Target = target;
+    return target;
 }
 
 std::string DatabasePath(const std::string& dataFolder) {
@@ -128,7 +206,7 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
             throw EInstructionError(
                 Args(Tr("Installer", "不正なインストール先です: %1 (%2)"), m.InstallDir(), name));
         Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
-                m.GetInstallDir() + m.FileName};
+                m.GetInstallDir() + m.FileName, TFileFacts{}};
         // The file must really lie in the working folder, not behind a link leading out of it.
         const std::string folder = ExtractFilePath(job.Source);
         const int folderFd = sourceFolder.Open(folder);
@@ -299,7 +377,12 @@ bool TInstaller::UntouchedSinceInstall(const std::string& path, const TFileFacts
 void TInstaller::Run(const TInstallAppInfo& plan, const TInstallOption& option,
                      const std::vector<Job>& jobs) {
     const int total = static_cast<int>(jobs.size());
+    const std::vector<bool> moved =
+        MoveWorkingCopies && !FActing ? MoveWholeFolders(jobs, WithTrailingDelim(option.WorkFolder))
+                                      : std::vector<bool>();
     for (int i = 0; i < total; ++i) {
+        if (!moved.empty() && moved[static_cast<size_t>(i)])
+            continue;
         if (!FUi.Progress(jobs[static_cast<size_t>(i)].Target, i, total))
             throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
         if (BeforeFile)
@@ -485,23 +568,110 @@ bool TInstaller::ConfirmOverwrite(const std::string& source, const std::string& 
     }
 }
 
+std::vector<bool> TInstaller::MoveWholeFolders(const std::vector<Job>& jobs,
+                                               const std::string& work) {
+    std::vector<bool> moved(jobs.size(), false);
+    const std::size_t twice = jobs.size(); // a working copy two members install stays
+    std::unordered_map<std::string, std::size_t> bySource;
+    bySource.reserve(jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (const auto [it, added] = bySource.emplace(jobs[i].Source, i); !added)
+            it->second = twice;
+    const TTargetOf targetOf = [&](const std::string& source, std::string& folder) {
+        const auto it = bySource.find(source);
+        if (it == bySource.end() || it->second == twice ||
+            !MayTakeOverFile(jobs[it->second].SourceFacts))
+            return false;
+        folder = ExtractFilePath(jobs[it->second].Target);
+        return true;
+    };
+    const int root = ::open(work.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (root < 0)
+        return moved;
+    std::vector<TWholeFolder> folders;
+    WholeTargetOf(root, work, 0, targetOf, folders);
+    std::vector<std::string> taken;
+    int done = 0;
+    // The working folder itself (the first) stays, for its front end to remove.
+    for (std::size_t f = 1; f < folders.size(); ++f) {
+        const TWholeFolder& folder = folders[f];
+        if (folder.Target.empty() ||
+            std::any_of(taken.begin(), taken.end(), [&](const std::string& above) {
+                return folder.Source.compare(0, above.size(), above) == 0;
+            }))
+            continue;
+        const std::string source = WithoutTrailingDelims(folder.Source);
+        const std::string target = WithoutTrailingDelims(folder.Target);
+        if (GetFileFacts(target).exists)
+            continue; // what is there already is met file by file
+        if (!FUi.Progress(folder.Target, done, static_cast<int>(jobs.size())))
+            throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
+        EnsureFolder(ExtractFilePath(target));
+        // What root installs for itself into another's folder is given to that owner file by
+        // file.
+        struct stat parent {};
+        if (FAsRoot &&
+            (::stat(ExtractFilePath(target).c_str(), &parent) != 0 || parent.st_uid != ::geteuid()))
+            continue;
+        FJournal->FolderMoved(source, target);
+        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+            continue; // another file system, say: its files go one by one
+        taken.push_back(folder.Source);
+        // Each folder of the tree is the application's, for its uninstall.
+        std::set<std::string> made;
+        int files = 0;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            if (moved[i] || jobs[i].Source.compare(0, folder.Source.size(), folder.Source) != 0)
+                continue;
+            moved[i] = true;
+            ++files;
+            FinishJob(jobs[i], jobs[i].Target);
+            for (std::string at = WithoutTrailingDelims(ExtractFilePath(jobs[i].Target));
+                 at.size() >= target.size() && made.insert(at).second;
+                 at = WithoutTrailingDelims(ExtractFilePath(at))) {
+            }
+        }
+        std::vector<std::string> ordered(made.begin(), made.end());
+        std::sort(ordered.begin(), ordered.end(),
+                  [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+        for (const std::string& at : ordered) {
+            FCreatedFolders.push_back(at);
+            FKnownFolders.insert(at);
+        }
+        done += files;
+        FStats.Created += files;
+        FLog.Line("folder moved whole: " + source + " -> " + target + " (" + std::to_string(files) +
+                  " files)");
+    }
+    return moved;
+}
+
+void TInstaller::FinishJob(const Job& job, const std::string& path) {
+    // A Linux main program that came without execute bits (a ZIP keeps none) gets them, for
+    // whoever may read it.
+    struct stat st {};
+    if (job.Member->Role() == mrMain && ProgramKindOf(path) != TProgramKind::None &&
+        ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) == 0)
+        ::chmod(path.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
+}
+
 void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
     EnsureFolder(ExtractFilePath(job.Target));
     const auto copy = [&](const std::string& temp) {
         // A working copy handed over becomes the installed file without a second write; root on
-        // a user's behalf copies from its private copy, which the user must not share.
-        if (MoveWorkingCopies && !FActing)
-            MoveOrCopyToNewFile(job.Source, temp, &job.SourceFacts);
-        else if (LinkWorkingCopies && !FActing)
-            LinkOrCopyToNewFile(job.Source, temp, &job.SourceFacts);
-        else
+        // a user's behalf copies from its private copy, which the user must not share. Both
+        // are named in their open folders (the target's is temp's too).
+        if ((MoveWorkingCopies || LinkWorkingCopies) && !FActing) {
+            const int from = FSourceFolder.Open(ExtractFilePath(job.Source));
+            const int to = FTargetFolder.Open(ExtractFilePath(temp));
+            if (MoveWorkingCopies)
+                MoveOrCopyToNewFile(job.Source, temp, &job.SourceFacts, from, to);
+            else
+                LinkOrCopyToNewFile(job.Source, temp, &job.SourceFacts, from, to);
+        } else {
             CopyToNewFile(job.Source, temp);
-        // A Linux main program that came without execute bits (a ZIP keeps none) gets them,
-        // for whoever may read it.
-        struct stat st {};
-        if (job.Member->Role() == mrMain && ProgramKindOf(temp) != TProgramKind::None &&
-            ::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) == 0)
-            ::chmod(temp.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
+        }
+        FinishJob(job, temp);
     };
     const int folderFd = FTargetFolder.Open(ExtractFilePath(job.Target));
     const TFileFacts facts = folderFd >= 0 ? GetFileFactsAt(folderFd, ExtractFileName(job.Target))

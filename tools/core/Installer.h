@@ -100,6 +100,7 @@ private:
     TJournal* FJournal = nullptr;
     std::set<std::string> FKnownFolders;
     TFolderHandle FTargetFolder; // the folder of the last file installed
+    TFolderHandle FSourceFolder; // the folder of its working copy
     int FSavedCounter = 0;
     std::string FTag;                    // this process's part of the names of kept and new files
     bool FAsRoot = false;                // files made here are given to the owner of their folder
@@ -141,6 +142,12 @@ private:
     bool UntouchedSinceInstall(const std::string& path, const TFileFacts& facts) const;
     std::unordered_map<std::string, const TFileMember*> FOldFiles; // by installed path
     void CopyJob(const Job& job, const TInstallOption& option);
+    // A working folder that goes right after the install hands over, with one rename each, the
+    // folders whose files all go, under the same names and layout, into a folder that does not
+    // exist yet. Which jobs that installed, by index.
+    std::vector<bool> MoveWholeFolders(const std::vector<Job>& jobs, const std::string& work);
+    // The job's file was put in place as it is: what it needs beyond its content.
+    void FinishJob(const Job& job, const std::string& path);
     bool ConfirmOverwrite(const std::string& source, const std::string& target,
                           const TInstallOption& option);
     // Replaces target with the file `write` makes at the temporary name it is given.

@@ -4,8 +4,11 @@
 
 #include "model/InstallList.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +119,10 @@ void TJournal::FolderCreated(const std::string& folder) {
     Add("dir", {folder});
 }
 
+void TJournal::FolderMoved(const std::string& source, const std::string& target) {
+    Add("tree", {source, target});
+}
+
 void TJournal::FileCreated(const std::string& target, const std::string& temp) {
     Add("new", {target, temp});
 }
@@ -161,6 +168,17 @@ void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
         const std::vector<std::string>& f = it->fields;
         if (it->kind == "dir" && f.size() == 1) {
             RemoveEmptyFolder(f[0]);
+        } else if (it->kind == "tree" && f.size() == 2) {
+            // Moved only when the working folder is gone and the target is a folder: a failed
+            // or never-made move left the working folder in its place.
+            struct stat source {
+            }, target{};
+            if (::lstat(f[0].c_str(), &source) != 0 && ::lstat(f[1].c_str(), &target) == 0 &&
+                S_ISDIR(target.st_mode) &&
+                ::renameat2(AT_FDCWD, f[1].c_str(), AT_FDCWD, f[0].c_str(), RENAME_NOREPLACE) !=
+                    0 &&
+                !DeleteTree(f[1], false))
+                failed(f[1]);
         } else if (it->kind == "new" && f.size() == 2) {
             if (!f[1].empty())
                 RemoveFileEntry(f[1]);

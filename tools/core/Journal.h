@@ -46,6 +46,9 @@ public:
     // Each call is journaled before the change it names is made.
     // A folder about to be created.
     void FolderCreated(const std::string& folder);
+    // A working folder about to move whole to target, which does not exist: undone, it moves
+    // back, or goes with everything in it once its working folder is gone.
+    void FolderMoved(const std::string& source, const std::string& target);
     // A file about to be created at target (it does not exist), first written to temp, or in
     // place when temp is empty.
     void FileCreated(const std::string& target, const std::string& temp);
