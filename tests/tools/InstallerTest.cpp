@@ -578,7 +578,9 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     EXPECT_EQ(qmtest::ReadFile(work + "app/keep/out.txt"), "app/keep/out.txt");
     struct stat open {};
     ASSERT_EQ(::stat((root + "app/open").c_str(), &open), 0);
-    EXPECT_EQ(open.st_mode & 0777, 0777u & ~static_cast<unsigned>(::umask(022)));
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    EXPECT_EQ(open.st_mode & 0777, 0777u & ~mask);
     EXPECT_TRUE(fs::is_directory(work + "app/open")) << "the folder the archive opened moved";
     TUninstaller(silent, log, GetDataFolder()).Uninstall(Database()->Items(0), {}, false);
     EXPECT_FALSE(fs::exists(root)) << "a moved folder was not noted as the application's";
