@@ -172,6 +172,11 @@ void TfrmMain::DetectUpdate(bool opening) {
     // line under the name says so.
     std::string note;
     TInstallAppInfo* target = ChooseUpdateTarget(list, *FInstallInfo, opening, note);
+    if (target != nullptr) {
+        // The list goes with this call: its record is taken, not copied.
+        FUpdateInfo->TakeFrom(*target);
+        target = FUpdateInfo.get();
+    }
     SetUpdateTarget(target);
     if (!note.empty()) {
         RefreshFileList();

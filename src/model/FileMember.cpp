@@ -236,6 +236,7 @@ void TFileMembers::CopyFrom(const TFileMembers& other) {
     if (&other == this)
         return;
     Clear();
+    items_.reserve(other.items_.size());
     for (const auto& item : other.items_)
         Add().Assign(*item);
     TopFolder = other.TopFolder;
@@ -716,6 +717,7 @@ void TFileMembers::TakeFrom(TFileMembers& other) {
 
 std::vector<int> TFileMembers::DestinationClashes() const {
     std::unordered_map<std::string, int> first;
+    first.reserve(items_.size());
     std::vector<bool> clash(items_.size(), false);
     for (int i = 0; i < Count(); ++i) {
         const TFileMember& m = *items_[static_cast<std::size_t>(i)];

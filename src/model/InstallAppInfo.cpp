@@ -94,6 +94,20 @@ void TInstallAppInfo::Assign(const TPersistent& source) {
     Version = other->Version;
 }
 
+void TInstallAppInfo::TakeFrom(TInstallAppInfo& other) {
+    if (&other == this)
+        return;
+    AppId = other.AppId;
+    AllUsers = other.AllUsers;
+    AppName = std::move(other.AppName);
+    ArchiveName = std::move(other.ArchiveName);
+    Members.TakeFrom(other.Members);
+    Members.TopFolder = std::move(other.Members.TopFolder);
+    FirstInstallDate = other.FirstInstallDate;
+    LastUpdateDate = other.LastUpdateDate;
+    Version = std::move(other.Version);
+}
+
 std::string TInstallAppInfo::ExtractedPath(const TFileMember& member) const {
     std::string folder = member.ArchivePath;
     std::replace(folder.begin(), folder.end(), '/', PathDelim);

@@ -52,6 +52,9 @@ public:
 
     // Copies identifier, names, dates and members; not the working folder or the events.
     void Assign(const TPersistent& source) override;
+    // What Assign copies, taken from a record about to go (one read from the database for a
+    // look): its members are moved, not copied.
+    void TakeFrom(TInstallAppInfo& other);
     const char* ClassName() const override { return "TInstallAppInfo"; }
 
     // Accept, extract into a fresh working folder, build the plan; false when not accepted

@@ -28,6 +28,7 @@
 #include <memory>
 #include <set>
 #include <stdio.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -225,6 +226,12 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
                 Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"), name));
         jobs.push_back(std::move(job));
     }
+    // Two members with one target (a clash the plan warned of): the second meets the first.
+    std::unordered_map<std::string_view, std::size_t> byTarget;
+    byTarget.reserve(jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (const auto [it, added] = byTarget.emplace(jobs[i].Target, i); !added)
+            jobs[i].Shared = jobs[it->second].Shared = true;
     return jobs;
 }
 
@@ -453,9 +460,15 @@ void TInstaller::SaveNotes() {
 }
 
 void TInstaller::EnsureFolder(const std::string& folder) {
-    const std::string path = WithoutTrailingDelims(folder);
-    if (FKnownFolders.count(path) != 0)
+    // Files come folder by folder.
+    if (!FLastFolder.empty() && folder == FLastFolder)
         return;
+    const std::string path = WithoutTrailingDelims(folder);
+    if (FKnownFolders.count(path) != 0) {
+        FLastFolder = folder;
+        FLastFolderMadeHere = FFoldersMadeHere.count(path) != 0;
+        return;
+    }
     // Root on a user's behalf writes only through real folders of its own: a link on the way
     // (one of the archive's, say) leads nowhere else.
     if (FActing && !IsRootsOwnPath(path, true))
@@ -481,12 +494,15 @@ void TInstaller::EnsureFolder(const std::string& folder) {
         MakeFolder(*it);
         if (!FActing) // what root installs for every user stays root's
             GiveToFolderOwner(*it);
+        FFoldersMadeHere.insert(*it);
         FLog.Line("folder created: " + *it);
         // The application's own folders, for its uninstall; not those of the data folder.
         if (!IsAtOrBelow(*it, FDataFolder))
             FCreatedFolders.push_back(*it);
     }
     FKnownFolders.insert(path);
+    FLastFolder = folder;
+    FLastFolderMadeHere = FFoldersMadeHere.count(path) != 0;
 }
 
 std::string TInstaller::TempName(const std::string& target, const char* kind) {
@@ -656,7 +672,8 @@ void TInstaller::FinishJob(const Job& job, const std::string& path) {
 }
 
 void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
-    EnsureFolder(ExtractFilePath(job.Target));
+    const std::string folder = ExtractFilePath(job.Target);
+    EnsureFolder(folder);
     const auto copy = [&](const std::string& temp) {
         // A working copy handed over becomes the installed file without a second write; root on
         // a user's behalf copies from its private copy, which the user must not share. Both
@@ -673,9 +690,13 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
         }
         FinishJob(job, temp);
     };
-    const int folderFd = FTargetFolder.Open(ExtractFilePath(job.Target));
-    const TFileFacts facts = folderFd >= 0 ? GetFileFactsAt(folderFd, ExtractFileName(job.Target))
-                                           : GetFileFacts(job.Target);
+    const int folderFd = FTargetFolder.Open(folder);
+    // A folder this install made holds only what it put there: a file of its own name would be
+    // another member's with the same target.
+    const bool fresh = !job.Shared && FLastFolderMadeHere;
+    const TFileFacts facts = fresh           ? TFileFacts{}
+                             : folderFd >= 0 ? GetFileFactsAt(folderFd, ExtractFileName(job.Target))
+                                             : GetFileFacts(job.Target);
     if (!facts.exists) {
         CreateFile(job.Target, copy);
         ++FStats.Created;

@@ -87,6 +87,7 @@ private:
         std::string Source;
         std::string Target;
         TFileFacts SourceFacts; // as the plan of the jobs found it
+        bool Shared = false;    // another member of the plan installs to the same target
     };
     enum class TRecordUse { Replace, AddWithId, AddNew };
 
@@ -99,6 +100,9 @@ private:
     double FFirstInstallDate = 0;
     TJournal* FJournal = nullptr;
     std::set<std::string> FKnownFolders;
+    std::string FLastFolder;          // the folder EnsureFolder saw last
+    bool FLastFolderMadeHere = false; // by this install: nothing else is in it
+    std::set<std::string> FFoldersMadeHere;
     TFolderHandle FTargetFolder; // the folder of the last file installed
     TFolderHandle FSourceFolder; // the folder of its working copy
     int FSavedCounter = 0;

@@ -107,9 +107,14 @@ std::string TJournal::Unescape(const std::string& text) {
 
 void TJournal::Add(const std::string& kind, const std::vector<std::string>& fields) {
     std::string line = kind;
-    for (const std::string& field : fields)
-        line += "\t" + Escape(field);
-    line += "\n";
+    for (const std::string& field : fields) {
+        line += '\t';
+        if (field.find_first_of("\\\t\n") == std::string::npos)
+            line += field; // the common case: nothing to escape
+        else
+            line += Escape(field);
+    }
+    line += '\n';
     // Recorded in memory first: should the journal line fail, the rollback still knows.
     FEntries.push_back({kind, fields});
     AppendLine(*FFile, line);
