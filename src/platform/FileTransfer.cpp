@@ -146,9 +146,13 @@ TFolderHandle::~TFolderHandle() {
 }
 
 int TFolderHandle::Open(const std::string& folder) {
-    const std::string path = WithoutTrailingDelims(folder);
-    if (FFd >= 0 && path == FPath)
+    // Asked for the same folder over a run of files: compared without a copy.
+    std::size_t length = folder.size();
+    while (length > 1 && folder[length - 1] == PathDelim)
+        --length;
+    if (FFd >= 0 && FPath.size() == length && folder.compare(0, length, FPath) == 0)
         return FFd;
+    const std::string path = folder.substr(0, length);
     if (FFd >= 0)
         ::close(FFd);
     FPath = path;

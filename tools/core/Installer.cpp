@@ -196,18 +196,28 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
     std::unordered_map<std::string, bool> folderInWork;
     TFolderHandle sourceFolder; // members come folder by folder
     std::vector<Job> jobs;
+    jobs.reserve(static_cast<std::size_t>(plan.Members.Count()));
+    // Members come folder by folder: each folder's paths are checked once.
+    std::string checkedArchivePath, checkedInstallDir, sourceFolderOnDisk;
+    bool anyChecked = false;
     for (int i = 0; i < plan.Members.Count(); ++i) {
         const TFileMember& m = plan.Members.Items(i);
         if (!m.IsTarget || m.IsExcluded())
             continue;
-        const std::string name = m.ArchivePath + m.FileName;
-        if (!IsPlainName(m.FileName) || !IsSafeRelativePath(m.ArchivePath, '/'))
-            throw EInstructionError(Args(Tr("Installer", "不正なファイル名です: %1"), name));
-        if (!IsSafeAbsolutePath(m.GetInstallDir()))
+        const std::string installDir = m.GetInstallDir();
+        if (!IsPlainName(m.FileName) || ((!anyChecked || m.ArchivePath != checkedArchivePath) &&
+                                         !IsSafeRelativePath(m.ArchivePath, '/')))
             throw EInstructionError(
-                Args(Tr("Installer", "不正なインストール先です: %1 (%2)"), m.InstallDir(), name));
-        Job job{&m, work + ArchiveFolderOnDisk(m.ArchivePath) + m.FileName,
-                m.GetInstallDir() + m.FileName, TFileFacts{}};
+                Args(Tr("Installer", "不正なファイル名です: %1"), m.ArchivePath + m.FileName));
+        if ((!anyChecked || installDir != checkedInstallDir) && !IsSafeAbsolutePath(installDir))
+            throw EInstructionError(Args(Tr("Installer", "不正なインストール先です: %1 (%2)"),
+                                         m.InstallDir(), m.ArchivePath + m.FileName));
+        if (!anyChecked || m.ArchivePath != checkedArchivePath)
+            sourceFolderOnDisk = work + ArchiveFolderOnDisk(m.ArchivePath);
+        checkedArchivePath = m.ArchivePath;
+        checkedInstallDir = installDir;
+        anyChecked = true;
+        Job job{&m, sourceFolderOnDisk + m.FileName, installDir + m.FileName, TFileFacts{}};
         // The file must really lie in the working folder, not behind a link leading out of it.
         const std::string folder = ExtractFilePath(job.Source);
         const int folderFd = sourceFolder.Open(folder);
@@ -223,7 +233,8 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
         }
         if (!facts.exists || facts.isFolder || !known->second)
             throw EInstructionError(
-                Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"), name));
+                Args(Tr("Installer", "作業フォルダにファイル \"%1\" がありません。"),
+                     m.ArchivePath + m.FileName));
         jobs.push_back(std::move(job));
     }
     // Two members with one target (a clash the plan warned of): the second meets the first.
@@ -524,12 +535,19 @@ void TInstaller::GiveToOwnerOfFolder(const std::string& file) {
         return;
     // A folder is given away when it is made, before any file goes in: what root owns now, it
     // owns for the rest of the install, and is asked once.
-    const std::string folder = ExtractFilePath(file);
-    if (FRootsFolders.count(folder) != 0)
+    const std::size_t slash = file.rfind(PathDelim);
+    if (!FLastRootsFolder.empty() && slash + 1 == FLastRootsFolder.size() &&
+        file.compare(0, slash + 1, FLastRootsFolder) == 0)
         return;
+    const std::string folder = ExtractFilePath(file);
+    if (FRootsFolders.count(folder) != 0) {
+        FLastRootsFolder = folder;
+        return;
+    }
     struct stat st {};
     if (::stat(folder.c_str(), &st) == 0 && st.st_uid == 0) {
         FRootsFolders.insert(folder);
+        FLastRootsFolder = folder;
         return;
     }
     GiveToFolderOwner(file);

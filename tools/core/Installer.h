@@ -109,6 +109,7 @@ private:
     std::string FTag;                    // this process's part of the names of kept and new files
     bool FAsRoot = false;                // files made here are given to the owner of their folder
     std::set<std::string> FRootsFolders; // folders root owns: a file made there stays root's
+    std::string FLastRootsFolder;        // the one asked about last
     enum class TAll { None, Overwrite, Skip } FAll = TAll::None;
     bool FApplicationsChanged = false;
     std::vector<std::string> FOldEntries;        // desktop entries of the record being updated
