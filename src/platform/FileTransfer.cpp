@@ -109,7 +109,7 @@ void CopyLink(const std::string& source, const std::string& target, const struct
 
 namespace {
 
-TFileFacts FactsOf(const struct stat& st) {
+TFileFacts FactsOf(const struct stat& st, bool localTime = true) {
     TFileFacts facts;
     facts.exists = true;
     facts.isFolder = S_ISDIR(st.st_mode);
@@ -120,7 +120,8 @@ TFileFacts FactsOf(const struct stat& st) {
     facts.size = st.st_size;
     facts.mtimeSeconds = st.st_mtim.tv_sec;
     facts.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    facts.lastWriteLocal = ToLocalDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    if (localTime)
+        facts.lastWriteLocal = ToLocalDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return facts;
 }
 
@@ -133,11 +134,25 @@ TFileFacts GetFileFacts(const std::string& path) {
     return FactsOf(st);
 }
 
-TFileFacts GetFileFactsAt(int folder, const std::string& name) {
+TFileFacts GetFileFactsAt(int folder, const std::string& name, bool localTime) {
     struct stat st {};
     if (name.empty() || ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return TFileFacts{};
-    return FactsOf(st);
+    return FactsOf(st, localTime);
+}
+
+std::string OpenFolderPath(int folder) {
+    char buffer[PATH_MAX + 1];
+    const std::string link = "/proc/self/fd/" + std::to_string(folder);
+    const ssize_t length = ::readlink(link.c_str(), buffer, PATH_MAX);
+    if (length <= 0 || buffer[0] != '/')
+        return {};
+    const std::string path(buffer, static_cast<std::size_t>(length));
+    static const std::string removed = " (deleted)";
+    if (path.size() >= removed.size() &&
+        path.compare(path.size() - removed.size(), removed.size(), removed) == 0)
+        return {};
+    return path;
 }
 
 TFolderHandle::~TFolderHandle() {

@@ -27,11 +27,16 @@ struct TFileFacts {
 TFileFacts GetFileFacts(const std::string& path);
 // The same of the entry name in an open folder: no walk along the whole path for each of many
 // files in one folder.
-TFileFacts GetFileFactsAt(int folder, const std::string& name);
+// localTime false leaves lastWriteLocal empty, for callers that only look at the rest.
+TFileFacts GetFileFactsAt(int folder, const std::string& name, bool localTime = true);
+// The path of an open folder as the system resolved it (every link on the way followed); empty
+// when the system cannot tell (no /proc), or when the folder was removed since.
 
 // A folder kept open for GetFileFactsAt over a run of files: Open gives the descriptor of the
 // folder asked for, reopening only when it differs from the last one; -1 when it cannot be
 // opened.
+std::string OpenFolderPath(int folder);
+
 class TFolderHandle {
 public:
     TFolderHandle() = default;

@@ -586,6 +586,23 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     EXPECT_FALSE(fs::exists(root)) << "a moved folder was not noted as the application's";
 }
 
+// A folder of the working folder that is a link leading out of it hands nothing over: the plan is
+// refused before anything is written.
+TEST_F(InstallerTest, AWorkingFolderLinkLeadingOutIsRefused) {
+    const std::string work = MakeWorkFolder();
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    const std::string outside = qmtest::MakeTempFolder("outside");
+    qmtest::WriteFile(outside + "/manual.chm", "not the archive's");
+    fs::remove_all(work + "app/doc");
+    ASSERT_EQ(::symlink(outside.c_str(), (work + "app/doc").c_str()), 0);
+    TInstallOption option;
+    option.WorkFolder = work;
+    EXPECT_THROW(Install(*plan, option), EInstructionError);
+    EXPECT_FALSE(fs::exists(root));
+    EXPECT_EQ(qmtest::ReadFile(outside + "/manual.chm"), "not the archive's");
+}
+
 // Across file systems the files are copied, whole, with their dates.
 TEST_F(InstallerTest, AnInstallOntoAnotherFileSystemCopies) {
     if (::geteuid() != 0)

@@ -219,16 +219,19 @@ std::vector<TInstaller::Job> TInstaller::PlanJobs(const TInstallAppInfo& plan,
         anyChecked = true;
         Job job{&m, sourceFolderOnDisk + m.FileName, installDir + m.FileName, TFileFacts{}};
         // The file must really lie in the working folder, not behind a link leading out of it.
-        const std::string folder = ExtractFilePath(job.Source);
-        const int folderFd = sourceFolder.Open(folder);
+        const int folderFd = sourceFolder.Open(sourceFolderOnDisk);
         if (folderFd >= 0)
-            job.SourceFacts = GetFileFactsAt(folderFd, m.FileName);
+            job.SourceFacts = GetFileFactsAt(folderFd, m.FileName, false);
         const TFileFacts& facts = job.SourceFacts;
-        auto known = folderInWork.find(folder);
+        auto known = folderInWork.find(sourceFolderOnDisk);
         if (known == folderInWork.end()) {
-            const std::string realFolder = RealPath(WithoutTrailingDelims(folder));
+            // Where the open folder really is; its path resolved anew where that cannot be told.
+            std::string realFolder = folderFd >= 0 ? OpenFolderPath(folderFd) : std::string();
+            if (realFolder.empty())
+                realFolder = RealPath(WithoutTrailingDelims(sourceFolderOnDisk));
             known = folderInWork
-                        .emplace(folder, !realFolder.empty() && IsAtOrBelow(realFolder, realWork))
+                        .emplace(sourceFolderOnDisk,
+                                 !realFolder.empty() && IsAtOrBelow(realFolder, realWork))
                         .first;
         }
         if (!facts.exists || facts.isFolder || !known->second)
@@ -993,8 +996,14 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
     if (list.NextId < 1)
         list.NextId = 1; // identifier 0 means "no installed application" to the program
 
+    // Written in its place in the list: ten thousand members are copied once.
+    int index = list.IndexOfId(FAppId);
+    if (index < 0) {
+        list.Add();
+        index = list.Count() - 1;
+    }
     const double now = NowDayCount();
-    TInstallAppInfo record;
+    TInstallAppInfo& record = list.Items(index);
     record.Assign(plan);
     record.ArchiveName = ExtractFileName(plan.ArchiveName);
     record.AppId = FAppId;
@@ -1050,12 +1059,6 @@ void TInstaller::SaveRecord(const TInstallAppInfo& plan) {
         }
     }
 
-    int index = list.IndexOfId(FAppId);
-    if (index < 0) {
-        list.Add();
-        index = list.Count() - 1;
-    }
-    list.Items(index).Assign(record);
     if (list.NextId <= FAppId)
         list.NextId = FAppId + 1;
 
