@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -171,68 +172,79 @@ TEST_F(RollbackTest, AKilledInstallIsRolledBackByTheNextRun) {
     }
 }
 
-// A new install that moves whole working folders into place, killed at each of its steps: the
-// next run leaves no file of it and no record, or all of it. Every other kill finds the working
-// folder already gone, as quill removes it once its installer has ended, however it ended.
-TEST_F(RollbackTest, AKilledInstallOfWholeFoldersLeavesAllOrNothing) {
+// A new install, killed at each of its steps and before each of its files: the next run leaves no
+// file of it and no record, or all of it. quill's installer moves whole working folders into place
+// (and quill removes the working folder once it has ended, however it ended: every other kill
+// finds it gone); the window's links each file into folders the install makes, whose files need
+// no journal line of their own.
+TEST_F(RollbackTest, AKilledNewInstallLeavesAllOrNothing) {
     const std::string fresh = qmtest::MakeTempFolder("fresh") + "/Tool/";
-    const auto installFresh = [&](const std::string& work) {
-        auto plan = MakePlan(work, fresh);
-        TInstallOption newInstall;
-        newInstall.WorkFolder = work;
-        TToolUi silent;
-        TToolLog log(GetDataFolder() + ToolLogName);
-        TInstaller installer(silent, log, GetDataFolder());
-        installer.MoveWorkingCopies = true;
-        installer.Install(*plan, newInstall);
-    };
-    Steps = 0;
-    SetJournalStepHook(CountStep);
-    installFresh(MakeWorkFolder("v1"));
-    SetJournalStepHook(nullptr);
-    const tooltest::Snapshot whole = TakeSnapshot(fresh);
-    const int steps = Steps;
-    ASSERT_FALSE(whole.empty());
-    // Each complete install goes again before the next kill.
-    const auto uninstallFresh = [&] {
-        TInstallList list;
-        list.LoadFromFile(GetDataFolder() + InstallListFileName);
-        TToolUi silent;
-        TToolLog log(GetDataFolder() + ToolLogName);
-        TUninstaller(silent, log, GetDataFolder()).Uninstall(list.Items(1), {}, false);
-    };
-    uninstallFresh();
-    for (int kill = 0; kill < steps && !HasFailure(); ++kill) {
-        const std::string work = MakeWorkFolder("v1");
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            Steps = 0;
-            KillAt = kill;
-            SetJournalStepHook(KillAtStep);
-            try {
-                installFresh(work);
-            } catch (...) {
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "kill " << kill;
-        if (kill % 2 == 1)
-            std::filesystem::remove_all(work);
-        {
+    for (const bool move : {true, false}) {
+        const auto installFresh = [&](const std::string& work, std::function<void(int)> before) {
+            auto plan = MakePlan(work, fresh);
+            TInstallOption newInstall;
+            newInstall.WorkFolder = work;
+            TToolUi silent;
             TToolLog log(GetDataFolder() + ToolLogName);
-            TJournalLock lock(GetDataFolder());
-            TJournal::Recover(GetDataFolder(), log);
+            TInstaller installer(silent, log, GetDataFolder());
+            installer.MoveWorkingCopies = move;
+            installer.LinkWorkingCopies = !move;
+            installer.BeforeFile = std::move(before);
+            installer.Install(*plan, newInstall);
+        };
+        // Each complete install goes again before the next kill.
+        const auto uninstallFresh = [&] {
+            TInstallList list;
+            list.LoadFromFile(GetDataFolder() + InstallListFileName);
+            TToolUi silent;
+            TToolLog log(GetDataFolder() + ToolLogName);
+            TUninstaller(silent, log, GetDataFolder()).Uninstall(list.Items(1), {}, false);
+        };
+        Steps = 0;
+        int files = 0;
+        SetJournalStepHook(CountStep);
+        installFresh(MakeWorkFolder("v1"), [&](int) { ++files; });
+        SetJournalStepHook(nullptr);
+        const tooltest::Snapshot whole = TakeSnapshot(fresh);
+        const int steps = Steps;
+        ASSERT_FALSE(whole.empty());
+        uninstallFresh();
+        for (int kill = 0; kill < steps + files && !HasFailure(); ++kill) {
+            const std::string work = MakeWorkFolder("v1");
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                Steps = 0;
+                KillAt = kill < steps ? kill : -1;
+                SetJournalStepHook(KillAtStep);
+                try {
+                    installFresh(work, [&](int file) {
+                        if (file == kill - steps)
+                            ::kill(::getpid(), SIGKILL);
+                    });
+                } catch (...) {
+                }
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status)) << "kill " << kill;
+            if (kill % 2 == 1)
+                std::filesystem::remove_all(work);
+            {
+                TToolLog log(GetDataFolder() + ToolLogName);
+                TJournalLock lock(GetDataFolder());
+                TJournal::Recover(GetDataFolder(), log);
+            }
+            TInstallList list;
+            list.LoadFromFile(GetDataFolder() + InstallListFileName);
+            const bool recorded = list.Count() == 2;
+            EXPECT_EQ(TakeSnapshot(fresh), recorded ? whole : tooltest::Snapshot())
+                << (move ? "moved" : "linked") << ", kill " << kill << " of " << steps
+                << " steps and " << files << " files";
+            if (recorded)
+                uninstallFresh();
         }
-        TInstallList list;
-        list.LoadFromFile(GetDataFolder() + InstallListFileName);
-        const bool recorded = list.Count() == 2;
-        EXPECT_EQ(TakeSnapshot(fresh), recorded ? whole : tooltest::Snapshot())
-            << "kill at step " << kill << " of " << steps;
-        if (recorded)
-            uninstallFresh();
     }
 }
 

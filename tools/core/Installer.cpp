@@ -508,7 +508,11 @@ void TInstaller::EnsureFolder(const std::string& folder) {
         MakeFolder(*it);
         if (!FActing) // what root installs for every user stays root's
             GiveToFolderOwner(*it);
-        FFoldersMadeHere.insert(*it);
+        struct stat made {};
+        if (::lstat(it->c_str(), &made) == 0 && S_ISDIR(made.st_mode)) {
+            FJournal->FolderMade(*it, made.st_dev, made.st_ino);
+            FFoldersMadeHere.insert(*it);
+        }
         FLog.Line("folder created: " + *it);
         // The application's own folders, for its uninstall; not those of the data folder.
         if (!IsAtOrBelow(*it, FDataFolder))
@@ -524,11 +528,12 @@ std::string TInstaller::TempName(const std::string& target, const char* kind) {
 }
 
 void TInstaller::CreateFile(const std::string& target,
-                            const std::function<void(const std::string&)>& write) {
+                            const std::function<void(const std::string&)>& write, bool journaled) {
     // Written in place: nothing was there, so nothing is lost should the write fail or be
     // killed, and the journal has the file removed again. The write makes the file exclusively,
     // so a file or link that appears there meanwhile is never written through.
-    FJournal->FileCreated(target, std::string());
+    if (journaled)
+        FJournal->FileCreated(target, std::string());
     write(target);
     GiveToOwnerOfFolder(target);
 }
@@ -719,7 +724,7 @@ void TInstaller::CopyJob(const Job& job, const TInstallOption& option) {
                              : folderFd >= 0 ? GetFileFactsAt(folderFd, ExtractFileName(job.Target))
                                              : GetFileFacts(job.Target);
     if (!facts.exists) {
-        CreateFile(job.Target, copy);
+        CreateFile(job.Target, copy, !fresh);
         ++FStats.Created;
         return;
     }

@@ -158,8 +158,10 @@ private:
     // Replaces target with the file `write` makes at the temporary name it is given.
     void ReplaceFile(const std::string& target,
                      const std::function<void(const std::string&)>& write);
-    void CreateFile(const std::string& target,
-                    const std::function<void(const std::string&)>& write);
+    // journaled false: the target's folder is one this install made, whose undoing takes
+    // every file in it.
+    void CreateFile(const std::string& target, const std::function<void(const std::string&)>& write,
+                    bool journaled = true);
     void PutFile(const std::string& target, const std::function<void(const std::string&)>& write);
     void MakeShortcuts(const TInstallOption& option, const std::vector<Job>& jobs);
     void RemoveOldEntries(const std::vector<std::string>& written, const std::string& applications);

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -52,6 +53,29 @@ bool Restore(const std::string& saved, const std::string& target) {
     } catch (const Exception&) {
         return false;
     }
+}
+
+// Removes every entry but folders from the folder an install made, when it is still that folder
+// (the identity its line gives): what is in it was put there by the install. Entries are removed
+// by name in the folder held open, never through a link.
+void RemoveFilesOfMadeFolder(const std::string& folder, const std::string& identity) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    DIR* dir = nullptr;
+    if (::fstat(fd, &st) != 0 ||
+        identity != std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) ||
+        (dir = ::fdopendir(fd)) == nullptr) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            ::unlinkat(::dirfd(dir), name.c_str(), 0); // a folder fails, as it should
+    }
+    ::closedir(dir);
 }
 
 } // namespace
@@ -124,6 +148,10 @@ void TJournal::FolderCreated(const std::string& folder) {
     Add("dir", {folder});
 }
 
+void TJournal::FolderMade(const std::string& folder, std::uint64_t device, std::uint64_t inode) {
+    Add("mine", {folder, std::to_string(device) + ":" + std::to_string(inode)});
+}
+
 void TJournal::FolderMoved(const std::string& source, const std::string& target) {
     Add("tree", {source, target});
 }
@@ -173,6 +201,8 @@ void TJournal::UndoAll(const std::vector<Entry>& entries, TToolLog* log) {
         const std::vector<std::string>& f = it->fields;
         if (it->kind == "dir" && f.size() == 1) {
             RemoveEmptyFolder(f[0]);
+        } else if (it->kind == "mine" && f.size() == 2) {
+            RemoveFilesOfMadeFolder(f[0], f[1]);
         } else if (it->kind == "tree" && f.size() == 2) {
             // Moved only when the working folder is gone and the target is a folder: a failed
             // or never-made move left the working folder in its place.

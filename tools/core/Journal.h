@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileTransfer.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ public:
     // Each call is journaled before the change it names is made.
     // A folder about to be created.
     void FolderCreated(const std::string& folder);
+    // The folder just created is this install's, as identified: undone, every file in it goes
+    // (its folders have lines of their own), so a file made there needs no line of its own.
+    void FolderMade(const std::string& folder, std::uint64_t device, std::uint64_t inode);
     // A working folder about to move whole to target, which does not exist: undone, it moves
     // back, or goes with everything in it once its working folder is gone.
     void FolderMoved(const std::string& source, const std::string& target);
