@@ -52,6 +52,7 @@ protected:
         TToolLog log(GetDataFolder() + ToolLogName);
         TInstaller installer(ui, log, GetDataFolder());
         installer.LinkWorkingCopies = LinkWork;
+        installer.MoveWorkingCopies = MoveWork;
         installer.Install(plan, option);
         Stats = installer.Stats();
     }
@@ -66,6 +67,7 @@ protected:
     }
     TInstallStats Stats;
     bool LinkWork = false; // the front ends hand their working copies over
+    bool MoveWork = false; // and the working folder goes right after (quill)
 };
 
 TEST_F(InstallerTest, NewInstallCopiesTargetsWithDatesAndExecuteBitsAndAddsTheRecord) {
@@ -603,23 +605,30 @@ TEST_F(InstallerTest, AWorkingFolderLinkLeadingOutIsRefused) {
     EXPECT_EQ(qmtest::ReadFile(outside + "/manual.chm"), "not the archive's");
 }
 
-// Across file systems the files are copied, whole, with their dates.
+// Across file systems the files are copied, whole, with their dates, whether the working folder
+// stays (the window) or goes right after (quill, whose whole folders cannot move there).
 TEST_F(InstallerTest, AnInstallOntoAnotherFileSystemCopies) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "mounting a file system for the destination needs root";
     const std::string mount = qmtest::MakeTempFolder("tmpfs");
     if (qmtest::Run("mount -t tmpfs -o size=16m quillmate-test '" + mount + "' 2>/dev/null") != 0)
         GTEST_SKIP() << "no tmpfs can be mounted here";
-    LinkWork = true;
-    const std::string work = MakeWorkFolder();
-    auto plan = MakePlan(work, mount + "/Tool/");
-    TInstallOption option;
-    option.WorkFolder = work;
-    Install(*plan, option);
-    EXPECT_EQ(qmtest::ReadFile(mount + "/Tool/app/doc/manual.chm"), "help v1");
-    struct stat st {};
-    EXPECT_EQ(::stat((mount + "/Tool/app/bin/run.sh").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
-    EXPECT_EQ(st.st_nlink, 1u);
+    for (const bool move : {false, true}) {
+        tooltest::ResetDataFolder();
+        LinkWork = true;
+        MoveWork = move;
+        const std::string work = MakeWorkFolder();
+        const std::string root = mount + (move ? "/Moved/" : "/Tool/");
+        auto plan = MakePlan(work, root);
+        TInstallOption option;
+        option.WorkFolder = work;
+        Install(*plan, option);
+        EXPECT_EQ(qmtest::ReadFile(root + "app/doc/manual.chm"), "help v1");
+        struct stat st {};
+        EXPECT_EQ(::stat((root + "app/bin/run.sh").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+        EXPECT_EQ(st.st_nlink, 1u);
+        EXPECT_EQ(Stats.Created, 4);
+    }
     EXPECT_EQ(qmtest::Run("umount '" + mount + "'"), 0);
 }
