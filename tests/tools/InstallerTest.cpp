@@ -559,6 +559,7 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     for (const char* name : {"app/data/a.txt", "app/data/deep/b.txt", "app/keep/in.txt",
                              "app/keep/out.txt", "app/open/c.txt"})
         qmtest::WriteFile(work + name, name);
+    fs::create_directories(work + "app/data/empty"); // nothing records an empty folder
     ::chmod((work + "app/open").c_str(), 0777);
     const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
     auto plan = MakePlan(work, root);
@@ -574,7 +575,8 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     installer.Install(*plan, option);
     EXPECT_EQ(installer.Stats().Created, 8);
     EXPECT_EQ(qmtest::ReadFile(root + "app/data/deep/b.txt"), "app/data/deep/b.txt");
-    EXPECT_FALSE(fs::exists(work + "app/data")) << "moved file by file";
+    EXPECT_FALSE(fs::exists(work + "app/data/deep")) << "moved file by file";
+    EXPECT_FALSE(fs::exists(root + "app/data/empty"));
     EXPECT_EQ(qmtest::ReadFile(root + "app/keep/in.txt"), "app/keep/in.txt");
     EXPECT_FALSE(fs::exists(root + "app/keep/out.txt"));
     EXPECT_EQ(qmtest::ReadFile(work + "app/keep/out.txt"), "app/keep/out.txt");
@@ -586,6 +588,26 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     EXPECT_TRUE(fs::is_directory(work + "app/open")) << "the folder the archive opened moved";
     TUninstaller(silent, log, GetDataFolder()).Uninstall(Database()->Items(0), {}, false);
     EXPECT_FALSE(fs::exists(root)) << "a moved folder was not noted as the application's";
+}
+
+// Two members the plan puts at one path (a clash the window warns of) install in a new folder
+// without failing: the later one meets the earlier as a file that is there.
+TEST_F(InstallerTest, TwoMembersWithOneTargetInANewFolder) {
+    LinkWork = true;
+    const std::string work = MakeWorkFolder();
+    qmtest::WriteFile(work + "app/other/readme.txt", "other readme");
+    const std::string root = qmtest::MakeTempFolder("opt") + "/Tool/";
+    auto plan = MakePlan(work, root);
+    for (int i = 0; i < plan->Members.Count(); ++i)
+        if (plan->Members.Items(i).ArchivePath == "app/other/")
+            plan->Members.Items(i).SetInstallDir(root + "app/", true);
+    ASSERT_EQ(plan->Members.DestinationClashes().size(), 2u);
+    TInstallOption option;
+    option.WorkFolder = work;
+    EXPECT_NO_THROW(Install(*plan, option));
+    EXPECT_EQ(Stats.Created, 4);
+    EXPECT_EQ(Stats.Created + Stats.Replaced + Stats.Skipped, 5);
+    EXPECT_TRUE(fs::exists(root + "app/readme.txt"));
 }
 
 // A folder of the working folder that is a link leading out of it hands nothing over: the plan is
