@@ -83,8 +83,8 @@ std::string WholeTargetOf(int fd, const std::string& path, int depth, const TTar
         ::close(fd);
         return {};
     }
+    // An empty folder gets none: it would be installed without a record of it.
     std::string target;
-    bool empty = true; // an empty folder would be installed without a record of it
     const auto agree = [&](const std::string& folder) {
         if (target.empty())
             target = folder;
@@ -95,7 +95,6 @@ std::string WholeTargetOf(int fd, const std::string& path, int depth, const TTar
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        empty = false;
         unsigned char type = entry->d_type;
         if (type == DT_UNKNOWN) {
             struct stat es {};
@@ -124,7 +123,7 @@ std::string WholeTargetOf(int fd, const std::string& path, int depth, const TTar
         }
     }
     ::closedir(dir);
-    if (!whole || empty || target.empty())
+    if (!whole || target.empty())
         return {};
     folders[self].Target = target;
     return target;
