@@ -113,7 +113,6 @@ void TfrmMain::FormCreate() {
     FirstShow = true;
     LoadFormState(this);
     LoadListColumns(lvFile, cfg::ColsMain.Key);
-    dlgOpenArc->setNameFilters(OpenArchiveFilters()); // the first pair is the default
     FInstallInfo = std::make_unique<TInstallAppInfo>();
     AttachPlan(*FInstallInfo);
     ListFileName = GetDataFolder() + InstallListFileName;

@@ -125,7 +125,9 @@ public:
     QTreeView* lvFile = nullptr;
     TFileListModel* lvFileModel = nullptr;
     QLabel* stbMain = nullptr; // the status bar's one panel
-    QFileDialog* dlgOpenArc = nullptr;
+    // The archive dialog, made when first asked for: a file dialog lists its folder from the
+    // moment it exists, which would compete with the first extraction.
+    QFileDialog* OpenArcDialog();
 
     QAction* actOpen = nullptr;
     QAction* actShortCut = nullptr;
@@ -230,6 +232,7 @@ protected:
 
 private:
     static constexpr const char* kCaption = "Quillmate";
+    QFileDialog* dlgOpenArc = nullptr;
     void CreateActions();
     void CreateMenus();
     QAction* LinkedItem(const char* name, QAction* action);

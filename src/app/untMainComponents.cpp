@@ -384,14 +384,20 @@ void TfrmMain::CreateControls() {
     statusBar()->setObjectName(QStringLiteral("stbMainBar"));
     // Permanent, so the hints of buttons and menu items never hide the file count.
     statusBar()->addPermanentWidget(stbMain, 1);
+}
 
+QFileDialog* TfrmMain::OpenArcDialog() {
+    if (dlgOpenArc != nullptr)
+        return dlgOpenArc;
     dlgOpenArc = new QFileDialog(this, tr("アーカイブを開く"));
     dlgOpenArc->setObjectName(QStringLiteral("dlgOpenArc"));
     dlgOpenArc->setFileMode(QFileDialog::ExistingFile);
     dlgOpenArc->setAcceptMode(QFileDialog::AcceptOpen);
     // The descriptions already name their patterns; Qt's own pattern list stays hidden.
     dlgOpenArc->setOption(QFileDialog::HideNameFilterDetails, true);
-    dlgOpenArc->resize(800, 500); // the places and the names uncut
+    dlgOpenArc->resize(800, 500);                     // the places and the names uncut
+    dlgOpenArc->setNameFilters(OpenArchiveFilters()); // the first pair is the default
+    return dlgOpenArc;
 }
 
 } // namespace qm

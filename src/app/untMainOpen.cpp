@@ -79,9 +79,10 @@ void TfrmMain::actOpenExecute() {
         FIniMain->ReadString(cfg::LastFolderSection, cfg::LastFolderKey, std::string());
     if (folder.empty() || !FolderExists(folder))
         folder = DownloadFolderPath();
+    QFileDialog* dialog = OpenArcDialog();
     if (!folder.empty() && FolderExists(folder))
-        dlgOpenArc->setDirectory(Q(folder));
-    const QString fileName = RunOpenFileDialog(*dlgOpenArc);
+        dialog->setDirectory(Q(folder));
+    const QString fileName = RunOpenFileDialog(*dialog);
     if (fileName.isEmpty())
         return;
     if (OpenArchiveChecked(fileName.toStdString()) && IsUpdate)

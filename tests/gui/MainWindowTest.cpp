@@ -217,10 +217,10 @@ TEST_F(MainWindow, StartsEmptyWithEveryCommandInPlace) {
     EXPECT_EQ(w.findChild<QMenu*>("ppmFile")->actions().size(), 8); // with its separator
 
     // The open dialog offers the archives first.
-    EXPECT_EQ(w.dlgOpenArc->windowTitle(), "アーカイブを開く");
-    ASSERT_EQ(w.dlgOpenArc->nameFilters().size(), 6);
-    EXPECT_TRUE(w.dlgOpenArc->nameFilters().first().startsWith("すべてのアーカイブ (*.lzh "));
-    EXPECT_TRUE(w.dlgOpenArc->nameFilters().last().startsWith("自己解凍書庫(*.exe) (*.exe"));
+    EXPECT_EQ(w.OpenArcDialog()->windowTitle(), "アーカイブを開く");
+    ASSERT_EQ(w.OpenArcDialog()->nameFilters().size(), 6);
+    EXPECT_TRUE(w.OpenArcDialog()->nameFilters().first().startsWith("すべてのアーカイブ (*.lzh "));
+    EXPECT_TRUE(w.OpenArcDialog()->nameFilters().last().startsWith("自己解凍書庫(*.exe) (*.exe"));
 }
 
 TEST_F(MainWindow, OpeningARealArchiveFillsTheCheckedList) {
@@ -460,7 +460,7 @@ TEST_F(MainWindow, TheFirstOpenStartsInTheFolderOfTheArchiveNamedAtStart) {
     ASSERT_GT(w.lvFileModel->Count(), 0);
     TUiHooks::NextDialogs.clear();
     w.actOpenExecute(); // no file queued: the dialog is cancelled
-    EXPECT_EQ(w.dlgOpenArc->directory().absolutePath().toStdString(),
+    EXPECT_EQ(w.OpenArcDialog()->directory().absolutePath().toStdString(),
               fs::path(zip).parent_path().string());
 }
 
