@@ -1,5 +1,6 @@
 #include "net/Sha256.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -64,7 +65,7 @@ void TSha256::Compress(const unsigned char* block) {
     FState[7] += h;
 }
 
-void TSha256::Add(const void* data, std::size_t size) {
+void TBlockDigest::Add(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     FLength += size;
     while (size > 0) {
@@ -80,7 +81,7 @@ void TSha256::Add(const void* data, std::size_t size) {
     }
 }
 
-std::string TSha256::HexDigest() {
+void TBlockDigest::Pad() {
     const std::uint64_t bits = FLength * 8;
     const unsigned char one = 0x80;
     Add(&one, 1);
@@ -91,14 +92,87 @@ std::string TSha256::HexDigest() {
     for (int i = 0; i < 8; ++i)
         length[i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
     Add(length, 8);
+}
+
+std::string TBlockDigest::Hex(const std::uint32_t* words, std::size_t count) {
     std::string hex;
     char digits[9];
-    for (const std::uint32_t word : FState) {
-        std::snprintf(digits, sizeof digits, "%08x", word);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(digits, sizeof digits, "%08x", words[i]);
         hex += digits;
     }
     return hex;
 }
+
+std::string TSha256::HexDigest() {
+    Pad();
+    return Hex(FState, 8);
+}
+
+TSha1::TSha1() : FState{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0} {}
+
+void TSha1::Compress(const unsigned char* block) {
+    std::uint32_t w[80];
+    for (int i = 0; i < 16; ++i)
+        w[i] = std::uint32_t(block[4 * i]) << 24 | std::uint32_t(block[4 * i + 1]) << 16 |
+               std::uint32_t(block[4 * i + 2]) << 8 | std::uint32_t(block[4 * i + 3]);
+    for (int i = 16; i < 80; ++i)
+        w[i] = Rotr(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 31);
+    std::uint32_t a = FState[0], b = FState[1], c = FState[2], d = FState[3], e = FState[4];
+    for (int i = 0; i < 80; ++i) {
+        const std::uint32_t f = i < 20   ? (b & c) | (~b & d)
+                                : i < 40 ? b ^ c ^ d
+                                : i < 60 ? (b & c) | (b & d) | (c & d)
+                                         : b ^ c ^ d;
+        const std::uint32_t k = i < 20   ? 0x5a827999
+                                : i < 40 ? 0x6ed9eba1
+                                : i < 60 ? 0x8f1bbcdc
+                                         : 0xca62c1d6;
+        const std::uint32_t t = Rotr(a, 27) + f + e + k + w[i];
+        e = d;
+        d = c;
+        c = Rotr(b, 2);
+        b = a;
+        a = t;
+    }
+    FState[0] += a;
+    FState[1] += b;
+    FState[2] += c;
+    FState[3] += d;
+    FState[4] += e;
+}
+
+std::string TSha1::HexDigest() {
+    Pad();
+    return Hex(FState, 5);
+}
+
+namespace {
+
+// The digest of a file's bytes, or false when it cannot be read.
+bool AddFile(TBlockDigest& digest, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char buffer[1 << 16];
+    std::size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        digest.Add(buffer, read);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+
+bool IsHexOfLength(const std::string& text, std::size_t length) {
+    if (text.size() != length)
+        return false;
+    for (const char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+} // namespace
 
 std::string Sha256Hex(const std::string& bytes) {
     TSha256 sha;
@@ -106,27 +180,28 @@ std::string Sha256Hex(const std::string& bytes) {
     return sha.HexDigest();
 }
 
+std::string Sha1Hex(const std::string& bytes) {
+    TSha1 sha;
+    sha.Add(bytes.data(), bytes.size());
+    return sha.HexDigest();
+}
+
 std::string Sha256OfFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return std::string();
     TSha256 sha;
-    char buffer[1 << 16];
-    std::size_t read = 0;
-    while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        sha.Add(buffer, read);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return failed ? std::string() : sha.HexDigest();
+    return AddFile(sha, path) ? sha.HexDigest() : std::string();
+}
+
+std::string Sha1OfFile(const std::string& path) {
+    TSha1 sha;
+    return AddFile(sha, path) ? sha.HexDigest() : std::string();
 }
 
 bool IsSha256Hex(const std::string& text) {
-    if (text.size() != 64)
-        return false;
-    for (const char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return false;
-    return true;
+    return IsHexOfLength(text, 64);
+}
+
+bool IsSha1Hex(const std::string& text) {
+    return IsHexOfLength(text, 40);
 }
 
 } // namespace qm

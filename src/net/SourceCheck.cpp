@@ -250,7 +250,7 @@ TLatest CheckZsync(const TAppSource& source, const std::string& installedVersion
     if (!fetched.Ok)
         return Failure(fetched.Error);
     // The header of a .zsync file: "Key: value" lines up to the first empty one.
-    std::string fileName, url;
+    std::string fileName, url, sha1;
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
@@ -264,11 +264,18 @@ TLatest CheckZsync(const TAppSource& source, const std::string& installedVersion
             fileName = line.substr(10);
         else if (line.compare(0, 5, "URL: ") == 0)
             url = line.substr(5);
+        else if (line.compare(0, 7, "SHA-1: ") == 0)
+            sha1 = line.substr(7);
     }
-    if (url.empty())
+    // A digest that is not one is no .zsync file's either: the file it names is not taken
+    // unchecked.
+    if (url.empty() || (!sha1.empty() && !IsSha1Hex(sha1)))
         return Failure(Args(Tr("SourceCheck", "%1 は zsync ファイルではありません。"), source.Url));
     TLatest latest;
     latest.Ok = true;
+    std::transform(sha1.begin(), sha1.end(), sha1.begin(), ::tolower);
+    latest.Sha1 = sha1;
+    latest.DigestFrom = UrlFileName(fetched.FinalUrl);
     latest.Url = ResolveUrl(fetched.FinalUrl, url);
     latest.FileName = fileName.empty() ? UrlFileName(latest.Url) : UrlFileName("/" + fileName);
     latest.Version = ParseArchiveName(latest.FileName).Version;
@@ -423,6 +430,18 @@ TDownloaded DownloadLatest(const TLatest& latest, const std::string& folder,
             }
             result.Verified += (result.Verified.empty() ? "sha256: " : ", ") + from;
         }
+    }
+    // A .zsync file's SHA-1 of the whole file: the AppImage may lie on another server than it.
+    if (!latest.Sha1.empty()) {
+        const std::string actual = Sha1OfFile(file);
+        if (actual != latest.Sha1) {
+            discard();
+            result.Error = Args(Tr("SourceCheck", "%1 のチェックサムが一致しません "
+                                                  "(%2 は %3、ダウンロードしたファイルは %4)。"),
+                                latest.Url, latest.DigestFrom, latest.Sha1, actual);
+            return result;
+        }
+        result.Verified += (result.Verified.empty() ? "sha1: " : ", sha1: ") + latest.DigestFrom;
     }
     result.Ok = true;
     result.File = file;

@@ -21,6 +21,7 @@ struct TLatest {
     std::string FileName;   // its name
     std::string Sha256;     // the digest the release publishes, lower case; "" when none
     std::string DigestFrom; // where it came from: "digest" of the forge, or the checksum file
+    std::string Sha1;       // the whole file's SHA-1 a .zsync file gives, lower case; "" when none
     TAppSource Next;        // the source as it stands once this file is installed
 };
 

@@ -7,6 +7,7 @@
 #include "net/Download.h"
 #include "net/JsonReader.h"
 #include "net/Sha256.h"
+#include "net/SourceCheck.h"
 #include "net/Sources.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,14 @@ std::string Chosen(std::initializer_list<const char*> names, const TMachine& mac
 }
 
 } // namespace
+
+TEST(Sha1, KnownDigests) {
+    EXPECT_EQ(Sha1Hex(""), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(Sha1Hex("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(Sha1Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
+    EXPECT_EQ(Sha1Hex(std::string(1000000, 'a')), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+}
 
 TEST(Sha256, KnownDigests) {
     EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
@@ -292,4 +301,40 @@ TEST(Download, OnlyWhatIsSafeAndWhole) {
     const TFetchResult headers = FetchHead(head);
     EXPECT_TRUE(headers.Ok) << headers.Error;
     EXPECT_FALSE(headers.ETag.empty());
+}
+
+// A .zsync file names the AppImage and gives its SHA-1: the download is checked against it, and
+// one that differs is refused and left nowhere; a digest that is not one refuses the check.
+TEST(Download, AZsyncFilesDigestIsChecked) {
+    const std::string root = qmtest::MakeTempFolder("www");
+    const std::string image = "an AppImage's bytes";
+    qmtest::WriteFile(root + "/files/Tool-2.0-x86_64.AppImage", image);
+    qmtest::LoopbackServer server(root);
+    ASSERT_TRUE(server.Running());
+    const auto zsync = [&](const std::string& sha1) {
+        qmtest::WriteFile(root + "/files/Tool.AppImage.zsync",
+                          "zsync: 0.6.2\nFilename: Tool-2.0-x86_64.AppImage\nSHA-1: " + sha1 +
+                              "\nURL: Tool-2.0-x86_64.AppImage\n\nbinary checksums");
+        TAppSource source;
+        source.Kind = TSourceKind::Zsync;
+        source.Url = server.Url("/files/Tool.AppImage.zsync");
+        return CheckSource(source, "1.0");
+    };
+    const std::string out = qmtest::MakeTempFolder("dl");
+    const TLatest good = zsync(Sha1Hex(image));
+    ASSERT_TRUE(good.Ok) << good.Error;
+    EXPECT_EQ(good.Version, "2.0");
+    const TDownloaded got = DownloadLatest(good, out, std::string(), nullptr);
+    ASSERT_TRUE(got.Ok) << got.Error;
+    EXPECT_EQ(got.Verified, "sha1: Tool.AppImage.zsync");
+    EXPECT_EQ(qmtest::ReadFile(got.File), image);
+    fs::remove_all(out);
+
+    const TLatest other = zsync(std::string(40, 'A'));
+    ASSERT_TRUE(other.Ok) << other.Error;
+    const TDownloaded refused = DownloadLatest(other, out, std::string(), nullptr);
+    EXPECT_FALSE(refused.Ok);
+    EXPECT_NE(refused.Error.find(std::string(40, 'a')), std::string::npos) << refused.Error;
+    EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
+    EXPECT_FALSE(zsync("not-a-digest").Ok);
 }
