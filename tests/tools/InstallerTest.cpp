@@ -536,11 +536,8 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesHandsItsFilesOver) {
     ::chmod((work + "app/tool.exe").c_str(), 0600);
     TInstallOption option;
     option.WorkFolder = work;
-    TToolUi silent;
-    TToolLog log(GetDataFolder() + ToolLogName);
-    TInstaller installer(silent, log, GetDataFolder());
-    installer.MoveWorkingCopies = true;
-    installer.Install(*plan, option);
+    MoveWork = true;
+    Install(*plan, option);
     EXPECT_EQ(qmtest::ReadFile(root + "app/doc/manual.chm"), "help v1");
     EXPECT_FALSE(fs::exists(work + "app/doc/manual.chm")) << "copied, not moved";
     EXPECT_TRUE(fs::exists(work + "app/tool.exe"));
@@ -568,12 +565,9 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
             plan->Members.Items(i).SetRole(mrExcluded);
     TInstallOption option;
     option.WorkFolder = work;
-    TToolUi silent;
-    TToolLog log(GetDataFolder() + ToolLogName);
-    TInstaller installer(silent, log, GetDataFolder());
-    installer.MoveWorkingCopies = true;
-    installer.Install(*plan, option);
-    EXPECT_EQ(installer.Stats().Created, 8);
+    MoveWork = true;
+    Install(*plan, option);
+    EXPECT_EQ(Stats.Created, 8);
     EXPECT_EQ(qmtest::ReadFile(root + "app/data/deep/b.txt"), "app/data/deep/b.txt");
     EXPECT_FALSE(fs::exists(work + "app/data/deep")) << "moved file by file";
     EXPECT_FALSE(fs::exists(root + "app/data/empty"));
@@ -586,6 +580,8 @@ TEST_F(InstallerTest, AWorkingFolderThatGoesMovesWholeFoldersOnly) {
     ::umask(mask);
     EXPECT_EQ(open.st_mode & 0777, 0777u & ~mask);
     EXPECT_TRUE(fs::is_directory(work + "app/open")) << "the folder the archive opened moved";
+    TToolUi silent;
+    TToolLog log(GetDataFolder() + ToolLogName);
     TUninstaller(silent, log, GetDataFolder()).Uninstall(Database()->Items(0), {}, false);
     EXPECT_FALSE(fs::exists(root)) << "a moved folder was not noted as the application's";
 }

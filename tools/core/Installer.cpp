@@ -631,21 +631,27 @@ std::vector<bool> TInstaller::MoveWholeFolders(const std::vector<Job>& jobs,
         return moved;
     std::vector<TWholeFolder> folders;
     WholeTargetOf(root, work, 0, targetOf, folders);
-    std::vector<std::string> taken;
-    int done = 0;
-    // The working folder itself (the first) stays, for its front end to remove.
+    // The folders moved, by their working path, and the jobs each took.
+    struct TMove {
+        std::string Target;
+        int Files = 0;
+        std::set<std::string> Made;
+    };
+    std::unordered_map<std::string_view, TMove> moves;
+    std::string_view lastTaken;
+    // The working folder itself (the first) stays, for its front end to remove. The walk lists
+    // a folder's own folders right after it: those of a folder moved follow it.
     for (std::size_t f = 1; f < folders.size(); ++f) {
         const TWholeFolder& folder = folders[f];
         if (folder.Target.empty() ||
-            std::any_of(taken.begin(), taken.end(), [&](const std::string& above) {
-                return folder.Source.compare(0, above.size(), above) == 0;
-            }))
+            (!lastTaken.empty() &&
+             std::string_view(folder.Source).substr(0, lastTaken.size()) == lastTaken))
             continue;
         const std::string source = WithoutTrailingDelims(folder.Source);
         const std::string target = WithoutTrailingDelims(folder.Target);
         if (GetFileFacts(target).exists)
             continue; // what is there already is met file by file
-        if (!FUi.Progress(folder.Target, done, static_cast<int>(jobs.size())))
+        if (!FUi.Progress(folder.Target, 0, static_cast<int>(jobs.size())))
             throw ECancelled(Tr("Installer", "インストールはキャンセルされました。"));
         EnsureFolder(ExtractFilePath(target));
         // What root installs for itself into another's folder is given to that owner file by
@@ -657,32 +663,44 @@ std::vector<bool> TInstaller::MoveWholeFolders(const std::vector<Job>& jobs,
         FJournal->FolderMoved(source, target);
         if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
             continue; // another file system, say: its files go one by one
-        taken.push_back(folder.Source);
-        // Each folder of the tree is the application's, for its uninstall.
-        std::set<std::string> made;
-        int files = 0;
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            if (moved[i] || jobs[i].Source.compare(0, folder.Source.size(), folder.Source) != 0)
-                continue;
-            moved[i] = true;
-            ++files;
-            FinishJob(jobs[i], jobs[i].Target);
-            for (std::string at = WithoutTrailingDelims(ExtractFilePath(jobs[i].Target));
-                 at.size() >= target.size() && made.insert(at).second;
-                 at = WithoutTrailingDelims(ExtractFilePath(at))) {
-            }
+        lastTaken = folder.Source;
+        moves[lastTaken].Target = target;
+    }
+    if (moves.empty())
+        return moved;
+    // Each job is looked up by the folders of its working copy, nearest first.
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const std::string_view source = jobs[i].Source;
+        TMove* move = nullptr;
+        for (std::size_t slash = source.rfind(PathDelim);
+             move == nullptr && slash != std::string_view::npos && slash >= work.size();
+             slash = slash == 0 ? std::string_view::npos : source.rfind(PathDelim, slash - 1)) {
+            const auto it = moves.find(source.substr(0, slash + 1));
+            if (it != moves.end())
+                move = &it->second;
         }
-        std::vector<std::string> ordered(made.begin(), made.end());
+        if (move == nullptr)
+            continue;
+        moved[i] = true;
+        ++move->Files;
+        FinishJob(jobs[i], jobs[i].Target);
+        // Each folder of the tree is the application's, for its uninstall.
+        for (std::string at = WithoutTrailingDelims(ExtractFilePath(jobs[i].Target));
+             at.size() >= move->Target.size() && move->Made.insert(at).second;
+             at = WithoutTrailingDelims(ExtractFilePath(at))) {
+        }
+    }
+    for (auto& [source, move] : moves) {
+        std::vector<std::string> ordered(move.Made.begin(), move.Made.end());
         std::sort(ordered.begin(), ordered.end(),
                   [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
         for (const std::string& at : ordered) {
             FCreatedFolders.push_back(at);
             FKnownFolders.insert(at);
         }
-        done += files;
-        FStats.Created += files;
-        FLog.Line("folder moved whole: " + source + " -> " + target + " (" + std::to_string(files) +
-                  " files)");
+        FStats.Created += move.Files;
+        FLog.Line("folder moved whole: " + WithoutTrailingDelims(std::string(source)) + " -> " +
+                  move.Target + " (" + std::to_string(move.Files) + " files)");
     }
     return moved;
 }
